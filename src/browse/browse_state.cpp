@@ -1,0 +1,1 @@
+#include "browse/browse_state.h"

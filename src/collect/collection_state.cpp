@@ -1,0 +1,9 @@
+#include "collect/collection_state.h"
+
+namespace verdan {
+
+std::string CollectionState::windowTitle(const std::string& listNameLabel) const {
+    return std::string(kProductTitle) + "      " + listNameLabel;
+}
+
+} // namespace verdan

@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Clock, locale and program-folder facts of the running system.
+namespace verdan::platform {
+
+// Milliseconds since an arbitrary start, wrapping at 2^32 like the system tick count.
+std::uint32_t tickCount();
+void sleepMs(unsigned milliseconds);
+
+// The user's decimal separator (never the C library's locale, which may differ).
+std::string decimalSeparator();
+
+// Now, as the user's short date followed by a blank and the long time.
+std::string nowDateTimeText();
+
+std::string executablePath();
+std::string executableFolder();
+// Per-user configuration folder for VERDAN (created on demand by the caller).
+std::string userConfigFolder();
+// True when a file can be created in the folder.
+bool folderWritable(const std::string& folder);
+
+// The executable's folder when it can be written (a portable installation), else the per-user one.
+std::string chooseProgramFolder(const std::string& exeFolder, bool exeFolderWritable, const std::string& configFolder);
+std::string programFolder();
+
+} // namespace verdan::platform

@@ -1,0 +1,85 @@
+#include "platform/system.h"
+#include "platform/files.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <thread>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+
+namespace verdan::platform {
+
+std::uint32_t tickCount() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    auto ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);
+}
+
+void sleepMs(unsigned milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+namespace {
+
+// The user's locale for one category, from the environment, without touching the global locale.
+locale_t userLocale(int mask) {
+    locale_t loc = ::newlocale(mask, "", static_cast<locale_t>(0));
+    if (!loc) loc = ::newlocale(mask, "C", static_cast<locale_t>(0));
+    return loc;
+}
+
+} // namespace
+
+std::string decimalSeparator() {
+    locale_t loc = userLocale(LC_NUMERIC_MASK);
+    std::string sep = loc ? ::nl_langinfo_l(RADIXCHAR, loc) : ".";
+    if (loc) ::freelocale(loc);
+    return sep.empty() ? "." : sep;
+}
+
+std::string nowDateTimeText() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&now, &tm);
+    char buffer[128] = {};
+    locale_t loc = userLocale(LC_TIME_MASK);
+    if (loc) {
+        ::strftime_l(buffer, sizeof buffer, "%x %X", &tm, loc);
+        ::freelocale(loc);
+    } else {
+        std::strftime(buffer, sizeof buffer, "%d/%m/%Y %H:%M:%S", &tm);
+    }
+    return buffer;
+}
+
+std::string executablePath() {
+    char buffer[PATH_MAX + 1];
+    ssize_t n = ::readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0) return {};
+    return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string executableFolder() {
+    std::string exe = executablePath();
+    auto slash = exe.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+std::string userConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && *xdg == '/') return std::string(xdg) + "/verdan";
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/.config/verdan";
+}
+
+bool folderWritable(const std::string& folder) {
+    return !folder.empty() && isFolder(folder) && ::access(folder.c_str(), W_OK) == 0;
+}
+
+} // namespace verdan::platform

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace verdan {
+
+// Size of the entry named literally by the path, 64-bit; -1 when there is none.
+std::int64_t FindFileSize(const std::string& path);
+
+// Line feeds in the file, read in 8192-byte blocks; 0 when it does not exist.
+// Throws VerdanError when it exists but cannot be read.
+std::int64_t CountLines_Binary(const std::string& path);
+
+// Line n (from 1) of a text file, or its last line when it is shorter; empty for a missing file.
+std::string ReadLineN(const std::string& path, int n);
+bool SecondLineEmpty(const std::string& path);
+
+// Value after "key=" on the first line that starts with it (case-sensitive), lines trimmed.
+// Throws VerdanError ("Impossible d'ouvrir le fichier ...") when the file cannot be read.
+std::string ReadKeyValue(const std::string& path, const std::string& key);
+
+// Exchanges two files through a + ".swap"; false when either is missing or a rename fails.
+bool echanger_fichiers(const std::string& a, const std::string& b);
+
+// Joins a folder and a name with the native separator (a trailing separator is not doubled).
+std::string joinPath(const std::string& folder, const std::string& name);
+
+} // namespace verdan

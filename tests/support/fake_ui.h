@@ -1,0 +1,103 @@
+#pragma once
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "util/ui.h"
+
+namespace verdan::test {
+
+// A scripted Ui: answers come from queues, every text shown or asked is recorded.
+// A question with no answer queued fails the test.
+class FakeUi : public Ui {
+public:
+    struct Shown {
+        std::string kind; // "info", "ask", "three", "file", "folder"
+        std::string text;
+        DialogType type = DialogType::Information;
+        std::vector<DialogButton> buttons;
+    };
+
+    std::vector<Shown> shown;
+    std::deque<DialogButton> answers;
+    std::deque<int> threeChoiceAnswers;
+    std::deque<std::optional<std::string>> fileAnswers;
+    std::deque<std::optional<std::string>> folderAnswers;
+    std::vector<std::string> clipboard;
+    int clipboardFailures = 0; // attempts to fail before one succeeds
+    int clipboardAttempts = 0;
+    std::vector<SystemSound> sounds;
+    std::vector<unsigned> pauses;
+    std::vector<bool> busy;
+    int eventsProcessed = 0;
+
+    void showInfo(const std::string& text) override { shown.push_back({"info", text, DialogType::Information, {}}); }
+
+    DialogButton ask(DialogType type, const std::string& text, std::vector<DialogButton> buttons) override {
+        shown.push_back({"ask", text, type, buttons});
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text;
+            return buttons.empty() ? DialogButton::Ok : buttons.back();
+        }
+        DialogButton b = answers.front();
+        answers.pop_front();
+        return b;
+    }
+
+    int askThreeChoices(const std::string& text, const std::string&, const std::string&, const std::string&,
+                        int) override {
+        shown.push_back({"three", text, DialogType::Confirmation, {}});
+        if (threeChoiceAnswers.empty()) {
+            ADD_FAILURE() << "unexpected three-choice question: " << text;
+            return 2;
+        }
+        int a = threeChoiceAnswers.front();
+        threeChoiceAnswers.pop_front();
+        return a;
+    }
+
+    std::optional<std::string> chooseFile(const std::string& title, const std::string&, const std::string&) override {
+        shown.push_back({"file", title, DialogType::Information, {}});
+        if (fileAnswers.empty()) return std::nullopt;
+        auto a = fileAnswers.front();
+        fileAnswers.pop_front();
+        return a;
+    }
+
+    std::optional<std::string> chooseFolder(const std::string& title, const std::string&) override {
+        shown.push_back({"folder", title, DialogType::Information, {}});
+        if (folderAnswers.empty()) return std::nullopt;
+        auto a = folderAnswers.front();
+        folderAnswers.pop_front();
+        return a;
+    }
+
+    void setBusy(bool b) override { busy.push_back(b); }
+    void processEvents() override { ++eventsProcessed; }
+
+    bool trySetClipboardText(const std::string& text) override {
+        ++clipboardAttempts;
+        if (clipboardFailures > 0) {
+            --clipboardFailures;
+            return false;
+        }
+        clipboard.push_back(text);
+        return true;
+    }
+
+    void playSound(SystemSound s) override { sounds.push_back(s); }
+    void pause(unsigned ms) override { pauses.push_back(ms); }
+    void runOnUiThread(const std::function<void()>& fn) override { fn(); }
+
+    // Texts of everything shown, in order.
+    std::vector<std::string> texts() const {
+        std::vector<std::string> t;
+        for (const auto& s : shown) t.push_back(s.text);
+        return t;
+    }
+};
+
+} // namespace verdan::test

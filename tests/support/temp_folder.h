@@ -1,0 +1,60 @@
+#pragma once
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "platform/files.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace verdan::test {
+
+// A fresh folder per test, removed afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        std::random_device rd;
+        auto base = std::filesystem::temp_directory_path();
+        for (;;) {
+            m_path = base / ("verdan_test_" + std::to_string(rd()));
+            if (std::filesystem::create_directory(m_path)) break;
+        }
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string path() const { return m_path.string(); }
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+    std::string write(const std::string& name, const std::string& bytes) const {
+        std::string p = file(name);
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+    static std::string read(const std::string& path) {
+        std::string out;
+        platform::readWholeFile(path, out);
+        return out;
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline bool runningAsRoot() {
+#ifdef _WIN32
+    return false;
+#else
+    return ::geteuid() == 0;
+#endif
+}
+
+} // namespace verdan::test

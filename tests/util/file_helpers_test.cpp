@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "support/temp_folder.h"
+#include "util/error.h"
+#include "util/file_helpers.h"
+
+#include <filesystem>
+
+using namespace verdan;
+using verdan::test::TempFolder;
+
+class FileHelpers : public ::testing::Test {
+protected:
+    TempFolder dir;
+};
+
+TEST_F(FileHelpers, FindFileSizeIsMinusOneForNothingAndLiteral) {
+    EXPECT_EQ(FindFileSize(dir.file("absent.avi")), -1);
+    dir.write("a.avi", "12345");
+    EXPECT_EQ(FindFileSize(dir.file("a.avi")), 5);
+    // Wildcards are not patterns: a name altered for display must not find another file.
+    EXPECT_EQ(FindFileSize(dir.file("?.avi")), -1);
+    EXPECT_EQ(FindFileSize(dir.file("*.avi")), -1);
+    EXPECT_EQ(FindFileSize(""), -1);
+}
+
+TEST_F(FileHelpers, FindFileSizeIs64Bit) {
+    const std::string big = dir.file("big.mkv");
+    std::error_code ec;
+    { std::ofstream(big, std::ios::binary); }
+    std::filesystem::resize_file(big, 5'000'000'000ULL, ec);
+    if (ec) GTEST_SKIP() << "no sparse file of 5 GB here: " << ec.message();
+    EXPECT_EQ(FindFileSize(big), 5'000'000'000LL);
+}
+
+TEST_F(FileHelpers, CountLinesBinaryCountsLineFeedsOnly) {
+    EXPECT_EQ(CountLines_Binary(dir.file("none.txt")), 0);
+    EXPECT_EQ(CountLines_Binary(dir.write("crlf.txt", "a\r\nb\r\nc\r\n")), 3);
+    EXPECT_EQ(CountLines_Binary(dir.write("cr.txt", "a\rb\rc\r")), 0);
+    EXPECT_EQ(CountLines_Binary(dir.write("empty.txt", "")), 0);
+    // Across the 8192-byte blocks.
+    std::string many;
+    for (int i = 0; i < 5000; ++i) many += "ligne\n";
+    EXPECT_EQ(CountLines_Binary(dir.write("many.txt", many)), 5000);
+}
+
+TEST_F(FileHelpers, CountLinesBinaryReportsAnUnreadableFile) {
+    if (verdan::test::runningAsRoot()) GTEST_SKIP() << "root reads every file";
+    const std::string p = dir.write("locked.txt", "a\nb\n");
+    std::filesystem::permissions(p, std::filesystem::perms::none);
+    try {
+        CountLines_Binary(p);
+        FAIL() << "no error";
+    } catch (const VerdanError& e) {
+        EXPECT_EQ(e.text(), "Impossible d'ouvrir le fichier " + p);
+    }
+}
+
+TEST_F(FileHelpers, ReadLineNWithEveryLineEnd) {
+    const std::string p = dir.write("l.txt", "un\r\ndeux\nt\xE9rois\rquatre");
+    EXPECT_EQ(ReadLineN(p, 1), "un");
+    EXPECT_EQ(ReadLineN(p, 2), "deux");
+    EXPECT_EQ(ReadLineN(p, 3), "térois");
+    EXPECT_EQ(ReadLineN(p, 4), "quatre");
+    EXPECT_EQ(ReadLineN(p, 9), "quatre");
+    EXPECT_EQ(ReadLineN(dir.file("absent"), 1), "");
+    EXPECT_EQ(ReadLineN(dir.write("e.txt", ""), 1), "");
+    EXPECT_EQ(ReadLineN(dir.write("t.txt", "a\r\nb\r\n"), 5), "b");
+}
+
+TEST_F(FileHelpers, SecondLineEmpty) {
+    EXPECT_TRUE(SecondLineEmpty(dir.write("a.txt", "entete\r\n\r\n")));
+    EXPECT_FALSE(SecondLineEmpty(dir.write("b.txt", "entete\r\nligne\r\n")));
+    EXPECT_TRUE(SecondLineEmpty(dir.file("absent.txt")));
+    // A header alone: the last line read is the header itself.
+    EXPECT_FALSE(SecondLineEmpty(dir.write("c.txt", "entete\r\n")));
+}
+
+TEST_F(FileHelpers, ReadKeyValueFirstMatchCaseSensitive) {
+    const std::string p = dir.write("p.prm", "[MEDIA_1]\r\n  Edit_type_media_1_.Text=vid\xE9os \r\n"
+                                             "Edit_type_media_1_.Text=autre\r\nedit_x=1\r\n");
+    EXPECT_EQ(ReadKeyValue(p, "Edit_type_media_1_.Text"), "vidéos");
+    EXPECT_EQ(ReadKeyValue(p, "Edit_type_media_1_.text"), "");
+    EXPECT_EQ(ReadKeyValue(p, "Edit_x"), "");
+    try {
+        ReadKeyValue(dir.file("absent.prm"), "x");
+        FAIL() << "no error";
+    } catch (const VerdanError& e) {
+        EXPECT_EQ(e.text(), "Impossible d'ouvrir le fichier " + dir.file("absent.prm"));
+    }
+}
+
+TEST_F(FileHelpers, EchangerFichiersSwapsAndCleansAnOldSwap) {
+    const std::string a = dir.write("liste.txt", "nouveau");
+    const std::string b = dir.write("liste.bak", "ancien");
+    dir.write("liste.txt.swap", "reste d'un essai");
+    EXPECT_TRUE(echanger_fichiers(a, b));
+    EXPECT_EQ(TempFolder::read(a), "ancien");
+    EXPECT_EQ(TempFolder::read(b), "nouveau");
+    EXPECT_FALSE(platform::exists(a + ".swap"));
+}
+
+TEST_F(FileHelpers, EchangerFichiersWithAMissingFileTouchesNothing) {
+    const std::string a = dir.write("liste.txt", "nouveau");
+    EXPECT_FALSE(echanger_fichiers(a, dir.file("liste.bak")));
+    EXPECT_EQ(TempFolder::read(a), "nouveau");
+    EXPECT_FALSE(echanger_fichiers(dir.file("x"), a));
+}
+
+TEST(JoinPath, NativeSeparatorNotDoubled) {
+    const char sep = platform::nativeSeparator();
+    EXPECT_EQ(joinPath("dir", "f.txt"), std::string("dir") + sep + "f.txt");
+    EXPECT_EQ(joinPath(std::string("dir") + sep, "f.txt"), std::string("dir") + sep + "f.txt");
+    EXPECT_EQ(joinPath("", "f.txt"), "f.txt");
+}
