@@ -3,6 +3,17 @@
 
 #include "collect/collection_state.h"
 
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListView;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class QToolButton;
 class TForm2;
 
 // The collection window, main window of the program.
@@ -11,13 +22,76 @@ class TForm1 : public QMainWindow {
 public:
     explicit TForm1(QWidget* parent = nullptr);
     void setGlobalListWindow(TForm2* form2) { m_form2 = form2; }
+    verdan::CollectionState& state() { return m_state; }
 
 protected:
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void buildParameterBand(QWidget* band);
+    void buildDriveColumn(QWidget* column);
+    void buildFolderColumn(QWidget* column);
+    void buildFoundColumn(QWidget* column);
+    void buildFloatingPanels();
     void FormActivate();
 
     verdan::CollectionState m_state;
     TForm2* m_form2 = nullptr;
+
+public:
+    // Widgets the handlers and the tests reach; the names are their objectName()s.
+    QLabel* Label_media_1_ = nullptr;
+    QLabel* Label_media_2_ = nullptr;
+    QPushButton* BitBtn_form2_bis = nullptr;
+    QTableWidget* StringGrid_hd = nullptr;
+    QPushButton* Button_actualiser_hd = nullptr;
+    QGroupBox* RadioGroup1 = nullptr;
+    QListWidget* CheckListBox_rep = nullptr;
+    QListWidget* ListBoxSel = nullptr;
+    QPushButton* BitBtn_lister_media = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label_attente = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* BitBtn_rajout_bd = nullptr;
+    QListView* ListBox_media_un_hd = nullptr;
+    QPushButton* BitBtn_delete = nullptr;
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label10 = nullptr;
+    QPushButton* BitBtn5 = nullptr;
+    QPushButton* BitBtn_nomfic_media = nullptr;
+    QLabel* Label_repfic_media = nullptr;
+    QLabel* Label_date_der_maj = nullptr;
+    QPushButton* BitBtn_fic_lst = nullptr;
+    QLineEdit* Edit_nom_fic_media_sans_ext = nullptr;
+    QLabel* Label_nf_media = nullptr;
+    QPushButton* BitBtn6 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QGroupBox* RadioGroup_index = nullptr;
+    QPushButton* BitBtn_reinit = nullptr;
+    QLineEdit* Edit_type_media_1_ = nullptr;
+    QLineEdit* Edit_type_media_2_ = nullptr;
+    QLineEdit* Edit_filtre_ext_1_ = nullptr;
+    QLineEdit* Edit_filtre_ext_2_ = nullptr;
+    QCheckBox* CheckBox_mini_1_ = nullptr;
+    QCheckBox* CheckBox_mini_2_ = nullptr;
+    QLineEdit* Edit_taille_mini_1_ = nullptr;
+    QLineEdit* Edit_taille_mini_2_ = nullptr;
+    QPushButton* BitBtn_rep_favori = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QLabel* Label_rep_favori = nullptr;
+    QFrame* Panel_na = nullptr;
+    QLabel* Label8 = nullptr;
+    QListWidget* ListBox_na = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QFrame* Panel_attendre = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+    QPlainTextEdit* Memo3 = nullptr;
 };

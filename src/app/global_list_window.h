@@ -3,12 +3,98 @@
 
 #include "browse/browse_state.h"
 
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QTableView;
+class QToolButton;
+class TForm1;
+
 // The global-list window; created hidden, shown from the collection window.
 class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
+    verdan::BrowseState& state() { return m_state; }
 
 private:
+    void buildTopBand(QWidget* band);
+    void buildSidePanel(QWidget* side);
+    void buildFloatingPanels();
+
     verdan::BrowseState m_state;
+
+public:
+    QLabel* Label1 = nullptr;
+    QLabel* Label_nf_media = nullptr;
+    QLabel* Label_n = nullptr;
+    QLabel* Label_date_der_maj = nullptr;
+    QLabel* Label_media_1_ = nullptr;
+    QLabel* Label_media_2_ = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn_choix_lst = nullptr;
+    QPushButton* Button_charger_bd = nullptr;
+    QPushButton* Button_enregistrer_liste = nullptr;
+    QPushButton* Button_undo = nullptr;
+    QPushButton* Button_vider_bd = nullptr;
+    QPushButton* Button_exit = nullptr;
+    QPushButton* Button_debut = nullptr;
+    QPushButton* Button_fin = nullptr;
+    QCheckBox* CheckBox_mode_avancer = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QFrame* Bevel3 = nullptr;
+    QPushButton* Button_rechercher = nullptr;
+    QPushButton* Button_init_filtre = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label_idx = nullptr;
+    QLabel* Label_n_idx = nullptr;
+    QStackedWidget* gridStack = nullptr;
+    QTableView* StringGrid1 = nullptr;
+    QTableView* StringGrid_filter = nullptr;
+    QListWidget* ListBox_hd_referencer = nullptr;
+    QLabel* Label_hd_selectionner = nullptr;
+    QPushButton* Button_effacer_liste_un_hd = nullptr;
+    QPushButton* Button_del = nullptr;
+    QPushButton* BitBtn_tout_cocher = nullptr;
+    QPushButton* BitBtn_tout_decocher = nullptr;
+    QPushButton* BitBtn_coche_selection = nullptr;
+    QPushButton* Button_copie_multiple = nullptr;
+    QLabel* Label10 = nullptr;
+    QPushButton* BitBtn_rep_favori = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QLabel* Label_rep_favori = nullptr;
+    QPushButton* BitBtn_help = nullptr;
+    QPushButton* Button_son = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label9 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn_copie_un_par_un = nullptr;
+    QPushButton* BitBtn5 = nullptr;
+    QPushButton* BitBtn4 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+    QLabel* LabelSpeed = nullptr;
+    QLabel* Label18 = nullptr;
+    QLabel* Label15 = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* LabelETA = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+    QFrame* Panel4 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    // Shown or hidden with the advanced mode.
+    QList<QWidget*> advancedControls;
 };

@@ -1,0 +1,269 @@
+// Builds the collection window: a band of catalogue parameters along the top, the drive table on
+// the left, the folder lists in the middle, the found list on the right, notice panels on top.
+#include "collection_window.h"
+#include "widget_factory.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTableWidget>
+
+using namespace widgets;
+
+namespace {
+const char* kFilterHint1 = "un double click => avi, mp4, mkv, mov, wmv, flv, vob, ts";
+const QColor kNoticeYellow(255, 255, 170);
+} // namespace
+
+void TForm1::buildParameterBand(QWidget* band) {
+    auto* grid = new QGridLayout(band);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(3);
+
+    auto* title = label(band, "Label18", "PaRaMètres");
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    grid->addWidget(title, 0, 0);
+
+    BitBtn_nomfic_media = button(band, "BitBtn_nomfic_media", "Répertoire listes médias");
+    Label_repfic_media = label(band, "Label_repfic_media", "-/-");
+    Label_repfic_media->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(BitBtn_nomfic_media, 1, 0);
+    grid->addWidget(Label_repfic_media, 1, 1, 1, 3);
+
+    BitBtn_fic_lst = button(band, "BitBtn_fic_lst", "Choisir *.prm => ");
+    grid->addWidget(BitBtn_fic_lst, 2, 0);
+    grid->addWidget(label(band, "Label15", "Liste en cours"), 2, 1);
+    Edit_nom_fic_media_sans_ext = edit(band, "Edit_nom_fic_media_sans_ext", "liste_globale_vidéos_truc");
+    Edit_nom_fic_media_sans_ext->setMinimumWidth(200);
+    grid->addWidget(Edit_nom_fic_media_sans_ext, 2, 2);
+    Label_nf_media = label(band, "Label_nf_media", "*12345.txt");
+    grid->addWidget(Label_nf_media, 2, 3);
+
+    Label_date_der_maj = label(band, "Label_date_der_maj", "Date de la dernière modification");
+    grid->addWidget(Label_date_der_maj, 3, 1, 1, 2);
+    BitBtn6 = button(band, "BitBtn6", "Enregistrer lee paramétres ", " Enregistrer les paramètres");
+    grid->addWidget(BitBtn6, 3, 0);
+
+    // Index level.
+    CheckBox1 = check(band, "CheckBox1", "modif de l'index", false,
+                      " protection de la modification accidentelle de l'index   ");
+    Label3 = label(band, "Label3", "nb idx");
+    RadioGroup_index =
+        radioGroup(band, "RadioGroup_index", "3.5-   index",
+                   {u("idx1 = nom_fichier + disque/NS"), u("idx2 = idx1 + taille"),
+                    u("idx3 = idx1 + taille + date"), u("idx4 = idx1 + taille + date + répertoire")},
+                   1);
+    BitBtn_reinit = button(band, "BitBtn_reinit", "Réindexer la liste globale");
+    auto* indexColumn = new QVBoxLayout;
+    indexColumn->addWidget(CheckBox1);
+    indexColumn->addWidget(Label3);
+    indexColumn->addWidget(BitBtn_reinit);
+    indexColumn->addStretch();
+    grid->addLayout(indexColumn, 0, 4, 4, 1);
+    grid->addWidget(RadioGroup_index, 0, 5, 4, 1);
+
+    // The two media categories.
+    Label_media_1_ = label(band, "Label_media_1_", "médias 1");
+    Label_media_2_ = label(band, "Label_media_2_", "médias 2");
+    Edit_type_media_1_ = edit(band, "Edit_type_media_1_", "vidéos");
+    Edit_type_media_2_ = edit(band, "Edit_type_media_2_", "musiques");
+    Edit_filtre_ext_1_ =
+        edit(band, "Edit_filtre_ext_1_", "avi, mp4, mkv, mov, wmv, flv, vob, ts", kFilterHint1);
+    Edit_filtre_ext_2_ = edit(band, "Edit_filtre_ext_2_", "mp3, ogg, mp4a");
+    CheckBox_mini_1_ = check(band, "CheckBox_mini_1_", "Taille minimale en Mo", false);
+    CheckBox_mini_2_ = check(band, "CheckBox_mini_2_", "Taille minimale en Mo", false);
+    Edit_taille_mini_1_ = edit(band, "Edit_taille_mini_1_", "10");
+    Edit_taille_mini_2_ = edit(band, "Edit_taille_mini_2_", "10");
+    for (QLineEdit* e : {Edit_taille_mini_1_, Edit_taille_mini_2_}) e->setMaximumWidth(60);
+    for (QLineEdit* e : {Edit_type_media_1_, Edit_type_media_2_}) e->setMinimumWidth(110);
+    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->setMinimumWidth(260);
+    auto* media = new QGridLayout;
+    media->addWidget(Label_media_1_, 0, 0);
+    media->addWidget(Edit_type_media_1_, 0, 1);
+    media->addWidget(label(band, "Label9", "Filtre", "avi, mp4, mkv, mov, wmv, flv, vob, ts"), 0, 2);
+    media->addWidget(Edit_filtre_ext_1_, 0, 3);
+    media->addWidget(CheckBox_mini_1_, 0, 4);
+    media->addWidget(Edit_taille_mini_1_, 0, 5);
+    media->addWidget(Label_media_2_, 1, 0);
+    media->addWidget(Edit_type_media_2_, 1, 1);
+    media->addWidget(label(band, "Label16", "Filtre"), 1, 2);
+    media->addWidget(Edit_filtre_ext_2_, 1, 3);
+    media->addWidget(CheckBox_mini_2_, 1, 4);
+    media->addWidget(Edit_taille_mini_2_, 1, 5);
+    grid->addLayout(media, 0, 6, 2, 1);
+
+    // Favourites folder.
+    BitBtn_rep_favori = button(band, "BitBtn_rep_favori", "Répertoire des favoris");
+    SpeedButton1 = speedButton(band, "SpeedButton1", "", " ouvrir le dossier des favoris ");
+    SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    Label_rep_favori = label(band, "Label_rep_favori", "-/-");
+    auto* fav = new QHBoxLayout;
+    fav->addWidget(BitBtn_rep_favori);
+    fav->addWidget(SpeedButton1);
+    fav->addWidget(Label_rep_favori, 1);
+    grid->addLayout(fav, 2, 6, 2, 1);
+    grid->setColumnStretch(6, 1);
+}
+
+void TForm1::buildDriveColumn(QWidget* column) {
+    auto* v = new QVBoxLayout(column);
+    v->setContentsMargins(6, 4, 6, 4);
+    auto* heading = label(column, "Label13", "ajout");
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    v->addWidget(heading);
+    BitBtn_form2_bis = button(column, "BitBtn_form2_bis", "Liste globale des médias =>",
+                              "  écran d'utilsation de la liste globale  ");
+    BitBtn_form2_bis->setMinimumHeight(34);
+    v->addWidget(BitBtn_form2_bis);
+    v->addWidget(label(column, "Label2", "Pour compléter la liste des média  ..."));
+    const char* adviceHint =
+        "  Conseil : Donner de suite un nom  différentiable aux partitions et disques durs  ";
+    v->addWidget(label(column, "Label4", "1- sélectionner un disque, une partition", adviceHint));
+
+    StringGrid_hd = named(new QTableWidget(1, 6, column), "StringGrid_hd");
+    StringGrid_hd->setHorizontalHeaderLabels(
+        {"drive", "nom-disque", "type-disque", "NS-disque", "libre", "total"});
+    StringGrid_hd->verticalHeader()->hide();
+    StringGrid_hd->verticalHeader()->setDefaultSectionSize(18);
+    StringGrid_hd->setRowCount(0);
+    StringGrid_hd->setColumnWidth(0, 30 + 40); // mount points on Linux are longer than "D:\"
+    for (int c = 1; c < 6; ++c) StringGrid_hd->setColumnWidth(c, 70);
+    StringGrid_hd->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid_hd->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid_hd->setSelectionBehavior(QAbstractItemView::SelectItems);
+    StringGrid_hd->setMinimumWidth(440);
+    v->addWidget(StringGrid_hd, 1);
+    Button_actualiser_hd = button(column, "Button_actualiser_hd", "actualiser USB après branchement");
+    v->addWidget(Button_actualiser_hd);
+
+    Panel2 = named(new QFrame(column), "Panel2");
+    Panel2->setFrameShape(QFrame::StyledPanel);
+    Panel2->setAutoFillBackground(true);
+    auto* p2 = new QVBoxLayout(Panel2);
+    Label17 = label(Panel2, "Label17", "");
+    Label17->setWordWrap(true);
+    p2->addWidget(Label17);
+    Label10 = label(Panel2, "Label10", "Fichier texte (séparateur : tabulation )  (*.txt) + ligne de titre");
+    Label10->setWordWrap(true);
+    BitBtn5 = button(Panel2, "BitBtn5", "A- rajout de liste de DVD");
+    p2->addWidget(Label10);
+    p2->addWidget(BitBtn5);
+    v->addWidget(Panel2);
+}
+
+void TForm1::buildFolderColumn(QWidget* column) {
+    auto* v = new QVBoxLayout(column);
+    v->setContentsMargins(6, 4, 6, 4);
+    v->addWidget(label(column, "Label5", "2- cocher les répertoires ciblés"));
+    RadioGroup1 =
+        radioGroup(column, "RadioGroup1", "", {u("tout sélectionner"), u("tout déselectionner")}, -1);
+    v->addWidget(RadioGroup1);
+    CheckListBox_rep = listBox(column, "CheckListBox_rep");
+    CheckListBox_rep->setMouseTracking(true);
+    v->addWidget(CheckListBox_rep, 3);
+    v->addWidget(label(column, "Label7", "répertoires sélectionnés"));
+    ListBoxSel = listBox(column, "ListBoxSel");
+    v->addWidget(ListBoxSel, 2);
+    BitBtn_lister_media =
+        button(column, "BitBtn_lister_media", "3- lister les médias des répertoires cochés  ==> ");
+    BitBtn_lister_media->setMinimumHeight(34);
+    v->addWidget(BitBtn_lister_media);
+    column->setMinimumWidth(300);
+}
+
+void TForm1::buildFoundColumn(QWidget* column) {
+    auto* v = new QVBoxLayout(column);
+    v->setContentsMargins(6, 4, 6, 4);
+    auto* status = new QHBoxLayout;
+    Label6 = label(column, "Label6", "n");
+    Label_attente = label(column, "Label_attente", "---");
+    Button2 = button(column, "Button2", "stop (Esc) ",
+                     " la touche Echap permet également de stopper la recherche   ");
+    Button3 = button(column, "Button3", "Quitter");
+    status->addWidget(Label6);
+    status->addWidget(Label_attente, 1);
+    status->addWidget(Button2);
+    status->addWidget(Button3);
+    v->addLayout(status);
+    BitBtn_rajout_bd = button(column, "BitBtn_rajout_bd", "4- rajouter dans la liste globale");
+    BitBtn_rajout_bd->setMinimumHeight(34);
+    v->addWidget(BitBtn_rajout_bd);
+    ListBox_media_un_hd =
+        named(new QListView(column), "ListBox_media_un_hd", "  double click pour lancer le média  ");
+    ListBox_media_un_hd->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListBox_media_un_hd->setUniformItemSizes(true);
+    QFont mono("monospace");
+    mono.setStyleHint(QFont::TypeWriter);
+    ListBox_media_un_hd->setFont(mono);
+    v->addWidget(ListBox_media_un_hd, 1);
+    BitBtn_delete =
+        button(column, "BitBtn_delete", "Effacer [suppr]", "  effacer les lignes sélectionnées   ");
+    v->addWidget(BitBtn_delete, 0, Qt::AlignRight);
+
+    Memo2 = named(new QPlainTextEdit(column), "Memo2");
+    Memo3 = named(new QPlainTextEdit(column), "Memo3");
+    Memo2->hide();
+    Memo3->hide();
+}
+
+void TForm1::buildFloatingPanels() {
+    QWidget* host = centralWidget();
+
+    Panel1 = panel(host, "Panel1", QColor(255, 250, 217));
+    {
+        auto* g = new QGridLayout(Panel1);
+        g->addWidget(label(Panel1, "Label11", "Fichier"), 0, 0, 1, 4);
+        g->addWidget(label(Panel1, "Label12", "Dossier"), 1, 0, 1, 4);
+        g->addWidget(button(Panel1, "BitBtn1", "Ouvrir le dossier"), 2, 0);
+        g->addWidget(button(Panel1, "BitBtn2", "Copier vers les favoris",
+                            " la ligne sélectionnée ou toutes les cochées "),
+                     2, 1);
+        g->addWidget(button(Panel1, "BitBtn4", "Visionner/écouter"), 2, 2);
+        g->addWidget(button(Panel1, "BitBtn3", "Annuler"), 2, 3);
+    }
+
+    Panel_na = panel(host, "Panel_na", kNoticeYellow);
+    {
+        auto* g = new QGridLayout(Panel_na);
+        Label8 = label(Panel_na, "Label8", "Fichier N/A");
+        SpeedButton3 = speedButton(Panel_na, "SpeedButton3", "X");
+        g->addWidget(Label8, 0, 0);
+        g->addWidget(SpeedButton3, 0, 1, Qt::AlignRight);
+        g->addWidget(
+            label(
+                Panel_na, "Label14",
+                "Double-clik pour renommer manuellement  et ensuite  => [3- lister les répertoires cochés]"),
+            1, 0, 1, 2);
+        ListBox_na = listBox(Panel_na, "ListBox_na");
+        g->addWidget(ListBox_na, 2, 0, 1, 2);
+    }
+
+    Panel3 = panel(host, "Panel3", kNoticeYellow);
+    {
+        auto* h = new QHBoxLayout(Panel3);
+        Label1 = label(Panel3, "Label1", "nom");
+        SpeedButton2 = speedButton(Panel3, "SpeedButton2", "X");
+        h->addWidget(Label1, 1);
+        h->addWidget(SpeedButton2);
+    }
+
+    Panel_attendre = panel(host, "Panel_attendre", kNoticeYellow);
+    {
+        auto* h = new QHBoxLayout(Panel_attendre);
+        auto* text = label(Panel_attendre, "Label_attendre", "Chargement en cours ...");
+        QFont f = text->font();
+        f.setBold(true);
+        f.setPixelSize(16);
+        text->setFont(f);
+        h->addWidget(text);
+        Panel_attendre->resize(320, 80);
+    }
+}

@@ -1,0 +1,169 @@
+#include "qt_ui.h"
+
+#include "platform/system.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+#ifdef _WIN32
+#include <mmsystem.h>
+#include <windows.h>
+#else
+#include <QProcess>
+#include <QStandardPaths>
+#endif
+
+using verdan::DialogButton;
+using verdan::DialogType;
+
+namespace {
+
+QMessageBox::StandardButton toStandard(DialogButton b) {
+    switch (b) {
+    case DialogButton::Yes:
+        return QMessageBox::Yes;
+    case DialogButton::No:
+        return QMessageBox::No;
+    case DialogButton::Ok:
+        return QMessageBox::Ok;
+    case DialogButton::Cancel:
+        return QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon iconOf(DialogType t) {
+    switch (t) {
+    case DialogType::Confirmation:
+        return QMessageBox::Question;
+    case DialogType::Information:
+        return QMessageBox::Information;
+    case DialogType::Error:
+        return QMessageBox::Critical;
+    case DialogType::Warning:
+        return QMessageBox::Warning;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QtUi::QtUi(QObject* parent) : QObject(parent) {}
+
+void QtUi::showInfo(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), qs(text), QMessageBox::Ok,
+                    m_parent);
+    box.button(QMessageBox::Ok)->setText("OK");
+    box.exec();
+}
+
+DialogButton QtUi::ask(DialogType type, const std::string& text, std::vector<DialogButton> buttons) {
+    if (buttons.empty()) buttons = {DialogButton::Ok};
+    QMessageBox box(iconOf(type), QString::fromUtf8(verdan::dialogTitle(type)), qs(text),
+                    QMessageBox::NoButton, m_parent);
+    for (DialogButton b : buttons) {
+        QAbstractButton* button = box.addButton(toStandard(b));
+        button->setText(QString::fromUtf8(verdan::buttonCaption(b)));
+    }
+    box.setDefaultButton(static_cast<QPushButton*>(box.button(toStandard(buttons.front()))));
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (DialogButton b : buttons) {
+        if (clicked == box.button(toStandard(b))) return b;
+    }
+    // Closed without a button (Escape, the frame's cross): the answer that goes on nowhere.
+    for (DialogButton wanted : {DialogButton::Cancel, DialogButton::No}) {
+        for (DialogButton b : buttons) {
+            if (b == wanted) return b;
+        }
+    }
+    return buttons.front();
+}
+
+int QtUi::askThreeChoices(const std::string& text, const std::string& first, const std::string& second,
+                          const std::string& third, int buttonWidth) {
+    QMessageBox box(QMessageBox::Question, "Confirmation", qs(text), QMessageBox::NoButton, m_parent);
+    // Roles keep the order Yes, No, Cancel from left to right on every platform style.
+    QPushButton* b0 = box.addButton(qs(first), QMessageBox::YesRole);
+    QPushButton* b1 = box.addButton(qs(second), QMessageBox::NoRole);
+    QPushButton* b2 = box.addButton(qs(third), QMessageBox::RejectRole);
+    box.setEscapeButton(b2);
+    if (buttonWidth > 0) {
+        for (QPushButton* b : {b0, b1, b2}) b->setFixedWidth(buttonWidth);
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == b0) return 0;
+    if (clicked == b1) return 1;
+    if (clicked == b2 || clicked == nullptr) return 2;
+    return -1;
+}
+
+std::optional<std::string> QtUi::chooseFile(const std::string& title, const std::string& filter,
+                                            const std::string& initialFolder) {
+    QString f = QFileDialog::getOpenFileName(m_parent, qs(title), qs(initialFolder), qs(filter));
+    if (f.isEmpty()) return std::nullopt;
+    return ss(QDir::toNativeSeparators(f));
+}
+
+std::optional<std::string> QtUi::chooseFolder(const std::string& title, const std::string& initialFolder) {
+    QString f = QFileDialog::getExistingDirectory(m_parent, qs(title), qs(initialFolder));
+    if (f.isEmpty()) return std::nullopt;
+    return ss(QDir::toNativeSeparators(f));
+}
+
+void QtUi::setBusy(bool busy) {
+    if (busy) {
+        if (m_busyDepth++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0) {
+        if (--m_busyDepth == 0) QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtUi::processEvents() {
+    QApplication::processEvents();
+}
+
+bool QtUi::trySetClipboardText(const std::string& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return false;
+    clipboard->setText(qs(text));
+    return clipboard->text() == qs(text);
+}
+
+void QtUi::playSound(verdan::SystemSound sound) {
+#ifdef _WIN32
+    const wchar_t* alias = sound == verdan::SystemSound::Question ? L"SystemQuestion" : L"SystemAsterisk";
+    ::PlaySoundW(alias, nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
+#else
+    // The freedesktop sound theme through canberra-gtk-play when it is there, else the bell.
+    static const QString player = QStandardPaths::findExecutable("canberra-gtk-play");
+    if (!player.isEmpty()) {
+        const QString id = sound == verdan::SystemSound::Question ? "dialog-question" : "dialog-information";
+        if (QProcess::startDetached(player, {"-i", id})) return;
+    }
+    QApplication::beep();
+#endif
+}
+
+void QtUi::pause(unsigned milliseconds) {
+    verdan::platform::sleepMs(milliseconds);
+}
+
+void QtUi::runOnUiThread(const std::function<void()>& fn) {
+    if (QThread::currentThread() == thread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
