@@ -2,7 +2,7 @@
 
 namespace verdan {
 
-std::string CollectionState::windowTitle(const std::string& listNameLabel) const {
+std::string CollectionState::windowTitle(const std::string& listNameLabel) {
     return std::string(kProductTitle) + "      " + listNameLabel;
 }
 

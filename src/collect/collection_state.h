@@ -1,22 +1,28 @@
 #pragma once
 #include <string>
 
-#include "catalogue/settings.h"
+#include "catalogue/index_keys.h"
+#include "catalogue/program_state.h"
 
 namespace verdan {
 
-inline constexpr const char* kProductTitle = "V E R D A N   v 1 . 9";
+inline constexpr const char* kHelpTextSimple =
+    " - double click sur les intitulés pour trier \n   et sur les titres pour  les visionner \n"
+    " - click droit pour un choix multiple, gauche pour le nom dans le presse-papier";
+inline constexpr const char* kHelpTextAdvancedLine = " - touche SUPPR ou bouton pour effacer la sélection    ";
 
-// What the collection window shows, as plain state; the window displays it.
+// What the collection window shows of its own, as plain state; the window displays it.
 struct CollectionState {
-    CurrentCatalogue catalogue;
-    std::string favouritesFolder = "-/-"; // caption of Label_rep_favori
-    std::string listNameBox = "liste_globale_vidéos_truc"; // Edit_nom_fic_media_sans_ext
-    std::string listFolderLabel = "-/-"; // Label_repfic_media
     bool FirstActivation = true;
+    std::string HelpTextSimple;
+    std::string HelpTextAdvanced;
+    std::string Label17;
+    IndexLevelControls indexControls;
+    // Lines of the found list (filled by the scan); quitting asks about lines never added.
+    std::size_t foundLines = 0;
 
     // Title after every activation: the product title, six blanks, the list name shown.
-    std::string windowTitle(const std::string& listNameLabel) const;
+    static std::string windowTitle(const std::string& listNameLabel);
 };
 
 } // namespace verdan

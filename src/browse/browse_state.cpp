@@ -1,1 +1,0 @@
-#include "browse/browse_state.h"

@@ -1,0 +1,132 @@
+#include "browse/list_commands.h"
+
+#include "catalogue/list_file.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "util/file_helpers.h"
+#include "util/format.h"
+#include "util/utf8.h"
+
+namespace verdan {
+namespace {
+
+class BusyScope {
+public:
+    explicit BusyScope(Ui& ui) : m_ui(ui) { m_ui.setBusy(true); }
+    ~BusyScope() { m_ui.setBusy(false); }
+
+private:
+    Ui& m_ui;
+};
+
+bool confirm(Ui& ui, const std::string& text) {
+    return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;
+}
+
+void inform(Ui& ui, const std::string& text, DialogButton button) {
+    ui.ask(DialogType::Information, text, {button});
+}
+
+void reloadFromListFile(ProgramState& program, Ui& ui, bool rebuildDisks) {
+    GlobalListState& f2 = program.form2;
+    lire_liste(f2.list, program.catalogue.paths.ListFilePath, ListMode::Replace, ui, program.programFolder);
+    indexer_liste(f2.list, f2.keys, program.catalogue.params.indexLevel, false, f2.index);
+    af_nb_media_bd(program);
+    if (rebuildDisks) extraire_hd_liste_globale(f2);
+}
+
+} // namespace
+
+std::string saveDateLabel(const std::string& nowText) {
+    return nowText.substr(0, utf8::offsetOfChar(nowText, 16));
+}
+
+void Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& view) {
+    const ListPaths& paths = program.catalogue.paths;
+    const std::int64_t m = listFileMediaCount(paths.ListFilePath);
+    const std::string question = m == 0 ? "   charger la liste vide ? \n\n" + paths.ListName
+                                        : "   charger la liste globale  " + paths.ListName +
+                                              " contenant              \n\n" + "       " + toText(m) + " médias ?";
+    if (!confirm(ui, question)) return;
+    const std::size_t rows = program.form2.list.rowCount();
+    if (rows - 1 > 2 && !confirm(ui, " écraser les " + toText(static_cast<long long>(rows - 1)) + " médias actuels ?"))
+        return;
+    BusyScope busy(ui);
+    view.showLoadingPanel(true);
+    try {
+        reloadFromListFile(program, ui, true);
+    } catch (...) {
+        view.showLoadingPanel(false);
+        throw;
+    }
+    view.showLoadingPanel(false);
+}
+
+bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
+    GlobalListState& f2 = program.form2;
+    const ListPaths& paths = program.catalogue.paths;
+    const std::string question =
+        f2.Label_n == "aucun média"
+            ? "  Enregistrer la liste vide dans le fichier  \n\n    " + paths.ListFilePath + "              \n"
+            : " Enregistrer la liste des " + toText(static_cast<long long>(f2.list.mediaCount())) +
+                  " médias  dans le fichier  \n\n" + "    " + paths.ListFilePath + "              \n";
+    if (!confirm(ui, question)) return false;
+    {
+        BusyScope busy(ui);
+        const std::string backup = paths.backupPath();
+        // Failures here are not reported: the write below then replaces the list file in place.
+        if (platform::exists(backup)) platform::removeFile(backup);
+        if (platform::exists(paths.ListFilePath)) platform::renameEntry(paths.ListFilePath, backup);
+        ecrire_liste(f2.list, paths.ListFilePath);
+        program.catalogue.params.dateLabel = saveDateLabel(platform::nowDateTimeText());
+        program.saveSettings();
+        enregistrer_parametre_liste(program.catalogue, ui, false);
+    }
+    inform(ui, "   Enregistrement effectué     ", DialogButton::Ok);
+    return true;
+}
+
+void Button_undoClick(ProgramState& program, Ui& ui) {
+    const ListPaths& paths = program.catalogue.paths;
+    const std::string backup = paths.backupPath();
+    if (!platform::isFile(backup)) {
+        inform(ui, "  Pas de sauvegarde disponible \n\n" + backup, DialogButton::Yes);
+        return;
+    }
+    ui.ask(DialogType::Confirmation, "  Charger la dernière sauvegarde ? \n\n" + backup, {DialogButton::Yes});
+    const std::int64_t b = listFileMediaCount(backup);
+    if (b == 0) {
+        inform(ui, "   La dernière sauvegarde ne contient rien \n\n" + backup, DialogButton::Yes);
+        return;
+    }
+    GlobalList& list = program.form2.list;
+    if (list.ListModified &&
+        confirm(ui, "   avant de charger cette liste, enregistrer les modifications effectuées sur la liste "
+                    "actuelle ? \n\n       " +
+                        paths.ListFilePath)) {
+        ecrire_liste(list, paths.ListFilePath);
+    }
+    if (!confirm(ui, "      Charger la sauvegarde de          \n\n     " + toText(b) + " médias ?")) return;
+    if (!echanger_fichiers(backup, paths.ListFilePath)) {
+        inform(ui, "  Récupération de la sauvegarde impossible\n\n", DialogButton::Yes);
+        return;
+    }
+    reloadFromListFile(program, ui, false);
+}
+
+QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, std::size_t foundLines) {
+    if (foundLines > 0 && program.form2.list.rowCount() <= 2 &&
+        !confirm(ui, " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter quand même ?"))
+        return QuitOutcome::Stay;
+    if (program.form2.list.ListModified) Button_enregistrer_listeClick(program, ui);
+    if (program.catalogue.ParamsModified) enregistrer_parametre_liste(program.catalogue, ui, false);
+    if (sender == QuitSender::Form1Closing) {
+        inform(ui, " Quitter                   ", DialogButton::Ok);
+    } else if (!confirm(ui, " Quitter ?")) {
+        return QuitOutcome::Stay;
+    }
+    program.saveSettings();
+    return sender == QuitSender::Form1Closing ? QuitOutcome::CloseMainWindow : QuitOutcome::ExitNow;
+}
+
+} // namespace verdan

@@ -1,0 +1,37 @@
+#pragma once
+#include <functional>
+
+#include "catalogue/program_state.h"
+#include "util/ui.h"
+
+namespace verdan {
+
+// What the load, save and Undo commands ask of the global-list window.
+class ListCommandsView {
+public:
+    virtual ~ListCommandsView() = default;
+    // Panel4 over the global-list window, painted at once.
+    virtual void showLoadingPanel(bool shown) = 0;
+};
+
+// "Lecture de la liste": reloads the current list file after the user's confirmation.
+void Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& view);
+
+// "Enregistrer la liste": the previous list file becomes the backup, the table is written, the
+// date label is set, then the settings file and the parameter file. False when the user declined.
+bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui);
+
+// "Undo": exchanges the list file and its backup and loads it.
+void Button_undoClick(ProgramState& program, Ui& ui);
+
+enum class QuitSender { Button, Form1Closing, Form2Closing };
+enum class QuitOutcome { Stay, ExitNow, CloseMainWindow };
+
+// The one quit procedure of both windows. `foundLines`: lines still in the collection window's
+// found list. Throws VerdanError when a file cannot be written (the program then stays open).
+QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, std::size_t foundLines);
+
+// The date label after a save: the system's short date and long time cut to 16 characters.
+std::string saveDateLabel(const std::string& nowText);
+
+} // namespace verdan

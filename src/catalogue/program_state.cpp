@@ -1,0 +1,56 @@
+#include "catalogue/program_state.h"
+
+#include "util/format.h"
+#include "util/text.h"
+#include "util/utf8.h"
+
+#include <set>
+
+namespace verdan {
+
+void ProgramState::saveSettings() {
+    if (captureWindowBounds) captureWindowBounds(settings);
+    enreg_fic_ini(settingsPath(), settings);
+}
+
+void af_nb_media_bd(ProgramState& state) {
+    const GlobalList& list = state.form2.list;
+    const std::size_t r = list.rowCount();
+    state.BitBtn_form2_bis = r >= 3 ? "Liste globale des " + toText(static_cast<long long>(r - 1)) + " médias =>"
+                                    : "Liste globale des médias =>";
+    if (r == 2 && trimBlanks(list.cell(1, 0)).empty()) {
+        state.form2.Label_n = "aucun média";
+    } else {
+        state.form2.Label_n = toText(static_cast<long long>(r == 0 ? 0 : r - 1)) + " médias";
+    }
+    state.form2.Label_nf_media = state.catalogue.paths.ListName;
+}
+
+std::string diskEntry(const GlobalList& list, std::size_t row) {
+    const int name = list.indice_col_liste("nom-disque");
+    const int serial = list.indice_col_liste("NS-disque");
+    std::string entry(name >= 0 ? list.cell(row, name) : std::string_view());
+    entry += "-";
+    if (serial >= 0) entry += list.cell(row, serial);
+    return entry;
+}
+
+void extraire_hd_liste_globale(GlobalListState& form2) {
+    form2.disks.clear();
+    std::set<std::string, utf8::FoldedLess> seen;
+    for (std::size_t row = 1; row < form2.list.rowCount(); ++row) {
+        std::string entry = diskEntry(form2.list, row);
+        if (entry == "-") continue;
+        if (seen.insert(entry).second) form2.disks.push_back(std::move(entry));
+    }
+}
+
+void SetAllMarks(GlobalList& list, const std::string& text) {
+    const int mark = list.indice_col_liste(" x");
+    if (mark < 0) return;
+    for (std::size_t row = 1; row < list.rowCount(); ++row) {
+        if (list.cell(row, mark) != text) list.setCell(row, mark, text);
+    }
+}
+
+} // namespace verdan

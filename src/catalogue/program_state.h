@@ -1,0 +1,56 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "catalogue/global_list.h"
+#include "catalogue/index_keys.h"
+#include "catalogue/settings.h"
+
+namespace verdan {
+
+inline constexpr const char* kProductTitle = "V E R D A N   v 1 . 9";
+
+// What the global-list window shows besides the parameters of the catalogue.
+struct GlobalListState {
+    GlobalList list;
+    KeySet keys;          // ListBox_media_key
+    IndexState index;     // Label_idx, Label_n_idx, Label3 of the collection window
+    std::vector<std::string> disks; // ListBox_hd_referencer
+    std::string Label_n = "0 média";
+    std::string Label_nf_media;
+    std::string Label_rep_favori = "---";
+    std::string Label6; // help text
+};
+
+// The program-wide state both windows share; the windows display it.
+struct ProgramState {
+    std::string programFolder;
+    // The settings file's items: the collection window's favourites folder label, list-name box,
+    // list-folder label, the windows' bounds and the advanced mode of the global-list window.
+    SettingsState settings;
+    // Paths, parameters (index level, date label, font size, media categories) and ParamsModified.
+    CurrentCatalogue catalogue;
+    GlobalListState form2;
+    std::string BitBtn_form2_bis = "Liste globale des médias =>";
+    std::string Form1_Label_nf_media = "*12345.txt";
+    // Filled by the window layer with the windows' current bounds before the settings are written.
+    std::function<void(SettingsState&)> captureWindowBounds;
+
+    std::string settingsPath() const { return settingsFilePath(programFolder); }
+    // enreg_fic_ini with the windows' bounds as they are now.
+    void saveSettings();
+};
+
+// Refreshes the count captions from the table.
+void af_nb_media_bd(ProgramState& state);
+
+// "nom-disque" + "-" + "NS-disque" of a row.
+std::string diskEntry(const GlobalList& list, std::size_t row);
+// Rebuilds the list of disks present in the table, in order of first appearance.
+void extraire_hd_liste_globale(GlobalListState& form2);
+
+// Sets the mark cell (" x" column) of every data row.
+void SetAllMarks(GlobalList& list, const std::string& text);
+
+} // namespace verdan

@@ -1,0 +1,115 @@
+#include "collect/startup.h"
+
+#include "catalogue/list_file.h"
+#include "platform/files.h"
+#include "util/file_helpers.h"
+#include "util/format.h"
+#include "util/repair.h"
+
+namespace verdan {
+
+namespace {
+std::string fileNameOf(const std::string& path) {
+    auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Busy pointer for the span of a scope, also when loading throws.
+class BusyScope {
+public:
+    explicit BusyScope(Ui& ui) : m_ui(ui) { m_ui.setBusy(true); }
+    ~BusyScope() { m_ui.setBusy(false); }
+
+private:
+    Ui& m_ui;
+};
+} // namespace
+
+std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, const std::string& media2,
+                         const std::string& listFileName) {
+    std::string media = media1;
+    if (!media2.empty()) media += "+" + media2;
+    media = RepairAccentsUtf8(media);
+    if (media.empty() || media == "+") media = "médias";
+    return ".   Charger la liste globale de  " + toText(mediaCount) + "  <" + media + ">  du fichier suivant  ?" +
+           "          \n\n" + "     " + listFileName;
+}
+
+void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys) {
+    GlobalListState& f2 = program.form2;
+    lire_liste(f2.list, program.catalogue.paths.ListFilePath, ListMode::Replace, ui, program.programFolder);
+    indexer_liste(f2.list, f2.keys, program.catalogue.params.indexLevel, keepKeys, f2.index);
+    af_nb_media_bd(program);
+    extraire_hd_liste_globale(f2);
+}
+
+void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, StartupView& view) {
+    SettingsState& settings = program.settings;
+    CurrentCatalogue& catalogue = program.catalogue;
+
+    view.currentBounds(settings.form1, settings.form2);
+    lire_fic_ini(program.settingsPath(), program.programFolder, view.screen(), settings);
+
+    catalogue.paths.derive(settings.listFolder, settings.listName, true);
+    if (lire_parametre_liste(catalogue.paths.ParamFilePath, catalogue.params)) {
+        // Applying the font size read marks the parameters as changed, so they are written back at quit.
+        catalogue.ParamsModified = true;
+        form1.indexControls.chooseLevel(catalogue.params.indexLevel, program.form2.index);
+    }
+    program.form2.Label_rep_favori = settings.favouritesFolder;
+
+    if (!platform::isFile(catalogue.paths.ListFilePath)) {
+        program.saveSettings();
+        catalogue.paths.derive(settings.listFolder, settings.listName, false);
+        enregistrer_parametre_liste(catalogue, ui, false);
+    }
+    program.Form1_Label_nf_media = catalogue.paths.ListName;
+
+    form1.HelpTextSimple = kHelpTextSimple;
+    form1.HelpTextAdvanced = form1.HelpTextSimple + "\n" + kHelpTextAdvancedLine;
+    program.form2.Label6 = settings.advancedMode ? form1.HelpTextAdvanced : form1.HelpTextSimple;
+    form1.Label17 = form1.HelpTextAdvanced;
+    form1.indexControls.firstActivation();
+    view.applyState();
+
+    const std::string& listFile = catalogue.paths.ListFilePath;
+    if (platform::isFile(listFile)) {
+        const std::int64_t count = listFileMediaCount(listFile);
+        if (settings.advancedMode && count != 0) {
+            const std::string question =
+                loadQuestion(count, catalogue.params.media[0].name, catalogue.params.media[1].name, fileNameOf(listFile));
+            if (ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes) {
+                BusyScope busy(ui);
+                view.showLoadingPanel(true);
+                try {
+                    loadCurrentList(program, ui, true);
+                } catch (...) {
+                    view.showLoadingPanel(false);
+                    throw;
+                }
+                view.focusGlobalListButton();
+                view.showLoadingPanel(false);
+            }
+        } else {
+            view.showGlobalListLoading(true);
+            BusyScope busy(ui);
+            try {
+                loadCurrentList(program, ui, true);
+            } catch (...) {
+                view.showGlobalListLoading(false);
+                throw;
+            }
+            view.showGlobalListWindow();
+            view.showGlobalListLoading(false);
+        }
+    }
+    view.applyState();
+    form1.FirstActivation = false;
+}
+
+std::string activate(ProgramState& program) {
+    SetAllMarks(program.form2.list, "");
+    return CollectionState::windowTitle(program.Form1_Label_nf_media);
+}
+
+} // namespace verdan

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "browse/list_commands.h"
+#include "catalogue/list_file.h"
+#include "platform/files.h"
+#include "support/program_fixture.h"
+#include "util/error.h"
+
+using namespace verdan;
+using namespace verdan::test;
+
+namespace {
+struct PanelView : ListCommandsView {
+    std::vector<bool> panel;
+    void showLoadingPanel(bool shown) override { panel.push_back(shown); }
+};
+const std::vector<DialogButton> kYesNo = {DialogButton::Yes, DialogButton::No};
+} // namespace
+
+class ListCommands : public ::testing::Test, public ProgramFixture {
+protected:
+    ListCommands() {
+        program.catalogue.paths.derive(listFolder(), "liste_globale_médias");
+        program.settings.listFolder = listFolder();
+        program.settings.listName = "liste_globale_médias";
+    }
+    void load() {
+        lire_liste(program.form2.list, program.catalogue.paths.ListFilePath, ListMode::Replace, ui, dir.path());
+        indexer_liste(program.form2.list, program.form2.keys, 1, false, program.form2.index);
+        af_nb_media_bd(program);
+    }
+    std::string backup() const { return program.catalogue.paths.backupPath(); }
+    PanelView view;
+};
+
+TEST_F(ListCommands, ReloadAsksWithTheFileCountThenReplaces) {
+    writeList({row("1", "A", "a"), row("2", "A", "b"), row("3", "B", "c")});
+    ui.answers = {DialogButton::Yes};
+    Button_charger_bdClick(program, ui, view);
+    EXPECT_EQ(ui.shown[0].text, "   charger la liste globale  liste_globale_médias contenant              \n\n"
+                                "       3 médias ?");
+    EXPECT_EQ(program.form2.list.rowCount(), 4u);
+    EXPECT_EQ(program.form2.Label_n, "3 médias");
+    EXPECT_EQ(program.form2.disks.size(), 2u);
+    EXPECT_EQ(view.panel, (std::vector<bool>{true, false}));
+
+    // With 3 data rows in the table, a second question protects them.
+    ui.answers = {DialogButton::Yes, DialogButton::No};
+    Button_charger_bdClick(program, ui, view);
+    EXPECT_EQ(ui.shown.back().text, " écraser les 3 médias actuels ?");
+}
+
+TEST_F(ListCommands, ReloadOfAnEmptyListAndWithTwoRowsAsksOnce) {
+    writeList({""});
+    program.form2.list.appendRow({"2", "X"});
+    ui.answers = {DialogButton::Yes};
+    Button_charger_bdClick(program, ui, view);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "   charger la liste vide ? \n\nliste_globale_médias");
+    EXPECT_EQ(program.form2.Label_n, "aucun média");
+}
+
+TEST_F(ListCommands, SaveMakesTheBackupAndWritesEverything) {
+    writeList({row("1", "A", "ancien")});
+    load();
+    program.form2.list.appendRow({"2", "A", "vidéo", "nouveau"});
+    program.form2.list.ListModified = true;
+    af_nb_media_bd(program);
+    ui.answers = {DialogButton::Yes};
+    ASSERT_TRUE(Button_enregistrer_listeClick(program, ui));
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{
+                              " Enregistrer la liste des 2 médias  dans le fichier  \n\n    " + listFile() +
+                                  "              \n",
+                              "   Enregistrement effectué     "}));
+    EXPECT_EQ(ui.shown[1].type, DialogType::Information);
+    EXPECT_FALSE(program.form2.list.ListModified);
+    EXPECT_NE(TempFolder::read(backup()).find("ancien"), std::string::npos);
+    EXPECT_NE(TempFolder::read(listFile()).find("nouveau"), std::string::npos);
+    EXPECT_TRUE(platform::isFile(program.settingsPath()));
+    EXPECT_TRUE(platform::isFile(program.catalogue.paths.ParamFilePath));
+    EXPECT_LE(program.catalogue.params.dateLabel.size(), 16u);
+    EXPECT_NE(program.catalogue.params.dateLabel, "Date de la modification");
+}
+
+TEST_F(ListCommands, SavingAnEmptyListWritesHeaderAndOneEmptyLine) {
+    af_nb_media_bd(program);
+    ui.answers = {DialogButton::Yes};
+    Button_enregistrer_listeClick(program, ui);
+    EXPECT_EQ(ui.shown[0].text, "  Enregistrer la liste vide dans le fichier  \n\n    " + listFile() + "              \n");
+    const std::string text = TempFolder::read(listFile());
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
+}
+
+TEST_F(ListCommands, DeclinedSaveTouchesNothing) {
+    writeList({row("1", "A", "a")});
+    ui.answers = {DialogButton::No};
+    EXPECT_FALSE(Button_enregistrer_listeClick(program, ui));
+    EXPECT_FALSE(platform::exists(backup()));
+}
+
+TEST_F(ListCommands, TwoUndoBringEverythingBack) {
+    writeList({row("1", "A", "premier")});
+    load();
+    program.form2.list.appendRow({"2", "A", "vidéo", "second"});
+    af_nb_media_bd(program);
+    ui.answers = {DialogButton::Yes};
+    Button_enregistrer_listeClick(program, ui);
+    const std::string saved = TempFolder::read(listFile());
+    const std::string older = TempFolder::read(backup());
+
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    Button_undoClick(program, ui);
+    EXPECT_EQ(TempFolder::read(listFile()), older);
+    EXPECT_EQ(TempFolder::read(backup()), saved);
+    EXPECT_EQ(program.form2.list.rowCount(), 2u);
+    EXPECT_EQ(ui.shown[ui.shown.size() - 1].text, "      Charger la sauvegarde de          \n\n     1 médias ?");
+
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    Button_undoClick(program, ui);
+    EXPECT_EQ(TempFolder::read(listFile()), saved);
+    EXPECT_EQ(TempFolder::read(backup()), older);
+    EXPECT_EQ(program.form2.list.rowCount(), 3u);
+}
+
+TEST_F(ListCommands, UndoWithModificationsSavesThemIntoWhatBecomesTheBackup) {
+    writeList({row("1", "A", "premier")});
+    std::ofstream(backup(), std::ios::binary) << TempFolder::read(listFile()) << row("2", "A", "sauvegarde") << "\r\n";
+    load();
+    program.form2.list.appendRow({"3", "A", "vidéo", "modifié"});
+    program.form2.list.ListModified = true;
+    ui.answers = {DialogButton::Yes, DialogButton::Yes, DialogButton::Yes};
+    Button_undoClick(program, ui);
+    EXPECT_NE(ui.shown[1].text.find("avant de charger cette liste"), std::string::npos);
+    EXPECT_NE(TempFolder::read(backup()).find("modifi\xE9"), std::string::npos);
+    EXPECT_EQ(program.form2.list.cell(2, 3), "sauvegarde");
+}
+
+TEST_F(ListCommands, UndoWithoutOrWithAnEmptyBackup) {
+    Button_undoClick(program, ui);
+    EXPECT_EQ(ui.shown[0].text, "  Pas de sauvegarde disponible \n\n" + backup());
+    EXPECT_EQ(ui.shown[0].buttons, (std::vector<DialogButton>{DialogButton::Yes}));
+    std::ofstream(backup(), std::ios::binary) << "n\tx\r\n\r\n";
+    ui.answers = {DialogButton::Cancel};
+    Button_undoClick(program, ui);
+    EXPECT_EQ(ui.texts().back(), "   La dernière sauvegarde ne contient rien \n\n" + backup());
+}
+
+TEST_F(ListCommands, UndoWhoseSwapFailsSaysSo) {
+    std::ofstream(backup(), std::ios::binary) << "n\r\n" << row("1", "A", "a") << "\r\n";
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    Button_undoClick(program, ui); // no list file: the exchange cannot happen
+    EXPECT_EQ(ui.texts().back(), "  Récupération de la sauvegarde impossible\n\n");
+    EXPECT_TRUE(platform::isFile(backup()));
+}
+
+TEST_F(ListCommands, QuitAsksAboutUnaddedFilesFirst) {
+    ui.answers = {DialogButton::No};
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Button, 5), QuitOutcome::Stay);
+    EXPECT_EQ(ui.shown[0].text, " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter quand même ?");
+    EXPECT_FALSE(platform::exists(program.settingsPath()));
+}
+
+TEST_F(ListCommands, QuitWithAModifiedListOffersTheSaveThenAsks) {
+    program.form2.list.appendRow({"2", "A", "vidéo", "t"});
+    program.form2.list.ListModified = true;
+    program.catalogue.ParamsModified = true;
+    af_nb_media_bd(program);
+    ui.answers = {DialogButton::No, DialogButton::Yes};
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Button, 0), QuitOutcome::ExitNow);
+    EXPECT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[1].text, " Quitter ?");
+    EXPECT_FALSE(program.catalogue.ParamsModified);
+    EXPECT_TRUE(platform::isFile(program.settingsPath()));
+}
+
+TEST_F(ListCommands, ClosingTheMainWindowInformsInsteadOfAsking) {
+    ui.answers = {DialogButton::Ok};
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Form1Closing, 0), QuitOutcome::CloseMainWindow);
+    EXPECT_EQ(ui.shown[0].text, " Quitter                   ");
+    EXPECT_EQ(ui.shown[0].type, DialogType::Information);
+    ui.answers = {DialogButton::No};
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Form2Closing, 0), QuitOutcome::Stay);
+}
+
+TEST(SaveDate, CutTo16Characters) {
+    EXPECT_EQ(saveDateLabel("06/12/2026 22:45:13"), "06/12/2026 22:45");
+    EXPECT_EQ(saveDateLabel("6/12/26 9:05"), "6/12/26 9:05");
+}

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "collect/startup.h"
+#include "platform/files.h"
+#include "support/program_fixture.h"
+#include "util/error.h"
+
+#include <filesystem>
+
+using namespace verdan;
+using namespace verdan::test;
+
+namespace {
+
+struct RecordingView : StartupView {
+    std::vector<std::string> events;
+    ScreenInfo screen() override { return {1920, 1080, {0, 0, 1920, 1040}}; }
+    void currentBounds(WindowGeometry& f1, WindowGeometry& f2) override {
+        f1 = {0, 0, 1561, 751, 0};
+        f2 = {0, 0, 1561, 751, 0};
+    }
+    void applyState() override { events.push_back("apply"); }
+    void showLoadingPanel(bool shown) override { events.push_back(shown ? "panel on" : "panel off"); }
+    void showGlobalListLoading(bool shown) override { events.push_back(shown ? "form2 panel on" : "form2 panel off"); }
+    void showGlobalListWindow() override { events.push_back("show form2"); }
+    void focusGlobalListButton() override { events.push_back("focus"); }
+};
+
+} // namespace
+
+class OpeningSequence : public ::testing::Test, public ProgramFixture {
+protected:
+    void writeSettings(bool advanced) {
+        std::ofstream(program.settingsPath(), std::ios::binary)
+            << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(listFolder())
+            << "\r\n[Options]\r\nCheckBox_mode_avancer=" << (advanced ? 1 : 0) << "\r\n";
+    }
+    CollectionState form1;
+    RecordingView view;
+};
+
+TEST_F(OpeningSequence, NoListFileWritesBothFilesAndLoadsNothing) {
+    writeSettings(true);
+    openingSequence(program, form1, ui, view);
+    EXPECT_FALSE(form1.FirstActivation);
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(platform::isFile(joinPath(listFolder(), "liste_globale_médias.prm")));
+    const std::string ini = TempFolder::read(program.settingsPath());
+    EXPECT_NE(ini.find("Edit_nom_fic_media.text=liste_globale_m\xE9" "dias"), std::string::npos);
+    EXPECT_FALSE(program.catalogue.ParamsModified);
+    EXPECT_EQ(program.Form1_Label_nf_media, "liste_globale_médias");
+    EXPECT_EQ(program.form2.Label6, form1.HelpTextAdvanced);
+    EXPECT_EQ(form1.Label17, form1.HelpTextAdvanced);
+    EXPECT_FALSE(form1.indexControls.radioGroupEnabled);
+    EXPECT_FALSE(form1.indexControls.reinitEnabled);
+}
+
+TEST_F(OpeningSequence, AdvancedModeAsksWithTheCountThenLoads) {
+    writeSettings(true);
+    writeList({row("1", "FILMS", "Alien"), row("2", "FILMS", "Brazil")});
+    ui.answers = {DialogButton::Yes};
+    openingSequence(program, form1, ui, view);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, ".   Charger la liste globale de  2  <vidéos+musiques>  du fichier suivant  ?          "
+                                "\n\n     liste_globale_médias.txt");
+    EXPECT_EQ(program.form2.list.rowCount(), 3u);
+    EXPECT_EQ(program.form2.keys.size(), 2u);
+    EXPECT_EQ(program.form2.Label_n, "2 médias");
+    EXPECT_EQ(program.BitBtn_form2_bis, "Liste globale des 2 médias =>");
+    EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
+    EXPECT_EQ(view.events, (std::vector<std::string>{"apply", "panel on", "focus", "panel off", "apply"}));
+    EXPECT_EQ(ui.busy, (std::vector<bool>{true, false}));
+}
+
+TEST_F(OpeningSequence, AdvancedModeDeclinedLoadsNothing) {
+    writeSettings(true);
+    writeList({row("1", "FILMS", "Alien")});
+    ui.answers = {DialogButton::No};
+    openingSequence(program, form1, ui, view);
+    EXPECT_EQ(program.form2.list.mediaCount(), 0u);
+    EXPECT_FALSE(form1.FirstActivation);
+}
+
+TEST_F(OpeningSequence, BasicModeLoadsWithoutAQuestionAndShowsTheGlobalList) {
+    writeSettings(false);
+    writeList({row("1", "FILMS", "Alien")});
+    openingSequence(program, form1, ui, view);
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(program.form2.list.rowCount(), 2u);
+    EXPECT_EQ(program.form2.Label6, form1.HelpTextSimple);
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"apply", "form2 panel on", "show form2", "form2 panel off", "apply"}));
+}
+
+TEST_F(OpeningSequence, AHeaderOnlyFileLoadsWithoutAQuestionInAdvancedMode) {
+    writeSettings(true);
+    writeList({});
+    openingSequence(program, form1, ui, view);
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(program.form2.Label_n, "aucun média");
+}
+
+TEST_F(OpeningSequence, MediaTextOfTheQuestion) {
+    EXPECT_EQ(loadQuestion(3, "", "", "a.txt"),
+              ".   Charger la liste globale de  3  <médias>  du fichier suivant  ?          \n\n     a.txt");
+    EXPECT_NE(loadQuestion(3, "", "clips", "a.txt").find("<+clips>"), std::string::npos);
+    EXPECT_NE(loadQuestion(3, "VidÃ©os", "", "a.txt").find("<Vidéos>"), std::string::npos);
+}
+
+TEST_F(OpeningSequence, ParameterFileIsReadAndMarkedForWritingBack) {
+    writeSettings(true);
+    std::ofstream(joinPath(listFolder(), "liste_globale_médias.prm"), std::ios::binary)
+        << "[LISTE]\r\nRadioGroup_index.ItemIndex=3\r\nform2.ComboBox1.ItemIndex=3\r\n[MEDIA_1]\r\n"
+           "Edit_type_media_1_.Text=films\r\n";
+    writeList({row("1", "FILMS", "Alien")});
+    ui.answers = {DialogButton::Yes};
+    openingSequence(program, form1, ui, view);
+    EXPECT_EQ(program.catalogue.params.indexLevel, 3);
+    EXPECT_EQ(program.catalogue.params.fontIndex, 3);
+    EXPECT_TRUE(program.catalogue.ParamsModified);
+    EXPECT_EQ(program.form2.index.Label_idx, "idx4");
+    EXPECT_NE(ui.shown[0].text.find("<films+musiques>"), std::string::npos);
+}
+
+TEST_F(OpeningSequence, AnUnreadableListFileStopsAndRunsAgainNextTime) {
+    if (runningAsRoot()) GTEST_SKIP() << "root reads every file";
+    writeSettings(true);
+    const std::string list = writeList({row("1", "FILMS", "Alien")});
+    std::filesystem::permissions(list, std::filesystem::perms::none);
+    EXPECT_THROW(openingSequence(program, form1, ui, view), VerdanError);
+    EXPECT_TRUE(form1.FirstActivation);
+    std::filesystem::permissions(list, std::filesystem::perms::owner_all);
+    ui.answers = {DialogButton::Yes};
+    openingSequence(program, form1, ui, view);
+    EXPECT_FALSE(form1.FirstActivation);
+    EXPECT_EQ(program.form2.list.rowCount(), 2u);
+}
+
+TEST(Activation, TitleEndsWithTheListNameAndMarksAreCleared) {
+    ProgramState program;
+    program.Form1_Label_nf_media = "films";
+    program.form2.list.setCell(1, 13, " x");
+    program.form2.list.appendRow({"2", "D", "", "t", "", "", "", "", "", "", "", "", "", " x"});
+    EXPECT_EQ(activate(program), "V E R D A N   v 1 . 9      films");
+    EXPECT_EQ(program.form2.list.cell(1, 13), "");
+    EXPECT_EQ(program.form2.list.cell(2, 13), "");
+}
