@@ -1,16 +1,32 @@
 #include "collection_window.h"
 
+#include "browse/list_commands.h"
 #include "global_list_window.h"
+#include "handler_guard.h"
+#include "qt_ui.h"
+#include "window_geometry.h"
 
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
 #include <QEvent>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+using namespace verdan;
+
+TForm1::TForm1(ProgramState& program, Ui& ui, QWidget* parent) : QMainWindow(parent), m_program(program), m_ui(ui) {
     setObjectName("Form1");
-    setWindowTitle(QString::fromUtf8(verdan::kProductTitle));
+    setWindowTitle(QString::fromUtf8(kProductTitle));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(243, 244, 235));
     setPalette(pal);
@@ -39,20 +55,203 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     columns->addWidget(foundColumn, 5);
     v->addLayout(columns, 1);
     buildFloatingPanels();
-
     resize(1561, 751);
+
+    connect(BitBtn_form2_bis, &QPushButton::clicked, this, [this] { BitBtn_form2_bisClick(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] {
+        Panel_na->hide();
+        Panel3->hide();
+    });
+    connect(SpeedButton2, &QToolButton::clicked, Panel3, &QWidget::hide);
+    bindEdits();
+}
+
+void TForm1::setGlobalListWindow(TForm2* form2) {
+    m_form2 = form2;
+    m_program.captureWindowBounds = [this](SettingsState& s) {
+        s.form1 = geometryOf(*this);
+        if (m_form2) s.form2 = geometryOf(*m_form2);
+    };
+}
+
+void TForm1::bindEdits() {
+    // The edit boxes are the live copy of the categories; a typed change is not saved by itself.
+    auto bind = [this](QLineEdit* e, std::string MediaCategory::*field, int category) {
+        connect(e, &QLineEdit::textEdited, this, [this, field, category](const QString& text) {
+            m_program.catalogue.params.media[static_cast<std::size_t>(category)].*field = ss(text);
+        });
+    };
+    bind(Edit_type_media_1_, &MediaCategory::name, 0);
+    bind(Edit_type_media_2_, &MediaCategory::name, 1);
+    bind(Edit_filtre_ext_1_, &MediaCategory::extensionFilter, 0);
+    bind(Edit_filtre_ext_2_, &MediaCategory::extensionFilter, 1);
+    bind(Edit_taille_mini_1_, &MediaCategory::minimumSize, 0);
+    bind(Edit_taille_mini_2_, &MediaCategory::minimumSize, 1);
+    connect(CheckBox_mini_1_, &QCheckBox::toggled, this,
+            [this](bool on) { m_program.catalogue.params.media[0].minimumSizeOn = on; });
+    connect(CheckBox_mini_2_, &QCheckBox::toggled, this,
+            [this](bool on) { m_program.catalogue.params.media[1].minimumSizeOn = on; });
+    connect(Edit_nom_fic_media_sans_ext, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_program.settings.listName = ss(text); });
+}
+
+void TForm1::applyHints() {
+    BitBtn5->setToolTip(QString::fromUtf8(hints::kDvdImport));
+    Label10->setToolTip(QString::fromUtf8(hints::kDvdImport));
+    BitBtn_fic_lst->setToolTip(QString::fromUtf8(hints::kListChoice));
+    BitBtn_rep_favori->setToolTip(QString::fromUtf8(hints::kFavourites));
+    Edit_nom_fic_media_sans_ext->setToolTip(QString::fromUtf8(hints::kListName));
+    RadioGroup_index->setToolTip(QString::fromUtf8(IndexLevelControls::kRadioGroupHint));
+    BitBtn_reinit->setToolTip(QString::fromUtf8(IndexLevelControls::kReinitHint));
+}
+
+void TForm1::refreshView() {
+    const SettingsState& s = m_program.settings;
+    const CatalogueParams& p = m_program.catalogue.params;
+    Label_repfic_media->setText(qs(s.listFolder));
+    Edit_nom_fic_media_sans_ext->setText(qs(s.listName));
+    Label_rep_favori->setText(qs(s.favouritesFolder));
+    Label_nf_media->setText(qs(m_program.Form1_Label_nf_media));
+    BitBtn_form2_bis->setText(qs(m_program.BitBtn_form2_bis));
+    Label_media_1_->setText(qs(p.media[0].name));
+    Label_media_2_->setText(qs(p.media[1].name));
+    Edit_type_media_1_->setText(qs(p.media[0].name));
+    Edit_type_media_2_->setText(qs(p.media[1].name));
+    Edit_filtre_ext_1_->setText(qs(p.media[0].extensionFilter));
+    Edit_filtre_ext_2_->setText(qs(p.media[1].extensionFilter));
+    Edit_taille_mini_1_->setText(qs(p.media[0].minimumSize));
+    Edit_taille_mini_2_->setText(qs(p.media[1].minimumSize));
+    {
+        // Showing the values read is not the user's click: it must not trigger a save.
+        QSignalBlocker b1(CheckBox_mini_1_), b2(CheckBox_mini_2_);
+        CheckBox_mini_1_->setChecked(p.media[0].minimumSizeOn);
+        CheckBox_mini_2_->setChecked(p.media[1].minimumSizeOn);
+    }
+    const IndexLevelControls& ic = m_state.indexControls;
+    if (QAbstractButton* item = widgets::buttonsOf(RadioGroup_index)->button(p.indexLevel)) item->setChecked(true);
+    RadioGroup_index->setEnabled(ic.radioGroupEnabled);
+    BitBtn_reinit->setEnabled(ic.reinitEnabled);
+    CheckBox1->setChecked(ic.CheckBox1);
+    Label3->setText(qs(m_program.form2.index.Label3));
+    Label17->setText(qs(m_state.Label17));
+    if (m_form2) m_form2->refreshView();
 }
 
 void TForm1::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (m_state.FirstActivation) {
+            // An error leaves FirstActivation set: the next activation runs the sequence again.
+            guarded(m_ui, [this] { openingSequence(m_program, m_state, m_ui, *this); });
+        }
+        setWindowTitle(qs(activate(m_program)));
+    }
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        Button2Click();
+        return;
+    }
     QMainWindow::keyPressEvent(event);
 }
 
-void TForm1::FormActivate() {
-    m_state.FirstActivation = false;
-    setWindowTitle(QString::fromStdString(m_state.windowTitle(Label_nf_media->text().toStdString())));
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (m_closingAccepted) {
+        event->accept();
+        return;
+    }
+    QuitOutcome outcome = QuitOutcome::Stay;
+    QScreen* s = screen();
+    if (s) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
+    guarded(m_ui, [&] { outcome = Button_exitClick(m_program, m_ui, QuitSender::Form1Closing, m_state.foundLines); });
+    if (outcome == QuitOutcome::Stay) {
+        event->ignore();
+        return;
+    }
+    m_closingAccepted = true;
+    event->accept();
+    QApplication::quit();
 }
+
+void TForm1::BitBtn_form2_bisClick() {
+    if (!m_form2) return;
+    m_form2->show();
+    CopyFormBounds(*this, *m_form2);
+    m_form2->raise();
+    m_form2->activateWindow();
+}
+
+void TForm1::Button3Click() {
+    QuitOutcome outcome = QuitOutcome::Stay;
+    QScreen* s = screen();
+    if (s) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
+    guarded(m_ui, [&] { outcome = Button_exitClick(m_program, m_ui, QuitSender::Button, m_state.foundLines); });
+    if (outcome == QuitOutcome::ExitNow) {
+        m_closingAccepted = true;
+        QApplication::exit(0);
+    }
+}
+
+void TForm1::Button2Click() {
+    m_program.ScanStopRequested = true;
+    m_ui.setBusy(false);
+}
+
+ScreenInfo TForm1::screen() {
+    ScreenInfo info;
+    if (QScreen* s = QMainWindow::screen()) {
+        info.width = s->geometry().width();
+        info.height = s->geometry().height();
+        QRect a = s->availableGeometry();
+        info.workArea = {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
+    }
+    return info;
+}
+
+void TForm1::currentBounds(WindowGeometry& form1, WindowGeometry& form2) {
+    form1 = geometryOf(*this);
+    if (m_form2) form2 = geometryOf(*m_form2);
+}
+
+void TForm1::applyState() {
+    applyGeometry(*this, m_program.settings.form1);
+    if (m_form2) applyGeometry(*m_form2, m_program.settings.form2);
+    QPalette pal = Panel2->palette();
+    pal.setColor(QPalette::Window, QColor(255, 255, 225));
+    Panel2->setPalette(pal);
+    applyHints();
+    refreshView();
+}
+
+void TForm1::placeOverCentre(QWidget* panel, const QWidget* over) {
+    panel->move((over->width() - panel->width()) / 2, (over->height() - panel->height()) / 2 + 100);
+}
+
+void TForm1::showLoadingPanel(bool shown) {
+    if (shown) {
+        placeOverCentre(Panel_attendre, this);
+        Panel_attendre->show();
+        Panel_attendre->raise();
+        Panel_attendre->repaint();
+        m_ui.processEvents();
+    } else {
+        Panel_attendre->hide();
+    }
+}
+
+void TForm1::showGlobalListLoading(bool shown) {
+    if (!m_form2) return;
+    if (shown) {
+        m_form2->show();
+        m_form2->activateWindow();
+    }
+    m_form2->showPanel4(shown, width(), height());
+    if (shown) m_ui.processEvents();
+}
+
+void TForm1::showGlobalListWindow() { BitBtn_form2_bisClick(); }
+
+void TForm1::focusGlobalListButton() { BitBtn_form2_bis->setFocus(); }

@@ -2,6 +2,8 @@
 #include <QMainWindow>
 
 #include "collect/collection_state.h"
+#include "collect/startup.h"
+#include "util/ui.h"
 
 class QCheckBox;
 class QFrame;
@@ -17,18 +19,39 @@ class QToolButton;
 class TForm2;
 
 // The collection window, main window of the program.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private verdan::StartupView {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
-    void setGlobalListWindow(TForm2* form2) { m_form2 = form2; }
+    TForm1(verdan::ProgramState& program, verdan::Ui& ui, QWidget* parent = nullptr);
+    void setGlobalListWindow(TForm2* form2);
     verdan::CollectionState& state() { return m_state; }
+
+    // Shows the state in the widgets.
+    void refreshView();
+    // Handlers, named as the user knows the buttons.
+    void BitBtn_form2_bisClick();
+    void Button3Click();
+    void Button2Click();
 
 protected:
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The opening sequence's view of the windows.
+    verdan::ScreenInfo screen() override;
+    void currentBounds(verdan::WindowGeometry& form1, verdan::WindowGeometry& form2) override;
+    void applyState() override;
+    void showLoadingPanel(bool shown) override;
+    void showGlobalListLoading(bool shown) override;
+    void showGlobalListWindow() override;
+    void focusGlobalListButton() override;
+
+    void bindEdits();
+    void applyHints();
+    void placeOverCentre(QWidget* panel, const QWidget* over);
+
     void buildParameterBand(QWidget* band);
     void buildDriveColumn(QWidget* column);
     void buildFolderColumn(QWidget* column);
@@ -36,8 +59,11 @@ private:
     void buildFloatingPanels();
     void FormActivate();
 
+    verdan::ProgramState& m_program;
+    verdan::Ui& m_ui;
     verdan::CollectionState m_state;
     TForm2* m_form2 = nullptr;
+    bool m_closingAccepted = false;
 
 public:
     // Widgets the handlers and the tests reach; the names are their objectName()s.

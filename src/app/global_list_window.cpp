@@ -1,15 +1,32 @@
 #include "global_list_window.h"
 
+#include "collection_window.h"
+#include "global_list_model.h"
+#include "handler_guard.h"
+#include "qt_ui.h"
+#include "window_geometry.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
-TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
+using namespace verdan;
+
+TForm2::TForm2(ProgramState& program, Ui& ui, QWidget* parent) : QMainWindow(parent), m_program(program), m_ui(ui) {
     setObjectName("Form2");
-    setWindowTitle(QString::fromUtf8("V E R D A N   v 1 . 9"));
+    setWindowTitle(QString::fromUtf8(kProductTitle));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(255, 250, 217));
     setPalette(pal);
@@ -36,8 +53,12 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setSelectionBehavior(QAbstractItemView::SelectRows);
         t->setWordWrap(false);
+        t->horizontalHeader()->setHighlightSections(false);
         gridStack->addWidget(t);
     }
+    m_model = new GlobalListModel(m_program.form2.list, this);
+    StringGrid1->setModel(m_model);
+    for (int c = 0; c < kListColumns; ++c) StringGrid1->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
     body->addWidget(gridStack, 1);
     auto* side = new QWidget(central);
     buildSidePanel(side);
@@ -45,4 +66,178 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
     v->addLayout(body, 1);
     buildFloatingPanels();
     resize(1561, 751);
+
+    QPalette p1 = Panel1->palette();
+    p1.setColor(QPalette::Window, QColor(255, 250, 217));
+    Panel1->setPalette(p1);
+    QPalette p2 = Panel2->palette();
+    p2.setColor(QPalette::Window, QColor(255, 255, 225));
+    Panel2->setPalette(p2);
+    applyFontSize(8);
+    ApplyModeAvance(CheckBox_mode_avancer->isChecked());
+
+    connect(Button_charger_bd, &QPushButton::clicked, this, [this] { Button_charger_bdClick(); });
+    connect(Button_enregistrer_liste, &QPushButton::clicked, this, [this] { Button_enregistrer_listeClick(); });
+    connect(Button_undo, &QPushButton::clicked, this, [this] { Button_undoClick(); });
+    connect(Button_exit, &QPushButton::clicked, this, [this] { Button_exitClick(); });
+    connect(Button_debut, &QPushButton::clicked, this, [this] { Button_debutClick(); });
+    connect(Button_fin, &QPushButton::clicked, this, [this] { Button_finClick(); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(CheckBox_mode_avancer, &QCheckBox::clicked, this, [this] { CheckBox_mode_avancerClick(); });
+    connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, [this] { ComboBox1Change(); });
+    connect(Button_son, &QPushButton::clicked, this, [this] { SignalSonore(m_ui); });
+    connect(m_model, &GlobalListModel::currentRowChanged, this, [this](int row) {
+        if (row >= 1) StringGrid1->selectRow(row - 1);
+    });
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::refreshView() {
+    const GlobalListState& f2 = m_program.form2;
+    const CatalogueParams& p = m_program.catalogue.params;
+    Label_n->setText(qs(f2.Label_n));
+    Label_nf_media->setText(qs(f2.Label_nf_media));
+    Label_media_1_->setText(qs(p.media[0].name));
+    Label_media_2_->setText(qs(p.media[1].name));
+    Label_date_der_maj->setText(qs(p.dateLabel));
+    Label_rep_favori->setText(qs(f2.Label_rep_favori));
+    Label6->setText(qs(f2.Label6));
+    StringGrid1->setToolTip(Label6->text());
+    Label_idx->setText(qs(f2.index.Label_idx));
+    Label_n_idx->setText(qs(f2.index.Label_n_idx));
+    ListBox_hd_referencer->clear();
+    for (const std::string& d : f2.disks) ListBox_hd_referencer->addItem(qs(d));
+    if (CheckBox_mode_avancer->isChecked() != m_program.settings.advancedMode) {
+        CheckBox_mode_avancer->setChecked(m_program.settings.advancedMode);
+        ApplyModeAvance(m_program.settings.advancedMode);
+    }
+    if (ComboBox1->currentIndex() != p.fontIndex) {
+        ComboBox1->setCurrentIndex(p.fontIndex >= 0 && p.fontIndex < ComboBox1->count() ? p.fontIndex : -1);
+        applyFontSize(fontSizeOfIndex(p.fontIndex));
+    }
+    BitBtn_choix_lst->setToolTip(QString::fromUtf8(hints::kListChoice));
+    BitBtn_rep_favori->setToolTip(QString::fromUtf8(hints::kFavourites));
+    for (QWidget* w : std::initializer_list<QWidget*>{Label4, Edit1, Bevel3, Button_rechercher})
+        w->setToolTip(QString::fromUtf8(hints::kSearch));
+    Button_copie_multiple->setToolTip(QString::fromUtf8(hints::kMultipleCopy));
+}
+
+void TForm2::showPanel4(bool shown, int overWidth, int overHeight) {
+    if (!shown) {
+        Panel4->hide();
+        return;
+    }
+    Panel4->move((overWidth - Panel4->width()) / 2, (overHeight - Panel4->height()) / 2 + 100);
+    Panel4->show();
+    Panel4->raise();
+    Panel4->repaint();
+}
+
+void TForm2::showLoadingPanel(bool shown) {
+    showPanel4(shown, width(), height());
+    if (shown) m_ui.processEvents();
+}
+
+void TForm2::Button_charger_bdClick() {
+    guarded(m_ui, [this] { verdan::Button_charger_bdClick(m_program, m_ui, *this); });
+    Panel4->hide();
+    refreshView();
+    if (m_form1) m_form1->refreshView();
+}
+
+void TForm2::Button_enregistrer_listeClick() {
+    guarded(m_ui, [this] { verdan::Button_enregistrer_listeClick(m_program, m_ui); });
+    refreshView();
+}
+
+void TForm2::Button_undoClick() {
+    guarded(m_ui, [this] { verdan::Button_undoClick(m_program, m_ui); });
+    refreshView();
+    if (m_form1) m_form1->refreshView();
+}
+
+void TForm2::quit(QuitSender sender) {
+    if (QScreen* s = screen()) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
+    QuitOutcome outcome = QuitOutcome::Stay;
+    const std::size_t found = m_form1 ? m_form1->state().foundLines : 0;
+    guarded(m_ui, [&] { outcome = verdan::Button_exitClick(m_program, m_ui, sender, found); });
+    refreshView();
+    if (outcome == QuitOutcome::ExitNow) QApplication::exit(0);
+}
+
+void TForm2::Button_exitClick() { quit(QuitSender::Button); }
+
+void TForm2::Button_debutClick() {
+    if (m_model->rowCount() == 0) return;
+    StringGrid1->selectRow(0);
+    StringGrid1->scrollToTop();
+}
+
+void TForm2::Button_finClick() {
+    const int last = m_model->rowCount() - 1;
+    if (last < 0) return;
+    StringGrid1->selectRow(last);
+    StringGrid1->scrollTo(m_model->index(last, 0));
+}
+
+void TForm2::BitBtn1Click() {
+    if (m_form1) CopyFormBounds(*this, *m_form1);
+    hide();
+    if (m_form1) m_form1->activateWindow();
+}
+
+void TForm2::ApplyModeAvance(bool on) {
+    for (QWidget* w : advancedControls) w->setVisible(on);
+    StringGrid1->setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    StringGrid_filter->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
+                                           : QAbstractItemView::SingleSelection);
+    if (m_form1) {
+        const CollectionState& s = m_form1->state();
+        if (!s.HelpTextAdvanced.empty()) m_program.form2.Label6 = on ? s.HelpTextAdvanced : s.HelpTextSimple;
+    }
+    Label6->setText(qs(m_program.form2.Label6));
+    StringGrid1->setToolTip(Label6->text());
+}
+
+void TForm2::CheckBox_mode_avancerClick() {
+    m_program.settings.advancedMode = CheckBox_mode_avancer->isChecked();
+    ApplyModeAvance(m_program.settings.advancedMode);
+    m_program.catalogue.ParamsModified = true;
+}
+
+void TForm2::ComboBox1Change() {
+    m_program.catalogue.params.fontIndex = ComboBox1->currentIndex();
+    bool ok = false;
+    int size = ComboBox1->currentText().toInt(&ok);
+    applyFontSize(ok ? size : 8);
+    m_program.catalogue.ParamsModified = true;
+}
+
+void TForm2::applyFontSize(int size) {
+    for (QTableView* t : {StringGrid1, StringGrid_filter}) {
+        QFont f = t->font();
+        f.setPointSize(size);
+        t->setFont(f);
+        t->verticalHeader()->setMinimumSectionSize(1);
+        t->verticalHeader()->setDefaultSectionSize(rowHeightOfFontSize(size));
+        t->viewport()->update();
+    }
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    if (CheckBox_mode_avancer->isChecked()) {
+        event->accept(); // closing only hides the window in advanced mode
+        return;
+    }
+    event->ignore();
+    quit(QuitSender::Form2Closing);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        m_program.StopRequested = true;
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }

@@ -1,7 +1,9 @@
 #pragma once
 #include <QMainWindow>
 
-#include "browse/browse_state.h"
+#include "browse/list_commands.h"
+#include "catalogue/program_state.h"
+#include "util/ui.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,18 +20,47 @@ class QToolButton;
 class TForm1;
 
 // The global-list window; created hidden, shown from the collection window.
-class TForm2 : public QMainWindow {
+class GlobalListModel;
+
+class TForm2 : public QMainWindow, private verdan::ListCommandsView {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
-    verdan::BrowseState& state() { return m_state; }
+    TForm2(verdan::ProgramState& program, verdan::Ui& ui, QWidget* parent = nullptr);
+    ~TForm2() override;
+    void setCollectionWindow(TForm1* form1) { m_form1 = form1; }
+
+    void refreshView();
+    // Panel4 placed by the size of the window that asks (the collection window at start-up).
+    void showPanel4(bool shown, int overWidth, int overHeight);
+
+    void Button_charger_bdClick();
+    void Button_enregistrer_listeClick();
+    void Button_undoClick();
+    void Button_exitClick();
+    void Button_debutClick();
+    void Button_finClick();
+    void BitBtn1Click();
+    void ApplyModeAvance(bool on);
+    void CheckBox_mode_avancerClick();
+    void ComboBox1Change();
+    // Applies a font size (8, 10, 12, 15): rows 2 x size - 2 pixels high.
+    void applyFontSize(int size);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildTopBand(QWidget* band);
     void buildSidePanel(QWidget* side);
     void buildFloatingPanels();
+    void showLoadingPanel(bool shown) override;
+    void quit(verdan::QuitSender sender);
 
-    verdan::BrowseState m_state;
+    verdan::ProgramState& m_program;
+    verdan::Ui& m_ui;
+    TForm1* m_form1 = nullptr;
+    GlobalListModel* m_model = nullptr;
 
 public:
     QLabel* Label1 = nullptr;

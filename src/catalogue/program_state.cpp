@@ -4,7 +4,9 @@
 #include "util/text.h"
 #include "util/utf8.h"
 
+#include <iterator>
 #include <set>
+#include <string>
 
 namespace verdan {
 
@@ -43,6 +45,11 @@ void extraire_hd_liste_globale(GlobalListState& form2) {
         if (entry == "-") continue;
         if (seen.insert(entry).second) form2.disks.push_back(std::move(entry));
     }
+}
+
+int fontSizeOfIndex(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kFontSizes))) return 8;
+    return std::stoi(kFontSizes[index]);
 }
 
 void SetAllMarks(GlobalList& list, const std::string& text) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,6 +37,9 @@ struct ProgramState {
     std::string Form1_Label_nf_media = "*12345.txt";
     // Filled by the window layer with the windows' current bounds before the settings are written.
     std::function<void(SettingsState&)> captureWindowBounds;
+    // Stop requests of the scan and of the copy (Escape and the stop buttons).
+    std::atomic<bool> ScanStopRequested{false};
+    std::atomic<bool> StopRequested{false};
 
     std::string settingsPath() const { return settingsFilePath(programFolder); }
     // enreg_fic_ini with the windows' bounds as they are now.
@@ -49,6 +53,11 @@ void af_nb_media_bd(ProgramState& state);
 std::string diskEntry(const GlobalList& list, std::size_t row);
 // Rebuilds the list of disks present in the table, in order of first appearance.
 void extraire_hd_liste_globale(GlobalListState& form2);
+
+// The font size of the table for a position in kFontSizes (8 when there is none).
+int fontSizeOfIndex(int index);
+// Rows of the table are 2 x size - 2 pixels high: 8 gives 14, 15 gives 28.
+inline int rowHeightOfFontSize(int size) { return 2 * size - 2; }
 
 // Sets the mark cell (" x" column) of every data row.
 void SetAllMarks(GlobalList& list, const std::string& text);

@@ -1,0 +1,20 @@
+#pragma once
+#include <exception>
+#include <utility>
+
+#include "util/dialogs.h"
+#include "util/error.h"
+#include "util/ui.h"
+
+// The handler boundary: an error of the core ends the user's action in the standard error box.
+template <class Fn> bool guarded(verdan::Ui& ui, Fn&& fn) {
+    try {
+        std::forward<Fn>(fn)();
+        return true;
+    } catch (const verdan::VerdanError& e) {
+        verdan::showError(ui, e.text());
+    } catch (const std::bad_alloc&) {
+        verdan::showError(ui, "Mémoire insuffisante");
+    }
+    return false;
+}
