@@ -46,16 +46,18 @@ private:
     struct Entry {
         std::uint64_t offset;
         std::uint32_t length;
-        std::uint32_t hash;
+        std::uint32_t hashLow; // with the tag of its slot, the whole hash: no folding again on growth
     };
     std::uint64_t foldedHash(std::string_view key) const;
     std::int64_t find(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
     void grow();
+    void rehash(std::size_t slots);
     std::string_view text(const Entry& e) const { return {m_text.data() + e.offset, e.length}; }
 
     std::string m_text;
     std::vector<Entry> m_entries;
-    std::vector<std::uint32_t> m_slots; // entry index + 1, 0 for a free slot
+    // High half of the hash, then entry index + 1; 0 for a free slot.
+    std::vector<std::uint64_t> m_slots;
     mutable std::string m_folded;
 };
 

@@ -8,6 +8,7 @@
 namespace verdan {
 
 enum class ListMode { Replace, Append };
+enum class LoadResult { Missing, Loaded, HeadersDiffer };
 
 // Longest line kept by the reader, in characters (bytes of the file).
 inline constexpr std::size_t kMaxListLine = 4096;
@@ -19,8 +20,8 @@ inline constexpr const char* kTmpCsvName = "tmp.CSV";
 // Append mode with other headers: a plain box, nothing appended, ListModified still set.
 // Throws VerdanError ("Impossible d'ouvrir le fichier ...", "Impossible de créer le fichier ...")
 // and then leaves the table and ListModified as they were.
-void lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                const std::string& programFolder);
+LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
+                      const std::string& programFolder);
 
 // Writes the whole table (Windows-1252, CR LF, accents repaired) through a temporary file renamed
 // over the target, then clears ListModified. Throws VerdanError and then leaves the previous file

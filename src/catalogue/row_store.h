@@ -13,8 +13,10 @@ namespace verdan {
 class RowStore {
 public:
     RowStore() = default;
-    RowStore(RowStore&&) noexcept = default;
-    RowStore& operator=(RowStore&&) noexcept = default;
+    RowStore(RowStore&& other) noexcept;
+    RowStore& operator=(RowStore&& other) noexcept;
+    RowStore(const RowStore&) = delete;
+    RowStore& operator=(const RowStore&) = delete;
 
     std::size_t size() const { return m_refs.size(); }
     bool empty() const { return m_refs.empty(); }
@@ -59,7 +61,6 @@ private:
     std::vector<Ref> m_refs;
     std::size_t m_liveBytes = 0;
     std::size_t m_usedBytes = 0;
-    std::size_t m_pendingCapacity = 0;
 };
 
 } // namespace verdan
