@@ -14,35 +14,30 @@ using Pair = std::pair<std::string_view, std::string_view>;
 
 // Order matters: the twice-encoded é must not be caught by a shorter pattern first.
 const std::array<Pair, 20> kTable = {{
-    {"\xC3\xA9", "\xE9"},
-    {"\xC3\x83\xC2\xA9", "\xE9"},
-    {"\xC2\xB0", "\xB0"},
-    {"\xC3\xB4", "\xF4"},
-    {"\xC3\xA8", "\xE8"},
-    {"\xC3\xA7", "\xE7"},
-    {"\xC3\xA0", "\xE0"},
-    {"\xC3\xA2", "\xE2"},
-    {"\xC3\xAA", "\xEA"},
-    {"\xC3\xAE", "\xEE"},
-    {"\xC3\xB4", "\xF4"},
-    {"\xC3\xBB", "\xFB"},
-    {"\xC3\xB8", "\xB0"},
-    {"\xE2\x80\x9A", "\xE9"},
-    {"\xC3\xB9", "\xF9"},
-    {"\xC3\xAF", "\xEF"},
-    {"\xC3\xBC", "\xFC"},
-    {"\xC3\xA4", "\xE4"},
-    {"\xC3\xB6", "\xF6"},
-    {"\xC3\x89", "\xC9"},
+    {"\xC3\xA9", "\xE9"}, {"\xC3\x83\xC2\xA9", "\xE9"}, {"\xC2\xB0", "\xB0"}, {"\xC3\xB4", "\xF4"},
+    {"\xC3\xA8", "\xE8"}, {"\xC3\xA7", "\xE7"},         {"\xC3\xA0", "\xE0"}, {"\xC3\xA2", "\xE2"},
+    {"\xC3\xAA", "\xEA"}, {"\xC3\xAE", "\xEE"},         {"\xC3\xB4", "\xF4"}, {"\xC3\xBB", "\xFB"},
+    {"\xC3\xB8", "\xB0"}, {"\xE2\x80\x9A", "\xE9"},     {"\xC3\xB9", "\xF9"}, {"\xC3\xAF", "\xEF"},
+    {"\xC3\xBC", "\xFC"}, {"\xC3\xA4", "\xE4"},         {"\xC3\xB6", "\xF6"}, {"\xC3\x89", "\xC9"},
 }};
 
-bool hasLeadByte(const std::string& s) { return s.find_first_of("\xC2\xC3\xE2") != std::string::npos; }
+// True when some pattern of the table may start in the text: a genuine "â" followed by a letter
+// then costs one scan instead of a pass of twenty replacements.
+bool hasPatternStart(const std::string& s) {
+    for (std::size_t i = s.find_first_of("\xC2\xC3\xE2"); i != std::string::npos && i + 1 < s.size();
+         i = s.find_first_of("\xC2\xC3\xE2", i + 1)) {
+        for (const auto& entry : kTable) {
+            if (entry.first[0] == s[i] && entry.first[1] == s[i + 1]) return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
 void RepairAccents(std::string& text) {
     std::size_t passes = 0;
-    while (hasLeadByte(text) && passes < text.size()) {
+    while (hasPatternStart(text) && passes < text.size()) {
         ++passes;
         const std::string before = text;
         for (const auto& [from, to] : kTable) ReplaceAll(from, to, text);

@@ -1,0 +1,315 @@
+#include "catalogue/global_list.h"
+
+#include <cstring>
+
+#include "util/text.h"
+
+namespace verdan {
+namespace {
+
+// Bounds of cell `col` inside a row text of 14 tab-separated cells.
+std::pair<std::size_t, std::size_t> cellBounds(std::string_view row, int col) {
+    const char* data = row.data();
+    const std::size_t size = row.size();
+    std::size_t start = 0;
+    for (int c = 0; c < col; ++c) {
+        const void* tab = std::memchr(data + start, '\t', size - start);
+        if (!tab) return {size, size};
+        start = static_cast<std::size_t>(static_cast<const char*>(tab) - data) + 1;
+    }
+    const void* tab = std::memchr(data + start, '\t', size - start);
+    const std::size_t end = tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - data) : size;
+    return {start, end};
+}
+
+void appendCellText(std::string& out, std::string_view text) {
+    const std::size_t at = out.size();
+    out.append(text);
+    for (std::size_t i = at; i < out.size(); ++i) {
+        if (out[i] == '\t' || out[i] == '\r' || out[i] == '\n') out[i] = '?';
+    }
+}
+
+template <class Cells> void buildRow(std::string& out, const Cells& cells) {
+    out.clear();
+    int col = 0;
+    for (const auto& cell : cells) {
+        if (col == kListColumns) break;
+        if (col) out.push_back('\t');
+        appendCellText(out, cell);
+        ++col;
+    }
+    for (; col < kListColumns; ++col) {
+        if (col) out.push_back('\t');
+    }
+}
+
+const std::string& blankRowText() {
+    static const std::string text(kListColumns - 1, '\t');
+    return text;
+}
+
+std::string standardHeaderRow() {
+    std::string row;
+    buildRow(row, kStandardHeaders);
+    return row;
+}
+
+} // namespace
+
+GlobalList::GlobalList() {
+    m_rows.push(standardHeaderRow());
+    m_rows.push(blankRowText());
+}
+
+GlobalList::GlobalList(GlobalList&& other) noexcept
+    : ListModified(other.ListModified), m_rows(std::move(other.m_rows)), m_selectedRow(other.m_selectedRow) {}
+
+std::string_view GlobalList::cell(std::size_t row, int col) const {
+    if (row >= m_rows.size() || col < 0 || col >= kListColumns) return {};
+    std::string_view text = m_rows.row(row);
+    auto [start, end] = cellBounds(text, col);
+    return text.substr(start, end - start);
+}
+
+std::vector<std::string> GlobalList::rowCells(std::size_t row) const {
+    std::vector<std::string> cells;
+    cells.reserve(kListColumns);
+    std::string_view text = row < m_rows.size() ? m_rows.row(row) : std::string_view(blankRowText());
+    std::size_t start = 0;
+    for (int c = 0; c < kListColumns; ++c) {
+        std::size_t tab = text.find('\t', start);
+        if (tab == std::string_view::npos) tab = text.size();
+        cells.emplace_back(text.substr(start, tab - start));
+        start = tab < text.size() ? tab + 1 : text.size();
+    }
+    return cells;
+}
+
+bool GlobalList::isEmptyRow(std::size_t row) const {
+    if (row >= m_rows.size()) return true;
+    return m_rows.row(row).find_first_not_of('\t') == std::string_view::npos;
+}
+
+void GlobalList::setCell(std::size_t row, int col, std::string_view text) {
+    if (row >= m_rows.size() || col < 0 || col >= kListColumns) return;
+    std::string_view current = m_rows.row(row);
+    auto [start, end] = cellBounds(current, col);
+    std::string updated;
+    updated.reserve(current.size() - (end - start) + text.size());
+    updated.append(current.substr(0, start));
+    appendCellText(updated, text);
+    updated.append(current.substr(end));
+    m_rows.set(row, updated);
+    if (m_listener) m_listener->cellChanged(row, col);
+}
+
+void GlobalList::setRow(std::size_t row, const std::vector<std::string>& cells) {
+    if (row >= m_rows.size()) return;
+    std::string text;
+    buildRow(text, cells);
+    m_rows.set(row, text);
+    if (m_listener) {
+        for (int c = 0; c < kListColumns; ++c) m_listener->cellChanged(row, c);
+    }
+}
+
+void GlobalList::beginInsert(std::size_t first, std::size_t count) {
+    if (m_listener) m_listener->aboutToInsertRows(first, count);
+}
+
+void GlobalList::notifyInserted(std::size_t first, std::size_t count) {
+    if (m_listener) m_listener->rowsInserted(first, count);
+}
+
+void GlobalList::notifyReset() {
+    if (m_listener) m_listener->tableReset();
+}
+
+std::size_t GlobalList::appendRow(const std::vector<std::string>& cells) {
+    std::string text;
+    buildRow(text, cells);
+    const std::size_t row = m_rows.size();
+    beginInsert(row, 1);
+    m_rows.push(text);
+    notifyInserted(row, 1);
+    return row;
+}
+
+std::size_t GlobalList::appendRow(std::initializer_list<std::string_view> cells) {
+    std::string text;
+    buildRow(text, cells);
+    const std::size_t row = m_rows.size();
+    beginInsert(row, 1);
+    m_rows.push(text);
+    notifyInserted(row, 1);
+    return row;
+}
+
+void GlobalList::appendRows(const std::vector<std::vector<std::string>>& rows) {
+    if (rows.empty()) return;
+    const std::size_t first = m_rows.size();
+    beginInsert(first, rows.size());
+    std::string text;
+    m_rows.reserveRows(first + rows.size());
+    for (const auto& cells : rows) {
+        buildRow(text, cells);
+        m_rows.push(text);
+    }
+    notifyInserted(first, rows.size());
+}
+
+std::size_t GlobalList::appendBlankRow() {
+    const std::size_t row = m_rows.size();
+    beginInsert(row, 1);
+    m_rows.push(blankRowText());
+    notifyInserted(row, 1);
+    return row;
+}
+
+void GlobalList::appendRowsFrom(GlobalList&& other, std::size_t firstRow) {
+    if (&other == this || firstRow >= other.rowCount()) return;
+    const std::size_t first = m_rows.size();
+    const std::size_t count = other.rowCount() - firstRow;
+    beginInsert(first, count);
+    m_rows.appendFrom(std::move(other.m_rows), firstRow);
+    notifyInserted(first, count);
+}
+
+void GlobalList::keepRows(const std::vector<bool>& keep) {
+    const std::size_t rows = m_rows.size();
+    std::size_t firstRemoved = rows, lastRemoved = 0, removed = 0;
+    for (std::size_t r = 1; r < rows && r < keep.size(); ++r) {
+        if (keep[r]) continue;
+        if (firstRemoved == rows) firstRemoved = r;
+        lastRemoved = r;
+        ++removed;
+    }
+    if (removed == 0) return;
+    std::vector<bool> mask(keep.begin(),
+                           keep.begin() + static_cast<std::ptrdiff_t>(std::min(rows, keep.size())));
+    mask.resize(rows, true);
+    mask[0] = true; // the header row always stays
+    const bool contiguous = lastRemoved - firstRemoved + 1 == removed;
+    if (m_listener) {
+        if (contiguous) {
+            m_listener->aboutToRemoveRows(firstRemoved, removed);
+        } else {
+            m_listener->aboutToReset();
+        }
+    }
+    m_rows.keep(mask);
+    if (m_listener) {
+        if (contiguous) {
+            m_listener->rowsRemoved(firstRemoved, removed);
+        } else {
+            m_listener->tableReset();
+        }
+    }
+    if (m_selectedRow >= m_rows.size()) m_selectedRow = m_rows.size() > 1 ? m_rows.size() - 1 : 0;
+}
+
+void GlobalList::removeRows(const std::vector<std::size_t>& sortedRows) {
+    std::vector<bool> keep(m_rows.size(), true);
+    for (std::size_t r : sortedRows) {
+        if (r > 0 && r < keep.size()) keep[r] = false;
+    }
+    keepRows(keep);
+}
+
+void GlobalList::removeRowsIf(const std::function<bool(std::size_t row)>& remove) {
+    std::vector<bool> keep(m_rows.size(), true);
+    for (std::size_t r = 1; r < keep.size(); ++r) keep[r] = !remove(r);
+    keepRows(keep);
+}
+
+void GlobalList::reorderDataRows(const std::vector<std::size_t>& order) {
+    std::vector<std::size_t> full;
+    full.reserve(order.size() + 1);
+    full.push_back(0);
+    for (std::size_t r : order) {
+        if (r > 0 && r < m_rows.size()) full.push_back(r);
+    }
+    if (m_listener) m_listener->aboutToReset();
+    m_rows.reorder(full);
+    notifyReset();
+}
+
+void GlobalList::replaceAll(GlobalList&& other) {
+    if (&other == this) return;
+    if (m_listener) m_listener->aboutToReset();
+    m_rows = std::move(other.m_rows);
+    if (m_selectedRow >= m_rows.size()) m_selectedRow = m_rows.size() > 1 ? 1 : 0;
+    notifyReset();
+}
+
+void GlobalList::resetToEmptyList() {
+    if (m_listener) m_listener->aboutToReset();
+    m_rows.clear();
+    m_rows.push(standardHeaderRow());
+    m_rows.push(blankRowText());
+    m_selectedRow = 1;
+    notifyReset();
+}
+
+void GlobalList::init_entetes() {
+    if (m_rows.empty()) {
+        beginInsert(0, 1);
+        m_rows.push(standardHeaderRow());
+        notifyInserted(0, 1);
+        return;
+    }
+    const std::vector<std::string> before = rowCells(0);
+    m_rows.set(0, standardHeaderRow());
+    if (m_listener) {
+        for (int c = 0; c < kListColumns; ++c) {
+            if (before[static_cast<std::size_t>(c)] != kStandardHeaders[static_cast<std::size_t>(c)])
+                m_listener->cellChanged(0, c);
+        }
+    }
+}
+
+std::string oter_marques_tri(std::string_view header) {
+    std::string text(header);
+    for (std::string_view marker : {std::string_view(" <<"), std::string_view(" >>")}) {
+        std::size_t at = text.find(marker);
+        if (at != std::string::npos) text.erase(at, marker.size());
+    }
+    return text;
+}
+
+int GlobalList::indice_col_liste(std::string_view name) const {
+    if (trimControl(name).empty() || m_rows.empty()) return -1;
+    const std::string wanted = oter_marques_tri(name);
+    for (int c = 0; c < kListColumns; ++c) {
+        if (oter_marques_tri(cell(0, c)) == wanted) return c;
+    }
+    return -1;
+}
+
+bool GlobalList::isBlankRow(std::size_t row) const {
+    return trimControl(cell(row, 0)).empty();
+}
+
+std::size_t GlobalList::mediaCount() const {
+    const std::size_t rows = m_rows.size();
+    if (rows <= 1) return 0;
+    if (rows == 2 && isBlankRow(1)) return 0;
+    return rows - 1;
+}
+
+void GlobalList::selectRow(std::size_t row) {
+    m_selectedRow = row;
+    if (m_listener) m_listener->rowSelected(row);
+}
+
+int indice_col1(const std::vector<std::string>& headers, std::string_view name) {
+    const std::string_view wanted = trimControl(name);
+    if (wanted.empty()) return -1;
+    for (std::size_t c = 0; c < headers.size(); ++c) {
+        if (trimControl(headers[c]) == wanted) return static_cast<int>(c);
+    }
+    return -1;
+}
+
+} // namespace verdan

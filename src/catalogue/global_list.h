@@ -1,0 +1,125 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/row_store.h"
+
+namespace verdan {
+
+inline constexpr int kListColumns = 14;
+
+// The standard headers, by position.
+inline constexpr std::array<std::string_view, kListColumns> kStandardHeaders = {
+    "n",      "nom-disque", "média",       "titre",     "ext",   "date",  "répertoire",
+    "taille", "drive",      "type-disque", "NS-disque", "libre", "total", " x"};
+
+// Display widths in pixels, by position (set when the window is created).
+inline constexpr std::array<int, kListColumns> kColumnWidths = {42, 70, 70, 340, 40, 60, 450,
+                                                                70, 30, 70, 70,  70, 70, 22};
+
+// Told of every change of the table, after it happened; the "about to" calls come before it.
+// Rows are numbered as in the table: row 0 is the header row.
+class GlobalListListener {
+public:
+    virtual ~GlobalListListener() = default;
+    virtual void aboutToReset() {}
+    virtual void tableReset() {}
+    virtual void aboutToInsertRows(std::size_t /*first*/, std::size_t /*count*/) {}
+    virtual void rowsInserted(std::size_t /*first*/, std::size_t /*count*/) {}
+    virtual void aboutToRemoveRows(std::size_t /*first*/, std::size_t /*count*/) {}
+    virtual void rowsRemoved(std::size_t /*first*/, std::size_t /*count*/) {}
+    // Row 0 is the header row.
+    virtual void cellChanged(std::size_t /*row*/, int /*col*/) {}
+    virtual void rowSelected(std::size_t /*row*/) {}
+};
+
+// The catalogue in memory: row 0 the headers, then one row of 14 text cells (UTF-8) per media file.
+// Rows live in a compact store, so a million of them take about the size of their list file.
+class GlobalList {
+public:
+    // The empty list: standard headers and one blank row.
+    GlobalList();
+    // Takes the rows of `other`; the listener stays with the object it was set on.
+    GlobalList(GlobalList&& other) noexcept;
+    GlobalList& operator=(GlobalList&&) = delete;
+    GlobalList(const GlobalList&) = delete;
+    GlobalList& operator=(const GlobalList&) = delete;
+
+    void setListener(GlobalListListener* listener) { m_listener = listener; }
+
+    std::size_t rowCount() const { return m_rows.size(); }
+    // Empty for a row or column out of range (a column lookup that found nothing gives -1).
+    std::string_view cell(std::size_t row, int col) const;
+    std::vector<std::string> rowCells(std::size_t row) const;
+    // The 14 cells joined by tabs.
+    std::string_view rowText(std::size_t row) const { return m_rows.row(row); }
+    bool isEmptyRow(std::size_t row) const; // every cell empty
+
+    // Tabs and line breaks cannot be stored in a cell (nor in a list file): they become '?'.
+    void setCell(std::size_t row, int col, std::string_view text);
+    void setRow(std::size_t row, const std::vector<std::string>& cells);
+    // Cells past the 14th are dropped, missing ones are empty. Returns the new row's index.
+    std::size_t appendRow(const std::vector<std::string>& cells);
+    std::size_t appendRow(std::initializer_list<std::string_view> cells);
+    void appendRows(const std::vector<std::vector<std::string>>& rows);
+    std::size_t appendBlankRow();
+    // Moves the rows of `other` from `firstRow` on to the end of this table.
+    void appendRowsFrom(GlobalList&& other, std::size_t firstRow);
+
+    // Removes the rows at the given positions (ascending, no duplicates), compacting once.
+    void removeRows(const std::vector<std::size_t>& sortedRows);
+    void removeRowsIf(const std::function<bool(std::size_t row)>& remove);
+    // keep[r] false removes row r; keep.size() must equal rowCount().
+    void keepRows(const std::vector<bool>& keep);
+    // New order of the data rows: order[i] is the current row that becomes row i + 1.
+    void reorderDataRows(const std::vector<std::size_t>& order);
+
+    // Takes every row of `other`, header included.
+    void replaceAll(GlobalList&& other);
+    // Standard headers and one blank row.
+    void resetToEmptyList();
+
+    // Writes the standard headers into row 0 by position.
+    void init_entetes();
+    // Column of the header text, sort markers " <<" and " >>" ignored on both sides; -1 when none.
+    int indice_col_liste(std::string_view name) const;
+
+    // Column 0 blank after trimming blanks.
+    bool isBlankRow(std::size_t row) const;
+    // Data rows, 0 for the blank row of an empty list.
+    std::size_t mediaCount() const;
+
+    std::size_t selectedRow() const { return m_selectedRow; }
+    void selectRow(std::size_t row);
+
+    // Bytes held by the rows, for the memory figures.
+    std::size_t memoryUsage() const { return m_rows.memoryUsage(); }
+    void reserveRows(std::size_t rows) { m_rows.reserveRows(rows); }
+
+    // The table may differ from the list file (quitting offers to save).
+    bool ListModified = false;
+
+private:
+    friend class ListLoader;
+    RowStore& store() { return m_rows; }
+    void notifyReset();
+    void notifyInserted(std::size_t first, std::size_t count);
+    void beginInsert(std::size_t first, std::size_t count);
+
+    RowStore m_rows;
+    GlobalListListener* m_listener = nullptr;
+    std::size_t m_selectedRow = 1;
+};
+
+// Removes the first " <<" and then the first " >>".
+std::string oter_marques_tri(std::string_view header);
+
+// Column lookup of the drive table: both sides trimmed of blanks, -1 for a blank name or none.
+int indice_col1(const std::vector<std::string>& headers, std::string_view name);
+
+} // namespace verdan

@@ -1,0 +1,117 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/global_list.h"
+#include "util/ui.h"
+
+namespace verdan {
+
+// Index levels by item index of RadioGroup_index: 0 idx1 ... 3 idx4.
+inline constexpr int kIndexLevels = 4;
+inline constexpr const char* kIndexLevelItems[kIndexLevels] = {
+    "idx1 = nom_fichier + disque/NS", "idx2 = idx1 + taille", "idx3 = idx1 + taille + date",
+    "idx4 = idx1 + taille + date + répertoire"};
+
+// Columns of the key, found once per table by header text (-1 when the header lacks one).
+struct KeyColumns {
+    int titre = -1, ext = -1, disque = -1, ns = -1, taille = -1, date = -1, repertoire = -1;
+    static KeyColumns of(const GlobalList& table);
+};
+
+// Appends the key of a data row at the level (item index 0 to 3) to `out`.
+void appendKey(const GlobalList& table, const KeyColumns& columns, std::size_t row, int level,
+               std::string& out);
+std::string cle_index(const GlobalList& table, std::size_t row, int level);
+
+// The distinct keys of the table, equal when equal without regard to the case of the letters
+// Windows-1252 holds; the spelling added first is kept. Hashed on the folded text.
+class KeySet {
+public:
+    KeySet();
+    bool contains(std::string_view key) const;
+    // False when an equal key is already there (its spelling stays).
+    bool insert(std::string_view key);
+    void clear();
+    std::size_t size() const { return m_entries.size(); }
+    void reserve(std::size_t keys);
+    // The keys as they were first spelled, in case-insensitive order (the hidden sorted list).
+    std::vector<std::string> sortedKeys() const;
+
+private:
+    struct Entry {
+        std::uint64_t offset;
+        std::uint32_t length;
+        std::uint32_t hashLow; // with the tag of its slot, the whole hash: no folding again on growth
+    };
+    std::uint64_t foldedHash(std::string_view key) const;
+    std::int64_t find(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
+    void grow();
+    void rehash(std::size_t slots);
+    std::string_view text(const Entry& e) const { return {m_text.data() + e.offset, e.length}; }
+
+    std::string m_text;
+    std::vector<Entry> m_entries;
+    // High half of the hash, then entry index + 1; 0 for a free slot.
+    std::vector<std::uint64_t> m_slots;
+    mutable std::string m_folded;
+};
+
+// Texts shown by Label_idx and Label_n_idx of the global-list window, Label3 of the collection window.
+struct IndexState {
+    std::string Label_idx;
+    std::string Label_n_idx;
+    std::string Label3 = "nb idx";
+};
+
+std::string labelIdxText(int level);
+std::string labelNIdxText(std::size_t keys);
+
+// Rebuilds the key set from the data rows at the level; keep true adds to the keys already there.
+void indexer_liste(const GlobalList& table, KeySet& keys, int level, bool keep, IndexState& state);
+
+enum class ReindexOutcome { NoDuplicate, Declined, Cleaned };
+
+// Removes every row whose key repeats a row above it, after the user's confirmation; the top-most
+// row of each key stays and the order is kept. ListModified is left as it was. `refreshCounts`
+// runs after the cleaning, before the closing message.
+ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, IndexState& state, Ui& ui,
+                               const std::function<void()>& refreshCounts = {});
+
+// The level controls of the collection window: CheckBox1 protects RadioGroup_index and BitBtn_reinit.
+struct IndexLevelControls {
+    static constexpr const char* kCheckBox1Caption = "modif de l'index";
+    static constexpr const char* kCheckBox1Hint = " protection de la modification accidentelle de l'index   ";
+    static constexpr const char* kRadioGroupCaption = "3.5-   index";
+    static constexpr const char* kRadioGroupHint = "\n Vers un index faible (ex. idx1) -> plus de doublons "
+                                                   "-> liste plus petite : une réindexation suffit. "
+                                                   "\n\n Vers un index élevé (ex. idx4) -> moins de doublons "
+                                                   "-> liste plus grande : un re-scan des disques "
+                                                   "est nécessaire. \n";
+    static constexpr const char* kReinitCaption = "Réindexer la liste globale";
+    static constexpr const char* kReinitHint =
+        "\n Après diminution de l'index, Réindexer pour éliminer les doublons du coup présents dans la liste "
+        "globale. \n\n Après une augmentation de l'index, un re-scan des disques est à enviseager \n";
+
+    bool CheckBox1 = false; // ticked
+    bool radioGroupEnabled = false;
+    bool reinitEnabled = false;
+    int itemIndex = 1; // idx2 unless a parameter file says otherwise
+
+    // First activation of the collection window: both controls locked.
+    void firstActivation();
+    // CheckBox1Click: ticked unlocks both controls, unticked locks them.
+    void setProtection(bool ticked);
+    // RadioGroup_indexClick (also a level read from a parameter file): the group locks itself and
+    // Label_idx follows; the key set and the rows stay as they are.
+    void chooseLevel(int item, IndexState& state);
+    // BitBtn_reinitClick: re-indexes, then unticks CheckBox1.
+    ReindexOutcome reinitClick(GlobalList& table, KeySet& keys, IndexState& state, Ui& ui,
+                               const std::function<void()>& refreshCounts = {});
+};
+
+} // namespace verdan

@@ -1,0 +1,157 @@
+#include "catalogue/row_store.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+namespace verdan {
+namespace {
+constexpr std::size_t kFirstBlock = 64 * 1024;
+constexpr std::size_t kLargestBlock = 4 * 1024 * 1024;
+// Waste below this is never worth a compaction.
+constexpr std::size_t kTolerableWaste = 1024 * 1024;
+} // namespace
+
+RowStore::RowStore(RowStore&& other) noexcept
+    : m_blocks(std::move(other.m_blocks)), m_refs(std::move(other.m_refs)),
+      m_liveBytes(std::exchange(other.m_liveBytes, 0)), m_usedBytes(std::exchange(other.m_usedBytes, 0)) {
+    other.m_blocks.clear();
+    other.m_refs.clear();
+}
+
+RowStore& RowStore::operator=(RowStore&& other) noexcept {
+    if (this != &other) {
+        m_blocks = std::move(other.m_blocks);
+        m_refs = std::move(other.m_refs);
+        m_liveBytes = std::exchange(other.m_liveBytes, 0);
+        m_usedBytes = std::exchange(other.m_usedBytes, 0);
+        other.m_blocks.clear();
+        other.m_refs.clear();
+    }
+    return *this;
+}
+
+char* RowStore::reserveTail(std::size_t bytes) {
+    if (!m_blocks.empty()) {
+        Block& tail = m_blocks.back();
+        if (tail.capacity - tail.used >= bytes) return tail.data.get() + tail.used;
+    }
+    if (bytes > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("row too long");
+    std::size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blocks.back().capacity * 2, kLargestBlock);
+    size = std::max(size, bytes);
+    Block block;
+    block.data.reset(new char[size]);
+    block.capacity = size;
+    m_blocks.push_back(std::move(block));
+    return m_blocks.back().data.get();
+}
+
+void RowStore::push(std::string_view text) {
+    char* p = beginRow(text.size());
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());
+    commitRow(text.size());
+}
+
+char* RowStore::beginRow(std::size_t maxBytes) {
+    return reserveTail(maxBytes);
+}
+
+void RowStore::commitRow(std::size_t bytes) {
+    Block& tail = m_blocks.back();
+    m_refs.push_back({static_cast<std::uint32_t>(m_blocks.size() - 1), static_cast<std::uint32_t>(tail.used),
+                      static_cast<std::uint32_t>(bytes)});
+    tail.used += bytes;
+    m_usedBytes += bytes;
+    m_liveBytes += bytes;
+}
+
+void RowStore::set(std::size_t i, std::string_view text) {
+    Ref& r = m_refs[i];
+    if (text.size() <= r.length) {
+        // Shrinking in place; the bytes left over are waste until the next compaction.
+        std::memmove(m_blocks[r.block].data.get() + r.offset, text.data(), text.size());
+        m_liveBytes -= r.length - text.size();
+        r.length = static_cast<std::uint32_t>(text.size());
+    } else {
+        // Blocks never move, so `text` stays valid even when it points into this store.
+        char* p = reserveTail(text.size());
+        std::memcpy(p, text.data(), text.size());
+        Block& tail = m_blocks.back();
+        m_liveBytes += text.size() - r.length;
+        m_usedBytes += text.size();
+        Ref& fresh = m_refs[i];
+        fresh = {static_cast<std::uint32_t>(m_blocks.size() - 1), static_cast<std::uint32_t>(tail.used),
+                 static_cast<std::uint32_t>(text.size())};
+        tail.used += text.size();
+    }
+    compactIfWasteful();
+}
+
+void RowStore::clear() {
+    m_blocks.clear();
+    m_refs.clear();
+    m_refs.shrink_to_fit();
+    m_liveBytes = 0;
+    m_usedBytes = 0;
+}
+
+void RowStore::keep(const std::vector<bool>& keep) {
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < m_refs.size(); ++i) {
+        if (i < keep.size() && !keep[i]) {
+            m_liveBytes -= m_refs[i].length;
+            continue;
+        }
+        m_refs[out++] = m_refs[i];
+    }
+    m_refs.resize(out);
+    compactIfWasteful();
+}
+
+void RowStore::reorder(const std::vector<std::size_t>& order) {
+    std::vector<Ref> refs;
+    refs.reserve(order.size());
+    std::size_t live = 0;
+    for (std::size_t i : order) {
+        refs.push_back(m_refs.at(i));
+        live += m_refs[i].length;
+    }
+    m_refs.swap(refs);
+    m_liveBytes = live;
+    compactIfWasteful();
+}
+
+void RowStore::appendFrom(RowStore&& other, std::size_t first) {
+    if (&other == this) return;
+    const auto base = static_cast<std::uint32_t>(m_blocks.size());
+    m_refs.reserve(m_refs.size() + (other.m_refs.size() > first ? other.m_refs.size() - first : 0));
+    for (std::size_t i = first; i < other.m_refs.size(); ++i) {
+        Ref r = other.m_refs[i];
+        r.block += base;
+        m_refs.push_back(r);
+        m_liveBytes += r.length;
+    }
+    for (Block& b : other.m_blocks) m_blocks.push_back(std::move(b));
+    m_usedBytes += other.m_usedBytes;
+    other.clear();
+    compactIfWasteful();
+}
+
+std::size_t RowStore::memoryUsage() const {
+    std::size_t bytes = m_refs.capacity() * sizeof(Ref) + m_blocks.capacity() * sizeof(Block);
+    for (const Block& b : m_blocks) bytes += b.capacity;
+    return bytes;
+}
+
+void RowStore::compactIfWasteful() {
+    const std::size_t waste = m_usedBytes - m_liveBytes;
+    if (waste <= kTolerableWaste || waste <= m_liveBytes) return;
+    RowStore fresh;
+    fresh.m_refs.reserve(m_refs.size());
+    for (std::size_t i = 0; i < m_refs.size(); ++i) fresh.push(row(i));
+    *this = std::move(fresh);
+}
+
+} // namespace verdan

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace verdan {
+
+// Rows as texts packed into large blocks: no allocation per row or per cell, and reordering or
+// removing rows only moves 12-byte references. A rewritten row leaves its old bytes behind;
+// they are reclaimed once they outweigh the live ones.
+class RowStore {
+public:
+    RowStore() = default;
+    RowStore(RowStore&& other) noexcept;
+    RowStore& operator=(RowStore&& other) noexcept;
+    RowStore(const RowStore&) = delete;
+    RowStore& operator=(const RowStore&) = delete;
+
+    std::size_t size() const { return m_refs.size(); }
+    bool empty() const { return m_refs.empty(); }
+    std::string_view row(std::size_t i) const {
+        const Ref& r = m_refs[i];
+        return {m_blocks[r.block].data.get() + r.offset, r.length};
+    }
+
+    void push(std::string_view text);
+    // Room for a row of at most `maxBytes` at the end of the store; finish it with commitRow.
+    char* beginRow(std::size_t maxBytes);
+    void commitRow(std::size_t bytes);
+    void set(std::size_t i, std::string_view text);
+    void clear();
+
+    // keep[i] false drops row i; one pass.
+    void keep(const std::vector<bool>& keep);
+    // Row i of the result is row order[i] of the store; rows not named are dropped.
+    void reorder(const std::vector<std::size_t>& order);
+    // Moves rows [first, end) of other to the end, taking its blocks over.
+    void appendFrom(RowStore&& other, std::size_t first);
+
+    void reserveRows(std::size_t rows) { m_refs.reserve(rows); }
+    std::size_t memoryUsage() const;
+
+private:
+    struct Ref {
+        std::uint32_t block;
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+    struct Block {
+        std::unique_ptr<char[]> data;
+        std::size_t capacity = 0;
+        std::size_t used = 0;
+    };
+
+    char* reserveTail(std::size_t bytes);
+    void compactIfWasteful();
+
+    std::vector<Block> m_blocks;
+    std::vector<Ref> m_refs;
+    std::size_t m_liveBytes = 0;
+    std::size_t m_usedBytes = 0;
+};
+
+} // namespace verdan
