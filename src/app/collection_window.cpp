@@ -4,6 +4,7 @@
 #include "global_list_window.h"
 #include "handler_guard.h"
 #include "qt_ui.h"
+#include "widget_factory.h"
 #include "window_geometry.h"
 
 #include <QApplication>
@@ -20,11 +21,13 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 using namespace verdan;
 
-TForm1::TForm1(ProgramState& program, Ui& ui, QWidget* parent) : QMainWindow(parent), m_program(program), m_ui(ui) {
+TForm1::TForm1(ProgramState& program, Ui& ui, QWidget* parent)
+    : QMainWindow(parent), m_program(program), m_ui(ui) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     QPalette pal = palette();
@@ -130,7 +133,8 @@ void TForm1::refreshView() {
         CheckBox_mini_2_->setChecked(p.media[1].minimumSizeOn);
     }
     const IndexLevelControls& ic = m_state.indexControls;
-    if (QAbstractButton* item = widgets::buttonsOf(RadioGroup_index)->button(p.indexLevel)) item->setChecked(true);
+    if (QAbstractButton* item = widgets::buttonsOf(RadioGroup_index)->button(p.indexLevel))
+        item->setChecked(true);
     RadioGroup_index->setEnabled(ic.radioGroupEnabled);
     BitBtn_reinit->setEnabled(ic.reinitEnabled);
     CheckBox1->setChecked(ic.CheckBox1);
@@ -141,13 +145,19 @@ void TForm1::refreshView() {
 
 void TForm1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        if (m_state.FirstActivation) {
-            // An error leaves FirstActivation set: the next activation runs the sequence again.
-            guarded(m_ui, [this] { openingSequence(m_program, m_state, m_ui, *this); });
-        }
-        setWindowTitle(qs(activate(m_program)));
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TForm1::FormActivate() {
+    // The boxes of the opening sequence take the activation away and give it back.
+    if (m_activating) return;
+    m_activating = true;
+    if (m_state.FirstActivation) {
+        // An error leaves FirstActivation set: the next activation runs the sequence again.
+        guarded(m_ui, [this] { openingSequence(m_program, m_state, m_ui, *this); });
     }
+    setWindowTitle(qs(activate(m_program)));
+    m_activating = false;
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {
@@ -164,9 +174,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     QuitOutcome outcome = QuitOutcome::Stay;
-    QScreen* s = screen();
+    QScreen* s = QMainWindow::screen();
     if (s) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
-    guarded(m_ui, [&] { outcome = Button_exitClick(m_program, m_ui, QuitSender::Form1Closing, m_state.foundLines); });
+    guarded(m_ui, [&] {
+        outcome = Button_exitClick(m_program, m_ui, QuitSender::Form1Closing, m_state.foundLines);
+    });
     if (outcome == QuitOutcome::Stay) {
         event->ignore();
         return;
@@ -186,9 +198,10 @@ void TForm1::BitBtn_form2_bisClick() {
 
 void TForm1::Button3Click() {
     QuitOutcome outcome = QuitOutcome::Stay;
-    QScreen* s = screen();
+    QScreen* s = QMainWindow::screen();
     if (s) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
-    guarded(m_ui, [&] { outcome = Button_exitClick(m_program, m_ui, QuitSender::Button, m_state.foundLines); });
+    guarded(m_ui,
+            [&] { outcome = Button_exitClick(m_program, m_ui, QuitSender::Button, m_state.foundLines); });
     if (outcome == QuitOutcome::ExitNow) {
         m_closingAccepted = true;
         QApplication::exit(0);
@@ -200,7 +213,7 @@ void TForm1::Button2Click() {
     m_ui.setBusy(false);
 }
 
-ScreenInfo TForm1::screen() {
+ScreenInfo TForm1::screenInfo() {
     ScreenInfo info;
     if (QScreen* s = QMainWindow::screen()) {
         info.width = s->geometry().width();
@@ -252,6 +265,10 @@ void TForm1::showGlobalListLoading(bool shown) {
     if (shown) m_ui.processEvents();
 }
 
-void TForm1::showGlobalListWindow() { BitBtn_form2_bisClick(); }
+void TForm1::showGlobalListWindow() {
+    BitBtn_form2_bisClick();
+}
 
-void TForm1::focusGlobalListButton() { BitBtn_form2_bis->setFocus(); }
+void TForm1::focusGlobalListButton() {
+    BitBtn_form2_bis->setFocus();
+}

@@ -29,6 +29,8 @@ public:
     // Shows the state in the widgets.
     void refreshView();
     // Handlers, named as the user knows the buttons.
+    // Every activation: the opening sequence the first time, then the title and the marks.
+    void FormActivate();
     void BitBtn_form2_bisClick();
     void Button3Click();
     void Button2Click();
@@ -40,7 +42,7 @@ protected:
 
 private:
     // The opening sequence's view of the windows.
-    verdan::ScreenInfo screen() override;
+    verdan::ScreenInfo screenInfo() override;
     void currentBounds(verdan::WindowGeometry& form1, verdan::WindowGeometry& form2) override;
     void applyState() override;
     void showLoadingPanel(bool shown) override;
@@ -57,13 +59,13 @@ private:
     void buildFolderColumn(QWidget* column);
     void buildFoundColumn(QWidget* column);
     void buildFloatingPanels();
-    void FormActivate();
 
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
     verdan::CollectionState m_state;
     TForm2* m_form2 = nullptr;
     bool m_closingAccepted = false;
+    bool m_activating = false;
 
 public:
     // Widgets the handlers and the tests reach; the names are their objectName()s.

@@ -40,7 +40,7 @@ void TForm1::buildParameterBand(QWidget* band) {
     grid->addWidget(BitBtn_fic_lst, 2, 0);
     grid->addWidget(label(band, "Label15", "Liste en cours"), 2, 1);
     Edit_nom_fic_media_sans_ext = edit(band, "Edit_nom_fic_media_sans_ext", "liste_globale_vidéos_truc");
-    Edit_nom_fic_media_sans_ext->setMinimumWidth(200);
+    Edit_nom_fic_media_sans_ext->setMinimumWidth(160);
     grid->addWidget(Edit_nom_fic_media_sans_ext, 2, 2);
     Label_nf_media = label(band, "Label_nf_media", "*12345.txt");
     grid->addWidget(Label_nf_media, 2, 3);
@@ -82,7 +82,7 @@ void TForm1::buildParameterBand(QWidget* band) {
     Edit_taille_mini_2_ = edit(band, "Edit_taille_mini_2_", "10");
     for (QLineEdit* e : {Edit_taille_mini_1_, Edit_taille_mini_2_}) e->setMaximumWidth(60);
     for (QLineEdit* e : {Edit_type_media_1_, Edit_type_media_2_}) e->setMinimumWidth(110);
-    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->setMinimumWidth(260);
+    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->setMinimumWidth(180);
     auto* media = new QGridLayout;
     media->addWidget(Label_media_1_, 0, 0);
     media->addWidget(Edit_type_media_1_, 0, 1);
@@ -139,7 +139,7 @@ void TForm1::buildDriveColumn(QWidget* column) {
     StringGrid_hd->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid_hd->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid_hd->setSelectionBehavior(QAbstractItemView::SelectItems);
-    StringGrid_hd->setMinimumWidth(440);
+    StringGrid_hd->setMinimumWidth(320);
     v->addWidget(StringGrid_hd, 1);
     Button_actualiser_hd = button(column, "Button_actualiser_hd", "actualiser USB après branchement");
     v->addWidget(Button_actualiser_hd);
@@ -176,7 +176,7 @@ void TForm1::buildFolderColumn(QWidget* column) {
         button(column, "BitBtn_lister_media", "3- lister les médias des répertoires cochés  ==> ");
     BitBtn_lister_media->setMinimumHeight(34);
     v->addWidget(BitBtn_lister_media);
-    column->setMinimumWidth(300);
+    column->setMinimumWidth(220);
 }
 
 void TForm1::buildFoundColumn(QWidget* column) {

@@ -5,7 +5,9 @@ GlobalListModel::GlobalListModel(verdan::GlobalList& list, QObject* parent)
     m_list.setListener(this);
 }
 
-GlobalListModel::~GlobalListModel() { m_list.setListener(nullptr); }
+GlobalListModel::~GlobalListModel() {
+    m_list.setListener(nullptr);
+}
 
 int GlobalListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || m_list.rowCount() == 0) return 0;
@@ -18,7 +20,7 @@ int GlobalListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant GlobalListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole && index.column() == 3) {
+    if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == 3)) {
         std::string_view text = m_list.cell(static_cast<std::size_t>(index.row()) + 1, index.column());
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
@@ -34,8 +36,12 @@ QVariant GlobalListModel::headerData(int section, Qt::Orientation orientation, i
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void GlobalListModel::aboutToReset() { beginResetModel(); }
-void GlobalListModel::tableReset() { endResetModel(); }
+void GlobalListModel::aboutToReset() {
+    beginResetModel();
+}
+void GlobalListModel::tableReset() {
+    endResetModel();
+}
 
 void GlobalListModel::aboutToInsertRows(std::size_t first, std::size_t count) {
     // The header row is not a model row; inserting it changes the header only.
@@ -83,4 +89,6 @@ void GlobalListModel::cellChanged(std::size_t row, int col) {
     emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
-void GlobalListModel::rowSelected(std::size_t row) { emit currentRowChanged(static_cast<int>(row)); }
+void GlobalListModel::rowSelected(std::size_t row) {
+    emit currentRowChanged(static_cast<int>(row));
+}

@@ -16,6 +16,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
@@ -24,7 +26,8 @@
 
 using namespace verdan;
 
-TForm2::TForm2(ProgramState& program, Ui& ui, QWidget* parent) : QMainWindow(parent), m_program(program), m_ui(ui) {
+TForm2::TForm2(ProgramState& program, Ui& ui, QWidget* parent)
+    : QMainWindow(parent), m_program(program), m_ui(ui) {
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     QPalette pal = palette();
@@ -58,7 +61,8 @@ TForm2::TForm2(ProgramState& program, Ui& ui, QWidget* parent) : QMainWindow(par
     }
     m_model = new GlobalListModel(m_program.form2.list, this);
     StringGrid1->setModel(m_model);
-    for (int c = 0; c < kListColumns; ++c) StringGrid1->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
+    for (int c = 0; c < kListColumns; ++c)
+        StringGrid1->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
     body->addWidget(gridStack, 1);
     auto* side = new QWidget(central);
     buildSidePanel(side);
@@ -77,7 +81,8 @@ TForm2::TForm2(ProgramState& program, Ui& ui, QWidget* parent) : QMainWindow(par
     ApplyModeAvance(CheckBox_mode_avancer->isChecked());
 
     connect(Button_charger_bd, &QPushButton::clicked, this, [this] { Button_charger_bdClick(); });
-    connect(Button_enregistrer_liste, &QPushButton::clicked, this, [this] { Button_enregistrer_listeClick(); });
+    connect(Button_enregistrer_liste, &QPushButton::clicked, this,
+            [this] { Button_enregistrer_listeClick(); });
     connect(Button_undo, &QPushButton::clicked, this, [this] { Button_undoClick(); });
     connect(Button_exit, &QPushButton::clicked, this, [this] { Button_exitClick(); });
     connect(Button_debut, &QPushButton::clicked, this, [this] { Button_debutClick(); });
@@ -118,7 +123,8 @@ void TForm2::refreshView() {
     }
     BitBtn_choix_lst->setToolTip(QString::fromUtf8(hints::kListChoice));
     BitBtn_rep_favori->setToolTip(QString::fromUtf8(hints::kFavourites));
-    for (QWidget* w : std::initializer_list<QWidget*>{Label4, Edit1, Bevel3, Button_rechercher})
+    for (QWidget* w : {static_cast<QWidget*>(Label4), static_cast<QWidget*>(Edit1),
+                       static_cast<QWidget*>(Bevel3), static_cast<QWidget*>(Button_rechercher)})
         w->setToolTip(QString::fromUtf8(hints::kSearch));
     Button_copie_multiple->setToolTip(QString::fromUtf8(hints::kMultipleCopy));
 }
@@ -158,7 +164,8 @@ void TForm2::Button_undoClick() {
 }
 
 void TForm2::quit(QuitSender sender) {
-    if (QScreen* s = screen()) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
+    if (QScreen* s = screen())
+        QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
     QuitOutcome outcome = QuitOutcome::Stay;
     const std::size_t found = m_form1 ? m_form1->state().foundLines : 0;
     guarded(m_ui, [&] { outcome = verdan::Button_exitClick(m_program, m_ui, sender, found); });
@@ -166,7 +173,9 @@ void TForm2::quit(QuitSender sender) {
     if (outcome == QuitOutcome::ExitNow) QApplication::exit(0);
 }
 
-void TForm2::Button_exitClick() { quit(QuitSender::Button); }
+void TForm2::Button_exitClick() {
+    quit(QuitSender::Button);
+}
 
 void TForm2::Button_debutClick() {
     if (m_model->rowCount() == 0) return;
@@ -189,7 +198,8 @@ void TForm2::BitBtn1Click() {
 
 void TForm2::ApplyModeAvance(bool on) {
     for (QWidget* w : advancedControls) w->setVisible(on);
-    StringGrid1->setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    StringGrid1->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
+                                     : QAbstractItemView::SingleSelection);
     StringGrid_filter->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
                                            : QAbstractItemView::SingleSelection);
     if (m_form1) {

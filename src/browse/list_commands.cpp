@@ -46,10 +46,12 @@ void Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& vie
     const std::int64_t m = listFileMediaCount(paths.ListFilePath);
     const std::string question = m == 0 ? "   charger la liste vide ? \n\n" + paths.ListName
                                         : "   charger la liste globale  " + paths.ListName +
-                                              " contenant              \n\n" + "       " + toText(m) + " médias ?";
+                                              " contenant              \n\n" + "       " + toText(m) +
+                                              " médias ?";
     if (!confirm(ui, question)) return;
     const std::size_t rows = program.form2.list.rowCount();
-    if (rows - 1 > 2 && !confirm(ui, " écraser les " + toText(static_cast<long long>(rows - 1)) + " médias actuels ?"))
+    if (rows - 1 > 2 &&
+        !confirm(ui, " écraser les " + toText(static_cast<long long>(rows - 1)) + " médias actuels ?"))
         return;
     BusyScope busy(ui);
     view.showLoadingPanel(true);
@@ -67,7 +69,8 @@ bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
     const ListPaths& paths = program.catalogue.paths;
     const std::string question =
         f2.Label_n == "aucun média"
-            ? "  Enregistrer la liste vide dans le fichier  \n\n    " + paths.ListFilePath + "              \n"
+            ? "  Enregistrer la liste vide dans le fichier  \n\n    " + paths.ListFilePath +
+                  "              \n"
             : " Enregistrer la liste des " + toText(static_cast<long long>(f2.list.mediaCount())) +
                   " médias  dans le fichier  \n\n" + "    " + paths.ListFilePath + "              \n";
     if (!confirm(ui, question)) return false;
@@ -116,7 +119,9 @@ void Button_undoClick(ProgramState& program, Ui& ui) {
 
 QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, std::size_t foundLines) {
     if (foundLines > 0 && program.form2.list.rowCount() <= 2 &&
-        !confirm(ui, " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter quand même ?"))
+        !confirm(
+            ui,
+            " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter quand même ?"))
         return QuitOutcome::Stay;
     if (program.form2.list.ListModified) Button_enregistrer_listeClick(program, ui);
     if (program.catalogue.ParamsModified) enregistrer_parametre_liste(program.catalogue, ui, false);

@@ -18,8 +18,9 @@ void ProgramState::saveSettings() {
 void af_nb_media_bd(ProgramState& state) {
     const GlobalList& list = state.form2.list;
     const std::size_t r = list.rowCount();
-    state.BitBtn_form2_bis = r >= 3 ? "Liste globale des " + toText(static_cast<long long>(r - 1)) + " médias =>"
-                                    : "Liste globale des médias =>";
+    state.BitBtn_form2_bis = r >= 3
+                                 ? "Liste globale des " + toText(static_cast<long long>(r - 1)) + " médias =>"
+                                 : "Liste globale des médias =>";
     if (r == 2 && trimBlanks(list.cell(1, 0)).empty()) {
         state.form2.Label_n = "aucun média";
     } else {

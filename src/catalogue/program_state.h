@@ -15,8 +15,8 @@ inline constexpr const char* kProductTitle = "V E R D A N   v 1 . 9";
 // What the global-list window shows besides the parameters of the catalogue.
 struct GlobalListState {
     GlobalList list;
-    KeySet keys;          // ListBox_media_key
-    IndexState index;     // Label_idx, Label_n_idx, Label3 of the collection window
+    KeySet keys;                    // ListBox_media_key
+    IndexState index;               // Label_idx, Label_n_idx, Label3 of the collection window
     std::vector<std::string> disks; // ListBox_hd_referencer
     std::string Label_n = "0 média";
     std::string Label_nf_media;
@@ -57,7 +57,9 @@ void extraire_hd_liste_globale(GlobalListState& form2);
 // The font size of the table for a position in kFontSizes (8 when there is none).
 int fontSizeOfIndex(int index);
 // Rows of the table are 2 x size - 2 pixels high: 8 gives 14, 15 gives 28.
-inline int rowHeightOfFontSize(int size) { return 2 * size - 2; }
+inline int rowHeightOfFontSize(int size) {
+    return 2 * size - 2;
+}
 
 // Sets the mark cell (" x" column) of every data row.
 void SetAllMarks(GlobalList& list, const std::string& text);

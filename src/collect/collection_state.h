@@ -9,7 +9,8 @@ namespace verdan {
 inline constexpr const char* kHelpTextSimple =
     " - double click sur les intitulés pour trier \n   et sur les titres pour  les visionner \n"
     " - click droit pour un choix multiple, gauche pour le nom dans le presse-papier";
-inline constexpr const char* kHelpTextAdvancedLine = " - touche SUPPR ou bouton pour effacer la sélection    ";
+inline constexpr const char* kHelpTextAdvancedLine =
+    " - touche SUPPR ou bouton pour effacer la sélection    ";
 
 // What the collection window shows of its own, as plain state; the window displays it.
 struct CollectionState {

@@ -31,8 +31,8 @@ std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, con
     if (!media2.empty()) media += "+" + media2;
     media = RepairAccentsUtf8(media);
     if (media.empty() || media == "+") media = "médias";
-    return ".   Charger la liste globale de  " + toText(mediaCount) + "  <" + media + ">  du fichier suivant  ?" +
-           "          \n\n" + "     " + listFileName;
+    return ".   Charger la liste globale de  " + toText(mediaCount) + "  <" + media +
+           ">  du fichier suivant  ?" + "          \n\n" + "     " + listFileName;
 }
 
 void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys) {
@@ -48,7 +48,7 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     CurrentCatalogue& catalogue = program.catalogue;
 
     view.currentBounds(settings.form1, settings.form2);
-    lire_fic_ini(program.settingsPath(), program.programFolder, view.screen(), settings);
+    lire_fic_ini(program.settingsPath(), program.programFolder, view.screenInfo(), settings);
 
     catalogue.paths.derive(settings.listFolder, settings.listName, true);
     if (lire_parametre_liste(catalogue.paths.ParamFilePath, catalogue.params)) {
@@ -57,6 +57,8 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
         form1.indexControls.chooseLevel(catalogue.params.indexLevel, program.form2.index);
     }
     program.form2.Label_rep_favori = settings.favouritesFolder;
+    // The windows take their bounds now: the settings written below must keep them.
+    view.applyState();
 
     if (!platform::isFile(catalogue.paths.ListFilePath)) {
         program.saveSettings();
@@ -76,9 +78,10 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     if (platform::isFile(listFile)) {
         const std::int64_t count = listFileMediaCount(listFile);
         if (settings.advancedMode && count != 0) {
-            const std::string question =
-                loadQuestion(count, catalogue.params.media[0].name, catalogue.params.media[1].name, fileNameOf(listFile));
-            if (ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes) {
+            const std::string question = loadQuestion(count, catalogue.params.media[0].name,
+                                                      catalogue.params.media[1].name, fileNameOf(listFile));
+            if (ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) ==
+                DialogButton::Yes) {
                 BusyScope busy(ui);
                 view.showLoadingPanel(true);
                 try {

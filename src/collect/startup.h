@@ -16,14 +16,17 @@ inline constexpr const char* kListChoice =
     "    Un fichier de paramètres (*.prm) lui est automatiquement associé    \n";
 inline constexpr const char* kFavourites =
     "  Dossier des favoris : le fichier sélectionné dans le tableau y est copié.  \n\n"
-    "  Un clic droit sur un fichier permet :\n    - d'ouvrir son dossier\n    - de le copier vers ce dossier\n"
+    "  Un clic droit sur un fichier permet :\n    - d'ouvrir son dossier\n    - de le copier vers ce "
+    "dossier\n"
     "    - de le visionner";
-inline constexpr const char* kSearch = "\n  recherche de la troisième colonne [ média ] à la colonne [ taille ]  \n";
+inline constexpr const char* kSearch =
+    "\n  recherche de la troisième colonne [ média ] à la colonne [ taille ]  \n";
 inline constexpr const char* kListName =
     "  Validez avec la touche Entrée pour créer une nouvelle liste \n  si elle n'existe pas encore.        "
     "                       \n\n  Le fichier de paramètres (*.prm) est créé automatiquement.  ";
 inline constexpr const char* kMultipleCopy =
-    "  Copie tous les fichiers cochés vers les favoris.\n\n  Peut aussi simplement calculer le volume total à "
+    "  Copie tous les fichiers cochés vers les favoris.\n\n  Peut aussi simplement calculer le volume total "
+    "à "
     "copier,\n  avec ou sans prise en compte des doublons.\n\n  La copie n'est pas lancée automatiquement.";
 } // namespace hints
 
@@ -31,7 +34,7 @@ inline constexpr const char* kMultipleCopy =
 class StartupView {
 public:
     virtual ~StartupView() = default;
-    virtual ScreenInfo screen() = 0;
+    virtual ScreenInfo screenInfo() = 0;
     // The windows' bounds before the settings file moves them.
     virtual void currentBounds(WindowGeometry& form1, WindowGeometry& form2) = 0;
     // The settings, parameters and texts are read: the widgets take them (no save is triggered).

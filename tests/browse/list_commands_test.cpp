@@ -25,7 +25,8 @@ protected:
         program.settings.listName = "liste_globale_médias";
     }
     void load() {
-        lire_liste(program.form2.list, program.catalogue.paths.ListFilePath, ListMode::Replace, ui, dir.path());
+        lire_liste(program.form2.list, program.catalogue.paths.ListFilePath, ListMode::Replace, ui,
+                   dir.path());
         indexer_liste(program.form2.list, program.form2.keys, 1, false, program.form2.index);
         af_nb_media_bd(program);
     }
@@ -37,8 +38,9 @@ TEST_F(ListCommands, ReloadAsksWithTheFileCountThenReplaces) {
     writeList({row("1", "A", "a"), row("2", "A", "b"), row("3", "B", "c")});
     ui.answers = {DialogButton::Yes};
     Button_charger_bdClick(program, ui, view);
-    EXPECT_EQ(ui.shown[0].text, "   charger la liste globale  liste_globale_médias contenant              \n\n"
-                                "       3 médias ?");
+    EXPECT_EQ(ui.shown[0].text,
+              "   charger la liste globale  liste_globale_médias contenant              \n\n"
+              "       3 médias ?");
     EXPECT_EQ(program.form2.list.rowCount(), 4u);
     EXPECT_EQ(program.form2.Label_n, "3 médias");
     EXPECT_EQ(program.form2.disks.size(), 2u);
@@ -68,10 +70,10 @@ TEST_F(ListCommands, SaveMakesTheBackupAndWritesEverything) {
     af_nb_media_bd(program);
     ui.answers = {DialogButton::Yes};
     ASSERT_TRUE(Button_enregistrer_listeClick(program, ui));
-    EXPECT_EQ(ui.texts(), (std::vector<std::string>{
-                              " Enregistrer la liste des 2 médias  dans le fichier  \n\n    " + listFile() +
-                                  "              \n",
-                              "   Enregistrement effectué     "}));
+    EXPECT_EQ(ui.texts(),
+              (std::vector<std::string>{" Enregistrer la liste des 2 médias  dans le fichier  \n\n    " +
+                                            listFile() + "              \n",
+                                        "   Enregistrement effectué     "}));
     EXPECT_EQ(ui.shown[1].type, DialogType::Information);
     EXPECT_FALSE(program.form2.list.ListModified);
     EXPECT_NE(TempFolder::read(backup()).find("ancien"), std::string::npos);
@@ -86,7 +88,8 @@ TEST_F(ListCommands, SavingAnEmptyListWritesHeaderAndOneEmptyLine) {
     af_nb_media_bd(program);
     ui.answers = {DialogButton::Yes};
     Button_enregistrer_listeClick(program, ui);
-    EXPECT_EQ(ui.shown[0].text, "  Enregistrer la liste vide dans le fichier  \n\n    " + listFile() + "              \n");
+    EXPECT_EQ(ui.shown[0].text,
+              "  Enregistrer la liste vide dans le fichier  \n\n    " + listFile() + "              \n");
     const std::string text = TempFolder::read(listFile());
     EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 }
@@ -113,7 +116,8 @@ TEST_F(ListCommands, TwoUndoBringEverythingBack) {
     EXPECT_EQ(TempFolder::read(listFile()), older);
     EXPECT_EQ(TempFolder::read(backup()), saved);
     EXPECT_EQ(program.form2.list.rowCount(), 2u);
-    EXPECT_EQ(ui.shown[ui.shown.size() - 1].text, "      Charger la sauvegarde de          \n\n     1 médias ?");
+    EXPECT_EQ(ui.shown[ui.shown.size() - 1].text,
+              "      Charger la sauvegarde de          \n\n     1 médias ?");
 
     ui.answers = {DialogButton::Yes, DialogButton::Yes};
     Button_undoClick(program, ui);
@@ -124,7 +128,8 @@ TEST_F(ListCommands, TwoUndoBringEverythingBack) {
 
 TEST_F(ListCommands, UndoWithModificationsSavesThemIntoWhatBecomesTheBackup) {
     writeList({row("1", "A", "premier")});
-    std::ofstream(backup(), std::ios::binary) << TempFolder::read(listFile()) << row("2", "A", "sauvegarde") << "\r\n";
+    std::ofstream(backup(), std::ios::binary)
+        << TempFolder::read(listFile()) << row("2", "A", "sauvegarde") << "\r\n";
     load();
     program.form2.list.appendRow({"3", "A", "vidéo", "modifié"});
     program.form2.list.ListModified = true;
@@ -156,7 +161,9 @@ TEST_F(ListCommands, UndoWhoseSwapFailsSaysSo) {
 TEST_F(ListCommands, QuitAsksAboutUnaddedFilesFirst) {
     ui.answers = {DialogButton::No};
     EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Button, 5), QuitOutcome::Stay);
-    EXPECT_EQ(ui.shown[0].text, " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter quand même ?");
+    EXPECT_EQ(
+        ui.shown[0].text,
+        " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter quand même ?");
     EXPECT_FALSE(platform::exists(program.settingsPath()));
 }
 

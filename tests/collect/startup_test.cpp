@@ -3,6 +3,7 @@
 #include "collect/startup.h"
 #include "platform/files.h"
 #include "support/program_fixture.h"
+#include "util/cp1252.h"
 #include "util/error.h"
 
 #include <filesystem>
@@ -14,14 +15,16 @@ namespace {
 
 struct RecordingView : StartupView {
     std::vector<std::string> events;
-    ScreenInfo screen() override { return {1920, 1080, {0, 0, 1920, 1040}}; }
+    ScreenInfo screenInfo() override { return {1920, 1080, {0, 0, 1920, 1040}}; }
     void currentBounds(WindowGeometry& f1, WindowGeometry& f2) override {
         f1 = {0, 0, 1561, 751, 0};
         f2 = {0, 0, 1561, 751, 0};
     }
     void applyState() override { events.push_back("apply"); }
     void showLoadingPanel(bool shown) override { events.push_back(shown ? "panel on" : "panel off"); }
-    void showGlobalListLoading(bool shown) override { events.push_back(shown ? "form2 panel on" : "form2 panel off"); }
+    void showGlobalListLoading(bool shown) override {
+        events.push_back(shown ? "form2 panel on" : "form2 panel off");
+    }
     void showGlobalListWindow() override { events.push_back("show form2"); }
     void focusGlobalListButton() override { events.push_back("focus"); }
 };
@@ -46,7 +49,9 @@ TEST_F(OpeningSequence, NoListFileWritesBothFilesAndLoadsNothing) {
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_TRUE(platform::isFile(joinPath(listFolder(), "liste_globale_médias.prm")));
     const std::string ini = TempFolder::read(program.settingsPath());
-    EXPECT_NE(ini.find("Edit_nom_fic_media.text=liste_globale_m\xE9" "dias"), std::string::npos);
+    EXPECT_NE(ini.find("Edit_nom_fic_media.text=liste_globale_m\xE9"
+                       "dias"),
+              std::string::npos);
     EXPECT_FALSE(program.catalogue.ParamsModified);
     EXPECT_EQ(program.Form1_Label_nf_media, "liste_globale_médias");
     EXPECT_EQ(program.form2.Label6, form1.HelpTextAdvanced);
@@ -61,14 +66,16 @@ TEST_F(OpeningSequence, AdvancedModeAsksWithTheCountThenLoads) {
     ui.answers = {DialogButton::Yes};
     openingSequence(program, form1, ui, view);
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, ".   Charger la liste globale de  2  <vidéos+musiques>  du fichier suivant  ?          "
-                                "\n\n     liste_globale_médias.txt");
+    EXPECT_EQ(ui.shown[0].text,
+              ".   Charger la liste globale de  2  <vidéos+musiques>  du fichier suivant  ?          "
+              "\n\n     liste_globale_médias.txt");
     EXPECT_EQ(program.form2.list.rowCount(), 3u);
     EXPECT_EQ(program.form2.keys.size(), 2u);
     EXPECT_EQ(program.form2.Label_n, "2 médias");
     EXPECT_EQ(program.BitBtn_form2_bis, "Liste globale des 2 médias =>");
     EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
-    EXPECT_EQ(view.events, (std::vector<std::string>{"apply", "panel on", "focus", "panel off", "apply"}));
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"apply", "apply", "panel on", "focus", "panel off", "apply"}));
     EXPECT_EQ(ui.busy, (std::vector<bool>{true, false}));
 }
 
@@ -88,8 +95,8 @@ TEST_F(OpeningSequence, BasicModeLoadsWithoutAQuestionAndShowsTheGlobalList) {
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(program.form2.list.rowCount(), 2u);
     EXPECT_EQ(program.form2.Label6, form1.HelpTextSimple);
-    EXPECT_EQ(view.events,
-              (std::vector<std::string>{"apply", "form2 panel on", "show form2", "form2 panel off", "apply"}));
+    EXPECT_EQ(view.events, (std::vector<std::string>{"apply", "apply", "form2 panel on", "show form2",
+                                                     "form2 panel off", "apply"}));
 }
 
 TEST_F(OpeningSequence, AHeaderOnlyFileLoadsWithoutAQuestionInAdvancedMode) {

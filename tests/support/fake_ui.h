@@ -11,7 +11,7 @@
 namespace verdan::test {
 
 // A scripted Ui: answers come from queues, every text shown or asked is recorded.
-// A question with no answer queued fails the test.
+// A question with no answer queued fails the test; a one-button report is acknowledged.
 class FakeUi : public Ui {
 public:
     struct Shown {
@@ -34,10 +34,14 @@ public:
     std::vector<bool> busy;
     int eventsProcessed = 0;
 
-    void showInfo(const std::string& text) override { shown.push_back({"info", text, DialogType::Information, {}}); }
+    void showInfo(const std::string& text) override {
+        shown.push_back({"info", text, DialogType::Information, {}});
+    }
 
     DialogButton ask(DialogType type, const std::string& text, std::vector<DialogButton> buttons) override {
         shown.push_back({"ask", text, type, buttons});
+        // A report with a single button needs no scripted answer; a question does.
+        if (type != DialogType::Confirmation && buttons.size() == 1) return buttons.front();
         if (answers.empty()) {
             ADD_FAILURE() << "unexpected question: " << text;
             return buttons.empty() ? DialogButton::Ok : buttons.back();
@@ -59,7 +63,8 @@ public:
         return a;
     }
 
-    std::optional<std::string> chooseFile(const std::string& title, const std::string&, const std::string&) override {
+    std::optional<std::string> chooseFile(const std::string& title, const std::string&,
+                                          const std::string&) override {
         shown.push_back({"file", title, DialogType::Information, {}});
         if (fileAnswers.empty()) return std::nullopt;
         auto a = fileAnswers.front();

@@ -23,8 +23,11 @@ struct ProgramFixture {
         return joinPath(listFolder(), name + ".txt");
     }
     // A list file in Windows-1252 with the standard header and the given data lines.
-    std::string writeList(const std::vector<std::string>& lines, const std::string& name = "liste_globale_médias") const {
-        std::string text = "n\tnom-disque\tm\xE9" "dia\ttitre\text\tdate\tr\xE9" "pertoire\ttaille\tdrive\ttype-disque"
+    std::string writeList(const std::vector<std::string>& lines,
+                          const std::string& name = "liste_globale_médias") const {
+        std::string text = "n\tnom-disque\tm\xE9"
+                           "dia\ttitre\text\tdate\tr\xE9"
+                           "pertoire\ttaille\tdrive\ttype-disque"
                            "\tNS-disque\tlibre\ttotal\t x\r\n";
         for (const auto& l : lines) text += l + "\r\n";
         const std::string path = listFile(name);
