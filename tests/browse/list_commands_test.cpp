@@ -4,6 +4,7 @@
 #include "catalogue/list_file.h"
 #include "platform/files.h"
 #include "support/program_fixture.h"
+#include "util/cp1252.h"
 #include "util/error.h"
 
 using namespace verdan;
@@ -129,7 +130,7 @@ TEST_F(ListCommands, TwoUndoBringEverythingBack) {
 TEST_F(ListCommands, UndoWithModificationsSavesThemIntoWhatBecomesTheBackup) {
     writeList({row("1", "A", "premier")});
     std::ofstream(backup(), std::ios::binary)
-        << TempFolder::read(listFile()) << row("2", "A", "sauvegarde") << "\r\n";
+        << TempFolder::read(listFile()) << cp1252::encode(row("2", "A", "sauvegarde")) << "\r\n";
     load();
     program.form2.list.appendRow({"3", "A", "vidéo", "modifié"});
     program.form2.list.ListModified = true;
@@ -151,7 +152,7 @@ TEST_F(ListCommands, UndoWithoutOrWithAnEmptyBackup) {
 }
 
 TEST_F(ListCommands, UndoWhoseSwapFailsSaysSo) {
-    std::ofstream(backup(), std::ios::binary) << "n\r\n" << row("1", "A", "a") << "\r\n";
+    std::ofstream(backup(), std::ios::binary) << "n\r\n" << cp1252::encode(row("1", "A", "a")) << "\r\n";
     ui.answers = {DialogButton::Yes, DialogButton::Yes};
     Button_undoClick(program, ui); // no list file: the exchange cannot happen
     EXPECT_EQ(ui.texts().back(), "  Récupération de la sauvegarde impossible\n\n");
