@@ -3,6 +3,7 @@
 #include "browse/list_commands.h"
 #include "global_list_window.h"
 #include "handler_guard.h"
+#include "platform/system.h"
 #include "qt_ui.h"
 #include "widget_factory.h"
 #include "window_geometry.h"
@@ -152,9 +153,13 @@ void TForm1::FormActivate() {
     // The boxes of the opening sequence take the activation away and give it back.
     if (m_activating) return;
     m_activating = true;
-    if (m_state.FirstActivation) {
-        // An error leaves FirstActivation set: the next activation runs the sequence again.
-        guarded(m_ui, [this] { openingSequence(m_program, m_state, m_ui, *this); });
+    // An error leaves FirstActivation set: the next activation runs the sequence again. The
+    // activation that the closing error box itself gives back is not one the user asked for.
+    const bool justFailed = m_failedAt && platform::tickCount() - *m_failedAt < 1000;
+    if (m_state.FirstActivation && !justFailed) {
+        if (!guarded(m_ui, [this] { openingSequence(m_program, m_state, m_ui, *this); })) {
+            m_failedAt = platform::tickCount();
+        }
     }
     setWindowTitle(qs(activate(m_program)));
     m_activating = false;

@@ -1,6 +1,9 @@
 #pragma once
 #include <QMainWindow>
 
+#include <cstdint>
+#include <optional>
+
 #include "collect/collection_state.h"
 #include "collect/startup.h"
 #include "util/ui.h"
@@ -66,6 +69,7 @@ private:
     TForm2* m_form2 = nullptr;
     bool m_closingAccepted = false;
     bool m_activating = false;
+    std::optional<std::uint32_t> m_failedAt;
 
 public:
     // Widgets the handlers and the tests reach; the names are their objectName()s.

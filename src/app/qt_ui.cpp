@@ -1,5 +1,7 @@
 #include "qt_ui.h"
 
+#include "three_choice_dialog.h"
+
 #include "platform/system.h"
 
 #include <QAbstractButton>
@@ -17,9 +19,8 @@
 #ifdef _WIN32
 #include <mmsystem.h>
 #include <windows.h>
-#else
-#include <QProcess>
-#include <QStandardPaths>
+#elif defined(VERDAN_HAVE_CANBERRA)
+#include <canberra.h>
 #endif
 
 using verdan::DialogButton;
@@ -91,21 +92,9 @@ DialogButton QtUi::ask(DialogType type, const std::string& text, std::vector<Dia
 
 int QtUi::askThreeChoices(const std::string& text, const std::string& first, const std::string& second,
                           const std::string& third, int buttonWidth) {
-    QMessageBox box(QMessageBox::Question, "Confirmation", qs(text), QMessageBox::NoButton, m_parent);
-    // Roles keep the order Yes, No, Cancel from left to right on every platform style.
-    QPushButton* b0 = box.addButton(qs(first), QMessageBox::YesRole);
-    QPushButton* b1 = box.addButton(qs(second), QMessageBox::NoRole);
-    QPushButton* b2 = box.addButton(qs(third), QMessageBox::RejectRole);
-    box.setEscapeButton(b2);
-    if (buttonWidth > 0) {
-        for (QPushButton* b : {b0, b1, b2}) b->setFixedWidth(buttonWidth);
-    }
-    box.exec();
-    QAbstractButton* clicked = box.clickedButton();
-    if (clicked == b0) return 0;
-    if (clicked == b1) return 1;
-    if (clicked == b2 || clicked == nullptr) return 2;
-    return -1;
+    ThreeChoiceDialog dialog(qs(text), {qs(first), qs(second), qs(third)}, buttonWidth, m_parent);
+    dialog.exec();
+    return dialog.choice();
 }
 
 std::optional<std::string> QtUi::chooseFile(const std::string& title, const std::string& filter,
@@ -144,13 +133,21 @@ void QtUi::playSound(verdan::SystemSound sound) {
 #ifdef _WIN32
     const wchar_t* alias = sound == verdan::SystemSound::Question ? L"SystemQuestion" : L"SystemAsterisk";
     ::PlaySoundW(alias, nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
-#else
-    // The freedesktop sound theme through canberra-gtk-play when it is there, else the bell.
-    static const QString player = QStandardPaths::findExecutable("canberra-gtk-play");
-    if (!player.isEmpty()) {
-        const QString id = sound == verdan::SystemSound::Question ? "dialog-question" : "dialog-information";
-        if (QProcess::startDetached(player, {"-i", id})) return;
+#elif defined(VERDAN_HAVE_CANBERRA)
+    // The desktop's sound theme; the bell when no sound can be played.
+    static ca_context* context = [] {
+        ca_context* c = nullptr;
+        return ca_context_create(&c) == CA_SUCCESS ? c : nullptr;
+    }();
+    const char* first = sound == verdan::SystemSound::Question ? "dialog-question" : "dialog-information";
+    if (context) {
+        for (const char* id : {first, "dialog-information"}) {
+            if (ca_context_play(context, 0, CA_PROP_EVENT_ID, id, nullptr) == CA_SUCCESS) return;
+        }
     }
+    QApplication::beep();
+#else
+    (void)sound;
     QApplication::beep();
 #endif
 }

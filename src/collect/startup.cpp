@@ -4,6 +4,8 @@
 #include "platform/files.h"
 #include "util/file_helpers.h"
 #include "util/format.h"
+#include "util/dialogs.h"
+#include "util/error.h"
 #include "util/repair.h"
 
 namespace verdan {
@@ -61,9 +63,16 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     view.applyState();
 
     if (!platform::isFile(catalogue.paths.ListFilePath)) {
-        program.saveSettings();
-        catalogue.paths.derive(settings.listFolder, settings.listName, false);
-        enregistrer_parametre_liste(catalogue, ui, false);
+        // A new catalogue: its folder may not exist yet (a first start, a folder removed since).
+        // A write that fails is said once and the start goes on: nothing is lost by it.
+        try {
+            program.saveSettings();
+            catalogue.paths.derive(settings.listFolder, settings.listName, false);
+            platform::createFolders(catalogue.paths.ListFolder);
+            enregistrer_parametre_liste(catalogue, ui, false);
+        } catch (const VerdanError& e) {
+            showError(ui, e.text());
+        }
     }
     program.Form1_Label_nf_media = catalogue.paths.ListName;
 

@@ -189,11 +189,14 @@ TEST_F(ParameterFile, HandEditedFileWithOtherCaseAndBlanks) {
     EXPECT_EQ(p.media[1].name, "musiques");
 }
 
-TEST_F(ParameterFile, OutOfRangeValuesAreReadAsTheyStand) {
+TEST_F(ParameterFile, PositionsOutsideTheListsTakeTheWindowsDefaults) {
     CatalogueParams p;
     lire_parametre_liste(dir.write("x.prm", "[LISTE]\r\nRadioGroup_index.ItemIndex=7\r\nform2.ComboBox1.ItemIndex=9\r\n"), p);
-    EXPECT_EQ(p.indexLevel, 7);
-    EXPECT_EQ(p.fontIndex, 9);
+    EXPECT_EQ(p.indexLevel, 1);
+    EXPECT_EQ(p.fontIndex, 0);
+    lire_parametre_liste(dir.write("y.prm", "[LISTE]\r\nRadioGroup_index.ItemIndex=-2\r\nform2.ComboBox1.ItemIndex=-1\r\n"), p);
+    EXPECT_EQ(p.indexLevel, 1);
+    EXPECT_EQ(p.fontIndex, -1);
 }
 
 TEST_F(ParameterFile, WrittenThenReadAndAnnounced) {

@@ -152,3 +152,37 @@ TEST(Activation, TitleEndsWithTheListNameAndMarksAreCleared) {
     EXPECT_EQ(program.form2.list.cell(1, 13), "");
     EXPECT_EQ(program.form2.list.cell(2, 13), "");
 }
+
+TEST_F(OpeningSequence, AListFolderThatNoLongerExistsIsMadeAgain) {
+    platform::createFolders(listFolder());
+    std::filesystem::remove_all(listFolder());
+    writeSettings(true);
+    openingSequence(program, form1, ui, view);
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(platform::isFile(joinPath(listFolder(), "liste_globale_médias.prm")));
+}
+
+TEST_F(OpeningSequence, AListFolderThatCannotBeMadeIsSaidOnceAndTheStartGoesOn) {
+    const std::string blocker = dir.write("un_fichier", "x");
+    std::ofstream(program.settingsPath(), std::ios::binary)
+        << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(joinPath(blocker, "listes")) << "\r\n";
+    openingSequence(program, form1, ui, view);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].type, DialogType::Error);
+    EXPECT_EQ(ui.shown[0].text,
+              "Impossible d'écrire dans " + joinPath(joinPath(blocker, "listes"), "liste_globale_médias.prm"));
+    EXPECT_FALSE(form1.FirstActivation);
+    EXPECT_TRUE(platform::isFile(program.settingsPath()));
+}
+
+TEST_F(OpeningSequence, AParameterFileWithImpossiblePositionsStillStarts) {
+    writeSettings(true);
+    std::ofstream(joinPath(listFolder(), "liste_globale_médias.prm"), std::ios::binary)
+        << "[LISTE]\r\nRadioGroup_index.ItemIndex=7\r\nform2.ComboBox1.ItemIndex=9\r\n";
+    writeList({row("1", "FILMS", "Alien")});
+    ui.answers = {DialogButton::Yes};
+    openingSequence(program, form1, ui, view);
+    EXPECT_EQ(program.catalogue.params.indexLevel, 1);
+    EXPECT_EQ(program.catalogue.params.fontIndex, 0);
+    EXPECT_EQ(program.form2.keys.size(), 1u);
+}

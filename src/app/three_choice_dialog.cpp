@@ -1,0 +1,56 @@
+#include "three_choice_dialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+ThreeChoiceDialog::ThreeChoiceDialog(const QString& text, const QStringList& captions, int buttonWidth, QWidget* parent)
+    : QDialog(parent), m_width(buttonWidth) {
+    setWindowTitle("Confirmation");
+    setObjectName("ThreeChoiceDialog");
+    auto* v = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    auto* icon = new QLabel(this);
+    const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(size, size));
+    icon->setAlignment(Qt::AlignTop);
+    m_text = new QLabel(text, this);
+    top->addWidget(icon);
+    top->addWidget(m_text, 1);
+    v->addLayout(top);
+    // The buttons are placed by hand, not by a layout: their positions follow one rule.
+    m_row = new QWidget(this);
+    v->addWidget(m_row);
+    int height = 0;
+    for (int k = 0; k < 3; ++k) {
+        m_buttons[k] = new QPushButton(captions.value(k), m_row);
+        m_buttons[k]->setObjectName(QString("ThreeChoiceButton%1").arg(k));
+        if (m_width > 0) m_buttons[k]->setFixedWidth(m_width);
+        height = qMax(height, m_buttons[k]->sizeHint().height());
+        connect(m_buttons[k], &QPushButton::clicked, this, [this, k] {
+            m_choice = k;
+            done(k == 2 ? QDialog::Rejected : QDialog::Accepted);
+        });
+    }
+    m_buttons[0]->setDefault(true);
+    m_row->setFixedHeight(height + 8);
+}
+
+void ThreeChoiceDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layoutButtons();
+}
+
+void ThreeChoiceDialog::layoutButtons() {
+    const int width = m_width > 0 ? m_width : m_buttons[0]->sizeHint().width();
+    // Client width W: first left edge (W - 3 x width - 16) / 2, then steps of width + 8.
+    const int first = (this->width() - 3 * width - 16) / 2 - m_row->x();
+    for (int k = 0; k < 3; ++k) m_buttons[k]->move(first + k * (width + 8), 4);
+}
+
+void ThreeChoiceDialog::reject() {
+    m_choice = 2;
+    QDialog::reject();
+}

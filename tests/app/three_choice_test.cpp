@@ -1,0 +1,40 @@
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "three_choice_dialog.h"
+
+namespace {
+const QStringList kCaptions = {QString::fromUtf8("Ecraser l'actuelle"), QString::fromUtf8("Compléter l'actuelle"),
+                               "Annuler"};
+}
+
+TEST(ThreeChoiceDialog, ButtonsKeepTheirOrderAndTheLayoutRule) {
+    ThreeChoiceDialog dialog("  Que faire avec cette liste ?", kCaptions, 120);
+    dialog.resize(500, 160);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const int first = (dialog.width() - 3 * 120 - 16) / 2;
+    for (int k = 0; k < 3; ++k) {
+        QPushButton* b = dialog.button(k);
+        EXPECT_EQ(b->text(), kCaptions[k]);
+        EXPECT_EQ(b->width(), 120);
+        EXPECT_EQ(b->mapTo(&dialog, QPoint(0, 0)).x(), first + k * 128) << k;
+    }
+}
+
+TEST(ThreeChoiceDialog, EscapeAndTheButtonsGiveTheirIndex) {
+    {
+        ThreeChoiceDialog dialog("?", kCaptions, 120);
+        QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+        dialog.exec();
+        EXPECT_EQ(dialog.choice(), 2);
+    }
+    for (int k = 0; k < 3; ++k) {
+        ThreeChoiceDialog dialog("?", kCaptions, 120);
+        QTimer::singleShot(0, &dialog, [&] { dialog.button(k)->click(); });
+        dialog.exec();
+        EXPECT_EQ(dialog.choice(), k);
+    }
+}
