@@ -1,6 +1,7 @@
 #include "collection_window.h"
 
 #include "browse/list_commands.h"
+#include "device_watcher.h"
 #include "global_list_window.h"
 #include "handler_guard.h"
 #include "platform/system.h"
@@ -70,6 +71,13 @@ TForm1::TForm1(ProgramState& program, Ui& ui, QWidget* parent)
     });
     connect(SpeedButton2, &QToolButton::clicked, Panel3, &QWidget::hide);
     bindEdits();
+    for (QWidget* w : findChildren<QWidget*>()) w->setToolTipDuration(15000);
+    auto* watcher = new DeviceWatcher(this);
+    connect(watcher, &DeviceWatcher::devicesChanged, this, [this] { onDevicesChanged(); });
+}
+
+void TForm1::onDevicesChanged() {
+    // The drive table is rebuilt here once the drive survey is wired to this window.
 }
 
 void TForm1::setGlobalListWindow(TForm2* form2) {

@@ -37,6 +37,8 @@ public:
     void BitBtn_form2_bisClick();
     void Button3Click();
     void Button2Click();
+    // A drive arrived or went away.
+    void onDevicesChanged();
 
 protected:
     void changeEvent(QEvent* event) override;

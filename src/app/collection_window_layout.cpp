@@ -81,8 +81,8 @@ void TForm1::buildParameterBand(QWidget* band) {
     Edit_taille_mini_1_ = edit(band, "Edit_taille_mini_1_", "10");
     Edit_taille_mini_2_ = edit(band, "Edit_taille_mini_2_", "10");
     for (QLineEdit* e : {Edit_taille_mini_1_, Edit_taille_mini_2_}) e->setMaximumWidth(60);
-    for (QLineEdit* e : {Edit_type_media_1_, Edit_type_media_2_}) e->setMinimumWidth(110);
-    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->setMinimumWidth(180);
+    for (QLineEdit* e : {Edit_type_media_1_, Edit_type_media_2_}) e->setMinimumWidth(90);
+    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->setMinimumWidth(250);
     auto* media = new QGridLayout;
     media->addWidget(Label_media_1_, 0, 0);
     media->addWidget(Edit_type_media_1_, 0, 1);
@@ -96,6 +96,7 @@ void TForm1::buildParameterBand(QWidget* band) {
     media->addWidget(Edit_filtre_ext_2_, 1, 3);
     media->addWidget(CheckBox_mini_2_, 1, 4);
     media->addWidget(Edit_taille_mini_2_, 1, 5);
+    media->setColumnStretch(3, 1);
     grid->addLayout(media, 0, 6, 2, 1);
 
     // Favourites folder.
@@ -135,11 +136,11 @@ void TForm1::buildDriveColumn(QWidget* column) {
     StringGrid_hd->verticalHeader()->setDefaultSectionSize(18);
     StringGrid_hd->setRowCount(0);
     StringGrid_hd->setColumnWidth(0, 30 + 40); // mount points on Linux are longer than "D:\"
-    for (int c = 1; c < 6; ++c) StringGrid_hd->setColumnWidth(c, 70);
+    for (int c = 1; c < 6; ++c) StringGrid_hd->setColumnWidth(c, 84);
     StringGrid_hd->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid_hd->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid_hd->setSelectionBehavior(QAbstractItemView::SelectItems);
-    StringGrid_hd->setMinimumWidth(320);
+    StringGrid_hd->setMinimumWidth(300);
     v->addWidget(StringGrid_hd, 1);
     Button_actualiser_hd = button(column, "Button_actualiser_hd", "actualiser USB après branchement");
     v->addWidget(Button_actualiser_hd);

@@ -1,5 +1,6 @@
 #include "collection_window.h"
 #include "global_list_window.h"
+#include "hint_style.h"
 #include "qt_ui.h"
 
 #include "catalogue/program_state.h"
@@ -7,10 +8,12 @@
 #include "platform/system.h"
 
 #include <QApplication>
+#include <QStyle>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString::fromUtf8(verdan::kProductTitle));
+    QApplication::setStyle(new HintStyle(QApplication::style()->name()));
     QtUi ui;
     verdan::ProgramState program;
     program.programFolder = verdan::platform::programFolder();

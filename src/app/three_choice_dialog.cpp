@@ -6,7 +6,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-ThreeChoiceDialog::ThreeChoiceDialog(const QString& text, const QStringList& captions, int buttonWidth, QWidget* parent)
+ThreeChoiceDialog::ThreeChoiceDialog(const QString& text, const QStringList& captions, int buttonWidth,
+                                     QWidget* parent)
     : QDialog(parent), m_width(buttonWidth) {
     setWindowTitle("Confirmation");
     setObjectName("ThreeChoiceDialog");

@@ -9,7 +9,8 @@ class QPushButton;
 class ThreeChoiceDialog : public QDialog {
     Q_OBJECT
 public:
-    ThreeChoiceDialog(const QString& text, const QStringList& captions, int buttonWidth, QWidget* parent = nullptr);
+    ThreeChoiceDialog(const QString& text, const QStringList& captions, int buttonWidth,
+                      QWidget* parent = nullptr);
     // 0, 1 or 2 (2 also for Escape and the window's cross).
     int choice() const { return m_choice; }
     QPushButton* button(int k) const { return m_buttons[k]; }

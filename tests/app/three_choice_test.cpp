@@ -6,8 +6,8 @@
 #include "three_choice_dialog.h"
 
 namespace {
-const QStringList kCaptions = {QString::fromUtf8("Ecraser l'actuelle"), QString::fromUtf8("Compléter l'actuelle"),
-                               "Annuler"};
+const QStringList kCaptions = {QString::fromUtf8("Ecraser l'actuelle"),
+                               QString::fromUtf8("Compléter l'actuelle"), "Annuler"};
 }
 
 TEST(ThreeChoiceDialog, ButtonsKeepTheirOrderAndTheLayoutRule) {

@@ -165,12 +165,13 @@ TEST_F(OpeningSequence, AListFolderThatNoLongerExistsIsMadeAgain) {
 TEST_F(OpeningSequence, AListFolderThatCannotBeMadeIsSaidOnceAndTheStartGoesOn) {
     const std::string blocker = dir.write("un_fichier", "x");
     std::ofstream(program.settingsPath(), std::ios::binary)
-        << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(joinPath(blocker, "listes")) << "\r\n";
+        << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(joinPath(blocker, "listes"))
+        << "\r\n";
     openingSequence(program, form1, ui, view);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].type, DialogType::Error);
-    EXPECT_EQ(ui.shown[0].text,
-              "Impossible d'écrire dans " + joinPath(joinPath(blocker, "listes"), "liste_globale_médias.prm"));
+    EXPECT_EQ(ui.shown[0].text, "Impossible d'écrire dans " +
+                                    joinPath(joinPath(blocker, "listes"), "liste_globale_médias.prm"));
     EXPECT_FALSE(form1.FirstActivation);
     EXPECT_TRUE(platform::isFile(program.settingsPath()));
 }
