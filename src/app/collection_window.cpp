@@ -23,6 +23,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -155,6 +156,17 @@ void TForm1::refreshView() {
 void TForm1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Without a window manager (or when another program keeps the focus) the window is never
+    // activated: the opening sequence must not wait for that.
+    if (m_state.FirstActivation) {
+        QTimer::singleShot(0, this, [this] {
+            if (m_state.FirstActivation && !m_failedAt) FormActivate();
+        });
+    }
 }
 
 void TForm1::FormActivate() {
