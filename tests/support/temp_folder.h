@@ -12,6 +12,16 @@
 
 namespace verdan::test {
 
+// Paths in the tests are UTF-8 like everywhere in the core. std::filesystem's narrow strings are
+// not: MinGW's libstdc++ reads them as Latin-1 and writes them as UTF-8, so go through char8_t.
+inline std::filesystem::path pathFromUtf8(const std::string& s) {
+    return std::filesystem::path(std::u8string(s.begin(), s.end()));
+}
+inline std::string utf8FromPath(const std::filesystem::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
 // A fresh folder per test, removed afterwards.
 class TempFolder {
 public:
@@ -31,12 +41,12 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    std::string path() const { return m_path.string(); }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
+    std::string path() const { return utf8FromPath(m_path); }
+    std::string file(const std::string& name) const { return utf8FromPath(m_path / pathFromUtf8(name)); }
 
     std::string write(const std::string& name, const std::string& bytes) const {
         std::string p = file(name);
-        std::ofstream(p, std::ios::binary) << bytes;
+        std::ofstream(pathFromUtf8(p), std::ios::binary) << bytes;
         return p;
     }
     static std::string read(const std::string& path) {
