@@ -129,7 +129,7 @@ TEST_F(ListCommands, TwoUndoBringEverythingBack) {
 
 TEST_F(ListCommands, UndoWithModificationsSavesThemIntoWhatBecomesTheBackup) {
     writeList({row("1", "A", "premier")});
-    std::ofstream(backup(), std::ios::binary)
+    std::ofstream(verdan::test::pathFromUtf8(backup()), std::ios::binary)
         << TempFolder::read(listFile()) << cp1252::encode(row("2", "A", "sauvegarde")) << "\r\n";
     load();
     program.form2.list.appendRow({"3", "A", "vidéo", "modifié"});
@@ -145,14 +145,16 @@ TEST_F(ListCommands, UndoWithoutOrWithAnEmptyBackup) {
     Button_undoClick(program, ui);
     EXPECT_EQ(ui.shown[0].text, "  Pas de sauvegarde disponible \n\n" + backup());
     EXPECT_EQ(ui.shown[0].buttons, (std::vector<DialogButton>{DialogButton::Yes}));
-    std::ofstream(backup(), std::ios::binary) << "n\tx\r\n\r\n";
+    std::ofstream(verdan::test::pathFromUtf8(backup()), std::ios::binary) << "n\tx\r\n\r\n";
     ui.answers = {DialogButton::Cancel};
     Button_undoClick(program, ui);
     EXPECT_EQ(ui.texts().back(), "   La dernière sauvegarde ne contient rien \n\n" + backup());
 }
 
 TEST_F(ListCommands, UndoWhoseSwapFailsSaysSo) {
-    std::ofstream(backup(), std::ios::binary) << "n\r\n" << cp1252::encode(row("1", "A", "a")) << "\r\n";
+    std::ofstream(verdan::test::pathFromUtf8(backup()), std::ios::binary)
+        << "n\r\n"
+        << cp1252::encode(row("1", "A", "a")) << "\r\n";
     ui.answers = {DialogButton::Yes, DialogButton::Yes};
     Button_undoClick(program, ui); // no list file: the exchange cannot happen
     EXPECT_EQ(ui.texts().back(), "  Récupération de la sauvegarde impossible\n\n");

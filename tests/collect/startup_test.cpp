@@ -2,6 +2,7 @@
 
 #include "collect/startup.h"
 #include "platform/files.h"
+#include "support/foreign_hold.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
 #include "util/error.h"
@@ -34,7 +35,7 @@ struct RecordingView : StartupView {
 class OpeningSequence : public ::testing::Test, public ProgramFixture {
 protected:
     void writeSettings(bool advanced) {
-        std::ofstream(program.settingsPath(), std::ios::binary)
+        std::ofstream(verdan::test::pathFromUtf8(program.settingsPath()), std::ios::binary)
             << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(listFolder())
             << "\r\n[Options]\r\nCheckBox_mode_avancer=" << (advanced ? 1 : 0) << "\r\n";
     }
@@ -116,7 +117,8 @@ TEST_F(OpeningSequence, MediaTextOfTheQuestion) {
 
 TEST_F(OpeningSequence, ParameterFileIsReadAndMarkedForWritingBack) {
     writeSettings(true);
-    std::ofstream(joinPath(listFolder(), "liste_globale_médias.prm"), std::ios::binary)
+    std::ofstream(verdan::test::pathFromUtf8(joinPath(listFolder(), "liste_globale_médias.prm")),
+                  std::ios::binary)
         << "[LISTE]\r\nRadioGroup_index.ItemIndex=3\r\nform2.ComboBox1.ItemIndex=3\r\n[MEDIA_1]\r\n"
            "Edit_type_media_1_.Text=films\r\n";
     writeList({row("1", "FILMS", "Alien")});
@@ -130,13 +132,14 @@ TEST_F(OpeningSequence, ParameterFileIsReadAndMarkedForWritingBack) {
 }
 
 TEST_F(OpeningSequence, AnUnreadableListFileStopsAndRunsAgainNextTime) {
-    if (runningAsRoot()) GTEST_SKIP() << "root reads every file";
     writeSettings(true);
     const std::string list = writeList({row("1", "FILMS", "Alien")});
-    std::filesystem::permissions(list, std::filesystem::perms::none);
-    EXPECT_THROW(openingSequence(program, form1, ui, view), VerdanError);
-    EXPECT_TRUE(form1.FirstActivation);
-    std::filesystem::permissions(list, std::filesystem::perms::owner_all);
+    {
+        Unreadable lock(list);
+        if (!lock.whyNot().empty()) GTEST_SKIP() << lock.whyNot();
+        EXPECT_THROW(openingSequence(program, form1, ui, view), VerdanError);
+        EXPECT_TRUE(form1.FirstActivation);
+    }
     ui.answers = {DialogButton::Yes};
     openingSequence(program, form1, ui, view);
     EXPECT_FALSE(form1.FirstActivation);
@@ -164,7 +167,7 @@ TEST_F(OpeningSequence, AListFolderThatNoLongerExistsIsMadeAgain) {
 
 TEST_F(OpeningSequence, AListFolderThatCannotBeMadeIsSaidOnceAndTheStartGoesOn) {
     const std::string blocker = dir.write("un_fichier", "x");
-    std::ofstream(program.settingsPath(), std::ios::binary)
+    std::ofstream(verdan::test::pathFromUtf8(program.settingsPath()), std::ios::binary)
         << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(joinPath(blocker, "listes"))
         << "\r\n";
     openingSequence(program, form1, ui, view);
@@ -178,7 +181,8 @@ TEST_F(OpeningSequence, AListFolderThatCannotBeMadeIsSaidOnceAndTheStartGoesOn) 
 
 TEST_F(OpeningSequence, AParameterFileWithImpossiblePositionsStillStarts) {
     writeSettings(true);
-    std::ofstream(joinPath(listFolder(), "liste_globale_médias.prm"), std::ios::binary)
+    std::ofstream(verdan::test::pathFromUtf8(joinPath(listFolder(), "liste_globale_médias.prm")),
+                  std::ios::binary)
         << "[LISTE]\r\nRadioGroup_index.ItemIndex=7\r\nform2.ComboBox1.ItemIndex=9\r\n";
     writeList({row("1", "FILMS", "Alien")});
     ui.answers = {DialogButton::Yes};

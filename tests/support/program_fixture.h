@@ -30,7 +30,7 @@ struct ProgramFixture {
                            "\tNS-disque\tlibre\ttotal\t x\r\n";
         for (const auto& l : lines) text += l + "\r\n";
         const std::string path = listFile(name);
-        std::ofstream(path, std::ios::binary) << cp1252::encode(text);
+        std::ofstream(verdan::test::pathFromUtf8(path), std::ios::binary) << cp1252::encode(text);
         return path;
     }
     // A data line in the file's form: the cells joined by tabs.
