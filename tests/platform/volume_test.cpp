@@ -25,9 +25,11 @@ TEST(VolumeSerial, EightUpperCaseHexDigits) {
 
 namespace {
 
+#ifdef _WIN32
 bool isSerialText(const std::string& s) {
     return s.size() == 8 && s.find_first_not_of("0123456789ABCDEF") == std::string::npos;
 }
+#endif
 
 // The root that holds the temporary folders: "C:\" on Windows, the folder itself on POSIX.
 std::string rootOf(const TempFolder& dir) {
