@@ -8,7 +8,9 @@ namespace verdan::platform {
 
 using win::widen;
 
-char nativeSeparator() { return '\\'; }
+char nativeSeparator() {
+    return '\\';
+}
 
 namespace {
 
@@ -46,8 +48,9 @@ bool writeAll(HANDLE h, std::string_view bytes) {
 }
 
 HANDLE openRead(const std::string& path) {
-    return ::CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return ::CreateFileW(widen(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
 std::atomic<unsigned> g_tempCounter{0};
@@ -91,7 +94,8 @@ ReadStatus readWholeFile(const std::string& path, std::string& out) {
     HANDLE h = openRead(path);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD e = ::GetLastError();
-        return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? ReadStatus::Missing : ReadStatus::Failed;
+        return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? ReadStatus::Missing
+                                                                        : ReadStatus::Failed;
     }
     LARGE_INTEGER size{};
     if (::GetFileSizeEx(h, &size) && size.QuadPart > 0) out.reserve(static_cast<std::size_t>(size.QuadPart));
@@ -110,20 +114,53 @@ ReadStatus readWholeFile(const std::string& path, std::string& out) {
     return ReadStatus::Ok;
 }
 
-bool removeFile(const std::string& path) { return ::DeleteFileW(widen(path).c_str()) != 0; }
+bool removeFile(const std::string& path) {
+    return ::DeleteFileW(widen(path).c_str()) != 0;
+}
 
 bool renameEntry(const std::string& from, const std::string& to) {
     return ::MoveFileExW(widen(from).c_str(), widen(to).c_str(), 0) != 0;
 }
 
+namespace {
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// Index just past the next separator from `from`, or the end.
+std::size_t pastComponent(const std::string& p, std::size_t from) {
+    std::size_t end = p.find_first_of("\\/", from);
+    return end == std::string::npos ? p.size() : end + 1;
+}
+
+// Length of the volume part of a path, which cannot be created: "C:\", "\\server\share\",
+// "\\?\C:\", "\\?\UNC\server\share\", "\".
+std::size_t rootLength(const std::string& p) {
+    if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) {
+        if (p.size() >= 4 && (p[2] == '?' || p[2] == '.') && isSeparator(p[3])) {
+            if (p.size() >= 8 && (p.compare(4, 3, "UNC") == 0 || p.compare(4, 3, "unc") == 0) &&
+                isSeparator(p[7]))
+                return pastComponent(p, pastComponent(p, 8));
+            return pastComponent(p, 4);
+        }
+        return pastComponent(p, pastComponent(p, 2));
+    }
+    if (p.size() >= 2 && p[1] == ':') return p.size() >= 3 && isSeparator(p[2]) ? 3 : 2;
+    return !p.empty() && isSeparator(p[0]) ? 1 : 0;
+}
+
+} // namespace
+
 bool createFolders(const std::string& path) {
     if (path.empty()) return false;
     if (isFolder(path)) return true;
-    std::string::size_type pos = 0;
-    while ((pos = path.find_first_of("\\/", pos + 1)) != std::string::npos) {
-        std::string part = path.substr(0, pos);
-        if (part.empty() || part.back() == ':' || isFolder(part)) continue;
-        if (!::CreateDirectoryW(widen(part).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    for (std::size_t pos = path.find_first_of("\\/", rootLength(path)); pos != std::string::npos;
+         pos = path.find_first_of("\\/", pos + 1)) {
+        const std::string part = path.substr(0, pos);
+        if (isFolder(part)) continue;
+        if (!::CreateDirectoryW(widen(part).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
     }
     return ::CreateDirectoryW(widen(path).c_str(), nullptr) != 0 || isFolder(path);
 }
@@ -131,7 +168,8 @@ bool createFolders(const std::string& path) {
 bool copyFile(const std::string& from, const std::string& to) {
     auto in = openForReading(from);
     if (!in) return false;
-    HANDLE h = ::CreateFileW(widen(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(widen(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     char buffer[1 << 16];
     bool ok = true;
@@ -157,11 +195,15 @@ struct AtomicFileWriter::Handle {
 
 AtomicFileWriter::AtomicFileWriter(std::string target) : m_target(std::move(target)) {}
 
-AtomicFileWriter::~AtomicFileWriter() { abort(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    abort();
+}
 
 WriteResult AtomicFileWriter::open() {
-    m_temp = m_target + ".tmp" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(g_tempCounter++);
-    HANDLE h = ::CreateFileW(widen(m_temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_temp =
+        m_target + ".tmp" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(g_tempCounter++);
+    HANDLE h = ::CreateFileW(widen(m_temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         m_temp.clear();
         return WriteResult::CannotCreate;

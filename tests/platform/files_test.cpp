@@ -111,6 +111,18 @@ TEST(FileOps, CreateFoldersMakesParents) {
     EXPECT_TRUE(platform::createFolders(deep));
 }
 
+#ifdef _WIN32
+TEST(FileOps, CreateFoldersBelowAVolumePrefix) {
+    // The volume part of "\\?\C:\..." or "\\server\share\..." is not a folder to create.
+    TempFolder dir;
+    const std::string deep = dir.path() + "\\un\\deux";
+    EXPECT_TRUE(platform::createFolders("\\\\?\\" + deep));
+    EXPECT_TRUE(platform::isFolder(deep));
+    EXPECT_TRUE(platform::createFolders("\\\\?\\" + deep + "\\trois"));
+    EXPECT_TRUE(platform::isFolder(deep + "\\trois"));
+}
+#endif
+
 TEST(FileOps, ReadWholeFileTellsMissingFromFailed) {
     TempFolder dir;
     std::string out = "x";
