@@ -1,4 +1,4 @@
-# Shared by scripts/run and scripts/test.
+# Shared by scripts/run, scripts/test and scripts/test-windows.
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
                 libcanberra-dev libgtest-dev libgmock-dev libbenchmark-dev)
