@@ -41,7 +41,9 @@ enum class WriteResult { Ok, CannotCreate, CannotWrite };
 // byte is on disk: a crash or a full disk leaves the previous file whole.
 class AtomicFileWriter {
 public:
-    explicit AtomicFileWriter(std::string target);
+    // flushToDisk false skips forcing the bytes to the device before the rename: for an
+    // intermediate file that is rewritten anyway, the replacement stays whole but may be lost in a crash.
+    explicit AtomicFileWriter(std::string target, bool flushToDisk = true);
     ~AtomicFileWriter(); // drops the temporary file unless committed
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -58,6 +60,7 @@ private:
     std::string m_temp;
     std::unique_ptr<Handle> m_handle;
     bool m_failed = false;
+    bool m_flushToDisk = true;
 };
 
 WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);

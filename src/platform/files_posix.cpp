@@ -154,7 +154,8 @@ struct AtomicFileWriter::Handle {
     int fd = -1;
 };
 
-AtomicFileWriter::AtomicFileWriter(std::string target) : m_target(std::move(target)) {}
+AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk)
+    : m_target(std::move(target)), m_flushToDisk(flushToDisk) {}
 
 AtomicFileWriter::~AtomicFileWriter() { abort(); }
 
@@ -179,7 +180,7 @@ bool AtomicFileWriter::write(std::string_view bytes) {
 
 WriteResult AtomicFileWriter::commit() {
     if (!m_handle) return WriteResult::CannotCreate;
-    bool ok = !m_failed && ::fsync(m_handle->fd) == 0;
+    bool ok = !m_failed && (!m_flushToDisk || ::fsync(m_handle->fd) == 0);
     if (::close(m_handle->fd) != 0) ok = false;
     m_handle.reset();
     if (ok) {

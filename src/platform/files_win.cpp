@@ -193,7 +193,8 @@ struct AtomicFileWriter::Handle {
     HANDLE h = INVALID_HANDLE_VALUE;
 };
 
-AtomicFileWriter::AtomicFileWriter(std::string target) : m_target(std::move(target)) {}
+AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk)
+    : m_target(std::move(target)), m_flushToDisk(flushToDisk) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
     abort();
@@ -222,12 +223,12 @@ bool AtomicFileWriter::write(std::string_view bytes) {
 
 WriteResult AtomicFileWriter::commit() {
     if (!m_handle) return WriteResult::CannotCreate;
-    bool ok = !m_failed && ::FlushFileBuffers(m_handle->h);
+    bool ok = !m_failed && (!m_flushToDisk || ::FlushFileBuffers(m_handle->h));
     if (!::CloseHandle(m_handle->h)) ok = false;
     m_handle.reset();
     if (ok) {
         ok = ::MoveFileExW(widen(m_temp).c_str(), widen(m_target).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+                           MOVEFILE_REPLACE_EXISTING | (m_flushToDisk ? MOVEFILE_WRITE_THROUGH : 0)) != 0;
     }
     if (!ok) {
         ::DeleteFileW(widen(m_temp).c_str());
