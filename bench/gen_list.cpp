@@ -24,7 +24,9 @@ public:
     }
     int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
     int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-    template <class T> const T& pick(const std::vector<T>& v) { return v[static_cast<std::size_t>(below(static_cast<int>(v.size())))]; }
+    template <class T> const T& pick(const std::vector<T>& v) {
+        return v[static_cast<std::size_t>(below(static_cast<int>(v.size())))];
+    }
 
 private:
     std::uint64_t m_state;
@@ -36,23 +38,52 @@ std::vector<std::string> encodeAll(const std::vector<std::string>& utf8) {
     return out;
 }
 
-const std::vector<std::string> kWords = encodeAll({
-    "Le",        "la",         "les",       "de",       "du",        "des",        "à",         "et",
-    "château",   "mère",       "père",      "été",      "hiver",     "Noël",       "forêt",     "île",
-    "trésor",    "Misérables", "éléphant",  "cœur",     "fenêtre",   "garçon",     "rivière",   "étoile",
-    "français",  "Amélie",     "Poulain",   "fête",     "océan",     "théâtre",    "dernière",  "première",
-    "Saison",    "épisode",    "concert",   "Live",     "remastered", "Symphonie", "n°",        "Bœuf",
-    "l'aube",    "crépuscule", "Éric",      "Hélène",   "Zoé",       "Françoise",  "Joël",      "Cédric",
-    "voyage",    "au",         "bout",      "nuit",     "Paris",     "Montréal",   "Québec",    "Genève",
-    "Lyon",      "Marseille",  "Bretagne",  "Provence", "goût",      "âge",        "où",        "sûr",
-    "Les Visiteurs", "Astérix", "Obélix",   "Tintin",   "Gaston",    "Lagaffe",    "1080p",     "720p",
-    "VOSTFR",    "MULTi",      "x264",      "HDR",      "CD1",       "CD2",        "part",      "II"});
+const std::vector<std::string> kWords =
+    encodeAll({"Le",        "la",         "les",        "de",       "du",
+               "des",       "à",          "et",         "château",  "mère",
+               "père",      "été",        "hiver",      "Noël",     "forêt",
+               "île",       "trésor",     "Misérables", "éléphant", "cœur",
+               "fenêtre",   "garçon",     "rivière",    "étoile",   "français",
+               "Amélie",    "Poulain",    "fête",       "océan",    "théâtre",
+               "dernière",  "première",   "Saison",     "épisode",  "concert",
+               "Live",      "remastered", "Symphonie",  "n°",       "Bœuf",
+               "l'aube",    "crépuscule", "Éric",       "Hélène",   "Zoé",
+               "Françoise", "Joël",       "Cédric",     "voyage",   "au",
+               "bout",      "nuit",       "Paris",      "Montréal", "Québec",
+               "Genève",    "Lyon",       "Marseille",  "Bretagne", "Provence",
+               "goût",      "âge",        "où",         "sûr",      "Les Visiteurs",
+               "Astérix",   "Obélix",     "Tintin",     "Gaston",   "Lagaffe",
+               "1080p",     "720p",       "VOSTFR",     "MULTi",    "x264",
+               "HDR",       "CD1",        "CD2",        "part",     "II"});
 
-const std::vector<std::string> kFolders = encodeAll({
-    "films",    "séries",     "musique",  "vidéos",     "documentaires", "dessins animés", "concerts",
-    "2019",     "2020",       "2021",     "2022",       "2023",          "comédies",       "drames",
-    "policiers", "science-fiction", "jazz", "classique", "variété française", "rock", "à trier",
-    "archives", "sauvegarde", "Noël 2018", "vacances été", "enfants", "Saison 1", "Saison 2"});
+const std::vector<std::string> kFolders = encodeAll({"films",
+                                                     "séries",
+                                                     "musique",
+                                                     "vidéos",
+                                                     "documentaires",
+                                                     "dessins animés",
+                                                     "concerts",
+                                                     "2019",
+                                                     "2020",
+                                                     "2021",
+                                                     "2022",
+                                                     "2023",
+                                                     "comédies",
+                                                     "drames",
+                                                     "policiers",
+                                                     "science-fiction",
+                                                     "jazz",
+                                                     "classique",
+                                                     "variété française",
+                                                     "rock",
+                                                     "à trier",
+                                                     "archives",
+                                                     "sauvegarde",
+                                                     "Noël 2018",
+                                                     "vacances été",
+                                                     "enfants",
+                                                     "Saison 1",
+                                                     "Saison 2"});
 
 struct Disk {
     std::string label, serial, type, free, total;
@@ -77,8 +108,8 @@ std::string sizeText(Random& rnd, int minMb, int maxMb) {
 }
 
 std::vector<Disk> makeDisks(Random& rnd) {
-    const std::vector<std::string> names = encodeAll({"FILMS", "SÉRIES", "MUSIQUE", "SAUVEGARDE", "VIDÉOS", "DOCS",
-                                                      "ARCHIVES", "Données", "NAS", "DVD_ÉTÉ"});
+    const std::vector<std::string> names = encodeAll({"FILMS", "SÉRIES", "MUSIQUE", "SAUVEGARDE", "VIDÉOS",
+                                                      "DOCS", "ARCHIVES", "Données", "NAS", "DVD_ÉTÉ"});
     const std::vector<std::string> types = {"disque", "USB", "USB", "DVD", "Reseau"};
     std::vector<Disk> disks;
     for (int i = 0; i < 50; ++i) {
@@ -135,8 +166,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> videoExt = {".avi", ".mkv", ".mp4", ".AVI", ".mov", ".wmv", ".ts"};
     const std::vector<std::string> musicExt = {".mp3", ".ogg", ".flac", ".MP3"};
 
-    list << verdan::cp1252::encode(
-        "n\tnom-disque\tmédia\ttitre\text\tdate\trépertoire\ttaille >>\tdrive\ttype-disque\tNS-disque\tlibre\ttotal\t x\r\n");
+    list << verdan::cp1252::encode("n\tnom-disque\tmédia\ttitre\text\tdate\trépertoire\ttaille "
+                                   ">>\tdrive\ttype-disque\tNS-disque\tlibre\ttotal\t x\r\n");
     struct Kept {
         std::string titre, ext, disk, serial, size;
     };
@@ -151,7 +182,8 @@ int main(int argc, char** argv) {
             k = recent[static_cast<std::size_t>(rnd.below(static_cast<int>(recent.size())))];
             if (rnd.below(3) == 0) {
                 for (char& c : k.titre) {
-                    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+                    if (c >= 'a' && c <= 'z')
+                        c = static_cast<char>(c - 32);
                     else if (static_cast<unsigned char>(c) >= 0xE0 && static_cast<unsigned char>(c) <= 0xFE &&
                              static_cast<unsigned char>(c) != 0xF7)
                         c = static_cast<char>(c - 32);
@@ -167,13 +199,13 @@ int main(int argc, char** argv) {
             }
         }
         char date[32];
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d", rnd.between(2003, 2024), rnd.between(1, 12),
-                      rnd.between(1, 28), rnd.between(0, 23), rnd.between(0, 59));
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d", rnd.between(2003, 2024),
+                      rnd.between(1, 12), rnd.between(1, 28), rnd.between(0, 23), rnd.between(0, 59));
         line.clear();
-        line += padNumber(n) + '\t' + k.disk + '\t' + (video ? "vid\xE9o" : "musique") + '\t' + k.titre + '\t' +
-                k.ext + '\t' + date + '\t' + folder(rnd) + '\t' + k.size + '\t' + disk.drive + '\t' + disk.type +
-                '\t' + k.serial + '\t' + disk.free + '\t' + disk.total + '\t' + (rnd.below(50) == 0 ? " x" : "") +
-                "\r\n";
+        line += padNumber(n) + '\t' + k.disk + '\t' + (video ? "vid\xE9o" : "musique") + '\t' + k.titre +
+                '\t' + k.ext + '\t' + date + '\t' + folder(rnd) + '\t' + k.size + '\t' + disk.drive + '\t' +
+                disk.type + '\t' + k.serial + '\t' + disk.free + '\t' + disk.total + '\t' +
+                (rnd.below(50) == 0 ? " x" : "") + "\r\n";
         list << line;
         keys << k.titre << k.ext << k.disk << k.serial << k.size << '\n';
     }

@@ -16,16 +16,21 @@ namespace {
 class AnsweringUi : public verdan::Ui {
 public:
     void showInfo(const std::string&) override {}
-    verdan::DialogButton ask(verdan::DialogType, const std::string&, std::vector<verdan::DialogButton> b) override {
+    verdan::DialogButton ask(verdan::DialogType, const std::string&,
+                             std::vector<verdan::DialogButton> b) override {
         return b.empty() ? verdan::DialogButton::Ok : b.front();
     }
-    int askThreeChoices(const std::string&, const std::string&, const std::string&, const std::string&, int) override {
+    int askThreeChoices(const std::string&, const std::string&, const std::string&, const std::string&,
+                        int) override {
         return 0;
     }
-    std::optional<std::string> chooseFile(const std::string&, const std::string&, const std::string&) override {
+    std::optional<std::string> chooseFile(const std::string&, const std::string&,
+                                          const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
     void setBusy(bool) override {}
     void processEvents() override {}
     bool trySetClipboardText(const std::string&) override { return true; }
@@ -85,7 +90,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
             return 2;
         }
-        std::printf("seconds=%.4f hwm_kb=%ld rows=%zu keys=%zu\n", seconds, hwm, table.rowCount(), keys.size());
+        std::printf("seconds=%.4f hwm_kb=%ld rows=%zu keys=%zu\n", seconds, hwm, table.rowCount(),
+                    keys.size());
     } catch (const verdan::VerdanError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

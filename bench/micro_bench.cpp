@@ -14,9 +14,9 @@ verdan::GlobalList makeTable(std::size_t rows) {
     table.resetToEmptyList();
     std::vector<std::vector<std::string>> batch;
     for (std::size_t i = 0; i < rows; ++i) {
-        batch.push_back({std::to_string(i), "FILMS_1", "vidéo", "Le château de ma mère " + std::to_string(i), ".avi",
-                         "2020-01-02 03:04", ":\\films\\2020", "700 Mo", "E", "USB", "1234ABCD", "10 Go", "1 To",
-                         ""});
+        batch.push_back({std::to_string(i), "FILMS_1", "vidéo", "Le château de ma mère " + std::to_string(i),
+                         ".avi", "2020-01-02 03:04", ":\\films\\2020", "700 Mo", "E", "USB", "1234ABCD",
+                         "10 Go", "1 To", ""});
     }
     table.appendRows(batch);
     return table;
@@ -44,7 +44,8 @@ BENCHMARK(SetCell);
 
 void KeyInsert(benchmark::State& state) {
     std::vector<std::string> keys;
-    for (int i = 0; i < 100000; ++i) keys.push_back("Été indien " + std::to_string(i) + ".mkvFILMS_11234ABCD700 Mo");
+    for (int i = 0; i < 100000; ++i)
+        keys.push_back("Été indien " + std::to_string(i) + ".mkvFILMS_11234ABCD700 Mo");
     for (auto _ : state) {
         verdan::KeySet set;
         for (const auto& k : keys) set.insert(k);

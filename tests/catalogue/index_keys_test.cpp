@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/index_keys.h"
+#include "support/fake_ui.h"
+
+#include <string>
+#include <vector>
+
+using namespace verdan;
+using verdan::test::FakeUi;
+
+namespace {
+
+struct Media {
+    std::string titre, ext = ".avi", disque = "FILMS", ns = "1234ABCD", taille = "700 Mo",
+                       date = "2020-01-02 03:04", repertoire = ":\\films";
+};
+
+// A list without its blank row, with one row per media.
+GlobalList listOf(const std::vector<Media>& media) {
+    GlobalList t;
+    t.removeRows({1});
+    int n = 0;
+    for (const Media& m : media) {
+        t.appendRow({std::to_string(++n), m.disque, "vidéo", m.titre, m.ext, m.date, m.repertoire, m.taille,
+                     "E", "USB", m.ns, "1 Go", "2 Go", ""});
+    }
+    return t;
+}
+
+std::vector<std::string> numbers(const GlobalList& t) {
+    std::vector<std::string> v;
+    for (std::size_t r = 1; r < t.rowCount(); ++r) v.emplace_back(t.cell(r, 0));
+    return v;
+}
+
+} // namespace
+
+TEST(IndexKey, JoinsTheCellsOfEachLevel) {
+    const GlobalList t = listOf({{"Vacances"}});
+    EXPECT_EQ(cle_index(t, 1, 0), "Vacances.aviFILMS1234ABCD");
+    EXPECT_EQ(cle_index(t, 1, 1), "Vacances.aviFILMS1234ABCD700 Mo");
+    EXPECT_EQ(cle_index(t, 1, 2), "Vacances.aviFILMS1234ABCD700 Mo2020-01-02 03:04");
+    EXPECT_EQ(cle_index(t, 1, 3), "Vacances.aviFILMS1234ABCD700 Mo2020-01-02 03:04:\\films");
+}
+
+TEST(IndexKey, ColumnsAreFoundByHeaderText) {
+    GlobalList t = listOf({{"a"}});
+    t.setCell(0, 3, "ext");
+    t.setCell(0, 4, "titre <<");
+    t.setCell(0, 7, "taille >>");
+    EXPECT_EQ(cle_index(t, 1, 1), ".aviaFILMS1234ABCD700 Mo");
+    t.setCell(0, 10, "serial"); // a foreign header without "NS-disque"
+    EXPECT_EQ(cle_index(t, 1, 0), ".aviaFILMS");
+}
+
+TEST(IndexKey, CellsAreTakenAsTheyStand) {
+    const GlobalList t = listOf({{" a "}});
+    EXPECT_EQ(cle_index(t, 1, 0), " a .aviFILMS1234ABCD");
+    GlobalList empty;
+    EXPECT_EQ(cle_index(empty, 1, 3), "") << "the blank row of an empty list";
+}
+
+TEST(KeySetRules, LetterCaseIsIgnoredAndTheFirstSpellingKept) {
+    KeySet keys;
+    EXPECT_TRUE(keys.insert("Été à Noël ŒUVRE Ÿ Š"));
+    EXPECT_FALSE(keys.insert("été à noël œuvre ÿ š"));
+    EXPECT_FALSE(keys.insert("ÉTÉ À NOËL ŒUVRE Ÿ Š"));
+    EXPECT_TRUE(keys.contains("éTé à NoËl œuvrE ÿ Š"));
+    EXPECT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys.sortedKeys(), std::vector<std::string>{"Été à Noël ŒUVRE Ÿ Š"});
+}
+
+TEST(KeySetRules, OnlyLettersFold) {
+    KeySet keys;
+    keys.insert("a×b");
+    EXPECT_FALSE(keys.contains("a÷b")) << "× and ÷ are not a letter pair";
+    EXPECT_TRUE(keys.insert("a-b"));
+    EXPECT_TRUE(keys.insert("a_b"));
+    EXPECT_TRUE(keys.insert(""));
+    EXPECT_FALSE(keys.insert(""));
+    EXPECT_TRUE(keys.insert("ss"));
+    EXPECT_TRUE(keys.insert("ß")) << "ß has no capital in Windows-1252";
+    EXPECT_EQ(keys.size(), 6u);
+}
+
+TEST(KeySetRules, ManyKeysThroughGrowthAndClear) {
+    KeySet keys;
+    for (int i = 0; i < 50000; ++i) ASSERT_TRUE(keys.insert("Clé n°" + std::to_string(i)));
+    for (int i = 0; i < 50000; i += 7) ASSERT_TRUE(keys.contains("CLÉ N°" + std::to_string(i)));
+    EXPECT_FALSE(keys.contains("Clé n°50000"));
+    EXPECT_EQ(keys.size(), 50000u);
+    const auto sorted = keys.sortedKeys();
+    EXPECT_EQ(sorted.front(), "Clé n°0");
+    EXPECT_EQ(sorted[1], "Clé n°1");
+    EXPECT_EQ(sorted[2], "Clé n°10");
+    keys.clear();
+    EXPECT_EQ(keys.size(), 0u);
+    EXPECT_FALSE(keys.contains("Clé n°0"));
+    EXPECT_TRUE(keys.insert("clé n°0"));
+}
+
+TEST(IndexerListe, BuildsTheSetAndTheLabels) {
+    const GlobalList t = listOf({{"a"}, {"A"}, {"b"}, {"b", ".mkv"}});
+    KeySet keys;
+    IndexState state;
+    indexer_liste(t, keys, 0, false, state);
+    EXPECT_EQ(keys.size(), 3u);
+    EXPECT_EQ(state.Label_idx, "idx1");
+    EXPECT_EQ(state.Label_n_idx, "n-idx = 3");
+    EXPECT_EQ(state.Label3, "n-idx = 3");
+    EXPECT_EQ(keys.sortedKeys()[0], "a.aviFILMS1234ABCD") << "the upper row's spelling";
+}
+
+TEST(IndexerListe, KeepAddsToTheKeysAlreadyThere) {
+    const GlobalList t = listOf({{"a"}});
+    KeySet keys;
+    keys.insert("something else");
+    IndexState state;
+    indexer_liste(t, keys, 3, true, state);
+    EXPECT_EQ(keys.size(), 2u);
+    EXPECT_EQ(state.Label_idx, "idx4");
+    indexer_liste(t, keys, 3, false, state);
+    EXPECT_EQ(keys.size(), 1u);
+    EXPECT_EQ(state.Label_n_idx, "n-idx = 1");
+}
+
+TEST(IndexerListe, AnEmptyListHoldsTheEmptyKey) {
+    GlobalList t;
+    KeySet keys;
+    IndexState state;
+    indexer_liste(t, keys, 1, false, state);
+    EXPECT_EQ(keys.size(), 1u);
+    EXPECT_TRUE(keys.contains(""));
+    EXPECT_EQ(state.Label_n_idx, "n-idx = 1");
+}
+
+TEST(IndexerListe, LevelsDecideWhatIsTheSameFile) {
+    Media one{"film"};
+    Media otherFolder = one;
+    otherFolder.repertoire = ":\\autre";
+    Media otherDisk = one;
+    otherDisk.ns = "99999999";
+    const GlobalList t = listOf({one, otherFolder, otherDisk});
+    KeySet keys;
+    IndexState state;
+    indexer_liste(t, keys, 0, false, state);
+    EXPECT_EQ(keys.size(), 2u) << "idx1: the folder does not count, the serial does";
+    indexer_liste(t, keys, 3, false, state);
+    EXPECT_EQ(keys.size(), 3u);
+}
+
+class ReindexerListe : public ::testing::Test {
+protected:
+    KeySet keys;
+    IndexState state;
+    FakeUi ui;
+};
+
+TEST_F(ReindexerListe, NoDuplicateChangesNothing) {
+    GlobalList t = listOf({{"a"}, {"b"}});
+    ui.answers = {DialogButton::Ok};
+    EXPECT_EQ(reindexer_liste(t, keys, 1, state, ui), ReindexOutcome::NoDuplicate);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "  Aucun doublon détecté  ");
+    EXPECT_EQ(ui.shown[0].type, DialogType::Information);
+    EXPECT_EQ(t.rowCount(), 3u);
+    EXPECT_EQ(keys.size(), 2u);
+}
+
+TEST_F(ReindexerListe, TopMostRowOfEachKeySurvivesInOrder) {
+    GlobalList t = listOf({{"Film"}, {"b"}, {"FILM"}, {"c"}, {"film"}, {"B"}});
+    t.ListModified = false;
+    ui.answers = {DialogButton::Yes, DialogButton::Ok};
+    int refreshes = 0;
+    std::size_t rowsSeenByRefresh = 0;
+    const auto outcome = reindexer_liste(t, keys, 0, state, ui, [&] {
+        ++refreshes;
+        rowsSeenByRefresh = t.rowCount();
+    });
+    EXPECT_EQ(outcome, ReindexOutcome::Cleaned);
+    EXPECT_EQ(numbers(t), (std::vector<std::string>{"1", "2", "4"}));
+    EXPECT_EQ(t.cell(1, 3), "Film");
+    EXPECT_FALSE(t.ListModified) << "re-indexing leaves the flag alone";
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(rowsSeenByRefresh, 4u);
+    EXPECT_EQ(keys.size(), 3u);
+    EXPECT_EQ(state.Label_n_idx, "n-idx = 3");
+    EXPECT_EQ(state.Label3, "n-idx = 3");
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].text,
+              "  Nettoyer la liste globale de 6 médias des 3 doublons dûs au changement d'index ");
+    EXPECT_EQ(ui.shown[0].type, DialogType::Confirmation);
+    EXPECT_EQ(ui.shown[0].buttons, (std::vector<DialogButton>{DialogButton::Yes, DialogButton::No}));
+    EXPECT_EQ(ui.shown[1].text, "  Réinitialisation effectuée, la liste a diminuée de 6 à 3 médias\n\n"
+                                "  nombre de doublons dûs au changement d'index : 3");
+    EXPECT_EQ(ui.shown[1].type, DialogType::Information);
+    EXPECT_EQ(ui.busy, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ReindexerListe, DecliningKeepsTheRowsButTheSetIsRebuilt) {
+    GlobalList t = listOf({{"a"}, {"A"}});
+    keys.insert("old key");
+    ui.answers = {DialogButton::No};
+    EXPECT_EQ(reindexer_liste(t, keys, 2, state, ui), ReindexOutcome::Declined);
+    EXPECT_EQ(t.rowCount(), 3u);
+    EXPECT_EQ(keys.size(), 1u);
+    EXPECT_FALSE(keys.contains("old key"));
+    EXPECT_EQ(state.Label_idx, "idx3");
+    EXPECT_TRUE(ui.busy.empty());
+}
+
+TEST_F(ReindexerListe, LoweringTheLevelFromIdx4ToIdx1) {
+    Media upper{"film"};
+    Media lower = upper;
+    lower.repertoire = ":\\copie";
+    GlobalList t = listOf({upper, {"autre"}, lower});
+    ui.answers = {DialogButton::Ok};
+    EXPECT_EQ(reindexer_liste(t, keys, 3, state, ui), ReindexOutcome::NoDuplicate);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "  Aucun doublon détecté  ");
+    EXPECT_EQ(ui.shown[0].buttons, std::vector<DialogButton>{DialogButton::Ok});
+
+    ui.answers = {DialogButton::Yes, DialogButton::Ok};
+    EXPECT_EQ(reindexer_liste(t, keys, 0, state, ui), ReindexOutcome::Cleaned);
+    EXPECT_EQ(numbers(t), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(ui.shown[2].text, "  Réinitialisation effectuée, la liste a diminuée de 3 à 2 médias\n\n"
+                                "  nombre de doublons dûs au changement d'index : 1");
+}
+
+TEST(IndexLevelControlsRules, TheSwitchUnlocksAndReinitLocksAgain) {
+    IndexLevelControls c;
+    IndexState state;
+    c.setProtection(true);
+    c.firstActivation();
+    EXPECT_FALSE(c.CheckBox1);
+    EXPECT_FALSE(c.radioGroupEnabled);
+    EXPECT_FALSE(c.reinitEnabled);
+
+    c.setProtection(true);
+    EXPECT_TRUE(c.radioGroupEnabled);
+    EXPECT_TRUE(c.reinitEnabled);
+
+    state.Label_n_idx = "n-idx = 5";
+    c.chooseLevel(0, state);
+    EXPECT_EQ(c.itemIndex, 0);
+    EXPECT_FALSE(c.radioGroupEnabled) << "the group locks itself";
+    EXPECT_TRUE(c.reinitEnabled);
+    EXPECT_TRUE(c.CheckBox1);
+    EXPECT_EQ(state.Label_idx, "idx1");
+    EXPECT_EQ(state.Label_n_idx, "n-idx = 5") << "the set is not rebuilt";
+
+    GlobalList t = listOf({{"a"}, {"A"}});
+    KeySet keys;
+    FakeUi ui;
+    ui.answers = {DialogButton::Yes, DialogButton::Ok};
+    EXPECT_EQ(c.reinitClick(t, keys, state, ui), ReindexOutcome::Cleaned);
+    EXPECT_EQ(t.rowCount(), 2u);
+    EXPECT_FALSE(c.CheckBox1);
+    EXPECT_FALSE(c.radioGroupEnabled);
+    EXPECT_FALSE(c.reinitEnabled);
+}
+
+TEST(IndexLevelControlsRules, ALevelFromAParameterFileIsClamped) {
+    IndexLevelControls c;
+    IndexState state;
+    c.chooseLevel(7, state);
+    EXPECT_EQ(c.itemIndex, 3);
+    EXPECT_EQ(state.Label_idx, "idx4");
+}
