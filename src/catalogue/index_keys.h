@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/global_list.h"
+#include "catalogue/key_set.h"
 #include "util/ui.h"
 
 namespace verdan {
@@ -27,39 +28,6 @@ struct KeyColumns {
 void appendKey(const GlobalList& table, const KeyColumns& columns, std::size_t row, int level,
                std::string& out);
 std::string cle_index(const GlobalList& table, std::size_t row, int level);
-
-// The distinct keys of the table, equal when equal without regard to the case of the letters
-// Windows-1252 holds; the spelling added first is kept. Hashed on the folded text.
-class KeySet {
-public:
-    KeySet();
-    bool contains(std::string_view key) const;
-    // False when an equal key is already there (its spelling stays).
-    bool insert(std::string_view key);
-    void clear();
-    std::size_t size() const { return m_entries.size(); }
-    void reserve(std::size_t keys);
-    // The keys as they were first spelled, in case-insensitive order (the hidden sorted list).
-    std::vector<std::string> sortedKeys() const;
-
-private:
-    struct Entry {
-        std::uint64_t offset;
-        std::uint32_t length;
-        std::uint32_t hashLow; // with the tag of its slot, the whole hash: no folding again on growth
-    };
-    std::uint64_t foldedHash(std::string_view key) const;
-    std::int64_t find(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
-    void grow();
-    void rehash(std::size_t slots);
-    std::string_view text(const Entry& e) const { return {m_text.data() + e.offset, e.length}; }
-
-    std::string m_text;
-    std::vector<Entry> m_entries;
-    // High half of the hash, then entry index + 1; 0 for a free slot.
-    std::vector<std::uint64_t> m_slots;
-    mutable std::string m_folded;
-};
 
 // Texts shown by Label_idx and Label_n_idx of the global-list window, Label3 of the collection window.
 struct IndexState {

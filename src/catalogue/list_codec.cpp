@@ -1,5 +1,7 @@
 #include "catalogue/list_codec.h"
 
+#include "catalogue/word_scan.h"
+
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -12,28 +14,14 @@
 namespace verdan::listcodec {
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+using wordscan::bytesEqual;
+using wordscan::countFlagged;
+using wordscan::firstByte;
+using wordscan::kHighBits;
+using wordscan::load;
+using wordscan::store;
+
 constexpr int kColumns = 14;
-
-std::uint64_t load(const char* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    return w;
-}
-
-void store(char* p, std::uint64_t w) {
-    std::memcpy(p, &w, 8);
-}
-
-// Position in memory order of the first byte whose high bit is set in the mask.
-unsigned firstByte(std::uint64_t mask) {
-    if constexpr (std::endian::native == std::endian::little) {
-        return static_cast<unsigned>(std::countr_zero(mask)) / 8;
-    } else {
-        return static_cast<unsigned>(std::countl_zero(mask)) / 8;
-    }
-}
 
 // What one byte becomes in each output; plain bytes stay as they are.
 struct Expansion {
@@ -76,19 +64,12 @@ void put(char*& out, const ExpansionTable& table, unsigned char c) {
     out += e.length;
 }
 
-// High bit set exactly in the bytes of w equal to `byte` (no borrow runs between bytes).
-std::uint64_t exactlyEqual(std::uint64_t w, unsigned char byte) {
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-    const std::uint64_t t = w ^ (kOnes * byte);
-    return ~(((t & kLow7) + kLow7) | t | kLow7);
-}
-
 // Tabs become ";" and every other byte stays. Each word is copied whole and only its tabs are
 // visited, so the work follows the tabs rather than the bytes.
 void quoteRest(const char* src, std::size_t i, std::size_t n, char*& q) {
     for (; i + 8 <= n; i += 8) {
         const std::uint64_t w = load(src + i);
-        std::uint64_t tabs = exactlyEqual(w, '\t');
+        std::uint64_t tabs = bytesEqual(w, '\t');
         unsigned p = 0;
         while (tabs) {
             const unsigned k = firstByte(tabs);
@@ -110,7 +91,6 @@ void quoteRest(const char* src, std::size_t i, std::size_t n, char*& q) {
 } // namespace
 
 void convertLine(std::string_view line, char*& quoted, char*& row) {
-    static_assert(std::endian::native == std::endian::little, "word scanning assumes little-endian order");
     const char* src = line.data();
     const std::size_t n = line.size();
     char* q = quoted;
@@ -122,9 +102,8 @@ void convertLine(std::string_view line, char*& quoted, char*& row) {
         // Whole words while the row cannot end inside them: only tabs and high bytes are visited.
         for (; i + 8 <= n; i += 8) {
             const std::uint64_t w = load(src + i);
-            const std::uint64_t tabMask = exactlyEqual(w, '\t');
-            // Bytes flagged, summed into the top byte (std::popcount is a library call without -mpopcnt).
-            const int tabsHere = static_cast<int>(((tabMask >> 7) * kOnes) >> 56);
+            const std::uint64_t tabMask = bytesEqual(w, '\t');
+            const int tabsHere = static_cast<int>(countFlagged(tabMask));
             if (tabs + tabsHere >= kColumns) break;
             tabs += tabsHere;
             std::uint64_t special = tabMask | (w & kHighBits);
