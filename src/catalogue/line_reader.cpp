@@ -9,13 +9,18 @@ LineReader::LineReader(platform::InputFile& input, std::size_t maxLine, std::siz
     : m_input(input), m_maxLine(maxLine), m_buffer(std::max(blockSize, 2 * maxLine + 2)) {}
 
 bool LineReader::fill() {
+    // The LF found ahead stays known only when it lies in the bytes kept; "none" held only up to
+    // the old end, and an LF already passed is of no use.
+    if (m_lfKnown && m_nextLf >= m_pos && m_nextLf < m_end) {
+        m_nextLf -= m_pos;
+    } else {
+        m_lfKnown = false;
+    }
     if (m_pos > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
         m_end -= m_pos;
-        if (m_lfKnown) m_nextLf -= m_pos;
         m_pos = 0;
     }
-    if (m_lfKnown && m_nextLf == m_end) m_lfKnown = false; // "no LF" only held up to the old end
     const long long got = m_input.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
     if (got < 0) return false;
     if (got == 0) m_eof = true;

@@ -7,6 +7,7 @@
 #include "support/temp_folder.h"
 #include "util/cp1252.h"
 #include "util/error.h"
+#include "util/text.h"
 
 #include <filesystem>
 #include <random>
@@ -399,6 +400,18 @@ TEST(LineReading, LinesAreCutAndTheRestSkipped) {
     const std::string text = "0123456789\r\nabc\r" + std::string(50, 'x') + "\r\nend";
     EXPECT_EQ(readAll(text, 4, 3), (std::vector<std::string>{"0123", "abc", "xxxx", "end"}));
     EXPECT_EQ(readAll("abcdef", 4, 16), (std::vector<std::string>{"abcd"}));
+}
+
+TEST(LineReading, AgreesWithThePlainSplitterWhateverTheReads) {
+    std::mt19937 rnd(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string text(rnd() % 200, 'a');
+        for (char& c : text) c = "ab\r\n\t"[rnd() % 5];
+        const std::size_t maxLine = 1 + rnd() % 12;
+        std::vector<std::string> expected;
+        for (std::string_view line : splitLines(text)) expected.emplace_back(line.substr(0, maxLine));
+        ASSERT_EQ(readAll(text, maxLine, 1 + rnd() % 40), expected) << "round " << round;
+    }
 }
 
 TEST(LineReading, AReadErrorIsReported) {
