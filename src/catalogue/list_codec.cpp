@@ -64,21 +64,25 @@ void put(char*& out, const ExpansionTable& table, unsigned char c) {
     out += e.length;
 }
 
-// Tabs become ";" and every other byte stays. Each word is copied whole and only its tabs are
-// visited, so the work follows the tabs rather than the bytes.
-void quoteRest(const char* src, std::size_t i, std::size_t n, char*& q) {
+} // namespace
+
+char* quoteLine(std::string_view line, char* out) {
+    const char* src = line.data();
+    const std::size_t n = line.size();
+    char* q = out;
+    *q++ = '"';
+    // Each word is copied whole and only its tabs are visited.
+    std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         const std::uint64_t w = load(src + i);
-        std::uint64_t tabs = bytesEqual(w, '\t');
         unsigned p = 0;
-        while (tabs) {
+        for (std::uint64_t tabs = bytesEqual(w, '\t'); tabs; tabs &= tabs - 1) {
             const unsigned k = firstByte(tabs);
             store(q, w >> (8 * p));
             q += k - p;
             std::memcpy(q, "\";\"", 3);
             q += 3;
             p = k + 1;
-            tabs &= tabs - 1;
         }
         if (p < 8) {
             store(q, w >> (8 * p));
@@ -86,65 +90,43 @@ void quoteRest(const char* src, std::size_t i, std::size_t n, char*& q) {
         }
     }
     for (; i < n; ++i) put(q, kQuotedBytes, static_cast<unsigned char>(src[i]));
+    std::memcpy(q, "\"\r\n", 3);
+    return q + 3;
 }
 
-} // namespace
-
-void convertLine(std::string_view line, char*& quoted, char*& row) {
+char* decodeRow(std::string_view line, char* out) {
     const char* src = line.data();
     const std::size_t n = line.size();
-    char* q = quoted;
-    *q++ = '"';
+    char* r = out;
+    int tabs = 0;
+    // Whole words while the row cannot end inside them; only the high bytes are visited.
     std::size_t i = 0;
-    if (row) {
-        char* r = row;
-        int tabs = 0;
-        // Whole words while the row cannot end inside them: only tabs and high bytes are visited.
-        for (; i + 8 <= n; i += 8) {
-            const std::uint64_t w = load(src + i);
-            const std::uint64_t tabMask = bytesEqual(w, '\t');
-            const int tabsHere = static_cast<int>(countFlagged(tabMask));
-            if (tabs + tabsHere >= kColumns) break;
-            tabs += tabsHere;
-            std::uint64_t special = tabMask | (w & kHighBits);
-            unsigned p = 0;
-            while (special) {
-                const unsigned k = firstByte(special);
-                const std::uint64_t rest = w >> (8 * p);
-                store(q, rest);
-                store(r, rest);
-                q += k - p;
-                r += k - p;
-                const auto c = static_cast<unsigned char>(src[i + k]);
-                put(q, kQuotedBytes, c);
-                put(r, kRowBytes, c);
-                p = k + 1;
-                special &= special - 1;
-            }
-            if (p < 8) {
-                const std::uint64_t rest = w >> (8 * p);
-                store(q, rest);
-                store(r, rest);
-                q += 8 - p;
-                r += 8 - p;
-            }
+    for (; i + 8 <= n; i += 8) {
+        const std::uint64_t w = load(src + i);
+        const int tabsHere = static_cast<int>(countFlagged(bytesEqual(w, '\t')));
+        if (tabs + tabsHere >= kColumns) break;
+        tabs += tabsHere;
+        unsigned p = 0;
+        for (std::uint64_t m = w & kHighBits; m; m &= m - 1) {
+            const unsigned k = firstByte(m);
+            store(r, w >> (8 * p));
+            r += k - p;
+            put(r, kRowBytes, static_cast<unsigned char>(w >> (8 * k)));
+            p = k + 1;
         }
-        // Byte by byte where the 14th tab may stand: it ends the row, the fields after it are dropped.
-        for (; i < n; ++i) {
-            const auto c = static_cast<unsigned char>(src[i]);
-            put(q, kQuotedBytes, c);
-            if (c == '\t' && ++tabs == kColumns) {
-                ++i;
-                break;
-            }
-            put(r, kRowBytes, c);
+        if (p < 8) {
+            store(r, w >> (8 * p));
+            r += 8 - p;
         }
-        for (; tabs < kColumns - 1; ++tabs) *r++ = '\t';
-        row = r;
     }
-    quoteRest(src, i, n, q);
-    std::memcpy(q, "\"\r\n", 3);
-    quoted = q + 3;
+    // Byte by byte where the 14th tab may stand: it ends the row, the fields after it are dropped.
+    for (; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(src[i]);
+        if (c == '\t' && ++tabs == kColumns) break;
+        put(r, kRowBytes, c);
+    }
+    for (; tabs < kColumns - 1; ++tabs) *r++ = '\t';
+    return r;
 }
 
 char* encodeLine(std::string_view text, char* out, bool& mayNeedRepair) {

@@ -9,7 +9,7 @@ namespace verdan::listcodec {
 
 inline constexpr std::size_t kSlack = 16;
 
-// Room for convertLine: quoted form and row of a line of n bytes.
+// Room for quoteLine and decodeRow, for a line of n bytes.
 constexpr std::size_t quotedRoom(std::size_t n) {
     return 3 * n + 3 + kSlack;
 }
@@ -17,11 +17,13 @@ constexpr std::size_t rowRoom(std::size_t n) {
     return 3 * n + 14 + kSlack;
 }
 
-// From one line of a list file (Windows-1252) writes at `quoted` its tmp.CSV form (a double quote,
-// the line with each tab as ";", a double quote, CR LF) and, when `row` is not null, at `row` its
-// first 14 fields in UTF-8 joined by exactly 13 tabs (missing fields empty, further ones dropped).
-// Both pointers are advanced past what was written.
-void convertLine(std::string_view line, char*& quoted, char*& row);
+// The tmp.CSV form of a line of a list file: a double quote, the line with each tab as ";", a
+// double quote, CR LF. Returns the end.
+char* quoteLine(std::string_view line, char* out);
+
+// The first 14 fields of a line of a list file (Windows-1252) in UTF-8, joined by exactly 13 tabs:
+// missing fields empty, further ones dropped. Returns the end.
+char* decodeRow(std::string_view line, char* out);
 
 // UTF-8 text to Windows-1252 at `out` ('?' for a character without a byte); room: text.size() + kSlack.
 // Returns the end. `mayNeedRepair` tells whether a byte that opens a mis-decoded accent (C2, C3,

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "catalogue/chunk_writer.h"
 #include "catalogue/line_reader.h"
 #include "catalogue/list_codec.h"
 #include "platform/files.h"
@@ -19,46 +20,32 @@
 namespace verdan {
 namespace {
 
-constexpr std::size_t kWriteChunk = 1 << 20;
+constexpr std::size_t kWriteBlock = (1 << 20) + listcodec::quotedRoom(kMaxListLine);
 
-// Writes through a temporary file in blocks; any failure is reported as the target's creation.
-class ChunkWriter {
+// The kept lines reach the tmp.CSV writer as they are, one after the other with a line feed (no
+// kept line holds one), and are quoted on its helper thread, beside the decoding of the rows.
+class QuoteLines {
 public:
-    ChunkWriter(std::string path, bool flushToDisk)
-        : m_path(std::move(path)), m_writer(m_path, flushToDisk) {}
-
-    void open() {
-        if (m_writer.open() != platform::WriteResult::Ok) throw VerdanError(msg::cannotCreate(m_path));
-    }
-    // Room for `bytes` at the end of the block, writing the block out first when it is full.
-    char* room(std::size_t bytes) {
-        if (m_used + bytes > m_capacity) {
-            flush();
-            if (bytes > m_capacity) {
-                m_capacity = std::max(bytes, kWriteChunk + listcodec::quotedRoom(kMaxListLine));
-                m_buffer.reset(new char[m_capacity]);
-            }
+    std::string_view operator()(std::string_view block) {
+        const std::size_t need = listcodec::quotedRoom(block.size());
+        if (need > m_capacity) {
+            m_capacity = need;
+            m_out.reset(new char[need]);
         }
-        return m_buffer.get() + m_used;
-    }
-    void advance(const char* end) { m_used = static_cast<std::size_t>(end - m_buffer.get()); }
-    void commit() {
-        flush();
-        if (m_writer.commit() != platform::WriteResult::Ok) throw VerdanError(msg::cannotCreate(m_path));
+        char* out = m_out.get();
+        for (std::size_t start = 0; start < block.size();) {
+            const void* lf = std::memchr(block.data() + start, '\n', block.size() - start);
+            const std::size_t end =
+                lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - block.data()) : block.size();
+            out = listcodec::quoteLine(block.substr(start, end - start), out);
+            start = end + 1;
+        }
+        return {m_out.get(), static_cast<std::size_t>(out - m_out.get())};
     }
 
 private:
-    void flush() {
-        if (m_used > 0 && !m_writer.write(std::string_view(m_buffer.get(), m_used)))
-            throw VerdanError(msg::cannotCreate(m_path));
-        m_used = 0;
-    }
-
-    std::string m_path;
-    platform::AtomicFileWriter m_writer;
-    std::unique_ptr<char[]> m_buffer;
+    std::shared_ptr<char[]> m_out;
     std::size_t m_capacity = 0;
-    std::size_t m_used = 0;
 };
 
 } // namespace
@@ -77,7 +64,7 @@ public:
         LineReader reader(*input, kMaxListLine);
 
         // tmp.CSV is rewritten at every load and read by nobody: replaced whole, never forced to disk.
-        ChunkWriter csv(joinPath(programFolder, kTmpCsvName), false);
+        ChunkWriter csv(joinPath(programFolder, kTmpCsvName), false, kWriteBlock, QuoteLines());
         csv.open();
 
         GlobalList staging;
@@ -96,21 +83,26 @@ public:
             if (status == LineReader::Status::End) break;
             if (trimControl(line).empty()) continue;
 
-            char* quoted = csv.room(listcodec::quotedRoom(line.size()));
-            const char* quotedStart = quoted;
+            char* raw = csv.room(line.size() + 1);
+            std::memcpy(raw, line.data(), line.size());
+            raw[line.size()] = '\n';
+            csv.advance(raw + line.size() + 1);
+
             const bool isHeader = !headerSeen;
-            char* row = keepRows && !(isHeader && mode == ListMode::Append)
-                            ? rows.beginRow(listcodec::rowRoom(line.size()))
-                            : nullptr;
-            char* rowStart = row;
-            listcodec::convertLine(line, quoted, row);
-            csv.advance(quoted);
-            if (rowStart) rows.commitRow(static_cast<std::size_t>(row - rowStart));
             if (isHeader) {
                 headerSeen = true;
+                std::string quoted(listcodec::quotedRoom(line.size()), '\0');
+                const char* end = listcodec::quoteLine(line, quoted.data());
                 headerQuoted = cp1252::decode(
-                    std::string_view(quotedStart, static_cast<std::size_t>(quoted - quotedStart) - 2));
-                if (mode == ListMode::Append) keepRows = entetes_identiques(table.rowCells(0), headerQuoted);
+                    std::string_view(quoted.data(), static_cast<std::size_t>(end - quoted.data()) - 2));
+                if (mode == ListMode::Append) {
+                    keepRows = entetes_identiques(table.rowCells(0), headerQuoted);
+                    continue;
+                }
+            }
+            if (keepRows) {
+                char* start = rows.beginRow(listcodec::rowRoom(line.size()));
+                rows.commitRow(static_cast<std::size_t>(listcodec::decodeRow(line, start) - start));
             }
         }
         input.reset();
@@ -145,7 +137,7 @@ LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode,
 }
 
 void ecrire_liste(GlobalList& table, const std::string& path) {
-    ChunkWriter out(path, true);
+    ChunkWriter out(path, true, kWriteBlock);
     out.open();
     std::string line;
     for (std::size_t r = 0; r < table.rowCount(); ++r) {
