@@ -95,12 +95,11 @@ void GlobalList::setCell(std::size_t row, int col, std::string_view text) {
     if (row >= m_rows.size() || col < 0 || col >= kListColumns) return;
     std::string_view current = m_rows.row(row);
     auto [start, end] = cellBounds(current, col);
-    std::string updated;
-    updated.reserve(current.size() - (end - start) + text.size());
-    updated.append(current.substr(0, start));
-    appendCellText(updated, text);
-    updated.append(current.substr(end));
-    m_rows.set(row, updated);
+    // The scratch text keeps its capacity: marking a million rows allocates nothing per row.
+    m_scratch.assign(current.substr(0, start));
+    appendCellText(m_scratch, text);
+    m_scratch.append(current.substr(end));
+    m_rows.set(row, m_scratch);
     if (m_listener) m_listener->cellChanged(row, col);
 }
 

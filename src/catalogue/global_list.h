@@ -112,6 +112,7 @@ private:
     void beginInsert(std::size_t first, std::size_t count);
 
     RowStore m_rows;
+    std::string m_scratch;
     GlobalListListener* m_listener = nullptr;
     std::size_t m_selectedRow = 1;
 };

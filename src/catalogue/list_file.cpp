@@ -1,10 +1,8 @@
 #include "catalogue/list_file.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "catalogue/chunk_writer.h"
 #include "catalogue/line_reader.h"
@@ -15,7 +13,6 @@
 #include "util/file_helpers.h"
 #include "util/repair.h"
 #include "util/text.h"
-#include "util/utf8.h"
 
 namespace verdan {
 namespace {

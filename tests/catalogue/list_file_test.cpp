@@ -7,6 +7,7 @@
 #include "support/temp_folder.h"
 #include "util/cp1252.h"
 #include "util/error.h"
+#include "util/file_helpers.h"
 #include "util/text.h"
 
 #include <filesystem>
@@ -335,7 +336,7 @@ TEST_F(ListReadFailure, TmpCsvThatCannotBeCreatedStopsTheLoad) {
         lire_liste(table, path, ListMode::Replace, ui, missingFolder);
         FAIL() << "no error";
     } catch (const VerdanError& e) {
-        EXPECT_EQ(e.text(), "Impossible de créer le fichier " + missingFolder + "/tmp.CSV");
+        EXPECT_EQ(e.text(), "Impossible de créer le fichier " + joinPath(missingFolder, "tmp.CSV"));
     }
     EXPECT_EQ(table.cell(2, 1), "kept");
 }
