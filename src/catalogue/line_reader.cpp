@@ -6,25 +6,73 @@
 namespace verdan {
 
 LineReader::LineReader(platform::InputFile& input, std::size_t maxLine, std::size_t blockSize)
-    : m_input(input), m_maxLine(maxLine), m_buffer(std::max(blockSize, 2 * maxLine + 2)) {}
+    : m_input(input), m_maxLine(maxLine), m_headroom(maxLine + 1), m_buffer(m_headroom + blockSize),
+      m_spare(m_buffer.size()) {
+    m_pos = m_end = m_nextLf = m_headroom;
+}
+
+LineReader::~LineReader() {
+    if (!m_thread.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+        m_changed.notify_all();
+    }
+    m_thread.join();
+}
+
+void LineReader::readAhead() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return (m_requested && m_got == kPending) || m_stopping; });
+        if (m_stopping) return;
+        lock.unlock();
+        const long long got = m_input.read(m_spare.data() + m_headroom, m_spare.size() - m_headroom);
+        lock.lock();
+        m_got = got;
+        m_changed.notify_all();
+    }
+}
+
+void LineReader::requestRead() {
+    if (!m_thread.joinable()) m_thread = std::thread([this] { readAhead(); });
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_requested = true;
+    m_got = kPending;
+    m_changed.notify_all();
+}
+
+long long LineReader::awaitRead() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_got != kPending; });
+    m_requested = false;
+    return m_got;
+}
 
 bool LineReader::fill() {
+    if (!m_requested) requestRead();
+    const long long got = awaitRead();
+    if (got < 0) return false;
+    // The unfinished line goes in front of the new block; it is shorter than a kept line, or the
+    // caller would have cut it already.
+    const std::size_t tail = m_end - m_pos;
+    const std::size_t start = m_headroom - tail;
+    std::memcpy(m_spare.data() + start, m_buffer.data() + m_pos, tail);
     // The LF found ahead stays known only when it lies in the bytes kept; "none" held only up to
     // the old end, and an LF already passed is of no use.
     if (m_lfKnown && m_nextLf >= m_pos && m_nextLf < m_end) {
-        m_nextLf -= m_pos;
+        m_nextLf = m_nextLf - m_pos + start;
     } else {
         m_lfKnown = false;
     }
-    if (m_pos > 0) {
-        std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
-        m_end -= m_pos;
-        m_pos = 0;
+    m_buffer.swap(m_spare);
+    m_pos = start;
+    m_end = m_headroom + static_cast<std::size_t>(got);
+    if (got == 0) {
+        m_eof = true;
+    } else {
+        requestRead(); // into the block just left, while this one is being split
     }
-    const long long got = m_input.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
-    if (got < 0) return false;
-    if (got == 0) m_eof = true;
-    m_end += static_cast<std::size_t>(got);
     return true;
 }
 

@@ -102,7 +102,6 @@ public:
                 rows.commitRow(static_cast<std::size_t>(listcodec::decodeRow(line, start) - start));
             }
         }
-        input.reset();
         csv.commit();
 
         LoadResult result = LoadResult::Loaded;
