@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/line_reader.h"
+#include "util/text.h"
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace verdan;
+
+namespace {
+// Hands out its bytes in small pieces, then fails.
+class FailingInput : public platform::InputFile {
+public:
+    FailingInput(std::string bytes, std::size_t failAt) : m_bytes(std::move(bytes)), m_failAt(failAt) {}
+    long long read(char* buffer, std::size_t size) override {
+        if (m_pos >= m_failAt) return -1;
+        const std::size_t n = std::min({size, std::size_t{7}, m_bytes.size() - m_pos, m_failAt - m_pos});
+        std::copy_n(m_bytes.data() + m_pos, n, buffer);
+        m_pos += n;
+        return static_cast<long long>(n);
+    }
+
+private:
+    std::string m_bytes;
+    std::size_t m_failAt;
+    std::size_t m_pos = 0;
+};
+
+std::vector<std::string> readAll(const std::string& bytes, std::size_t maxLine, std::size_t block,
+                                 bool* failed = nullptr) {
+    FailingInput input(bytes, failed ? bytes.size() / 2 : bytes.size() + 1);
+    LineReader reader(input, maxLine, block);
+    std::vector<std::string> lines;
+    std::string_view line;
+    for (;;) {
+        const auto status = reader.next(line);
+        if (status == LineReader::Status::Failed) {
+            if (failed) *failed = true;
+            break;
+        }
+        if (status == LineReader::Status::End) break;
+        lines.emplace_back(line);
+    }
+    return lines;
+}
+} // namespace
+
+TEST(LineReading, LineEndsAcrossBlockBoundaries) {
+    // A tiny block puts every CR LF pair across a boundary at some point.
+    const std::string text = "ab\r\ncd\ref\n\r\ngh\r\r\nij";
+    const std::vector<std::string> expected = {"ab", "cd", "ef", "", "gh", "", "ij"};
+    for (std::size_t block : {1u, 2u, 3u, 5u, 64u}) EXPECT_EQ(readAll(text, 4, block), expected) << block;
+}
+
+TEST(LineReading, LinesAreCutAndTheRestSkipped) {
+    const std::string text = "0123456789\r\nabc\r" + std::string(50, 'x') + "\r\nend";
+    EXPECT_EQ(readAll(text, 4, 3), (std::vector<std::string>{"0123", "abc", "xxxx", "end"}));
+    EXPECT_EQ(readAll("abcdef", 4, 16), (std::vector<std::string>{"abcd"}));
+}
+
+TEST(LineReading, AgreesWithThePlainSplitterWhateverTheReads) {
+    std::mt19937 rnd(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string text(rnd() % 200, 'a');
+        for (char& c : text) c = "ab\r\n\t"[rnd() % 5];
+        const std::size_t maxLine = 1 + rnd() % 12;
+        std::vector<std::string> expected;
+        for (std::string_view line : splitLines(text)) expected.emplace_back(line.substr(0, maxLine));
+        ASSERT_EQ(readAll(text, maxLine, 1 + rnd() % 40), expected) << "round " << round;
+    }
+}
+
+TEST(LineReading, AReadErrorIsReported) {
+    bool failed = false;
+    readAll(std::string(100, 'a') + "\n" + std::string(100, 'b') + "\n", 4096, 64, &failed);
+    EXPECT_TRUE(failed);
+}
+
+TEST(LineReading, StoppingEarlyLeavesNothingRunning) {
+    const std::string text(100000, 'x');
+    FailingInput input(text + "\n" + text + "\n", text.size() * 3);
+    for (std::size_t block : {8u, 4096u}) {
+        LineReader reader(input, 16, block);
+        std::string_view line;
+        ASSERT_EQ(reader.next(line), LineReader::Status::Line);
+        EXPECT_EQ(line, std::string(16, 'x'));
+    } // the read running ahead is waited for, not abandoned
+}
