@@ -59,16 +59,26 @@ private:
     std::size_t m_pos = 0;
 };
 
-const std::string& folder() {
-    static const std::string path = [] {
-        // Memory-backed when there is one: every run saves a file, and a disk would set the pace.
+// Memory-backed when there is one: every run saves a file, and a disk would set the pace.
+// Removed when the fuzzer ends.
+struct WorkFolder {
+    std::string path;
+    WorkFolder() {
         const std::filesystem::path base =
             std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        auto p = base / ("verdan_fuzz_" + std::to_string(std::rand()));
+        const auto p = base / ("verdan_fuzz_" + std::to_string(std::rand()));
         std::filesystem::create_directories(p);
-        return p.string();
-    }();
-    return path;
+        path = p.string();
+    }
+    ~WorkFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+const std::string& folder() {
+    static const WorkFolder work;
+    return work.path;
 }
 
 void check(bool ok) {
