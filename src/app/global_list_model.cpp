@@ -1,5 +1,7 @@
 #include "global_list_model.h"
 
+#include "util/text.h"
+
 GlobalListModel::GlobalListModel(verdan::GlobalList& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list) {
     m_list.setListener(this);
@@ -22,8 +24,11 @@ QVariant GlobalListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == 3)) {
         std::string_view text = m_list.cell(static_cast<std::size_t>(index.row()) + 1, index.column());
+        // The number is padded with blanks to line up in a fixed font; here it is right-aligned.
+        if (index.column() == 0) text = verdan::trimBlanks(text);
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
+    if (role == Qt::TextAlignmentRole && index.column() == 0) return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
 
