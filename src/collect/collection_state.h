@@ -1,8 +1,16 @@
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "catalogue/drive_table.h"
 #include "catalogue/index_keys.h"
 #include "catalogue/program_state.h"
+#include "collect/folders.h"
+#include "collect/found_list.h"
+#include "collect/scan.h"
+#include "platform/system.h"
 
 namespace verdan {
 
@@ -12,6 +20,13 @@ inline constexpr const char* kHelpTextSimple =
 inline constexpr const char* kHelpTextAdvancedLine =
     " - touche SUPPR ou bouton pour effacer la sélection    ";
 
+// The yellow panel of files whose size could not be read (Panel_na).
+struct UnreadablePanel {
+    bool visible = false;
+    std::string caption = "Fichier N/A"; // Label8
+    std::vector<std::string> lines;      // ListBox_na: found line + " = " + its position
+};
+
 // What the collection window shows of its own, as plain state; the window displays it.
 struct CollectionState {
     bool FirstActivation = true;
@@ -19,8 +34,27 @@ struct CollectionState {
     std::string HelpTextAdvanced;
     std::string Label17;
     IndexLevelControls indexControls;
-    // Lines of the found list (filled by the scan); quitting asks about lines never added.
-    std::size_t foundLines = 0;
+
+    DriveTable drives;                   // StringGrid_hd
+    bool driveRowSelect = false;         // whole rows highlighted from the first choice of a drive on
+    std::string SelectedDrive;
+    std::vector<std::string> driveLog;   // Memo2
+    FolderLists folders;                 // CheckListBox_rep, ListBoxSel, RadioGroup1
+    // The found list (ListBox_media_un_hd); quitting asks about lines never added.
+    FoundList found;
+    std::string foundCountCaption = "n"; // Label6
+    std::string scanStatus = "---";      // Label_attente
+    std::vector<std::string> scanLog;    // Memo3
+    UnreadablePanel unreadablePanel;
+    bool renamePanelVisible = false;     // Panel3
+    bool addButtonEnabled = true;        // BitBtn_rajout_bd
+
+    ScanTuning scanTuning;
+    std::function<std::uint32_t()> tick = platform::tickCount;
+    // Called on the user-interface thread after the workers changed what the window shows.
+    std::function<void()> onScanChanged;
+    // Last, so that its workers are stopped before anything they report to goes away.
+    ScanWorkers scanWorkers;
 
     // Title after every activation: the product title, six blanks, the list name shown.
     static std::string windowTitle(const std::string& listNameLabel);

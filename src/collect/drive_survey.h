@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/drives.h"
+#include "util/ui.h"
+
+namespace verdan {
+
+struct CollectionState;
+
+// What QueryDisk tells of one drive.
+struct DiskIdentity {
+    std::string label;
+    std::string fileSystem;
+    std::string serial;
+    std::string typeText = "Inconnu";
+    std::int64_t freeBytes = -1;
+    std::int64_t totalBytes = -1;
+    bool ok = false;
+};
+
+// "Inconnu", "Racine inexistante", "USB", "disque", "Reseau", "DVD", "RAM Disk".
+const char* driveTypeText(int code);
+
+// The drive text "drive" (the header cell) names the DVD pseudo-disk and touches no system service.
+DiskIdentity QueryDisk(platform::DriveProvider& provider, const std::string& driveText);
+
+// Drive table back to its header row; folder lists and found list emptied.
+void ClearCollectionLists(CollectionState& state);
+// Rebuilds the drive table, forgetting the chosen drive. A running scan is stopped first.
+void RefreshDrives(CollectionState& state, platform::DriveProvider& provider, Ui& ui);
+// "actualiser USB après branchement"
+void Button_actualiser_hdClick(CollectionState& state, platform::DriveProvider& provider, Ui& ui);
+// Chooses the drive of the table's current row and lists its folders.
+void StringGrid_hdClick(CollectionState& state, Ui& ui);
+
+} // namespace verdan
