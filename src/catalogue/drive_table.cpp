@@ -6,7 +6,8 @@ namespace verdan {
 
 DriveTable::DriveTable() {
     m_rows.resize(2);
-    for (int c = 0; c < kColumns; ++c) m_rows[0][static_cast<std::size_t>(c)] = kHeaders[static_cast<std::size_t>(c)];
+    for (int c = 0; c < kColumns; ++c)
+        m_rows[0][static_cast<std::size_t>(c)] = kHeaders[static_cast<std::size_t>(c)];
 }
 
 const std::string& DriveTable::cell(int row, int column) const {

@@ -35,19 +35,19 @@ struct CollectionState {
     std::string Label17;
     IndexLevelControls indexControls;
 
-    DriveTable drives;                   // StringGrid_hd
-    bool driveRowSelect = false;         // whole rows highlighted from the first choice of a drive on
+    DriveTable drives;           // StringGrid_hd
+    bool driveRowSelect = false; // whole rows highlighted from the first choice of a drive on
     std::string SelectedDrive;
-    std::vector<std::string> driveLog;   // Memo2
-    FolderLists folders;                 // CheckListBox_rep, ListBoxSel, RadioGroup1
+    std::vector<std::string> driveLog; // Memo2
+    FolderLists folders;               // CheckListBox_rep, ListBoxSel, RadioGroup1
     // The found list (ListBox_media_un_hd); quitting asks about lines never added.
     FoundList found;
     std::string foundCountCaption = "n"; // Label6
     std::string scanStatus = "---";      // Label_attente
     std::vector<std::string> scanLog;    // Memo3
     UnreadablePanel unreadablePanel;
-    bool renamePanelVisible = false;     // Panel3
-    bool addButtonEnabled = true;        // BitBtn_rajout_bd
+    bool renamePanelVisible = false; // Panel3
+    bool addButtonEnabled = true;    // BitBtn_rajout_bd
 
     ScanTuning scanTuning;
     std::function<std::uint32_t()> tick = platform::tickCount;

@@ -7,13 +7,20 @@ namespace verdan {
 
 const char* driveTypeText(int code) {
     switch (code) {
-    case 1: return "Racine inexistante";
-    case 2: return "USB";
-    case 3: return "disque";
-    case 4: return "Reseau";
-    case 5: return "DVD";
-    case 6: return "RAM Disk";
-    default: return "Inconnu";
+    case 1:
+        return "Racine inexistante";
+    case 2:
+        return "USB";
+    case 3:
+        return "disque";
+    case 4:
+        return "Reseau";
+    case 5:
+        return "DVD";
+    case 6:
+        return "RAM Disk";
+    default:
+        return "Inconnu";
     }
 }
 
@@ -72,8 +79,8 @@ void RefreshDrives(CollectionState& state, platform::DriveProvider& provider, Ui
             continue;
         }
         const std::string freeText = FormatTaille(id.freeBytes), totalText = FormatTaille(id.totalBytes);
-        state.driveLog.push_back(drive.root + " [" + id.label + "] FS:" + id.fileSystem + "   NS:" + id.serial +
-                                 "  DT:" + id.typeText + "  " + freeText + " / " + totalText);
+        state.driveLog.push_back(drive.root + " [" + id.label + "] FS:" + id.fileSystem + "   NS:" +
+                                 id.serial + "  DT:" + id.typeText + "  " + freeText + " / " + totalText);
         const int row = table.addRow();
         auto put = [&](const char* header, const std::string& value) {
             if (int c = table.indice_col1(header); c >= 0) table.setCell(row, c, value);

@@ -22,7 +22,8 @@ void ListFolders(const std::string& drive, FolderLists& lists) {
     platform::FolderReader reader(drive);
     platform::DirEntry e;
     while (reader.next(e)) {
-        if (e.kind == platform::EntryKind::Folder && !e.hidden && !e.system) lists.items.push_back({e.name, false});
+        if (e.kind == platform::EntryKind::Folder && !e.hidden && !e.system)
+            lists.items.push_back({e.name, false});
     }
     std::stable_sort(lists.items.begin(), lists.items.end(), [](const FolderItem& a, const FolderItem& b) {
         return utf8::compareFolded(a.name, b.name) < 0;
@@ -69,14 +70,17 @@ bool CheckListBox_repMouseMove(FolderLists& lists, int y, int itemHeight, int to
     const int index = y / itemHeight + topIndex;
     if (y < 0 || index < 0 || index >= static_cast<int>(lists.items.size())) return false;
     lists.hoveredItem = index;
-    lists.hint = "   " + lists.items[static_cast<std::size_t>(index)].name + "   \n\n   click droit pour voir le dossier";
+    lists.hint = "   " + lists.items[static_cast<std::size_t>(index)].name +
+                 "   \n\n   click droit pour voir le dossier";
     return true;
 }
 
 void CheckListBox_repMouseDown(CollectionState& state, Ui& ui, bool rightButton) {
     const auto& lists = state.folders;
-    if (!rightButton || lists.hoveredItem < 0 || lists.hoveredItem >= static_cast<int>(lists.items.size())) return;
-    const std::string path = folderPath(state.SelectedDrive, lists.items[static_cast<std::size_t>(lists.hoveredItem)].name);
+    if (!rightButton || lists.hoveredItem < 0 || lists.hoveredItem >= static_cast<int>(lists.items.size()))
+        return;
+    const std::string path =
+        folderPath(state.SelectedDrive, lists.items[static_cast<std::size_t>(lists.hoveredItem)].name);
     if (ui.ask(DialogType::Confirmation, " Ouvrir le dossier suivant ?\n\n" + path,
                {DialogButton::Yes, DialogButton::No}) != DialogButton::Yes)
         return;

@@ -10,7 +10,9 @@ namespace verdan {
 
 namespace {
 
-bool foldedLess(const std::string& a, std::string_view b) { return utf8::compareFolded(a, b) < 0; }
+bool foldedLess(const std::string& a, std::string_view b) {
+    return utf8::compareFolded(a, b) < 0;
+}
 
 } // namespace
 
@@ -24,8 +26,9 @@ FoundList::const_iterator& FoundList::const_iterator::operator++() {
 
 std::size_t FoundList::chunkFor(std::string_view line) const {
     // The first chunk whose last line is not below the line; the last chunk for a line beyond all.
-    auto it = std::partition_point(m_chunks.begin(), m_chunks.end(),
-                                   [&](const std::vector<std::string>& c) { return foldedLess(c.back(), line); });
+    auto it = std::partition_point(m_chunks.begin(), m_chunks.end(), [&](const std::vector<std::string>& c) {
+        return foldedLess(c.back(), line);
+    });
     if (it == m_chunks.end()) return m_chunks.size() - 1;
     return static_cast<std::size_t>(it - m_chunks.begin());
 }
@@ -65,7 +68,9 @@ std::optional<std::size_t> FoundList::indexOf(std::string_view line) const {
     return m_starts[c] + static_cast<std::size_t>(pos - chunk.begin());
 }
 
-bool FoundList::contains(std::string_view line) const { return indexOf(line).has_value(); }
+bool FoundList::contains(std::string_view line) const {
+    return indexOf(line).has_value();
+}
 
 void FoundList::rebuildStarts() const {
     if (m_startsValid) return;
@@ -103,8 +108,10 @@ void FoundList::erase(std::vector<std::size_t> positions) {
         std::vector<std::string> out;
         out.reserve(chunk.size());
         for (auto& line : chunk) {
-            if (next < positions.size() && positions[next] == index) ++next;
-            else out.push_back(std::move(line));
+            if (next < positions.size() && positions[next] == index)
+                ++next;
+            else
+                out.push_back(std::move(line));
             ++index;
         }
         if (!out.empty()) kept.push_back(std::move(out));
@@ -115,6 +122,8 @@ void FoundList::erase(std::vector<std::size_t> positions) {
     m_startsValid = false;
 }
 
-std::vector<std::string> FoundList::lines() const { return {begin(), end()}; }
+std::vector<std::string> FoundList::lines() const {
+    return {begin(), end()};
+}
 
 } // namespace verdan

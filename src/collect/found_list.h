@@ -64,7 +64,7 @@ private:
 
     std::vector<std::vector<std::string>> m_chunks; // never holds an empty chunk
     std::size_t m_size = 0;
-    mutable std::vector<std::size_t> m_starts;       // position of each chunk's first line
+    mutable std::vector<std::size_t> m_starts; // position of each chunk's first line
     mutable bool m_startsValid = true;
 };
 

@@ -22,7 +22,9 @@ void notifyChanged(CollectionState& state) {
     if (state.onScanChanged) state.onScanChanged();
 }
 
-bool isCurrent(const CollectionState& state, const ScanRun& run) { return state.scanWorkers.current().get() == &run; }
+bool isCurrent(const CollectionState& state, const ScanRun& run) {
+    return state.scanWorkers.current().get() == &run;
+}
 
 bool excludedFolder(const std::string& name) {
     return name == "Windows" || name == "Program Files" || name == "System Volume Information";
@@ -76,10 +78,12 @@ ScanSettings makeScanSettings(const std::array<MediaCategory, 2>& media, std::st
 int AcceptFile(std::string_view name, const std::function<std::int64_t()>& size, const ScanSettings& settings,
                ScanCounters& counters) {
     const std::size_t dot = name.rfind('.');
-    const std::string ext = dot == std::string_view::npos ? std::string() : utf8::asciiLower(name.substr(dot));
+    const std::string ext =
+        dot == std::string_view::npos ? std::string() : utf8::asciiLower(name.substr(dot));
     for (std::size_t i = 0; i < 2; ++i) {
         const auto& list = settings.extensions[i];
-        if (!settings.filterSet[i] || list.empty() || std::find(list.begin(), list.end(), ext) == list.end()) continue;
+        if (!settings.filterSet[i] || list.empty() || std::find(list.begin(), list.end(), ext) == list.end())
+            continue;
         // Of a DVD's video files only the first part of the main title stands for the film.
         if (ext == ".vob" && utf8::asciiUpper(name) != "VTS_01_1.VOB") return 0;
         if (!settings.minimumOn[i] || size() >= settings.minimumSize[i]) return static_cast<int>(i) + 1;
@@ -183,14 +187,17 @@ void ScanFolder(const std::string& folder, ScanRun& run, const std::function<voi
             if (bytes < 0) run.counters.unreadable.fetch_add(1);
             // Without a time the file has vanished; the legacy epoch keeps the line well formed.
             const std::string modified = st.ok ? platform::localMinuteText(st.modified) : "1980-01-01 00:00";
-            found(makeFoundLine(modified, bytes, joinPath(current.shown, shownName), run.settings.decimalSeparator));
+            found(makeFoundLine(modified, bytes, joinPath(current.shown, shownName),
+                                run.settings.decimalSeparator));
         }
         // Depth first, in the order the folder listed its subfolders.
         std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
     }
 }
 
-ScanWorkers::~ScanWorkers() { stopAndWait(); }
+ScanWorkers::~ScanWorkers() {
+    stopAndWait();
+}
 
 void ScanWorkers::abandonCurrent() {
     if (!m_current) return;
@@ -215,7 +222,8 @@ std::size_t ScanWorkers::liveWorkers() const {
 }
 
 void ScanWorkers::reap() {
-    auto finished = std::partition(m_workers.begin(), m_workers.end(), [](const Worker& w) { return !w.done->load(); });
+    auto finished =
+        std::partition(m_workers.begin(), m_workers.end(), [](const Worker& w) { return !w.done->load(); });
     for (auto it = finished; it != m_workers.end(); ++it) it->thread.join();
     m_workers.erase(finished, m_workers.end());
 }
@@ -339,12 +347,14 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run) {
     notifyChanged(state);
     if (state.found.empty()) ShowInfo(ui, " aucun média dans les répertoires sélectionnés...");
 
-    std::string message = " Listage terminé,   " + state.foundCountCaption + " médias retenus  en  " + duration;
+    std::string message =
+        " Listage terminé,   " + state.foundCountCaption + " médias retenus  en  " + duration;
     const auto& s = run.settings;
     if (s.minimumOn[0] && run.counters.tooSmall1.load() > 0)
         message += "Exclus medias 1 " + toText(run.counters.tooSmall1.load()) + " fichiers trop petits ...";
     if (s.minimumOn[1] && run.counters.tooSmall2.load() > 0)
-        message += "\n\nExclus medias 2 " + toText(run.counters.tooSmall2.load()) + " fichiers trop petits ...";
+        message +=
+            "\n\nExclus medias 2 " + toText(run.counters.tooSmall2.load()) + " fichiers trop petits ...";
     if (run.counters.unreadable.load() > 0) {
         SignalSonore(ui);
         auto& panel = state.unreadablePanel;
@@ -358,9 +368,10 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run) {
             ++index;
         }
         run.counters.unreadable.store(count);
-        panel.caption = "  " + toText(count) +
-                        " fichier(s) introuvable(s)  =>  probablement des caractères incompatibles (cyrilliques...) "
-                        "d'où taille = N/A";
+        panel.caption =
+            "  " + toText(count) +
+            " fichier(s) introuvable(s)  =>  probablement des caractères incompatibles (cyrilliques...) "
+            "d'où taille = N/A";
         panel.visible = true;
         message += "\n\n  " + toText(count) + " fichier(s) introuvable(s)  => taille = N/A";
     } else {

@@ -9,7 +9,8 @@ namespace {
 void appendNumber(std::string& out, std::int64_t value, int width) {
     char buffer[24];
     bool negative = value < 0;
-    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     auto r = std::to_chars(buffer, buffer + sizeof buffer, magnitude);
     if (negative) out.push_back('-');
     for (int n = static_cast<int>(r.ptr - buffer); n < width; ++n) out.push_back('0');

@@ -30,9 +30,13 @@ FolderReader::~FolderReader() {
     if (m->dir) ::closedir(m->dir);
 }
 
-bool FolderReader::isOpen() const { return m->dir != nullptr; }
+bool FolderReader::isOpen() const {
+    return m->dir != nullptr;
+}
 
-std::uint64_t FolderReader::device() const { return m->device; }
+std::uint64_t FolderReader::device() const {
+    return m->device;
+}
 
 bool FolderReader::next(DirEntry& entry) {
     if (!m->dir) return false;
@@ -46,7 +50,10 @@ bool FolderReader::next(DirEntry& entry) {
         if (type == DT_UNKNOWN) {
             struct stat st {};
             if (::fstatat(::dirfd(m->dir), n, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-                type = S_ISREG(st.st_mode) ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+                type = S_ISREG(st.st_mode)   ? DT_REG
+                       : S_ISDIR(st.st_mode) ? DT_DIR
+                       : S_ISLNK(st.st_mode) ? DT_LNK
+                                             : DT_FIFO;
             }
         }
         entry.kind = type == DT_REG   ? EntryKind::File
@@ -75,8 +82,8 @@ std::string localMinuteText(std::int64_t seconds) {
         tm.tm_year + 1900 < 0)
         return utcMinuteText(seconds);
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                  tm.tm_hour, tm.tm_min);
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min);
     return buffer;
 }
 

@@ -10,8 +10,8 @@ namespace {
 constexpr std::int64_t kUnixEpochIn100ns = 116444736000000000LL;
 
 std::int64_t unixSeconds(const FILETIME& ft) {
-    const std::int64_t ticks = static_cast<std::int64_t>(static_cast<std::uint64_t>(ft.dwHighDateTime) << 32 |
-                                                         ft.dwLowDateTime);
+    const std::int64_t ticks =
+        static_cast<std::int64_t>(static_cast<std::uint64_t>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime);
     std::int64_t d = ticks - kUnixEpochIn100ns;
     return d >= 0 ? d / 10000000 : -((-d + 9999999) / 10000000);
 }
@@ -21,8 +21,10 @@ std::wstring searchPattern(const std::string& folder) {
     std::wstring w = win::widen(folder);
     for (auto& c : w)
         if (c == L'/') c = L'\\';
-    if (w.size() >= 2 && w[1] == L':' && w.rfind(L"\\\\?\\", 0) != 0) w = L"\\\\?\\" + w;
-    else if (w.rfind(L"\\\\", 0) == 0 && w.rfind(L"\\\\?\\", 0) != 0) w = L"\\\\?\\UNC\\" + w.substr(2);
+    if (w.size() >= 2 && w[1] == L':' && w.rfind(L"\\\\?\\", 0) != 0)
+        w = L"\\\\?\\" + w;
+    else if (w.rfind(L"\\\\", 0) == 0 && w.rfind(L"\\\\?\\", 0) != 0)
+        w = L"\\\\?\\UNC\\" + w.substr(2);
     if (!w.empty() && w.back() != L'\\') w += L'\\';
     return w + L'*';
 }
@@ -36,8 +38,8 @@ struct FolderReader::Impl {
 };
 
 FolderReader::FolderReader(const std::string& folder) : m(std::make_unique<Impl>()) {
-    m->find = ::FindFirstFileExW(searchPattern(folder).c_str(), FindExInfoBasic, &m->data, FindExSearchNameMatch,
-                                 nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    m->find = ::FindFirstFileExW(searchPattern(folder).c_str(), FindExInfoBasic, &m->data,
+                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     m->pending = m->find != INVALID_HANDLE_VALUE;
 }
 
@@ -45,9 +47,13 @@ FolderReader::~FolderReader() {
     if (m->find != INVALID_HANDLE_VALUE) ::FindClose(m->find);
 }
 
-bool FolderReader::isOpen() const { return m->find != INVALID_HANDLE_VALUE; }
+bool FolderReader::isOpen() const {
+    return m->find != INVALID_HANDLE_VALUE;
+}
 
-std::uint64_t FolderReader::device() const { return 0; }
+std::uint64_t FolderReader::device() const {
+    return 0;
+}
 
 bool FolderReader::next(DirEntry& entry) {
     if (m->find == INVALID_HANDLE_VALUE) return false;
@@ -92,8 +98,9 @@ std::string localMinuteText(std::int64_t seconds) {
     if (!::FileTimeToSystemTime(&ft, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         return utcMinuteText(seconds);
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u %02u:%02u", unsigned(local.wYear), unsigned(local.wMonth),
-                  unsigned(local.wDay), unsigned(local.wHour), unsigned(local.wMinute));
+    std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u %02u:%02u", unsigned(local.wYear),
+                  unsigned(local.wMonth), unsigned(local.wDay), unsigned(local.wHour),
+                  unsigned(local.wMinute));
     return buffer;
 }
 

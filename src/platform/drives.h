@@ -19,14 +19,14 @@ enum DriveTypeCode : int {
 };
 
 struct DriveInfo {
-    std::string root;       // "D:\" on Windows, the mount point on Linux
-    std::string label;      // empty when unreadable or absent
+    std::string root;  // "D:\" on Windows, the mount point on Linux
+    std::string label; // empty when unreadable or absent
     std::string fileSystem;
-    std::string serial;     // 8 upper-case hexadecimal digits; empty when unreadable
+    std::string serial; // 8 upper-case hexadecimal digits; empty when unreadable
     int typeCode = kDriveUnknown;
-    std::int64_t freeBytes = -1;  // available to the calling user
+    std::int64_t freeBytes = -1; // available to the calling user
     std::int64_t totalBytes = -1;
-    bool ok = false;        // the disk space could be read
+    bool ok = false; // the disk space could be read
 };
 
 class DriveProvider {

@@ -27,7 +27,9 @@ std::string readSmallFile(const std::string& path) {
     return text;
 }
 
-std::vector<MountEntry> readMountTable() { return parseMountInfo(readSmallFile("/proc/self/mountinfo")); }
+std::vector<MountEntry> readMountTable() {
+    return parseMountInfo(readSmallFile("/proc/self/mountinfo"));
+}
 
 // udev writes unsafe characters of a label as \xNN.
 std::string decodeUdevName(const std::string& name) {
@@ -117,8 +119,10 @@ std::string serialOf(const MountEntry& m, dev_t device) {
             return readDevice(m.source, offset, size, out);
         };
         std::optional<std::uint32_t> serial;
-        if (m.fileSystem == "iso9660") serial = isoVolumeSerial(read);
-        else if (m.fileSystem == "udf") serial = udfVolumeSerial(read);
+        if (m.fileSystem == "iso9660")
+            serial = isoVolumeSerial(read);
+        else if (m.fileSystem == "udf")
+            serial = udfVolumeSerial(read);
         else if (m.fileSystem == "vfat" || m.fileSystem == "msdos" || m.fileSystem == "exfat" ||
                  m.fileSystem == "ntfs" || m.fileSystem == "ntfs3" || m.fileSystem == "fuseblk") {
             std::string sector;
@@ -173,9 +177,13 @@ public:
 
 } // namespace
 
-std::unique_ptr<DriveProvider> makeSystemDriveProvider() { return std::make_unique<PosixDriveProvider>(); }
+std::unique_ptr<DriveProvider> makeSystemDriveProvider() {
+    return std::make_unique<PosixDriveProvider>();
+}
 
-DriveChangeWatch::DriveChangeWatch() { m_handle = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC); }
+DriveChangeWatch::DriveChangeWatch() {
+    m_handle = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+}
 
 DriveChangeWatch::~DriveChangeWatch() {
     if (m_handle >= 0) ::close(m_handle);

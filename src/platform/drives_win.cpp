@@ -53,11 +53,15 @@ public:
 
 } // namespace
 
-std::unique_ptr<DriveProvider> makeSystemDriveProvider() { return std::make_unique<WinDriveProvider>(); }
+std::unique_ptr<DriveProvider> makeSystemDriveProvider() {
+    return std::make_unique<WinDriveProvider>();
+}
 
 // Windows reports device changes to the window as messages; there is no handle to watch.
 DriveChangeWatch::DriveChangeWatch() = default;
 DriveChangeWatch::~DriveChangeWatch() = default;
-bool DriveChangeWatch::waitForChange(int) { return false; }
+bool DriveChangeWatch::waitForChange(int) {
+    return false;
+}
 
 } // namespace verdan::platform

@@ -101,11 +101,11 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
 
 bool isPseudoFileSystem(std::string_view fs) {
     static constexpr std::string_view pseudo[] = {
-        "proc",       "sysfs",      "devtmpfs",  "devpts",       "cgroup",      "cgroup2",   "mqueue",
-        "debugfs",    "tracefs",    "securityfs", "pstore",      "bpf",         "configfs",  "fusectl",
-        "hugetlbfs",  "autofs",     "binfmt_misc", "efivarfs",   "selinuxfs",   "rpc_pipefs", "nsfs",
-        "overlay",    "squashfs",   "nfsd",      "fuse.portal",  "fuse.gvfsd-fuse", "fuse.snapfuse",
-        "fuse.lxcfs", "rootfs"};
+        "proc",        "sysfs",           "devtmpfs",      "devpts",     "cgroup",      "cgroup2",
+        "mqueue",      "debugfs",         "tracefs",       "securityfs", "pstore",      "bpf",
+        "configfs",    "fusectl",         "hugetlbfs",     "autofs",     "binfmt_misc", "efivarfs",
+        "selinuxfs",   "rpc_pipefs",      "nsfs",          "overlay",    "squashfs",    "nfsd",
+        "fuse.portal", "fuse.gvfsd-fuse", "fuse.snapfuse", "fuse.lxcfs", "rootfs"};
     for (auto p : pseudo)
         if (fs == p) return true;
     return false;
@@ -115,7 +115,8 @@ std::vector<MountEntry> selectDriveMounts(const std::vector<MountEntry>& mounts)
     // Later mounts on the same point hide the earlier ones.
     std::vector<const MountEntry*> top;
     for (const auto& m : mounts) {
-        auto same = std::find_if(top.begin(), top.end(), [&](const MountEntry* t) { return t->mountPoint == m.mountPoint; });
+        auto same = std::find_if(top.begin(), top.end(),
+                                 [&](const MountEntry* t) { return t->mountPoint == m.mountPoint; });
         if (same != top.end()) top.erase(same);
         top.push_back(&m);
     }
@@ -134,14 +135,16 @@ std::vector<MountEntry> selectDriveMounts(const std::vector<MountEntry>& mounts)
         if (seen) continue;
         out.push_back(*m);
     }
-    std::sort(out.begin(), out.end(), [](const MountEntry& a, const MountEntry& b) { return a.mountPoint < b.mountPoint; });
+    std::sort(out.begin(), out.end(),
+              [](const MountEntry& a, const MountEntry& b) { return a.mountPoint < b.mountPoint; });
     return out;
 }
 
 const MountEntry* mountHolding(const std::vector<MountEntry>& mounts, std::string_view path) {
     const MountEntry* best = nullptr;
     for (const auto& m : mounts) {
-        bool holds = m.mountPoint == "/" ? !path.empty() && path[0] == '/' : startsWithFolder(path, m.mountPoint);
+        bool holds =
+            m.mountPoint == "/" ? !path.empty() && path[0] == '/' : startsWithFolder(path, m.mountPoint);
         // Of equal mount points the later one is on top.
         if (holds && (!best || m.mountPoint.size() >= best->mountPoint.size())) best = &m;
     }
@@ -150,7 +153,8 @@ const MountEntry* mountHolding(const std::vector<MountEntry>& mounts, std::strin
 
 int driveTypeCode(std::string_view fs, std::string_view source, bool removable) {
     if (fs == "tmpfs" || fs == "ramfs") return 6;
-    for (std::string_view n : {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "ceph", "fuse.sshfs", "fuse.rclone"})
+    for (std::string_view n :
+         {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "ceph", "fuse.sshfs", "fuse.rclone"})
         if (fs == n) return 4;
     if (fs == "iso9660" || fs == "udf" || source.substr(0, 7) == "/dev/sr") return 5;
     return removable ? 2 : 3;

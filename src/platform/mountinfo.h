@@ -12,7 +12,7 @@ struct MountEntry {
     int parentId = 0;
     unsigned major = 0;
     unsigned minor = 0;
-    std::string root;       // the part of the file system seen at the mount point
+    std::string root; // the part of the file system seen at the mount point
     std::string mountPoint;
     std::string fileSystem; // "ext4", "fuse.sshfs"
     std::string source;     // "/dev/sdb1", "server:/share", "tmpfs"

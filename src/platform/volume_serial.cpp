@@ -8,10 +8,13 @@ namespace verdan::platform {
 namespace {
 
 std::uint32_t le16(std::string_view b, std::size_t at) {
-    return static_cast<unsigned char>(b[at]) | static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8;
+    return static_cast<unsigned char>(b[at]) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8;
 }
 
-std::uint32_t le32(std::string_view b, std::size_t at) { return le16(b, at) | le16(b, at + 2) << 16; }
+std::uint32_t le32(std::string_view b, std::size_t at) {
+    return le16(b, at) | le16(b, at + 2) << 16;
+}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -23,7 +26,8 @@ int hexValue(char c) {
 std::array<std::uint8_t, 4> lanes(std::string_view sector) {
     std::array<std::uint8_t, 4> s{};
     const std::size_t n = sector.size() < kDiscSectorSize ? sector.size() : kDiscSectorSize;
-    for (std::size_t i = 0; i < n; ++i) s[i % 4] = static_cast<std::uint8_t>(s[i % 4] + static_cast<unsigned char>(sector[i]));
+    for (std::size_t i = 0; i < n; ++i)
+        s[i % 4] = static_cast<std::uint8_t>(s[i % 4] + static_cast<unsigned char>(sector[i]));
     return s;
 }
 
@@ -54,7 +58,8 @@ std::optional<std::uint32_t> bootSectorSerial(std::string_view b) {
     const std::string_view oem = b.substr(3, 8);
     if (oem == "NTFS    ") return le32(b, 0x48); // low half of the 64-bit serial
     if (oem == "EXFAT   ") return le32(b, 0x64);
-    if (static_cast<unsigned char>(b[510]) != 0x55 || static_cast<unsigned char>(b[511]) != 0xAA) return std::nullopt;
+    if (static_cast<unsigned char>(b[510]) != 0x55 || static_cast<unsigned char>(b[511]) != 0xAA)
+        return std::nullopt;
     // FAT32 has no 16-bit FAT size and keeps its extended boot record further on.
     if (le16(b, 0x16) == 0 && b[0x42] == 0x29) return le32(b, 0x43);
     if (b[0x26] == 0x29) return le32(b, 0x27);
@@ -116,7 +121,7 @@ std::optional<std::uint32_t> udfVolumeSerial(const ByteReader& read) {
     std::uint32_t vdsLength = le32(block, 16);
     std::uint32_t vdsStart = le32(block, 20);
     std::vector<std::pair<std::uint32_t, std::uint32_t>> partitions; // number, start block
-    std::vector<std::uint16_t> partitionMaps;                          // reference -> partition number
+    std::vector<std::uint16_t> partitionMaps;                        // reference -> partition number
     std::uint32_t fsdBlock = 0;
     std::uint16_t fsdReference = 0;
     bool haveLvd = false;
@@ -141,8 +146,9 @@ std::optional<std::uint32_t> udfVolumeSerial(const ByteReader& read) {
                 const unsigned length = static_cast<unsigned char>(block[pos + 1]);
                 if (length == 0 || pos + length > block.size()) break;
                 // Type 2 maps (virtual, sparable, metadata) have no plain partition number here.
-                partitionMaps.push_back(type == 1 && length >= 6 ? static_cast<std::uint16_t>(le16(block, pos + 4))
-                                                                 : std::uint16_t{0xFFFF});
+                partitionMaps.push_back(type == 1 && length >= 6
+                                            ? static_cast<std::uint16_t>(le16(block, pos + 4))
+                                            : std::uint16_t{0xFFFF});
                 pos += length;
             }
         }
@@ -153,7 +159,8 @@ std::optional<std::uint32_t> udfVolumeSerial(const ByteReader& read) {
         if (partNumber != number) continue;
         const std::uint64_t location = static_cast<std::uint64_t>(start) + fsdBlock;
         std::string fsd;
-        if (!read(location * blockSize, kDiscSectorSize, fsd) || fsd.size() < kDiscSectorSize) return std::nullopt;
+        if (!read(location * blockSize, kDiscSectorSize, fsd) || fsd.size() < kDiscSectorSize)
+            return std::nullopt;
         if (!tagIs(fsd, 256, fsdBlock)) return std::nullopt;
         return udfDescriptorChecksum(fsd);
     }

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "collect/collection_state.h"
+#include "collect/drive_survey.h"
+#include "support/fake_drives.h"
+#include "support/fake_ui.h"
+#include "support/temp_folder.h"
+#include "util/format.h"
+
+#include <filesystem>
+
+using namespace verdan;
+using verdan::test::FakeDriveProvider;
+using verdan::test::FakeUi;
+using verdan::test::TempFolder;
+
+class DriveSurvey : public ::testing::Test {
+protected:
+    TempFolder d, e;
+    FakeDriveProvider provider;
+    FakeUi ui;
+    CollectionState state;
+};
+
+TEST_F(DriveSurvey, RefreshListsUsableDrivesInOrderWithTheirIdentity) {
+    provider.add(d.path(), "FILMS", "0A1B2C3D", platform::kDriveRemovable);
+    auto& broken = provider.add("F:\\", "", "", platform::kDriveCdRom);
+    broken.ok = false;                                             // an empty optical drive
+    provider.add(e.path(), "", "00000ABC", platform::kDriveFixed); // no label
+    provider.add("Z:\\", "ghost", "12345678", platform::kDriveNoRoot);
+    RefreshDrives(state, provider, ui);
+
+    const auto& t = state.drives;
+    ASSERT_EQ(t.rowCount(), 3);
+    EXPECT_EQ(t.cell(1, 0), d.path());
+    EXPECT_EQ(t.cell(1, 1), "FILMS");
+    EXPECT_EQ(t.cell(1, 2), "USB");
+    EXPECT_EQ(t.cell(1, 3), "0A1B2C3D");
+    EXPECT_EQ(t.cell(1, 4), FormatTaille(1536LL * 1048576));
+    EXPECT_EQ(t.cell(1, 5), FormatTaille(4LL * 1073741824));
+    EXPECT_EQ(t.cell(2, 1), "");
+    EXPECT_EQ(t.cell(2, 2), "disque");
+    EXPECT_EQ(t.cell(2, 3), "00000ABC");
+    EXPECT_EQ(t.currentRow(), 0);
+
+    ASSERT_EQ(state.driveLog.size(), 4u);
+    EXPECT_EQ(state.driveLog[0], d.path() + " [FILMS] FS:NTFS   NS:0A1B2C3D  DT:USB  " +
+                                     FormatTaille(1536LL * 1048576) + " / " + FormatTaille(4LL * 1073741824));
+    EXPECT_EQ(state.driveLog[1], "F:\\ not ok");
+    EXPECT_EQ(state.driveLog[3], "Z:\\ not ok");
+    EXPECT_EQ(ui.busy, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(ui.shown.empty()) << "no failure is reported";
+}
+
+TEST_F(DriveSurvey, RefreshForgetsTheChosenDriveAndEmptiesTheLists) {
+    provider.add(d.path(), "FILMS", "0A1B2C3D");
+    std::filesystem::create_directory(d.file("films"));
+    RefreshDrives(state, provider, ui);
+    state.drives.setCurrentRow(1);
+    StringGrid_hdClick(state, ui);
+    state.found.insert("2024-01-01 10:00   x");
+    state.folders.selected = {"films"};
+    ASSERT_EQ(state.SelectedDrive, d.path());
+
+    provider.drives.clear();
+    provider.add(e.path(), "AUTRE", "11112222");
+    RefreshDrives(state, provider, ui);
+    EXPECT_EQ(state.SelectedDrive, "");
+    EXPECT_TRUE(state.folders.items.empty());
+    EXPECT_TRUE(state.folders.selected.empty());
+    EXPECT_TRUE(state.found.empty());
+    ASSERT_EQ(state.drives.rowCount(), 2);
+    EXPECT_EQ(state.drives.cell(1, 1), "AUTRE");
+}
+
+TEST_F(DriveSurvey, ActualiserEmptiesTheLogBeforeRefreshing) {
+    provider.add(d.path(), "FILMS", "0A1B2C3D");
+    RefreshDrives(state, provider, ui);
+    RefreshDrives(state, provider, ui);
+    EXPECT_EQ(state.driveLog.size(), 2u);
+    state.found.insert("x");
+    Button_actualiser_hdClick(state, provider, ui);
+    EXPECT_EQ(state.driveLog.size(), 1u);
+    EXPECT_TRUE(state.found.empty());
+    EXPECT_EQ(provider.listCalls, 3);
+}
+
+TEST_F(DriveSurvey, ClickChoosesTheRowsDriveAndListsItsFolders) {
+    provider.add(d.path(), "FILMS", "0A1B2C3D");
+    std::filesystem::create_directory(d.file("films"));
+    RefreshDrives(state, provider, ui);
+    state.found.insert("x");
+    state.scanLog.push_back("Scan : ancien");
+    state.scanStatus = "Listage terminé en 1s";
+    state.foundCountCaption = "1";
+
+    state.drives.setCurrentRow(0); // the header row changes nothing
+    StringGrid_hdClick(state, ui);
+    EXPECT_EQ(state.SelectedDrive, "");
+    EXPECT_FALSE(state.driveRowSelect);
+    EXPECT_FALSE(state.found.empty());
+
+    state.drives.setCurrentRow(1);
+    StringGrid_hdClick(state, ui);
+    EXPECT_EQ(state.SelectedDrive, d.path());
+    EXPECT_TRUE(state.driveRowSelect);
+    EXPECT_TRUE(state.found.empty());
+    EXPECT_TRUE(state.scanLog.empty());
+    EXPECT_EQ(state.foundCountCaption, "n");
+    EXPECT_EQ(state.scanStatus, "---");
+    ASSERT_EQ(state.folders.items.size(), 2u);
+    EXPECT_EQ(state.folders.items[1].name, "films");
+}
+
+TEST_F(DriveSurvey, QueryDiskOfTheHeaderIsTheDvdPseudoDisk) {
+    DiskIdentity id = QueryDisk(provider, "drive");
+    EXPECT_TRUE(id.ok);
+    EXPECT_EQ(id.label, "DVD");
+    EXPECT_EQ(id.fileSystem, "-");
+    EXPECT_EQ(id.serial, "-");
+    EXPECT_EQ(id.typeText, "-");
+    EXPECT_EQ(id.freeBytes, 0);
+    EXPECT_EQ(id.totalBytes, 0);
+    EXPECT_TRUE(provider.queried.empty());
+}
+
+TEST_F(DriveSurvey, QueryDiskReportsWhatTheDriveGives) {
+    auto& usb = provider.add(platform::nativeDriveRoot(d.path() + "/"), "FILMS", "0A1B2C3D",
+                             platform::kDriveRemovable);
+    usb.freeBytes = 100;
+    DiskIdentity id = QueryDisk(provider, d.path() + "/");
+    ASSERT_EQ(provider.queried.size(), 1u);
+    EXPECT_EQ(provider.queried[0], platform::nativeDriveRoot(d.path()));
+    EXPECT_TRUE(id.ok);
+    EXPECT_EQ(id.typeText, "USB");
+    EXPECT_EQ(id.freeBytes, 100);
+
+    DiskIdentity none = QueryDisk(provider, "/absent");
+    EXPECT_FALSE(none.ok);
+    EXPECT_EQ(none.typeText, "Racine inexistante");
+    EXPECT_EQ(none.freeBytes, -1);
+    EXPECT_EQ(none.label, "");
+}
+
+TEST_F(DriveSurvey, QueryDiskKeepsTheVolumeNameWhenTheSpaceIsUnreadable) {
+    auto& dvd = provider.add(d.path(), "DISQUE", "12345678", platform::kDriveCdRom);
+    dvd.ok = false;
+    dvd.freeBytes = -1;
+    DiskIdentity id = QueryDisk(provider, d.path());
+    EXPECT_FALSE(id.ok);
+    EXPECT_EQ(id.label, "DISQUE");
+    EXPECT_EQ(id.serial, "12345678");
+    EXPECT_EQ(id.freeBytes, -1);
+}
+
+TEST(DriveTypeTexts, OneTextPerCode) {
+    const char* expected[] = {"Inconnu", "Racine inexistante", "USB",    "disque", "Reseau",
+                              "DVD",     "RAM Disk",           "Inconnu"};
+    for (int code = 0; code <= 7; ++code) EXPECT_STREQ(driveTypeText(code), expected[code]) << code;
+    EXPECT_STREQ(driveTypeText(-1), "Inconnu");
+}

@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include "collect/scan.h"
+#include "platform/dir_walk.h"
+#include "support/temp_folder.h"
+#include "util/file_helpers.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+using namespace verdan;
+using verdan::test::TempFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string pathOf(const std::string& line) {
+    return line.substr(line.find('>') + 5);
+}
+
+std::vector<std::string> sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+} // namespace
+
+// The walk of one worker, without threads: every found line is collected as it comes.
+class ScanFolderTest : public ::testing::Test {
+protected:
+    TempFolder root;
+    ScanRun run;
+    std::vector<std::string> lines;
+
+    void SetUp() override {
+        std::array<MediaCategory, 2> media{
+            {{"vidéos", "avi, mkv, vob", "10", false}, {"musiques", "mp3", "1", false}}};
+        run.settings = makeScanSettings(media, ",");
+    }
+    void folder(const std::string& rel) { fs::create_directories(root.file(rel)); }
+    void file(const std::string& rel, const std::string& bytes = "x") { root.write(rel, bytes); }
+    std::vector<std::string> scan(const std::string& start) {
+        lines.clear();
+        ScanFolder(start, run, [&](std::string&& line) { lines.push_back(std::move(line)); });
+        return paths();
+    }
+    std::vector<std::string> paths() const {
+        std::vector<std::string> out;
+        for (const auto& l : lines) out.push_back(pathOf(l));
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    std::string native(const std::string& rel) const {
+        std::string p = root.path();
+        std::size_t at = 0;
+        while (at <= rel.size()) {
+            std::size_t end = rel.find('/', at);
+            if (end == std::string::npos) end = rel.size();
+            p = joinPath(p, rel.substr(at, end - at));
+            at = end + 1;
+        }
+        return p;
+    }
+};
+
+TEST_F(ScanFolderTest, WalksDepthFirstAndListsMediaOnly) {
+    folder("films/2020/été");
+    file("a.avi");
+    file("films/b.MKV");
+    file("films/2020/été/c.mp3");
+    file("films/2020/notes.txt");
+    file("films/VIDEO_TS.VOB");
+    file("films/VTS_01_1.VOB");
+    EXPECT_EQ(scan(root.path()), sorted({native("a.avi"), native("films/2020/été/c.mp3"),
+                                         native("films/VTS_01_1.VOB"), native("films/b.MKV")}));
+    for (const auto& l : lines) EXPECT_EQ(l.find(std::string(1, '/') + "/"), std::string::npos) << l;
+}
+
+TEST_F(ScanFolderTest, SkipsTheThreeSystemFolderNamesExactly) {
+    for (auto n : {"Windows", "Program Files", "System Volume Information", "windows", "PROGRAM FILES"}) {
+        folder(n);
+        file(std::string(n) + "/x.avi");
+    }
+    EXPECT_EQ(scan(root.path()), sorted({native("PROGRAM FILES/x.avi"), native("windows/x.avi")}));
+}
+
+TEST_F(ScanFolderTest, FoundLineCarriesTimeAndSize) {
+    file("a.avi", std::string(1536, 'x'));
+    const auto when = fs::last_write_time(root.file("a.avi"));
+    scan(root.path());
+    ASSERT_EQ(lines.size(), 1u);
+    platform::FolderReader reader(root.path());
+    platform::DirEntry e;
+    ASSERT_TRUE(reader.next(e));
+    const std::string time = platform::localMinuteText(reader.stat(e).modified);
+    EXPECT_EQ(lines[0], makeFoundLine(time, 1536, native("a.avi"), ","));
+    EXPECT_EQ(lines[0].substr(19, 7), "1,50 Ko");
+    (void)when;
+}
+
+TEST_F(ScanFolderTest, TimesOutsideTheLegacyRangeNeitherStopNorBreakTheWalk) {
+    using namespace std::chrono;
+    file("old.avi");
+    file("future.avi");
+    folder("z");
+    file("z/after.avi");
+    const auto now = fs::file_time_type::clock::now();
+    const auto nowSys = system_clock::now();
+    auto at = [&](std::int64_t unixSeconds) {
+        return now + duration_cast<fs::file_time_type::duration>(
+                         seconds(unixSeconds) - duration_cast<seconds>(nowSys.time_since_epoch()));
+    };
+    fs::last_write_time(root.file("old.avi"), at(0));             // 1970
+    fs::last_write_time(root.file("future.avi"), at(7258118400)); // 2200
+    scan(root.path());
+    ASSERT_EQ(lines.size(), 3u);
+    for (const auto& l : lines) EXPECT_NE(l.find(" > "), std::string::npos);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("2200-", 0) == 0; }),
+              1);
+}
+
+TEST_F(ScanFolderTest, AFiveGigabyteSparseFileKeepsItsSize) {
+    file("big.mkv", "");
+    fs::resize_file(root.file("big.mkv"), 5LL << 30);
+    run.settings.minimumOn[0] = true;
+    run.settings.minimumSize[0] = 4LL << 30;
+    scan(root.path());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(19, 16), "5,00 Go         ");
+}
+
+TEST_F(ScanFolderTest, MinimumSizesCountWhatTheyExclude) {
+    run.settings.minimumOn = {true, true};
+    run.settings.minimumSize = {100, 100};
+    file("small.avi", "x");
+    file("big.avi", std::string(200, 'x'));
+    file("small.mp3", "x");
+    file("s2.mp3", "x");
+    EXPECT_EQ(scan(root.path()), sorted({native("big.avi")}));
+    EXPECT_EQ(run.counters.tooSmall1, 1);
+    EXPECT_EQ(run.counters.tooSmall2, 2);
+}
+
+TEST_F(ScanFolderTest, AStopEndsTheWalkAtTheNextEntry) {
+    for (int i = 0; i < 50; ++i) file("f" + std::to_string(i) + ".avi");
+    ScanFolder(root.path(), run, [&](std::string&& line) {
+        lines.push_back(std::move(line));
+        run.stopRequested = true;
+    });
+    EXPECT_EQ(lines.size(), 1u);
+    scan(root.path());
+    EXPECT_TRUE(lines.empty()) << "a stopped scan walks nothing more";
+}
+
+TEST_F(ScanFolderTest, AMissingStartContributesNothing) {
+    EXPECT_TRUE(scan(root.file("absent")).empty());
+    file("plain.avi");
+    EXPECT_TRUE(scan(root.file("plain.avi")).empty());
+}
+
+TEST_F(ScanFolderTest, AFolderDeletedWhileItIsScanned) {
+    for (auto d : {"a", "b", "c"}) {
+        folder(std::string(d) + "/deep/er");
+        for (int i = 0; i < 20; ++i) file(std::string(d) + "/deep/er/" + std::to_string(i) + ".avi");
+        file(std::string(d) + "/top.avi");
+    }
+    bool removed = false;
+    ScanFolder(root.path(), run, [&](std::string&& line) {
+        lines.push_back(std::move(line));
+        if (!removed) {
+            for (auto d : {"a", "b", "c"}) fs::remove_all(root.file(d));
+            removed = true;
+        }
+    });
+    EXPECT_GE(lines.size(), 1u);
+    EXPECT_LE(lines.size(), 21u) << "what was gone was not listed";
+}
+
+#ifndef _WIN32
+TEST_F(ScanFolderTest, LinksAreNeverFollowedSoALoopEnds) {
+    folder("a/b");
+    file("a/b/x.avi");
+    fs::create_directory_symlink(root.file("a"), root.file("a/b/loop"));
+    fs::create_directory_symlink("..", root.file("a/up"));
+    fs::create_symlink(root.file("a/b/x.avi"), root.file("link.avi"));
+    EXPECT_EQ(scan(root.path()), sorted({native("a/b/x.avi")}));
+}
+
+TEST_F(ScanFolderTest, NamesACatalogueCannotHoldTakeTheUnreadableRoad) {
+    folder("Фильмы");
+    file("Фильмы/a.avi");
+    file("tab\there.avi");
+    file("line\nfeed.mp3");
+    file("caf\xE9.avi");
+    file("ok.avi", "12");
+    scan(root.path());
+    EXPECT_EQ(paths(), sorted({native("caf?.avi"), native("line?feed.mp3"), native("ok.avi"),
+                               native("tab?here.avi"), native(std::string(6, '?') + "/a.avi")}));
+    for (const auto& l : lines) {
+        EXPECT_EQ(l.find('\t'), std::string::npos);
+        EXPECT_EQ(l.find('\n'), std::string::npos);
+        EXPECT_EQ(hasUnreadableSize(l), pathOf(l) != native("ok.avi")) << l;
+    }
+    EXPECT_EQ(run.counters.unreadable, 4);
+
+    run.settings.minimumOn[0] = true; // with a minimum they are too small instead
+    run.settings.minimumSize[0] = 0;
+    run.counters.unreadable = 0;
+    scan(root.path());
+    EXPECT_EQ(run.counters.tooSmall1, 3);
+    EXPECT_EQ(run.counters.unreadable, 1) << "the music file has no minimum";
+}
+
+TEST_F(ScanFolderTest, UnreadableFoldersContributeNothing) {
+    if (test::runningAsRoot()) GTEST_SKIP() << "root reads every folder";
+    folder("closed");
+    file("closed/x.avi");
+    file("open.avi");
+    fs::permissions(root.file("closed"), fs::perms::none);
+    EXPECT_EQ(scan(root.path()), sorted({native("open.avi")}));
+    fs::permissions(root.file("closed"), fs::perms::owner_all);
+}
+
+TEST_F(ScanFolderTest, OtherMountedFileSystemsAreNotEntered) {
+    // /dev/shm is a file system of its own inside /dev on Linux systems.
+    platform::FolderReader dev("/dev"), shm("/dev/shm");
+    if (!dev.isOpen() || !shm.isOpen() || dev.device() == shm.device())
+        GTEST_SKIP() << "/dev/shm is not a separate mount here";
+    const std::string name = fs::path(root.path()).filename().string() + ".avi";
+    std::string shmFile = "/dev/shm/" + name;
+    { std::ofstream(shmFile) << "x"; }
+    scan("/dev");
+    fs::remove(shmFile);
+    for (const auto& p : paths()) EXPECT_EQ(p.find(name), std::string::npos) << p;
+}
+#endif
