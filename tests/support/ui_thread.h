@@ -31,10 +31,10 @@ public:
         drain();
     }
 
-    // Runs the waiting hand-offs; returns how many ran.
-    int drain() {
+    // Runs the waiting hand-offs, at most `limit` of them; returns how many ran.
+    int drain(int limit = -1) {
         int ran = 0;
-        for (;;) {
+        for (; limit < 0 || ran < limit;) {
             Task* task = nullptr;
             {
                 std::lock_guard lock(m_mutex);
@@ -48,6 +48,7 @@ public:
             task->done = true;
             m_changed.notify_all();
         }
+        return ran;
     }
 
     // Pumps until the condition holds; false after the timeout.
@@ -55,7 +56,9 @@ public:
                    std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
         const auto end = std::chrono::steady_clock::now() + timeout;
         for (;;) {
-            drain();
+            // One hand-off at a time, so that the test sees every state in between.
+            while (drain(1) > 0)
+                if (condition()) return true;
             if (condition()) return true;
             if (std::chrono::steady_clock::now() > end) return false;
             std::unique_lock lock(m_mutex);
