@@ -58,7 +58,7 @@ public:
     const_iterator end() const { return {&m_chunks, m_chunks.size()}; }
 
 private:
-    static constexpr std::size_t kMaxChunk = 1024;
+    static constexpr std::size_t kMaxChunk = 256;
     std::size_t chunkFor(std::string_view line) const;
     void rebuildStarts() const;
 
