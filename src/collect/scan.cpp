@@ -140,7 +140,11 @@ void ScanFolder(const std::string& folder, ScanRun& run, const std::function<voi
     std::vector<Pending> pending;
     {
         Pending start{folder, {}, false};
-        start.shown = storableName(folder, start.altered);
+        const std::string& root = run.driveRoot;
+        if (!root.empty() && folder.compare(0, root.size(), root) == 0)
+            start.shown = root + storableName(std::string_view(folder).substr(root.size()), start.altered);
+        else
+            start.shown = storableName(folder, start.altered);
         pending.push_back(std::move(start));
     }
     std::uint64_t device = 0;
@@ -273,6 +277,7 @@ void BitBtn_lister_mediaClick(CollectionState& state, Ui& ui) {
         return;
     }
     auto run = std::make_shared<ScanRun>();
+    run->driveRoot = state.SelectedDrive;
     run->startTick = state.tick();
     state.addButtonEnabled = false;
     run->settings = makeScanSettings(media, platform::decimalSeparator());

@@ -59,6 +59,9 @@ bool hasUnreadableSize(std::string_view line);
 // workers of an earlier scan never reach a later one.
 struct ScanRun {
     ScanSettings settings;
+    // The chosen drive's root. A catalogue stores paths below it only, so its own characters never
+    // make a name unstorable (a Linux mount point may be named after a Cyrillic label).
+    std::string driveRoot;
     std::atomic<bool> stopRequested{false}; // ScanStopRequested
     ScanCounters counters;
     std::uint32_t startTick = 0; // ScanStartTick

@@ -214,6 +214,21 @@ TEST_F(ScanFolderTest, NamesACatalogueCannotHoldTakeTheUnreadableRoad) {
     EXPECT_EQ(run.counters.unreadable, 1) << "the music file has no minimum";
 }
 
+TEST_F(ScanFolderTest, TheDriveRootsOwnNameNeverCounts) {
+    folder("Фильмы/films");
+    file("Фильмы/films/a.avi");
+    run.driveRoot = root.file("Фильмы");
+    scan(run.driveRoot);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(pathOf(lines[0]), joinPath(joinPath(run.driveRoot, "films"), "a.avi"));
+    EXPECT_FALSE(hasUnreadableSize(lines[0]));
+    // A folder below the root is stored in the catalogue, so its name counts.
+    run.driveRoot = root.path();
+    scan(root.file("Фильмы"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(hasUnreadableSize(lines[0]));
+}
+
 TEST_F(ScanFolderTest, UnreadableFoldersContributeNothing) {
     if (test::runningAsRoot()) GTEST_SKIP() << "root reads every folder";
     folder("closed");
