@@ -136,16 +136,17 @@ int generate(const std::string& dir) {
 int scan(const std::string& dir) {
     BenchUi ui;
     OneDrive provider(dir);
+    ProgramState program;
     CollectionState state;
-    state.catalogue.params.media[0].extensionFilter = "avi, mp4, mkv, mov, wmv, flv, vob, ts";
-    state.catalogue.params.media[1].extensionFilter = "mp3, ogg, mp4a";
+    program.catalogue.params.media[0].extensionFilter = "avi, mp4, mkv, mov, wmv, flv, vob, ts";
+    program.catalogue.params.media[1].extensionFilter = "mp3, ogg, mp4a";
     state.drives.clearToHeader();
     const int row = state.drives.addRow();
     state.drives.setCell(row, 0, dir);
     state.SelectedDrive = dir;
     state.folders.selected = {kRootEntry};
     const auto start = std::chrono::steady_clock::now();
-    BitBtn_lister_mediaClick(state, ui);
+    BitBtn_lister_mediaClick(program, state, ui);
     while (state.scanWorkers.current()) {
         ui.drain();
         ui.waitForWork();

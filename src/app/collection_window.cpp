@@ -202,7 +202,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QScreen* s = QMainWindow::screen();
     if (s) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
     guarded(m_ui, [&] {
-        outcome = Button_exitClick(m_program, m_ui, QuitSender::Form1Closing, m_state.foundLines);
+        outcome = Button_exitClick(m_program, m_ui, QuitSender::Form1Closing, m_state.found.size());
     });
     if (outcome == QuitOutcome::Stay) {
         event->ignore();
@@ -226,7 +226,7 @@ void TForm1::Button3Click() {
     QScreen* s = QMainWindow::screen();
     if (s) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
     guarded(m_ui,
-            [&] { outcome = Button_exitClick(m_program, m_ui, QuitSender::Button, m_state.foundLines); });
+            [&] { outcome = Button_exitClick(m_program, m_ui, QuitSender::Button, m_state.found.size()); });
     if (outcome == QuitOutcome::ExitNow) {
         m_closingAccepted = true;
         QApplication::exit(0);
@@ -234,8 +234,7 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::Button2Click() {
-    m_program.ScanStopRequested = true;
-    m_ui.setBusy(false);
+    verdan::Button2Click(m_program, m_state, m_ui);
 }
 
 ScreenInfo TForm1::screenInfo() {

@@ -167,7 +167,7 @@ void TForm2::quit(QuitSender sender) {
     if (QScreen* s = screen())
         QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
     QuitOutcome outcome = QuitOutcome::Stay;
-    const std::size_t found = m_form1 ? m_form1->state().foundLines : 0;
+    const std::size_t found = m_form1 ? m_form1->state().found.size() : 0;
     guarded(m_ui, [&] { outcome = verdan::Button_exitClick(m_program, m_ui, sender, found); });
     refreshView();
     if (outcome == QuitOutcome::ExitNow) QApplication::exit(0);

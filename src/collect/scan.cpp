@@ -258,7 +258,7 @@ void abandonScan(CollectionState& state, Ui& ui) {
     notifyChanged(state);
 }
 
-void BitBtn_lister_mediaClick(CollectionState& state, Ui& ui) {
+void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui& ui) {
     if (scanLocked(state)) return;
     abandonScan(state, ui);
     state.found.clear();
@@ -271,7 +271,7 @@ void BitBtn_lister_mediaClick(CollectionState& state, Ui& ui) {
         ShowInfo(ui, " sélectionner un ou des répertoires...");
         return;
     }
-    const auto& media = state.catalogue.params.media;
+    const auto& media = program.catalogue.params.media;
     if (trimControl(media[0].extensionFilter).empty() && trimControl(media[1].extensionFilter).empty()) {
         ShowInfo(ui, " aucun filtre de défini...");
         return;
@@ -281,6 +281,7 @@ void BitBtn_lister_mediaClick(CollectionState& state, Ui& ui) {
     run->startTick = state.tick();
     state.addButtonEnabled = false;
     run->settings = makeScanSettings(media, platform::decimalSeparator());
+    program.ScanStopRequested = false;
     ui.setBusy(true);
     state.scanStatus = "Listage en cours...";
     notifyChanged(state);
@@ -389,7 +390,8 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run) {
     notifyChanged(state);
 }
 
-void Button2Click(CollectionState& state, Ui& ui) {
+void Button2Click(ProgramState& program, CollectionState& state, Ui& ui) {
+    program.ScanStopRequested = true;
     if (const auto& run = state.scanWorkers.current()) run->stopRequested.store(true);
     ui.setBusy(false);
     notifyChanged(state);

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "catalogue/program_state.h"
 #include "catalogue/settings.h"
 #include "util/ui.h"
 
@@ -113,16 +114,17 @@ struct ScanTuning {
     std::chrono::milliseconds batchDelay{100};
 };
 
-// "3- lister les médias des répertoires cochés  ==> "
-void BitBtn_lister_mediaClick(CollectionState& state, Ui& ui);
+// "3- lister les médias des répertoires cochés  ==> ", with the media categories of the catalogue.
+void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui& ui);
 // One worker per selected folder.
 void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& run);
 // User-interface thread: one found line into the sorted found list.
 void AddFoundLine(CollectionState& state, std::string line);
 // User-interface thread, at the end of each worker; the last one shows the summary.
 void FinishScan(CollectionState& state, Ui& ui, ScanRun& run);
-// "stop (Esc) " and the Escape key.
-void Button2Click(CollectionState& state, Ui& ui);
+// "stop (Esc) " and the Escape key. Each scan has its own stop flag, which its workers read: the
+// program-wide ScanStopRequested is set as well but never cleared under a running worker.
+void Button2Click(ProgramState& program, CollectionState& state, Ui& ui);
 
 // A scan runs and no stop was asked: the drive table, the folder lists and the scan button are
 // locked, and adding to the global list waits.

@@ -47,25 +47,4 @@ std::string windowsDriveRoot(const std::string& text);
 std::string posixDriveRoot(const std::string& text);
 std::string nativeDriveRoot(const std::string& text);
 
-// Windows device-change events that call for a new survey: arrival (0x8000) and completed
-// removal (0x8004).
-bool isDriveChangeEvent(unsigned long event);
-
-// Tells of mounts and unmounts. On Linux the handle is a descriptor of the mount table that
-// signals an exception condition (POLLPRI) on every change; -1 where there is none (Windows
-// uses device-change messages instead).
-class DriveChangeWatch {
-public:
-    DriveChangeWatch();
-    ~DriveChangeWatch();
-    DriveChangeWatch(const DriveChangeWatch&) = delete;
-    DriveChangeWatch& operator=(const DriveChangeWatch&) = delete;
-    int handle() const { return m_handle; }
-    // Waits at most `timeoutMs` for a change and consumes it.
-    bool waitForChange(int timeoutMs);
-
-private:
-    int m_handle = -1;
-};
-
 } // namespace verdan::platform

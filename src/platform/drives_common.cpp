@@ -24,8 +24,4 @@ std::string nativeDriveRoot(const std::string& text) {
 #endif
 }
 
-bool isDriveChangeEvent(unsigned long event) {
-    return event == 0x8000 || event == 0x8004;
-}
-
 } // namespace verdan::platform

@@ -1,14 +1,13 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/mountinfo.h"
+#include "platform/volume_info.h"
 #include "platform/volume_serial.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -128,7 +127,7 @@ std::string serialOf(const MountEntry& m, dev_t device) {
             std::string sector;
             if (read(0, 512, sector)) serial = bootSectorSerial(sector);
         }
-        if (serial) return hex8(*serial);
+        if (serial) return serialText(*serial);
     }
     if (m.major != 0) {
         std::string uuid = serialFromUuid(linkNameFor("/dev/disk/by-uuid", device));
@@ -143,10 +142,9 @@ DriveInfo describe(const MountEntry& m, const std::string& root) {
     info.fileSystem = m.fileSystem;
     const dev_t device = makedev(m.major, m.minor);
     info.typeCode = driveTypeCode(m.fileSystem, m.source, m.major != 0 && removableDisk(m.major, m.minor));
-    struct statvfs vfs {};
-    if (::statvfs(root.c_str(), &vfs) == 0) {
-        info.freeBytes = static_cast<std::int64_t>(vfs.f_bavail) * static_cast<std::int64_t>(vfs.f_frsize);
-        info.totalBytes = static_cast<std::int64_t>(vfs.f_blocks) * static_cast<std::int64_t>(vfs.f_frsize);
+    if (auto space = queryVolume(root)) {
+        info.freeBytes = space->freeBytes;
+        info.totalBytes = space->totalBytes;
         info.ok = true;
     }
     info.label = labelOf(m, device, root);
@@ -179,21 +177,6 @@ public:
 
 std::unique_ptr<DriveProvider> makeSystemDriveProvider() {
     return std::make_unique<PosixDriveProvider>();
-}
-
-DriveChangeWatch::DriveChangeWatch() {
-    m_handle = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-}
-
-DriveChangeWatch::~DriveChangeWatch() {
-    if (m_handle >= 0) ::close(m_handle);
-}
-
-bool DriveChangeWatch::waitForChange(int timeoutMs) {
-    if (m_handle < 0) return false;
-    pollfd p{m_handle, POLLPRI, 0};
-    // The kernel marks the change as seen by this poll itself.
-    return ::poll(&p, 1, timeoutMs) > 0 && (p.revents & (POLLPRI | POLLERR)) != 0;
 }
 
 } // namespace verdan::platform

@@ -1,5 +1,5 @@
 #include "platform/drives.h"
-#include "platform/volume_serial.h"
+#include "platform/volume_info.h"
 #include "platform/wide_win.h"
 
 namespace verdan::platform {
@@ -9,29 +9,20 @@ namespace {
 DriveInfo query(const std::string& root) {
     DriveInfo info;
     info.root = root;
-    const std::wstring wroot = win::widen(root);
-    const UINT type = ::GetDriveTypeW(wroot.c_str());
-    info.typeCode = type <= 6 ? static_cast<int>(type) : kDriveUnknown;
-    if (info.typeCode < kDriveRemovable) return info;
-
     // No "insert a disk" box for an empty drive: the survey must never wait on the user.
     const UINT previousMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    wchar_t name[MAX_PATH + 1] = {};
-    wchar_t fileSystem[MAX_PATH + 1] = {};
-    DWORD serial = 0;
-    if (::GetVolumeInformationW(wroot.c_str(), name, MAX_PATH + 1, &serial, nullptr, nullptr, fileSystem,
-                                MAX_PATH + 1)) {
-        info.label = win::narrow(name);
-        info.fileSystem = win::narrow(fileSystem);
-        info.serial = hex8(serial);
-    }
-    ULARGE_INTEGER freeToCaller{}, total{}, totalFree{};
-    if (::GetDiskFreeSpaceExW(wroot.c_str(), &freeToCaller, &total, &totalFree)) {
-        info.freeBytes = static_cast<std::int64_t>(freeToCaller.QuadPart);
-        info.totalBytes = static_cast<std::int64_t>(total.QuadPart);
-        info.ok = true;
-    }
+    const std::optional<VolumeInfo> volume = queryVolume(root);
+    const UINT type =
+        volume ? static_cast<UINT>(volume->driveType) : ::GetDriveTypeW(win::widen(root).c_str());
     ::SetErrorMode(previousMode);
+    info.typeCode = type <= 6 ? static_cast<int>(type) : kDriveUnknown;
+    if (!volume) return info;
+    info.label = volume->label;
+    info.fileSystem = volume->fileSystem;
+    info.serial = volume->serial;
+    info.freeBytes = volume->freeBytes;
+    info.totalBytes = volume->totalBytes;
+    info.ok = true;
     return info;
 }
 
@@ -55,13 +46,6 @@ public:
 
 std::unique_ptr<DriveProvider> makeSystemDriveProvider() {
     return std::make_unique<WinDriveProvider>();
-}
-
-// Windows reports device changes to the window as messages; there is no handle to watch.
-DriveChangeWatch::DriveChangeWatch() = default;
-DriveChangeWatch::~DriveChangeWatch() = default;
-bool DriveChangeWatch::waitForChange(int) {
-    return false;
 }
 
 } // namespace verdan::platform

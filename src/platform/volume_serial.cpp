@@ -1,5 +1,7 @@
 #include "platform/volume_serial.h"
 
+#include "platform/volume_info.h"
+
 #include <array>
 #include <vector>
 
@@ -32,16 +34,6 @@ std::array<std::uint8_t, 4> lanes(std::string_view sector) {
 }
 
 } // namespace
-
-std::string hex8(std::uint32_t value) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out(8, '0');
-    for (int i = 7; i >= 0; --i) {
-        out[static_cast<std::size_t>(i)] = digits[value & 0xF];
-        value >>= 4;
-    }
-    return out;
-}
 
 std::string serialFromUuid(std::string_view uuid) {
     std::string digits;
@@ -179,7 +171,7 @@ std::uint32_t fnv1a32(std::string_view bytes) {
 std::string serialWithoutUuid(std::string_view fileSystem, std::string_view source) {
     std::string key(fileSystem);
     key += source;
-    return hex8(fnv1a32(key));
+    return serialText(fnv1a32(key));
 }
 
 } // namespace verdan::platform

@@ -5,12 +5,10 @@
 #include <string>
 #include <string_view>
 
-// The volume serial number as Windows shows it, worked out from what Linux exposes: the file-system
-// UUID, the boot sector, or the descriptors of an optical disc. Pure byte and text handling.
+// The volume serial number as Windows shows it (serialText of volume_info.h writes it), worked out from what
+// Linux exposes: the file-system UUID, the boot sector, or the descriptors of an optical disc. Pure byte and
+// text handling.
 namespace verdan::platform {
-
-// Eight upper-case hexadecimal digits.
-std::string hex8(std::uint32_t value);
 
 // The last 8 hexadecimal digits of a UUID text, upper case: "1234-abcd" gives "1234ABCD", an NTFS
 // UUID of 16 digits gives its low half. Empty when the text holds fewer than 8 hexadecimal digits.

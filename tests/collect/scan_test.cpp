@@ -24,14 +24,15 @@ protected:
     TempFolder drive;
     FakeDriveProvider provider;
     ThreadedFakeUi ui;
+    ProgramState program;
     std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>();
     CollectionState& state = *owned;
     std::uint32_t now = 5000;
 
     void SetUp() override {
         state.tick = [this] { return now; };
-        state.catalogue.params.media[0].extensionFilter = "avi, mkv";
-        state.catalogue.params.media[1].extensionFilter = "mp3";
+        program.catalogue.params.media[0].extensionFilter = "avi, mkv";
+        program.catalogue.params.media[1].extensionFilter = "mp3";
         provider.add(drive.path(), "FILMS", "0A1B2C3D");
     }
     void TearDown() override {
@@ -53,7 +54,7 @@ protected:
         ADD_FAILURE() << "no folder " << name;
     }
     bool scanOver() { return !state.scanWorkers.current(); }
-    void start() { BitBtn_lister_mediaClick(state, ui); }
+    void start() { BitBtn_lister_mediaClick(program, state, ui); }
     void startAndFinish(std::uint32_t duration = 250) {
         start();
         now = 5000 + duration;
@@ -83,8 +84,8 @@ TEST_F(MediaScan, RefusedStartsSayWhyAndStillEmptyTheList) {
     fs::create_directory(drive.file("films"));
     chooseDrive();
     tick("films");
-    state.catalogue.params.media[0].extensionFilter = " ";
-    state.catalogue.params.media[1].extensionFilter = "";
+    program.catalogue.params.media[0].extensionFilter = " ";
+    program.catalogue.params.media[1].extensionFilter = "";
     start();
     EXPECT_EQ(infos(),
               (std::vector<std::string>{" choisir un disque...", " sélectionner un ou des répertoires...",
@@ -130,7 +131,7 @@ TEST_F(MediaScan, NoMediaSaysSoBeforeTheSummary) {
 }
 
 TEST_F(MediaScan, ExclusionsAreAddedToTheSummary) {
-    auto& media = state.catalogue.params.media;
+    auto& media = program.catalogue.params.media;
     media[0].minimumSizeOn = media[1].minimumSizeOn = true;
     media[0].minimumSize = media[1].minimumSize = "1";
     file("films/small.avi");
@@ -208,7 +209,8 @@ TEST_F(MediaScan, StopKeepsWhatWasFoundAndTheSummaryFollows) {
     state.scanTuning.batchLines = 1;
     start();
     ASSERT_TRUE(ui.pumpUntil([&] { return state.found.size() >= 3; }));
-    Button2Click(state, ui);
+    Button2Click(program, state, ui);
+    EXPECT_TRUE(program.ScanStopRequested);
     EXPECT_EQ(ui.busy.back(), false) << "the arrow comes back at once";
     EXPECT_FALSE(scanLocked(state));
     ASSERT_TRUE(ui.pumpUntil([&] { return scanOver(); }));
@@ -227,9 +229,10 @@ TEST_F(MediaScan, ARestartAtOnceKeepsTheOldWorkersAway) {
     start();
     // The old worker now waits with a line in hand.
     ASSERT_TRUE(ui.waitForHandOff());
-    Button2Click(state, ui);
+    Button2Click(program, state, ui);
     state.folders.selected = {"new"};
     start();
+    EXPECT_FALSE(program.ScanStopRequested);
     ASSERT_TRUE(ui.pumpUntil([&] { return scanOver(); }));
     waitForAllWorkers();
     ui.drain();

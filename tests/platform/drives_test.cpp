@@ -20,13 +20,6 @@ TEST(DriveRoot, PosixDropsTrailingSlashesButKeepsRoot) {
     EXPECT_EQ(posixDriveRoot("//"), "/");
 }
 
-TEST(DriveChangeEvents, ArrivalAndRemovalCompleteOnly) {
-    EXPECT_TRUE(isDriveChangeEvent(0x8000));
-    EXPECT_TRUE(isDriveChangeEvent(0x8004));
-    EXPECT_FALSE(isDriveChangeEvent(0x8001)); // query remove
-    EXPECT_FALSE(isDriveChangeEvent(0x0007)); // devnodes changed
-}
-
 #ifndef _WIN32
 TEST(SystemDrives, RootIsListedWithItsSpace) {
     auto provider = makeSystemDriveProvider();
@@ -55,9 +48,4 @@ TEST(SystemDrives, QueryOfAFolderGivesItsVolumeAndOfNothingFails) {
     EXPECT_EQ(none.typeCode, kDriveNoRoot);
 }
 
-TEST(SystemDrives, MountTableWatchIsQuietWithoutChanges) {
-    DriveChangeWatch watch;
-    EXPECT_GE(watch.handle(), 0);
-    EXPECT_FALSE(watch.waitForChange(0));
-}
 #endif

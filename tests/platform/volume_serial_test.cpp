@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/volume_info.h"
 #include "platform/volume_serial.h"
 #include "support/temp_folder.h"
 
@@ -107,9 +108,8 @@ TEST(SerialWithoutUuid, IsAStableFnv1aOfTypeAndSource) {
     EXPECT_EQ(fnv1a32(""), 0x811C9DC5u);
     EXPECT_EQ(fnv1a32("a"), 0xE40C292Cu);
     EXPECT_EQ(fnv1a32("foobar"), 0xBF9CF968u);
-    EXPECT_EQ(serialWithoutUuid("nfs4", "server:/films"), hex8(fnv1a32("nfs4server:/films")));
+    EXPECT_EQ(serialWithoutUuid("nfs4", "server:/films"), serialText(fnv1a32("nfs4server:/films")));
     EXPECT_NE(serialWithoutUuid("tmpfs", "tmpfs"), serialWithoutUuid("nfs4", "server:/films"));
-    EXPECT_EQ(hex8(0x0000ABCD), "0000ABCD");
 }
 
 TEST(DiscChecksum, SumsFourWrappingLanesInEachOrder) {
@@ -137,10 +137,10 @@ TEST_F(VolumeFixtures, BootSectorSerialIsTheUuidLinuxShows) {
     for (std::string name : {"fat12.boot", "fat16.boot", "fat32.boot", "exfat.boot", "ntfs.boot"}) {
         auto serial = bootSectorSerial(readAll(kVolumes + name));
         ASSERT_TRUE(serial) << name;
-        EXPECT_EQ(hex8(*serial), serialFromUuid(expected.at(name))) << name;
+        EXPECT_EQ(serialText(*serial), serialFromUuid(expected.at(name))) << name;
     }
-    EXPECT_EQ(hex8(*bootSectorSerial(readAll(kVolumes + "fat32.boot"))), "DEADBEEF");
-    EXPECT_EQ(hex8(*bootSectorSerial(readAll(kVolumes + "fat16.boot"))), "00ABCDEF");
+    EXPECT_EQ(serialText(*bootSectorSerial(readAll(kVolumes + "fat32.boot"))), "DEADBEEF");
+    EXPECT_EQ(serialText(*bootSectorSerial(readAll(kVolumes + "fat16.boot"))), "00ABCDEF");
 }
 
 TEST_F(VolumeFixtures, BootSectorOfNoKnownFileSystemGivesNothing) {
@@ -152,8 +152,8 @@ TEST_F(VolumeFixtures, IsoSerialComesFromTheHighestDescriptor) {
     auto primary = isoVolumeSerial(dumpReader(readAll(kVolumes + "iso_primary.sectors")));
     auto joliet = isoVolumeSerial(dumpReader(readAll(kVolumes + "iso_joliet.sectors")));
     ASSERT_TRUE(primary && joliet);
-    EXPECT_EQ(hex8(*primary), expected.at("iso_primary.sectors"));
-    EXPECT_EQ(hex8(*joliet), expected.at("iso_joliet.sectors"));
+    EXPECT_EQ(serialText(*primary), expected.at("iso_primary.sectors"));
+    EXPECT_EQ(serialText(*joliet), expected.at("iso_joliet.sectors"));
     // The Joliet disc's primary descriptor alone would give another number.
     std::string pvd;
     dumpReader(readAll(kVolumes + "iso_joliet.sectors"))(16 * 2048, 2048, pvd);
@@ -163,7 +163,7 @@ TEST_F(VolumeFixtures, IsoSerialComesFromTheHighestDescriptor) {
 TEST_F(VolumeFixtures, UdfSerialComesFromTheFileSetDescriptor) {
     auto serial = udfVolumeSerial(dumpReader(readAll(kVolumes + "udf.sectors")));
     ASSERT_TRUE(serial);
-    EXPECT_EQ(hex8(*serial), expected.at("udf.sectors"));
+    EXPECT_EQ(serialText(*serial), expected.at("udf.sectors"));
 }
 
 TEST_F(VolumeFixtures, UnreadableOrForeignDiscsGiveNothing) {
@@ -210,7 +210,7 @@ TEST_F(FreshImages, BootSectorsAgreeWithBlkid) {
         ASSERT_TRUE(sh(c.command + " " + img)) << c.command;
         auto serial = bootSectorSerial(readAll(img).substr(0, 512));
         ASSERT_TRUE(serial) << c.command;
-        EXPECT_EQ(hex8(*serial), serialFromUuid(blkidUuid(img))) << c.command;
+        EXPECT_EQ(serialText(*serial), serialFromUuid(blkidUuid(img))) << c.command;
         ++ran;
     }
     if (ran == 0) GTEST_SKIP() << "mkfs.vfat, mkfs.exfat and mkfs.ntfs are not installed";
