@@ -54,7 +54,7 @@ TEST_F(DriveSurvey, RefreshListsUsableDrivesInOrderWithTheirIdentity) {
 
 TEST_F(DriveSurvey, RefreshForgetsTheChosenDriveAndEmptiesTheLists) {
     provider.add(d.path(), "FILMS", "0A1B2C3D");
-    std::filesystem::create_directory(d.file("films"));
+    std::filesystem::create_directory(test::pathFromUtf8(d.file("films")));
     RefreshDrives(state, provider, ui);
     state.drives.setCurrentRow(1);
     StringGrid_hdClick(state, ui);
@@ -87,7 +87,7 @@ TEST_F(DriveSurvey, ActualiserEmptiesTheLogBeforeRefreshing) {
 
 TEST_F(DriveSurvey, ClickChoosesTheRowsDriveAndListsItsFolders) {
     provider.add(d.path(), "FILMS", "0A1B2C3D");
-    std::filesystem::create_directory(d.file("films"));
+    std::filesystem::create_directory(test::pathFromUtf8(d.file("films")));
     RefreshDrives(state, provider, ui);
     state.found.insert("x");
     state.scanLog.push_back("Scan : ancien");
@@ -124,18 +124,24 @@ TEST_F(DriveSurvey, QueryDiskOfTheHeaderIsTheDvdPseudoDisk) {
     EXPECT_TRUE(provider.queried.empty());
 }
 
-TEST_F(DriveSurvey, QueryDiskReportsWhatTheDriveGives) {
-    auto& usb = provider.add(platform::nativeDriveRoot(d.path() + "/"), "FILMS", "0A1B2C3D",
-                             platform::kDriveRemovable);
+TEST_F(DriveSurvey, QueryDiskAsksForTheRootTheTextNames) {
+#ifdef _WIN32
+    const std::string given = "d:", root = "D:\\";
+#else
+    const std::string given = d.path() + "/", root = d.path();
+#endif
+    auto& usb = provider.add(root, "FILMS", "0A1B2C3D", platform::kDriveRemovable);
     usb.freeBytes = 100;
-    DiskIdentity id = QueryDisk(provider, d.path() + "/");
+    DiskIdentity id = QueryDisk(provider, given);
     ASSERT_EQ(provider.queried.size(), 1u);
-    EXPECT_EQ(provider.queried[0], platform::nativeDriveRoot(d.path()));
+    EXPECT_EQ(provider.queried[0], root);
     EXPECT_TRUE(id.ok);
+    EXPECT_EQ(id.label, "FILMS");
+    EXPECT_EQ(id.serial, "0A1B2C3D");
     EXPECT_EQ(id.typeText, "USB");
     EXPECT_EQ(id.freeBytes, 100);
 
-    DiskIdentity none = QueryDisk(provider, "/absent");
+    DiskIdentity none = QueryDisk(provider, e.path());
     EXPECT_FALSE(none.ok);
     EXPECT_EQ(none.typeText, "Racine inexistante");
     EXPECT_EQ(none.freeBytes, -1);
@@ -143,7 +149,8 @@ TEST_F(DriveSurvey, QueryDiskReportsWhatTheDriveGives) {
 }
 
 TEST_F(DriveSurvey, QueryDiskKeepsTheVolumeNameWhenTheSpaceIsUnreadable) {
-    auto& dvd = provider.add(d.path(), "DISQUE", "12345678", platform::kDriveCdRom);
+    auto& dvd =
+        provider.add(platform::nativeDriveRoot(d.path()), "DISQUE", "12345678", platform::kDriveCdRom);
     dvd.ok = false;
     dvd.freeBytes = -1;
     DiskIdentity id = QueryDisk(provider, d.path());

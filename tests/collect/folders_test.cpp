@@ -40,11 +40,12 @@ protected:
 };
 
 TEST_F(FolderList, RootEntryFirstThenFoldersCaseInsensitively) {
-    for (auto n : {"zeta", "Alpha", "beta", "Été"}) fs::create_directory(drive.file(n));
+    for (auto n : {"zeta", "Alpha", "beta", "Été"}) fs::create_directory(test::pathFromUtf8(drive.file(n)));
     drive.write("film.avi", "x");
 #ifndef _WIN32
-    fs::create_directory(drive.file(".Trash-1000"));
-    fs::create_directory_symlink(drive.file("beta"), drive.file("lien"));
+    fs::create_directory(test::pathFromUtf8(drive.file(".Trash-1000")));
+    fs::create_directory_symlink(test::pathFromUtf8(drive.file("beta")),
+                                 test::pathFromUtf8(drive.file("lien")));
 #endif
     ListFolders(drive.path(), state.folders);
     EXPECT_EQ(names(state.folders),
@@ -58,7 +59,7 @@ TEST_F(FolderList, AnUnreadableDriveOffersTheRootAlone) {
 }
 
 TEST_F(FolderList, TicksMirrorIntoTheSelectionInTickingOrder) {
-    for (auto n : {"A", "B", "C"}) fs::create_directory(drive.file(n));
+    for (auto n : {"A", "B", "C"}) fs::create_directory(test::pathFromUtf8(drive.file(n)));
     ListFolders(drive.path(), state.folders);
     state.found.insert("2024-01-01 10:00   x");
     state.folders.radioIndex = 0;
@@ -79,8 +80,8 @@ TEST_F(FolderList, TicksMirrorIntoTheSelectionInTickingOrder) {
 
 #ifndef _WIN32
 TEST_F(FolderList, NamesDifferingOnlyInCaseAreSelectedOnce) {
-    fs::create_directory(drive.file("films"));
-    fs::create_directory(drive.file("FILMS"));
+    fs::create_directory(test::pathFromUtf8(drive.file("films")));
+    fs::create_directory(test::pathFromUtf8(drive.file("FILMS")));
     ListFolders(drive.path(), state.folders);
     tick("films");
     tick("FILMS");
@@ -89,7 +90,7 @@ TEST_F(FolderList, NamesDifferingOnlyInCaseAreSelectedOnce) {
 #endif
 
 TEST_F(FolderList, SelectAllAndNone) {
-    for (auto n : {"b", "a"}) fs::create_directory(drive.file(n));
+    for (auto n : {"b", "a"}) fs::create_directory(test::pathFromUtf8(drive.file(n)));
     ListFolders(drive.path(), state.folders);
     state.found.insert("x");
     tick("b");
@@ -105,7 +106,7 @@ TEST_F(FolderList, SelectAllAndNone) {
 }
 
 TEST_F(FolderList, HoverSelectsTheItemAndSetsItsHint) {
-    for (auto n : {"a", "b", "c"}) fs::create_directory(drive.file(n));
+    for (auto n : {"a", "b", "c"}) fs::create_directory(test::pathFromUtf8(drive.file(n)));
     ListFolders(drive.path(), state.folders);
     EXPECT_TRUE(CheckListBox_repMouseMove(state.folders, 37, 18, 1)); // 37 / 18 + 1 = 3
     EXPECT_EQ(state.folders.hoveredItem, 3);
@@ -115,7 +116,7 @@ TEST_F(FolderList, HoverSelectsTheItemAndSetsItsHint) {
 }
 
 TEST_F(FolderList, RightClickOffersToLookIntoTheHoveredFolder) {
-    fs::create_directory(drive.file("films"));
+    fs::create_directory(test::pathFromUtf8(drive.file("films")));
     ListFolders(drive.path(), state.folders);
     CheckListBox_repMouseMove(state.folders, 20, 18, 0);
     CheckListBox_repMouseDown(state, ui, false);

@@ -39,7 +39,7 @@ protected:
             {{"vidéos", "avi, mkv, vob", "10", false}, {"musiques", "mp3", "1", false}}};
         run.settings = makeScanSettings(media, ",");
     }
-    void folder(const std::string& rel) { fs::create_directories(root.file(rel)); }
+    void folder(const std::string& rel) { fs::create_directories(test::pathFromUtf8(root.file(rel))); }
     void file(const std::string& rel, const std::string& bytes = "x") { root.write(rel, bytes); }
     std::vector<std::string> scan(const std::string& start) {
         lines.clear();
@@ -79,16 +79,25 @@ TEST_F(ScanFolderTest, WalksDepthFirstAndListsMediaOnly) {
 }
 
 TEST_F(ScanFolderTest, SkipsTheThreeSystemFolderNamesExactly) {
-    for (auto n : {"Windows", "Program Files", "System Volume Information", "windows", "PROGRAM FILES"}) {
+    for (auto n : {"Windows", "Program Files", "System Volume Information", "Windows.old"}) {
         folder(n);
         file(std::string(n) + "/x.avi");
     }
-    EXPECT_EQ(scan(root.path()), sorted({native("PROGRAM FILES/x.avi"), native("windows/x.avi")}));
+    EXPECT_EQ(scan(root.path()), sorted({native("Windows.old/x.avi")}));
+#ifndef _WIN32
+    // Where letter case makes other names, those are walked.
+    for (auto n : {"windows", "PROGRAM FILES"}) {
+        folder(n);
+        file(std::string(n) + "/x.avi");
+    }
+    EXPECT_EQ(scan(root.path()),
+              sorted({native("PROGRAM FILES/x.avi"), native("Windows.old/x.avi"), native("windows/x.avi")}));
+#endif
 }
 
 TEST_F(ScanFolderTest, FoundLineCarriesTimeAndSize) {
     file("a.avi", std::string(1536, 'x'));
-    const auto when = fs::last_write_time(root.file("a.avi"));
+    const auto when = fs::last_write_time(test::pathFromUtf8(root.file("a.avi")));
     scan(root.path());
     ASSERT_EQ(lines.size(), 1u);
     platform::FolderReader reader(root.path());
@@ -112,8 +121,8 @@ TEST_F(ScanFolderTest, TimesOutsideTheLegacyRangeNeitherStopNorBreakTheWalk) {
         return now + duration_cast<fs::file_time_type::duration>(
                          seconds(unixSeconds) - duration_cast<seconds>(nowSys.time_since_epoch()));
     };
-    fs::last_write_time(root.file("old.avi"), at(0));             // 1970
-    fs::last_write_time(root.file("future.avi"), at(7258118400)); // 2200
+    fs::last_write_time(test::pathFromUtf8(root.file("old.avi")), at(0));             // 1970
+    fs::last_write_time(test::pathFromUtf8(root.file("future.avi")), at(7258118400)); // 2200
     scan(root.path());
     ASSERT_EQ(lines.size(), 3u);
     for (const auto& l : lines) EXPECT_NE(l.find(" > "), std::string::npos);
@@ -124,7 +133,7 @@ TEST_F(ScanFolderTest, TimesOutsideTheLegacyRangeNeitherStopNorBreakTheWalk) {
 
 TEST_F(ScanFolderTest, AFiveGigabyteSparseFileKeepsItsSize) {
     file("big.mkv", "");
-    fs::resize_file(root.file("big.mkv"), 5LL << 30);
+    fs::resize_file(test::pathFromUtf8(root.file("big.mkv")), 5LL << 30);
     run.settings.minimumOn[0] = true;
     run.settings.minimumSize[0] = 4LL << 30;
     scan(root.path());
@@ -171,7 +180,9 @@ TEST_F(ScanFolderTest, AFolderDeletedWhileItIsScanned) {
     ScanFolder(root.path(), run, [&](std::string&& line) {
         lines.push_back(std::move(line));
         if (!removed) {
-            for (auto d : {"a", "b", "c"}) fs::remove_all(root.file(d));
+            // Windows refuses to delete the folder being listed; the others go.
+            std::error_code ec;
+            for (auto d : {"a", "b", "c"}) fs::remove_all(test::pathFromUtf8(root.file(d)), ec);
             removed = true;
         }
     });
@@ -183,9 +194,10 @@ TEST_F(ScanFolderTest, AFolderDeletedWhileItIsScanned) {
 TEST_F(ScanFolderTest, LinksAreNeverFollowedSoALoopEnds) {
     folder("a/b");
     file("a/b/x.avi");
-    fs::create_directory_symlink(root.file("a"), root.file("a/b/loop"));
-    fs::create_directory_symlink("..", root.file("a/up"));
-    fs::create_symlink(root.file("a/b/x.avi"), root.file("link.avi"));
+    fs::create_directory_symlink(test::pathFromUtf8(root.file("a")),
+                                 test::pathFromUtf8(root.file("a/b/loop")));
+    fs::create_directory_symlink("..", test::pathFromUtf8(root.file("a/up")));
+    fs::create_symlink(test::pathFromUtf8(root.file("a/b/x.avi")), test::pathFromUtf8(root.file("link.avi")));
     EXPECT_EQ(scan(root.path()), sorted({native("a/b/x.avi")}));
 }
 
@@ -234,9 +246,9 @@ TEST_F(ScanFolderTest, UnreadableFoldersContributeNothing) {
     folder("closed");
     file("closed/x.avi");
     file("open.avi");
-    fs::permissions(root.file("closed"), fs::perms::none);
+    fs::permissions(test::pathFromUtf8(root.file("closed")), fs::perms::none);
     EXPECT_EQ(scan(root.path()), sorted({native("open.avi")}));
-    fs::permissions(root.file("closed"), fs::perms::owner_all);
+    fs::permissions(test::pathFromUtf8(root.file("closed")), fs::perms::owner_all);
 }
 
 TEST_F(ScanFolderTest, OtherMountedFileSystemsAreNotEntered) {

@@ -39,7 +39,7 @@ protected:
         owned.reset(); // stops what still runs
     }
     void file(const std::string& rel, const std::string& bytes = "x") {
-        fs::create_directories(fs::path(drive.file(rel)).parent_path());
+        fs::create_directories(fs::path(test::pathFromUtf8(drive.file(rel))).parent_path());
         drive.write(rel, bytes);
     }
     void chooseDrive() {
@@ -81,7 +81,7 @@ TEST_F(MediaScan, RefusedStartsSayWhyAndStillEmptyTheList) {
     start();
     chooseDrive();
     start();
-    fs::create_directory(drive.file("films"));
+    fs::create_directory(test::pathFromUtf8(drive.file("films")));
     chooseDrive();
     tick("films");
     program.catalogue.params.media[0].extensionFilter = " ";
@@ -244,7 +244,7 @@ TEST_F(MediaScan, ARestartAtOnceKeepsTheOldWorkersAway) {
 
 TEST_F(MediaScan, WhileRunningTheChoicesAreLocked) {
     for (int i = 0; i < 20; ++i) file("films/f" + std::to_string(i) + ".avi");
-    fs::create_directory(drive.file("autre"));
+    fs::create_directory(test::pathFromUtf8(drive.file("autre")));
     chooseDrive();
     tick("films");
     state.scanTuning.batchLines = 1;

@@ -29,7 +29,7 @@ protected:
 };
 
 TEST_F(FolderReading, ListsFilesAndFoldersWithoutDotEntries) {
-    fs::create_directory(dir.file("films"));
+    fs::create_directory(verdan::test::pathFromUtf8(dir.file("films")));
     dir.write("a.avi", "12345");
     dir.write(".cache", "");
     auto entries = readAll(dir.path());
@@ -44,7 +44,7 @@ TEST_F(FolderReading, ListsFilesAndFoldersWithoutDotEntries) {
 
 TEST_F(FolderReading, StatGivesSizeAndTimeOfTheEntry) {
     dir.write("a.avi", "12345");
-    fs::last_write_time(dir.file("a.avi"), fs::file_time_type::clock::now());
+    fs::last_write_time(verdan::test::pathFromUtf8(dir.file("a.avi")), fs::file_time_type::clock::now());
     FolderReader reader(dir.path());
     DirEntry e;
     ASSERT_TRUE(reader.next(e));
@@ -63,10 +63,12 @@ TEST_F(FolderReading, MissingFolderIsNotOpen) {
 
 #ifndef _WIN32
 TEST_F(FolderReading, LinksAreReportedAndNeverOpened) {
-    fs::create_directory(dir.file("real"));
+    fs::create_directory(verdan::test::pathFromUtf8(dir.file("real")));
     dir.write("real/x.avi", "x");
-    fs::create_directory_symlink(dir.file("real"), dir.file("link"));
-    fs::create_symlink(dir.file("real/x.avi"), dir.file("y.avi"));
+    fs::create_directory_symlink(verdan::test::pathFromUtf8(dir.file("real")),
+                                 verdan::test::pathFromUtf8(dir.file("link")));
+    fs::create_symlink(verdan::test::pathFromUtf8(dir.file("real/x.avi")),
+                       verdan::test::pathFromUtf8(dir.file("y.avi")));
     auto entries = readAll(dir.path());
     EXPECT_EQ(entries["link"].kind, EntryKind::Link);
     EXPECT_EQ(entries["y.avi"].kind, EntryKind::Link);
