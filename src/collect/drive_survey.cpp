@@ -25,17 +25,8 @@ const char* driveTypeText(int code) {
 }
 
 DiskIdentity QueryDisk(platform::DriveProvider& provider, const std::string& driveText) {
+    if (driveText == "drive") return DiskIdentity{"DVD", "-", "-", "-", 0, 0, true};
     DiskIdentity id;
-    if (driveText == "drive") {
-        id.label = "DVD";
-        id.fileSystem = "-";
-        id.serial = "-";
-        id.typeText = "-";
-        id.freeBytes = 0;
-        id.totalBytes = 0;
-        id.ok = true;
-        return id;
-    }
     const platform::DriveInfo info = provider.queryDisk(platform::nativeDriveRoot(driveText));
     id.typeText = driveTypeText(info.typeCode);
     if (info.typeCode < platform::kDriveRemovable) return id;
@@ -112,7 +103,7 @@ void StringGrid_hdClick(CollectionState& state, Ui& ui) {
     state.folders.clear();
     state.found.clear();
     state.folders.selected.clear();
-    state.foundCountCaption = "n";
+    state.foundCountCaption = std::string("n"); // a move: GCC 12 at -O3 warns wrongly on literals here
     state.scanLog.clear();
     state.scanStatus = "---";
     ListFolders(state.SelectedDrive, state.folders);

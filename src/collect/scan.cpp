@@ -47,7 +47,10 @@ std::vector<std::string> BuildExtensionList(std::string_view filter) {
         if (end == std::string_view::npos) end = filter.size();
         std::string_view item = filter.substr(at, end - at);
         while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
-        if (!item.empty()) out.push_back("." + utf8::asciiLower(item));
+        if (!item.empty()) {
+            std::string ext = ".";
+            out.push_back(ext += utf8::asciiLower(item));
+        }
         at = end + 1;
     }
     return out;
