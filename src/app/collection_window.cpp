@@ -29,8 +29,8 @@
 
 using namespace verdan;
 
-TForm1::TForm1(ProgramState& program, Ui& ui, QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_ui(ui) {
+TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, QWidget* parent)
+    : QMainWindow(parent), m_program(program), m_ui(ui), m_drives(drives) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     QPalette pal = palette();
@@ -72,13 +72,11 @@ TForm1::TForm1(ProgramState& program, Ui& ui, QWidget* parent)
     });
     connect(SpeedButton2, &QToolButton::clicked, Panel3, &QWidget::hide);
     bindEdits();
+    connectCollection();
     for (QWidget* w : findChildren<QWidget*>()) w->setToolTipDuration(15000);
     auto* watcher = new DeviceWatcher(this);
     connect(watcher, &DeviceWatcher::devicesChanged, this, [this] { onDevicesChanged(); });
-}
-
-void TForm1::onDevicesChanged() {
-    // The drive table is rebuilt here once the drive survey is wired to this window.
+    RefreshDrives();
 }
 
 void TForm1::setGlobalListWindow(TForm2* form2) {
@@ -235,6 +233,7 @@ void TForm1::Button3Click() {
 
 void TForm1::Button2Click() {
     verdan::Button2Click(m_program, m_state, m_ui);
+    refreshScanView();
 }
 
 ScreenInfo TForm1::screenInfo() {

@@ -6,6 +6,7 @@
 
 #include "collect/collection_state.h"
 #include "collect/startup.h"
+#include "platform/drives.h"
 #include "util/ui.h"
 
 class QCheckBox;
@@ -20,12 +21,14 @@ class QPushButton;
 class QTableWidget;
 class QToolButton;
 class TForm2;
+class FoundListModel;
 
 // The collection window, main window of the program.
 class TForm1 : public QMainWindow, private verdan::StartupView {
     Q_OBJECT
 public:
-    TForm1(verdan::ProgramState& program, verdan::Ui& ui, QWidget* parent = nullptr);
+    TForm1(verdan::ProgramState& program, verdan::Ui& ui, verdan::platform::DriveProvider& drives,
+           QWidget* parent = nullptr);
     void setGlobalListWindow(TForm2* form2);
     verdan::CollectionState& state() { return m_state; }
 
@@ -39,6 +42,14 @@ public:
     void Button2Click();
     // A drive arrived or went away.
     void onDevicesChanged();
+    void RefreshDrives();
+    void Button_actualiser_hdClick();
+    // tableRow: 1 for the first drive row (0 is the header row).
+    void StringGrid_hdClick(int tableRow);
+    void CheckListBox_repClick(int item, bool ticked);
+    void RadioGroup1Click(int choice);
+    void BitBtn_lister_mediaClick();
+    void refreshCollection();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -57,6 +68,12 @@ private:
     void focusGlobalListButton() override;
 
     void bindEdits();
+    void connectCollection();
+    void refreshDriveTable();
+    void refreshFolderLists();
+    void refreshScanView();
+    static std::string joinLines(const std::vector<std::string>& lines);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void applyHints();
     void placeOverCentre(QWidget* panel, const QWidget* over);
 
@@ -68,6 +85,9 @@ private:
 
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
+    verdan::platform::DriveProvider& m_drives;
+    FoundListModel* m_foundModel = nullptr;
+    bool m_fillingFolders = false;
     verdan::CollectionState m_state;
     TForm2* m_form2 = nullptr;
     bool m_closingAccepted = false;

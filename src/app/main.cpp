@@ -4,6 +4,7 @@
 #include "qt_ui.h"
 
 #include "catalogue/program_state.h"
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/system.h"
 
@@ -20,7 +21,8 @@ int main(int argc, char* argv[]) {
     // A per-user program folder may not exist yet on a first start.
     verdan::platform::createFolders(program.programFolder);
 
-    TForm1 form1(program, ui);
+    auto drives = verdan::platform::makeSystemDriveProvider();
+    TForm1 form1(program, ui, *drives);
     TForm2 form2(program, ui);
     form1.setGlobalListWindow(&form2);
     form2.setCollectionWindow(&form1);

@@ -5,6 +5,7 @@
 
 #include "collection_window.h"
 #include "global_list_window.h"
+#include "support/fake_drives.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
 
@@ -20,7 +21,8 @@ TEST(Screenshots, BothWindows) {
                  f.row("3", "SÉRIES", "Kaamelott - Livre I - épisode 01", "233 Mo", "0A1B2C3D"),
                  f.row("4", "SÉRIES", "Kaamelott - Livre I - épisode 02", "241 Mo", "0A1B2C3D")});
     f.ui.answers = {verdan::DialogButton::Yes};
-    TForm1 form1(f.program, f.ui);
+    verdan::test::FakeDriveProvider drives;
+    TForm1 form1(f.program, f.ui, drives);
     TForm2 form2(f.program, f.ui);
     form1.setGlobalListWindow(&form2);
     form2.setCollectionWindow(&form1);

@@ -14,6 +14,7 @@
 #include "collection_window.h"
 #include "global_list_window.h"
 #include "platform/files.h"
+#include "support/fake_drives.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
 
@@ -36,7 +37,7 @@ protected:
             << extra;
     }
     void start() {
-        form1 = std::make_unique<TForm1>(program, ui);
+        form1 = std::make_unique<TForm1>(program, ui, drives);
         form2 = std::make_unique<TForm2>(program, ui);
         form1->setGlobalListWindow(form2.get());
         form2->setCollectionWindow(form1.get());
@@ -53,6 +54,7 @@ protected:
     void click2(const char* button) { find<QPushButton>(form2.get(), button)->click(); }
     int rows() { return form2->StringGrid1->model()->rowCount(); }
 
+    FakeDriveProvider drives;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
 };

@@ -1,0 +1,102 @@
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "collection_window.h"
+#include "global_list_window.h"
+#include "support/fake_drives.h"
+#include "support/temp_folder.h"
+#include "support/ui_thread.h"
+#include "util/file_helpers.h"
+
+using namespace verdan;
+using namespace verdan::test;
+
+// The road of one scan through the collection window: a drive made of a temporary folder, two
+// folders ticked, the scan on its worker threads, the found list on screen.
+class ScanWindow : public ::testing::Test {
+protected:
+    ScanWindow() {
+        program.programFolder = dir.path();
+        root = dir.file("FILMS");
+        for (const char* f : {"films/2020", "musique", ".cache", "vide"})
+            std::filesystem::create_directories(root + "/" + f);
+        dir.write("FILMS/films/Alien.avi", std::string(3000, 'a'));
+        dir.write("FILMS/films/2020/Brazil.MKV", std::string(2048, 'b'));
+        dir.write("FILMS/films/notes.txt", "x");
+        dir.write("FILMS/musique/Chanson.mp3", std::string(100, 'c'));
+        dir.write("FILMS/.cache/cache.avi", "x");
+        drives.add(root, "FILMS", "1234ABCD", platform::kDriveRemovable);
+        form1 = std::make_unique<TForm1>(program, ui, drives);
+        form2 = std::make_unique<TForm2>(program, ui);
+        form1->setGlobalListWindow(form2.get());
+        form2->setCollectionWindow(form1.get());
+    }
+    QStringList folderItems() {
+        QStringList names;
+        for (int i = 0; i < form1->CheckListBox_rep->count(); ++i)
+            names << form1->CheckListBox_rep->item(i)->text();
+        return names;
+    }
+    void tick(const QString& name) {
+        for (int i = 0; i < form1->CheckListBox_rep->count(); ++i)
+            if (form1->CheckListBox_rep->item(i)->text() == name)
+                form1->CheckListBox_rep->item(i)->setCheckState(Qt::Checked);
+    }
+    bool summaryShown() const {
+        for (const auto& t : ui.texts())
+            if (t.rfind(" Listage terminé,", 0) == 0) return true;
+        return false;
+    }
+
+    TempFolder dir;
+    std::string root;
+    ProgramState program;
+    ThreadedFakeUi ui;
+    FakeDriveProvider drives;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+};
+
+TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
+    ASSERT_EQ(form1->StringGrid_hd->rowCount(), 1);
+    EXPECT_EQ(form1->StringGrid_hd->item(0, 1)->text(), "FILMS");
+    EXPECT_EQ(form1->StringGrid_hd->item(0, 2)->text(), "USB");
+    EXPECT_EQ(form1->StringGrid_hd->item(0, 3)->text(), "1234ABCD");
+
+    form1->StringGrid_hdClick(1);
+    EXPECT_EQ(folderItems(), (QStringList{" << racine >>", "films", "musique", "vide"}));
+    tick("musique");
+    tick("films");
+    ASSERT_EQ(form1->ListBoxSel->count(), 2);
+    EXPECT_EQ(form1->ListBoxSel->item(0)->text(), "musique");
+
+    form1->BitBtn_lister_media->click();
+    ASSERT_TRUE(ui.pumpUntil([&] { return summaryShown(); }));
+    const QAbstractItemModel* found = form1->ListBox_media_un_hd->model();
+    ASSERT_EQ(found->rowCount(), 3);
+    QStringList paths;
+    for (int r = 0; r < 3; ++r) paths << found->index(r, 0).data().toString().section(">    ", 1);
+    paths.sort();
+    const QString sep(QChar::fromLatin1(platform::nativeSeparator()));
+    EXPECT_EQ(paths, (QStringList{QString::fromStdString(joinPath(joinPath(root, "films"), "2020")) + sep +
+                                      "Brazil.MKV",
+                                  QString::fromStdString(joinPath(root, "films")) + sep + "Alien.avi",
+                                  QString::fromStdString(joinPath(root, "musique")) + sep + "Chanson.mp3"}));
+    EXPECT_EQ(form1->Label6->text(), "3");
+    EXPECT_TRUE(form1->Label_attente->text().startsWith(QString::fromUtf8("Listage terminé en ")));
+    EXPECT_TRUE(form1->BitBtn_rajout_bd->isEnabled());
+    EXPECT_FALSE(form1->Panel_na->isVisibleTo(form1.get()));
+
+    // A picture of the window after the scan, for whoever asks for it.
+    const QString shots = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+        form1->show();
+        form1->grab().save(shots + "/collection_window_scan.png");
+    }
+}
