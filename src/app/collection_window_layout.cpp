@@ -135,7 +135,7 @@ void TForm1::buildDriveColumn(QWidget* column) {
     StringGrid_hd->verticalHeader()->hide();
     StringGrid_hd->verticalHeader()->setDefaultSectionSize(18);
     StringGrid_hd->setRowCount(0);
-    StringGrid_hd->setColumnWidth(0, 30 + 40); // mount points on Linux are longer than "D:\"
+    StringGrid_hd->setColumnWidth(0, 110); // mount points on Linux are longer than "D:\"
     for (int c = 1; c < 6; ++c) StringGrid_hd->setColumnWidth(c, 84);
     StringGrid_hd->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid_hd->setSelectionMode(QAbstractItemView::SingleSelection);

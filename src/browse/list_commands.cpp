@@ -10,14 +10,6 @@
 namespace verdan {
 namespace {
 
-class BusyScope {
-public:
-    explicit BusyScope(Ui& ui) : m_ui(ui) { m_ui.setBusy(true); }
-    ~BusyScope() { m_ui.setBusy(false); }
-
-private:
-    Ui& m_ui;
-};
 
 bool confirm(Ui& ui, const std::string& text) {
     return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;

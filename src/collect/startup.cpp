@@ -16,15 +16,6 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Busy pointer for the span of a scope, also when loading throws.
-class BusyScope {
-public:
-    explicit BusyScope(Ui& ui) : m_ui(ui) { m_ui.setBusy(true); }
-    ~BusyScope() { m_ui.setBusy(false); }
-
-private:
-    Ui& m_ui;
-};
 } // namespace
 
 std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, const std::string& media2,

@@ -44,6 +44,18 @@ public:
     virtual void runOnUiThread(const std::function<void()>& fn) = 0;
 };
 
+// The hourglass for the span of a scope, also when what runs in it throws.
+class BusyScope {
+public:
+    explicit BusyScope(Ui& ui) : m_ui(ui) { m_ui.setBusy(true); }
+    ~BusyScope() { m_ui.setBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    Ui& m_ui;
+};
+
 // Opens documents and folders with what the desktop associates with them; never a command line.
 class Shell {
 public:
