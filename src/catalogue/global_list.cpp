@@ -7,10 +7,30 @@
 namespace verdan {
 namespace {
 
+// Bounds of cell `col` counted from the end of the row: the later cells are short, so this
+// visits a few bytes where a forward search crosses the long title and folder.
+bool cellBoundsFromEnd(std::string_view row, int col, std::size_t& start, std::size_t& end) {
+    const char* data = row.data();
+    std::size_t at = row.size();
+    end = at;
+    for (int c = kListColumns - 1; c >= col; --c) {
+        while (at > 0 && data[at - 1] != '\t') --at;
+        if (c == col) break;
+        if (at == 0) return false; // fewer tabs than cells: let the forward search decide
+        end = --at;
+    }
+    start = at;
+    return col == 0 || at > 0;
+}
+
 // Bounds of cell `col` inside a row text of 14 tab-separated cells.
 std::pair<std::size_t, std::size_t> cellBounds(std::string_view row, int col) {
     const char* data = row.data();
     const std::size_t size = row.size();
+    if (col > kListColumns / 2) {
+        std::size_t start = 0, end = 0;
+        if (cellBoundsFromEnd(row, col, start, end)) return {start, end};
+    }
     std::size_t start = 0;
     for (int c = 0; c < col; ++c) {
         const void* tab = std::memchr(data + start, '\t', size - start);
@@ -231,6 +251,55 @@ void GlobalList::reorderDataRows(const std::vector<std::size_t>& order) {
     }
     if (m_listener) m_listener->aboutToReset();
     m_rows.reorder(full);
+    notifyReset();
+}
+
+void GlobalList::setColumn(int col, std::string_view text) {
+    const std::size_t rows = m_rows.size();
+    if (col < 0 || col >= kListColumns || rows < 2) return;
+    std::string clean;
+    appendCellText(clean, text);
+    std::size_t first = rows, last = 0;
+    for (std::size_t r = 1; r < rows; ++r) {
+        if (cell(r, col) == clean) continue;
+        if (first == rows) first = r;
+        last = r;
+    }
+    if (first == rows) return;
+    RowStore fresh;
+    fresh.reserveRows(rows);
+    for (std::size_t r = 0; r < rows; ++r) {
+        const std::string_view current = m_rows.row(r);
+        if (r < first || r > last) {
+            fresh.push(current);
+            continue;
+        }
+        const auto [start, end] = cellBounds(current, col);
+        char* out = fresh.beginRow(current.size() - (end - start) + clean.size());
+        std::memcpy(out, current.data(), start);
+        std::memcpy(out + start, clean.data(), clean.size());
+        std::memcpy(out + start + clean.size(), current.data() + end, current.size() - end);
+        fresh.commitRow(current.size() - (end - start) + clean.size());
+    }
+    m_rows = std::move(fresh);
+    if (m_listener) m_listener->columnChanged(col, first, last);
+}
+
+void GlobalList::assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows) {
+    if (&source == this) return;
+    RowStore fresh;
+    fresh.reserveRows(rows.size() + 1);
+    if (source.m_rows.empty()) {
+        fresh.push(standardHeaderRow());
+    } else {
+        fresh.push(source.m_rows.row(0));
+    }
+    for (std::size_t r : rows) {
+        if (r > 0 && r < source.m_rows.size()) fresh.push(source.m_rows.row(r));
+    }
+    if (m_listener) m_listener->aboutToReset();
+    m_rows = std::move(fresh);
+    m_selectedRow = m_rows.size() > 1 ? 1 : 0;
     notifyReset();
 }
 

@@ -35,6 +35,11 @@ public:
     virtual void rowsRemoved(std::size_t /*first*/, std::size_t /*count*/) {}
     // Row 0 is the header row.
     virtual void cellChanged(std::size_t /*row*/, int /*col*/) {}
+    // Column `col` of rows first to last changed at once. Override it to refresh in one go: the
+    // default calls cellChanged for each row.
+    virtual void columnChanged(int col, std::size_t first, std::size_t last) {
+        for (std::size_t row = first; row <= last; ++row) cellChanged(row, col);
+    }
     virtual void rowSelected(std::size_t /*row*/) {}
 };
 
@@ -70,6 +75,12 @@ public:
     std::size_t appendBlankRow();
     // Moves the rows of `other` from `firstRow` on to the end of this table.
     void appendRowsFrom(GlobalList&& other, std::size_t firstRow);
+
+    // Sets column `col` of every data row to `text` in one pass over the store, with one
+    // notification (marking a million rows must not rewrite them one by one).
+    void setColumn(int col, std::string_view text);
+    // This table becomes row 0 of `source` followed by copies of the given rows of `source`.
+    void assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows);
 
     // Removes the rows at the given positions (ascending, no duplicates), compacting once.
     void removeRows(const std::vector<std::size_t>& sortedRows);

@@ -55,10 +55,7 @@ int fontSizeOfIndex(int index) {
 
 void SetAllMarks(GlobalList& list, const std::string& text) {
     const int mark = list.indice_col_liste(" x");
-    if (mark < 0) return;
-    for (std::size_t row = 1; row < list.rowCount(); ++row) {
-        if (list.cell(row, mark) != text) list.setCell(row, mark, text);
-    }
+    if (mark >= 0) list.setColumn(mark, text);
 }
 
 } // namespace verdan
