@@ -1,6 +1,8 @@
 #include "catalogue/global_list.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "util/text.h"
 
@@ -254,18 +256,30 @@ void GlobalList::reorderDataRows(const std::vector<std::size_t>& order) {
     notifyReset();
 }
 
-void GlobalList::setColumn(int col, std::string_view text) {
+void GlobalList::setColumn(int col, std::string_view text, std::size_t from, std::size_t to) {
     const std::size_t rows = m_rows.size();
     if (col < 0 || col >= kListColumns || rows < 2) return;
+    from = std::max<std::size_t>(from, 1);
+    to = std::min(to, rows - 1);
     std::string clean;
     appendCellText(clean, text);
     std::size_t first = rows, last = 0;
-    for (std::size_t r = 1; r < rows; ++r) {
+    for (std::size_t r = from; r <= to; ++r) {
         if (cell(r, col) == clean) continue;
         if (first == rows) first = r;
         last = r;
     }
     if (first == rows) return;
+    // A few rows are cheaper to rewrite in place than the whole store.
+    if (last - first < rows / 64) {
+        GlobalListListener* listener = std::exchange(m_listener, nullptr);
+        for (std::size_t r = first; r <= last; ++r) {
+            if (cell(r, col) != clean) setCell(r, col, clean);
+        }
+        m_listener = listener;
+        if (m_listener) m_listener->columnChanged(col, first, last);
+        return;
+    }
     RowStore fresh;
     fresh.reserveRows(rows);
     for (std::size_t r = 0; r < rows; ++r) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -76,9 +77,10 @@ public:
     // Moves the rows of `other` from `firstRow` on to the end of this table.
     void appendRowsFrom(GlobalList&& other, std::size_t firstRow);
 
-    // Sets column `col` of every data row to `text` in one pass over the store, with one
-    // notification (marking a million rows must not rewrite them one by one).
-    void setColumn(int col, std::string_view text);
+    // Sets column `col` of the data rows from `first` to `last` (every one by default) to `text` in
+    // one pass over the store, with one notification: marking a million rows must not rewrite
+    // them one by one.
+    void setColumn(int col, std::string_view text, std::size_t first = 1, std::size_t last = SIZE_MAX);
     // This table becomes row 0 of `source` followed by copies of the given rows of `source`.
     void assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows);
 
