@@ -263,40 +263,30 @@ void GlobalList::setColumn(int col, std::string_view text, std::size_t from, std
     to = std::min(to, rows - 1);
     std::string clean;
     appendCellText(clean, text);
+    if (from > to) return;
     std::size_t first = rows, last = 0;
     for (std::size_t r = from; r <= to; ++r) {
-        if (cell(r, col) == clean) continue;
-        if (first == rows) first = r;
+        const std::string_view current = m_rows.row(r);
+        const auto [start, end] = cellBounds(current, col);
+        if (current.substr(start, end - start) == clean) continue;
+        // A mark fits in the row's spare bytes: most rows change where they lie.
+        m_rows.splice(r, start, end, clean);
+        first = std::min(first, r);
         last = r;
     }
-    if (first == rows) return;
-    // A few rows are cheaper to rewrite in place than the whole store.
-    if (last - first < rows / 64) {
-        GlobalListListener* listener = std::exchange(m_listener, nullptr);
-        for (std::size_t r = first; r <= last; ++r) {
-            if (cell(r, col) != clean) setCell(r, col, clean);
-        }
-        m_listener = listener;
-        if (m_listener) m_listener->columnChanged(col, first, last);
-        return;
-    }
-    RowStore fresh;
-    fresh.reserveRows(rows);
-    for (std::size_t r = 0; r < rows; ++r) {
+    if (first < rows && m_listener) m_listener->columnChanged(col, first, last);
+}
+
+std::size_t GlobalList::countCells(int col, std::string_view text) const {
+    const std::size_t rows = m_rows.size();
+    if (col < 0 || col >= kListColumns || rows < 2) return 0;
+    std::size_t n = 0;
+    for (std::size_t r = 1; r < rows; ++r) {
         const std::string_view current = m_rows.row(r);
-        if (r < first || r > last) {
-            fresh.push(current);
-            continue;
-        }
         const auto [start, end] = cellBounds(current, col);
-        char* out = fresh.beginRow(current.size() - (end - start) + clean.size());
-        std::memcpy(out, current.data(), start);
-        std::memcpy(out + start, clean.data(), clean.size());
-        std::memcpy(out + start + clean.size(), current.data() + end, current.size() - end);
-        fresh.commitRow(current.size() - (end - start) + clean.size());
+        if (current.substr(start, end - start) == text) ++n;
     }
-    m_rows = std::move(fresh);
-    if (m_listener) m_listener->columnChanged(col, first, last);
+    return n;
 }
 
 void GlobalList::assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows) {

@@ -77,10 +77,12 @@ public:
     // Moves the rows of `other` from `firstRow` on to the end of this table.
     void appendRowsFrom(GlobalList&& other, std::size_t firstRow);
 
-    // Sets column `col` of the data rows from `first` to `last` (every one by default) to `text` in
-    // one pass over the store, with one notification: marking a million rows must not rewrite
-    // them one by one.
+    // Sets column `col` of the data rows from `first` to `last` (every one by default) to `text`
+    // with one notification; a mark fits in each row's spare bytes, so marking a million rows
+    // moves none of them.
     void setColumn(int col, std::string_view text, std::size_t first = 1, std::size_t last = SIZE_MAX);
+    // Data rows whose cell in column `col` equals `text`.
+    std::size_t countCells(int col, std::string_view text) const;
     // This table becomes row 0 of `source` followed by copies of the given rows of `source`.
     void assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows);
 

@@ -8,10 +8,13 @@
 namespace verdan {
 
 // Rows as texts packed into large blocks: no allocation per row or per cell, and reordering or
-// removing rows only moves 12-byte references. A rewritten row leaves its old bytes behind;
-// they are reclaimed once they outweigh the live ones.
+// removing rows only moves 16-byte references. A rewritten row leaves its old bytes behind;
+// they are reclaimed once they outweigh the live ones. Every row is written with a few spare
+// bytes behind it, so that a mark set on a million rows grows each of them where it lies.
 class RowStore {
 public:
+    static constexpr std::size_t kRowSpare = 2;
+
     RowStore() = default;
     RowStore(RowStore&& other) noexcept;
     RowStore& operator=(RowStore&& other) noexcept;
@@ -30,6 +33,9 @@ public:
     char* beginRow(std::size_t maxBytes);
     void commitRow(std::size_t bytes);
     void set(std::size_t i, std::string_view text);
+    // Replaces bytes [start, end) of row i by `text` (which must not lie in this store), in place
+    // when the row's spare bytes allow it.
+    void splice(std::size_t i, std::size_t start, std::size_t end, std::string_view text);
     void clear();
 
     // keep[i] false drops row i; one pass.
@@ -47,6 +53,7 @@ private:
         std::uint32_t block;
         std::uint32_t offset;
         std::uint32_t length;
+        std::uint32_t spare; // bytes after the row that belong to it
     };
     struct Block {
         std::unique_ptr<char[]> data;

@@ -120,3 +120,55 @@ TEST(GlobalListAssignRows, CopiesTheHeaderAndTheRowsInTheGivenOrder) {
     EXPECT_EQ(copy.rowCount(), 1u);
     EXPECT_EQ(copy.cell(0, 13), " x");
 }
+
+TEST(GlobalListSetColumn, MarksToggleInPlaceWithoutGrowingTheStore) {
+    GlobalList t;
+    t.resetToEmptyList();
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 5000; ++i)
+        rows.push_back({std::to_string(i), "D", "vidéo", "titre " + std::to_string(i)});
+    t.appendRows(rows);
+    t.setColumn(13, " x");
+    const std::size_t marked = t.memoryUsage();
+    for (int round = 0; round < 3; ++round) {
+        t.setColumn(13, "");
+        t.setColumn(13, " x");
+    }
+    EXPECT_EQ(t.memoryUsage(), marked);
+    EXPECT_EQ(t.countCells(13, " x"), 5001u); // the blank row too
+    EXPECT_EQ(t.cell(4000, 3), "titre 3998");
+}
+
+TEST(GlobalListSetColumn, LongerTextsMoveTheRowsAndKeepTheirNeighbours) {
+    GlobalList t = threeRows();
+    t.setColumn(13, "marque longue", 2, 3);
+    EXPECT_EQ(t.cell(1, 13), "");
+    EXPECT_EQ(t.cell(2, 13), "marque longue");
+    EXPECT_EQ(t.cell(3, 13), "marque longue");
+    EXPECT_EQ(t.cell(3, 12), "");
+    EXPECT_EQ(t.cell(3, 10), "BBBB0002");
+    t.setColumn(6, ":\\un dossier bien plus long que le précédent");
+    EXPECT_EQ(t.cell(2, 6), ":\\un dossier bien plus long que le précédent");
+    EXPECT_EQ(t.cell(2, 7), "2 Mo");
+    EXPECT_EQ(t.cell(2, 13), "marque longue");
+    EXPECT_EQ(t.countCells(13, "marque longue"), 2u);
+    EXPECT_EQ(t.countCells(-1, ""), 0u);
+}
+
+TEST(GlobalListReorder, RowsAreRewrittenInTheirNewOrder) {
+    GlobalList t = threeRows();
+    t.setCell(2, 13, ""); // rewritten in place: a row no longer where it was first written
+    t.reorderDataRows({3, 1, 2});
+    EXPECT_EQ(t.cell(1, 3), "trois");
+    EXPECT_EQ(t.cell(2, 3), "un");
+    EXPECT_EQ(t.cell(3, 3), "deux");
+    EXPECT_EQ(t.cell(0, 3), "titre");
+    // A row left out disappears; a row named twice is there twice.
+    t.reorderDataRows({2, 2});
+    ASSERT_EQ(t.rowCount(), 3u);
+    EXPECT_EQ(t.cell(1, 3), "un");
+    EXPECT_EQ(t.cell(2, 3), "un");
+    t.setColumn(13, " x");
+    EXPECT_EQ(t.cell(1, 13), " x");
+    EXPECT_EQ(t.cell(2, 13), " x");
+}
