@@ -1,31 +1,12 @@
 #include "browse/marks.h"
 
 #include <algorithm>
-#include <string_view>
 
 #include "util/format.h"
 
 namespace verdan {
-namespace {
-
-bool endsWithMarkCell(std::string_view row) {
-    constexpr std::string_view tail = "\t x";
-    return row.size() >= tail.size() && row.substr(row.size() - tail.size()) == tail;
-}
-
-} // namespace
-
 std::size_t countMarkedRows(const GlobalList& table) {
-    const int col = table.indice_col_liste(kMark);
-    if (col < 0) return 0;
-    std::size_t n = 0;
-    if (col == kListColumns - 1) {
-        // The usual place: the row text ends with the cell, so no cell needs to be found.
-        for (std::size_t r = 1; r < table.rowCount(); ++r) n += endsWithMarkCell(table.rowText(r)) ? 1 : 0;
-        return n;
-    }
-    for (std::size_t r = 1; r < table.rowCount(); ++r) n += table.cell(r, col) == kMark ? 1 : 0;
-    return n;
+    return table.countCells(table.indice_col_liste(kMark), kMark);
 }
 
 void CountMarks(ProgramState& program, BrowseState& browse) {

@@ -91,6 +91,9 @@ void trier_grille(GlobalList& table, int column, bool ascending, platform::SortK
     std::vector<std::size_t> order;
     order.reserve(items.size());
     for (const SortItem& item : items) order.push_back(item.row);
+    // The table rewrites its rows in the new order: the keys are not needed any more.
+    std::vector<SortItem>().swap(items);
+    std::string().swap(arena);
     table.reorderDataRows(order);
 }
 
