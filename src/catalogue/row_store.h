@@ -7,8 +7,8 @@
 
 namespace verdan {
 
-// Rows as texts packed into large blocks: no allocation per row or per cell, and reordering or
-// removing rows only moves 16-byte references. A rewritten row leaves its old bytes behind;
+// Rows as texts packed into large blocks: no allocation per row or per cell, and removing rows
+// only moves 16-byte references. A rewritten row leaves its old bytes behind;
 // they are reclaimed once they outweigh the live ones. Every row is written with a few spare
 // bytes behind it, so that a mark set on a million rows grows each of them where it lies.
 class RowStore {
@@ -40,7 +40,8 @@ public:
 
     // keep[i] false drops row i; one pass.
     void keep(const std::vector<bool>& keep);
-    // Row i of the result is row order[i] of the store; rows not named are dropped.
+    // Row i of the result is row order[i] of the store; rows not named are dropped. The rows are
+    // written anew in that order.
     void reorder(const std::vector<std::size_t>& order);
     // Moves rows [first, end) of other to the end, taking its blocks over.
     void appendFrom(RowStore&& other, std::size_t first);
