@@ -196,3 +196,17 @@ TEST_F(EmptyTheList, DeclinedKeepsTheRows) {
     EXPECT_EQ(list().mediaCount(), 10u);
     EXPECT_FALSE(platform::exists(program.catalogue.paths.ParamFilePath));
 }
+
+TEST(DiskList, FirstSpellingOfEachDiskInOrderOfAppearance) {
+    BrowseFixture f;
+    f.list().appendBlankRow(); // "-": no disk
+    for (auto [disk, serial] :
+         {std::pair{"B", "2"}, {"a", "1"}, {"B", "2"}, {"A", "1"}, {"b", "3"}, {"É", "4"}, {"é", "4"}}) {
+        BrowseFixture::Media m;
+        m.disk = disk;
+        m.serial = serial;
+        f.add(m);
+    }
+    extraire_hd_liste_globale(f.program.form2);
+    EXPECT_EQ(f.program.form2.disks, (std::vector<std::string>{"B-2", "a-1", "b-3", "É-4"}));
+}
