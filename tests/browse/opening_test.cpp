@@ -48,34 +48,44 @@ TEST(DriveLookup, CatalogueFoldersOnTodaysRoot) {
     EXPECT_EQ(driveRoot("/"), "/");
 }
 
-// Rows whose disk is "mounted" on a temporary folder, so that files and folders really exist.
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
+// Rows whose disk holds the test's folder, so that files and folders really exist: on Linux the
+// disk is mounted there, on Windows it is that folder's drive and the rows' folders lead to it.
 class Opening : public ::testing::Test, public BrowseFixture {
 protected:
     Opening() {
-        platform::createFolders(joinPath(mount(), "films"));
-        drives = {{mount(), "FILMS", "1234ABCD"}};
+        platform::createFolders(folder("films"));
+        drives = {{driveCell(), "FILMS", "1234ABCD"}};
         Media m;
+        m.folder = folderCell("films");
         m.title = "Alien";
         add(m); // row 1: present
         m.title = "Perdu";
         add(m); // row 2: file missing, folder present
         m.title = "Ailleurs";
-        m.folder = ":\\disparu";
+        m.folder = folderCell("disparu");
         add(m); // row 3: folder missing
         m.disk = "ABSENT";
         m.serial = "0000FFFF";
         m.title = "Loin";
-        m.folder = ":\\films";
+        m.folder = folderCell("films");
         add(m); // row 4: disk absent
         dir.write("mnt/films/Alien.avi", "x");
         reindex();
     }
-    // The rows' disk is mounted on a folder, as on Linux; Windows drives are letters.
-    void SetUp() override {
-        if (mount().front() != '/') GTEST_SKIP() << "mount points are Linux paths";
-    }
+    static constexpr char kSep = kWindows ? '\\' : '/';
     std::string mount() const { return dir.file("mnt"); }
-    std::string file(const std::string& name) const { return mount() + "/films/" + name; }
+    std::string driveCell() const { return kWindows ? mount().substr(0, 3) : mount(); }
+    std::string folderCell(const std::string& sub) const {
+        return (kWindows ? ":" + mount().substr(2) + "\\" : std::string(":\\")) + sub;
+    }
+    std::string folder(const std::string& sub) const { return mount() + kSep + sub; }
+    std::string file(const std::string& name) const { return folder("films") + kSep + name; }
     void dblClick(std::size_t row, int col = 3, Grid grid = Grid::Full) {
         StringGrid1DblClick(program, browse, ui, shell, drives, grid, row, GridCell{row, col}, &keys);
     }
@@ -107,7 +117,7 @@ TEST_F(Opening, DoubleClickReportsMissingFileAndAbsentDisk) {
 }
 
 TEST_F(Opening, ARenamedDiskIsFoundByItsSerial) {
-    drives = {{mount(), "NOUVEAU_NOM", "1234ABCD"}};
+    drives = {{driveCell(), "NOUVEAU_NOM", "1234ABCD"}};
     dblClick(1);
     EXPECT_EQ(shell.calls, (Calls{{"open", file("Alien.avi")}}));
 }
@@ -136,17 +146,17 @@ TEST_F(Opening, TheResultTableOpensItsOwnRows) {
 
 TEST(OpeningEmptyList, TheBlankRowIsADiskWithoutNameOrSerial) {
     BrowseFixture f;
-    if (f.dir.path().front() != '/') GTEST_SKIP() << "mount points are Linux paths";
     f.reindex(); // the empty key of the blank row
     f.ui.answers = {};
     StringGrid1DblClick(f.program, f.browse, f.ui, f.shell, {{"/x", "A", "B"}}, Grid::Full, 1,
                         GridCell{1, 3});
     EXPECT_EQ(f.ui.texts(), (std::vector<std::string>{" Disque <>      introuvable, veuillez le brancher "}));
     // A drive with neither name nor serial matches it; the path names no file.
-    StringGrid1DblClick(f.program, f.browse, f.ui, f.shell, {{f.dir.path(), "", ""}}, Grid::Full, 1,
-                        GridCell{1, 3});
+    const std::string root = kWindows ? f.dir.path().substr(0, 3) : f.dir.path();
+    StringGrid1DblClick(f.program, f.browse, f.ui, f.shell, {{root, "", ""}}, Grid::Full, 1, GridCell{1, 3});
     EXPECT_TRUE(f.shell.calls.empty());
-    EXPECT_EQ(f.ui.shown.back().text, "Fichier " + f.dir.path() + "/ introuvable");
+    EXPECT_EQ(f.ui.shown.back().text,
+              "Fichier " + (kWindows ? root.substr(0, 1) + "\\" : root + "/") + " introuvable");
 }
 
 TEST_F(Opening, LeftClickPutsTheTitleOnTheClipboardAndHidesThePanel) {
@@ -165,9 +175,9 @@ TEST_F(Opening, RightClickFillsAndPlacesThePanel) {
     ASSERT_TRUE(rightClick(1));
     EXPECT_TRUE(browse.Panel1.visible);
     EXPECT_EQ(browse.SelectedFile, file("Alien.avi"));
-    EXPECT_EQ(browse.SelectedFolder, mount() + "/films");
+    EXPECT_EQ(browse.SelectedFolder, folder("films"));
     EXPECT_EQ(browse.Panel1.Label11, "Alien.avi");
-    EXPECT_EQ(browse.Panel1.Label12, mount() + "/films");
+    EXPECT_EQ(browse.Panel1.Label12, folder("films"));
     EXPECT_EQ(browse.Panel1.Label9, "700 Mo");
     EXPECT_EQ(list().selectedRow(), 1u);
     EXPECT_EQ(browse.Panel1.placement.width, 500);
@@ -187,8 +197,8 @@ TEST_F(Opening, RightClickOnTheHeaderOrAnAbsentDiskShowsNoPanel) {
     EXPECT_EQ(browse.SelectedFile, "");
     EXPECT_FALSE(rightClick(3));
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Disque <ABSENT> introuvable, veuillez le brancher",
-                                                    "Répertoire <" + mount() + "/disparu> inexistant"}));
-    EXPECT_EQ(browse.SelectedFile, mount() + "/disparu/Ailleurs.avi");
+                                                    "Répertoire <" + folder("disparu") + "> inexistant"}));
+    EXPECT_EQ(browse.SelectedFile, folder("disparu") + kSep + "Ailleurs.avi");
 }
 
 TEST(ContextPanel, WidensForLongNamesAndStaysInTheTable) {
@@ -226,7 +236,7 @@ TEST_F(Opening, ShowFolderChecksDiskAndFolderWithItsOwnWording) {
     BitBtn2Click(program, browse, ui, shell, drives, 3);
     BitBtn2Click(program, browse, ui, shell, drives, 0);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{" Disque <ABSENT>   introuvable, veuillez le brancher ",
-                                                    " Répertoire <" + mount() + "/disparu> inexistant "}));
+                                                    " Répertoire <" + folder("disparu") + "> inexistant "}));
     EXPECT_EQ(shell.calls.size(), 1u);
 }
 
@@ -257,18 +267,20 @@ TEST_F(Opening, PanelViewButtonOpensTheFileAndCancelOnlyHides) {
 }
 
 TEST_F(Opening, AwkwardNamesReachTheShellAsOneArgument) {
-    for (const char* name : {"\"quoted\" name", "$(rm -rf ~)", "-rf", "a 'b' `c`"}) {
-        platform::createFolders(mount() + "/" + name);
-        dir.write(std::string("mnt/") + name + "/" + name + ".avi", "x");
+    std::vector<std::string> names = {"$(rm -rf ~)", "-rf", "a 'b' `c` & d", "100%"};
+    if (!kWindows) names.push_back("\"quoted\" name"); // Windows names hold no double quote
+    for (const std::string& name : names) {
+        platform::createFolders(folder(name));
+        dir.write("mnt/" + name + "/" + name + ".avi", "x");
         Media m;
-        m.folder = std::string(":\\") + name;
+        m.folder = folderCell(name);
         m.title = name;
         const std::size_t row = add(m);
         reindex();
         shell.calls.clear();
         dblClick(row);
         BitBtn2Click(program, browse, ui, shell, drives, row);
-        const std::string path = mount() + "/" + name + "/" + name + ".avi";
+        const std::string path = folder(name) + kSep + name + ".avi";
         EXPECT_EQ(shell.calls, (Calls{{"open", path}, {"show", path}})) << name;
     }
     EXPECT_TRUE(ui.shown.empty());
