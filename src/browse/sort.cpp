@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -67,9 +68,22 @@ void trier_grille(GlobalList& table, int column, bool ascending, platform::SortK
     const std::size_t half = rows > 20000 && std::thread::hardware_concurrency() > 1 ? rows / 2 : rows;
     if (half < rows) {
         std::unique_ptr<platform::SortKeyMaker> second = keys.clone();
-        std::thread worker([&] { makeKeys(table, column, half, rows, *second, secondArena, items); });
-        makeKeys(table, column, 1, half, keys, arena, items);
+        std::exception_ptr failure;
+        std::thread worker([&] {
+            try {
+                makeKeys(table, column, half, rows, *second, secondArena, items);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        try {
+            makeKeys(table, column, 1, half, keys, arena, items);
+        } catch (...) {
+            worker.join();
+            throw;
+        }
         worker.join();
+        if (failure) std::rethrow_exception(failure);
         const std::size_t shift = arena.size();
         arena += secondArena;
         for (std::size_t r = half; r < rows; ++r) items[r - 1].offset += shift;
