@@ -38,7 +38,7 @@ char* RowStore::reserveTail(std::size_t bytes) {
         Block& tail = m_blocks.back();
         if (tail.capacity - tail.used >= bytes) return tail.data.get() + tail.used;
     }
-    if (bytes > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("row too long");
+    if (bytes > kLongestRow + kRowSpare) throw std::length_error("row too long");
     std::size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blocks.back().capacity * 2, kLargestBlock);
     size = std::max(size, bytes);
     Block block;
@@ -70,11 +70,11 @@ void RowStore::commitRow(std::size_t bytes) {
 
 void RowStore::set(std::size_t i, std::string_view text) {
     Ref& r = m_refs[i];
-    if (text.size() <= r.length + r.spare) {
+    if (text.size() <= r.room()) {
         // In place; bytes given up stay the row's spare until the next compaction.
         std::memmove(m_blocks[r.block].data.get() + r.offset, text.data(), text.size());
         m_liveBytes = m_liveBytes - r.length + text.size();
-        r.spare = static_cast<std::uint32_t>(r.length + r.spare - text.size());
+        r.spare = static_cast<std::uint32_t>(std::min(kMostSpare, r.room() - text.size()));
         r.length = static_cast<std::uint32_t>(text.size());
     } else {
         // Blocks never move, so `text` stays valid even when it points into this store.
@@ -92,12 +92,12 @@ void RowStore::set(std::size_t i, std::string_view text) {
 void RowStore::splice(std::size_t i, std::size_t start, std::size_t end, std::string_view text) {
     Ref r = m_refs[i];
     const std::size_t length = r.length - (end - start) + text.size();
-    if (length <= r.length + r.spare) {
+    if (length <= r.room()) {
         char* p = m_blocks[r.block].data.get() + r.offset;
         std::memmove(p + start + text.size(), p + end, r.length - end);
         std::memcpy(p + start, text.data(), text.size());
         m_liveBytes = m_liveBytes - r.length + length;
-        m_refs[i].spare = static_cast<std::uint32_t>(r.length + r.spare - length);
+        m_refs[i].spare = static_cast<std::uint32_t>(std::min(kMostSpare, r.room() - length));
         m_refs[i].length = static_cast<std::uint32_t>(length);
         return;
     }

@@ -8,7 +8,7 @@
 namespace verdan {
 
 // Rows as texts packed into large blocks: no allocation per row or per cell, and removing rows
-// only moves 16-byte references. A rewritten row leaves its old bytes behind;
+// only moves 12-byte references. A rewritten row leaves its old bytes behind;
 // they are reclaimed once they outweigh the live ones. Every row is written with a few spare
 // bytes behind it, so that a mark set on a million rows grows each of them where it lies.
 class RowStore {
@@ -53,9 +53,12 @@ private:
     struct Ref {
         std::uint32_t block;
         std::uint32_t offset;
-        std::uint32_t length;
-        std::uint32_t spare; // bytes after the row that belong to it
+        std::uint32_t length : 29;
+        std::uint32_t spare : 3; // bytes after the row that belong to it
+        std::size_t room() const { return std::size_t{length} + spare; }
     };
+    static constexpr std::size_t kLongestRow = (std::size_t{1} << 29) - 1;
+    static constexpr std::size_t kMostSpare = 7;
     struct Block {
         std::unique_ptr<char[]> data;
         std::size_t capacity = 0;
