@@ -291,7 +291,7 @@ std::size_t GlobalList::countCells(int col, std::string_view text) const {
 
 void GlobalList::assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows) {
     if (&source == this) return;
-    RowStore fresh;
+    RowStore fresh(RowStore::kMarkSpare);
     fresh.reserveRows(rows.size() + 1);
     if (source.m_rows.empty()) {
         fresh.push(standardHeaderRow());

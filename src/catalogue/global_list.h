@@ -126,7 +126,7 @@ private:
     void notifyInserted(std::size_t first, std::size_t count);
     void beginInsert(std::size_t first, std::size_t count);
 
-    RowStore m_rows;
+    RowStore m_rows{RowStore::kMarkSpare};
     std::string m_scratch;
     GlobalListListener* m_listener = nullptr;
     std::size_t m_selectedRow = 1;

@@ -16,7 +16,8 @@ constexpr std::size_t kTolerableWaste = 1024 * 1024;
 
 RowStore::RowStore(RowStore&& other) noexcept
     : m_blocks(std::move(other.m_blocks)), m_refs(std::move(other.m_refs)),
-      m_liveBytes(std::exchange(other.m_liveBytes, 0)), m_usedBytes(std::exchange(other.m_usedBytes, 0)) {
+      m_liveBytes(std::exchange(other.m_liveBytes, 0)), m_usedBytes(std::exchange(other.m_usedBytes, 0)),
+      m_spare(other.m_spare) {
     other.m_blocks.clear();
     other.m_refs.clear();
 }
@@ -27,6 +28,7 @@ RowStore& RowStore::operator=(RowStore&& other) noexcept {
         m_refs = std::move(other.m_refs);
         m_liveBytes = std::exchange(other.m_liveBytes, 0);
         m_usedBytes = std::exchange(other.m_usedBytes, 0);
+        m_spare = other.m_spare;
         other.m_blocks.clear();
         other.m_refs.clear();
     }
@@ -38,7 +40,7 @@ char* RowStore::reserveTail(std::size_t bytes) {
         Block& tail = m_blocks.back();
         if (tail.capacity - tail.used >= bytes) return tail.data.get() + tail.used;
     }
-    if (bytes > kLongestRow + kRowSpare) throw std::length_error("row too long");
+    if (bytes > kLongestRow + kMostSpare) throw std::length_error("row too long");
     std::size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blocks.back().capacity * 2, kLargestBlock);
     size = std::max(size, bytes);
     Block block;
@@ -55,12 +57,12 @@ void RowStore::push(std::string_view text) {
 }
 
 char* RowStore::beginRow(std::size_t maxBytes) {
-    return reserveTail(maxBytes + kRowSpare);
+    return reserveTail(maxBytes + m_spare);
 }
 
 void RowStore::commitRow(std::size_t bytes) {
     Block& tail = m_blocks.back();
-    const std::size_t spare = std::min(kRowSpare, tail.capacity - tail.used - bytes);
+    const std::size_t spare = std::min(m_spare, tail.capacity - tail.used - bytes);
     m_refs.push_back({static_cast<std::uint32_t>(m_blocks.size() - 1), static_cast<std::uint32_t>(tail.used),
                       static_cast<std::uint32_t>(bytes), static_cast<std::uint32_t>(spare)});
     tail.used += bytes + spare;
@@ -138,7 +140,7 @@ void RowStore::keep(const std::vector<bool>& keep) {
 void RowStore::reorder(const std::vector<std::size_t>& order) {
     // The rows are rewritten in their new order, so that every later pass over the table (a
     // search, a count, a save) reads memory in sequence rather than jumping at every row.
-    RowStore fresh;
+    RowStore fresh(m_spare);
     fresh.reserveRows(order.size());
     for (std::size_t i : order) {
         fresh.beginRow(m_refs.at(i).length);
@@ -192,7 +194,7 @@ std::size_t RowStore::memoryUsage() const {
 void RowStore::compactIfWasteful() {
     const std::size_t waste = m_usedBytes - m_liveBytes;
     if (waste <= kTolerableWaste || waste <= m_liveBytes) return;
-    RowStore fresh;
+    RowStore fresh(m_spare);
     fresh.m_refs.reserve(m_refs.size());
     for (std::size_t i = 0; i < m_refs.size(); ++i) fresh.push(row(i));
     *this = std::move(fresh);

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,13 +10,16 @@ namespace verdan {
 
 // Rows as texts packed into large blocks: no allocation per row or per cell, and removing rows
 // only moves 12-byte references. A rewritten row leaves its old bytes behind;
-// they are reclaimed once they outweigh the live ones. Every row is written with a few spare
-// bytes behind it, so that a mark set on a million rows grows each of them where it lies.
+// they are reclaimed once they outweigh the live ones. A store of rows that get edited writes
+// each with a few spare bytes behind it, so that a mark set on a million rows grows each of them
+// where it lies.
 class RowStore {
 public:
-    static constexpr std::size_t kRowSpare = 2;
+    // Room for a mark, " x".
+    static constexpr std::size_t kMarkSpare = 2;
 
     RowStore() = default;
+    explicit RowStore(std::size_t spare) : m_spare(std::min(spare, kMostSpare)) {}
     RowStore(RowStore&& other) noexcept;
     RowStore& operator=(RowStore&& other) noexcept;
     RowStore(const RowStore&) = delete;
@@ -72,6 +76,7 @@ private:
     std::vector<Ref> m_refs;
     std::size_t m_liveBytes = 0;
     std::size_t m_usedBytes = 0;
+    std::size_t m_spare = 0;
 };
 
 } // namespace verdan
