@@ -1,6 +1,6 @@
 // Times the global-list window's search, sort by "titre", marking of every row with its count,
-// and deletion of one disk's rows, on a loaded list; prints "name=value" lines for
-// scripts/bench-browse. Sorting follows the locale of the environment (LC_ALL, LC_COLLATE, LANG).
+// and deletion of one disk's rows, on a loaded list; prints "name=value" lines for scripts/bench.
+// Sorting follows the locale of the environment (LC_ALL, LC_COLLATE, LANG).
 // Usage: verdan_browse_bench LIST_FILE WORK_FOLDER [SEARCH_TEXT]
 #include <chrono>
 #include <cmath>
