@@ -1,5 +1,7 @@
 #include "catalogue/drive_lookup.h"
 
+#include "catalogue/drive_table.h"
+
 namespace verdan {
 namespace {
 
@@ -18,6 +20,20 @@ std::string driveRoot(std::string_view cell) {
     if (!isMountPoint(cell)) return std::string(cell.substr(0, 1));
     while (cell.size() > 1 && cell.back() == '/') cell.remove_suffix(1);
     return std::string(cell);
+}
+
+DriveRows driveRowsOf(const DriveTable& table) {
+    const int drive = table.indice_col1("drive");
+    const int name = table.indice_col1("nom-disque");
+    const int serial = table.indice_col1("NS-disque");
+    DriveRows rows;
+    if (drive < 0) return rows;
+    for (int r = 1; r < table.rowCount(); ++r) {
+        if (table.cell(r, drive).empty()) continue;
+        rows.push_back({table.cell(r, drive), name < 0 ? std::string() : table.cell(r, name),
+                        serial < 0 ? std::string() : table.cell(r, serial)});
+    }
+    return rows;
 }
 
 std::string FindDriveByDisk(const DriveRows& drives, std::string_view name, std::string_view serial) {

@@ -13,6 +13,11 @@ struct DriveRow {
 };
 using DriveRows = std::vector<DriveRow>;
 
+class DriveTable;
+// The drives of the collection window's table, by header text; a row without a drive (the blank
+// row of an empty table) is left out.
+DriveRows driveRowsOf(const DriveTable& table);
+
 // Today's root of a drive cell: the letter of a Windows drive ("D:\" gives "D"), a mount point
 // as it stands without a final "/" (but "/" itself); empty for an empty cell.
 std::string driveRoot(std::string_view driveCell);

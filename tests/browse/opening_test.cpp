@@ -5,6 +5,7 @@
 #include "browse/opening.h"
 #include "browse/search.h"
 #include "browse_fixture.h"
+#include "catalogue/drive_table.h"
 #include "catalogue/shared_actions.h"
 #include "util/error.h"
 
@@ -27,6 +28,21 @@ TEST(DriveLookup, NameAndSerialFirstThenSerialAlone) {
     EXPECT_EQ(FindDriveBySerial({}, ""), "");
     EXPECT_EQ(FindDriveBySerial({{"/media/anna/FILMS/", "FILMS", "2222BBBB"}}, "2222BBBB"),
               "/media/anna/FILMS");
+}
+
+TEST(DriveLookup, RowsOfTheCollectionWindowsTable) {
+    DriveTable table;
+    EXPECT_TRUE(driveRowsOf(table).empty()); // its blank row is no drive
+    table.setCell(1, 0, "E:\\");
+    table.setCell(1, 1, "FILMS");
+    table.setCell(1, 3, "2222BBBB");
+    const int r = table.addRow();
+    table.setCell(r, 0, "/media/anna/MUSIQUE");
+    table.setCell(r, 3, "3333CCCC");
+    const DriveRows rows = driveRowsOf(table);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(FindDriveByDisk(rows, "FILMS", "2222BBBB"), "E");
+    EXPECT_EQ(FindDriveBySerial(rows, "3333CCCC"), "/media/anna/MUSIQUE");
 }
 
 TEST(DriveLookup, CatalogueFoldersOnTodaysRoot) {
