@@ -1,16 +1,38 @@
 #include "catalogue/global_list.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "util/text.h"
 
 namespace verdan {
 namespace {
 
+// Bounds of cell `col` counted from the end of the row: the later cells are short, so this
+// visits a few bytes where a forward search crosses the long title and folder.
+bool cellBoundsFromEnd(std::string_view row, int col, std::size_t& start, std::size_t& end) {
+    const char* data = row.data();
+    std::size_t at = row.size();
+    end = at;
+    for (int c = kListColumns - 1; c >= col; --c) {
+        while (at > 0 && data[at - 1] != '\t') --at;
+        if (c == col) break;
+        if (at == 0) return false; // fewer tabs than cells: let the forward search decide
+        end = --at;
+    }
+    start = at;
+    return col == 0 || at > 0;
+}
+
 // Bounds of cell `col` inside a row text of 14 tab-separated cells.
 std::pair<std::size_t, std::size_t> cellBounds(std::string_view row, int col) {
     const char* data = row.data();
     const std::size_t size = row.size();
+    if (col > kListColumns / 2) {
+        std::size_t start = 0, end = 0;
+        if (cellBoundsFromEnd(row, col, start, end)) return {start, end};
+    }
     std::size_t start = 0;
     for (int c = 0; c < col; ++c) {
         const void* tab = std::memchr(data + start, '\t', size - start);
@@ -231,6 +253,57 @@ void GlobalList::reorderDataRows(const std::vector<std::size_t>& order) {
     }
     if (m_listener) m_listener->aboutToReset();
     m_rows.reorder(full);
+    notifyReset();
+}
+
+void GlobalList::setColumn(int col, std::string_view text, std::size_t from, std::size_t to) {
+    const std::size_t rows = m_rows.size();
+    if (col < 0 || col >= kListColumns || rows < 2) return;
+    from = std::max<std::size_t>(from, 1);
+    to = std::min(to, rows - 1);
+    std::string clean;
+    appendCellText(clean, text);
+    if (from > to) return;
+    std::size_t first = rows, last = 0;
+    for (std::size_t r = from; r <= to; ++r) {
+        const std::string_view current = m_rows.row(r);
+        const auto [start, end] = cellBounds(current, col);
+        if (current.substr(start, end - start) == clean) continue;
+        // A mark fits in the row's spare bytes: most rows change where they lie.
+        m_rows.splice(r, start, end, clean);
+        first = std::min(first, r);
+        last = r;
+    }
+    if (first < rows && m_listener) m_listener->columnChanged(col, first, last);
+}
+
+std::size_t GlobalList::countCells(int col, std::string_view text) const {
+    const std::size_t rows = m_rows.size();
+    if (col < 0 || col >= kListColumns || rows < 2) return 0;
+    std::size_t n = 0;
+    for (std::size_t r = 1; r < rows; ++r) {
+        const std::string_view current = m_rows.row(r);
+        const auto [start, end] = cellBounds(current, col);
+        if (current.substr(start, end - start) == text) ++n;
+    }
+    return n;
+}
+
+void GlobalList::assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows) {
+    if (&source == this) return;
+    RowStore fresh(RowStore::kMarkSpare);
+    fresh.reserveRows(rows.size() + 1);
+    if (source.m_rows.empty()) {
+        fresh.push(standardHeaderRow());
+    } else {
+        fresh.push(source.m_rows.row(0));
+    }
+    for (std::size_t r : rows) {
+        if (r > 0 && r < source.m_rows.size()) fresh.push(source.m_rows.row(r));
+    }
+    if (m_listener) m_listener->aboutToReset();
+    m_rows = std::move(fresh);
+    m_selectedRow = m_rows.size() > 1 ? 1 : 0;
     notifyReset();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -35,6 +36,11 @@ public:
     virtual void rowsRemoved(std::size_t /*first*/, std::size_t /*count*/) {}
     // Row 0 is the header row.
     virtual void cellChanged(std::size_t /*row*/, int /*col*/) {}
+    // Column `col` of rows first to last changed at once. Override it to refresh in one go: the
+    // default calls cellChanged for each row.
+    virtual void columnChanged(int col, std::size_t first, std::size_t last) {
+        for (std::size_t row = first; row <= last; ++row) cellChanged(row, col);
+    }
     virtual void rowSelected(std::size_t /*row*/) {}
 };
 
@@ -70,6 +76,15 @@ public:
     std::size_t appendBlankRow();
     // Moves the rows of `other` from `firstRow` on to the end of this table.
     void appendRowsFrom(GlobalList&& other, std::size_t firstRow);
+
+    // Sets column `col` of the data rows from `first` to `last` (every one by default) to `text`
+    // with one notification; a mark fits in each row's spare bytes, so marking a million rows
+    // moves none of them.
+    void setColumn(int col, std::string_view text, std::size_t first = 1, std::size_t last = SIZE_MAX);
+    // Data rows whose cell in column `col` equals `text`.
+    std::size_t countCells(int col, std::string_view text) const;
+    // This table becomes row 0 of `source` followed by copies of the given rows of `source`.
+    void assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows);
 
     // Removes the rows at the given positions (ascending, no duplicates), compacting once.
     void removeRows(const std::vector<std::size_t>& sortedRows);
@@ -111,7 +126,7 @@ private:
     void notifyInserted(std::size_t first, std::size_t count);
     void beginInsert(std::size_t first, std::size_t count);
 
-    RowStore m_rows;
+    RowStore m_rows{RowStore::kMarkSpare};
     std::string m_scratch;
     GlobalListListener* m_listener = nullptr;
     std::size_t m_selectedRow = 1;

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <unordered_set>
 
 namespace verdan {
 
@@ -40,11 +41,21 @@ std::string diskEntry(const GlobalList& list, std::size_t row) {
 
 void extraire_hd_liste_globale(GlobalListState& form2) {
     form2.disks.clear();
+    const GlobalList& list = form2.list;
+    const int name = list.indice_col_liste("nom-disque");
+    const int serial = list.indice_col_liste("NS-disque");
+    // Rows of one disk spell it the same way: an exact look-up settles nearly every row, and only
+    // a spelling not met yet is compared without regard to letter case.
+    std::unordered_set<std::string> spellings;
     std::set<std::string, utf8::FoldedLess> seen;
-    for (std::size_t row = 1; row < form2.list.rowCount(); ++row) {
-        std::string entry = diskEntry(form2.list, row);
-        if (entry == "-") continue;
-        if (seen.insert(entry).second) form2.disks.push_back(std::move(entry));
+    std::string entry;
+    for (std::size_t row = 1; row < list.rowCount(); ++row) {
+        entry.assign(list.cell(row, name));
+        entry += "-";
+        entry.append(list.cell(row, serial));
+        if (entry == "-" || spellings.count(entry)) continue;
+        spellings.insert(entry);
+        if (seen.insert(entry).second) form2.disks.push_back(entry);
     }
 }
 
@@ -55,10 +66,7 @@ int fontSizeOfIndex(int index) {
 
 void SetAllMarks(GlobalList& list, const std::string& text) {
     const int mark = list.indice_col_liste(" x");
-    if (mark < 0) return;
-    for (std::size_t row = 1; row < list.rowCount(); ++row) {
-        if (list.cell(row, mark) != text) list.setCell(row, mark, text);
-    }
+    if (mark >= 0) list.setColumn(mark, text);
 }
 
 } // namespace verdan

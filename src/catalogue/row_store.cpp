@@ -16,7 +16,8 @@ constexpr std::size_t kTolerableWaste = 1024 * 1024;
 
 RowStore::RowStore(RowStore&& other) noexcept
     : m_blocks(std::move(other.m_blocks)), m_refs(std::move(other.m_refs)),
-      m_liveBytes(std::exchange(other.m_liveBytes, 0)), m_usedBytes(std::exchange(other.m_usedBytes, 0)) {
+      m_liveBytes(std::exchange(other.m_liveBytes, 0)), m_usedBytes(std::exchange(other.m_usedBytes, 0)),
+      m_spare(other.m_spare) {
     other.m_blocks.clear();
     other.m_refs.clear();
 }
@@ -27,6 +28,7 @@ RowStore& RowStore::operator=(RowStore&& other) noexcept {
         m_refs = std::move(other.m_refs);
         m_liveBytes = std::exchange(other.m_liveBytes, 0);
         m_usedBytes = std::exchange(other.m_usedBytes, 0);
+        m_spare = other.m_spare;
         other.m_blocks.clear();
         other.m_refs.clear();
     }
@@ -38,7 +40,7 @@ char* RowStore::reserveTail(std::size_t bytes) {
         Block& tail = m_blocks.back();
         if (tail.capacity - tail.used >= bytes) return tail.data.get() + tail.used;
     }
-    if (bytes > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("row too long");
+    if (bytes > kLongestRow + kMostSpare) throw std::length_error("row too long");
     std::size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blocks.back().capacity * 2, kLargestBlock);
     size = std::max(size, bytes);
     Block block;
@@ -55,37 +57,62 @@ void RowStore::push(std::string_view text) {
 }
 
 char* RowStore::beginRow(std::size_t maxBytes) {
-    return reserveTail(maxBytes);
+    return reserveTail(maxBytes + m_spare);
 }
 
 void RowStore::commitRow(std::size_t bytes) {
     Block& tail = m_blocks.back();
+    const std::size_t spare = std::min(m_spare, tail.capacity - tail.used - bytes);
     m_refs.push_back({static_cast<std::uint32_t>(m_blocks.size() - 1), static_cast<std::uint32_t>(tail.used),
-                      static_cast<std::uint32_t>(bytes)});
-    tail.used += bytes;
-    m_usedBytes += bytes;
+                      static_cast<std::uint32_t>(bytes), static_cast<std::uint32_t>(spare)});
+    tail.used += bytes + spare;
+    m_usedBytes += bytes + spare;
     m_liveBytes += bytes;
 }
 
 void RowStore::set(std::size_t i, std::string_view text) {
     Ref& r = m_refs[i];
-    if (text.size() <= r.length) {
-        // Shrinking in place; the bytes left over are waste until the next compaction.
+    if (text.size() <= r.room()) {
+        // In place; bytes given up stay the row's spare until the next compaction.
         std::memmove(m_blocks[r.block].data.get() + r.offset, text.data(), text.size());
-        m_liveBytes -= r.length - text.size();
+        m_liveBytes = m_liveBytes - r.length + text.size();
+        r.spare = static_cast<std::uint32_t>(std::min(kMostSpare, r.room() - text.size()));
         r.length = static_cast<std::uint32_t>(text.size());
     } else {
         // Blocks never move, so `text` stays valid even when it points into this store.
-        char* p = reserveTail(text.size());
+        const std::uint32_t oldLength = r.length;
+        char* p = beginRow(text.size());
         std::memcpy(p, text.data(), text.size());
-        Block& tail = m_blocks.back();
-        m_liveBytes += text.size() - r.length;
-        m_usedBytes += text.size();
-        Ref& fresh = m_refs[i];
-        fresh = {static_cast<std::uint32_t>(m_blocks.size() - 1), static_cast<std::uint32_t>(tail.used),
-                 static_cast<std::uint32_t>(text.size())};
-        tail.used += text.size();
+        commitRow(text.size());
+        m_refs[i] = m_refs.back();
+        m_refs.pop_back();
+        m_liveBytes -= oldLength;
     }
+    compactIfWasteful();
+}
+
+void RowStore::splice(std::size_t i, std::size_t start, std::size_t end, std::string_view text) {
+    Ref r = m_refs[i];
+    const std::size_t length = r.length - (end - start) + text.size();
+    if (length <= r.room()) {
+        char* p = m_blocks[r.block].data.get() + r.offset;
+        std::memmove(p + start + text.size(), p + end, r.length - end);
+        std::memcpy(p + start, text.data(), text.size());
+        m_liveBytes = m_liveBytes - r.length + length;
+        m_refs[i].spare = static_cast<std::uint32_t>(std::min(kMostSpare, r.room() - length));
+        m_refs[i].length = static_cast<std::uint32_t>(length);
+        return;
+    }
+    // Moved to the tail; the old bytes are waste.
+    char* out = beginRow(length);
+    const char* old = m_blocks[r.block].data.get() + r.offset;
+    std::memcpy(out, old, start);
+    std::memcpy(out + start, text.data(), text.size());
+    std::memcpy(out + start + text.size(), old + end, r.length - end);
+    commitRow(length);
+    m_refs[i] = m_refs.back();
+    m_refs.pop_back();
+    m_liveBytes -= r.length;
     compactIfWasteful();
 }
 
@@ -111,16 +138,35 @@ void RowStore::keep(const std::vector<bool>& keep) {
 }
 
 void RowStore::reorder(const std::vector<std::size_t>& order) {
-    std::vector<Ref> refs;
-    refs.reserve(order.size());
-    std::size_t live = 0;
+    // The rows are rewritten in their new order, so that every later pass over the table (a
+    // search, a count, a save) reads memory in sequence rather than jumping at every row.
+    RowStore fresh(m_spare);
+    fresh.reserveRows(order.size());
     for (std::size_t i : order) {
-        refs.push_back(m_refs.at(i));
-        live += m_refs[i].length;
+        fresh.beginRow(m_refs.at(i).length);
+        fresh.commitRow(m_refs[i].length);
     }
-    m_refs.swap(refs);
-    m_liveBytes = live;
-    compactIfWasteful();
+    // Where each row goes; a row named twice is copied from the new order instead.
+    constexpr std::uint32_t kNowhere = UINT32_MAX;
+    std::vector<std::uint32_t> target(m_refs.size(), kNowhere);
+    bool repeated = false;
+    for (std::size_t k = 0; k < order.size() && !repeated; ++k) {
+        repeated = target[order[k]] != kNowhere;
+        target[order[k]] = static_cast<std::uint32_t>(k);
+    }
+    auto copy = [&](std::size_t from, std::size_t to) {
+        const Ref& r = fresh.m_refs[to];
+        std::memcpy(fresh.m_blocks[r.block].data.get() + r.offset, row(from).data(), r.length);
+    };
+    if (repeated) {
+        for (std::size_t k = 0; k < order.size(); ++k) copy(order[k], k);
+    } else {
+        // Reading in the old order and writing where each row goes: the stores do not stall.
+        for (std::size_t i = 0; i < m_refs.size(); ++i) {
+            if (target[i] != kNowhere) copy(i, target[i]);
+        }
+    }
+    *this = std::move(fresh);
 }
 
 void RowStore::appendFrom(RowStore&& other, std::size_t first) {
@@ -148,7 +194,7 @@ std::size_t RowStore::memoryUsage() const {
 void RowStore::compactIfWasteful() {
     const std::size_t waste = m_usedBytes - m_liveBytes;
     if (waste <= kTolerableWaste || waste <= m_liveBytes) return;
-    RowStore fresh;
+    RowStore fresh(m_spare);
     fresh.m_refs.reserve(m_refs.size());
     for (std::size_t i = 0; i < m_refs.size(); ++i) fresh.push(row(i));
     *this = std::move(fresh);

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -7,12 +8,18 @@
 
 namespace verdan {
 
-// Rows as texts packed into large blocks: no allocation per row or per cell, and reordering or
-// removing rows only moves 12-byte references. A rewritten row leaves its old bytes behind;
-// they are reclaimed once they outweigh the live ones.
+// Rows as texts packed into large blocks: no allocation per row or per cell, and removing rows
+// only moves 12-byte references. A rewritten row leaves its old bytes behind;
+// they are reclaimed once they outweigh the live ones. A store of rows that get edited writes
+// each with a few spare bytes behind it, so that a mark set on a million rows grows each of them
+// where it lies.
 class RowStore {
 public:
+    // Room for a mark, " x".
+    static constexpr std::size_t kMarkSpare = 2;
+
     RowStore() = default;
+    explicit RowStore(std::size_t spare) : m_spare(std::min(spare, kMostSpare)) {}
     RowStore(RowStore&& other) noexcept;
     RowStore& operator=(RowStore&& other) noexcept;
     RowStore(const RowStore&) = delete;
@@ -30,11 +37,15 @@ public:
     char* beginRow(std::size_t maxBytes);
     void commitRow(std::size_t bytes);
     void set(std::size_t i, std::string_view text);
+    // Replaces bytes [start, end) of row i by `text` (which must not lie in this store), in place
+    // when the row's spare bytes allow it.
+    void splice(std::size_t i, std::size_t start, std::size_t end, std::string_view text);
     void clear();
 
     // keep[i] false drops row i; one pass.
     void keep(const std::vector<bool>& keep);
-    // Row i of the result is row order[i] of the store; rows not named are dropped.
+    // Row i of the result is row order[i] of the store; rows not named are dropped. The rows are
+    // written anew in that order.
     void reorder(const std::vector<std::size_t>& order);
     // Moves rows [first, end) of other to the end, taking its blocks over.
     void appendFrom(RowStore&& other, std::size_t first);
@@ -46,8 +57,12 @@ private:
     struct Ref {
         std::uint32_t block;
         std::uint32_t offset;
-        std::uint32_t length;
+        std::uint32_t length : 29;
+        std::uint32_t spare : 3; // bytes after the row that belong to it
+        std::size_t room() const { return std::size_t{length} + spare; }
     };
+    static constexpr std::size_t kLongestRow = (std::size_t{1} << 29) - 1;
+    static constexpr std::size_t kMostSpare = 7;
     struct Block {
         std::unique_ptr<char[]> data;
         std::size_t capacity = 0;
@@ -61,6 +76,7 @@ private:
     std::vector<Ref> m_refs;
     std::size_t m_liveBytes = 0;
     std::size_t m_usedBytes = 0;
+    std::size_t m_spare = 0;
 };
 
 } // namespace verdan

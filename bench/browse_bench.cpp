@@ -1,0 +1,123 @@
+// Times the global-list window's search, sort by "titre", marking of every row with its count,
+// and deletion of one disk's rows, on a loaded list; prints "name=value" lines for scripts/bench.
+// Sorting follows the locale of the environment (LC_ALL, LC_COLLATE, LANG).
+// Usage: verdan_browse_bench LIST_FILE WORK_FOLDER [SEARCH_TEXT]
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "browse/deletion.h"
+#include "browse/marks.h"
+#include "browse/search.h"
+#include "browse/sort.h"
+#include "catalogue/list_file.h"
+#include "util/error.h"
+
+namespace {
+
+// Answers every question with its first button, as a user pressing Oui or OK would.
+class AnsweringUi : public verdan::Ui {
+public:
+    void showInfo(const std::string&) override {}
+    verdan::DialogButton ask(verdan::DialogType, const std::string&,
+                             std::vector<verdan::DialogButton> b) override {
+        return b.empty() ? verdan::DialogButton::Ok : b.front();
+    }
+    int askThreeChoices(const std::string&, const std::string&, const std::string&, const std::string&,
+                        int) override {
+        return 0;
+    }
+    std::optional<std::string> chooseFile(const std::string&, const std::string&,
+                                          const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    void setBusy(bool) override {}
+    void processEvents() override {}
+    bool trySetClipboardText(const std::string&) override { return true; }
+    void playSound(verdan::SystemSound) override {}
+    void pause(unsigned) override {}
+    void runOnUiThread(const std::function<void()>& fn) override { fn(); }
+};
+
+using Clock = std::chrono::steady_clock;
+
+double since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Among texts a user might look for, the one found in the number of rows nearest to 1%.
+std::string textNearOnePercent(const verdan::GlobalList& list) {
+    // Plain letters, so that grep -i, which folds every letter, finds the same rows.
+    const char* candidates[] = {"tintin - ", "lagaffe - ", "gaston - ", "x264 - ",  "vostfr - ", "hdr - ",
+                                "cd2 - ",    "multi - ",   "live - ",   "paris - ", "tintin",    "lagaffe"};
+    const double wanted = static_cast<double>(list.mediaCount()) / 100;
+    std::string best;
+    double bestGap = 1e300;
+    for (const char* text : candidates) {
+        const verdan::RowMatcher matcher(list, text);
+        std::size_t n = 0;
+        for (std::size_t r = 1; r < list.rowCount(); ++r) n += matcher.matches(list, r) ? 1 : 0;
+        const double gap = std::abs(static_cast<double>(n) - wanted);
+        if (gap < bestGap) {
+            bestGap = gap;
+            best = text;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "usage: %s LIST_FILE WORK_FOLDER [SEARCH_TEXT]\n", argv[0]);
+        return 2;
+    }
+    try {
+        AnsweringUi ui;
+        verdan::ProgramState program;
+        program.programFolder = argv[2];
+        verdan::BrowseState browse;
+        verdan::GlobalListState& f2 = program.form2;
+        verdan::lire_liste(f2.list, argv[1], verdan::ListMode::Replace, ui, argv[2]);
+        verdan::indexer_liste(f2.list, f2.keys, program.catalogue.params.indexLevel, false, f2.index);
+        verdan::extraire_hd_liste_globale(f2);
+        std::printf("rows=%zu\n", f2.list.mediaCount());
+
+        const std::string text = argc == 4 ? argv[3] : textNearOnePercent(f2.list);
+        auto start = Clock::now();
+        verdan::Button_rechercherClick(program, browse, text);
+        std::printf("search_seconds=%.4f\nsearch_text=%s\nsearch_matches=%zu\n", since(start), text.c_str(),
+                    browse.filter.rowCount() - 1);
+        verdan::Button_init_filtreClick(browse);
+
+        verdan::platform::SortKeyMaker keys;
+        start = Clock::now();
+        verdan::trier_grille(f2.list, f2.list.indice_col_liste("titre"), true, keys);
+        std::printf("sort_seconds=%.4f\nsort_locale=%s\n", since(start), keys.locale().c_str());
+
+        start = Clock::now();
+        verdan::BitBtn_tout_cocherClick(program, browse);
+        std::printf("marks_seconds=%.4f\nmarks_count=%s\n", since(start), browse.Label10.c_str());
+
+        // The first disk of the list: about 2% of the rows in the generated list.
+        const std::size_t before = f2.list.mediaCount();
+        verdan::ListBox_hd_referencerClick(program, browse, 0);
+        const std::string entry = browse.Label_hd_selectionner;
+        const std::string entrySerial = entry.substr(entry.rfind('-') + 1);
+        start = Clock::now();
+        const std::size_t deleted = verdan::Button_effacer_liste_un_hdClick(program, browse, ui);
+        std::printf("delete_seconds=%.4f\ndelete_serial=%s\ndelete_rows=%zu\nrows_left=%zu\n", since(start),
+                    entrySerial.c_str(), deleted, before - deleted);
+    } catch (const verdan::VerdanError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,92 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "catalogue/drive_lookup.h"
+#include "catalogue/global_list.h"
+#include "catalogue/program_state.h"
+
+namespace verdan {
+
+// The two tables of the global-list window: StringGrid1 (the global list itself) and
+// StringGrid_filter (copies of the rows a search found).
+enum class Grid { Full, Filter };
+
+// First and last selected rows of a table.
+struct RowRange {
+    std::size_t top = 1;
+    std::size_t bottom = 1;
+    bool operator==(const RowRange&) const = default;
+};
+
+// etat_tri: the last sorted column (-1 before the first sort) and its direction.
+struct SortState {
+    int column = -1;
+    bool ascending = false;
+};
+
+// Keyboard navigation of StringGrid1: the row it moves from (clicks set it too), the fixed end
+// of a selection extended with Shift, and whether Shift was down at the previous key.
+struct KeyboardState {
+    std::size_t CursorRow = 0;
+    std::size_t AnchorRow = 0;
+    bool ShiftWasDown = false;
+};
+
+// Where the context panel goes, in the table's client coordinates.
+struct ButtonSpan {
+    int left = 0;
+    int width = 0;
+    bool operator==(const ButtonSpan&) const = default;
+};
+struct PanelPlacement {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    // BitBtn2, BitBtn_copie_un_par_un, BitBtn5, BitBtn4.
+    std::array<ButtonSpan, 4> buttons{};
+};
+
+// Panel1: the actions on the right-clicked row.
+struct ContextPanel {
+    bool visible = false;
+    std::string Label11; // file name
+    std::string Label12; // folder
+    std::string Label9;  // size text
+    PanelPlacement placement;
+};
+
+// What the global-list window shows besides the global list (which ProgramState owns).
+struct BrowseState {
+    GlobalList filter; // StringGrid_filter
+    bool filterShown = false;
+    std::string Edit1;
+    SortState etat_tri;
+    std::string Label_hd_selectionner = "-/-";
+    std::string Label10 = "nb";
+
+    std::string SelectedFile;
+    std::string SelectedFolder;
+    ContextPanel Panel1;
+
+    KeyboardState keyboard;
+
+    // "Copier vers les favoris" of the context panel: the single copy of the checked file into
+    // the favourites folder, with its progress panel. Set by whoever provides the copy.
+    std::function<void(const std::string& sourcePath)> copyOneToFavourites;
+};
+
+inline GlobalList& gridTable(ProgramState& program, BrowseState& browse, Grid grid) {
+    return grid == Grid::Filter ? browse.filter : program.form2.list;
+}
+// StringGrid_filter while a search result is shown, else StringGrid1.
+inline Grid visibleGrid(const BrowseState& browse) {
+    return browse.filterShown ? Grid::Filter : Grid::Full;
+}
+inline GlobalList& visibleTable(ProgramState& program, BrowseState& browse) {
+    return gridTable(program, browse, visibleGrid(browse));
+}
+
+} // namespace verdan

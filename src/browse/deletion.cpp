@@ -1,0 +1,110 @@
+#include "browse/deletion.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "util/format.h"
+
+namespace verdan {
+namespace {
+
+bool confirm(Ui& ui, const std::string& text) {
+    return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;
+}
+
+std::string count(std::size_t n) {
+    return toText(static_cast<long long>(n));
+}
+
+bool isEmptyList(const GlobalList& list) {
+    return list.rowCount() < 2 || (list.rowCount() == 2 && list.isBlankRow(1));
+}
+
+void reindex(ProgramState& program) {
+    GlobalListState& f2 = program.form2;
+    indexer_liste(f2.list, f2.keys, program.catalogue.params.indexLevel, false, f2.index);
+}
+
+// Removing every data row would leave a table without its blank row; it becomes the empty list.
+void removeRows(GlobalList& list, const std::vector<bool>& keep) {
+    const std::size_t kept = static_cast<std::size_t>(std::count(keep.begin() + 1, keep.end(), true));
+    if (kept == 0) {
+        list.resetToEmptyList();
+    } else {
+        list.keepRows(keep);
+    }
+}
+
+// Whether "name-serial" is the entry of these two cells, without building it.
+bool isEntry(std::string_view entry, std::string_view name, std::string_view serial) {
+    return entry.size() == name.size() + 1 + serial.size() && entry.compare(0, name.size(), name) == 0 &&
+           entry[name.size()] == '-' && entry.compare(name.size() + 1, serial.size(), serial) == 0;
+}
+
+} // namespace
+
+std::optional<GridPosition> Button_delClick(ProgramState& program, Ui& ui, RowRange selection,
+                                            std::size_t topVisibleRow) {
+    GlobalList& list = program.form2.list;
+    if (isEmptyList(list)) {
+        ui.showInfo(" rien à effacer...");
+        return std::nullopt;
+    }
+    const std::size_t last = list.rowCount() - 1;
+    if (selection.top > selection.bottom) std::swap(selection.top, selection.bottom);
+    selection.top = std::clamp<std::size_t>(selection.top, 1, last);
+    selection.bottom = std::clamp<std::size_t>(selection.bottom, 1, last);
+    const std::size_t n = selection.bottom - selection.top + 1;
+    const std::string question = n == 1 ? " Effacer le média sélectionné  ?"
+                                        : " Effacer les " + count(n) + " médias sélectionnés de la liste ?";
+    if (!confirm(ui, question)) return std::nullopt;
+
+    std::optional<GridPosition> position;
+    if (n == 1 && list.rowCount() == 2) {
+        list.setRow(1, {});
+    } else {
+        std::vector<bool> keep(list.rowCount(), true);
+        std::fill(keep.begin() + static_cast<std::ptrdiff_t>(selection.top),
+                  keep.begin() + static_cast<std::ptrdiff_t>(selection.bottom) + 1, false);
+        removeRows(list, keep);
+        const std::size_t newLast = list.rowCount() - 1;
+        position = GridPosition{std::min(selection.top, newLast),
+                                std::clamp<std::size_t>(topVisibleRow, 1, newLast)};
+        list.selectRow(position->currentRow);
+    }
+    list.ListModified = true;
+    reindex(program);
+    af_nb_media_bd(program);
+    return position;
+}
+
+void ListBox_hd_referencerClick(const ProgramState& program, BrowseState& browse, std::size_t index) {
+    const std::vector<std::string>& disks = program.form2.disks;
+    if (index < disks.size()) browse.Label_hd_selectionner = disks[index];
+}
+
+std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& browse, Ui& ui) {
+    GlobalList& list = program.form2.list;
+    const std::string entry = browse.Label_hd_selectionner;
+    const int nameCol = list.indice_col_liste("nom-disque");
+    const int serialCol = list.indice_col_liste("NS-disque");
+    std::vector<bool> keep(list.rowCount(), true);
+    std::size_t n = 0;
+    for (std::size_t r = 1; r < list.rowCount(); ++r) {
+        if (isEntry(entry, list.cell(r, nameCol), list.cell(r, serialCol))) {
+            keep[r] = false;
+            ++n;
+        }
+    }
+    if (!confirm(ui,
+                 " Effacer les " + count(n) + " médias de la liste et relatives au disque " + entry + " ?"))
+        return 0;
+    if (n > 0) removeRows(list, keep);
+    reindex(program);
+    af_nb_media_bd(program);
+    ui.showInfo(count(n) + " médias effacés de la liste et relatives au disque " + entry);
+    list.ListModified = true;
+    return n;
+}
+
+} // namespace verdan

@@ -1,0 +1,31 @@
+#pragma once
+#include <cstddef>
+#include <optional>
+
+#include "browse/browse_state.h"
+#include "util/ui.h"
+
+namespace verdan {
+
+// Where StringGrid1 stands after rows were deleted.
+struct GridPosition {
+    std::size_t currentRow = 1;
+    std::size_t topVisibleRow = 1;
+    bool operator==(const GridPosition&) const = default;
+};
+
+// "Effacer (supp)": deletes the selected rows of StringGrid1 (also while a search result is
+// shown) after the user's confirmation, then rebuilds the key set. Returns where the table
+// stands when rows were removed: the row that was on top of the selection is current and the
+// row that was at the top stays there, each the last row when the table is now shorter.
+std::optional<GridPosition> Button_delClick(ProgramState& program, Ui& ui, RowRange selection,
+                                            std::size_t topVisibleRow);
+
+// A click in the disk list: the entry becomes the chosen disk.
+void ListBox_hd_referencerClick(const ProgramState& program, BrowseState& browse, std::size_t index);
+
+// Deletes every row whose disk entry ("nom-disque" + "-" + "NS-disque") equals the chosen one
+// exactly, after the user's confirmation, compacting the table once. Returns the rows deleted.
+std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& browse, Ui& ui);
+
+} // namespace verdan

@@ -1,0 +1,29 @@
+#pragma once
+#include <cstddef>
+
+#include "browse/browse_state.h"
+
+namespace verdan {
+
+// The mark of a row for the multiple copy: its " x" cell holds exactly " x".
+inline constexpr const char* kMark = " x";
+
+// Marked data rows of a table (0 without a column headed " x").
+std::size_t countMarkedRows(const GlobalList& table);
+
+// Label10 = the marked rows of the visible table.
+void CountMarks(ProgramState& program, BrowseState& browse);
+
+// "tout cocher" and "tout décocher": both tables, then the count.
+void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse);
+void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse);
+
+// The space bar's rule on rows top to bottom: all marked become unmarked, otherwise all are
+// marked.
+void toggleMarks(GlobalList& table, RowRange rows);
+
+// "(dé)cocher sélection": the space bar's rule on the selection of the visible table, then the
+// count.
+void BitBtn_coche_selectionClick(ProgramState& program, BrowseState& browse, RowRange selection);
+
+} // namespace verdan

@@ -1,0 +1,187 @@
+#include "browse/opening.h"
+
+#include <algorithm>
+
+#include "browse/busy_cursor.h"
+#include "browse/sort.h"
+#include "platform/files.h"
+#include "util/dialogs.h"
+#include "util/file_helpers.h"
+
+namespace verdan {
+namespace {
+
+// A row resolved against the present drives.
+struct ResolvedRow {
+    std::string name;
+    std::string serial;
+    std::string path; // empty when the disk is absent
+};
+
+ResolvedRow resolveRow(const GlobalList& table, std::size_t row, const DriveRows& drives) {
+    ResolvedRow r;
+    r.name = table.cell(row, table.indice_col_liste("nom-disque"));
+    r.serial = table.cell(row, table.indice_col_liste("NS-disque"));
+    std::string root = FindDriveByDisk(drives, r.name, r.serial);
+    if (root.empty()) root = FindDriveBySerial(drives, r.serial);
+    if (root.empty()) return r;
+    const std::string file = std::string(table.cell(row, table.indice_col_liste("titre"))) +
+                             std::string(table.cell(row, table.indice_col_liste("ext")));
+    r.path = nativeFilePath(root, table.cell(row, table.indice_col_liste("répertoire")), file);
+    return r;
+}
+
+bool isDataRow(const GlobalList& table, std::size_t row) {
+    return row >= 1 && row < table.rowCount();
+}
+
+} // namespace
+
+std::string RowFilePath(const GlobalList& table, std::size_t row, const DriveRows& drives) {
+    if (!isDataRow(table, row)) return {};
+    return resolveRow(table, row, drives).path;
+}
+
+void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveRows& drives,
+                 const GlobalList& table, std::size_t row) {
+    // Only "Vider la liste" leaves the key set empty; the window then opens nothing.
+    if (program.form2.keys.size() == 0 || !isDataRow(table, row)) return;
+    const ResolvedRow r = resolveRow(table, row, drives);
+    if (r.path.empty()) {
+        ui.showInfo(" Disque <" + r.name + ">   " + r.serial + "   introuvable, veuillez le brancher ");
+        return;
+    }
+    if (platform::isFile(r.path)) {
+        shell.openDocument(r.path);
+    } else {
+        ui.showInfo("Fichier " + r.path + " introuvable");
+    }
+}
+
+void StringGrid1DblClick(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
+                         const DriveRows& drives, Grid grid, std::size_t current,
+                         std::optional<GridCell> cell, platform::SortKeyMaker* sortKeys) {
+    browse.keyboard.CursorRow = current;
+    if (!cell) return;
+    if (cell->row == 0) {
+        if (sortKeys) {
+            sortOnHeader(program, browse, ui, grid, cell->column, *sortKeys);
+        } else {
+            sortOnHeader(program, browse, ui, grid, cell->column);
+        }
+        return;
+    }
+    openRowFile(program, ui, shell, drives, gridTable(program, browse, grid), cell->row);
+}
+
+void StringGrid1Click(ProgramState& program, BrowseState& browse, Ui& ui, std::size_t row) {
+    browse.Panel1.visible = false;
+    const GlobalList& list = program.form2.list;
+    if (!isDataRow(list, row)) return;
+    browse.keyboard.CursorRow = row;
+    CopyTextToClipboard(ui, std::string(list.cell(row, list.indice_col_liste("titre"))));
+}
+
+PanelPlacement placeContextPanel(int textWidth, const PanelSurroundings& around) {
+    PanelPlacement p;
+    p.width = std::max(500, textWidth + 2 * around.labelLeft);
+    const int b = (p.width - 50) / 4;
+    for (int i = 0; i < 4; ++i) p.buttons[static_cast<std::size_t>(i)] = {10 + i * (b + 10), b};
+    // Kept inside the table: a table narrower than the panel puts it at its left edge.
+    p.left = std::max(0, std::min(around.x, around.tableWidth - p.width));
+    p.top = std::max(0, std::min(around.y + around.panelHeight + 25,
+                                 around.tableTop + around.tableHeight - around.panelHeight + 10));
+    return p;
+}
+
+bool PrepareSelectedFileFromGrid(BrowseState& browse, Ui& ui, const DriveRows& drives,
+                                 const GlobalList& table, std::size_t row) {
+    if (!isDataRow(table, row)) return false;
+    const ResolvedRow r = resolveRow(table, row, drives);
+    if (r.path.empty()) {
+        ui.showInfo("Disque <" + r.name + "> introuvable, veuillez le brancher");
+        return false;
+    }
+    browse.SelectedFile = r.path;
+    browse.SelectedFolder = folderOfPath(r.path);
+    if (platform::isFolder(browse.SelectedFolder)) return true;
+    ui.showInfo("Répertoire <" + browse.SelectedFolder + "> inexistant");
+    return false;
+}
+
+bool StringGrid1MouseDown(ProgramState& program, BrowseState& browse, Ui& ui, const DriveRows& drives,
+                          Grid grid, std::optional<std::size_t> row, const PanelSurroundings& around,
+                          const std::function<int(const std::string&)>& textWidth) {
+    GlobalList& table = gridTable(program, browse, grid);
+    if (!row || !isDataRow(table, *row)) return false;
+    table.selectRow(*row);
+    browse.keyboard.CursorRow = *row;
+    browse.SelectedFile.clear();
+    browse.SelectedFolder.clear();
+    if (!PrepareSelectedFileFromGrid(browse, ui, drives, table, *row)) return false;
+    ContextPanel& panel = browse.Panel1;
+    panel.Label11 = fileNameOfPath(browse.SelectedFile);
+    panel.Label12 = browse.SelectedFolder;
+    panel.Label9 = table.cell(*row, table.indice_col_liste("taille"));
+    panel.placement = placeContextPanel(textWidth ? textWidth(panel.Label11) : 0, around);
+    panel.visible = true;
+    return true;
+}
+
+void lancer_explorateur_ou_copie_StringGrid(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
+                                            const DriveRows& drives, std::size_t current, RowAction mode) {
+    GlobalList& table = visibleTable(program, browse);
+    if (!isDataRow(table, current)) return;
+    table.selectRow(current);
+    const ResolvedRow r = resolveRow(table, current, drives);
+    if (r.path.empty()) {
+        ui.showInfo(" Disque <" + r.name + ">   introuvable, veuillez le brancher ");
+        return;
+    }
+    const std::string folder = folderOfPath(r.path);
+    if (!platform::isFolder(folder)) {
+        ui.showInfo(" Répertoire <" + folder + "> inexistant ");
+        return;
+    }
+    if (mode == RowAction::ShowInFileManager) {
+        shell.showInFileManager(r.path);
+    } else if (browse.copyOneToFavourites) {
+        browse.copyOneToFavourites(r.path);
+    }
+}
+
+void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell, const DriveRows& drives,
+                  std::size_t current) {
+    browse.Panel1.visible = false;
+    lancer_explorateur_ou_copie_StringGrid(program, browse, ui, shell, drives, current,
+                                           RowAction::ShowInFileManager);
+}
+
+void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
+                                 const DriveRows& drives, std::size_t current) {
+    BusyCursor busy(ui);
+    lancer_explorateur_ou_copie_StringGrid(program, browse, ui, shell, drives, current,
+                                           RowAction::CopyToFavourites);
+    browse.Panel1.visible = false;
+}
+
+void BitBtn5Click(BrowseState& browse, Ui& ui, Shell& shell) {
+    browse.Panel1.visible = false;
+    if (browse.SelectedFile.empty()) return;
+    if (platform::isFile(browse.SelectedFile)) {
+        shell.openDocument(browse.SelectedFile);
+    } else {
+        ui.showInfo("Fichier " + browse.SelectedFile + " introuvable");
+    }
+}
+
+void BitBtn4Click(BrowseState& browse) {
+    browse.Panel1.visible = false;
+}
+
+void BitBtn_helpClick(Shell& shell, const std::string& executableFolder) {
+    const std::string path = joinPath(executableFolder, "help_verdan.pdf");
+    if (platform::isFile(path)) shell.openDocument(path);
+}
+
+} // namespace verdan

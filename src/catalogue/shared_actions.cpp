@@ -1,0 +1,57 @@
+#include "catalogue/shared_actions.h"
+
+#include "platform/files.h"
+#include "util/format.h"
+#include "util/text.h"
+
+namespace verdan {
+namespace {
+
+bool confirm(Ui& ui, const std::string& text) {
+    return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;
+}
+
+bool isEmptyList(const GlobalList& list) {
+    return list.rowCount() == 2 && list.isBlankRow(1);
+}
+
+} // namespace
+
+bool Button_vider_bdClick(ProgramState& program, Ui& ui) {
+    GlobalListState& f2 = program.form2;
+    if (isEmptyList(f2.list) || f2.list.rowCount() < 2) {
+        ui.showInfo(" rien à effacer...");
+        return false;
+    }
+    if (!confirm(ui, " Effacer tous les " + toText(static_cast<long long>(f2.list.rowCount() - 1)) +
+                         " médias de la liste ?            "))
+        return false;
+    f2.list.resetToEmptyList();
+    f2.keys.clear();
+    af_nb_media_bd(program);
+    f2.disks.clear();
+    f2.list.ListModified = true;
+    enregistrer_parametre_liste(program.catalogue, ui, false);
+    return true;
+}
+
+bool BitBtn_rep_favoriClick(ProgramState& program, Ui& ui) {
+    const std::optional<std::string> chosen = ui.chooseFolder("Sélection du répertoire", "");
+    if (!chosen || trimControl(*chosen).empty()) return false;
+    if (!platform::isFolder(*chosen)) {
+        if (!confirm(ui, "Le répertoire spécifié n'existe pas. Le créer ?")) return false;
+        if (!platform::createFolders(*chosen)) {
+            ui.showInfo("Impossible de créer le répertoire");
+            return false;
+        }
+    }
+    program.settings.favouritesFolder = *chosen;
+    program.form2.Label_rep_favori = *chosen;
+    return true;
+}
+
+void SpeedButton1Click(const std::string& favouritesFolder, Shell& shell) {
+    shell.openFolder(favouritesFolder);
+}
+
+} // namespace verdan

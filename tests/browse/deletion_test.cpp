@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include "browse/deletion.h"
+#include "browse_fixture.h"
+#include "catalogue/shared_actions.h"
+
+using namespace verdan;
+using namespace verdan::test;
+
+using Titles = std::vector<std::string>;
+
+namespace {
+const std::vector<DialogButton> kYesNo = {DialogButton::Yes, DialogButton::No};
+} // namespace
+
+class DeleteSelection : public ::testing::Test, public BrowseFixture {
+protected:
+    DeleteSelection() {
+        for (const char* t : {"a", "b", "c", "d", "e", "f"}) addTitle(t);
+        reindex();
+        af_nb_media_bd(program);
+    }
+};
+
+TEST_F(DeleteSelection, ThreeRowsAskWithTheirCountAndKeepTheOthersInOrder) {
+    ui.answers = {DialogButton::Yes};
+    const auto pos = Button_delClick(program, ui, {2, 4}, 1);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, " Effacer les 3 médias sélectionnés de la liste ?");
+    EXPECT_EQ(ui.shown[0].type, DialogType::Confirmation);
+    EXPECT_EQ(ui.shown[0].buttons, kYesNo);
+    EXPECT_EQ(titles(), (Titles{"a", "e", "f"}));
+    ASSERT_TRUE(pos);
+    EXPECT_EQ(*pos, (GridPosition{2, 1}));
+    EXPECT_EQ(list().selectedRow(), 2u);
+    EXPECT_TRUE(list().ListModified);
+    EXPECT_EQ(program.form2.keys.size(), 3u);
+    EXPECT_EQ(program.form2.Label_n, "3 médias");
+}
+
+TEST_F(DeleteSelection, OneRowHasItsOwnQuestion) {
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, ui, {6, 6}, 3);
+    EXPECT_EQ(ui.shown[0].text, " Effacer le média sélectionné  ?");
+    EXPECT_EQ(titles(), (Titles{"a", "b", "c", "d", "e"}));
+}
+
+TEST_F(DeleteSelection, SelectionAndTopRowFallBackToTheLastRow) {
+    ui.answers = {DialogButton::Yes};
+    const auto pos = Button_delClick(program, ui, {4, 6}, 5);
+    ASSERT_TRUE(pos);
+    EXPECT_EQ(*pos, (GridPosition{3, 3}));
+}
+
+TEST_F(DeleteSelection, ADeclinedQuestionChangesNothing) {
+    ui.answers = {DialogButton::No};
+    EXPECT_FALSE(Button_delClick(program, ui, {1, 2}, 1));
+    EXPECT_EQ(list().mediaCount(), 6u);
+    EXPECT_FALSE(list().ListModified);
+}
+
+TEST_F(DeleteSelection, ASelectionGivenUpsideDownOrPastTheEndIsClamped) {
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, ui, {9, 5}, 1);
+    EXPECT_EQ(ui.shown[0].text, " Effacer les 2 médias sélectionnés de la liste ?");
+    EXPECT_EQ(titles(), (Titles{"a", "b", "c", "d"}));
+}
+
+TEST_F(DeleteSelection, AllRowsLeaveTheEmptyList) {
+    ui.answers = {DialogButton::Yes};
+    const auto pos = Button_delClick(program, ui, {1, 6}, 1);
+    EXPECT_EQ(list().rowCount(), 2u);
+    EXPECT_TRUE(list().isEmptyRow(1));
+    EXPECT_EQ(list().cell(0, 3), "titre");
+    ASSERT_TRUE(pos);
+    EXPECT_EQ(*pos, (GridPosition{1, 1}));
+    EXPECT_EQ(program.form2.Label_n, "aucun média");
+}
+
+TEST(DeleteOnly, TheOnlyRowIsEmptiedAndTheKeySetHoldsTheEmptyKey) {
+    BrowseFixture f;
+    f.addTitle("seul");
+    f.reindex();
+    f.ui.answers = {DialogButton::Yes};
+    EXPECT_FALSE(Button_delClick(f.program, f.ui, {1, 1}, 1)); // no row removed
+    EXPECT_EQ(f.list().rowCount(), 2u);
+    EXPECT_TRUE(f.list().isEmptyRow(1));
+    EXPECT_TRUE(f.list().ListModified);
+    EXPECT_EQ(f.program.form2.keys.sortedKeys(), (std::vector<std::string>{""}));
+
+    // Now the empty list: nothing to delete, no question.
+    EXPECT_FALSE(Button_delClick(f.program, f.ui, {1, 1}, 1));
+    EXPECT_EQ(f.ui.shown.back().kind, "info");
+    EXPECT_EQ(f.ui.shown.back().text, " rien à effacer...");
+}
+
+class DeleteDisk : public ::testing::Test, public BrowseFixture {
+protected:
+    DeleteDisk() {
+        Media m;
+        for (int i = 0; i < 6; ++i) {
+            m.title = "t" + std::to_string(i);
+            m.disk = i % 3 == 0 ? "FILMS" : (i % 3 == 1 ? "films" : "MUSIQUE");
+            m.serial = i % 3 == 2 ? "9999AAAA" : "1234ABCD";
+            add(m);
+        }
+        reindex();
+        extraire_hd_liste_globale(program.form2);
+    }
+};
+
+TEST_F(DeleteDisk, RemovesTheExactEntryOnlyAndReports) {
+    ASSERT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD", "MUSIQUE-9999AAAA"}));
+    ListBox_hd_referencerClick(program, browse, 0);
+    EXPECT_EQ(browse.Label_hd_selectionner, "FILMS-1234ABCD");
+    ui.answers = {DialogButton::Yes};
+    EXPECT_EQ(Button_effacer_liste_un_hdClick(program, browse, ui), 2u);
+    EXPECT_EQ(ui.texts(), (Titles{" Effacer les 2 médias de la liste et relatives au disque FILMS-1234ABCD ?",
+                                  "2 médias effacés de la liste et relatives au disque FILMS-1234ABCD"}));
+    // "films" differs in letter case only and stays.
+    EXPECT_EQ(titles(), (Titles{"t1", "t2", "t4", "t5"}));
+    EXPECT_EQ(program.form2.keys.size(), 4u);
+    EXPECT_TRUE(list().ListModified);
+    EXPECT_EQ(program.form2.disks.size(), 2u); // the disk list is not rebuilt
+    EXPECT_EQ(program.form2.Label_n, "4 médias");
+}
+
+TEST_F(DeleteDisk, DeclinedOrNoDiskChosen) {
+    ListBox_hd_referencerClick(program, browse, 1);
+    ui.answers = {DialogButton::No};
+    EXPECT_EQ(Button_effacer_liste_un_hdClick(program, browse, ui), 0u);
+    EXPECT_EQ(list().mediaCount(), 6u);
+    EXPECT_FALSE(list().ListModified);
+
+    ListBox_hd_referencerClick(program, browse, 7); // outside the list: no change
+    EXPECT_EQ(browse.Label_hd_selectionner, "MUSIQUE-9999AAAA");
+
+    BrowseState fresh;
+    ui.answers = {DialogButton::Yes};
+    EXPECT_EQ(Button_effacer_liste_un_hdClick(program, fresh, ui), 0u);
+    EXPECT_EQ(ui.shown.back().text, "0 médias effacés de la liste et relatives au disque -/-");
+    EXPECT_EQ(list().mediaCount(), 6u);
+}
+
+TEST_F(DeleteDisk, ANameHoldingTheSeparatorIsMatchedWhole) {
+    Media m;
+    m.disk = "FILMS-1234";
+    m.serial = "ABCD";
+    add(m); // its entry reads "FILMS-1234-ABCD", not that of FILMS-1234ABCD
+    browse.Label_hd_selectionner = "FILMS-1234ABCD";
+    ui.answers = {DialogButton::Yes};
+    EXPECT_EQ(Button_effacer_liste_un_hdClick(program, browse, ui), 2u);
+    EXPECT_EQ(list().mediaCount(), 5u);
+}
+
+TEST_F(DeleteDisk, TheLastDiskLeavesTheEmptyList) {
+    for (const char* entry : {"FILMS-1234ABCD", "films-1234ABCD", "MUSIQUE-9999AAAA"}) {
+        browse.Label_hd_selectionner = entry;
+        ui.answers = {DialogButton::Yes};
+        Button_effacer_liste_un_hdClick(program, browse, ui);
+    }
+    EXPECT_EQ(list().rowCount(), 2u);
+    EXPECT_TRUE(list().isEmptyRow(1));
+    EXPECT_EQ(program.form2.Label_n, "aucun média");
+}
+
+class EmptyTheList : public ::testing::Test, public BrowseFixture {
+protected:
+    EmptyTheList() {
+        program.catalogue.paths.derive(listFolder(), "liste_globale_médias");
+        for (int i = 0; i < 10; ++i) addTitle("t" + std::to_string(i));
+        reindex();
+        extraire_hd_liste_globale(program.form2);
+    }
+};
+
+TEST_F(EmptyTheList, AsksWithTheCountThenEmptiesEverythingAndSavesTheParameters) {
+    ui.answers = {DialogButton::Yes};
+    ASSERT_TRUE(Button_vider_bdClick(program, ui));
+    EXPECT_EQ(ui.shown[0].text, " Effacer tous les 10 médias de la liste ?            ");
+    EXPECT_EQ(list().rowCount(), 2u);
+    EXPECT_TRUE(list().isEmptyRow(1));
+    EXPECT_EQ(program.form2.keys.size(), 0u);
+    EXPECT_TRUE(program.form2.disks.empty());
+    EXPECT_TRUE(list().ListModified);
+    EXPECT_EQ(program.form2.Label_n, "aucun média");
+    EXPECT_TRUE(platform::isFile(program.catalogue.paths.ParamFilePath));
+
+    EXPECT_FALSE(Button_vider_bdClick(program, ui));
+    EXPECT_EQ(ui.shown.back().text, " rien à effacer...");
+}
+
+TEST_F(EmptyTheList, DeclinedKeepsTheRows) {
+    ui.answers = {DialogButton::No};
+    EXPECT_FALSE(Button_vider_bdClick(program, ui));
+    EXPECT_EQ(list().mediaCount(), 10u);
+    EXPECT_FALSE(platform::exists(program.catalogue.paths.ParamFilePath));
+}
+
+TEST(DiskList, FirstSpellingOfEachDiskInOrderOfAppearance) {
+    BrowseFixture f;
+    f.list().appendBlankRow(); // "-": no disk
+    for (auto [disk, serial] :
+         {std::pair{"B", "2"}, {"a", "1"}, {"B", "2"}, {"A", "1"}, {"b", "3"}, {"É", "4"}, {"é", "4"}}) {
+        BrowseFixture::Media m;
+        m.disk = disk;
+        m.serial = serial;
+        f.add(m);
+    }
+    extraire_hd_liste_globale(f.program.form2);
+    EXPECT_EQ(f.program.form2.disks, (std::vector<std::string>{"B-2", "a-1", "b-3", "É-4"}));
+}

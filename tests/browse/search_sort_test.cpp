@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include "browse/search.h"
+#include "browse/sort.h"
+#include "browse_fixture.h"
+
+using namespace verdan;
+using namespace verdan::test;
+
+using Titles = std::vector<std::string>;
+
+class Search : public ::testing::Test, public BrowseFixture {
+protected:
+    Search() {
+        Media m;
+        m.title = "Alien";
+        add(m); // row 1
+        m.title = "Élodie au château";
+        m.ext = ".AVI";
+        add(m); // row 2
+        m.title = "élodie";
+        m.ext = ".mkv";
+        m.disk = "ZEBRE";
+        m.serial = "CAFE0001";
+        add(m); // row 3
+        m.title = "Concert";
+        m.ext = ".mp3";
+        m.media = "musique";
+        m.folder = ":\\musique\\ jazz";
+        add(m); // row 4
+    }
+};
+
+TEST_F(Search, LowerCasesOnlyAToZ) {
+    EXPECT_TRUE(ligne_contient(list(), "AVI", 1));     // .avi
+    EXPECT_TRUE(ligne_contient(list(), "avi", 2));     // .AVI
+    EXPECT_FALSE(ligne_contient(list(), "élodie", 2)); // É is not é
+    EXPECT_TRUE(ligne_contient(list(), "ÉLODIE", 2));
+    EXPECT_FALSE(ligne_contient(list(), "ÉLODIE", 3));
+    EXPECT_TRUE(ligne_contient(list(), "élodie", 3));
+    EXPECT_FALSE(ligne_contient(list(), "CHÂTEAU", 2)); // Â stays Â
+    EXPECT_TRUE(ligne_contient(list(), "CHâTEAU", 2));
+}
+
+TEST_F(Search, LooksFromMediaToSizeOnly) {
+    // "nom-disque" and "NS-disque" lie outside the searched columns.
+    EXPECT_FALSE(ligne_contient(list(), "zebre", 3));
+    EXPECT_FALSE(ligne_contient(list(), "cafe0001", 3));
+    EXPECT_TRUE(ligne_contient(list(), "musique", 4));    // "média"
+    EXPECT_TRUE(ligne_contient(list(), "700 mo", 4));     // "taille"
+    EXPECT_TRUE(ligne_contient(list(), "2020-01-01", 4)); // "date"
+    EXPECT_FALSE(ligne_contient(list(), "1,00 go", 4));   // "libre"
+}
+
+TEST_F(Search, NeverMatchesAcrossTwoCells) {
+    // "Alien" then ".avi": the text joining two cells is not in either.
+    EXPECT_FALSE(ligne_contient(list(), "alien.avi", 1));
+    EXPECT_FALSE(ligne_contient(list(), "alien\t.avi", 1));
+    EXPECT_FALSE(ligne_contient(list(), "", 1));
+}
+
+TEST_F(Search, FollowsTheColumnsByHeaderText) {
+    list().setCell(0, 2, "média >>");
+    EXPECT_FALSE(ligne_contient(list(), "VIDÉO", 1)); // É stays as typed
+    EXPECT_TRUE(ligne_contient(list(), "vidéo", 1));
+    list().setCell(0, 7, "poids");
+    EXPECT_FALSE(ligne_contient(list(), "vidéo", 1)); // no "taille": nothing is searched
+}
+
+TEST_F(Search, ResultHoldsCopiesOfTheMatchingRowsInOrder) {
+    ASSERT_TRUE(Button_rechercherClick(program, browse, "élodie"));
+    EXPECT_TRUE(browse.filterShown);
+    EXPECT_EQ(browse.Edit1, "élodie");
+    EXPECT_EQ(titles(browse.filter), (Titles{"élodie"}));
+    ASSERT_TRUE(Button_rechercherClick(program, browse, "a"));
+    EXPECT_EQ(titles(browse.filter), (Titles{"Alien", "Élodie au château", "Concert"}));
+    EXPECT_EQ(browse.filter.rowText(0), list().rowText(0));
+    // Copies: changing the result leaves the list alone.
+    browse.filter.setCell(1, 3, "autre");
+    EXPECT_EQ(list().cell(1, 3), "Alien");
+}
+
+TEST_F(Search, NoMatchShowsTheHeaderAlone) {
+    ASSERT_TRUE(Button_rechercherClick(program, browse, "introuvable"));
+    EXPECT_TRUE(browse.filterShown);
+    EXPECT_EQ(browse.filter.rowCount(), 1u);
+}
+
+TEST_F(Search, BlanksCountAndBlankTextsDoNothing) {
+    EXPECT_FALSE(Button_rechercherClick(program, browse, "   "));
+    EXPECT_FALSE(browse.filterShown);
+    ASSERT_TRUE(Button_rechercherClick(program, browse, " jazz"));
+    EXPECT_EQ(titles(browse.filter), (Titles{"Concert"}));
+    ASSERT_TRUE(Button_rechercherClick(program, browse, " alien"));
+    EXPECT_EQ(browse.filter.rowCount(), 1u);
+}
+
+TEST_F(Search, EnterSearchesOrEndsTheSearch) {
+    Edit1Enter(program, browse, "concert");
+    EXPECT_TRUE(browse.filterShown);
+    EXPECT_EQ(titles(browse.filter), (Titles{"Concert"}));
+    Edit1Enter(program, browse, "  ");
+    EXPECT_FALSE(browse.filterShown);
+    EXPECT_EQ(browse.Edit1, "");
+    Edit1Enter(program, browse, "alien");
+    Button_init_filtreClick(browse);
+    EXPECT_FALSE(browse.filterShown);
+    EXPECT_EQ(browse.Edit1, "");
+}
+
+TEST_F(Search, FindsTextAtEitherEndOfTheSpan) {
+    Media m;
+    m.media = "Zzz";
+    m.size = "12 Ko";
+    const std::size_t r = add(m);
+    EXPECT_TRUE(ligne_contient(list(), "zzz", r));
+    EXPECT_TRUE(ligne_contient(list(), "12 ko", r));
+    EXPECT_FALSE(ligne_contient(list(), "12 ko\t", r));
+}
+
+class Sorting : public ::testing::Test, public BrowseFixture {
+protected:
+    platform::SortKeyMaker keys{"fr_FR"};
+    void headerDoubleClick(Grid grid, const std::string& header) {
+        sortOnHeader(program, browse, ui, grid, gridTable(program, browse, grid).indice_col_liste(header),
+                     keys);
+    }
+};
+
+TEST_F(Sorting, OrdersAsTheLocaleWithoutRegardToCase) {
+    for (const char* t : {"zèbre", "Été", "abeille", "Ecole", "été", "Zoé", "école", "ÉCOLE"}) addTitle(t);
+    trier_grille(list(), 3, true, keys);
+    // Accents come after the plain letter; equal texts but for case keep their order.
+    EXPECT_EQ(titles(), (Titles{"abeille", "Ecole", "école", "ÉCOLE", "Été", "été", "zèbre", "Zoé"}));
+    trier_grille(list(), 3, false, keys);
+    EXPECT_EQ(titles(), (Titles{"Zoé", "zèbre", "Été", "été", "école", "ÉCOLE", "Ecole", "abeille"}));
+}
+
+TEST_F(Sorting, SizesAndNumbersSortAsTexts) {
+    for (const char* s : {"9 Mo", "10 Mo", "700 Ko", "1,5 Go"}) {
+        Media m;
+        m.size = s;
+        add(m);
+    }
+    trier_grille(list(), list().indice_col_liste("taille"), true, keys);
+    EXPECT_EQ(column(list(), "taille"), (Titles{"1,5 Go", "10 Mo", "700 Ko", "9 Mo"}));
+}
+
+TEST_F(Sorting, HeaderClicksAlternateAndMarkTheHeader) {
+    for (const char* t : {"b", "a", "c"}) addTitle(t);
+    list().ListModified = false;
+    reindex();
+    const std::size_t keysBefore = program.form2.keys.size();
+
+    headerDoubleClick(Grid::Full, "titre");
+    EXPECT_EQ(list().cell(0, 3), "titre >>");
+    EXPECT_EQ(titles(), (Titles{"c", "b", "a"}));
+    headerDoubleClick(Grid::Full, "titre");
+    EXPECT_EQ(list().cell(0, 3), "titre <<");
+    EXPECT_EQ(titles(), (Titles{"a", "b", "c"}));
+
+    headerDoubleClick(Grid::Full, "taille");
+    EXPECT_EQ(list().cell(0, 7), "taille >>");
+    EXPECT_EQ(list().cell(0, 3), "titre"); // the earlier marker is gone
+    EXPECT_FALSE(list().ListModified);
+    EXPECT_EQ(program.form2.keys.size(), keysBefore);
+    EXPECT_EQ(ui.busy, (std::vector<bool>{true, false, true, false, true, false}));
+}
+
+TEST_F(Sorting, TheResultTableSortsItselfAndClearsTheFullTableMarker) {
+    for (const char* t : {"b x", "a", "c", "a x"}) addTitle(t);
+    headerDoubleClick(Grid::Full, "titre");
+    ASSERT_EQ(titles(), (Titles{"c", "b x", "a x", "a"}));
+    ASSERT_TRUE(Button_rechercherClick(program, browse, "x"));
+    EXPECT_EQ(browse.filter.cell(0, 3), "titre >>"); // copied with the header
+    EXPECT_EQ(titles(browse.filter), (Titles{"b x", "a x"}));
+    // The same column again: the shared state flips to ascending.
+    headerDoubleClick(Grid::Filter, "titre");
+    EXPECT_EQ(browse.filter.cell(0, 3), "titre <<");
+    EXPECT_EQ(titles(browse.filter), (Titles{"a x", "b x"}));
+    EXPECT_EQ(list().cell(0, 3), "titre");
+    EXPECT_EQ(titles(), (Titles{"c", "b x", "a x", "a"}));
+}
+
+TEST_F(Sorting, TheBlankRowOfAnEmptyListStays) {
+    headerDoubleClick(Grid::Full, "titre");
+    EXPECT_EQ(list().rowCount(), 2u);
+    EXPECT_EQ(list().cell(0, 3), "titre >>");
+}
+
+TEST_F(Sorting, ManyRowsTakeTheThreadedPathAndStayStable) {
+    // Enough rows for the keys to be made on two threads; the titles repeat so that ties occur.
+    const char* words[] = {"Été", "ete", "Ami", "zoo", "Œuf", "oeuf", "ÉTÉ", "abc"};
+    for (int i = 0; i < 30000; ++i) {
+        Media m;
+        m.title = words[i % 8];
+        m.size = std::to_string(i);
+        add(m);
+    }
+    trier_grille(list(), 3, true, keys);
+    const int title = 3, size = 7;
+    for (std::size_t r = 2; r < list().rowCount(); ++r) {
+        std::string a, b;
+        keys.appendKey(list().cell(r - 1, title), a);
+        keys.appendKey(list().cell(r, title), b);
+        ASSERT_LE(a, b) << r;
+        if (a == b) {
+            ASSERT_LT(std::stoi(std::string(list().cell(r - 1, size))),
+                      std::stoi(std::string(list().cell(r, size))))
+                << r;
+        }
+    }
+}
+
+TEST(SortKeys, OrderAsFrenchLettersIgnoringCase) {
+    platform::SortKeyMaker keys("fr-FR");
+    auto key = [&](std::string_view s) {
+        std::string k;
+        keys.appendKey(s, k);
+        return k;
+    };
+    EXPECT_EQ(key("Paris"), key("PARIS"));
+    EXPECT_LT(key("cote"), key("côte"));
+    EXPECT_LT(key("côte"), key("coter"));
+    EXPECT_LT(key("Zoé"), key("zoo")); // é is e at the first level
+    EXPECT_LT(key(""), key("a"));
+    EXPECT_FALSE(key("\xff").empty()); // malformed text still gets a key
+}
+
+TEST(SortKeys, LocaleNamesOfPosixSettings) {
+    EXPECT_EQ(platform::collationLocaleOf("fr_FR.UTF-8"), "fr_FR");
+    EXPECT_EQ(platform::collationLocaleOf("fr_FR@euro"), "fr_FR");
+    EXPECT_EQ(platform::collationLocaleOf("C.UTF-8"), "");
+    EXPECT_EQ(platform::collationLocaleOf("POSIX"), "");
+}
