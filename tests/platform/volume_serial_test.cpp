@@ -59,6 +59,8 @@ ByteReader dumpReader(const std::string& dump) {
     };
 }
 
+#ifndef _WIN32
+// Images are made with Linux tools: these helpers serve only there.
 ByteReader imageReader(const std::string& image) {
     return [image](std::uint64_t offset, std::size_t size, std::string& out) {
         std::ifstream in(image, std::ios::binary);
@@ -75,7 +77,6 @@ bool toolPresent(const std::string& tool) {
     return false;
 }
 
-#ifndef _WIN32
 bool sh(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
