@@ -94,6 +94,16 @@ void GlobalListModel::cellChanged(std::size_t row, int col) {
     emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
+void GlobalListModel::columnChanged(int col, std::size_t first, std::size_t last) {
+    // One notice for a whole column ("tout cocher" on a million rows), not one per cell.
+    if (first == 0) {
+        emit headerDataChanged(Qt::Horizontal, col, col);
+        if (last == 0) return;
+        first = 1;
+    }
+    emit dataChanged(index(static_cast<int>(first - 1), col), index(static_cast<int>(last - 1), col), {Qt::DisplayRole});
+}
+
 void GlobalListModel::rowSelected(std::size_t row) {
     emit currentRowChanged(static_cast<int>(row));
 }

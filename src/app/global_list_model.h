@@ -25,6 +25,7 @@ public:
     void aboutToRemoveRows(std::size_t first, std::size_t count) override;
     void rowsRemoved(std::size_t first, std::size_t count) override;
     void cellChanged(std::size_t row, int col) override;
+    void columnChanged(int col, std::size_t first, std::size_t last) override;
     void rowSelected(std::size_t row) override;
 
 signals:
