@@ -26,8 +26,8 @@
 
 using namespace verdan;
 
-TForm2::TForm2(ProgramState& program, Ui& ui, QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_ui(ui) {
+TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, QWidget* parent)
+    : QMainWindow(parent), m_program(program), m_ui(ui), m_shell(shell) {
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     QPalette pal = palette();
@@ -61,8 +61,11 @@ TForm2::TForm2(ProgramState& program, Ui& ui, QWidget* parent)
     }
     m_model = new GlobalListModel(m_program.form2.list, this);
     StringGrid1->setModel(m_model);
-    for (int c = 0; c < kListColumns; ++c)
-        StringGrid1->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
+    m_filterModel = new GlobalListModel(m_browse.filter, this);
+    StringGrid_filter->setModel(m_filterModel);
+    for (QTableView* t : {StringGrid1, StringGrid_filter})
+        for (int c = 0; c < kListColumns; ++c)
+            t->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
     body->addWidget(gridStack, 1);
     auto* side = new QWidget(central);
     buildSidePanel(side);
@@ -94,6 +97,10 @@ TForm2::TForm2(ProgramState& program, Ui& ui, QWidget* parent)
     connect(m_model, &GlobalListModel::currentRowChanged, this, [this](int row) {
         if (row >= 1) StringGrid1->selectRow(row - 1);
     });
+    connect(m_filterModel, &GlobalListModel::currentRowChanged, this, [this](int row) {
+        if (row >= 1) StringGrid_filter->selectRow(row - 1);
+    });
+    connectBrowse();
 }
 
 TForm2::~TForm2() = default;
@@ -127,6 +134,7 @@ void TForm2::refreshView() {
                        static_cast<QWidget*>(Bevel3), static_cast<QWidget*>(Button_rechercher)})
         w->setToolTip(QString::fromUtf8(hints::kSearch));
     Button_copie_multiple->setToolTip(QString::fromUtf8(hints::kMultipleCopy));
+    refreshBrowse();
 }
 
 void TForm2::showPanel4(bool shown, int overWidth, int overHeight) {

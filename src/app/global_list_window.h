@@ -1,6 +1,8 @@
 #pragma once
 #include <QMainWindow>
 
+#include "browse/browse_state.h"
+#include "browse/keyboard.h"
 #include "browse/list_commands.h"
 #include "catalogue/program_state.h"
 #include "util/ui.h"
@@ -9,8 +11,10 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QKeyEvent;
 class QLineEdit;
 class QListWidget;
+class QModelIndex;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -25,9 +29,10 @@ class GlobalListModel;
 class TForm2 : public QMainWindow, private verdan::ListCommandsView {
     Q_OBJECT
 public:
-    TForm2(verdan::ProgramState& program, verdan::Ui& ui, QWidget* parent = nullptr);
+    TForm2(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell, QWidget* parent = nullptr);
     ~TForm2() override;
     void setCollectionWindow(TForm1* form1) { m_form1 = form1; }
+    verdan::BrowseState& browseState() { return m_browse; }
 
     void refreshView();
     // Panel4 placed by the size of the window that asks (the collection window at start-up).
@@ -46,6 +51,36 @@ public:
     // Applies a font size (8, 10, 12, 15): rows 2 x size - 2 pixels high.
     void applyFontSize(int size);
 
+    // Search, sort, opening, deletion, marks and favourites (global_list_window_browse.cpp).
+    void Button_rechercherClick();
+    void Button_init_filtreClick();
+    void Edit1Enter();
+    void sortOnHeader(verdan::Grid grid, int column);
+    void StringGrid1DblClick(verdan::Grid grid, const QModelIndex& cell);
+    void StringGrid1Click(const QModelIndex& cell);
+    // A right click at `pos` of the table's viewport.
+    void StringGrid1MouseDown(verdan::Grid grid, const QPoint& pos);
+    void BitBtn2Click();
+    void BitBtn_copie_un_par_unClick();
+    void BitBtn5Click();
+    void BitBtn4Click();
+    void Button_delClick();
+    void Button_effacer_liste_un_hdClick();
+    void Button_vider_bdClick();
+    void ListBox_hd_referencerClick(int index);
+    void BitBtn_tout_cocherClick();
+    void BitBtn_tout_decocherClick();
+    void BitBtn_coche_selectionClick();
+    // True when the key was handled here and the table must not see it.
+    bool StringGrid1KeyDown(QKeyEvent* event);
+    void BitBtn_rep_favoriClick();
+    void SpeedButton1Click();
+    void BitBtn_helpClick();
+    // Table rows (1 = first data row) of a table's selection, its current row and its top row.
+    verdan::RowRange selectionOf(QTableView* table) const;
+    std::size_t currentRowOf(QTableView* table) const;
+    QTableView* visibleView() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,11 +91,23 @@ private:
     void buildFloatingPanels();
     void showLoadingPanel(bool shown) override;
     void quit(verdan::QuitSender sender);
+    void connectBrowse();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Shows the browse state: the table on screen, the counter, the chosen disk, the context panel.
+    void refreshBrowse();
+    void placePanel1(const verdan::PanelPlacement& placement);
+    int panel1LabelLeft() const;
+    void applyKeyOutcome(const verdan::KeyOutcome& outcome);
+    void selectRows(QTableView* table, verdan::RowRange rows);
+    verdan::DriveRows presentDrives() const;
 
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
+    verdan::Shell& m_shell;
     TForm1* m_form1 = nullptr;
     GlobalListModel* m_model = nullptr;
+    GlobalListModel* m_filterModel = nullptr;
+    verdan::BrowseState m_browse;
 
 public:
     QLabel* Label1 = nullptr;

@@ -3,6 +3,8 @@
 #include "global_list_window.h"
 #include "widget_factory.h"
 
+#include "browse/opening.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,6 +19,12 @@ using namespace widgets;
 
 namespace {
 const QColor kNoticeYellow(255, 255, 170);
+// Panel1: left offset of its labels, their line height, top and height of its buttons.
+constexpr int kPanelLabelLeft = 10;
+constexpr int kPanelLine = 22;
+constexpr int kPanelButtonsTop = 80;
+constexpr int kPanelButtonHeight = 28;
+constexpr int kPanelHeight = 120;
 const char* kSearchHint = "  de la troisième colonne [média] à  la colonne [taille]    ";
 } // namespace
 
@@ -203,25 +211,16 @@ void TForm2::buildSidePanel(QWidget* side) {
 void TForm2::buildFloatingPanels() {
     QWidget* host = centralWidget();
 
+    // Panel1 is sized and its buttons placed for each file name (placePanel1): no layout.
     Panel1 = panel(host, "Panel1", QColor(255, 250, 217));
-    {
-        auto* g = new QGridLayout(Panel1);
-        Label11 = label(Panel1, "Label11", "");
-        Label12 = label(Panel1, "Label12", "");
-        Label9 = label(Panel1, "Label9", "");
-        g->addWidget(Label11, 0, 0, 1, 4);
-        g->addWidget(Label12, 1, 0, 1, 4);
-        g->addWidget(Label9, 2, 0, 1, 4);
-        BitBtn2 = button(Panel1, "BitBtn2", "Ouvrir le dossier");
-        BitBtn_copie_un_par_un = button(Panel1, "BitBtn_copie_un_par_un", "Copier vers les favoris");
-        BitBtn5 = button(Panel1, "BitBtn5", "Visionner/écouter");
-        BitBtn4 = button(Panel1, "BitBtn4", "Annuler");
-        g->addWidget(BitBtn2, 3, 0);
-        g->addWidget(BitBtn_copie_un_par_un, 3, 1);
-        g->addWidget(BitBtn5, 3, 2);
-        g->addWidget(BitBtn4, 3, 3);
-        Panel1->resize(500, 120);
-    }
+    Label11 = label(Panel1, "Label11", "");
+    Label12 = label(Panel1, "Label12", "");
+    Label9 = label(Panel1, "Label9", "");
+    BitBtn2 = button(Panel1, "BitBtn2", "Ouvrir le dossier");
+    BitBtn_copie_un_par_un = button(Panel1, "BitBtn_copie_un_par_un", "Copier vers les favoris");
+    BitBtn5 = button(Panel1, "BitBtn5", "Visionner/écouter");
+    BitBtn4 = button(Panel1, "BitBtn4", "Annuler");
+    placePanel1(verdan::placeContextPanel(0, {}));
 
     Panel3 = panel(host, "Panel3", kNoticeYellow);
     {
@@ -262,5 +261,23 @@ void TForm2::buildFloatingPanels() {
         text->setFont(f);
         h->addWidget(text);
         Panel4->resize(320, 80);
+    }
+}
+
+int TForm2::panel1LabelLeft() const {
+    return kPanelLabelLeft;
+}
+
+void TForm2::placePanel1(const verdan::PanelPlacement& placement) {
+    Panel1->resize(placement.width, kPanelHeight);
+    int top = 8;
+    for (QLabel* l : {Label11, Label12, Label9}) {
+        l->setGeometry(kPanelLabelLeft, top, placement.width - 2 * kPanelLabelLeft, kPanelLine);
+        top += kPanelLine;
+    }
+    QPushButton* const buttons[] = {BitBtn2, BitBtn_copie_un_par_un, BitBtn5, BitBtn4};
+    for (std::size_t i = 0; i < placement.buttons.size(); ++i) {
+        const verdan::ButtonSpan& span = placement.buttons[i];
+        buttons[i]->setGeometry(span.left, kPanelButtonsTop, span.width, kPanelButtonHeight);
     }
 }

@@ -1,6 +1,7 @@
 #include "collection_window.h"
 #include "global_list_window.h"
 #include "hint_style.h"
+#include "qt_shell.h"
 #include "qt_ui.h"
 
 #include "catalogue/program_state.h"
@@ -16,6 +17,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName(QString::fromUtf8(verdan::kProductTitle));
     QApplication::setStyle(new HintStyle(QApplication::style()->name()));
     QtUi ui;
+    QtShell shell;
     verdan::ProgramState program;
     program.programFolder = verdan::platform::programFolder();
     // A per-user program folder may not exist yet on a first start.
@@ -23,7 +25,7 @@ int main(int argc, char* argv[]) {
 
     auto drives = verdan::platform::makeSystemDriveProvider();
     TForm1 form1(program, ui, *drives);
-    TForm2 form2(program, ui);
+    TForm2 form2(program, ui, shell);
     form1.setGlobalListWindow(&form2);
     form2.setCollectionWindow(&form1);
     ui.setParentWindow(&form1);

@@ -10,6 +10,7 @@
 #include "collection_window.h"
 #include "global_list_window.h"
 #include "support/fake_drives.h"
+#include "support/fake_shell.h"
 #include "support/temp_folder.h"
 #include "support/ui_thread.h"
 #include "util/file_helpers.h"
@@ -33,7 +34,7 @@ protected:
         dir.write("FILMS/.cache/cache.avi", "x");
         drives.add(root, "FILMS", "1234ABCD", platform::kDriveRemovable);
         form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui);
+        form2 = std::make_unique<TForm2>(program, ui, shell);
         form1->setGlobalListWindow(form2.get());
         form2->setCollectionWindow(form1.get());
     }
@@ -59,6 +60,7 @@ protected:
     ProgramState program;
     ThreadedFakeUi ui;
     FakeDriveProvider drives;
+    FakeShell shell;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
 };

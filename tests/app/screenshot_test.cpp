@@ -6,6 +6,7 @@
 #include "collection_window.h"
 #include "global_list_window.h"
 #include "support/fake_drives.h"
+#include "support/fake_shell.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
 
@@ -23,7 +24,8 @@ TEST(Screenshots, BothWindows) {
     f.ui.answers = {verdan::DialogButton::Yes};
     verdan::test::FakeDriveProvider drives;
     TForm1 form1(f.program, f.ui, drives);
-    TForm2 form2(f.program, f.ui);
+    verdan::test::FakeShell shell;
+    TForm2 form2(f.program, f.ui, shell);
     form1.setGlobalListWindow(&form2);
     form2.setCollectionWindow(&form1);
     form1.show();

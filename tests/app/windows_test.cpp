@@ -15,6 +15,7 @@
 #include "global_list_window.h"
 #include "platform/files.h"
 #include "support/fake_drives.h"
+#include "support/fake_shell.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
 
@@ -38,7 +39,7 @@ protected:
     }
     void start() {
         form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui);
+        form2 = std::make_unique<TForm2>(program, ui, shell);
         form1->setGlobalListWindow(form2.get());
         form2->setCollectionWindow(form1.get());
         form1->show();
@@ -55,6 +56,7 @@ protected:
     int rows() { return form2->StringGrid1->model()->rowCount(); }
 
     FakeDriveProvider drives;
+    FakeShell shell;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
 };
