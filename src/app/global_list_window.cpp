@@ -103,7 +103,10 @@ TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, QWidget* parent)
     connectBrowse();
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2() {
+    // The search result's rows are a member, gone before the child widgets that show them.
+    delete m_filterModel;
+}
 
 void TForm2::refreshView() {
     const GlobalListState& f2 = m_program.form2;

@@ -1,0 +1,343 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "collection_window.h"
+#include "global_list_window.h"
+#include "support/fake_drives.h"
+#include "support/fake_shell.h"
+#include "support/program_fixture.h"
+#include "util/cp1252.h"
+
+using namespace verdan;
+using namespace verdan::test;
+
+namespace {
+QString u(const std::string& s) {
+    return QString::fromStdString(s);
+}
+constexpr int kTitle = 3;
+constexpr int kMarkColumn = 13;
+} // namespace
+
+// The global-list window over a loaded list, driven with the mouse and the keyboard.
+class BrowseWindow : public ::testing::Test, public ProgramFixture {
+protected:
+    void start(const std::vector<std::string>& lines) {
+        std::ofstream(program.settingsPath(), std::ios::binary)
+            << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(listFolder())
+            << "\r\n[Options]\r\nCheckBox_mode_avancer=1\r\n";
+        writeList(lines);
+        ui.answers = {DialogButton::Yes};
+        form1 = std::make_unique<TForm1>(program, ui, drives);
+        form2 = std::make_unique<TForm2>(program, ui, shell);
+        form1->setGlobalListWindow(form2.get());
+        form2->setCollectionWindow(form1.get());
+        form1->show();
+        form1->FormActivate();
+        form2->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form2.get()));
+        ui.shown.clear();
+    }
+    // Titles "t1" ... "tN" on the disk FILMS.
+    void startWithRows(int n) {
+        std::vector<std::string> lines;
+        for (int i = 1; i <= n; ++i)
+            lines.push_back(row(std::to_string(i), "FILMS", "t" + std::to_string(i)));
+        start(lines);
+    }
+    // A drive made of a folder holding films/<title>.avi for each title.
+    std::string plugFilms(const std::vector<std::string>& titles, const std::string& serial = "1234ABCD") {
+        const std::string root = dir.file("FILMS");
+        platform::createFolders(joinPath(root, "films"));
+        for (const auto& t : titles) dir.write("FILMS/films/" + t + ".avi", "x");
+        drives.add(root, "FILMS", serial, platform::kDriveRemovable);
+        return root;
+    }
+
+    QTableView* grid() { return form2->StringGrid1; }
+    QPoint rowCentre(QTableView* table, int row) {
+        return table->visualRect(table->model()->index(row - 1, kTitle)).center();
+    }
+    void leftClick(int row) {
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, rowCentre(grid(), row));
+    }
+    void rightClick(int row) {
+        QTest::mouseClick(grid()->viewport(), Qt::RightButton, {}, rowCentre(grid(), row));
+    }
+    // As the system sends it: a click, then the double click and its release.
+    void doubleClick(int row) {
+        const QPoint at = rowCentre(grid(), row);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(grid()->viewport(), Qt::LeftButton, {}, at);
+    }
+    void doubleClickHeader(QTableView* table, int column) {
+        QHeaderView* h = table->horizontalHeader();
+        const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(h->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(h->viewport(), Qt::LeftButton, {}, at);
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(grid(), k, m); }
+    void select(int top, int bottom) {
+        auto* m = grid()->model();
+        grid()->selectionModel()->select(QItemSelection(m->index(top - 1, 0), m->index(bottom - 1, 13)),
+                                         QItemSelectionModel::ClearAndSelect);
+    }
+    // Table rows (1 = first data row) selected in StringGrid1.
+    std::vector<int> selectedRows() {
+        std::vector<int> rows;
+        for (const QModelIndex& i : grid()->selectionModel()->selectedRows()) rows.push_back(i.row() + 1);
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    int currentRow() { return grid()->currentIndex().row() + 1; }
+    int rows() { return grid()->model()->rowCount(); }
+    // The titles of a table's rows, joined by commas.
+    std::string titles(QTableView* table) {
+        QStringList t;
+        for (int r = 0; r < table->model()->rowCount(); ++r)
+            t << table->model()->index(r, kTitle).data().toString();
+        return t.join(',').toStdString();
+    }
+    QString header(QTableView* table, int column) {
+        return table->model()->headerData(column, Qt::Horizontal).toString();
+    }
+    std::vector<std::string> marks(const GlobalList& table) {
+        std::vector<std::string> m;
+        for (std::size_t r = 1; r < table.rowCount(); ++r) m.emplace_back(table.cell(r, kMarkColumn));
+        return m;
+    }
+
+    FakeDriveProvider drives;
+    FakeShell shell;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+};
+
+TEST_F(BrowseWindow, HeaderDoubleClicksSortDescendingThenAscendingAndMoveTheMarker) {
+    start({row("1", "FILMS", "brazil"), row("2", "FILMS", "Alien"), row("3", "FILMS", "casino")});
+    doubleClickHeader(grid(), kTitle);
+    EXPECT_EQ(header(grid(), kTitle), "titre >>");
+    EXPECT_EQ(titles(grid()), "casino,brazil,Alien");
+    doubleClickHeader(grid(), kTitle);
+    EXPECT_EQ(header(grid(), kTitle), "titre <<");
+    EXPECT_EQ(titles(grid()), "Alien,brazil,casino");
+    EXPECT_FALSE(program.form2.list.ListModified);
+
+    // Sorting the search result clears the full table's marker.
+    form2->Edit1->setText("a");
+    form2->Button_rechercher->click();
+    doubleClickHeader(form2->StringGrid_filter, 0);
+    EXPECT_EQ(header(grid(), kTitle), "titre");
+    EXPECT_EQ(header(form2->StringGrid_filter, 0), "n >>");
+    EXPECT_EQ(titles(form2->StringGrid_filter), "casino,Alien,brazil");
+}
+
+TEST_F(BrowseWindow, SearchShowsTheResultTableAndToutCocherMarksBothTables) {
+    start({row("1", "FILMS", "Alien"), row("2", "FILMS", "Brazil"), row("3", "FILMS", "Kalimba"),
+           row("4", "FILMS", "Casino")});
+    form2->Edit1->setText("ALI");
+    form2->Button_rechercher->click();
+    EXPECT_EQ(form2->gridStack->currentWidget(), form2->StringGrid_filter);
+    EXPECT_EQ(titles(form2->StringGrid_filter), "Alien,Kalimba");
+    EXPECT_EQ(form2->StringGrid_filter->columnWidth(kTitle), grid()->columnWidth(kTitle));
+
+    form2->BitBtn_tout_cocher->click();
+    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(4, " x"));
+    EXPECT_EQ(marks(form2->browseState().filter), std::vector<std::string>(2, " x"));
+    EXPECT_EQ(form2->Label10->text(), "2");
+    EXPECT_EQ(form2->StringGrid_filter->model()->index(0, kMarkColumn).data().toString(), " x");
+
+    form2->BitBtn_tout_decocher->click();
+    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(4, ""));
+    EXPECT_EQ(form2->Label10->text(), "0");
+
+    // Enter: a blank text ends the search, "X" too and empties the text.
+    form2->Edit1->setText("   ");
+    QTest::keyClick(form2->Edit1, Qt::Key_Return);
+    EXPECT_EQ(form2->gridStack->currentWidget(), grid());
+    QTest::keyClick(form2->Edit1, Qt::Key_A);
+    QTest::keyClick(form2->Edit1, Qt::Key_Return);
+    EXPECT_EQ(form2->gridStack->currentWidget(), form2->StringGrid_filter);
+    form2->Button_init_filtre->click();
+    EXPECT_EQ(form2->gridStack->currentWidget(), grid());
+    EXPECT_TRUE(form2->Edit1->text().isEmpty());
+}
+
+TEST_F(BrowseWindow, SpaceBarTogglesTheSelectionByTheMixedRule) {
+    startWithRows(5);
+    select(2, 4);
+    key(Qt::Key_Space);
+    EXPECT_EQ(marks(program.form2.list), (std::vector<std::string>{"", " x", " x", " x", ""}));
+    EXPECT_EQ(form2->Label10->text(), "3");
+    EXPECT_EQ(selectedRows(), (std::vector<int>{2, 3, 4}));
+    key(Qt::Key_Space);
+    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(5, ""));
+    EXPECT_EQ(form2->Label10->text(), "0");
+
+    program.form2.list.setCell(3, kMarkColumn, " x");
+    key(Qt::Key_Space);
+    EXPECT_EQ(marks(program.form2.list), (std::vector<std::string>{"", " x", " x", " x", ""}));
+
+    // The hidden "(dé)cocher sélection" applies the same rule.
+    form2->BitBtn_coche_selection->click();
+    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(5, ""));
+
+    form2->CheckBox_mode_avancer->click();
+    select(1, 1);
+    key(Qt::Key_Space);
+    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(5, ""));
+}
+
+TEST_F(BrowseWindow, ShiftDownExtendsFromTheClickedRowAndPlainDownStartsAgain) {
+    startWithRows(12);
+    leftClick(5);
+    EXPECT_EQ(ui.clipboard, std::vector<std::string>{"t5"});
+    for (int i = 0; i < 3; ++i) key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{5, 6, 7, 8}));
+    EXPECT_EQ(currentRow(), 8);
+    key(Qt::Key_Down);
+    EXPECT_EQ(selectedRows(), std::vector<int>{9});
+    EXPECT_EQ(currentRow(), 9);
+
+    key(Qt::Key_Home, Qt::ControlModifier);
+    key(Qt::Key_Up);
+    EXPECT_EQ(currentRow(), 1);
+    EXPECT_EQ(selectedRows(), std::vector<int>{1});
+    key(Qt::Key_End, Qt::ControlModifier);
+    key(Qt::Key_Down);
+    EXPECT_EQ(currentRow(), 12);
+}
+
+TEST_F(BrowseWindow, CtrlASelectsEveryDataRowAndALoneDoesNot) {
+    startWithRows(6);
+    leftClick(2);
+    key(Qt::Key_A);
+    EXPECT_EQ(selectedRows(), std::vector<int>{2});
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(BrowseWindow, EscapeInTheTableReachesTheWindow) {
+    startWithRows(2);
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(program.StopRequested);
+}
+
+TEST_F(BrowseWindow, DoubleClickOnARowOfAnAbsentDiskSaysSo) {
+    startWithRows(2);
+    doubleClick(2);
+    ASSERT_EQ(ui.texts(),
+              std::vector<std::string>{" Disque <FILMS>   1234ABCD   introuvable, veuillez le brancher "});
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(BrowseWindow, DoubleClickOnARowOfAPluggedDiskOpensItsFile) {
+    const std::string root = plugFilms({"Alien"});
+    start({row("1", "FILMS", "Alien"), row("2", "FILMS", "Brazil")});
+    doubleClick(1);
+    EXPECT_EQ(shell.calls, (std::vector<FakeShell::Call>{{"open", root + "/films/Alien.avi"}}));
+    EXPECT_TRUE(ui.texts().empty());
+    doubleClick(2);
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Fichier " + root + "/films/Brazil.avi introuvable"});
+    EXPECT_EQ(shell.calls.size(), 1u);
+}
+
+TEST_F(BrowseWindow, RightClickOnALongFileNameWidensThePanelAndItsButtonsShareIt) {
+    const std::string title(120, 'L');
+    const std::string root = plugFilms({title});
+    start({row("1", "FILMS", title, "1,37 Go"), row("2", "AILLEURS", "Brazil", "700 Mo", "99")});
+    rightClick(1);
+    ASSERT_TRUE(form2->Panel1->isVisible());
+    EXPECT_EQ(form2->Label11->text(), u(title + ".avi"));
+    EXPECT_EQ(form2->Label12->text(), u(root + "/films"));
+    EXPECT_EQ(form2->Label9->text(), "1,37 Go");
+    const int textWidth = QFontMetrics(form2->Label11->font()).horizontalAdvance(u(title + ".avi"));
+    const int w = textWidth + 2 * form2->Label11->x();
+    ASSERT_GT(w, 500);
+    EXPECT_EQ(form2->Panel1->width(), w);
+    const int b = (w - 50) / 4;
+    EXPECT_EQ(form2->BitBtn2->geometry().left(), 10);
+    EXPECT_EQ(form2->BitBtn_copie_un_par_un->geometry().left(), b + 20);
+    EXPECT_EQ(form2->BitBtn5->geometry().left(), 2 * b + 30);
+    EXPECT_EQ(form2->BitBtn4->geometry().left(), 3 * b + 40);
+    EXPECT_EQ(form2->BitBtn4->width(), b);
+
+    form2->BitBtn2->click();
+    EXPECT_FALSE(form2->Panel1->isVisible());
+    EXPECT_EQ(shell.calls, (std::vector<FakeShell::Call>{{"show", root + "/films/" + title + ".avi"}}));
+
+    // A row of an absent disk: the message, no panel.
+    rightClick(2);
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Disque <AILLEURS> introuvable, veuillez le brancher"});
+    EXPECT_FALSE(form2->Panel1->isVisible());
+    EXPECT_EQ(currentRow(), 2);
+}
+
+TEST_F(BrowseWindow, DeleteTheSelectionByButtonAndByKey) {
+    startWithRows(6);
+    select(2, 4);
+    ui.answers = {DialogButton::Yes};
+    form2->Button_del->click();
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{" Effacer les 3 médias sélectionnés de la liste ?"});
+    EXPECT_EQ(titles(grid()), "t1,t5,t6");
+    EXPECT_EQ(selectedRows(), std::vector<int>{2});
+    EXPECT_EQ(form2->Label_n->text(), QString::fromUtf8("3 médias"));
+    EXPECT_TRUE(program.form2.list.ListModified);
+
+    ui.answers = {DialogButton::No};
+    key(Qt::Key_Delete);
+    EXPECT_EQ(ui.texts().back(), " Effacer le média sélectionné  ?");
+    EXPECT_EQ(rows(), 3);
+    ui.answers = {DialogButton::Yes};
+    key(Qt::Key_Delete);
+    EXPECT_EQ(titles(grid()), "t1,t6");
+}
+
+TEST_F(BrowseWindow, DeleteTheRowsOfTheChosenDiskThenEverything) {
+    start({row("1", "FILMS", "a"), row("2", "SERIES", "b", "1 Mo", "0A1B"), row("3", "FILMS", "c"),
+           row("4", "series", "d", "1 Mo", "0A1B")});
+    // Disks are listed once regardless of letter case, but deleted by the exact entry.
+    ASSERT_EQ(form2->ListBox_hd_referencer->count(), 2);
+    form2->ListBox_hd_referencer->setCurrentRow(1);
+    EXPECT_EQ(form2->Label_hd_selectionner->text(), "SERIES-0A1B");
+    ui.answers = {DialogButton::Yes};
+    form2->Button_effacer_liste_un_hd->click();
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{
+                              " Effacer les 1 médias de la liste et relatives au disque SERIES-0A1B ?",
+                              "1 médias effacés de la liste et relatives au disque SERIES-0A1B"}));
+    EXPECT_EQ(titles(grid()), "a,c,d");
+
+    ui.answers = {DialogButton::Yes};
+    form2->Button_vider_bd->click();
+    EXPECT_EQ(ui.texts().back(), " Effacer tous les 3 médias de la liste ?            ");
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(form2->ListBox_hd_referencer->count(), 0);
+    EXPECT_EQ(form2->Label_n->text(), QString::fromUtf8("aucun média"));
+}
+
+TEST_F(BrowseWindow, FavouritesFolderChosenHereShowsInBothWindowsAndOpens) {
+    startWithRows(1);
+    const std::string chosen = dir.file("mes favoris");
+    platform::createFolders(chosen);
+    ui.folderAnswers = {chosen};
+    form2->BitBtn_rep_favori->click();
+    EXPECT_EQ(form2->Label_rep_favori->text(), u(chosen));
+    EXPECT_EQ(form1->Label_rep_favori->text(), u(chosen));
+    form2->SpeedButton1->click();
+    EXPECT_EQ(shell.calls, (std::vector<FakeShell::Call>{{"folder", chosen}}));
+}
