@@ -1,0 +1,328 @@
+#include <gtest/gtest.h>
+
+#include "collect/add_media.h"
+#include "collect/collection_state.h"
+#include "collect/folders.h"
+#include "collect/scan.h"
+#include "platform/files.h"
+#include "support/fake_drives.h"
+#include "support/temp_folder.h"
+#include "support/ui_thread.h"
+#include "util/file_helpers.h"
+#include "util/format.h"
+#include "util/text.h"
+
+#include <filesystem>
+
+using namespace verdan;
+using verdan::test::FakeDriveProvider;
+using verdan::test::TempFolder;
+using verdan::test::ThreadedFakeUi;
+namespace fs = std::filesystem;
+
+namespace {
+const std::array<MediaCategory, 2> kDefaults = CatalogueParams().media;
+const std::string kDvdLine = "2025-03-05  >   -DVD      12 - :\\Les Temps modernes";
+#ifdef _WIN32
+const std::string kRoot = "E:\\";
+#else
+const std::string kRoot = "/media/anna/FILMS";
+#endif
+} // namespace
+
+TEST(AddMediaValues, FoundLinesSplitAtTheirFirstArrow) {
+    const std::string longPath = joinPath(kRoot, std::string(300, 'a') + ".avi");
+    const FoundLineParts parts = splitFoundLine(makeFoundLine("2020-05-01 10:30", 5, longPath, ","));
+    EXPECT_EQ(parts.date, "2020-05-01 10:30");
+    EXPECT_EQ(parts.path, longPath) << "a long path keeps the end of its name";
+    const FoundLineParts bare = splitFoundLine("  sans flèche  ");
+    EXPECT_EQ(bare.date, "");
+    EXPECT_EQ(bare.path, "sans flèche");
+}
+
+TEST(AddMediaValues, FoldersTakeTheCatalogueFormOnEverySystem) {
+    EXPECT_EQ(catalogueFolder(joinPath(joinPath(joinPath(kRoot, "films"), "2020"), "a.avi"), kRoot),
+              ":\\films\\2020");
+    EXPECT_EQ(catalogueFolder(joinPath(kRoot, "a.avi"), kRoot), ":\\");
+#ifdef _WIN32
+    EXPECT_EQ(catalogueFolder("D:\\films\\a.avi", "E:\\"), ":\\films") << "another letter";
+    EXPECT_EQ(driveCell("E:\\"), "E");
+#else
+    EXPECT_EQ(catalogueFolder("/films/a b/c.avi", "/"), ":\\films\\a b");
+    EXPECT_EQ(catalogueFolder("/media/anna/FILMS2/a.avi", "/media/anna/FILMS"), ":\\media\\anna\\FILMS2")
+        << "a neighbour's name is no prefix of its folders";
+    EXPECT_EQ(driveCell("/media/anna/FILMS"), "/media/anna/FILMS");
+    EXPECT_EQ(fileNameOf("/films/Star Wars: IV.avi", FoundKind::File), "Star Wars: IV.avi");
+#endif
+    EXPECT_EQ(driveCell("drive"), "d");
+}
+
+TEST(AddMediaValues, MediaKindIsASubstringTestWonByTheSecondCategory) {
+    EXPECT_EQ(mediaKind(".avi", kDefaults), "vidéo");
+    EXPECT_EQ(mediaKind(".MKV", kDefaults), "vidéo");
+    EXPECT_EQ(mediaKind(".mp4", kDefaults), "musique") << "mp4 is inside mp4a";
+    EXPECT_EQ(mediaKind(".mp3", kDefaults), "musique");
+    EXPECT_EQ(mediaKind("", kDefaults), "");
+    EXPECT_EQ(mediaKind(".", kDefaults), ".");
+    auto media = kDefaults;
+    media[0].extensionFilter = "avi";
+    EXPECT_EQ(mediaKind(".ts", media), ".t");
+    EXPECT_EQ(mediaKind(".Docs", media), ".Doc");
+}
+
+TEST(AddMediaValues, DvdEntriesTakeTheirKeyAndFolderFromTheirText) {
+    const DiskIdentity dvd{"DVD", "-", "-", "-", 0, 0, true};
+    NewRowValues v = newRowValues(kDvdLine, dvd, "drive", 3, kDefaults);
+    EXPECT_EQ(v.kind, FoundKind::Dvd);
+    EXPECT_EQ(v.date, "2025-03-05");
+    EXPECT_EQ(v.titre, "Les Temps modernes");
+    EXPECT_EQ(v.ext, "");
+    EXPECT_EQ(v.media, "");
+    EXPECT_EQ(v.folder, "DVD      12");
+    EXPECT_EQ(v.size, "");
+    EXPECT_EQ(v.key, "Les Temps modernesDVD-") << "neither date nor number, at every level";
+
+    v = newRowValues("2025-03-05  >   -DVD  1234 - :\\Doc: Vol\\2.avi", dvd, "drive", 1, kDefaults);
+    EXPECT_EQ(v.titre, "2");
+    EXPECT_EQ(v.media, "vidéo");
+    EXPECT_EQ(v.key, "Doc: Vol\\2.aviDVD-");
+
+    v = newRowValues("2025-03-05  >   -DVD    12 - :\\Best DVD|Live|2", dvd, "drive", 1, kDefaults);
+    EXPECT_EQ(v.kind, FoundKind::DvdPipe);
+    EXPECT_EQ(v.key, "Best DVD|Live|2");
+    EXPECT_EQ(v.folder, "2025-03-05  >   -DVD    12 - :\\Best DVD2");
+}
+
+TEST(AddMediaValues, ScannedFilesAreFilesWhateverTheirNameHolds) {
+    TempFolder drive;
+    const std::string path = drive.write("Film-DVDRip.avi", "12345");
+    const DiskIdentity disk{"FILMS", "NTFS", "0A1B2C3D", "USB", 0, 0, true};
+    const std::string line = makeFoundLine("2020-05-01 10:30", 5, path, ",");
+    const std::string idx1 = "Film-DVDRip.aviFILMS0A1B2C3D", size = FormatTaille(5);
+    EXPECT_EQ(newRowValues(line, disk, drive.path(), 0, kDefaults).key, idx1);
+    EXPECT_EQ(newRowValues(line, disk, drive.path(), 1, kDefaults).key, idx1 + size);
+    EXPECT_EQ(newRowValues(line, disk, drive.path(), 2, kDefaults).key, idx1 + size + "2020-05-01 10:30");
+    const NewRowValues v = newRowValues(line, disk, drive.path(), 3, kDefaults);
+    EXPECT_EQ(v.key, idx1 + size + "2020-05-01 10:30:\\");
+    EXPECT_EQ(v.kind, FoundKind::File);
+    EXPECT_EQ(v.size, size);
+    fs::remove(test::pathFromUtf8(path));
+    EXPECT_EQ(newRowValues(line, disk, drive.path(), 1, kDefaults).key, idx1 + "N/A") << "vanished";
+}
+
+// The operation, on found lines made of real files of a temporary drive.
+class AddMedia : public ::testing::Test {
+protected:
+    TempFolder drive;
+    FakeDriveProvider provider;
+    ThreadedFakeUi ui;
+    ProgramState program;
+    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>();
+    CollectionState& state = *owned;
+    GlobalList& list = program.form2.list;
+
+    void SetUp() override {
+        // On Windows the drive text is looked up as its upper-case root.
+        provider.add(platform::nativeDriveRoot(drive.path()), "FILMS", "0A1B2C3D", platform::kDriveRemovable);
+        RefreshDrives(state, provider, ui);
+        state.drives.setCurrentRow(1);
+    }
+    void TearDown() override { owned.reset(); }
+    std::string file(const std::string& rel, const std::string& bytes = "x") {
+        const std::string path = drive.file(rel);
+        fs::create_directories(test::pathFromUtf8(path).parent_path());
+        return drive.write(rel, bytes);
+    }
+    void found(const std::string& rel, const std::string& date = "2020-05-01 10:30") {
+        state.found.insert(makeFoundLine(date, 1, file(rel), ","));
+    }
+    AddOutcome add(DialogButton answer = DialogButton::Yes) {
+        ui.shown.clear();
+        ui.answers.push_back(answer);
+        return BitBtn_rajout_bdClick(program, state, provider, ui);
+    }
+    std::vector<std::string> column(const char* header) const {
+        std::vector<std::string> v;
+        for (std::size_t r = 1; r < list.rowCount(); ++r)
+            v.emplace_back(list.cell(r, list.indice_col_liste(header)));
+        return v;
+    }
+    std::string lastText() const { return ui.shown.empty() ? "" : ui.shown.back().text; }
+};
+
+TEST_F(AddMedia, RefusesWhileAScanRunsAndStopsSilentlyWithoutDriveOrLines) {
+    found("a.avi");
+    state.scanWorkers.setCurrent(std::make_shared<ScanRun>());
+    EXPECT_FALSE(BitBtn_rajout_bdClick(program, state, provider, ui).changed);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, " Le listage n'est pas encore terminé ");
+    EXPECT_EQ(ui.shown[0].buttons, std::vector<DialogButton>{DialogButton::Yes});
+    state.scanWorkers.setCurrent(nullptr);
+
+    ui.shown.clear();
+    state.drives.clearToHeader();
+    BitBtn_rajout_bdClick(program, state, provider, ui);
+    RefreshDrives(state, provider, ui); // empties the found list
+    state.drives.setCurrentRow(1);
+    BitBtn_rajout_bdClick(program, state, provider, ui);
+    EXPECT_TRUE(ui.shown.empty());
+
+    found("a.avi");
+    EXPECT_FALSE(add(DialogButton::No).changed);
+    EXPECT_EQ(lastText(), " Rajouter ces 1 médias à la liste globale vide ?");
+    provider.drives.clear(); // the disk was pulled out after the scan
+    EXPECT_FALSE(add().changed);
+    EXPECT_EQ(ui.shown.size(), 1u) << "no message after the question";
+    EXPECT_EQ(list.rowCount(), 2u);
+    EXPECT_FALSE(list.ListModified);
+}
+
+TEST_F(AddMedia, FirstAddingReplacesTheBlankRowAndFillsEveryCell) {
+    program.catalogue.params.indexLevel = 3;
+    found("films/action/Heat.avi");
+    found("b.mp3");
+    found("Heat.avi");
+    const AddOutcome out = add();
+    EXPECT_EQ(ui.shown[0].text, " Rajouter ces 3 médias à la liste globale vide ?");
+    EXPECT_EQ(lastText(), " la liste globale contient maintenant ces 3 premièrs médias \n\n");
+    ASSERT_EQ(list.rowCount(), 4u);
+    EXPECT_EQ(out.added, 3u);
+    EXPECT_EQ(out.lastRow, 3u);
+    EXPECT_EQ(list.selectedRow(), 3u);
+    EXPECT_TRUE(list.ListModified);
+
+    int row = 0;
+    for (std::size_t r = 1; r < list.rowCount(); ++r)
+        if (list.cell(r, 6) == ":\\films\\action") row = static_cast<int>(r);
+    ASSERT_GT(row, 0) << "the found list's order decides which row this is";
+    EXPECT_EQ(list.rowCells(static_cast<std::size_t>(row)),
+              (std::vector<std::string>{PadLeftPairs(std::to_string(row), 4), "FILMS", "vidéo", "Heat",
+                                        ".avi", "2020-05-01 10:30", ":\\films\\action", FormatTaille(1),
+                                        driveCell(drive.path()), "USB", "0A1B2C3D",
+                                        FormatTaille(1536LL * 1048576), FormatTaille(4LL * 1073741824), ""}));
+    EXPECT_EQ(column("n"), (std::vector<std::string>{"        1", "        2", "        3"}));
+    EXPECT_EQ(column("média"), (std::vector<std::string>{"musique", "vidéo", "vidéo"}));
+    EXPECT_EQ(program.form2.Label_n, "3 médias");
+    EXPECT_EQ(program.BitBtn_form2_bis, "Liste globale des 3 médias =>");
+    EXPECT_EQ(program.form2.disks, std::vector<std::string>{"FILMS-0A1B2C3D"});
+    EXPECT_EQ(program.form2.index.Label_n_idx, "n-idx = 3");
+    EXPECT_EQ(program.form2.index.Label3, "n-idx = 3");
+    EXPECT_EQ(ui.busy, (std::vector<bool>{true, false, true, false})) << "the drive refresh, then the adding";
+}
+
+TEST_F(AddMedia, KnownKeysAreSkippedAndTheReportCountsWhatIsNew) {
+    found("a.avi");
+    found("b.avi");
+    add();
+    list.ListModified = false;
+    add();
+    EXPECT_EQ(ui.shown[0].text, " Rajouter ces 2 médias à la liste globale des 2 médias ?");
+    EXPECT_EQ(lastText(),
+              "  Inutile , \n\n  ces 2 médias sont déjà indexés    \n\n parmi les 2 de la liste globale");
+    EXPECT_EQ(list.rowCount(), 3u);
+    EXPECT_TRUE(list.ListModified) << "set even when nothing was new";
+
+    found("c.avi");
+    add();
+    EXPECT_EQ(lastText(), " 1  médias rajoutés à la liste globale \n\n  ce qui fait un total de 3");
+    EXPECT_EQ(column("titre"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(column("n").back(), "        3");
+}
+
+TEST_F(AddMedia, TheIndexLevelDecidesWhatCountsAsTheSameFile) {
+    program.catalogue.params.indexLevel = 0;
+    found("x/Heat.avi");
+    found("y/Heat.avi");
+    found("z/HEAT.avi");
+    add();
+    EXPECT_EQ(list.rowCount(), 2u) << "idx1: one name on one disk, whatever its letter case";
+    program.catalogue.params.indexLevel = 3;
+    list.resetToEmptyList();
+    program.form2.keys.clear();
+    add();
+    EXPECT_EQ(column("répertoire"), (std::vector<std::string>{":\\x", ":\\y", ":\\z"}))
+        << "idx4: the folder counts";
+}
+
+TEST_F(AddMedia, OneMediaRowStaysAndTheTenThousandthNumberHasNoBlanks) {
+    list.setCell(1, 0, "ancien");
+    found("a.avi");
+    add();
+    EXPECT_EQ(column("n"), (std::vector<std::string>{"ancien", "        2"}));
+    EXPECT_EQ(ui.shown[0].text, " Rajouter ces 1 médias à la liste globale des 1 médias ?");
+
+    list.appendRows(std::vector<std::vector<std::string>>(9997, {"old"}));
+    found("b.avi");
+    add();
+    EXPECT_EQ(list.cell(10000, 0), "10000");
+}
+
+TEST_F(AddMedia, CellsGoToTheColumnOfTheirHeader) {
+    list.setCell(0, 3, "ext");
+    list.setCell(0, 4, "titre >>");
+    list.setCell(0, 12, "autre");
+    found("a.avi");
+    add();
+    EXPECT_EQ(list.cell(1, 3), ".avi");
+    EXPECT_EQ(list.cell(1, 4), "a");
+    EXPECT_EQ(list.cell(1, 12), "") << "a value without its header is dropped";
+}
+
+TEST_F(AddMedia, DvdEntriesGetThePseudoDisk) {
+    state.found.insert(kDvdLine);
+    state.found.insert("2025-03-05  >   -DVD      13 - :\\Les Temps modernes");
+    state.drives.setCurrentRow(0);
+    add();
+    ASSERT_EQ(list.rowCount(), 2u) << "one title, one medium";
+    EXPECT_EQ(list.rowCells(1), (std::vector<std::string>{"        1", "DVD", "", "Les Temps modernes", "",
+                                                          "2025-03-05", "DVD      12", "", "d", "-", "-",
+                                                          FormatTaille(0), FormatTaille(0), ""}));
+    EXPECT_TRUE(provider.queried.empty());
+}
+
+// Announced to the table's listener as one insertion, however many rows.
+TEST_F(AddMedia, TheListHearsOfOneInsertion) {
+    struct Listener : GlobalListListener {
+        std::vector<std::pair<std::size_t, std::size_t>> inserted;
+        void rowsInserted(std::size_t first, std::size_t count) override {
+            inserted.emplace_back(first, count);
+        }
+    } listener;
+    list.setListener(&listener);
+    for (int i = 0; i < 300; ++i) found("f" + std::to_string(i) + ".avi");
+    add();
+    list.setListener(nullptr);
+    EXPECT_EQ(listener.inserted, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 300}}));
+}
+
+// A real tree scanned by the workers through the user-interface thread, then added.
+TEST_F(AddMedia, ScannedTreeEndsInTheListCellByCell) {
+    file("films/2020/a.avi", "1234");
+    file("films/b.MKV", std::string(2048, 'x'));
+    file("films/notes.txt");
+    StringGrid_hdClick(state, ui);
+    for (std::size_t i = 0; i < state.folders.items.size(); ++i)
+        if (state.folders.items[i].name == "films")
+            CheckListBox_repClick(state, ui, static_cast<int>(i), true);
+    BitBtn_lister_mediaClick(program, state, ui);
+    ASSERT_TRUE(ui.pumpUntil([&] { return !state.scanWorkers.current(); }));
+    ASSERT_EQ(state.found.size(), 2u);
+    std::string dateA;
+    for (const auto& line : state.found)
+        if (line.find("a.avi") != std::string::npos) dateA = line.substr(0, 16);
+
+    add();
+    ASSERT_EQ(list.rowCount(), 3u);
+    // The found list is sorted on its lines, the size text before the path.
+    const std::size_t a = list.cell(1, 3) == "a" ? 1 : 2, b = 3 - a;
+    EXPECT_EQ(list.rowCells(a),
+              (std::vector<std::string>{PadLeftPairs(std::to_string(a), 4), "FILMS", "vidéo", "a", ".avi",
+                                        dateA, ":\\films\\2020", FormatTaille(4), driveCell(drive.path()),
+                                        "USB", "0A1B2C3D", FormatTaille(1536LL * 1048576),
+                                        FormatTaille(4LL * 1073741824), ""}));
+    EXPECT_EQ(list.cell(b, 3), "b");
+    EXPECT_EQ(list.cell(b, 4), ".MKV");
+    EXPECT_EQ(list.cell(b, 6), ":\\films");
+    EXPECT_EQ(list.cell(b, 7), FormatTaille(2048));
+    EXPECT_EQ(program.form2.keys.size(), 2u);
+}
