@@ -9,6 +9,15 @@
 #include "util/utf8.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -17,7 +26,8 @@ namespace verdan {
 namespace {
 
 bool isPathSeparator(char c) {
-    return c == '/' || c == platform::nativeSeparator();
+    static const char native = platform::nativeSeparator();
+    return c == '/' || c == native;
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -25,7 +35,8 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 }
 
 bool windowsPaths() {
-    return platform::nativeSeparator() == '\\';
+    static const bool windows = platform::nativeSeparator() == '\\';
+    return windows;
 }
 
 // Windows names a folder whatever the letter case it is written in.
@@ -67,16 +78,27 @@ std::string_view dvdTitleText(std::string_view line, std::string_view path) {
     return at == std::string_view::npos ? path : line.substr(at + 2);
 }
 
-NewRowValues makeValues(std::string_view line, const DiskIdentity& disk, std::string_view driveRoot,
-                        int level, const MediaFilters& filters) {
+// What every line of one adding shares. The decimal separator is asked of the system once: the
+// question costs more than the rest of a line.
+struct RowContext {
+    const DiskIdentity& disk;
+    std::string_view driveRoot;
+    int level;
+    MediaFilters filters;
+    std::string decimalSeparator = platform::decimalSeparator();
+};
+
+NewRowValues makeValues(std::string_view line, const RowContext& context) {
+    const DiskIdentity& disk = context.disk;
+    const int level = context.level;
     NewRowValues v;
-    FoundLineParts parts = splitFoundLine(line);
+    const FoundLineParts parts = splitFoundLine(line);
     v.kind = foundKindOf(line, parts.path);
     const NameParts name = splitFileName(fileNameOf(parts.path, v.kind));
     v.titre = name.titre;
     v.ext = name.ext;
-    v.media = filters.kindOf(name.ext);
-    v.date = std::move(parts.date);
+    v.media = context.filters.kindOf(name.ext);
+    v.date = parts.date;
     switch (v.kind) {
     case FoundKind::DvdPipe:
         v.key = dvdTitleText(line, parts.path);
@@ -88,8 +110,8 @@ NewRowValues makeValues(std::string_view line, const DiskIdentity& disk, std::st
         v.folder = ExtractField(line, 4, '-');
         break;
     case FoundKind::File:
-        v.folder = catalogueFolder(parts.path, driveRoot);
-        v.size = FormatTaille(FindFileSize(parts.path));
+        v.folder = catalogueFolder(parts.path, context.driveRoot);
+        v.size = FormatTaille(FindFileSize(std::string(parts.path)), context.decimalSeparator);
         // The composition of cle_index, from the values the row will hold.
         v.key.reserve(v.titre.size() + v.ext.size() + disk.label.size() + disk.serial.size() + v.size.size() +
                       v.date.size() + v.folder.size());
@@ -122,6 +144,94 @@ private:
     Ui& m_ui;
     bool m_on = true;
 };
+
+// Lines made at once: the values of a chunk are computed side by side, then taken in order.
+constexpr std::size_t kChunkLines = 8192;
+constexpr std::size_t kPrefetchAhead = 8;
+
+struct PendingRow {
+    NewRowValues values;
+    std::uint64_t hash = 0;
+};
+
+// Runs fn(i) for every i below `count` on a few helper threads, taken in small batches, while
+// the caller does something else; finish() lends the caller's hand to what is left and waits.
+class SharedRun {
+public:
+    SharedRun(std::size_t count, std::function<void(std::size_t)> fn, std::size_t helpers)
+        : m_count(count), m_fn(std::move(fn)) {
+        for (std::size_t h = 0; h < helpers && h * kBatch < count; ++h) {
+            try {
+                m_helpers.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break; // no thread to be had: the caller does the rest
+            }
+        }
+    }
+    ~SharedRun() {
+        try {
+            finish();
+        } catch (...) {
+            // Already leaving through another exception.
+        }
+    }
+    SharedRun(const SharedRun&) = delete;
+    SharedRun& operator=(const SharedRun&) = delete;
+
+    void finish() {
+        work();
+        for (auto& helper : m_helpers) helper.join();
+        m_helpers.clear();
+        if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
+    }
+
+private:
+    static constexpr std::size_t kBatch = 64;
+
+    void work() {
+        for (;;) {
+            const std::size_t begin = m_next.fetch_add(kBatch);
+            if (begin >= m_count) return;
+            try {
+                for (std::size_t i = begin; i < std::min(m_count, begin + kBatch); ++i) m_fn(i);
+            } catch (...) {
+                std::lock_guard lock(m_failureMutex);
+                if (!m_failure) m_failure = std::current_exception();
+                m_next = m_count;
+                return;
+            }
+        }
+    }
+
+    const std::size_t m_count;
+    const std::function<void(std::size_t)> m_fn;
+    std::atomic<std::size_t> m_next{0};
+    std::mutex m_failureMutex;
+    std::exception_ptr m_failure;
+    std::vector<std::thread> m_helpers;
+};
+
+// A thread joined however its scope is left.
+class JoinedThread {
+public:
+    template <class Fn> explicit JoinedThread(Fn&& fn) : m_thread(std::forward<Fn>(fn)) {}
+    ~JoinedThread() {
+        if (m_thread.joinable()) m_thread.join();
+    }
+    JoinedThread(const JoinedThread&) = delete;
+    JoinedThread& operator=(const JoinedThread&) = delete;
+
+private:
+    std::thread m_thread;
+};
+
+// The disk list takes an entry unless it is "-" or already there, letter case ignored.
+void addDiskEntry(std::vector<std::string>& disks, std::string entry) {
+    if (entry == "-") return;
+    for (const std::string& known : disks)
+        if (utf8::compareFolded(known, entry) == 0) return;
+    disks.push_back(std::move(entry));
+}
 
 std::string count(std::size_t n) {
     return toText(static_cast<long long>(n));
@@ -205,7 +315,7 @@ std::string mediaKind(std::string_view ext, const std::array<MediaCategory, 2>& 
 
 NewRowValues newRowValues(std::string_view line, const DiskIdentity& disk, std::string_view driveRoot,
                           int level, const std::array<MediaCategory, 2>& media) {
-    return makeValues(line, disk, driveRoot, level, MediaFilters(media));
+    return makeValues(line, RowContext{disk, driveRoot, level, MediaFilters(media)});
 }
 
 AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
@@ -261,52 +371,103 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     std::array<int, kCells> column{};
     for (int c = 0; c < kCells; ++c) column[static_cast<std::size_t>(c)] = list.indice_col_liste(kHeaders[c]);
 
-    const MediaFilters filters(program.catalogue.params.media);
-    const int level = std::clamp(program.catalogue.params.indexLevel, 0, kIndexLevels - 1);
+    const RowContext context{disk, driveText,
+                             std::clamp(program.catalogue.params.indexLevel, 0, kIndexLevels - 1),
+                             MediaFilters(program.catalogue.params.media)};
     const std::string drive = driveCell(driveText);
-    const std::string libre = FormatTaille(disk.freeBytes), total = FormatTaille(disk.totalBytes);
+    const std::string libre = FormatTaille(disk.freeBytes, context.decimalSeparator),
+                      total = FormatTaille(disk.totalBytes, context.decimalSeparator);
+
+    // The disk list is rebuilt from the rows already there while the new rows are made: those
+    // all name one disk, which joins the list at the end unless it is there already.
+    std::optional<JoinedThread> diskList;
+    bool disksGathered = false;
+    try {
+        diskList.emplace([&form2, &disksGathered] {
+            try {
+                extraire_hd_liste_globale(form2);
+                disksGathered = true;
+            } catch (...) {
+                // Rebuilt below, after the rows, when this fails.
+            }
+        });
+    } catch (const std::system_error&) {
+    }
+
+    std::vector<const std::string*> lines;
+    lines.reserve(state.found.size());
+    for (const std::string& line : state.found)
+        if (!line.empty()) lines.push_back(&line);
 
     // The new rows gather in a table of their own and join the list in one move, so that the
     // list and its view hear of one insertion, not of one per row.
     GlobalList staged;
-    std::vector<std::string> cells(kListColumns);
+    std::array<std::string_view, kListColumns> cells{};
+    // The values of the next lines are made on helper threads while the caller takes the current
+    // ones in order: looking each file's size up again is most of the work.
+    const std::size_t helpers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4) - 1;
+    auto makeChunk = [&](std::vector<PendingRow>& into, std::size_t first) {
+        into.resize(std::min(kChunkLines, lines.size() - first));
+        return std::make_unique<SharedRun>(
+            into.size(),
+            [&into, &lines, &context, first](std::size_t i) {
+                into[i].values = makeValues(*lines[first + i], context);
+                into[i].hash = KeySet::hashOf(into[i].values.key);
+            },
+            helpers);
+    };
+    std::vector<PendingRow> current, next;
+    if (!lines.empty()) makeChunk(current, 0)->finish();
     std::size_t added = 0;
-    for (const std::string& line : state.found) {
-        if (line.empty()) continue;
-        NewRowValues v = makeValues(line, disk, driveText, level, filters);
-        if (!form2.keys.insert(v.key)) continue;
-        for (auto& cell : cells) cell.clear();
-        auto put = [&](Cell which, std::string_view text) {
-            if (const int c = column[which]; c >= 0) cells[static_cast<std::size_t>(c)].assign(text);
-        };
-        put(N, PadLeftPairs(count(firstRow + added), 4));
-        put(Disque, disk.label);
-        put(Media, v.media);
-        put(Titre, v.titre);
-        put(Ext, v.ext);
-        put(Date, v.date);
-        put(Repertoire, v.folder);
-        put(Taille, v.size);
-        put(Drive, drive);
-        put(Type, disk.typeText);
-        put(Ns, disk.serial);
-        put(Libre, libre);
-        put(Total, total);
-        staged.appendRow(cells);
-        ++added;
+    for (std::size_t first = 0; first < lines.size(); first += kChunkLines) {
+        std::unique_ptr<SharedRun> ahead;
+        if (first + kChunkLines < lines.size()) ahead = makeChunk(next, first + kChunkLines);
+        for (std::size_t i = 0; i < current.size(); ++i) {
+            if (i + kPrefetchAhead < current.size()) form2.keys.prefetch(current[i + kPrefetchAhead].hash);
+            const NewRowValues& v = current[i].values;
+            if (!form2.keys.insert(v.key, current[i].hash)) continue;
+            cells.fill({});
+            auto put = [&](Cell which, std::string_view text) {
+                if (const int c = column[which]; c >= 0) cells[static_cast<std::size_t>(c)] = text;
+            };
+            const std::string number = PadLeftPairs(count(firstRow + added), 4);
+            put(N, number);
+            put(Disque, disk.label);
+            put(Media, v.media);
+            put(Titre, v.titre);
+            put(Ext, v.ext);
+            put(Date, v.date);
+            put(Repertoire, v.folder);
+            put(Taille, v.size);
+            put(Drive, drive);
+            put(Type, disk.typeText);
+            put(Ns, disk.serial);
+            put(Libre, libre);
+            put(Total, total);
+            staged.appendRow({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[7],
+                              cells[8], cells[9], cells[10], cells[11], cells[12], cells[13]});
+            ++added;
+        }
+        if (ahead) ahead->finish();
+        std::swap(current, next);
     }
+    diskList.reset();
     if (added > 0) {
         if (replaceBlank) list.removeRows({1});
         list.appendRowsFrom(std::move(staged), 2);
         outcome.lastRow = list.rowCount() - 1;
         list.selectRow(outcome.lastRow);
     }
+    if (!disksGathered) {
+        extraire_hd_liste_globale(form2);
+    } else if (added > 0) {
+        addDiskEntry(form2.disks, disk.label + "-" + disk.serial);
+    }
     outcome.added = added;
     const std::size_t now = list.mediaCount();
 
     // The window behind the report already shows the new counts, and no hourglass hangs over it.
     af_nb_media_bd(program);
-    extraire_hd_liste_globale(form2);
     form2.index.Label_n_idx = labelNIdxText(form2.keys.size());
     form2.index.Label3 = form2.index.Label_n_idx;
     busy.release();

@@ -14,10 +14,11 @@ namespace verdan {
 
 struct CollectionState;
 
-// A found line: its date (before the first ">") and its path or DVD text (after it).
+// A found line: its date (before the first ">") and its path or DVD text (after it), both
+// pointing into the line.
 struct FoundLineParts {
-    std::string date; // trimmed, at most 16 characters; empty when the line has no ">"
-    std::string path; // trimmed; the whole line when it has no ">"
+    std::string_view date; // trimmed, at most 16 characters; empty when the line has no ">"
+    std::string_view path; // trimmed; the whole line when it has no ">"
 };
 FoundLineParts splitFoundLine(std::string_view line);
 
@@ -51,9 +52,11 @@ std::string driveCell(std::string_view driveText);
 std::string mediaKind(std::string_view ext, const std::array<MediaCategory, 2>& media);
 
 // The values a found line gives a new row, by meaning; size and key as the level wants them.
+// date, titre and ext point into the line.
 struct NewRowValues {
     FoundKind kind = FoundKind::File;
-    std::string date, titre, ext, folder, size, media, key;
+    std::string_view date, titre, ext;
+    std::string folder, size, media, key;
 };
 // The size of a scanned file is looked up again now (FindFileSize): "N/A" when it has gone.
 NewRowValues newRowValues(std::string_view line, const DiskIdentity& disk, std::string_view driveRoot,

@@ -13,6 +13,7 @@
 #include "util/text.h"
 
 #include <filesystem>
+#include <set>
 
 using namespace verdan;
 using verdan::test::FakeDriveProvider;
@@ -32,7 +33,8 @@ const std::string kRoot = "/media/anna/FILMS";
 
 TEST(AddMediaValues, FoundLinesSplitAtTheirFirstArrow) {
     const std::string longPath = joinPath(kRoot, std::string(300, 'a') + ".avi");
-    const FoundLineParts parts = splitFoundLine(makeFoundLine("2020-05-01 10:30", 5, longPath, ","));
+    const std::string line = makeFoundLine("2020-05-01 10:30", 5, longPath, ",");
+    const FoundLineParts parts = splitFoundLine(line);
     EXPECT_EQ(parts.date, "2020-05-01 10:30");
     EXPECT_EQ(parts.path, longPath) << "a long path keeps the end of its name";
     const FoundLineParts bare = splitFoundLine("  sans flèche  ");
@@ -222,8 +224,10 @@ TEST_F(AddMedia, KnownKeysAreSkippedAndTheReportCountsWhatIsNew) {
     EXPECT_EQ(list.rowCount(), 3u);
     EXPECT_TRUE(list.ListModified) << "set even when nothing was new";
 
+    program.form2.disks = {"ancien-0000"}; // rebuilt, not extended
     found("c.avi");
     add();
+    EXPECT_EQ(program.form2.disks, std::vector<std::string>{"FILMS-0A1B2C3D"});
     EXPECT_EQ(lastText(), " 1  médias rajoutés à la liste globale \n\n  ce qui fait un total de 3");
     EXPECT_EQ(column("titre"), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(column("n").back(), "        3");
@@ -246,9 +250,13 @@ TEST_F(AddMedia, TheIndexLevelDecidesWhatCountsAsTheSameFile) {
 
 TEST_F(AddMedia, OneMediaRowStaysAndTheTenThousandthNumberHasNoBlanks) {
     list.setCell(1, 0, "ancien");
+    list.setCell(1, 1, "films");
+    list.setCell(1, 10, "0a1b2c3d");
     found("a.avi");
     add();
     EXPECT_EQ(column("n"), (std::vector<std::string>{"ancien", "        2"}));
+    EXPECT_EQ(program.form2.disks, std::vector<std::string>{"films-0a1b2c3d"})
+        << "one disk, letter case aside";
     EXPECT_EQ(ui.shown[0].text, " Rajouter ces 1 médias à la liste globale des 1 médias ?");
 
     list.appendRows(std::vector<std::vector<std::string>>(9997, {"old"}));
@@ -293,6 +301,27 @@ TEST_F(AddMedia, TheListHearsOfOneInsertion) {
     add();
     list.setListener(nullptr);
     EXPECT_EQ(listener.inserted, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 300}}));
+}
+
+// More lines than one batch of values: rows keep the found list's order and numbering, and a key
+// met in an earlier batch still counts.
+TEST_F(AddMedia, LongFoundListsKeepTheirOrder) {
+    for (int i = 0; i < 20000; ++i) {
+        const std::string title = i % 1000 == 999 ? "Titre 0" : "Titre " + std::to_string(i);
+        state.found.insert("2025-03-05  >   -DVD" + PadLeftPairs(std::to_string(i), 4) + " - :\\" + title);
+    }
+    state.drives.setCurrentRow(0);
+    add();
+    std::vector<std::string> expected;
+    std::set<std::string> seen;
+    for (const auto& line : state.found) {
+        const std::string title = line.substr(line.find(":\\") + 2);
+        if (seen.insert(title).second) expected.push_back(title);
+    }
+    EXPECT_EQ(column("titre"), expected);
+    ASSERT_EQ(list.rowCount(), 19981u);
+    EXPECT_EQ(list.cell(19980, 0), "19980");
+    EXPECT_EQ(lastText(), " la liste globale contient maintenant ces 19980 premièrs médias \n\n");
 }
 
 // A real tree scanned by the workers through the user-interface thread, then added.
