@@ -2,20 +2,18 @@
 
 #include "collect/collection_state.h"
 #include "collect/scan.h"
-#include "platform/files.h"
-#include "util/file_helpers.h"
+#include "collect/shared_run.h"
+#include "platform/system.h"
 #include "util/format.h"
 #include "util/text.h"
 #include "util/utf8.h"
 
 #include <algorithm>
-#include <atomic>
+#include <array>
 #include <cstdint>
-#include <exception>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -24,108 +22,6 @@
 namespace verdan {
 
 namespace {
-
-bool isPathSeparator(char c) {
-    static const char native = platform::nativeSeparator();
-    return c == '/' || c == native;
-}
-
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-bool windowsPaths() {
-    static const bool windows = platform::nativeSeparator() == '\\';
-    return windows;
-}
-
-// Windows names a folder whatever the letter case it is written in.
-bool startsWithFolder(std::string_view path, std::string_view root) {
-    if (path.size() < root.size()) return false;
-    const std::string_view head = path.substr(0, root.size());
-    return windowsPaths() ? utf8::compareFolded(head, root) == 0 : head == root;
-}
-
-// The two category filters, lower-cased once for a whole batch of lines.
-struct MediaFilters {
-    std::array<std::string, 2> names;
-    std::array<std::string, 2> lowered;
-
-    explicit MediaFilters(const std::array<MediaCategory, 2>& media) {
-        for (std::size_t i = 0; i < 2; ++i) {
-            names[i] = media[i].name;
-            lowered[i] = utf8::asciiLower(media[i].extensionFilter);
-        }
-    }
-
-    std::string kindOf(std::string_view ext) const {
-        std::string_view kind = ext;
-        std::string_view bare = ext.substr(ext.empty() || ext.front() != '.' ? 0 : 1);
-        if (!bare.empty()) {
-            // A plain substring test, as the filters have always been read: "mp4" is inside "mp4a".
-            const std::string wanted = utf8::asciiLower(bare);
-            for (std::size_t i = 0; i < 2; ++i) {
-                if (lowered[i].find(wanted) != std::string::npos) kind = names[i];
-            }
-        }
-        return DropPluralS(kind);
-    }
-};
-
-// The text after the first ":\" of a DVD entry; its whole path part when it has none.
-std::string_view dvdTitleText(std::string_view line, std::string_view path) {
-    const std::size_t at = line.find(":\\");
-    return at == std::string_view::npos ? path : line.substr(at + 2);
-}
-
-// What every line of one adding shares. The decimal separator is asked of the system once: the
-// question costs more than the rest of a line.
-struct RowContext {
-    const DiskIdentity& disk;
-    std::string_view driveRoot;
-    int level;
-    MediaFilters filters;
-    std::string decimalSeparator = platform::decimalSeparator();
-};
-
-NewRowValues makeValues(std::string_view line, const RowContext& context) {
-    const DiskIdentity& disk = context.disk;
-    const int level = context.level;
-    NewRowValues v;
-    const FoundLineParts parts = splitFoundLine(line);
-    v.kind = foundKindOf(line, parts.path);
-    const NameParts name = splitFileName(fileNameOf(parts.path, v.kind));
-    v.titre = name.titre;
-    v.ext = name.ext;
-    v.media = context.filters.kindOf(name.ext);
-    v.date = parts.date;
-    switch (v.kind) {
-    case FoundKind::DvdPipe:
-        v.key = dvdTitleText(line, parts.path);
-        v.folder = ExtractField(line, 1, '|') + ExtractField(line, 3, '|');
-        break;
-    case FoundKind::Dvd:
-        v.key = dvdTitleText(line, parts.path);
-        v.key += "DVD-";
-        v.folder = ExtractField(line, 4, '-');
-        break;
-    case FoundKind::File:
-        v.folder = catalogueFolder(parts.path, context.driveRoot);
-        v.size = FormatTaille(FindFileSize(std::string(parts.path)), context.decimalSeparator);
-        // The composition of cle_index, from the values the row will hold.
-        v.key.reserve(v.titre.size() + v.ext.size() + disk.label.size() + disk.serial.size() + v.size.size() +
-                      v.date.size() + v.folder.size());
-        v.key += v.titre;
-        v.key += v.ext;
-        v.key += disk.label;
-        v.key += disk.serial;
-        if (level >= 1) v.key += v.size;
-        if (level >= 2) v.key += v.date;
-        if (level >= 3) v.key += v.folder;
-        break;
-    }
-    return v;
-}
 
 // The hourglass for the work in between, also when it ends in an exception.
 class BusyCursor {
@@ -154,77 +50,6 @@ struct PendingRow {
     std::uint64_t hash = 0;
 };
 
-// Runs fn(i) for every i below `count` on a few helper threads, taken in small batches, while
-// the caller does something else; finish() lends the caller's hand to what is left and waits.
-class SharedRun {
-public:
-    SharedRun(std::size_t count, std::function<void(std::size_t)> fn, std::size_t helpers)
-        : m_count(count), m_fn(std::move(fn)) {
-        for (std::size_t h = 0; h < helpers && h * kBatch < count; ++h) {
-            try {
-                m_helpers.emplace_back([this] { work(); });
-            } catch (const std::system_error&) {
-                break; // no thread to be had: the caller does the rest
-            }
-        }
-    }
-    ~SharedRun() {
-        try {
-            finish();
-        } catch (...) {
-            // Already leaving through another exception.
-        }
-    }
-    SharedRun(const SharedRun&) = delete;
-    SharedRun& operator=(const SharedRun&) = delete;
-
-    void finish() {
-        work();
-        for (auto& helper : m_helpers) helper.join();
-        m_helpers.clear();
-        if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
-    }
-
-private:
-    static constexpr std::size_t kBatch = 64;
-
-    void work() {
-        for (;;) {
-            const std::size_t begin = m_next.fetch_add(kBatch);
-            if (begin >= m_count) return;
-            try {
-                for (std::size_t i = begin; i < std::min(m_count, begin + kBatch); ++i) m_fn(i);
-            } catch (...) {
-                std::lock_guard lock(m_failureMutex);
-                if (!m_failure) m_failure = std::current_exception();
-                m_next = m_count;
-                return;
-            }
-        }
-    }
-
-    const std::size_t m_count;
-    const std::function<void(std::size_t)> m_fn;
-    std::atomic<std::size_t> m_next{0};
-    std::mutex m_failureMutex;
-    std::exception_ptr m_failure;
-    std::vector<std::thread> m_helpers;
-};
-
-// A thread joined however its scope is left.
-class JoinedThread {
-public:
-    template <class Fn> explicit JoinedThread(Fn&& fn) : m_thread(std::forward<Fn>(fn)) {}
-    ~JoinedThread() {
-        if (m_thread.joinable()) m_thread.join();
-    }
-    JoinedThread(const JoinedThread&) = delete;
-    JoinedThread& operator=(const JoinedThread&) = delete;
-
-private:
-    std::thread m_thread;
-};
-
 // The disk list takes an entry unless it is "-" or already there, letter case ignored.
 void addDiskEntry(std::vector<std::string>& disks, std::string entry) {
     if (entry == "-") return;
@@ -238,85 +63,6 @@ std::string count(std::size_t n) {
 }
 
 } // namespace
-
-FoundLineParts splitFoundLine(std::string_view line) {
-    FoundLineParts parts;
-    const std::size_t gt = line.find('>');
-    if (gt == std::string_view::npos) {
-        parts.path = trimBlanks(line);
-        return parts;
-    }
-    const std::string_view date = trimBlanks(line.substr(0, gt));
-    parts.date = date.substr(0, utf8::offsetOfChar(date, 16));
-    // No cut at 255 characters: a longer path (common on Linux) would lose the end of its name.
-    parts.path = trimBlanks(line.substr(gt + 1));
-    return parts;
-}
-
-FoundKind foundKindOf(std::string_view line, std::string_view path) {
-    const bool dvd = startsWith(path, "-DVD") || startsWith(path, "DVD|");
-    if (!dvd) return FoundKind::File;
-    return line.find("DVD|") != std::string_view::npos ? FoundKind::DvdPipe : FoundKind::Dvd;
-}
-
-std::string_view fileNameOf(std::string_view path, FoundKind kind) {
-    std::size_t cut = std::string_view::npos;
-    if (kind != FoundKind::File) {
-        cut = path.find_last_of("\\:");
-    } else {
-        for (std::size_t i = path.size(); i-- > 0;) {
-            const char c = path[i];
-            if (isPathSeparator(c) || (c == ':' && windowsPaths())) {
-                cut = i;
-                break;
-            }
-        }
-    }
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
-
-NameParts splitFileName(std::string_view name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return {name, {}};
-    return {name.substr(0, dot), name.substr(dot)};
-}
-
-std::string catalogueFolder(std::string_view path, std::string_view driveRoot) {
-    std::string_view root = driveRoot;
-    while (!root.empty() && isPathSeparator(root.back())) root.remove_suffix(1);
-    std::string_view rest;
-    if (!driveRoot.empty() && startsWithFolder(path, root) &&
-        (path.size() == root.size() || isPathSeparator(path[root.size()]))) {
-        rest = path.substr(root.size());
-    } else if (path.size() >= 2 && path[1] == ':') {
-        rest = path.substr(2); // another drive letter than the chosen one
-    } else {
-        rest = path;
-    }
-    std::size_t end = rest.size();
-    while (end > 0 && !isPathSeparator(rest[end - 1])) --end; // the file name goes
-    std::string_view folder = rest.substr(0, end);
-    while (!folder.empty() && isPathSeparator(folder.front())) folder.remove_prefix(1);
-    while (!folder.empty() && isPathSeparator(folder.back())) folder.remove_suffix(1);
-    std::string out = ":\\";
-    out.reserve(out.size() + folder.size());
-    for (char c : folder) out += isPathSeparator(c) ? '\\' : c;
-    return out;
-}
-
-std::string driveCell(std::string_view driveText) {
-    if (!driveText.empty() && driveText.front() == '/') return std::string(driveText);
-    return std::string(driveText.substr(0, utf8::offsetOfChar(driveText, 1)));
-}
-
-std::string mediaKind(std::string_view ext, const std::array<MediaCategory, 2>& media) {
-    return MediaFilters(media).kindOf(ext);
-}
-
-NewRowValues newRowValues(std::string_view line, const DiskIdentity& disk, std::string_view driveRoot,
-                          int level, const std::array<MediaCategory, 2>& media) {
-    return makeValues(line, RowContext{disk, driveRoot, level, MediaFilters(media)});
-}
 
 AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
                                  platform::DriveProvider& provider, Ui& ui) {
@@ -371,12 +117,12 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     std::array<int, kCells> column{};
     for (int c = 0; c < kCells; ++c) column[static_cast<std::size_t>(c)] = list.indice_col_liste(kHeaders[c]);
 
-    const RowContext context{disk, driveText,
-                             std::clamp(program.catalogue.params.indexLevel, 0, kIndexLevels - 1),
-                             MediaFilters(program.catalogue.params.media)};
+    const std::string separator = platform::decimalSeparator();
+    const NewRowMaker makeRow(disk, driveText, program.catalogue.params.indexLevel,
+                              program.catalogue.params.media, separator);
     const std::string drive = driveCell(driveText);
-    const std::string libre = FormatTaille(disk.freeBytes, context.decimalSeparator),
-                      total = FormatTaille(disk.totalBytes, context.decimalSeparator);
+    const std::string libre = FormatTaille(disk.freeBytes, separator),
+                      total = FormatTaille(disk.totalBytes, separator);
 
     // The disk list is rebuilt from the rows already there while the new rows are made: those
     // all name one disk, which joins the list at the end unless it is there already.
@@ -410,8 +156,8 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
         into.resize(std::min(kChunkLines, lines.size() - first));
         return std::make_unique<SharedRun>(
             into.size(),
-            [&into, &lines, &context, first](std::size_t i) {
-                into[i].values = makeValues(*lines[first + i], context);
+            [&into, &lines, &makeRow, first](std::size_t i) {
+                into[i].values = makeRow(*lines[first + i]);
                 into[i].hash = KeySet::hashOf(into[i].values.key);
             },
             helpers);
