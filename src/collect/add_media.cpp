@@ -225,8 +225,11 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     } else if (added == now) {
         report = " la liste globale contient maintenant ces " + count(added) + " premièrs médias \n\n";
     } else {
-        report = " " + count(added) + "  médias rajoutés à la liste globale \n\n" +
-                 "  ce qui fait un total de " + count(now);
+        // Appended piece by piece: GCC 12 at -O3 warns wrongly on a literal put before a temporary.
+        report = " ";
+        report += count(added);
+        report += "  médias rajoutés à la liste globale \n\n  ce qui fait un total de ";
+        report += count(now);
     }
     ui.ask(DialogType::Information, report, {DialogButton::Yes});
     return outcome;
