@@ -1,13 +1,22 @@
 // Times one operation on a list file and prints "seconds=... hwm_kb=... rows=..." for scripts/bench.
-// Usage: verdan_list_bench idle|load|write|index|reindex LIST_FILE WORK_FOLDER
+// Usage: verdan_list_bench idle|load|write|index|reindex|add LIST_FILE WORK_FOLDER
+// "add" appends 100,000 found lines of real files (made once under WORK_FOLDER/drive) to the list
+// indexed at idx2, as "4- rajouter dans la liste globale" does.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
+#include <sys/resource.h>
+
 #include "catalogue/index_keys.h"
 #include "catalogue/list_file.h"
+#include "collect/add_media.h"
+#include "collect/collection_state.h"
+#include "collect/scan.h"
+#include "platform/system.h"
 #include "util/error.h"
 
 namespace {
@@ -49,6 +58,57 @@ long peakResidentKb() {
     return -1;
 }
 
+constexpr int kFoundFolders = 1000, kFilesPerFolder = 100;
+
+std::string foundPath(const std::string& drive, int folder, int file) {
+    return drive + "/films/" + std::to_string(folder) + "/Vidéo n°" + std::to_string(folder) + "-" +
+           std::to_string(file) + " (VOSTFR).avi";
+}
+
+// The files to be found: sparse, so that a tree of terabytes takes no room.
+void makeFoundTree(const std::string& drive) {
+    namespace fs = std::filesystem;
+    if (fs::exists(drive + "/.complete")) return;
+    fs::remove_all(drive);
+    std::uint64_t seed = 88172645463325252ULL;
+    for (int f = 0; f < kFoundFolders; ++f) {
+        fs::create_directories(drive + "/films/" + std::to_string(f));
+        for (int i = 0; i < kFilesPerFolder; ++i) {
+            seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+            const std::string path = foundPath(drive, f, i);
+            std::ofstream(path, std::ios::binary).flush();
+            fs::resize_file(path, 1048576 + seed % (4ULL << 30));
+        }
+    }
+    std::ofstream(drive + "/.complete").flush();
+}
+
+// The one drive of the collection window, as the system would describe it.
+class BenchDrives : public verdan::platform::DriveProvider {
+public:
+    std::vector<verdan::platform::DriveInfo> listDrives() override { return {}; }
+    verdan::platform::DriveInfo queryDisk(const std::string& root) override {
+        verdan::platform::DriveInfo d;
+        d.root = root;
+        d.label = "BANC_ESSAI";
+        d.fileSystem = "ext4";
+        d.serial = "0BADF00D";
+        d.typeCode = verdan::platform::kDriveRemovable;
+        d.freeBytes = 123LL << 30;
+        d.totalBytes = 2000LL << 30;
+        d.ok = true;
+        return d;
+    }
+};
+
+// User and system time of every thread of this process.
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 double since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -57,12 +117,45 @@ double since(std::chrono::steady_clock::time_point start) {
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s idle|load|write|index|reindex LIST_FILE WORK_FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s idle|load|write|index|reindex|add LIST_FILE WORK_FOLDER\n", argv[0]);
         return 2;
     }
     const std::string mode = argv[1], path = argv[2], work = argv[3];
     if (mode == "idle") {
         std::printf("seconds=0 hwm_kb=%ld rows=0\n", peakResidentKb());
+        return 0;
+    }
+    if (mode == "add") {
+        try {
+            AnsweringUi ui;
+            verdan::ProgramState program;
+            verdan::GlobalListState& form2 = program.form2;
+            verdan::lire_liste(form2.list, path, verdan::ListMode::Replace, ui, work);
+            verdan::indexer_liste(form2.list, form2.keys, 1, false, form2.index);
+            const std::string drive = work + "/drive";
+            makeFoundTree(drive);
+            verdan::CollectionState state;
+            const int row = state.drives.addRow();
+            state.drives.setCell(row, 0, drive);
+            state.drives.setCurrentRow(row);
+            const std::string separator = verdan::platform::decimalSeparator();
+            for (int f = 0; f < kFoundFolders; ++f) {
+                for (int i = 0; i < kFilesPerFolder; ++i)
+                    state.found.insert(verdan::makeFoundLine("2021-06-15 20:45", 734003200,
+                                                             foundPath(drive, f, i), separator));
+            }
+            BenchDrives drives;
+            const double cpuBefore = cpuSeconds();
+            const auto start = std::chrono::steady_clock::now();
+            const verdan::AddOutcome outcome = verdan::BitBtn_rajout_bdClick(program, state, drives, ui);
+            const double seconds = since(start);
+            std::printf("seconds=%.4f cpu_seconds=%.4f hwm_kb=%ld rows=%zu keys=%zu added=%zu\n", seconds,
+                        cpuSeconds() - cpuBefore, peakResidentKb(), form2.list.rowCount(), form2.keys.size(),
+                        outcome.added);
+        } catch (const verdan::VerdanError& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
         return 0;
     }
     try {

@@ -1,0 +1,188 @@
+#include "collect/new_row.h"
+
+#include "catalogue/index_keys.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "util/file_helpers.h"
+#include "util/format.h"
+#include "util/text.h"
+#include "util/utf8.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace verdan {
+
+namespace {
+
+bool isPathSeparator(char c) {
+    static const char native = platform::nativeSeparator();
+    return c == '/' || c == native;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool windowsPaths() {
+    static const bool windows = platform::nativeSeparator() == '\\';
+    return windows;
+}
+
+// Windows names a folder whatever the letter case it is written in.
+bool startsWithFolder(std::string_view path, std::string_view root) {
+    if (path.size() < root.size()) return false;
+    const std::string_view head = path.substr(0, root.size());
+    return windowsPaths() ? utf8::compareFolded(head, root) == 0 : head == root;
+}
+
+// The text after the first ":\" of a DVD entry; its whole path part when it has none.
+std::string_view dvdTitleText(std::string_view line, std::string_view path) {
+    const std::size_t at = line.find(":\\");
+    return at == std::string_view::npos ? path : line.substr(at + 2);
+}
+
+} // namespace
+
+NewRowMaker::NewRowMaker(const DiskIdentity& disk, std::string driveRoot, int level,
+                         const std::array<MediaCategory, 2>& media, std::string decimalSeparator)
+    : m_disk(disk), m_driveRoot(std::move(driveRoot)), m_level(std::clamp(level, 0, kIndexLevels - 1)),
+      m_decimalSeparator(std::move(decimalSeparator)) {
+    for (std::size_t i = 0; i < 2; ++i) {
+        m_names[i] = media[i].name;
+        m_filters[i] = utf8::asciiLower(media[i].extensionFilter);
+    }
+}
+
+std::string NewRowMaker::mediaKind(std::string_view ext) const {
+    std::string_view kind = ext;
+    std::string_view bare = ext.substr(ext.empty() || ext.front() != '.' ? 0 : 1);
+    if (!bare.empty()) {
+        // A plain substring test, as the filters have always been read: "mp4" is inside "mp4a".
+        const std::string wanted = utf8::asciiLower(bare);
+        for (std::size_t i = 0; i < 2; ++i) {
+            if (m_filters[i].find(wanted) != std::string::npos) kind = m_names[i];
+        }
+    }
+    return DropPluralS(kind);
+}
+
+NewRowValues NewRowMaker::operator()(std::string_view line) const {
+    const DiskIdentity& disk = m_disk;
+    const int level = m_level;
+    NewRowValues v;
+    const FoundLineParts parts = splitFoundLine(line);
+    v.kind = foundKindOf(line, parts.path);
+    const NameParts name = splitFileName(fileNameOf(parts.path, v.kind));
+    v.titre = name.titre;
+    v.ext = name.ext;
+    v.media = mediaKind(name.ext);
+    v.date = parts.date;
+    switch (v.kind) {
+    case FoundKind::DvdPipe:
+        v.key = dvdTitleText(line, parts.path);
+        v.folder = ExtractField(line, 1, '|') + ExtractField(line, 3, '|');
+        break;
+    case FoundKind::Dvd:
+        v.key = dvdTitleText(line, parts.path);
+        v.key += "DVD-";
+        v.folder = ExtractField(line, 4, '-');
+        break;
+    case FoundKind::File:
+        v.folder = catalogueFolder(parts.path, m_driveRoot);
+        v.size = FormatTaille(FindFileSize(std::string(parts.path)), m_decimalSeparator);
+        // The composition of cle_index, from the values the row will hold.
+        v.key.reserve(v.titre.size() + v.ext.size() + disk.label.size() + disk.serial.size() + v.size.size() +
+                      v.date.size() + v.folder.size());
+        v.key += v.titre;
+        v.key += v.ext;
+        v.key += disk.label;
+        v.key += disk.serial;
+        if (level >= 1) v.key += v.size;
+        if (level >= 2) v.key += v.date;
+        if (level >= 3) v.key += v.folder;
+        break;
+    }
+    return v;
+}
+
+FoundLineParts splitFoundLine(std::string_view line) {
+    FoundLineParts parts;
+    const std::size_t gt = line.find('>');
+    if (gt == std::string_view::npos) {
+        parts.path = trimBlanks(line);
+        return parts;
+    }
+    const std::string_view date = trimBlanks(line.substr(0, gt));
+    parts.date = date.substr(0, utf8::offsetOfChar(date, 16));
+    // No cut at 255 characters: a longer path (common on Linux) would lose the end of its name.
+    parts.path = trimBlanks(line.substr(gt + 1));
+    return parts;
+}
+
+FoundKind foundKindOf(std::string_view line, std::string_view path) {
+    const bool dvd = startsWith(path, "-DVD") || startsWith(path, "DVD|");
+    if (!dvd) return FoundKind::File;
+    return line.find("DVD|") != std::string_view::npos ? FoundKind::DvdPipe : FoundKind::Dvd;
+}
+
+std::string_view fileNameOf(std::string_view path, FoundKind kind) {
+    std::size_t cut = std::string_view::npos;
+    if (kind != FoundKind::File) {
+        cut = path.find_last_of("\\:");
+    } else {
+        for (std::size_t i = path.size(); i-- > 0;) {
+            const char c = path[i];
+            if (isPathSeparator(c) || (c == ':' && windowsPaths())) {
+                cut = i;
+                break;
+            }
+        }
+    }
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+NameParts splitFileName(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return {name, {}};
+    return {name.substr(0, dot), name.substr(dot)};
+}
+
+std::string catalogueFolder(std::string_view path, std::string_view driveRoot) {
+    std::string_view root = driveRoot;
+    while (!root.empty() && isPathSeparator(root.back())) root.remove_suffix(1);
+    std::string_view rest;
+    if (!driveRoot.empty() && startsWithFolder(path, root) &&
+        (path.size() == root.size() || isPathSeparator(path[root.size()]))) {
+        rest = path.substr(root.size());
+    } else if (path.size() >= 2 && path[1] == ':') {
+        rest = path.substr(2); // another drive letter than the chosen one
+    } else {
+        rest = path;
+    }
+    std::size_t end = rest.size();
+    while (end > 0 && !isPathSeparator(rest[end - 1])) --end; // the file name goes
+    std::string_view folder = rest.substr(0, end);
+    while (!folder.empty() && isPathSeparator(folder.front())) folder.remove_prefix(1);
+    while (!folder.empty() && isPathSeparator(folder.back())) folder.remove_suffix(1);
+    std::string out = ":\\";
+    out.reserve(out.size() + folder.size());
+    for (char c : folder) out += isPathSeparator(c) ? '\\' : c;
+    return out;
+}
+
+std::string driveCell(std::string_view driveText) {
+    if (!driveText.empty() && driveText.front() == '/') return std::string(driveText);
+    return std::string(driveText.substr(0, utf8::offsetOfChar(driveText, 1)));
+}
+
+std::string mediaKind(std::string_view ext, const std::array<MediaCategory, 2>& media) {
+    return NewRowMaker(DiskIdentity{}, {}, 0, media, ".").mediaKind(ext);
+}
+
+NewRowValues newRowValues(std::string_view line, const DiskIdentity& disk, std::string_view driveRoot,
+                          int level, const std::array<MediaCategory, 2>& media) {
+    return NewRowMaker(disk, std::string(driveRoot), level, media)(line);
+}
+
+} // namespace verdan

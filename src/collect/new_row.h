@@ -1,0 +1,80 @@
+#pragma once
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "catalogue/settings.h"
+#include "collect/drive_survey.h"
+#include "platform/system.h"
+
+// What a found line gives a new row of the global list.
+namespace verdan {
+
+// A found line: its date (before the first ">") and its path or DVD text (after it), both
+// pointing into the line.
+struct FoundLineParts {
+    std::string_view date; // trimmed, at most 16 characters; empty when the line has no ">"
+    std::string_view path; // trimmed; the whole line when it has no ">"
+};
+FoundLineParts splitFoundLine(std::string_view line);
+
+enum class FoundKind { File, Dvd, DvdPipe };
+// What the DVD import writes starts its path part with "-DVD" (or "DVD|" for the pipe form); any
+// other line names a scanned file, whatever its name holds ("Film-DVDRip.avi" is a file).
+FoundKind foundKindOf(std::string_view line, std::string_view path);
+
+// The file name at the end of a path: after the last native separator (and ":" on Windows); a DVD
+// text is cut after its last "\" or ":" on every system.
+std::string_view fileNameOf(std::string_view path, FoundKind kind);
+// "titre" and "ext" of a file name: the extension runs from the last "." on, dot included.
+struct NameParts {
+    std::string_view titre;
+    std::string_view ext;
+};
+NameParts splitFileName(std::string_view name);
+
+// The folder of a scanned file in the catalogue's own form: E:\films\2020\a.avi with the drive
+// E:\, or /media/anna/FILMS/films/2020/a.avi with the drive /media/anna/FILMS, give
+// ":\films\2020"; a file at the root of its drive gives ":\".
+std::string catalogueFolder(std::string_view path, std::string_view driveRoot);
+
+// "drive" cell of a new row: the letter of a Windows drive, the mount point of a Linux one, and
+// "d" for the DVD pseudo-drive (the drive table's header cell).
+std::string driveCell(std::string_view driveText);
+
+// Media kind of a file from its extension: category 1's name when the extension (without its
+// dot, A-Z lower-cased) occurs inside its filter, category 2's when inside its own (category 2
+// wins), otherwise the extension itself; then one final "s" or "S" goes.
+std::string mediaKind(std::string_view ext, const std::array<MediaCategory, 2>& media);
+
+// The values a found line gives a new row, by meaning; size and key as the level wants them.
+// date, titre and ext point into the line.
+struct NewRowValues {
+    FoundKind kind = FoundKind::File;
+    std::string_view date, titre, ext;
+    std::string folder, size, media, key;
+};
+// Makes the values of new rows for one adding; what all lines share is worked out once, the
+// decimal separator too (asking the system costs more than the rest of a line).
+class NewRowMaker {
+public:
+    NewRowMaker(const DiskIdentity& disk, std::string driveRoot, int level,
+                const std::array<MediaCategory, 2>& media,
+                std::string decimalSeparator = platform::decimalSeparator());
+    // The size of a scanned file is looked up again now (FindFileSize): "N/A" when it has gone.
+    // Safe to call from several threads at once.
+    NewRowValues operator()(std::string_view line) const;
+    std::string mediaKind(std::string_view ext) const;
+
+private:
+    DiskIdentity m_disk;
+    std::string m_driveRoot;
+    int m_level;
+    std::string m_decimalSeparator;
+    std::array<std::string, 2> m_names, m_filters; // category names, filters lower-cased
+};
+
+NewRowValues newRowValues(std::string_view line, const DiskIdentity& disk, std::string_view driveRoot,
+                          int level, const std::array<MediaCategory, 2>& media);
+
+} // namespace verdan

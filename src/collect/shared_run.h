@@ -1,0 +1,86 @@
+#pragma once
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace verdan {
+
+// Runs fn(i) for every i below `count` on a few helper threads, taken in small batches, while
+// the caller does something else; finish() lends the caller's hand to what is left and waits.
+class SharedRun {
+public:
+    SharedRun(std::size_t count, std::function<void(std::size_t)> fn, std::size_t helpers)
+        : m_count(count), m_fn(std::move(fn)) {
+        for (std::size_t h = 0; h < helpers && h * kBatch < count; ++h) {
+            try {
+                m_helpers.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break; // no thread to be had: the caller does the rest
+            }
+        }
+    }
+    ~SharedRun() {
+        try {
+            finish();
+        } catch (...) {
+            // Already leaving through another exception.
+        }
+    }
+    SharedRun(const SharedRun&) = delete;
+    SharedRun& operator=(const SharedRun&) = delete;
+
+    void finish() {
+        work();
+        for (auto& helper : m_helpers) helper.join();
+        m_helpers.clear();
+        if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
+    }
+
+private:
+    static constexpr std::size_t kBatch = 64;
+
+    void work() {
+        for (;;) {
+            const std::size_t begin = m_next.fetch_add(kBatch);
+            if (begin >= m_count) return;
+            try {
+                for (std::size_t i = begin; i < std::min(m_count, begin + kBatch); ++i) m_fn(i);
+            } catch (...) {
+                std::lock_guard lock(m_failureMutex);
+                if (!m_failure) m_failure = std::current_exception();
+                m_next = m_count;
+                return;
+            }
+        }
+    }
+
+    const std::size_t m_count;
+    const std::function<void(std::size_t)> m_fn;
+    std::atomic<std::size_t> m_next{0};
+    std::mutex m_failureMutex;
+    std::exception_ptr m_failure;
+    std::vector<std::thread> m_helpers;
+};
+
+// A thread joined however its scope is left.
+class JoinedThread {
+public:
+    template <class Fn> explicit JoinedThread(Fn&& fn) : m_thread(std::forward<Fn>(fn)) {}
+    ~JoinedThread() {
+        if (m_thread.joinable()) m_thread.join();
+    }
+    JoinedThread(const JoinedThread&) = delete;
+    JoinedThread& operator=(const JoinedThread&) = delete;
+
+private:
+    std::thread m_thread;
+};
+
+} // namespace verdan
