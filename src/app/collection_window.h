@@ -49,6 +49,7 @@ public:
     void CheckListBox_repClick(int item, bool ticked);
     void RadioGroup1Click(int choice);
     void BitBtn_lister_mediaClick();
+    void BitBtn_rajout_bdClick();
     void refreshCollection();
 
 protected:

@@ -2,6 +2,7 @@
 // core and shows the state again.
 #include "collection_window.h"
 
+#include "collect/add_media.h"
 #include "collect/drive_survey.h"
 #include "collect/folders.h"
 #include "collect/scan.h"
@@ -41,6 +42,7 @@ void TForm1::connectCollection() {
     connect(widgets::buttonsOf(RadioGroup1), &QButtonGroup::idClicked, this,
             [this](int id) { RadioGroup1Click(id); });
     connect(BitBtn_lister_media, &QPushButton::clicked, this, [this] { BitBtn_lister_mediaClick(); });
+    connect(BitBtn_rajout_bd, &QPushButton::clicked, this, [this] { BitBtn_rajout_bdClick(); });
     CheckListBox_rep->viewport()->installEventFilter(this);
 }
 
@@ -170,6 +172,12 @@ void TForm1::RadioGroup1Click(int choice) {
 
 void TForm1::BitBtn_lister_mediaClick() {
     guarded(m_ui, [this] { verdan::BitBtn_lister_mediaClick(m_program, m_state, m_ui); });
+    refreshCollection();
+}
+
+void TForm1::BitBtn_rajout_bdClick() {
+    guarded(m_ui, [this] { verdan::BitBtn_rajout_bdClick(m_program, m_state, m_drives, m_ui); });
+    refreshView();
     refreshCollection();
 }
 

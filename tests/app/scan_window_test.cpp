@@ -5,10 +5,12 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "collection_window.h"
 #include "global_list_window.h"
+#include "platform/system.h"
 #include "support/fake_drives.h"
 #include "support/fake_shell.h"
 #include "support/temp_folder.h"
@@ -94,6 +96,34 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     EXPECT_TRUE(form1->Label_attente->text().startsWith(QString::fromUtf8("Listage terminé en ")));
     EXPECT_TRUE(form1->BitBtn_rajout_bd->isEnabled());
     EXPECT_FALSE(form1->Panel_na->isVisibleTo(form1.get()));
+
+    // Adding: one row per found file, with the disk's identity, the folder in the catalogue's form.
+    ui.answers.assign(8, DialogButton::Yes);
+    form1->BitBtn_rajout_bd->click();
+    const GlobalList& list = program.form2.list;
+    const std::string dec = platform::decimalSeparator(); // the user's, as the size texts use it
+    ASSERT_EQ(list.rowCount(), 4u);
+    std::vector<std::string> titles;
+    for (std::size_t r = 1; r < 4; ++r) {
+        titles.push_back(std::string(list.cell(r, 3)) + std::string(list.cell(r, 4)));
+        EXPECT_EQ(list.cell(r, 1), "FILMS");
+        EXPECT_EQ(list.cell(r, 9), "USB");
+        EXPECT_EQ(list.cell(r, 10), "1234ABCD");
+        EXPECT_EQ(list.cell(r, 11), "1" + dec + "50 Go");
+        EXPECT_EQ(list.cell(r, 12), "4" + dec + "00 Go");
+        if (list.cell(r, 3) == "Brazil") {
+            EXPECT_EQ(list.cell(r, 2), "vidéo");
+            EXPECT_EQ(list.cell(r, 6), ":\\films\\2020");
+            EXPECT_EQ(list.cell(r, 7), "2" + dec + "00 Ko");
+        }
+        if (list.cell(r, 3) == "Chanson") {
+            EXPECT_EQ(list.cell(r, 2), "musique");
+        }
+    }
+    std::sort(titles.begin(), titles.end());
+    EXPECT_EQ(titles, (std::vector<std::string>{"Alien.avi", "Brazil.MKV", "Chanson.mp3"}));
+    EXPECT_TRUE(list.ListModified);
+    EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
 
     // A picture of the window after the scan, for whoever asks for it.
     const QString shots = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");
