@@ -57,8 +57,8 @@ std::string nativeFolder(std::string_view root, std::string_view folder) {
     std::string path(root == "/" ? std::string_view() : root);
     for (char c : folder) path.push_back(c == '\\' ? '/' : c);
     while (path.size() > 1 && path.back() == '/') path.pop_back();
-    if (path.empty()) path = "/";
-    return path;
+    // Built anew rather than assigned: GCC 12 at -O3 warns falsely on the assignment.
+    return path.empty() ? std::string(1, '/') : path;
 }
 
 std::string nativeFilePath(std::string_view root, std::string_view folder, std::string_view fileName) {

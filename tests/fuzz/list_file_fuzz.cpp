@@ -12,36 +12,13 @@
 
 #include "catalogue/line_reader.h"
 #include "catalogue/list_file.h"
+#include "support/answering_ui.h"
 #include "util/error.h"
 #include "util/text.h"
 
 namespace {
 
-class AnsweringUi : public verdan::Ui {
-public:
-    void showInfo(const std::string&) override {}
-    verdan::DialogButton ask(verdan::DialogType, const std::string&,
-                             std::vector<verdan::DialogButton> b) override {
-        return b.empty() ? verdan::DialogButton::Ok : b.front();
-    }
-    int askThreeChoices(const std::string&, const std::string&, const std::string&, const std::string&,
-                        int) override {
-        return 0;
-    }
-    std::optional<std::string> chooseFile(const std::string&, const std::string&,
-                                          const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    void setBusy(bool) override {}
-    void processEvents() override {}
-    bool trySetClipboardText(const std::string&) override { return true; }
-    void playSound(verdan::SystemSound) override {}
-    void pause(unsigned) override {}
-    void runOnUiThread(const std::function<void()>& fn) override { fn(); }
-};
+using verdan::test::AnsweringUi;
 
 class MemoryInput : public verdan::platform::InputFile {
 public:
