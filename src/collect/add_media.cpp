@@ -162,40 +162,48 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
             },
             helpers);
     };
-    std::vector<PendingRow> current, next;
-    if (!lines.empty()) makeChunk(current, 0)->finish();
     std::size_t added = 0;
-    for (std::size_t first = 0; first < lines.size(); first += kChunkLines) {
-        std::unique_ptr<SharedRun> ahead;
-        if (first + kChunkLines < lines.size()) ahead = makeChunk(next, first + kChunkLines);
-        for (std::size_t i = 0; i < current.size(); ++i) {
-            if (i + kPrefetchAhead < current.size()) form2.keys.prefetch(current[i + kPrefetchAhead].hash);
-            const NewRowValues& v = current[i].values;
-            if (!form2.keys.insert(v.key, current[i].hash)) continue;
-            cells.fill({});
-            auto put = [&](Cell which, std::string_view text) {
-                if (const int c = column[which]; c >= 0) cells[static_cast<std::size_t>(c)] = text;
-            };
-            const std::string number = PadLeftPairs(count(firstRow + added), 4);
-            put(N, number);
-            put(Disque, disk.label);
-            put(Media, v.media);
-            put(Titre, v.titre);
-            put(Ext, v.ext);
-            put(Date, v.date);
-            put(Repertoire, v.folder);
-            put(Taille, v.size);
-            put(Drive, drive);
-            put(Type, disk.typeText);
-            put(Ns, disk.serial);
-            put(Libre, libre);
-            put(Total, total);
-            staged.appendRow({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[7],
-                              cells[8], cells[9], cells[10], cells[11], cells[12], cells[13]});
-            ++added;
+    try {
+        std::vector<PendingRow> current, next;
+        if (!lines.empty()) makeChunk(current, 0)->finish();
+        for (std::size_t first = 0; first < lines.size(); first += kChunkLines) {
+            std::unique_ptr<SharedRun> ahead;
+            if (first + kChunkLines < lines.size()) ahead = makeChunk(next, first + kChunkLines);
+            for (std::size_t i = 0; i < current.size(); ++i) {
+                if (i + kPrefetchAhead < current.size())
+                    form2.keys.prefetch(current[i + kPrefetchAhead].hash);
+                const NewRowValues& v = current[i].values;
+                if (!form2.keys.insert(v.key, current[i].hash)) continue;
+                cells.fill({});
+                auto put = [&](Cell which, std::string_view text) {
+                    if (const int c = column[which]; c >= 0) cells[static_cast<std::size_t>(c)] = text;
+                };
+                const std::string number = PadLeftPairs(count(firstRow + added), 4);
+                put(N, number);
+                put(Disque, disk.label);
+                put(Media, v.media);
+                put(Titre, v.titre);
+                put(Ext, v.ext);
+                put(Date, v.date);
+                put(Repertoire, v.folder);
+                put(Taille, v.size);
+                put(Drive, drive);
+                put(Type, disk.typeText);
+                put(Ns, disk.serial);
+                put(Libre, libre);
+                put(Total, total);
+                staged.appendRow({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6],
+                                  cells[7], cells[8], cells[9], cells[10], cells[11], cells[12], cells[13]});
+                ++added;
+            }
+            if (ahead) ahead->finish();
+            std::swap(current, next);
         }
-        if (ahead) ahead->finish();
-        std::swap(current, next);
+    } catch (...) {
+        // The keys of rows that never reached the list would keep those files out for good.
+        diskList.reset();
+        indexer_liste(list, form2.keys, program.catalogue.params.indexLevel, false, form2.index);
+        throw;
     }
     diskList.reset();
     if (added > 0) {
@@ -207,7 +215,7 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     if (!disksGathered) {
         extraire_hd_liste_globale(form2);
     } else if (added > 0) {
-        addDiskEntry(form2.disks, disk.label + "-" + disk.serial);
+        addDiskEntry(form2.disks, diskEntry(list, outcome.lastRow));
     }
     outcome.added = added;
     const std::size_t now = list.mediaCount();
