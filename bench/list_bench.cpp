@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
             const auto start = std::chrono::steady_clock::now();
             const verdan::AddOutcome outcome = verdan::BitBtn_rajout_bdClick(program, state, drives, ui);
             const double seconds = since(start);
-            std::printf("seconds=%.4f cpu_seconds=%.4f hwm_kb=%ld rows=%zu keys=%zu added=%zu\n", seconds,
+            std::printf("seconds=%.4f cpu=%.4f hwm_kb=%ld rows=%zu keys=%zu added=%zu\n", seconds,
                         cpuSeconds() - cpuBefore, peakResidentKb(), form2.list.rowCount(), form2.keys.size(),
                         outcome.added);
         } catch (const verdan::VerdanError& e) {
