@@ -6,6 +6,7 @@
 #include "collect/folders.h"
 #include "collect/scan.h"
 #include "platform/drives.h"
+#include "support/answering_ui.h"
 #include "util/utf8.h"
 
 #include <chrono>
@@ -25,7 +26,7 @@ using namespace verdan;
 namespace {
 
 // The user-interface thread of the program, reduced to its queue of hand-offs.
-class BenchUi : public Ui {
+class BenchUi : public test::AnsweringUi {
 public:
     void showInfo(const std::string& text) override { lastInfo = text; }
     DialogButton ask(DialogType, const std::string&, std::vector<DialogButton>) override {
@@ -35,18 +36,7 @@ public:
                         int) override {
         return 2;
     }
-    std::optional<std::string> chooseFile(const std::string&, const std::string&,
-                                          const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    void setBusy(bool) override {}
     void processEvents() override { drain(); }
-    bool trySetClipboardText(const std::string&) override { return true; }
-    void playSound(SystemSound) override {}
-    void pause(unsigned) override {}
     void runOnUiThread(const std::function<void()>& fn) override {
         if (std::this_thread::get_id() == m_ui) return fn();
         Task t{&fn};

@@ -150,16 +150,16 @@ void GlobalList::notifyReset() {
 std::size_t GlobalList::appendRow(const std::vector<std::string>& cells) {
     std::string text;
     buildRow(text, cells);
-    const std::size_t row = m_rows.size();
-    beginInsert(row, 1);
-    m_rows.push(text);
-    notifyInserted(row, 1);
-    return row;
+    return appendBuiltRow(text);
 }
 
 std::size_t GlobalList::appendRow(std::initializer_list<std::string_view> cells) {
     std::string text;
     buildRow(text, cells);
+    return appendBuiltRow(text);
+}
+
+std::size_t GlobalList::appendBuiltRow(const std::string& text) {
     const std::size_t row = m_rows.size();
     beginInsert(row, 1);
     m_rows.push(text);

@@ -123,6 +123,8 @@ private:
     friend class ListLoader;
     RowStore& store() { return m_rows; }
     void notifyReset();
+    // Appends a row already joined by tabs, with its listener calls.
+    std::size_t appendBuiltRow(const std::string& text);
     void notifyInserted(std::size_t first, std::size_t count);
     void beginInsert(std::size_t first, std::size_t count);
 
