@@ -33,10 +33,7 @@ TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, Q
     : QMainWindow(parent), m_program(program), m_ui(ui), m_drives(drives) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(243, 244, 235));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    widgets::fillWith(this, QColor(243, 244, 235));
 
     auto* central = new QWidget(this);
     central->setObjectName("Form1_client");
@@ -255,9 +252,7 @@ void TForm1::currentBounds(WindowGeometry& form1, WindowGeometry& form2) {
 void TForm1::applyState() {
     applyGeometry(*this, m_program.settings.form1);
     if (m_form2) applyGeometry(*m_form2, m_program.settings.form2);
-    QPalette pal = Panel2->palette();
-    pal.setColor(QPalette::Window, QColor(255, 255, 225));
-    Panel2->setPalette(pal);
+    widgets::fillWith(Panel2, QColor(255, 255, 225));
     applyHints();
     refreshView();
 }

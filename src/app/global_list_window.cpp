@@ -4,6 +4,7 @@
 #include "global_list_model.h"
 #include "handler_guard.h"
 #include "qt_ui.h"
+#include "widget_factory.h"
 #include "window_geometry.h"
 
 #include <QApplication>
@@ -30,10 +31,7 @@ TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, QWidget* parent)
     : QMainWindow(parent), m_program(program), m_ui(ui), m_shell(shell) {
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(kProductTitle));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(255, 250, 217));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    widgets::fillWith(this, QColor(255, 250, 217));
 
     auto* central = new QWidget(this);
     central->setObjectName("Form2_client");
@@ -74,12 +72,8 @@ TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, QWidget* parent)
     buildFloatingPanels();
     resize(1561, 751);
 
-    QPalette p1 = Panel1->palette();
-    p1.setColor(QPalette::Window, QColor(255, 250, 217));
-    Panel1->setPalette(p1);
-    QPalette p2 = Panel2->palette();
-    p2.setColor(QPalette::Window, QColor(255, 255, 225));
-    Panel2->setPalette(p2);
+    widgets::fillWith(Panel1, QColor(255, 250, 217));
+    widgets::fillWith(Panel2, QColor(255, 255, 225));
     applyFontSize(8);
     ApplyModeAvance(CheckBox_mode_avancer->isChecked());
 

@@ -89,14 +89,19 @@ inline QFrame* bevel(QWidget* parent, const char* name) {
     return f;
 }
 
+// The background of a window or panel in one colour.
+inline void fillWith(QWidget* w, const QColor& colour) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, colour);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
 // A yellow notice panel placed over the layout.
 inline QFrame* panel(QWidget* parent, const char* name, const QColor& colour) {
     auto* p = named(new QFrame(parent), name);
     p->setFrameShape(QFrame::Box);
-    p->setAutoFillBackground(true);
-    QPalette pal = p->palette();
-    pal.setColor(QPalette::Window, colour);
-    p->setPalette(pal);
+    fillWith(p, colour);
     p->hide();
     return p;
 }
