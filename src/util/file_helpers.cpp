@@ -92,7 +92,10 @@ bool echanger_fichiers(const std::string& a, const std::string& b) {
     }
     // Second names of both files first; then each name is replaced in one move, so that neither
     // name is ever missing, and the first move can be undone while the second names exist.
-    const std::string keepA = platform::temporaryName(a);
+    // Between the two moves a's content is only under keepA: a name that the clean-up of
+    // temporary files leaves alone, so that a crash there loses no version.
+    std::string keepA = platform::temporaryName(a);
+    keepA.replace(keepA.rfind(".tmp"), 4, ".swap");
     const std::string keepB = platform::temporaryName(b);
     bool ok = platform::duplicateEntry(a, keepA) && platform::duplicateEntry(b, keepB) &&
               platform::replaceEntry(keepB, a);
