@@ -2,6 +2,7 @@
 // save or Undo is made to fail in turn, and after each the catalogue must be whole.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 #include "browse/list_commands.h"
@@ -40,6 +41,7 @@ protected:
         program.settings.listName = "liste_globale_médias";
     }
     void TearDown() override {
+        platform::setWriteFailureAfter(-1);
         platform::faults::failOperation(0);
         platform::faults::setExchangeSupported(true);
         resetScratchFailureNotice();
@@ -101,6 +103,7 @@ TEST_F(SaveFaults, EveryFailingOperationOfASaveLeavesAWholeListAndBackup) {
     ASSERT_TRUE(saveFailingAt(0, false, cleanError)) << cleanError;
     v.saved = readOrEmpty(list());
     ASSERT_NE(v.saved, v.current);
+    int injected = 0;
     for (const bool sticky : {false, true}) {
         for (long long n = 1;; ++n) {
             SCOPED_TRACE("operation " + std::to_string(n) + (sticky ? ", disk full from then on" : ""));
@@ -129,9 +132,11 @@ TEST_F(SaveFaults, EveryFailingOperationOfASaveLeavesAWholeListAndBackup) {
                 EXPECT_GE(n, 12);
                 break;
             }
+            ++injected;
             ASSERT_LT(n, 200) << "a save should not take this many operations";
         }
     }
+    std::printf("%d failures injected into saves, every list and backup whole\n", injected);
 }
 
 TEST_F(SaveFaults, TwoFailedSavesThenARestartAndASaveLoseNothing) {
@@ -152,6 +157,7 @@ TEST_F(SaveFaults, TwoFailedSavesThenARestartAndASaveLoseNothing) {
 }
 
 TEST_F(SaveFaults, EveryFailingOperationOfUndoLeavesBothVersions) {
+    int injected = 0;
     for (const bool oneStep : {true, false}) {
         platform::faults::setExchangeSupported(oneStep);
         for (long long n = 1;; ++n) {
@@ -180,9 +186,11 @@ TEST_F(SaveFaults, EveryFailingOperationOfUndoLeavesBothVersions) {
                 EXPECT_GE(n, oneStep ? 2 : 6);
                 break;
             }
+            ++injected;
             ASSERT_LT(n, 100);
         }
     }
+    std::printf("%d failures injected into Undo, both versions kept every time\n", injected);
 }
 
 TEST_F(SaveFaults, TheFirstSaveOfANewCatalogueAndASaveWithoutBackupYet) {
@@ -193,4 +201,45 @@ TEST_F(SaveFaults, TheFirstSaveOfANewCatalogueAndASaveWithoutBackupYet) {
     EXPECT_FALSE(platform::exists(backup()));
     ASSERT_TRUE(saveFailingAt(0, false, error)) << error;
     EXPECT_EQ(readOrEmpty(backup()), readOrEmpty(list()));
+}
+
+TEST_F(SaveFaults, ADiskThatFillsUpAtAnyOfFortySizesLosesNothing) {
+    prepare();
+    for (int i = 0; i < 3000; ++i)
+        program.form2.list.appendRow(
+            {std::to_string(i + 4), "A", "vidéo", "titre assez long " + std::to_string(i)});
+    af_nb_media_bd(program);
+    std::string error;
+    ASSERT_TRUE(saveFailingAt(0, false, error)) << error;
+    v.saved = readOrEmpty(list());
+    const long long size = static_cast<long long>(v.saved.size());
+    for (int step = 0; step < 40; ++step) {
+        const long long room = size * step / 39 + (step == 39 ? 4096 : 0);
+        SCOPED_TRACE("room for " + std::to_string(room) + " of " + std::to_string(size) + " bytes");
+        platform::writeFileAtomically(list(), v.current);
+        platform::writeFileAtomically(backup(), v.older);
+        program.form2.list.ListModified = true;
+        ui.answers = {DialogButton::Yes};
+        platform::setWriteFailureAfter(room);
+        bool ok = false;
+        try {
+            ok = Button_enregistrer_listeClick(program, ui);
+        } catch (const VerdanError& e) {
+            expectStandardError(e.text());
+        }
+        platform::setWriteFailureAfter(-1);
+        const std::string onList = readOrEmpty(list());
+        const std::string onBackup = readOrEmpty(backup());
+        if (ok) {
+            EXPECT_EQ(v.nameOf(onList), "saved");
+            EXPECT_EQ(v.nameOf(onBackup), "current");
+        } else if (onList == v.saved) {
+            EXPECT_EQ(v.nameOf(onBackup), "current") << "the list went in; a later file did not";
+        } else {
+            EXPECT_EQ(v.nameOf(onList), "current");
+            EXPECT_EQ(v.nameOf(onBackup), "older");
+            EXPECT_TRUE(program.form2.list.ListModified);
+        }
+        EXPECT_EQ(temporaries(), std::vector<std::string>{});
+    }
 }
