@@ -159,7 +159,6 @@ protected:
 
 TEST_F(ReindexerListe, NoDuplicateChangesNothing) {
     GlobalList t = listOf({{"a"}, {"b"}});
-    ui.answers = {DialogButton::Ok};
     EXPECT_EQ(reindexer_liste(t, keys, 1, state, ui), ReindexOutcome::NoDuplicate);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "  Aucun doublon détecté  ");
@@ -171,7 +170,7 @@ TEST_F(ReindexerListe, NoDuplicateChangesNothing) {
 TEST_F(ReindexerListe, TopMostRowOfEachKeySurvivesInOrder) {
     GlobalList t = listOf({{"Film"}, {"b"}, {"FILM"}, {"c"}, {"film"}, {"B"}});
     t.ListModified = false;
-    ui.answers = {DialogButton::Yes, DialogButton::Ok};
+    ui.answers = {DialogButton::Yes};
     int refreshes = 0;
     std::size_t rowsSeenByRefresh = 0;
     const auto outcome = reindexer_liste(t, keys, 0, state, ui, [&] {
@@ -215,13 +214,12 @@ TEST_F(ReindexerListe, LoweringTheLevelFromIdx4ToIdx1) {
     Media lower = upper;
     lower.repertoire = ":\\copie";
     GlobalList t = listOf({upper, {"autre"}, lower});
-    ui.answers = {DialogButton::Ok};
     EXPECT_EQ(reindexer_liste(t, keys, 3, state, ui), ReindexOutcome::NoDuplicate);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "  Aucun doublon détecté  ");
     EXPECT_EQ(ui.shown[0].buttons, std::vector<DialogButton>{DialogButton::Ok});
 
-    ui.answers = {DialogButton::Yes, DialogButton::Ok};
+    ui.answers = {DialogButton::Yes};
     EXPECT_EQ(reindexer_liste(t, keys, 0, state, ui), ReindexOutcome::Cleaned);
     EXPECT_EQ(numbers(t), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(ui.shown[2].text, "  Réinitialisation effectuée, la liste a diminuée de 3 à 2 médias\n\n"
@@ -253,7 +251,7 @@ TEST(IndexLevelControlsRules, TheSwitchUnlocksAndReinitLocksAgain) {
     GlobalList t = listOf({{"a"}, {"A"}});
     KeySet keys;
     FakeUi ui;
-    ui.answers = {DialogButton::Yes, DialogButton::Ok};
+    ui.answers = {DialogButton::Yes};
     EXPECT_EQ(c.reinitClick(t, keys, state, ui), ReindexOutcome::Cleaned);
     EXPECT_EQ(t.rowCount(), 2u);
     EXPECT_FALSE(c.CheckBox1);

@@ -275,7 +275,6 @@ TEST_F(ListReadFailure, MissingFileSaysSoAndChangesNothing) {
     table.appendRow({"1", "x"});
     table.ListModified = true;
     const std::string path = folder.file("absent.txt");
-    ui.answers.push_back(DialogButton::Yes);
     EXPECT_EQ(load(path), LoadResult::Missing);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, " Le fichier " + path + " est introuvable \n\n");

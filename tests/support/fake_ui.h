@@ -11,7 +11,8 @@
 namespace verdan::test {
 
 // A scripted Ui: answers come from queues, every text shown or asked is recorded.
-// A question with no answer queued fails the test; a one-button report is acknowledged.
+// A question with no answer queued fails the test, and so does an answer never asked for;
+// a one-button report is acknowledged.
 class FakeUi : public Ui {
 public:
     struct Shown {
@@ -96,6 +97,14 @@ public:
     void playSound(SystemSound s) override { sounds.push_back(s); }
     void pause(unsigned ms) override { pauses.push_back(ms); }
     void runOnUiThread(const std::function<void()>& fn) override { fn(); }
+
+    // An answer left over means a question the code no longer asks: the test must see it.
+    ~FakeUi() override {
+        if (!answers.empty() || !threeChoiceAnswers.empty() || !fileAnswers.empty() || !folderAnswers.empty())
+            ADD_FAILURE() << "scripted answers left unused: " << answers.size() << " questions, "
+                          << threeChoiceAnswers.size() << " three-choice, " << fileAnswers.size() << " files, "
+                          << folderAnswers.size() << " folders";
+    }
 
     // Texts of everything shown, in order.
     std::vector<std::string> texts() const {
