@@ -81,6 +81,8 @@ void TForm1::refreshDriveTable() {
                 StringGrid_hd->setItem(r - 1, c, item);
             }
             item->setText(qs(t.cell(r, c)));
+            // Mount points share their parents' folders: the cell keeps both ends, the hint all.
+            if (c == 0) item->setToolTip(item->text());
         }
     }
     StringGrid_hd->setSelectionBehavior(m_state.driveRowSelect ? QAbstractItemView::SelectRows

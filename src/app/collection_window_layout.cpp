@@ -9,11 +9,24 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 using namespace widgets;
 
 namespace {
+// Cuts texts in the middle: two mount points under the same parent folder still differ.
+class ElideMiddleDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
+    }
+};
+
 const char* kFilterHint1 = "un double click => avi, mp4, mkv, mov, wmv, flv, vob, ts";
 const QColor kNoticeYellow(255, 255, 170);
 } // namespace
@@ -152,6 +165,7 @@ void TForm1::buildDriveColumn(QWidget* column) {
     StringGrid_hd->verticalHeader()->setDefaultSectionSize(18);
     StringGrid_hd->setRowCount(0);
     StringGrid_hd->setColumnWidth(0, 110); // mount points on Linux are longer than "D:\"
+    StringGrid_hd->setItemDelegateForColumn(0, new ElideMiddleDelegate(StringGrid_hd));
     for (int c = 1; c < 6; ++c) StringGrid_hd->setColumnWidth(c, 84);
     StringGrid_hd->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid_hd->setSelectionMode(QAbstractItemView::SingleSelection);

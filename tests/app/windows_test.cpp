@@ -273,3 +273,27 @@ TEST_F(Windows, LongPathsAreCutToFitWithTheWholePathAsHint) {
     // However long the paths, the window asks for no more room.
     EXPECT_LT(form1->minimumSizeHint().width(), 1366);
 }
+
+TEST_F(Windows, MountPointsInTheDriveTableAreCutInTheMiddle) {
+    const std::string a = "/media/utilisateur/DISQUE_EXTERNE_FILMS_A";
+    const std::string b = "/media/utilisateur/DISQUE_EXTERNE_FILMS_B";
+    drives.add(a, "FILMS_A", "11111111");
+    drives.add(b, "FILMS_B", "22222222");
+    writeSettings(true);
+    start();
+    QTableWidget* table = form1->StringGrid_hd;
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(0, 0)->toolTip(), QString::fromStdString(a));
+    // Drawn in a narrow cell, the two differ: their ends are kept.
+    auto draw = [&](int row) {
+        QImage image(110, 18, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QStyleOptionViewItem option;
+        option.initFrom(table);
+        option.rect = image.rect();
+        table->itemDelegateForColumn(0)->paint(&painter, option, table->model()->index(row, 0));
+        return image;
+    };
+    EXPECT_NE(draw(0), draw(1));
+}
