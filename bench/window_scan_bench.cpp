@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QListView>
 #include <QListWidget>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
     OneDrive drives(dir + "/");
     test::FakeShell shell;
     ProgramState program;
+    // The opening sequence writes the settings and parameter files: not into the current folder.
+    QTemporaryDir programFolder;
+    program.programFolder = programFolder.path().toStdString();
     program.catalogue.params.media[0].extensionFilter = "avi, mp4, mkv, mov, wmv, flv, vob, ts";
     program.catalogue.params.media[1].extensionFilter = "mp3, ogg, mp4a";
     TForm1 form1(program, ui, drives);
