@@ -6,6 +6,7 @@ RUN_PACKAGES=(xvfb xauth)
 # scripts/test-windows: the -posix MinGW-w64 compilers (the -win32 ones lack std::thread and
 # std::mutex), Wine, and GoogleTest's sources to build for Windows.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest)
-# File-system tools that the volume and save tests use to make and mount disk images (they skip
-# without them).
-TEST_PACKAGES=(dosfstools exfatprogs exfat-fuse ntfs-3g genisoimage udftools e2fsprogs util-linux)
+# File-system tools that the volume and save tests use to make and mount disk images, and the X
+# server and tools of the window tests on X11 (they skip without them).
+TEST_PACKAGES=(dosfstools exfatprogs exfat-fuse ntfs-3g genisoimage udftools e2fsprogs util-linux
+               xvfb x11-utils xdotool)

@@ -4,6 +4,7 @@
 #include "device_watcher.h"
 #include "global_list_window.h"
 #include "handler_guard.h"
+#include "hint_style.h"
 #include "platform/system.h"
 #include "qt_ui.h"
 #include "widget_factory.h"
@@ -58,7 +59,7 @@ TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, Q
     columns->addWidget(foundColumn, 5);
     v->addLayout(columns, 1);
     buildFloatingPanels();
-    resize(1561, 751);
+    resize(fitOnScreen(*this, QSize(1561, 751)));
 
     connect(BitBtn_form2_bis, &QPushButton::clicked, this, [this] { BitBtn_form2_bisClick(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
@@ -70,7 +71,7 @@ TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, Q
     connect(SpeedButton2, &QToolButton::clicked, Panel3, &QWidget::hide);
     bindEdits();
     connectCollection();
-    for (QWidget* w : findChildren<QWidget*>()) w->setToolTipDuration(15000);
+    applyHintTimings(*this);
     auto* watcher = new DeviceWatcher(this);
     connect(watcher, &DeviceWatcher::devicesChanged, this, [this] { onDevicesChanged(); });
     RefreshDrives();
@@ -78,6 +79,7 @@ TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, Q
 
 void TForm1::setGlobalListWindow(TForm2* form2) {
     m_form2 = form2;
+    if (m_form2) shareMinimumSize(*this, *m_form2);
     m_program.captureWindowBounds = [this](SettingsState& s) {
         s.form1 = geometryOf(*this);
         if (m_form2) s.form2 = geometryOf(*m_form2);

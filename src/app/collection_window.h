@@ -94,6 +94,10 @@ private:
     bool m_closingAccepted = false;
     bool m_activating = false;
     std::optional<std::uint32_t> m_failedAt;
+    // What the scan view shows already.
+    std::vector<std::string> m_shownNaLines;
+    std::size_t m_shownScanLogLines = 0;
+    std::string m_shownScanLogLast;
 
 public:
     // Widgets the handlers and the tests reach; the names are their objectName()s.

@@ -81,6 +81,8 @@ void TForm1::refreshDriveTable() {
                 StringGrid_hd->setItem(r - 1, c, item);
             }
             item->setText(qs(t.cell(r, c)));
+            // Mount points share their parents' folders: the cell keeps both ends, the hint all.
+            if (c == 0) item->setToolTip(item->text());
         }
     }
     StringGrid_hd->setSelectionBehavior(m_state.driveRowSelect ? QAbstractItemView::SelectRows
@@ -123,8 +125,12 @@ void TForm1::refreshScanView() {
         w->setEnabled(!locked);
     const UnreadablePanel& na = m_state.unreadablePanel;
     Label8->setText(qs(na.caption));
-    ListBox_na->clear();
-    for (const std::string& line : na.lines) ListBox_na->addItem(qs(line));
+    // A scan refreshes the view after every batch: what did not change is left alone.
+    if (na.lines != m_shownNaLines) {
+        ListBox_na->clear();
+        for (const std::string& line : na.lines) ListBox_na->addItem(qs(line));
+        m_shownNaLines = na.lines;
+    }
     if (na.visible) {
         // As wide as the found list, over its lower half.
         const QRect r(ListBox_media_un_hd->mapTo(centralWidget(), QPoint(0, 0)), ListBox_media_un_hd->size());
@@ -133,7 +139,12 @@ void TForm1::refreshScanView() {
     }
     Panel_na->setVisible(na.visible);
     Panel3->setVisible(m_state.renamePanelVisible);
-    Memo3->setPlainText(qs(joinLines(m_state.scanLog)));
+    const std::string& lastLog = m_state.scanLog.empty() ? std::string() : m_state.scanLog.back();
+    if (m_state.scanLog.size() != m_shownScanLogLines || lastLog != m_shownScanLogLast) {
+        Memo3->setPlainText(qs(joinLines(m_state.scanLog)));
+        m_shownScanLogLines = m_state.scanLog.size();
+        m_shownScanLogLast = lastLog;
+    }
 }
 
 void TForm1::refreshCollection() {

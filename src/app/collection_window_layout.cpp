@@ -9,46 +9,71 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 using namespace widgets;
 
 namespace {
+// Cuts texts in the middle: two mount points under the same parent folder still differ.
+class ElideMiddleDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
+    }
+};
+
 const char* kFilterHint1 = "un double click => avi, mp4, mkv, mov, wmv, flv, vob, ts";
 const QColor kNoticeYellow(255, 255, 170);
 } // namespace
 
 void TForm1::buildParameterBand(QWidget* band) {
-    auto* grid = new QGridLayout(band);
-    grid->setContentsMargins(6, 4, 6, 4);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(3);
+    // Two rows, so that the window fits a 1366-pixel screen: the list, its index and its level
+    // above; the media categories and the favourites folder below. Paths are cut to fit.
+    auto* rows = new QVBoxLayout(band);
+    rows->setContentsMargins(6, 4, 6, 4);
+    rows->setSpacing(3);
+    auto* top = new QHBoxLayout;
+    top->setSpacing(12);
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(12);
+    rows->addLayout(top);
+    rows->addLayout(bottom);
 
+    auto* list = new QGridLayout;
+    list->setHorizontalSpacing(8);
+    list->setVerticalSpacing(3);
     auto* title = label(band, "Label18", "PaRaMètres");
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    grid->addWidget(title, 0, 0);
+    list->addWidget(title, 0, 0);
 
     BitBtn_nomfic_media = button(band, "BitBtn_nomfic_media", "Répertoire listes médias");
-    Label_repfic_media = label(band, "Label_repfic_media", "-/-");
-    Label_repfic_media->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(BitBtn_nomfic_media, 1, 0);
-    grid->addWidget(Label_repfic_media, 1, 1, 1, 3);
+    Label_repfic_media = elidedLabel(band, "Label_repfic_media", "-/-");
+    list->addWidget(BitBtn_nomfic_media, 1, 0);
+    list->addWidget(Label_repfic_media, 1, 1, 1, 3);
 
     BitBtn_fic_lst = button(band, "BitBtn_fic_lst", "Choisir *.prm => ");
-    grid->addWidget(BitBtn_fic_lst, 2, 0);
-    grid->addWidget(label(band, "Label15", "Liste en cours"), 2, 1);
+    list->addWidget(BitBtn_fic_lst, 2, 0);
+    list->addWidget(label(band, "Label15", "Liste en cours"), 2, 1);
     Edit_nom_fic_media_sans_ext = edit(band, "Edit_nom_fic_media_sans_ext", "liste_globale_vidéos_truc");
     Edit_nom_fic_media_sans_ext->setMinimumWidth(160);
-    grid->addWidget(Edit_nom_fic_media_sans_ext, 2, 2);
-    Label_nf_media = label(band, "Label_nf_media", "*12345.txt");
-    grid->addWidget(Label_nf_media, 2, 3);
+    list->addWidget(Edit_nom_fic_media_sans_ext, 2, 2);
+    Label_nf_media = elidedLabel(band, "Label_nf_media", "*12345.txt");
+    list->addWidget(Label_nf_media, 2, 3);
 
     Label_date_der_maj = label(band, "Label_date_der_maj", "Date de la dernière modification");
-    grid->addWidget(Label_date_der_maj, 3, 1, 1, 2);
+    list->addWidget(Label_date_der_maj, 3, 1, 1, 3);
     BitBtn6 = button(band, "BitBtn6", "Enregistrer lee paramétres ", " Enregistrer les paramètres");
-    grid->addWidget(BitBtn6, 3, 0);
+    list->addWidget(BitBtn6, 3, 0);
+    list->setColumnStretch(2, 1);
+    list->setColumnStretch(3, 1);
+    top->addLayout(list, 1);
 
     // Index level.
     CheckBox1 = check(band, "CheckBox1", "modif de l'index", false,
@@ -65,8 +90,8 @@ void TForm1::buildParameterBand(QWidget* band) {
     indexColumn->addWidget(Label3);
     indexColumn->addWidget(BitBtn_reinit);
     indexColumn->addStretch();
-    grid->addLayout(indexColumn, 0, 4, 4, 1);
-    grid->addWidget(RadioGroup_index, 0, 5, 4, 1);
+    top->addLayout(indexColumn);
+    top->addWidget(RadioGroup_index);
 
     // The two media categories.
     Label_media_1_ = label(band, "Label_media_1_", "médias 1");
@@ -82,8 +107,10 @@ void TForm1::buildParameterBand(QWidget* band) {
     Edit_taille_mini_2_ = edit(band, "Edit_taille_mini_2_", "10");
     for (QLineEdit* e : {Edit_taille_mini_1_, Edit_taille_mini_2_}) e->setMaximumWidth(60);
     for (QLineEdit* e : {Edit_type_media_1_, Edit_type_media_2_}) e->setMinimumWidth(90);
-    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->setMinimumWidth(250);
+    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->setMinimumWidth(220);
     auto* media = new QGridLayout;
+    media->setHorizontalSpacing(8);
+    media->setVerticalSpacing(3);
     media->addWidget(Label_media_1_, 0, 0);
     media->addWidget(Edit_type_media_1_, 0, 1);
     media->addWidget(label(band, "Label9", "Filtre", "avi, mp4, mkv, mov, wmv, flv, vob, ts"), 0, 2);
@@ -97,19 +124,21 @@ void TForm1::buildParameterBand(QWidget* band) {
     media->addWidget(CheckBox_mini_2_, 1, 4);
     media->addWidget(Edit_taille_mini_2_, 1, 5);
     media->setColumnStretch(3, 1);
-    grid->addLayout(media, 0, 6, 2, 1);
+    bottom->addLayout(media, 3);
 
     // Favourites folder.
     BitBtn_rep_favori = button(band, "BitBtn_rep_favori", "Répertoire des favoris");
     SpeedButton1 = speedButton(band, "SpeedButton1", "", " ouvrir le dossier des favoris ");
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    Label_rep_favori = label(band, "Label_rep_favori", "-/-");
+    Label_rep_favori = elidedLabel(band, "Label_rep_favori", "-/-");
     auto* fav = new QHBoxLayout;
     fav->addWidget(BitBtn_rep_favori);
     fav->addWidget(SpeedButton1);
     fav->addWidget(Label_rep_favori, 1);
-    grid->addLayout(fav, 2, 6, 2, 1);
-    grid->setColumnStretch(6, 1);
+    auto* favColumn = new QVBoxLayout;
+    favColumn->addLayout(fav);
+    favColumn->addStretch();
+    bottom->addLayout(favColumn, 2);
 }
 
 void TForm1::buildDriveColumn(QWidget* column) {
@@ -136,6 +165,7 @@ void TForm1::buildDriveColumn(QWidget* column) {
     StringGrid_hd->verticalHeader()->setDefaultSectionSize(18);
     StringGrid_hd->setRowCount(0);
     StringGrid_hd->setColumnWidth(0, 110); // mount points on Linux are longer than "D:\"
+    StringGrid_hd->setItemDelegateForColumn(0, new ElideMiddleDelegate(StringGrid_hd));
     for (int c = 1; c < 6; ++c) StringGrid_hd->setColumnWidth(c, 84);
     StringGrid_hd->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid_hd->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -177,7 +207,6 @@ void TForm1::buildFolderColumn(QWidget* column) {
         button(column, "BitBtn_lister_media", "3- lister les médias des répertoires cochés  ==> ");
     BitBtn_lister_media->setMinimumHeight(34);
     v->addWidget(BitBtn_lister_media);
-    column->setMinimumWidth(220);
 }
 
 void TForm1::buildFoundColumn(QWidget* column) {

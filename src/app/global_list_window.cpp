@@ -3,6 +3,7 @@
 #include "collection_window.h"
 #include "global_list_model.h"
 #include "handler_guard.h"
+#include "hint_style.h"
 #include "qt_ui.h"
 #include "widget_factory.h"
 #include "window_geometry.h"
@@ -22,8 +23,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace verdan;
 
@@ -61,21 +65,28 @@ TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, QWidget* parent)
     StringGrid1->setModel(m_model);
     m_filterModel = new GlobalListModel(m_browse.filter, this);
     StringGrid_filter->setModel(m_filterModel);
-    for (QTableView* t : {StringGrid1, StringGrid_filter})
+    for (QTableView* t : {StringGrid1, StringGrid_filter}) {
+        // The style's minimum would widen the narrow columns (" x" is 22 pixels).
+        t->horizontalHeader()->setMinimumSectionSize(1);
         for (int c = 0; c < kListColumns; ++c)
             t->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
+    }
     body->addWidget(gridStack, 1);
     auto* side = new QWidget(central);
     buildSidePanel(side);
     body->addWidget(side);
     v->addLayout(body, 1);
     buildFloatingPanels();
-    resize(1561, 751);
+    resize(fitOnScreen(*this, QSize(1561, 751)));
 
     widgets::fillWith(Panel1, QColor(255, 250, 217));
     widgets::fillWith(Panel2, QColor(255, 255, 225));
     applyFontSize(8);
+    // The table's look at creation, until a parameter file sets the font.
+    for (QTableView* t : {StringGrid1, StringGrid_filter}) t->verticalHeader()->setDefaultSectionSize(15);
+    m_fontApplied = false;
     ApplyModeAvance(CheckBox_mode_avancer->isChecked());
+    applyHintTimings(*this);
 
     connect(Button_charger_bd, &QPushButton::clicked, this, [this] { Button_charger_bdClick(); });
     connect(Button_enregistrer_liste, &QPushButton::clicked, this,
@@ -121,7 +132,7 @@ void TForm2::refreshView() {
         CheckBox_mode_avancer->setChecked(m_program.settings.advancedMode);
         ApplyModeAvance(m_program.settings.advancedMode);
     }
-    if (ComboBox1->currentIndex() != p.fontIndex) {
+    if ((p.fontRead && !m_fontApplied) || ComboBox1->currentIndex() != p.fontIndex) {
         ComboBox1->setCurrentIndex(p.fontIndex >= 0 && p.fontIndex < ComboBox1->count() ? p.fontIndex : -1);
         applyFontSize(fontSizeOfIndex(p.fontIndex));
     }
@@ -236,8 +247,13 @@ void TForm2::applyFontSize(int size) {
         t->setFont(f);
         t->verticalHeader()->setMinimumSectionSize(1);
         t->verticalHeader()->setDefaultSectionSize(rowHeightOfFontSize(size));
+        // Row numbers up to 7 digits stay whole, whatever the font makes of the column's width.
+        const int margins = 2 * (t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 1);
+        const int numbers = QFontMetrics(f).horizontalAdvance(QStringLiteral("0000000")) + margins + 2;
+        t->setColumnWidth(0, std::max(kColumnWidths[0], numbers));
         t->viewport()->update();
     }
+    m_fontApplied = true;
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

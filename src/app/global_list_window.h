@@ -97,6 +97,8 @@ private:
     void refreshBrowse();
     void placePanel1(const verdan::PanelPlacement& placement);
     int panel1LabelLeft() const;
+    // The width that shows the widest of the panel's button captions whole.
+    int panel1ButtonWidth() const;
     void applyKeyOutcome(const verdan::KeyOutcome& outcome);
     void selectRows(QTableView* table, verdan::RowRange rows);
     verdan::DriveRows presentDrives() const;
@@ -108,6 +110,7 @@ private:
     GlobalListModel* m_model = nullptr;
     GlobalListModel* m_filterModel = nullptr;
     verdan::BrowseState m_browse;
+    bool m_fontApplied = false; // applyFontSize has run since creation
 
 public:
     QLabel* Label1 = nullptr;

@@ -208,6 +208,7 @@ void TForm2::StringGrid1MouseDown(Grid grid, const QPoint& pos) {
     around.x = at.x();
     around.y = at.y();
     around.labelLeft = panel1LabelLeft();
+    around.minButtonWidth = panel1ButtonWidth();
     around.tableWidth = table->width();
     around.tableTop = 0;
     around.tableHeight = table->height();

@@ -15,6 +15,8 @@
 #include <QStyle>
 #include <QTableView>
 
+#include <algorithm>
+
 using namespace widgets;
 
 namespace {
@@ -41,7 +43,7 @@ void TForm2::buildTopBand(QWidget* band) {
     Label1->setFont(title);
     grid->addWidget(Label1, 0, 0, 1, 2);
     grid->addWidget(label(band, "Label13", "Nom fichier liste médias"), 0, 2);
-    Label_nf_media = label(band, "Label_nf_media", "");
+    Label_nf_media = elidedLabel(band, "Label_nf_media", "");
     QFont bold = Label_nf_media->font();
     bold.setBold(true);
     Label_nf_media->setFont(bold);
@@ -164,7 +166,7 @@ void TForm2::buildSidePanel(QWidget* side) {
     auto* bevel4 = bevel(side, "Bevel4");
     v->addWidget(bevel4);
 
-    BitBtn_rep_favori = button(side, "BitBtn_rep_favori", "Répertoire des favoris");
+    BitBtn_rep_favori = button(side, "BitBtn_rep_favori", "Dossier des favoris");
     SpeedButton1 = speedButton(side, "SpeedButton1", "", " ouvrir le dossier des favoris ");
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     BitBtn_help = button(side, "BitBtn_help", "?", " fichier d'aide ");
@@ -175,8 +177,7 @@ void TForm2::buildSidePanel(QWidget* side) {
     fav->addStretch();
     fav->addWidget(BitBtn_help);
     v->addLayout(fav);
-    Label_rep_favori = label(side, "Label_rep_favori", "---");
-    Label_rep_favori->setWordWrap(true);
+    Label_rep_favori = elidedLabel(side, "Label_rep_favori", "---");
     v->addWidget(Label_rep_favori);
     Button_son = button(side, "Button_son", "son");
     Button_son->hide();
@@ -220,7 +221,9 @@ void TForm2::buildFloatingPanels() {
     BitBtn_copie_un_par_un = button(Panel1, "BitBtn_copie_un_par_un", "Copier vers les favoris");
     BitBtn5 = button(Panel1, "BitBtn5", "Visionner/écouter");
     BitBtn4 = button(Panel1, "BitBtn4", "Annuler");
-    placePanel1(verdan::placeContextPanel(0, {}));
+    verdan::PanelSurroundings around;
+    around.minButtonWidth = panel1ButtonWidth();
+    placePanel1(verdan::placeContextPanel(0, around));
 
     Panel3 = panel(host, "Panel3", kNoticeYellow);
     {
@@ -266,6 +269,13 @@ void TForm2::buildFloatingPanels() {
 
 int TForm2::panel1LabelLeft() const {
     return kPanelLabelLeft;
+}
+
+int TForm2::panel1ButtonWidth() const {
+    int widest = 0;
+    for (const QPushButton* b : {BitBtn2, BitBtn_copie_un_par_un, BitBtn5, BitBtn4})
+        widest = std::max(widest, b->sizeHint().width());
+    return widest;
 }
 
 void TForm2::placePanel1(const verdan::PanelPlacement& placement) {

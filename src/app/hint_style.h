@@ -1,7 +1,9 @@
 #pragma once
+#include <QApplication>
 #include <QProxyStyle>
+#include <QWidget>
 
-// Hints show after 50 ms and follow each other after 50 ms, as the collection window wants them.
+// Hints show after 50 ms, follow each other after 50 ms and stay 15 s, in both windows.
 class HintStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -11,3 +13,14 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
+
+inline constexpr int kHintDuration = 15000;
+
+// Gives a window's widgets the hint timings; the delays come from the application's style, which
+// the first window installs.
+inline void applyHintTimings(QWidget& window) {
+    if (!dynamic_cast<HintStyle*>(QApplication::style()))
+        QApplication::setStyle(new HintStyle(QApplication::style()->name()));
+    window.setToolTipDuration(kHintDuration);
+    for (QWidget* w : window.findChildren<QWidget*>()) w->setToolTipDuration(kHintDuration);
+}

@@ -1,6 +1,6 @@
+#include "app_setup.h"
 #include "collection_window.h"
 #include "global_list_window.h"
-#include "hint_style.h"
 #include "qt_shell.h"
 #include "qt_ui.h"
 
@@ -10,12 +10,10 @@
 #include "platform/system.h"
 
 #include <QApplication>
-#include <QStyle>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QString::fromUtf8(verdan::kProductTitle));
-    QApplication::setStyle(new HintStyle(QApplication::style()->name()));
+    setUpApplication();
     QtUi ui;
     QtShell shell;
     verdan::ProgramState program;

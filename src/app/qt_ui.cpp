@@ -2,6 +2,7 @@
 
 #include "three_choice_dialog.h"
 
+#include "catalogue/program_state.h"
 #include "platform/system.h"
 
 #include <QAbstractButton>
@@ -61,7 +62,7 @@ QMessageBox::Icon iconOf(DialogType t) {
 QtUi::QtUi(QObject* parent) : QObject(parent) {}
 
 void QtUi::showInfo(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), qs(text), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(verdan::kProductTitle), qs(text), QMessageBox::Ok,
                     m_parent);
     box.button(QMessageBox::Ok)->setText("OK");
     box.exec();

@@ -3,15 +3,50 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QString>
 #include <QStringList>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
+
+// A one-line label for texts of any length (paths): it asks for little room and shows what fits,
+// cut in the middle, with the whole text as its hint. text() stays the whole text.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override {
+        return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 4, QLabel::minimumSizeHint().height()};
+    }
+    // What the label shows at its present width.
+    QString shownText() const {
+        return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+    }
+
+    // The hint: the whole text when the label cannot show it.
+    QString hint() const { return shownText() == text() ? QString() : text(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.drawText(contentsRect(), static_cast<int>(alignment()), shownText());
+    }
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::ToolTip) return QLabel::event(e);
+        const QString h = hint();
+        if (h.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), h, this);
+        return true;
+    }
+};
 
 // Builds widgets under the names the handlers and the tests know them by.
 namespace widgets {
@@ -28,6 +63,10 @@ template <class W> W* named(W* w, const char* name, const char* hint = nullptr) 
 
 inline QLabel* label(QWidget* parent, const char* name, const char* text, const char* hint = nullptr) {
     return named(new QLabel(u(text), parent), name, hint);
+}
+
+inline QLabel* elidedLabel(QWidget* parent, const char* name, const char* text) {
+    return named(new ElidedLabel(u(text), parent), name);
 }
 
 inline QPushButton* button(QWidget* parent, const char* name, const char* text, const char* hint = nullptr) {

@@ -84,7 +84,7 @@ void StringGrid1Click(ProgramState& program, BrowseState& browse, Ui& ui, std::s
 
 PanelPlacement placeContextPanel(int textWidth, const PanelSurroundings& around) {
     PanelPlacement p;
-    p.width = std::max(500, textWidth + 2 * around.labelLeft);
+    p.width = std::max({500, textWidth + 2 * around.labelLeft, 4 * around.minButtonWidth + 50});
     const int b = (p.width - 50) / 4;
     for (int i = 0; i < 4; ++i) p.buttons[static_cast<std::size_t>(i)] = {10 + i * (b + 10), b};
     // Kept inside the table: a table narrower than the panel puts it at its left edge.

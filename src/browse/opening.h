@@ -44,8 +44,10 @@ struct PanelSurroundings {
     int tableTop = 0;
     int tableHeight = 0;
     int panelHeight = 0;
+    int minButtonWidth = 0; // what the widest button caption needs
 };
-// Size and place of Panel1 and its four buttons for a file name `textWidth` pixels wide.
+// Size and place of Panel1 and its four buttons for a file name `textWidth` pixels wide; the
+// panel also widens so that each button is at least minButtonWidth wide.
 PanelPlacement placeContextPanel(int textWidth, const PanelSurroundings& around);
 
 // Resolves the row: SelectedFile and SelectedFolder are set when the disk is present; true when

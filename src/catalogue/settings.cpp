@@ -84,6 +84,7 @@ bool lire_parametre_liste(const std::string& paramFilePath, CatalogueParams& par
     // A hand-edited file may hold positions the two lists do not have: take the windows' own defaults.
     if (params.indexLevel < 0 || params.indexLevel > 3) params.indexLevel = 1;
     if (params.fontIndex < -1 || params.fontIndex > 3) params.fontIndex = 0;
+    params.fontRead = true;
     for (int i = 0; i < 2; ++i) {
         const std::string s = sectionOf(i), n = suffix(i);
         MediaCategory& m = params.media[static_cast<std::size_t>(i)];

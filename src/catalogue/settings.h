@@ -70,6 +70,8 @@ struct CatalogueParams {
     std::string dateLabel = "Date de la modification";
     int indexLevel = 1; // 0..3 for idx1..idx4
     int fontIndex = 0;  // position in kFontSizes, -1 when none is chosen
+    // A parameter file has set the font size; until then the table keeps its creation look.
+    bool fontRead = false;
     std::array<MediaCategory, 2> media{{{"vidéos", "avi, mp4, mkv, mov, wmv, flv, vob, ts", "10", false},
                                         {"musiques", "mp3, ogg, mp4a", "10", false}}};
 

@@ -1,6 +1,7 @@
 #include "collect/folders.h"
 
 #include "collect/collection_state.h"
+#include "platform/collation.h"
 #include "platform/dir_walk.h"
 #include "util/file_helpers.h"
 #include "util/utf8.h"
@@ -15,19 +16,34 @@ void FolderLists::clear() {
     hoveredItem = -1;
 }
 
-void ListFolders(const std::string& drive, FolderLists& lists) {
+void ListFolders(const std::string& drive, FolderLists& lists, platform::SortKeyMaker& keys) {
     lists.items.clear();
     lists.hoveredItem = -1;
     lists.items.push_back({kRootEntry, false});
+    struct Named {
+        std::string key;
+        std::string name;
+    };
+    std::vector<Named> folders;
     platform::FolderReader reader(drive);
     platform::DirEntry e;
     while (reader.next(e)) {
-        if (e.kind == platform::EntryKind::Folder && !e.hidden && !e.system)
-            lists.items.push_back({e.name, false});
+        if (e.kind == platform::EntryKind::Folder && !e.hidden && !e.system) {
+            Named n{{}, e.name};
+            keys.appendKey(n.name, n.key);
+            folders.push_back(std::move(n));
+        }
     }
-    std::stable_sort(lists.items.begin(), lists.items.end(), [](const FolderItem& a, const FolderItem& b) {
-        return utf8::compareFolded(a.name, b.name) < 0;
-    });
+    // The user's language order ("éa" among the e's); the root entry stays first whatever the
+    // locale makes of its blank.
+    std::stable_sort(folders.begin(), folders.end(),
+                     [](const Named& a, const Named& b) { return a.key < b.key; });
+    for (auto& f : folders) lists.items.push_back({std::move(f.name), false});
+}
+
+void ListFolders(const std::string& drive, FolderLists& lists) {
+    platform::SortKeyMaker keys;
+    ListFolders(drive, lists, keys);
 }
 
 std::string folderPath(const std::string& drive, const std::string& itemName) {

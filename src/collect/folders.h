@@ -4,6 +4,10 @@
 
 #include "util/ui.h"
 
+namespace verdan::platform {
+class SortKeyMaker;
+}
+
 namespace verdan {
 
 struct CollectionState;
@@ -28,7 +32,10 @@ struct FolderLists {
 };
 
 // Fills the check-list with the root entry and the drive's first-level folders that are neither
-// hidden nor system folders (on Linux: names starting with "."), unticked.
+// hidden nor system folders (on Linux: names starting with "."), unticked, in the order of the
+// locale of `keys`, letter case ignored.
+void ListFolders(const std::string& drive, FolderLists& lists, platform::SortKeyMaker& keys);
+// The same in the user's locale.
 void ListFolders(const std::string& drive, FolderLists& lists);
 
 // The folder an item stands for: the drive itself for the root entry.

@@ -58,6 +58,62 @@ bool FoundList::insert(std::string line) {
     return true;
 }
 
+std::size_t FoundList::insert(std::vector<std::string> lines) {
+    if (lines.empty()) return 0;
+    std::stable_sort(lines.begin(), lines.end(), utf8::FoldedLess{});
+    auto last = std::unique(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+        return utf8::compareFolded(a, b) == 0;
+    });
+    if (m_chunks.empty()) m_chunks.emplace_back();
+    std::size_t added = 0;
+    auto first = lines.begin();
+    // Chunks are visited from the last one down, so that splitting a chunk leaves the indexes of
+    // those still to visit as they were.
+    for (std::size_t c = m_chunks.size(); c-- > 0 && first != last;) {
+        // The lines above the previous chunk's last line belong here (the first chunk takes the rest).
+        auto from = first;
+        if (c > 0) {
+            const std::string& below = m_chunks[c - 1].back();
+            from = std::partition_point(first, last,
+                                        [&](const std::string& l) { return !foldedLess(below, l); });
+        }
+        if (from != last) added += mergeInto(c, from, last);
+        last = from;
+    }
+    m_size += added;
+    m_startsValid = false;
+    return added;
+}
+
+std::size_t FoundList::mergeInto(std::size_t c, std::vector<std::string>::iterator first,
+                                 std::vector<std::string>::iterator last) {
+    std::vector<std::string>& chunk = m_chunks[c];
+    std::vector<std::string> merged;
+    merged.reserve(chunk.size() + static_cast<std::size_t>(last - first));
+    std::size_t added = 0;
+    auto old = chunk.begin();
+    for (; first != last; ++first) {
+        while (old != chunk.end() && foldedLess(*old, *first)) merged.push_back(std::move(*old++));
+        if (old != chunk.end() && utf8::compareFolded(*old, *first) == 0) continue;
+        merged.push_back(std::move(*first));
+        ++added;
+    }
+    std::move(old, chunk.end(), std::back_inserter(merged));
+    if (merged.size() <= kMaxChunk) {
+        chunk = std::move(merged);
+        return added;
+    }
+    // Half-full pieces leave room for the lines still to come.
+    const std::size_t pieces = (merged.size() + kMaxChunk / 2 - 1) / (kMaxChunk / 2);
+    std::vector<std::vector<std::string>> split(pieces);
+    for (std::size_t i = 0; i < merged.size(); ++i)
+        split[i * pieces / merged.size()].push_back(std::move(merged[i]));
+    chunk = std::move(split[0]);
+    m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(c) + 1,
+                    std::make_move_iterator(split.begin() + 1), std::make_move_iterator(split.end()));
+    return added;
+}
+
 std::optional<std::size_t> FoundList::indexOf(std::string_view line) const {
     if (m_chunks.empty()) return std::nullopt;
     const std::size_t c = chunkFor(line);

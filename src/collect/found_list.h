@@ -14,6 +14,9 @@ class FoundList {
 public:
     // False when a line equal to it, case ignored, is already there.
     bool insert(std::string line);
+    // Inserts many lines in one pass (a scan's batch); of lines equal case ignored, the one
+    // already listed or else the first of the batch stays. Returns how many were added.
+    std::size_t insert(std::vector<std::string> lines);
     bool contains(std::string_view line) const;
     // Position of the line equal to it, case ignored.
     std::optional<std::size_t> indexOf(std::string_view line) const;
@@ -60,6 +63,9 @@ public:
 private:
     static constexpr std::size_t kMaxChunk = 256;
     std::size_t chunkFor(std::string_view line) const;
+    // Merges sorted, duplicate-free lines into chunk c; the merged chunk is split to size.
+    std::size_t mergeInto(std::size_t c, std::vector<std::string>::iterator first,
+                          std::vector<std::string>::iterator last);
     void rebuildStarts() const;
 
     std::vector<std::vector<std::string>> m_chunks; // never holds an empty chunk

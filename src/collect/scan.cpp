@@ -30,10 +30,10 @@ bool excludedFolder(const std::string& name) {
     return name == "Windows" || name == "Program Files" || name == "System Volume Information";
 }
 
-// Found lines of a worker, handed over in small batches.
+// Found lines of a worker, handed over in batches: one insertion and one refresh of the view each.
 void deliverLines(CollectionState& state, ScanRun& run, std::vector<std::string>& lines) {
     if (!isCurrent(state, run)) return; // an abandoned scan: the list now belongs to another
-    for (auto& line : lines) AddFoundLine(state, std::move(line));
+    AddFoundLines(state, std::move(lines));
     notifyChanged(state);
 }
 
@@ -342,6 +342,11 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
 
 void AddFoundLine(CollectionState& state, std::string line) {
     state.found.insert(std::move(line));
+    state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
+}
+
+void AddFoundLines(CollectionState& state, std::vector<std::string> lines) {
+    state.found.insert(std::move(lines));
     state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
 }
 

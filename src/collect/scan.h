@@ -108,10 +108,12 @@ private:
     Ui* m_ui = nullptr;
 };
 
-// How workers hand their lines over: at most this many at once, and at least this often.
+// How workers hand their lines over: what a worker found during `batchDelay` goes at once, so
+// the list and its view change a few times a second however fast files come; `batchLines`
+// only bounds what a worker holds.
 struct ScanTuning {
-    std::size_t batchLines = 256;
-    std::chrono::milliseconds batchDelay{100};
+    std::size_t batchLines = 1 << 16;
+    std::chrono::milliseconds batchDelay{50};
 };
 
 // "3- lister les médias des répertoires cochés  ==> ", with the media categories of the catalogue.
@@ -120,6 +122,8 @@ void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui&
 void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& run);
 // User-interface thread: one found line into the sorted found list.
 void AddFoundLine(CollectionState& state, std::string line);
+// User-interface thread: a worker's batch of found lines into the sorted found list at once.
+void AddFoundLines(CollectionState& state, std::vector<std::string> lines);
 // User-interface thread, at the end of each worker; the last one shows the summary.
 void FinishScan(CollectionState& state, Ui& ui, ScanRun& run);
 // "stop (Esc) " and the Escape key. Each scan has its own stop flag, which its workers read: the

@@ -30,6 +30,9 @@ TEST(Screenshots, BothWindows) {
     form2.setCollectionWindow(&form1);
     form1.show();
     form1.FormActivate();
+    // The size of the most common laptop screen.
+    form1.resize(1366, 768);
+    form2.resize(1366, 768);
     form2.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form1));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form2));

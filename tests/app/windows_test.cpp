@@ -4,12 +4,19 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "collection_window.h"
 #include "global_list_window.h"
@@ -18,6 +25,7 @@
 #include "support/fake_shell.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
+#include "widget_factory.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -183,8 +191,10 @@ TEST_F(Windows, BoundsFromTheSettingsFileStayOnTheWorkArea) {
     const QRect work = form1->screen()->availableGeometry();
     EXPECT_EQ(form1->x(), work.left());
     EXPECT_EQ(form1->y(), work.top());
-    EXPECT_EQ(form1->width(), 1700);
-    EXPECT_EQ(program.settings.form1.width, 1700);
+    // Wider than the screen: the window takes what the screen holds.
+    EXPECT_LT(form1->width(), 1700);
+    EXPECT_EQ(program.settings.form1.width, form1->width());
+    EXPECT_LE(form1->width(), std::max(work.width(), form1->minimumWidth()));
 }
 
 TEST_F(Windows, BasicModeHidesTheEditingControls) {
@@ -198,4 +208,92 @@ TEST_F(Windows, BasicModeHidesTheEditingControls) {
         EXPECT_FALSE(find<QPushButton>(form2.get(), name)->isVisibleTo(form2.get())) << name;
     EXPECT_TRUE(form2->Button_rechercher->isVisibleTo(form2.get()));
     EXPECT_EQ(form2->StringGrid1->toolTip(), QString::fromStdString(form1->state().HelpTextSimple));
+}
+
+TEST_F(Windows, GlobalListTableAtCreationThenAsTheParameterFileSays) {
+    writeSettings(true);
+    writeList({row("1234567", "FILMS", "Alien")});
+    ui.answers = {DialogButton::Yes};
+    form2 = std::make_unique<TForm2>(program, ui, shell);
+    QTableView* grid = form2->StringGrid1;
+    EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 15);
+    EXPECT_EQ(grid->columnWidth(13), 22);
+    EXPECT_EQ(grid->columnWidth(8), 30);
+    form2.reset();
+
+    // A parameter file that says font 8 gives rows of 14 pixels.
+    std::ofstream(joinPath(listFolder(), "liste_globale_médias.prm"), std::ios::binary)
+        << "[LISTE]\r\nform2.ComboBox1.ItemIndex=0\r\n";
+    start();
+    grid = form2->StringGrid1;
+    EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 14);
+    EXPECT_EQ(grid->columnWidth(13), 22);
+    // Seven digits of the "n" column are shown whole, not cut.
+    const QModelIndex n = grid->model()->index(0, 0);
+    ASSERT_EQ(n.data().toString(), "1234567");
+    const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    const QFontMetrics metrics(grid->font());
+    EXPECT_EQ(metrics.elidedText("1234567", Qt::ElideRight, grid->columnWidth(0) - margins), "1234567");
+}
+
+TEST_F(Windows, Form2CaptionsHintsAndContextButtonsAsTheCollectionWindowHasThem) {
+    writeSettings(true);
+    start();
+    EXPECT_EQ(form2->BitBtn_rep_favori->text(), u("Dossier des favoris"));
+    EXPECT_EQ(form1->BitBtn_rep_favori->text(), u("Répertoire des favoris"));
+    // Every hint of either window stays as long and comes as fast.
+    for (QWidget* window : {static_cast<QWidget*>(form1.get()), static_cast<QWidget*>(form2.get())}) {
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (w->toolTip().isEmpty()) continue;
+            EXPECT_EQ(w->toolTipDuration(), 15000) << w->objectName().toStdString();
+            EXPECT_EQ(w->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, w), 50);
+            EXPECT_EQ(w->style()->styleHint(QStyle::SH_ToolTip_FallAsleepDelay, nullptr, w), 50);
+        }
+    }
+    // The context panel's buttons are wide enough for their captions.
+    for (QPushButton* b : {form2->BitBtn2, form2->BitBtn_copie_un_par_un, form2->BitBtn5, form2->BitBtn4})
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+}
+
+TEST_F(Windows, LongPathsAreCutToFitWithTheWholePathAsHint) {
+    const std::string folder = "/media/utilisateur/Un disque externe au nom très long/Favoris/2024";
+    writeSettings(true);
+    start();
+    program.settings.favouritesFolder = folder;
+    form1->refreshView();
+    auto* label = static_cast<ElidedLabel*>(form1->Label_rep_favori);
+    EXPECT_EQ(label->text(), QString::fromStdString(folder));
+    label->resize(120, label->height());
+    EXPECT_NE(label->shownText(), label->text());
+    EXPECT_TRUE(label->shownText().startsWith("/"));
+    EXPECT_EQ(label->hint(), label->text());
+    label->resize(QFontMetrics(label->font()).horizontalAdvance(label->text()) + 10, label->height());
+    EXPECT_EQ(label->shownText(), label->text());
+    EXPECT_TRUE(label->hint().isEmpty());
+    // However long the paths, the window asks for no more room.
+    EXPECT_LT(form1->minimumSizeHint().width(), 1366);
+}
+
+TEST_F(Windows, MountPointsInTheDriveTableAreCutInTheMiddle) {
+    const std::string a = "/media/utilisateur/DISQUE_EXTERNE_FILMS_A";
+    const std::string b = "/media/utilisateur/DISQUE_EXTERNE_FILMS_B";
+    drives.add(a, "FILMS_A", "11111111");
+    drives.add(b, "FILMS_B", "22222222");
+    writeSettings(true);
+    start();
+    QTableWidget* table = form1->StringGrid_hd;
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(0, 0)->toolTip(), QString::fromStdString(a));
+    // Drawn in a narrow cell, the two differ: their ends are kept.
+    auto draw = [&](int row) {
+        QImage image(110, 18, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QStyleOptionViewItem option;
+        option.initFrom(table);
+        option.rect = image.rect();
+        table->itemDelegateForColumn(0)->paint(&painter, option, table->model()->index(row, 0));
+        return image;
+    };
+    EXPECT_NE(draw(0), draw(1));
 }

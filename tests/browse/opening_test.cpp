@@ -240,6 +240,13 @@ TEST(ContextPanel, WidensForLongNamesAndStaysInTheTable) {
 
     around.tableWidth = 300; // narrower than the panel
     EXPECT_EQ(placeContextPanel(0, around).left, 0);
+
+    // Captions wider than a quarter of 500 pixels widen the panel instead of being cut.
+    around.minButtonWidth = 150;
+    p = placeContextPanel(300, around);
+    EXPECT_EQ(p.width, 650);
+    EXPECT_EQ(p.buttons[3], (ButtonSpan{3 * 150 + 40, 150}));
+    EXPECT_EQ(placeContextPanel(800, around).width, 816);
 }
 
 TEST_F(Opening, ShowFolderChecksDiskAndFolderWithItsOwnWording) {

@@ -2,10 +2,12 @@
 
 #include "collect/collection_state.h"
 #include "collect/folders.h"
+#include "platform/collation.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
 #include "util/file_helpers.h"
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace verdan;
@@ -47,10 +49,25 @@ TEST_F(FolderList, RootEntryFirstThenFoldersCaseInsensitively) {
     fs::create_directory_symlink(test::pathFromUtf8(drive.file("beta")),
                                  test::pathFromUtf8(drive.file("lien")));
 #endif
-    ListFolders(drive.path(), state.folders);
+    platform::SortKeyMaker french("fr_FR");
+    ListFolders(drive.path(), state.folders, french);
     EXPECT_EQ(names(state.folders),
-              (std::vector<std::string>{" << racine >>", "Alpha", "beta", "zeta", "Été"}));
+              (std::vector<std::string>{" << racine >>", "Alpha", "beta", "Été", "zeta"}));
     for (const auto& i : state.folders.items) EXPECT_FALSE(i.checked);
+}
+
+TEST_F(FolderList, AccentedNamesSortWithTheirLettersAndBlanksDoNotLeadTheRoot) {
+    for (auto n : {"Zed", "éa", "Eb", "ed", " espace", "_tiret", "10 ans", "2 ans"})
+        fs::create_directory(test::pathFromUtf8(drive.file(n)));
+    platform::SortKeyMaker french("fr_FR");
+    ListFolders(drive.path(), state.folders, french);
+    const auto got = names(state.folders);
+    ASSERT_EQ(got.size(), 9u);
+    EXPECT_EQ(got.front(), " << racine >>");
+    auto at = [&](const char* n) { return std::find(got.begin(), got.end(), n) - got.begin(); };
+    EXPECT_LT(at("éa"), at("Eb"));
+    EXPECT_LT(at("Eb"), at("ed"));
+    EXPECT_LT(at("ed"), at("Zed"));
 }
 
 TEST_F(FolderList, AnUnreadableDriveOffersTheRootAlone) {

@@ -64,3 +64,34 @@ TEST(FoundListTest, EraseRemovesTheGivenPositionsOnce) {
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(list.begin(), list.end());
 }
+
+TEST(FoundListTest, BatchesAgreeWithLineByLineInsertion) {
+    std::mt19937 rng(7);
+    const char* letters[] = {"a", "B", "é", "É", "z", "0", " ", "Œ", "œ", "b"};
+    FoundList batched, single;
+    for (int round = 0; round < 60; ++round) {
+        // Batches from a few lines to several chunks' worth, overlapping what is already listed.
+        std::vector<std::string> batch(1 + rng() % (round % 3 == 0 ? 1500 : 40));
+        for (auto& line : batch)
+            for (int k = 0; k < 5; ++k) line += letters[rng() % 10];
+        std::size_t addedOneByOne = 0;
+        for (const auto& line : batch) addedOneByOne += single.insert(line) ? 1 : 0;
+        EXPECT_EQ(batched.insert(batch), addedOneByOne);
+        ASSERT_EQ(batched.size(), single.size());
+    }
+    EXPECT_TRUE(std::equal(batched.begin(), batched.end(), single.begin(), single.end()));
+    for (std::size_t i = 0; i < batched.size(); i += 101) EXPECT_EQ(batched.indexOf(batched.at(i)), i);
+}
+
+TEST(FoundListTest, ABatchKeepsTheSpellingSeenFirst) {
+    FoundList list;
+    list.insert("2024-01-01 10:00   Alien.avi");
+    EXPECT_EQ(
+        list.insert(std::vector<std::string>{"2024-01-01 10:00   ALIEN.AVI", "2024-01-01 10:00   brazil.mkv",
+                                             "2024-01-01 10:00   Brazil.MKV", "2023-05-05 09:00   x.mp3"}),
+        2u);
+    EXPECT_EQ(list.lines(),
+              (std::vector<std::string>{"2023-05-05 09:00   x.mp3", "2024-01-01 10:00   Alien.avi",
+                                        "2024-01-01 10:00   brazil.mkv"}));
+    EXPECT_EQ(list.insert(std::vector<std::string>{}), 0u);
+}

@@ -307,3 +307,23 @@ TEST_F(MediaScan, BatchesOfLinesKeepTheListSortedAndUnique) {
     EXPECT_TRUE(std::is_sorted(state.found.begin(), state.found.end(), utf8::FoldedLess{}));
     EXPECT_GT(changes, 3000 / 64);
 }
+
+TEST_F(MediaScan, AWorkerHandsOverWhatItFoundInItsTimeSlotAtOnce) {
+    for (int i = 0; i < 400; ++i) file("films/f" + std::to_string(i) + ".avi");
+    chooseDrive();
+    tick("films");
+    std::vector<std::size_t> sizes;
+    state.onScanChanged = [&] { sizes.push_back(state.found.size()); };
+    // A slot longer than the walk: the whole list comes in one insertion and one refresh.
+    state.scanTuning.batchDelay = std::chrono::hours(1);
+    startAndFinish();
+    EXPECT_EQ(state.found.size(), 400u);
+    EXPECT_EQ(std::count_if(sizes.begin(), sizes.end(), [](std::size_t n) { return n > 0 && n < 400; }), 0);
+
+    // A slot of nothing: the list grows line by line while the walk goes on.
+    sizes.clear();
+    state.scanTuning.batchDelay = std::chrono::milliseconds(0);
+    startAndFinish();
+    EXPECT_EQ(state.found.size(), 400u);
+    EXPECT_GE(std::count_if(sizes.begin(), sizes.end(), [](std::size_t n) { return n > 0 && n < 400; }), 300);
+}
