@@ -116,14 +116,18 @@ TEST_F(SaveFaults, EveryFailingOperationOfASaveLeavesAWholeListAndBackup) {
             const std::string onBackup = readOrEmpty(backup());
             EXPECT_TRUE(onList == v.current || onList == v.saved) << "list: " << v.nameOf(onList);
             EXPECT_TRUE(onBackup == v.older || onBackup == v.current) << "backup: " << v.nameOf(onBackup);
-            if (onList == v.saved) EXPECT_EQ(v.nameOf(onBackup), "current");
+            if (onList == v.saved) {
+                EXPECT_EQ(v.nameOf(onBackup), "current");
+            }
             if (succeeded) {
                 EXPECT_EQ(v.nameOf(onList), "saved");
                 EXPECT_EQ(v.nameOf(onBackup), "current");
                 EXPECT_FALSE(program.form2.list.ListModified);
             } else {
                 expectStandardError(error);
-                if (onList != v.saved) EXPECT_TRUE(program.form2.list.ListModified);
+                if (onList != v.saved) {
+                    EXPECT_TRUE(program.form2.list.ListModified);
+                }
             }
             EXPECT_EQ(temporaries(), std::vector<std::string>{});
             if (!reached) {
