@@ -449,7 +449,20 @@ TEST_F(HighlightedRows, AClickMovesTheFixedEndOfShiftSelections) {
     EXPECT_EQ(selectedRows(), (std::vector<int>{24, 25}));
 }
 
-// The search result follows the list.
+// The views that follow the list: the mark counter and the search result.
+TEST_F(BrowseWindow, TheMarkCounterReadsZeroAfterStartUpAndAfterTheCollectionWindow) {
+    startWithRows(4);
+    EXPECT_EQ(form2->Label10->text(), "0");
+    form2->Edit1->setText("t");
+    form2->Button_rechercher->click();
+    form2->BitBtn_tout_cocher->click();
+    ASSERT_EQ(form2->Label10->text(), "4");
+    form1->FormActivate(); // each activation of the collection window
+    EXPECT_EQ(form2->Label10->text(), "0");
+    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(4, ""));
+    EXPECT_EQ(marks(form2->browseState().filter), std::vector<std::string>(4, ""));
+}
+
 TEST_F(BrowseWindow, EmptyingTheListEmptiesTheSearchResultShown) {
     startWithRows(5);
     form2->Edit1->setText("t");
