@@ -10,7 +10,6 @@
 namespace verdan {
 namespace {
 
-
 bool confirm(Ui& ui, const std::string& text) {
     return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;
 }
@@ -68,11 +67,10 @@ bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
     if (!confirm(ui, question)) return false;
     {
         BusyScope busy(ui);
-        const std::string backup = paths.backupPath();
-        // Failures here are not reported: the write below then replaces the list file in place.
-        if (platform::exists(backup)) platform::removeFile(backup);
-        if (platform::exists(paths.ListFilePath)) platform::renameEntry(paths.ListFilePath, backup);
-        ecrire_liste(f2.list, paths.ListFilePath);
+        removeStaleTemporaries(folderOf(paths.ListFilePath));
+        // The list file becomes the backup only once the new list is whole on disk, so that a
+        // failure at any moment leaves a whole list under each name.
+        ecrire_liste(f2.list, paths.ListFilePath, paths.backupPath());
         program.catalogue.params.dateLabel = saveDateLabel(platform::nowDateTimeText());
         program.saveSettings();
         enregistrer_parametre_liste(program.catalogue, ui, false);

@@ -1,8 +1,8 @@
 #include "browse/opening.h"
+#include "util/ui.h"
 
 #include <algorithm>
 
-#include "browse/busy_cursor.h"
 #include "browse/sort.h"
 #include "platform/files.h"
 #include "util/dialogs.h"
@@ -164,7 +164,7 @@ void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& she
 
 void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
                                  const DriveRows& drives, std::size_t current) {
-    BusyCursor busy(ui);
+    BusyScope busy(ui);
     lancer_explorateur_ou_copie_StringGrid(program, browse, ui, shell, drives, current,
                                            RowAction::CopyToFavourites);
     browse.Panel1.visible = false;

@@ -1,4 +1,5 @@
 #include "browse/sort.h"
+#include "util/ui.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "browse/busy_cursor.h"
 
 namespace verdan {
 namespace {
@@ -121,7 +121,7 @@ void sortOnHeader(ProgramState& program, BrowseState& browse, Ui& ui, Grid grid,
                   platform::SortKeyMaker& keys) {
     if (column < 0 || column >= kListColumns) return;
     GlobalList& table = gridTable(program, browse, grid);
-    BusyCursor busy(ui);
+    BusyScope busy(ui);
     SortState& state = browse.etat_tri;
     if (state.column == column) {
         state.ascending = !state.ascending;

@@ -7,8 +7,9 @@
 
 namespace verdan {
 
-ChunkWriter::ChunkWriter(std::string path, bool flushToDisk, std::size_t blockSize, Transform transform)
-    : m_path(std::move(path)), m_writer(m_path, flushToDisk), m_blockSize(blockSize),
+ChunkWriter::ChunkWriter(std::string path, bool flushToDisk, std::size_t blockSize, Transform transform,
+                         std::string backup)
+    : m_path(std::move(path)), m_writer(m_path, flushToDisk, std::move(backup)), m_blockSize(blockSize),
       m_transform(std::move(transform)) {}
 
 ChunkWriter::~ChunkWriter() {

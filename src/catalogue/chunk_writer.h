@@ -23,7 +23,9 @@ public:
     // valid until its next call.
     using Transform = std::function<std::string_view(std::string_view block)>;
 
-    ChunkWriter(std::string path, bool flushToDisk, std::size_t blockSize, Transform transform = {});
+    // With a backup path, the file replaced at commit becomes the backup (see AtomicFileWriter).
+    ChunkWriter(std::string path, bool flushToDisk, std::size_t blockSize, Transform transform = {},
+                std::string backup = {});
     ~ChunkWriter();
     ChunkWriter(const ChunkWriter&) = delete;
     ChunkWriter& operator=(const ChunkWriter&) = delete;

@@ -39,18 +39,4 @@ int DriveTable::indice_col1(std::string_view header) const {
     return -1;
 }
 
-int DriveTable::findRowByDisk(std::string_view name, std::string_view serial) const {
-    const int n = indice_col1("nom-disque"), s = indice_col1("NS-disque");
-    for (int r = 1; r < rowCount(); ++r)
-        if (cell(r, n) == name && cell(r, s) == serial) return r;
-    return -1;
-}
-
-int DriveTable::findRowBySerial(std::string_view serial) const {
-    const int s = indice_col1("NS-disque");
-    for (int r = 1; r < rowCount(); ++r)
-        if (cell(r, s) == serial) return r;
-    return -1;
-}
-
 } // namespace verdan

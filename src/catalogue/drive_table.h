@@ -33,11 +33,6 @@ public:
     int currentRow() const { return m_currentRow; }
     void setCurrentRow(int row) { m_currentRow = row; }
 
-    // First drive row whose "nom-disque" and "NS-disque" equal the given texts; -1 when none.
-    int findRowByDisk(std::string_view name, std::string_view serial) const;
-    // First drive row whose "NS-disque" equals the serial; -1 when none.
-    int findRowBySerial(std::string_view serial) const;
-
 private:
     std::vector<std::array<std::string, kColumns>> m_rows;
     int m_currentRow = -1;

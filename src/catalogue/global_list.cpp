@@ -238,12 +238,6 @@ void GlobalList::removeRows(const std::vector<std::size_t>& sortedRows) {
     keepRows(keep);
 }
 
-void GlobalList::removeRowsIf(const std::function<bool(std::size_t row)>& remove) {
-    std::vector<bool> keep(m_rows.size(), true);
-    for (std::size_t r = 1; r < keep.size(); ++r) keep[r] = !remove(r);
-    keepRows(keep);
-}
-
 void GlobalList::reorderDataRows(const std::vector<std::size_t>& order) {
     std::vector<std::size_t> full;
     full.reserve(order.size() + 1);
@@ -373,15 +367,6 @@ std::size_t GlobalList::mediaCount() const {
 void GlobalList::selectRow(std::size_t row) {
     m_selectedRow = row;
     if (m_listener) m_listener->rowSelected(row);
-}
-
-int indice_col1(const std::vector<std::string>& headers, std::string_view name) {
-    const std::string_view wanted = trimControl(name);
-    if (wanted.empty()) return -1;
-    for (std::size_t c = 0; c < headers.size(); ++c) {
-        if (trimControl(headers[c]) == wanted) return static_cast<int>(c);
-    }
-    return -1;
 }
 
 } // namespace verdan

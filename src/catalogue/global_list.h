@@ -2,7 +2,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -88,7 +87,6 @@ public:
 
     // Removes the rows at the given positions (ascending, no duplicates), compacting once.
     void removeRows(const std::vector<std::size_t>& sortedRows);
-    void removeRowsIf(const std::function<bool(std::size_t row)>& remove);
     // keep[r] false removes row r; keep.size() must equal rowCount().
     void keepRows(const std::vector<bool>& keep);
     // New order of the data rows: order[i] is the current row that becomes row i + 1.
@@ -136,8 +134,5 @@ private:
 
 // Removes the first " <<" and then the first " >>".
 std::string oter_marques_tri(std::string_view header);
-
-// Column lookup of the drive table: both sides trimmed of blanks, -1 for a blank name or none.
-int indice_col1(const std::vector<std::string>& headers, std::string_view name);
 
 } // namespace verdan

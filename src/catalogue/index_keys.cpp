@@ -102,17 +102,6 @@ void showKeyCount(const KeySet& keys, IndexState& state) {
     state.Label3 = state.Label_n_idx;
 }
 
-class BusyGuard {
-public:
-    explicit BusyGuard(Ui& ui) : m_ui(ui) { m_ui.setBusy(true); }
-    ~BusyGuard() { m_ui.setBusy(false); }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    Ui& m_ui;
-};
-
 } // namespace
 
 void indexer_liste(const GlobalList& table, KeySet& keys, int level, bool keep, IndexState& state) {
@@ -145,7 +134,7 @@ ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, Index
 
     std::size_t after = 0;
     {
-        BusyGuard busy(ui);
+        BusyScope busy(ui);
         // The rows removed never hold a first spelling, so the set just built is already the set
         // of the shortened table: no second rebuild.
         table.keepRows(firstOfKey);

@@ -1,8 +1,10 @@
 #include "catalogue/list_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "catalogue/chunk_writer.h"
 #include "catalogue/line_reader.h"
@@ -45,7 +47,19 @@ private:
     std::size_t m_capacity = 0;
 };
 
+std::atomic<bool> g_scratchFailureTold{false};
+
+void tellScratchFailureOnce(Ui& ui, const std::string& path) {
+    if (g_scratchFailureTold.exchange(true)) return;
+    ui.showInfo(msg::cannotCreate(path) +
+                "\n\n  La liste est chargée quand même : ce fichier n'est qu'une copie de travail.  ");
+}
+
 } // namespace
+
+void resetScratchFailureNotice() {
+    g_scratchFailureTold = false;
+}
 
 // Builds the new rows in a table of its own, so that a failure leaves the caller's table whole.
 class ListLoader {
@@ -60,9 +74,22 @@ public:
         if (!input) throw VerdanError(msg::cannotOpen(path));
         LineReader reader(*input, kMaxListLine);
 
-        // tmp.CSV is rewritten at every load and read by nobody: replaced whole, never forced to disk.
-        ChunkWriter csv(joinPath(programFolder, kTmpCsvName), false, kWriteBlock, QuoteLines());
-        csv.open();
+        // tmp.CSV is rewritten at every load and read by nobody: replaced whole, never forced to
+        // disk, and given up when it cannot be written (a full program folder must not stop a load).
+        const std::string csvPath = joinPath(programFolder, kTmpCsvName);
+        std::optional<ChunkWriter> csv;
+        csv.emplace(csvPath, false, kWriteBlock, QuoteLines());
+        bool csvFailed = false;
+        const auto csvStep = [&](auto&& step) {
+            if (csvFailed) return;
+            try {
+                step(*csv);
+            } catch (const VerdanError&) {
+                csvFailed = true;
+                csv.reset();
+            }
+        };
+        csvStep([](ChunkWriter& w) { w.open(); });
 
         GlobalList staging;
         RowStore& rows = staging.store();
@@ -80,10 +107,12 @@ public:
             if (status == LineReader::Status::End) break;
             if (trimControl(line).empty()) continue;
 
-            char* raw = csv.room(line.size() + 1);
-            std::memcpy(raw, line.data(), line.size());
-            raw[line.size()] = '\n';
-            csv.advance(raw + line.size() + 1);
+            csvStep([&line](ChunkWriter& w) {
+                char* raw = w.room(line.size() + 1);
+                std::memcpy(raw, line.data(), line.size());
+                raw[line.size()] = '\n';
+                w.advance(raw + line.size() + 1);
+            });
 
             const bool isHeader = !headerSeen;
             if (isHeader) {
@@ -102,7 +131,8 @@ public:
                 rows.commitRow(static_cast<std::size_t>(listcodec::decodeRow(line, start) - start));
             }
         }
-        csv.commit();
+        csvStep([](ChunkWriter& w) { w.commit(); });
+        if (csvFailed) tellScratchFailureOnce(ui, csvPath);
 
         LoadResult result = LoadResult::Loaded;
         if (mode == ListMode::Replace) {
@@ -132,8 +162,8 @@ LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode,
     return ListLoader::run(table, path, mode, ui, programFolder);
 }
 
-void ecrire_liste(GlobalList& table, const std::string& path) {
-    ChunkWriter out(path, true, kWriteBlock);
+void ecrire_liste(GlobalList& table, const std::string& path, const std::string& backup) {
+    ChunkWriter out(path, true, kWriteBlock, {}, backup);
     out.open();
     std::string line;
     for (std::size_t r = 0; r < table.rowCount(); ++r) {

@@ -7,10 +7,11 @@
 #include "catalogue/global_list.h"
 #include "catalogue/index_keys.h"
 #include "catalogue/settings.h"
+#include "product.h"
 
 namespace verdan {
 
-inline constexpr const char* kProductTitle = "V E R D A N   v 1 . 9";
+inline constexpr const char* kProductTitle = VERDAN_PRODUCT_TITLE;
 
 // What the global-list window shows besides the parameters of the catalogue.
 struct GlobalListState {

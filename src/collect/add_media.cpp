@@ -23,24 +23,6 @@ namespace verdan {
 
 namespace {
 
-// The hourglass for the work in between, also when it ends in an exception.
-class BusyCursor {
-public:
-    explicit BusyCursor(Ui& ui) : m_ui(ui) { m_ui.setBusy(true); }
-    ~BusyCursor() { release(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-    void release() {
-        if (!m_on) return;
-        m_on = false;
-        m_ui.setBusy(false);
-    }
-
-private:
-    Ui& m_ui;
-    bool m_on = true;
-};
-
 // Lines made at once: the values of a chunk are computed side by side, then taken in order.
 constexpr std::size_t kChunkLines = 8192;
 constexpr std::size_t kPrefetchAhead = 8;
@@ -88,7 +70,7 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     const DiskIdentity disk = QueryDisk(provider, driveText);
     if (!disk.ok) return outcome;
 
-    BusyCursor busy(ui);
+    BusyScope busy(ui);
     list.ListModified = true;
     outcome.changed = true;
     // Only a row with nothing in it goes: a real row whose "n" cell happens to be empty stays.

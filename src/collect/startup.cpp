@@ -2,10 +2,10 @@
 
 #include "catalogue/list_file.h"
 #include "platform/files.h"
-#include "util/file_helpers.h"
-#include "util/format.h"
 #include "util/dialogs.h"
 #include "util/error.h"
+#include "util/file_helpers.h"
+#include "util/format.h"
 #include "util/repair.h"
 
 namespace verdan {
@@ -16,7 +16,31 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A save or an Undo killed half-way on an older version could leave the backup alone; a start
+// that went on with an empty catalogue would then lose it at the first save.
+void offerBackupRestore(const ListPaths& paths, Ui& ui) {
+    const std::string& list = paths.ListFilePath;
+    const std::string backup = paths.backupPath();
+    if (platform::exists(list) || !platform::isFile(backup)) return;
+    const std::string question = restoreQuestion(list, backup, listFileMediaCount(backup));
+    if (ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) !=
+        DialogButton::Yes)
+        return;
+    const std::string copy = platform::temporaryName(list);
+    if (platform::duplicateEntry(backup, copy) && platform::replaceEntry(copy, list) &&
+        platform::syncFolder(folderOf(list)))
+        return;
+    platform::removeFile(copy);
+    showError(ui, msg::cannotCreate(list));
+}
+
 } // namespace
+
+std::string restoreQuestion(const std::string& listFile, const std::string& backup, std::int64_t mediaCount) {
+    return "  Le fichier de la liste est introuvable :\n\n    " + listFile +
+           "\n\n  mais sa sauvegarde existe (" + toText(mediaCount) + " médias) :\n\n    " + backup +
+           "\n\n  Restaurer la sauvegarde ?";
+}
 
 std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, const std::string& media2,
                          const std::string& listFileName) {
@@ -52,6 +76,11 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     program.form2.Label_rep_favori = settings.favouritesFolder;
     // The windows take their bounds now: the settings written below must keep them.
     view.applyState();
+
+    // What a killed save or load left behind; the files of a running VERDAN stay.
+    removeStaleTemporaries(program.programFolder);
+    removeStaleTemporaries(catalogue.paths.ListFolder);
+    offerBackupRestore(catalogue.paths, ui);
 
     if (!platform::isFile(catalogue.paths.ListFilePath)) {
         // A new catalogue: its folder may not exist yet (a first start, a folder removed since).

@@ -48,6 +48,9 @@ public:
     virtual void focusGlobalListButton() = 0;
 };
 
+// Asked at start-up when the list file is missing but its backup is there.
+std::string restoreQuestion(const std::string& listFile, const std::string& backup, std::int64_t mediaCount);
+
 // The question of the advanced mode before loading.
 std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, const std::string& media2,
                          const std::string& listFileName);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // File operations on UTF-8 paths (wide calls on Windows). Failures are results, not exceptions:
 // the callers know which French message fits.
@@ -35,6 +36,27 @@ bool renameEntry(const std::string& from, const std::string& to);
 bool createFolders(const std::string& path);
 bool copyFile(const std::string& from, const std::string& to);
 
+// Puts `from` in the place of `to` in one step, whether `to` exists or not (same folder).
+bool replaceEntry(const std::string& from, const std::string& to);
+// Gives a file's content a second, new name: a hard link where the file system has them, else a
+// copy forced to disk. Neither name is ever written in place afterwards, so sharing is safe.
+bool duplicateEntry(const std::string& from, const std::string& to);
+// Forces the renames done in a folder to disk, so that a power cut cannot undo them.
+bool syncFolder(const std::string& folder);
+enum class ExchangeResult { Done, Unsupported, Failed };
+// Swaps two files' contents in one step where the system can (Linux renameat2); Unsupported
+// otherwise, and nothing has changed.
+ExchangeResult exchangeEntries(const std::string& a, const std::string& b);
+// Names of the entries of a folder (not "." or ".."); empty when it cannot be read.
+std::vector<std::string> folderEntries(const std::string& folder);
+long currentProcessId();
+bool processAlive(long pid);
+
+// A fresh name beside `path` for a file being made: path + ".tmp" + process id + "_" + counter.
+std::string temporaryName(const std::string& path);
+// The process id in a name that temporaryName made, or -1 when the name is not one of those.
+long temporaryNameOwner(const std::string& name);
+
 enum class WriteResult { Ok, CannotCreate, CannotWrite };
 
 // Writes to a temporary file beside the target and renames it over the target only when every
@@ -43,7 +65,11 @@ class AtomicFileWriter {
 public:
     // flushToDisk false skips forcing the bytes to the device before the rename: for an
     // intermediate file that is rewritten anyway, the replacement stays whole but may be lost in a crash.
-    explicit AtomicFileWriter(std::string target, bool flushToDisk = true);
+    // With a backup path, commit also makes the file being replaced the backup: the new file is
+    // whole on disk first, then the backup is replaced by the current file, then the current file
+    // by the new one, each step in one move, so that the target always holds a whole file and the
+    // backup a whole earlier one.
+    explicit AtomicFileWriter(std::string target, bool flushToDisk = true, std::string backup = {});
     ~AtomicFileWriter(); // drops the temporary file unless committed
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -55,8 +81,13 @@ public:
     const std::string& temporaryPath() const { return m_temp; }
 
 private:
+    // Forces the bytes to disk (when asked) and closes the temporary file.
+    bool closeTemporary();
+    bool rotateBackup();
+
     struct Handle;
     std::string m_target;
+    std::string m_backup;
     std::string m_temp;
     std::unique_ptr<Handle> m_handle;
     bool m_failed = false;
@@ -69,5 +100,21 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
 void setWriteFailureAfter(long long bytes);
 // Consumes `size` bytes of the allowance; false when the write must fail.
 bool writeAllowed(std::size_t size);
+
+// Test hooks for I/O failures: every create, write, sync, close, rename, link, copy, removal and
+// folder sync of the file operations above counts as one operation; the operation numbered
+// `n` (from 1, counted from this call) fails. With `sticky` (a disk that stays full) every later
+// operation that needs room fails too; renames and removals still work.
+// 0 turns the failures off.
+namespace faults {
+enum class Op { NeedsRoom, Other };
+void failOperation(long long n, bool sticky = false);
+long long operationsSeen();
+// Whether the next operation may go on; counts it.
+bool allowed(Op op = Op::NeedsRoom);
+// Lets tests take the path of the systems that cannot swap two files in one step.
+void setExchangeSupported(bool supported);
+bool exchangeSupported();
+} // namespace faults
 
 } // namespace verdan::platform

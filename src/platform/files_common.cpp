@@ -5,9 +5,27 @@
 namespace verdan::platform {
 namespace {
 std::atomic<long long> g_allowance{-1};
+std::atomic<long long> g_failAt{0};
+std::atomic<long long> g_seen{0};
+std::atomic<bool> g_sticky{false};
+std::atomic<bool> g_exchange{true};
+std::atomic<unsigned> g_tempCounter{0};
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
-void setWriteFailureAfter(long long bytes) { g_allowance = bytes; }
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+} // namespace
+
+void setWriteFailureAfter(long long bytes) {
+    g_allowance = bytes;
+}
 
 bool writeAllowed(std::size_t size) {
     long long left = g_allowance.load();
@@ -20,6 +38,71 @@ bool writeAllowed(std::size_t size) {
         if (g_allowance.compare_exchange_weak(left, after)) return true;
     }
     return true;
+}
+
+namespace faults {
+void failOperation(long long n, bool sticky) {
+    g_seen = 0;
+    g_sticky = sticky;
+    g_failAt = n;
+}
+long long operationsSeen() {
+    return g_seen.load();
+}
+bool allowed(Op op) {
+    const long long number = ++g_seen;
+    const long long at = g_failAt.load();
+    if (at <= 0 || number < at) return true;
+    return number != at && !(g_sticky && op == Op::NeedsRoom);
+}
+void setExchangeSupported(bool supported) {
+    g_exchange = supported;
+}
+bool exchangeSupported() {
+    return g_exchange.load();
+}
+} // namespace faults
+
+std::string temporaryName(const std::string& path) {
+    return path + ".tmp" + std::to_string(currentProcessId()) + "_" + std::to_string(g_tempCounter++);
+}
+
+long temporaryNameOwner(const std::string& name) {
+    const auto mark = name.rfind(".tmp");
+    if (mark == std::string::npos) return -1;
+    std::size_t i = mark + 4;
+    const std::size_t pidStart = i;
+    while (i < name.size() && isDigit(name[i])) ++i;
+    if (i == pidStart || i - pidStart > 9 || i >= name.size() || name[i] != '_') return -1;
+    const long pid = std::stol(name.substr(pidStart, i - pidStart));
+    const std::size_t counterStart = ++i;
+    while (i < name.size() && isDigit(name[i])) ++i;
+    if (i == counterStart || i != name.size()) return -1;
+    return pid;
+}
+
+bool AtomicFileWriter::rotateBackup() {
+    if (m_backup.empty() || !isFile(m_target)) return true;
+    // The backup is replaced in one move by a second name of the current file, so that it holds
+    // either the previous backup or the current file at every moment.
+    const std::string copy = temporaryName(m_backup);
+    if (duplicateEntry(m_target, copy) && replaceEntry(copy, m_backup)) return true;
+    removeFile(copy);
+    return false;
+}
+
+WriteResult AtomicFileWriter::commit() {
+    if (!m_handle) return WriteResult::CannotCreate;
+    const bool ok = closeTemporary() && rotateBackup() && replaceEntry(m_temp, m_target);
+    if (!ok) {
+        removeFile(m_temp);
+        m_temp.clear();
+        return WriteResult::CannotWrite;
+    }
+    m_temp.clear();
+    // The data is in place, but not yet sure to survive a power cut: not a success until then.
+    if (m_flushToDisk && !syncFolder(folderOf(m_target))) return WriteResult::CannotWrite;
+    return WriteResult::Ok;
 }
 
 WriteResult writeFileAtomically(const std::string& path, std::string_view bytes) {

@@ -1,16 +1,20 @@
 #include "platform/files.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <string>
 
 namespace verdan::platform {
 
-char nativeSeparator() { return '/'; }
+char nativeSeparator() {
+    return '/';
+}
 
 bool isFile(const std::string& path) {
     struct stat st {};
@@ -56,6 +60,7 @@ bool writeAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
+        if (!faults::allowed()) return false;
         ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -67,7 +72,40 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::atomic<unsigned> g_tempCounter{0};
+bool closeFd(int fd) {
+    return ::close(fd) == 0 && faults::allowed(faults::Op::Other);
+}
+
+bool syncFd(int fd) {
+    return faults::allowed() && ::fsync(fd) == 0;
+}
+
+// Copies a file to a new name and forces it to disk; never replaces an existing file.
+bool copyNew(const std::string& from, const std::string& to, bool flushToDisk) {
+    auto in = openForReading(from);
+    if (!in) return false;
+    if (!faults::allowed()) return false;
+    int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    char buffer[1 << 16];
+    bool ok = true;
+    for (;;) {
+        long long n = in->read(buffer, sizeof buffer);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        if (!writeAllowed(static_cast<std::size_t>(n)) || !writeAll(fd, std::string_view(buffer, n))) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && flushToDisk) ok = syncFd(fd);
+    if (!closeFd(fd)) ok = false;
+    if (!ok) ::unlink(to.c_str());
+    return ok;
+}
 
 } // namespace
 
@@ -108,12 +146,66 @@ ReadStatus readWholeFile(const std::string& path, std::string& out) {
     return ReadStatus::Ok;
 }
 
-bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool removeFile(const std::string& path) {
+    return faults::allowed(faults::Op::Other) && ::unlink(path.c_str()) == 0;
+}
 
 bool renameEntry(const std::string& from, const std::string& to) {
     // rename() would silently replace the target; the callers rely on a refusal.
     if (exists(to)) return false;
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    return faults::allowed(faults::Op::Other) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool replaceEntry(const std::string& from, const std::string& to) {
+    return faults::allowed(faults::Op::Other) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool duplicateEntry(const std::string& from, const std::string& to) {
+    if (!faults::allowed()) return false;
+    if (::link(from.c_str(), to.c_str()) == 0) return true;
+    // FAT, exFAT and some network shares have no hard links.
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != EXDEV && errno != EMLINK && errno != ENOSYS)
+        return false;
+    return copyNew(from, to, true);
+}
+
+bool syncFolder(const std::string& folder) {
+    if (!faults::allowed()) return false;
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // Some file systems cannot sync a folder (EINVAL): their renames are as safe as they get.
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return ok;
+}
+
+ExchangeResult exchangeEntries(const std::string& a, const std::string& b) {
+    if (!faults::exchangeSupported()) return ExchangeResult::Unsupported;
+    if (!faults::allowed(faults::Op::Other)) return ExchangeResult::Failed;
+    if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0)
+        return ExchangeResult::Done;
+    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) return ExchangeResult::Unsupported;
+    return ExchangeResult::Failed;
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+long currentProcessId() {
+    return static_cast<long>(::getpid());
+}
+
+bool processAlive(long pid) {
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
 }
 
 bool createFolders(const std::string& path) {
@@ -122,14 +214,15 @@ bool createFolders(const std::string& path) {
     std::string::size_type pos = 0;
     while ((pos = path.find('/', pos + 1)) != std::string::npos) {
         std::string part = path.substr(0, pos);
-        if (!part.empty() && !isFolder(part) && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return false;
+        if (!part.empty() && !isFolder(part) && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
     }
     return ::mkdir(path.c_str(), 0777) == 0 || isFolder(path);
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
     auto in = openForReading(from);
-    if (!in) return false;
+    if (!in || !faults::allowed()) return false;
     int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     char buffer[1 << 16];
@@ -146,7 +239,7 @@ bool copyFile(const std::string& from, const std::string& to) {
             break;
         }
     }
-    if (::close(fd) != 0) ok = false;
+    if (!closeFd(fd)) ok = false;
     return ok;
 }
 
@@ -154,14 +247,16 @@ struct AtomicFileWriter::Handle {
     int fd = -1;
 };
 
-AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk)
-    : m_target(std::move(target)), m_flushToDisk(flushToDisk) {}
+AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk, std::string backup)
+    : m_target(std::move(target)), m_backup(std::move(backup)), m_flushToDisk(flushToDisk) {}
 
-AtomicFileWriter::~AtomicFileWriter() { abort(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    abort();
+}
 
 WriteResult AtomicFileWriter::open() {
-    m_temp = m_target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(g_tempCounter++);
-    int fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    m_temp = temporaryName(m_target);
+    int fd = faults::allowed() ? ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666) : -1;
     if (fd < 0) {
         m_temp.clear();
         return WriteResult::CannotCreate;
@@ -178,24 +273,16 @@ bool AtomicFileWriter::write(std::string_view bytes) {
     return !m_failed;
 }
 
-WriteResult AtomicFileWriter::commit() {
-    if (!m_handle) return WriteResult::CannotCreate;
-    bool ok = !m_failed && (!m_flushToDisk || ::fsync(m_handle->fd) == 0);
-    if (::close(m_handle->fd) != 0) ok = false;
+bool AtomicFileWriter::closeTemporary() {
+    bool ok = !m_failed && (!m_flushToDisk || syncFd(m_handle->fd));
+    if (!closeFd(m_handle->fd)) ok = false;
     m_handle.reset();
     if (ok) {
         // Keep the permissions of the file being replaced.
         struct stat st {};
         if (::stat(m_target.c_str(), &st) == 0) ::chmod(m_temp.c_str(), st.st_mode & 07777);
-        ok = ::rename(m_temp.c_str(), m_target.c_str()) == 0;
     }
-    if (!ok) {
-        ::unlink(m_temp.c_str());
-        m_temp.clear();
-        return WriteResult::CannotWrite;
-    }
-    m_temp.clear();
-    return WriteResult::Ok;
+    return ok;
 }
 
 void AtomicFileWriter::abort() {

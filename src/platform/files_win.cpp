@@ -1,7 +1,6 @@
 #include "platform/files.h"
 #include "platform/wide_win.h"
 
-#include <atomic>
 #include <string>
 
 namespace verdan::platform {
@@ -40,7 +39,7 @@ bool writeAll(HANDLE h, std::string_view bytes) {
     while (left > 0) {
         DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
         DWORD done = 0;
-        if (!::WriteFile(h, p, chunk, &done, nullptr) || done == 0) return false;
+        if (!faults::allowed() || !::WriteFile(h, p, chunk, &done, nullptr) || done == 0) return false;
         p += done;
         left -= done;
     }
@@ -53,7 +52,13 @@ HANDLE openRead(const std::string& path) {
                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
-std::atomic<unsigned> g_tempCounter{0};
+bool closeHandle(HANDLE h) {
+    return ::CloseHandle(h) && faults::allowed(faults::Op::Other);
+}
+
+bool syncHandle(HANDLE h) {
+    return faults::allowed() && ::FlushFileBuffers(h);
+}
 
 } // namespace
 
@@ -115,11 +120,57 @@ ReadStatus readWholeFile(const std::string& path, std::string& out) {
 }
 
 bool removeFile(const std::string& path) {
-    return ::DeleteFileW(widen(path).c_str()) != 0;
+    return faults::allowed(faults::Op::Other) && ::DeleteFileW(widen(path).c_str()) != 0;
 }
 
 bool renameEntry(const std::string& from, const std::string& to) {
-    return ::MoveFileExW(widen(from).c_str(), widen(to).c_str(), 0) != 0;
+    return faults::allowed(faults::Op::Other) &&
+           ::MoveFileExW(widen(from).c_str(), widen(to).c_str(), 0) != 0;
+}
+
+bool replaceEntry(const std::string& from, const std::string& to) {
+    return faults::allowed(faults::Op::Other) &&
+           ::MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool syncFolder(const std::string&) {
+    // Moves are made with MOVEFILE_WRITE_THROUGH: they are on disk when they return.
+    return faults::allowed();
+}
+
+ExchangeResult exchangeEntries(const std::string&, const std::string&) {
+    return ExchangeResult::Unsupported;
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data{};
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    pattern += '*';
+    HANDLE h = ::FindFirstFileW(widen(pattern).c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = win::narrow(data.cFileName);
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileW(h, &data));
+    ::FindClose(h);
+    return names;
+}
+
+long currentProcessId() {
+    return static_cast<long>(::GetCurrentProcessId());
+}
+
+bool processAlive(long pid) {
+    if (pid <= 0) return false;
+    HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!h) return ::GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool alive = ::GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
+    ::CloseHandle(h);
+    return alive;
 }
 
 namespace {
@@ -165,11 +216,13 @@ bool createFolders(const std::string& path) {
     return ::CreateDirectoryW(widen(path).c_str(), nullptr) != 0 || isFolder(path);
 }
 
-bool copyFile(const std::string& from, const std::string& to) {
+namespace {
+
+bool copyInto(const std::string& from, const std::string& to, DWORD disposition, bool flushToDisk) {
     auto in = openForReading(from);
-    if (!in) return false;
-    HANDLE h = ::CreateFileW(widen(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!in || !faults::allowed()) return false;
+    HANDLE h = ::CreateFileW(widen(to).c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     char buffer[1 << 16];
     bool ok = true;
@@ -185,26 +238,42 @@ bool copyFile(const std::string& from, const std::string& to) {
             break;
         }
     }
-    if (!::CloseHandle(h)) ok = false;
+    if (ok && flushToDisk) ok = syncHandle(h);
+    if (!closeHandle(h)) ok = false;
     return ok;
+}
+
+} // namespace
+
+bool copyFile(const std::string& from, const std::string& to) {
+    return copyInto(from, to, CREATE_ALWAYS, false);
+}
+
+bool duplicateEntry(const std::string& from, const std::string& to) {
+    if (!faults::allowed()) return false;
+    if (::CreateHardLinkW(widen(to).c_str(), widen(from).c_str(), nullptr)) return true;
+    // FAT, exFAT and many shares have no hard links.
+    if (copyInto(from, to, CREATE_NEW, true)) return true;
+    ::DeleteFileW(widen(to).c_str());
+    return false;
 }
 
 struct AtomicFileWriter::Handle {
     HANDLE h = INVALID_HANDLE_VALUE;
 };
 
-AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk)
-    : m_target(std::move(target)), m_flushToDisk(flushToDisk) {}
+AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk, std::string backup)
+    : m_target(std::move(target)), m_backup(std::move(backup)), m_flushToDisk(flushToDisk) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
     abort();
 }
 
 WriteResult AtomicFileWriter::open() {
-    m_temp =
-        m_target + ".tmp" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(g_tempCounter++);
-    HANDLE h = ::CreateFileW(widen(m_temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_temp = temporaryName(m_target);
+    HANDLE h = faults::allowed() ? ::CreateFileW(widen(m_temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr)
+                                 : INVALID_HANDLE_VALUE;
     if (h == INVALID_HANDLE_VALUE) {
         m_temp.clear();
         return WriteResult::CannotCreate;
@@ -221,22 +290,11 @@ bool AtomicFileWriter::write(std::string_view bytes) {
     return !m_failed;
 }
 
-WriteResult AtomicFileWriter::commit() {
-    if (!m_handle) return WriteResult::CannotCreate;
-    bool ok = !m_failed && (!m_flushToDisk || ::FlushFileBuffers(m_handle->h));
-    if (!::CloseHandle(m_handle->h)) ok = false;
+bool AtomicFileWriter::closeTemporary() {
+    bool ok = !m_failed && (!m_flushToDisk || syncHandle(m_handle->h));
+    if (!closeHandle(m_handle->h)) ok = false;
     m_handle.reset();
-    if (ok) {
-        ok = ::MoveFileExW(widen(m_temp).c_str(), widen(m_target).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | (m_flushToDisk ? MOVEFILE_WRITE_THROUGH : 0)) != 0;
-    }
-    if (!ok) {
-        ::DeleteFileW(widen(m_temp).c_str());
-        m_temp.clear();
-        return WriteResult::CannotWrite;
-    }
-    m_temp.clear();
-    return WriteResult::Ok;
+    return ok;
 }
 
 void AtomicFileWriter::abort() {

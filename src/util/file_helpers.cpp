@@ -9,7 +9,9 @@
 
 namespace verdan {
 
-std::int64_t FindFileSize(const std::string& path) { return platform::entrySize(path); }
+std::int64_t FindFileSize(const std::string& path) {
+    return platform::entrySize(path);
+}
 
 std::int64_t CountLines_Binary(const std::string& path) {
     if (!platform::exists(path)) return 0;
@@ -58,11 +60,14 @@ std::string ReadLineN(const std::string& path, int n) {
     return cp1252::decode(line);
 }
 
-bool SecondLineEmpty(const std::string& path) { return ReadLineN(path, 2).empty(); }
+bool SecondLineEmpty(const std::string& path) {
+    return ReadLineN(path, 2).empty();
+}
 
 std::string ReadKeyValue(const std::string& path, const std::string& key) {
     std::string bytes;
-    if (platform::readWholeFile(path, bytes) != platform::ReadStatus::Ok) throw VerdanError(msg::cannotOpen(path));
+    if (platform::readWholeFile(path, bytes) != platform::ReadStatus::Ok)
+        throw VerdanError(msg::cannotOpen(path));
     const std::string text = cp1252::decode(bytes);
     const std::string prefix = key + "=";
     for (std::string_view line : splitLines(text)) {
@@ -74,9 +79,51 @@ std::string ReadKeyValue(const std::string& path, const std::string& key) {
 
 bool echanger_fichiers(const std::string& a, const std::string& b) {
     if (!platform::isFile(a) || !platform::isFile(b)) return false;
-    const std::string t = a + ".swap";
-    if (platform::exists(t) && !platform::removeFile(t)) return false;
-    return platform::renameEntry(a, t) && platform::renameEntry(b, a) && platform::renameEntry(t, b);
+    const std::string folder = folderOf(a);
+    switch (platform::exchangeEntries(a, b)) {
+    case platform::ExchangeResult::Done:
+        // The swap is made: a folder that cannot be synced does not undo it.
+        platform::syncFolder(folder);
+        return true;
+    case platform::ExchangeResult::Failed:
+        return false;
+    case platform::ExchangeResult::Unsupported:
+        break;
+    }
+    // Second names of both files first; then each name is replaced in one move, so that neither
+    // name is ever missing, and the first move can be undone while the second names exist.
+    // Between the two moves a's content is only under keepA: a name that the clean-up of
+    // temporary files leaves alone, so that a crash there loses no version.
+    std::string keepA = platform::temporaryName(a);
+    keepA.replace(keepA.rfind(".tmp"), 4, ".swap");
+    const std::string keepB = platform::temporaryName(b);
+    bool ok = platform::duplicateEntry(a, keepA) && platform::duplicateEntry(b, keepB) &&
+              platform::replaceEntry(keepB, a);
+    if (ok && !platform::replaceEntry(keepA, b)) {
+        // a already holds b's content: give it its own back.
+        ok = false;
+        if (!platform::replaceEntry(keepA, a)) return false; // keepA stays: the only copy left of a
+    }
+    platform::removeFile(keepA);
+    platform::removeFile(keepB);
+    if (ok) platform::syncFolder(folder);
+    return ok;
+}
+
+int removeStaleTemporaries(const std::string& folder) {
+    int removed = 0;
+    for (const std::string& name : platform::folderEntries(folder)) {
+        const long owner = platform::temporaryNameOwner(name);
+        if (owner < 0 || owner == platform::currentProcessId() || platform::processAlive(owner)) continue;
+        if (platform::removeFile(joinPath(folder, name))) ++removed;
+    }
+    return removed;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
 }
 
 std::string joinPath(const std::string& folder, const std::string& name) {

@@ -19,8 +19,16 @@ bool SecondLineEmpty(const std::string& path);
 // Throws VerdanError ("Impossible d'ouvrir le fichier ...") when the file cannot be read.
 std::string ReadKeyValue(const std::string& path, const std::string& key);
 
-// Exchanges two files through a + ".swap"; false when either is missing or a rename fails.
+// Exchanges two files of one folder. Each name holds one of the two whole files at every moment,
+// and a failure puts both back: false when either is missing or the exchange failed.
 bool echanger_fichiers(const std::string& a, const std::string& b);
+
+// Removes the temporary files that an interrupted write left in a folder (names made by
+// platform::temporaryName whose process is gone); returns how many went.
+int removeStaleTemporaries(const std::string& folder);
+
+// The folder part of a path ("." when there is none).
+std::string folderOf(const std::string& path);
 
 // Joins a folder and a name with the native separator (a trailing separator is not doubled).
 std::string joinPath(const std::string& folder, const std::string& name);

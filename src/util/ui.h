@@ -31,7 +31,8 @@ public:
     // Empty when the user cancels.
     virtual std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                                   const std::string& initialFolder) = 0;
-    virtual std::optional<std::string> chooseFolder(const std::string& title, const std::string& initialFolder) = 0;
+    virtual std::optional<std::string> chooseFolder(const std::string& title,
+                                                    const std::string& initialFolder) = 0;
     virtual void setBusy(bool busy) = 0;
     virtual void processEvents() = 0;
     // One attempt at putting the text on the clipboard; false when the clipboard is not available.
@@ -48,12 +49,19 @@ public:
 class BusyScope {
 public:
     explicit BusyScope(Ui& ui) : m_ui(ui) { m_ui.setBusy(true); }
-    ~BusyScope() { m_ui.setBusy(false); }
+    ~BusyScope() { release(); }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
+    // The normal pointer back before the scope ends (before a closing message, say).
+    void release() {
+        if (!m_on) return;
+        m_on = false;
+        m_ui.setBusy(false);
+    }
 
 private:
     Ui& m_ui;
+    bool m_on = true;
 };
 
 // Opens documents and folders with what the desktop associates with them; never a command line.

@@ -38,15 +38,3 @@ TEST_F(DriveTableTest, ColumnsAreFoundByTrimmedExactHeader) {
     EXPECT_EQ(table.indice_col1("type-disque"), 2);
 }
 
-TEST_F(DriveTableTest, DiskLookupsTakeTheFirstExactMatch) {
-    table.clearToHeader();
-    addDrive("D:\\", "FILMS", "0A1B2C3D");
-    addDrive("E:\\", "FILMS", "0A1B2C3D");
-    addDrive("F:\\", "musique", "11112222");
-    EXPECT_EQ(table.findRowByDisk("FILMS", "0A1B2C3D"), 1);
-    EXPECT_EQ(table.findRowByDisk("films", "0A1B2C3D"), -1);
-    EXPECT_EQ(table.findRowByDisk("FILMS", "11112222"), -1);
-    EXPECT_EQ(table.findRowBySerial("11112222"), 3);
-    EXPECT_EQ(table.findRowBySerial("0a1b2c3d"), -1);
-    EXPECT_EQ(table.findRowBySerial("nom-disque"), -1) << "the header row is no drive";
-}

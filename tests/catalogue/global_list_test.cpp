@@ -195,16 +195,6 @@ TEST(ColumnLookup, BlankHeaderNeverMatches) {
     EXPECT_EQ(t.indice_col_liste("date"), 5);
 }
 
-TEST(ColumnLookup, DriveTableLookupTrimsBothSides) {
-    const std::vector<std::string> headers = {"drive",     " nom-disque ", "type-disque",
-                                              "NS-disque", "libre",        "total"};
-    EXPECT_EQ(indice_col1(headers, "nom-disque"), 1);
-    EXPECT_EQ(indice_col1(headers, "  total "), 5);
-    EXPECT_EQ(indice_col1(headers, "Total"), -1);
-    EXPECT_EQ(indice_col1(headers, "  "), -1);
-    EXPECT_EQ(indice_col1(headers, "absent"), -1);
-}
-
 TEST(GlobalListRows, InitEntetesRestoresHeadersByPosition) {
     GlobalList t;
     t.setCell(0, 7, "taille >>");
@@ -230,11 +220,13 @@ TEST(GlobalListRows, RemovingARunTellsWhichRows) {
     GlobalList t = numbered(6);
     RecordingListener l;
     t.setListener(&l);
-    t.removeRowsIf([&](std::size_t r) { return r >= 2 && r <= 4; });
+    std::vector<bool> keep(t.rowCount(), true);
+    keep[2] = keep[3] = keep[4] = false;
+    t.keepRows(keep);
     EXPECT_EQ(column(t, 0), (std::vector<std::string>{"1", "5", "6"}));
     EXPECT_EQ(l.events, (std::vector<std::string>{"aboutToRemove 2 3", "removed 2 3"}));
     l.events.clear();
-    t.removeRowsIf([](std::size_t) { return false; });
+    t.keepRows(std::vector<bool>(t.rowCount(), true));
     EXPECT_TRUE(l.events.empty());
 }
 

@@ -326,28 +326,30 @@ TEST_F(ListReadFailure, AFileThatVanishesAfterTheExistenceTest) {
 }
 #endif
 
-TEST_F(ListReadFailure, TmpCsvThatCannotBeCreatedStopsTheLoad) {
+// tmp.CSV is scratch: a program folder that cannot take it must not keep the catalogue out.
+TEST_F(ListReadFailure, TmpCsvThatCannotBeWrittenIsGivenUpAndToldOnce) {
+    resetScratchFailureNotice();
     const std::string path = write(kHeader + "\r\n" + dataLine("1", "a") + "\r\n");
-    table.appendRow({"1", "kept"});
     const std::string missingFolder = folder.file("no/such/folder");
-    try {
-        lire_liste(table, path, ListMode::Replace, ui, missingFolder);
-        FAIL() << "no error";
-    } catch (const VerdanError& e) {
-        EXPECT_EQ(e.text(), "Impossible de créer le fichier " + joinPath(missingFolder, "tmp.CSV"));
-    }
-    EXPECT_EQ(table.cell(2, 1), "kept");
-}
+    ASSERT_EQ(lire_liste(table, path, ListMode::Replace, ui, missingFolder), LoadResult::Loaded);
+    EXPECT_EQ(table.cell(1, 3), "a");
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "Impossible de créer le fichier " + joinPath(missingFolder, "tmp.CSV") +
+                                    "\n\n  La liste est chargée quand même : ce fichier n'est qu'une copie de "
+                                    "travail.  ");
 
-TEST_F(ListReadFailure, AFailedTmpCsvWriteLeavesTheTableAlone) {
+    // A write failing half-way through a large list: loaded whole, not told again, nothing left.
     std::string bytes = kHeader + "\r\n";
     for (int i = 0; i < 20000; ++i) bytes += dataLine(std::to_string(i), "title") + "\r\n";
-    const std::string path = write(bytes);
-    table.appendRow({"1", "kept"});
     platform::setWriteFailureAfter(100000);
-    EXPECT_THROW(load(path), VerdanError);
-    EXPECT_EQ(table.rowCount(), 3u);
-    EXPECT_EQ(table.cell(2, 1), "kept");
+    ASSERT_EQ(lire_liste(table, write(bytes), ListMode::Replace, ui, program()), LoadResult::Loaded);
+    platform::setWriteFailureAfter(-1);
+    EXPECT_EQ(table.rowCount(), 20001u);
+    EXPECT_EQ(table.cell(20000, 0), "19999");
+    EXPECT_EQ(ui.shown.size(), 1u);
+    for (const std::string& name : platform::folderEntries(program()))
+        EXPECT_EQ(platform::temporaryNameOwner(name), -1) << name;
+    resetScratchFailureNotice();
 }
 
 // --- Writing -------------------------------------------------------------------------------

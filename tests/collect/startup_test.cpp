@@ -191,3 +191,36 @@ TEST_F(OpeningSequence, AParameterFileWithImpossiblePositionsStillStarts) {
     EXPECT_EQ(program.catalogue.params.fontIndex, 0);
     EXPECT_EQ(program.form2.keys.size(), 1u);
 }
+
+// A list file lost while its backup survived (an older version killed mid-save): starting on an
+// empty catalogue would let the first save throw the backup away.
+TEST_F(OpeningSequence, AMissingListWithABackupOffersToRestoreIt) {
+    writeSettings(false);
+    const std::string list = writeList({row("1", "FILMS", "Alien"), row("2", "FILMS", "Brazil")});
+    const std::string backup = joinPath(listFolder(), "liste_globale_médias.bak");
+    platform::replaceEntry(list, backup);
+    const std::string killedSave = list + ".tmp999999999_0";
+    std::ofstream(verdan::test::pathFromUtf8(killedSave), std::ios::binary) << "n\tnom-disque\r\nhalf a li";
+
+    ui.answers = {DialogButton::Yes};
+    openingSequence(program, form1, ui, view);
+    ASSERT_GE(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "  Le fichier de la liste est introuvable :\n\n    " + list +
+                                    "\n\n  mais sa sauvegarde existe (2 médias) :\n\n    " + backup +
+                                    "\n\n  Restaurer la sauvegarde ?");
+    EXPECT_EQ(program.form2.list.mediaCount(), 2u);
+    EXPECT_EQ(TempFolder::read(list), TempFolder::read(backup));
+    EXPECT_FALSE(platform::exists(killedSave)) << "what a killed save left is removed at start-up";
+}
+
+TEST_F(OpeningSequence, DecliningTheRestoreKeepsTheBackupForLater) {
+    writeSettings(false);
+    const std::string list = writeList({row("1", "FILMS", "Alien")});
+    const std::string backup = joinPath(listFolder(), "liste_globale_médias.bak");
+    platform::replaceEntry(list, backup);
+    ui.answers = {DialogButton::No};
+    openingSequence(program, form1, ui, view);
+    EXPECT_EQ(program.form2.list.mediaCount(), 0u);
+    EXPECT_FALSE(platform::exists(list));
+    EXPECT_TRUE(platform::isFile(backup));
+}

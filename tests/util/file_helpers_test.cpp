@@ -92,14 +92,40 @@ TEST_F(FileHelpers, ReadKeyValueFirstMatchCaseSensitive) {
     }
 }
 
-TEST_F(FileHelpers, EchangerFichiersSwapsAndCleansAnOldSwap) {
+TEST_F(FileHelpers, EchangerFichiersSwapsBothWaysAndLeavesNoTemporary) {
     const std::string a = dir.write("liste.txt", "nouveau");
     const std::string b = dir.write("liste.bak", "ancien");
-    dir.write("liste.txt.swap", "reste d'un essai");
-    EXPECT_TRUE(echanger_fichiers(a, b));
-    EXPECT_EQ(TempFolder::read(a), "ancien");
-    EXPECT_EQ(TempFolder::read(b), "nouveau");
-    EXPECT_FALSE(platform::exists(a + ".swap"));
+    for (const bool oneStep : {true, false}) {
+        platform::faults::setExchangeSupported(oneStep);
+        EXPECT_TRUE(echanger_fichiers(a, b));
+        EXPECT_EQ(TempFolder::read(a), "ancien");
+        EXPECT_EQ(TempFolder::read(b), "nouveau");
+        EXPECT_TRUE(echanger_fichiers(a, b));
+        EXPECT_EQ(TempFolder::read(a), "nouveau");
+        EXPECT_EQ(platform::folderEntries(dir.path()).size(), 2u) << "one step: " << oneStep;
+    }
+    platform::faults::setExchangeSupported(true);
+}
+
+TEST_F(FileHelpers, StaleTemporariesOfGoneProcessesAreRemoved) {
+    dir.write("liste.txt", "x");
+    dir.write("liste.txt.tmp999999999_3", "killed save");
+    dir.write("liste.bak.tmp999999998_0", "killed rotation");
+    const std::string mine = platform::temporaryName(dir.file("liste.txt"));
+    dir.write(mine.substr(mine.find_last_of("\\/") + 1), "being written");
+    dir.write("liste.txt.tmp12x_3", "not ours");
+    dir.write("notes.tmp", "not ours");
+    EXPECT_EQ(removeStaleTemporaries(dir.path()), 2);
+    EXPECT_EQ(platform::folderEntries(dir.path()).size(), 4u);
+    EXPECT_TRUE(platform::isFile(mine)) << "a file of this process is still being written";
+}
+
+TEST(TemporaryNames, OwnerIsReadBackOnlyFromTheExactForm) {
+    EXPECT_EQ(platform::temporaryNameOwner("liste.txt.tmp1234_0"), 1234);
+    EXPECT_EQ(platform::temporaryNameOwner("a.tmp1_22"), 1);
+    EXPECT_EQ(platform::temporaryNameOwner(platform::temporaryName("x.ini")), platform::currentProcessId());
+    for (const char* other : {"liste.txt", "a.tmp", "a.tmp_1", "a.tmp12_", "a.tmp12_3b", "a.tmp1234567890_1"})
+        EXPECT_EQ(platform::temporaryNameOwner(other), -1) << other;
 }
 
 TEST_F(FileHelpers, EchangerFichiersWithAMissingFileTouchesNothing) {
