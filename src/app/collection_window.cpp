@@ -179,6 +179,8 @@ void TForm1::FormActivate() {
         }
     }
     setWindowTitle(qs(activate(m_program)));
+    // "tout décocher": the search result's marks go too, and the counter says so.
+    if (m_form2) m_form2->BitBtn_tout_decocherClick();
     m_activating = false;
 }
 

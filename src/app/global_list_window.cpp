@@ -6,6 +6,8 @@
 #include "hint_style.h"
 #include "qt_ui.h"
 #include "widget_factory.h"
+
+#include "browse/search.h"
 #include "window_geometry.h"
 
 #include <QApplication>
@@ -161,8 +163,17 @@ void TForm2::showLoadingPanel(bool shown) {
     if (shown) m_ui.processEvents();
 }
 
+void TForm2::followListReplacement(const std::function<void()>& command) {
+    bool replaced = false;
+    const QMetaObject::Connection seen =
+        connect(m_model, &QAbstractItemModel::modelReset, this, [&replaced] { replaced = true; });
+    guarded(m_ui, command);
+    disconnect(seen);
+    if (replaced) listReplaced(m_program, m_browse);
+}
+
 void TForm2::Button_charger_bdClick() {
-    guarded(m_ui, [this] { verdan::Button_charger_bdClick(m_program, m_ui, *this); });
+    followListReplacement([this] { verdan::Button_charger_bdClick(m_program, m_ui, *this); });
     Panel4->hide();
     refreshView();
     if (m_form1) m_form1->refreshView();
@@ -174,7 +185,7 @@ void TForm2::Button_enregistrer_listeClick() {
 }
 
 void TForm2::Button_undoClick() {
-    guarded(m_ui, [this] { verdan::Button_undoClick(m_program, m_ui); });
+    followListReplacement([this] { verdan::Button_undoClick(m_program, m_ui); });
     refreshView();
     if (m_form1) m_form1->refreshView();
 }
@@ -195,6 +206,7 @@ void TForm2::Button_exitClick() {
 
 void TForm2::Button_debutClick() {
     if (m_model->rowCount() == 0) return;
+    m_browse.keyboard.restartAt(1);
     StringGrid1->selectRow(0);
     StringGrid1->scrollToTop();
 }
@@ -202,6 +214,7 @@ void TForm2::Button_debutClick() {
 void TForm2::Button_finClick() {
     const int last = m_model->rowCount() - 1;
     if (last < 0) return;
+    m_browse.keyboard.restartAt(static_cast<std::size_t>(last) + 1);
     StringGrid1->selectRow(last);
     StringGrid1->scrollTo(m_model->index(last, 0));
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QMainWindow>
 
+#include <functional>
+
 #include "browse/browse_state.h"
 #include "browse/keyboard.h"
 #include "browse/list_commands.h"
@@ -76,8 +78,8 @@ public:
     void BitBtn_rep_favoriClick();
     void SpeedButton1Click();
     void BitBtn_helpClick();
-    // Table rows (1 = first data row) of a table's selection, its current row and its top row.
-    verdan::RowRange selectionOf(QTableView* table) const;
+    // Table rows (1 = first data row) highlighted in a table, and its current row.
+    verdan::RowSet selectionOf(QTableView* table) const;
     std::size_t currentRowOf(QTableView* table) const;
     QTableView* visibleView() const;
 
@@ -91,6 +93,9 @@ private:
     void buildFloatingPanels();
     void showLoadingPanel(bool shown) override;
     void quit(verdan::QuitSender sender);
+    // Runs a command that may load another list into the table; when it did, the search result,
+    // the arrow keys' row and the mark counter follow.
+    void followListReplacement(const std::function<void()>& command);
     void connectBrowse();
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Shows the browse state: the table on screen, the counter, the chosen disk, the context panel.
@@ -111,6 +116,8 @@ private:
     GlobalListModel* m_filterModel = nullptr;
     verdan::BrowseState m_browse;
     bool m_fontApplied = false; // applyFontSize has run since creation
+    // Shift and Ctrl as they were when the mouse was last pressed on a table's rows.
+    Qt::KeyboardModifiers m_pressModifiers;
 
 public:
     QLabel* Label1 = nullptr;

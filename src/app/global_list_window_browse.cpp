@@ -120,19 +120,14 @@ std::size_t TForm2::currentRowOf(QTableView* table) const {
     return current.isValid() ? static_cast<std::size_t>(current.row()) + 1 : 0;
 }
 
-RowRange TForm2::selectionOf(QTableView* table) const {
-    const QItemSelection selection = table->selectionModel()->selection();
-    if (selection.isEmpty()) {
-        const std::size_t row = std::max<std::size_t>(1, currentRowOf(table));
-        return {row, row};
-    }
-    int top = selection.first().top();
-    int bottom = selection.first().bottom();
-    for (const QItemSelectionRange& range : selection) {
-        top = std::min(top, range.top());
-        bottom = std::max(bottom, range.bottom());
-    }
-    return {static_cast<std::size_t>(top) + 1, static_cast<std::size_t>(bottom) + 1};
+RowSet TForm2::selectionOf(QTableView* table) const {
+    // What is highlighted, range by range: never the current row alone, which shows nothing.
+    RowSet rows;
+    for (const QItemSelectionRange& range : table->selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(static_cast<std::size_t>(r) + 1);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 void TForm2::selectRows(QTableView* table, RowRange rows) {
@@ -192,9 +187,15 @@ void TForm2::StringGrid1DblClick(Grid grid, const QModelIndex& cell) {
 
 void TForm2::StringGrid1Click(const QModelIndex& cell) {
     if (!cell.isValid()) return;
-    guarded(m_ui, [&] {
-        verdan::StringGrid1Click(m_program, m_browse, m_ui, static_cast<std::size_t>(cell.row()) + 1);
-    });
+    const std::size_t row = static_cast<std::size_t>(cell.row()) + 1;
+    const Qt::KeyboardModifiers modifiers = m_pressModifiers;
+    const bool extend = modifiers.testFlag(Qt::ShiftModifier);
+    const std::size_t anchor = m_browse.keyboard.AnchorRow;
+    guarded(m_ui, [&] { verdan::StringGrid1Click(m_program, m_browse, m_ui, row, extend); });
+    // Shift+click spans from the same fixed end as Shift+arrows, wherever that end came from.
+    if (extend && !modifiers.testFlag(Qt::ControlModifier) && anchor >= 1 &&
+        StringGrid1->selectionMode() == QAbstractItemView::ExtendedSelection)
+        selectRows(StringGrid1, {std::min(anchor, row), std::max(anchor, row)});
     refreshBrowse();
 }
 
@@ -255,26 +256,33 @@ void TForm2::BitBtn4Click() {
 }
 
 void TForm2::Button_delClick() {
-    const RowRange selection = selectionOf(StringGrid1);
-    const int top = StringGrid1->rowAt(0);
+    QTableView* table = visibleView();
+    const RowSet selection = selectionOf(table);
+    const int top = table->rowAt(0);
     const std::size_t topVisible = top < 0 ? 1 : static_cast<std::size_t>(top) + 1;
     std::optional<GridPosition> position;
-    guarded(m_ui, [&] { position = verdan::Button_delClick(m_program, m_ui, selection, topVisible); });
-    if (position && m_model->rowCount() > 0) {
-        StringGrid1->selectRow(static_cast<int>(position->currentRow) - 1);
-        StringGrid1->scrollTo(m_model->index(static_cast<int>(position->topVisibleRow) - 1, 0),
-                              QAbstractItemView::PositionAtTop);
+    guarded(m_ui,
+            [&] { position = verdan::Button_delClick(m_program, m_browse, m_ui, selection, topVisible); });
+    if (position && table->model()->rowCount() > 0) {
+        table->selectRow(static_cast<int>(position->currentRow) - 1);
+        table->scrollTo(table->model()->index(static_cast<int>(position->topVisibleRow) - 1, 0),
+                        QAbstractItemView::PositionAtTop);
     }
     refreshView();
 }
 
 void TForm2::Button_effacer_liste_un_hdClick() {
-    guarded(m_ui, [&] { verdan::Button_effacer_liste_un_hdClick(m_program, m_browse, m_ui); });
+    std::size_t deleted = 0;
+    guarded(m_ui, [&] { deleted = verdan::Button_effacer_liste_un_hdClick(m_program, m_browse, m_ui); });
+    // The arrow keys start again from the top: no row stays highlighted that they would not extend.
+    if (deleted > 0) StringGrid1->clearSelection();
     refreshView();
 }
 
 void TForm2::Button_vider_bdClick() {
-    guarded(m_ui, [&] { verdan::Button_vider_bdClick(m_program, m_ui); });
+    guarded(m_ui, [&] {
+        if (verdan::Button_vider_bdClick(m_program, m_ui)) listReplaced(m_program, m_browse);
+    });
     refreshView();
     if (m_form1) m_form1->refreshView();
 }
@@ -353,6 +361,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     const bool onRows = watched == StringGrid1->viewport() || watched == StringGrid_filter->viewport();
     if (onRows && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
+        m_pressModifiers = mouse->modifiers();
         if (mouse->button() == Qt::RightButton) {
             StringGrid1MouseDown(watched == StringGrid1->viewport() ? Grid::Full : Grid::Filter,
                                  mouse->position().toPoint());

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "catalogue/drive_lookup.h"
 #include "catalogue/global_list.h"
@@ -21,6 +22,9 @@ struct RowRange {
     bool operator==(const RowRange&) const = default;
 };
 
+// Rows highlighted in a table, ascending and distinct: a selection may hold several ranges.
+using RowSet = std::vector<std::size_t>;
+
 // etat_tri: the last sorted column (-1 before the first sort) and its direction.
 struct SortState {
     int column = -1;
@@ -33,6 +37,13 @@ struct KeyboardState {
     std::size_t CursorRow = 0;
     std::size_t AnchorRow = 0;
     bool ShiftWasDown = false;
+    // Arrows and Shift+arrows go on from `row` (0: nothing selected, Down goes to row 1), whatever
+    // was pressed before.
+    void restartAt(std::size_t row) {
+        CursorRow = row;
+        AnchorRow = row;
+        ShiftWasDown = false;
+    }
 };
 
 // Where the context panel goes, in the table's client coordinates.
@@ -61,6 +72,9 @@ struct ContextPanel {
 // What the global-list window shows besides the global list (which ProgramState owns).
 struct BrowseState {
     GlobalList filter; // StringGrid_filter
+    // The global-list row each result row was copied from (result row r at index r - 1), so that
+    // what is chosen in the result acts on the very rows of the list.
+    std::vector<std::size_t> filterSourceRows;
     bool filterShown = false;
     std::string Edit1;
     SortState etat_tri;

@@ -1,8 +1,11 @@
 #include "browse/deletion.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
+#include "browse/marks.h"
+#include "browse/search.h"
 #include "util/format.h"
 
 namespace verdan {
@@ -43,38 +46,55 @@ bool isEntry(std::string_view entry, std::string_view name, std::string_view ser
 
 } // namespace
 
-std::optional<GridPosition> Button_delClick(ProgramState& program, Ui& ui, RowRange selection,
-                                            std::size_t topVisibleRow) {
+std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& browse, Ui& ui,
+                                            const RowSet& selected, std::size_t topVisibleRow) {
     GlobalList& list = program.form2.list;
     if (isEmptyList(list)) {
         ui.showInfo(" rien à effacer...");
         return std::nullopt;
     }
-    const std::size_t last = list.rowCount() - 1;
-    if (selection.top > selection.bottom) std::swap(selection.top, selection.bottom);
-    selection.top = std::clamp<std::size_t>(selection.top, 1, last);
-    selection.bottom = std::clamp<std::size_t>(selection.bottom, 1, last);
-    const std::size_t n = selection.bottom - selection.top + 1;
+    const RowSet rows = listRowsOf(program, browse, selected);
+    if (rows.empty()) {
+        ui.showInfo(" aucun média sélectionné");
+        return std::nullopt;
+    }
+    const std::size_t n = rows.size();
     const std::string question = n == 1 ? " Effacer le média sélectionné  ?"
                                         : " Effacer les " + count(n) + " médias sélectionnés de la liste ?";
     if (!confirm(ui, question)) return std::nullopt;
 
-    std::optional<GridPosition> position;
-    if (n == 1 && list.rowCount() == 2) {
+    std::vector<bool> keep(list.rowCount(), true);
+    for (std::size_t r : rows) keep[r] = false;
+    const bool emptied = n == 1 && list.rowCount() == 2;
+    if (emptied) {
         list.setRow(1, {});
     } else {
-        std::vector<bool> keep(list.rowCount(), true);
-        std::fill(keep.begin() + static_cast<std::ptrdiff_t>(selection.top),
-                  keep.begin() + static_cast<std::ptrdiff_t>(selection.bottom) + 1, false);
         removeRows(list, keep);
-        const std::size_t newLast = list.rowCount() - 1;
-        position = GridPosition{std::min(selection.top, newLast),
-                                std::clamp<std::size_t>(topVisibleRow, 1, newLast)};
-        list.selectRow(position->currentRow);
     }
     list.ListModified = true;
     reindex(program);
     af_nb_media_bd(program);
+
+    std::optional<GridPosition> position;
+    if (browse.filterShown) {
+        followRemovedRows(browse, keep);
+        const std::size_t results = browse.filter.rowCount() - 1;
+        std::size_t first = SIZE_MAX;
+        for (std::size_t r : selected)
+            if (r >= 1) first = std::min(first, r);
+        if (results > 0) {
+            position =
+                GridPosition{std::min(first, results), std::clamp<std::size_t>(topVisibleRow, 1, results)};
+            browse.filter.selectRow(position->currentRow);
+        }
+    } else if (!emptied) {
+        const std::size_t newLast = list.rowCount() - 1;
+        position =
+            GridPosition{std::min(rows.front(), newLast), std::clamp<std::size_t>(topVisibleRow, 1, newLast)};
+        list.selectRow(position->currentRow);
+        browse.keyboard.restartAt(position->currentRow);
+    }
+    CountMarks(program, browse);
     return position;
 }
 
@@ -99,11 +119,16 @@ std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& 
     if (!confirm(ui,
                  " Effacer les " + count(n) + " médias de la liste et relatives au disque " + entry + " ?"))
         return 0;
-    if (n > 0) removeRows(list, keep);
+    if (n > 0) {
+        removeRows(list, keep);
+        if (browse.filterShown) followRemovedRows(browse, keep);
+    }
+    browse.keyboard.restartAt(0);
     reindex(program);
     af_nb_media_bd(program);
     ui.showInfo(count(n) + " médias effacés de la liste et relatives au disque " + entry);
     list.ListModified = true;
+    CountMarks(program, browse);
     return n;
 }
 

@@ -14,18 +14,21 @@ struct GridPosition {
     bool operator==(const GridPosition&) const = default;
 };
 
-// "Effacer (supp)": deletes the selected rows of StringGrid1 (also while a search result is
-// shown) after the user's confirmation, then rebuilds the key set. Returns where the table
-// stands when rows were removed: the row that was on top of the selection is current and the
-// row that was at the top stays there, each the last row when the table is now shorter.
-std::optional<GridPosition> Button_delClick(ProgramState& program, Ui& ui, RowRange selection,
-                                            std::size_t topVisibleRow);
+// "Effacer (supp)": deletes exactly the rows highlighted in the visible table (`selected`, rows of
+// that table; in the search result, the rows of the global list they were copied from) after the
+// user's confirmation, then rebuilds the key set; nothing highlighted deletes nothing and says so.
+// Returns where the visible table stands when rows were removed: its first highlighted row is
+// current and the row that was at the top stays there, each the last row when the table is now
+// shorter. The arrow keys go on from the row made current.
+std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& browse, Ui& ui,
+                                            const RowSet& selected, std::size_t topVisibleRow);
 
 // A click in the disk list: the entry becomes the chosen disk.
 void ListBox_hd_referencerClick(const ProgramState& program, BrowseState& browse, std::size_t index);
 
 // Deletes every row whose disk entry ("nom-disque" + "-" + "NS-disque") equals the chosen one
-// exactly, after the user's confirmation, compacting the table once. Returns the rows deleted.
+// exactly, after the user's confirmation, compacting the table once. Returns the rows deleted; the
+// table then shows no selection and the arrow keys start again from its top.
 std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& browse, Ui& ui);
 
 } // namespace verdan

@@ -30,7 +30,7 @@ struct GridKeyContext {
     std::size_t currentRow = 1;
     std::size_t rowCount = 2; // header row included
     int visibleRows = 1;
-    RowRange selection;
+    RowSet selection; // the rows highlighted now
     bool advancedMode = true;
 };
 

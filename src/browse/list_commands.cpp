@@ -104,7 +104,7 @@ void Button_undoClick(ProgramState& program, Ui& ui) {
         inform(ui, "  Récupération de la sauvegarde impossible\n\n", DialogButton::Yes);
         return;
     }
-    reloadFromListFile(program, ui, false);
+    reloadFromListFile(program, ui, true);
 }
 
 QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, std::size_t foundLines) {

@@ -25,20 +25,30 @@ void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse) {
     CountMarks(program, browse);
 }
 
-void toggleMarks(GlobalList& table, RowRange rows) {
+void toggleMarks(GlobalList& table, const RowSet& rows) {
     const int col = table.indice_col_liste(kMark);
     if (col < 0 || table.rowCount() < 2) return;
     const std::size_t last = table.rowCount() - 1;
-    if (rows.top > rows.bottom) std::swap(rows.top, rows.bottom);
-    rows.top = std::clamp<std::size_t>(rows.top, 1, last);
-    rows.bottom = std::clamp<std::size_t>(rows.bottom, 1, last);
-    bool allMarked = true;
-    for (std::size_t r = rows.top; r <= rows.bottom && allMarked; ++r)
-        allMarked = table.cell(r, col) == kMark;
-    table.setColumn(col, allMarked ? "" : kMark, rows.top, rows.bottom);
+    RowSet valid;
+    valid.reserve(rows.size());
+    for (std::size_t r : rows)
+        if (r >= 1 && r <= last) valid.push_back(r);
+    std::sort(valid.begin(), valid.end());
+    valid.erase(std::unique(valid.begin(), valid.end()), valid.end());
+    if (valid.empty()) return;
+    const bool allMarked =
+        std::all_of(valid.begin(), valid.end(), [&](std::size_t r) { return table.cell(r, col) == kMark; });
+    const std::string_view text = allMarked ? "" : kMark;
+    // One notice per run of consecutive rows.
+    for (std::size_t i = 0; i < valid.size();) {
+        std::size_t j = i;
+        while (j + 1 < valid.size() && valid[j + 1] == valid[j] + 1) ++j;
+        table.setColumn(col, text, valid[i], valid[j]);
+        i = j + 1;
+    }
 }
 
-void BitBtn_coche_selectionClick(ProgramState& program, BrowseState& browse, RowRange selection) {
+void BitBtn_coche_selectionClick(ProgramState& program, BrowseState& browse, const RowSet& selection) {
     toggleMarks(visibleTable(program, browse), selection);
     CountMarks(program, browse);
 }

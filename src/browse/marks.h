@@ -18,12 +18,12 @@ void CountMarks(ProgramState& program, BrowseState& browse);
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse);
 void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse);
 
-// The space bar's rule on rows top to bottom: all marked become unmarked, otherwise all are
-// marked.
-void toggleMarks(GlobalList& table, RowRange rows);
+// The space bar's rule on the given rows (several ranges allowed): all marked become unmarked,
+// otherwise all are marked. No row, no change.
+void toggleMarks(GlobalList& table, const RowSet& rows);
 
-// "(dé)cocher sélection": the space bar's rule on the selection of the visible table, then the
-// count.
-void BitBtn_coche_selectionClick(ProgramState& program, BrowseState& browse, RowRange selection);
+// "(dé)cocher sélection": the space bar's rule on the rows highlighted in the visible table, then
+// the count.
+void BitBtn_coche_selectionClick(ProgramState& program, BrowseState& browse, const RowSet& selection);
 
 } // namespace verdan

@@ -74,11 +74,16 @@ void StringGrid1DblClick(ProgramState& program, BrowseState& browse, Ui& ui, She
     openRowFile(program, ui, shell, drives, gridTable(program, browse, grid), cell->row);
 }
 
-void StringGrid1Click(ProgramState& program, BrowseState& browse, Ui& ui, std::size_t row) {
+void StringGrid1Click(ProgramState& program, BrowseState& browse, Ui& ui, std::size_t row, bool extend) {
     browse.Panel1.visible = false;
     const GlobalList& list = program.form2.list;
     if (!isDataRow(list, row)) return;
-    browse.keyboard.CursorRow = row;
+    if (extend) {
+        browse.keyboard.CursorRow = row;
+        browse.keyboard.ShiftWasDown = true;
+    } else {
+        browse.keyboard.restartAt(row);
+    }
     CopyTextToClipboard(ui, std::string(list.cell(row, list.indice_col_liste("titre"))));
 }
 

@@ -32,8 +32,11 @@ void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveR
                  const GlobalList& table, std::size_t row);
 
 // Left click on a row of StringGrid1: hides the context panel, the row's "titre" goes to the
-// clipboard (VerdanError when the clipboard stays unavailable).
-void StringGrid1Click(ProgramState& program, BrowseState& browse, Ui& ui, std::size_t row);
+// clipboard (VerdanError when the clipboard stays unavailable). The arrow keys go on from the
+// clicked row, which becomes the fixed end of a Shift selection; a click with Shift (`extend`)
+// keeps that end.
+void StringGrid1Click(ProgramState& program, BrowseState& browse, Ui& ui, std::size_t row,
+                      bool extend = false);
 
 // What the window knows of the context panel's surroundings, in the table's client coordinates.
 struct PanelSurroundings {

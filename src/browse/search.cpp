@@ -1,8 +1,10 @@
 #include "browse/search.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "browse/marks.h"
 #include "util/text.h"
 
 namespace verdan {
@@ -33,6 +35,21 @@ bool cellSpan(std::string_view row, int first, int last, std::size_t& begin, std
     }
     end = at - 1;
     return true;
+}
+
+std::vector<std::size_t> matchingRows(const GlobalList& source, std::string_view text) {
+    const RowMatcher matcher(source, text);
+    std::vector<std::size_t> rows;
+    for (std::size_t r = 1; r < source.rowCount(); ++r) {
+        if (matcher.matches(source, r)) rows.push_back(r);
+    }
+    return rows;
+}
+
+void runSearch(ProgramState& program, BrowseState& browse) {
+    const GlobalList& list = program.form2.list;
+    browse.filterSourceRows = matchingRows(list, browse.Edit1);
+    browse.filter.assignRowsFrom(list, browse.filterSourceRows);
 }
 
 } // namespace
@@ -83,18 +100,13 @@ bool ligne_contient(const GlobalList& table, std::string_view text, std::size_t 
 }
 
 void filtrer_grille(const GlobalList& source, GlobalList& result, std::string_view text) {
-    const RowMatcher matcher(source, text);
-    std::vector<std::size_t> rows;
-    for (std::size_t r = 1; r < source.rowCount(); ++r) {
-        if (matcher.matches(source, r)) rows.push_back(r);
-    }
-    result.assignRowsFrom(source, rows);
+    result.assignRowsFrom(source, matchingRows(source, text));
 }
 
 bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const std::string& text) {
     if (trimControl(text).empty()) return false;
     browse.Edit1 = text;
-    filtrer_grille(program.form2.list, browse.filter, text);
+    runSearch(program, browse);
     browse.filterShown = true;
     return true;
 }
@@ -102,6 +114,63 @@ bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const st
 void Button_init_filtreClick(BrowseState& browse) {
     browse.Edit1.clear();
     browse.filterShown = false;
+}
+
+void refreshSearch(ProgramState& program, BrowseState& browse) {
+    if (browse.filterShown) runSearch(program, browse);
+}
+
+void listReplaced(ProgramState& program, BrowseState& browse) {
+    refreshSearch(program, browse);
+    // A load makes its first row current and highlighted; the arrows go on from there.
+    browse.keyboard.restartAt(program.form2.list.selectedRow());
+    CountMarks(program, browse);
+}
+
+void followRemovedRows(BrowseState& browse, const std::vector<bool>& keep) {
+    // Where each kept row of the list now stands.
+    std::vector<std::size_t> newRow(keep.size(), 0);
+    std::size_t removed = 0;
+    for (std::size_t r = 0; r < keep.size(); ++r) {
+        if (keep[r]) {
+            newRow[r] = r - removed;
+        } else {
+            ++removed;
+        }
+    }
+    std::vector<bool> keepResult(browse.filter.rowCount(), true);
+    std::vector<std::size_t> sources;
+    sources.reserve(browse.filterSourceRows.size());
+    bool dropped = false;
+    for (std::size_t i = 0; i < browse.filterSourceRows.size() && i + 1 < keepResult.size(); ++i) {
+        const std::size_t source = browse.filterSourceRows[i];
+        if (source >= keep.size() || !keep[source]) {
+            keepResult[i + 1] = false;
+            dropped = true;
+        } else {
+            sources.push_back(newRow[source]);
+        }
+    }
+    if (dropped) browse.filter.keepRows(keepResult);
+    browse.filterSourceRows = std::move(sources);
+}
+
+RowSet listRowsOf(const ProgramState& program, const BrowseState& browse, const RowSet& visibleRows) {
+    RowSet rows;
+    rows.reserve(visibleRows.size());
+    if (browse.filterShown) {
+        const std::size_t results = std::min(browse.filterSourceRows.size(), browse.filter.rowCount() - 1);
+        for (std::size_t r : visibleRows) {
+            if (r >= 1 && r <= results) rows.push_back(browse.filterSourceRows[r - 1]);
+        }
+    } else {
+        rows = visibleRows;
+    }
+    const std::size_t rowCount = program.form2.list.rowCount();
+    std::erase_if(rows, [rowCount](std::size_t r) { return r < 1 || r >= rowCount; });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 void Edit1Enter(ProgramState& program, BrowseState& browse, const std::string& text) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "browse/browse_state.h"
 
@@ -38,5 +39,21 @@ void Button_init_filtreClick(BrowseState& browse);
 
 // Enter in Edit1: the search for a text, the end of the search for a blank one.
 void Edit1Enter(ProgramState& program, BrowseState& browse, const std::string& text);
+
+// The search result shown again for the same text, after the global list was replaced or emptied:
+// a result must never show, or act on, rows the list no longer holds.
+void refreshSearch(ProgramState& program, BrowseState& browse);
+
+// After the global list was replaced or emptied (reload, Undo, "Vider la liste"): the result is
+// searched again, the arrow keys go on from the list's current row and the marks are recounted.
+void listReplaced(ProgramState& program, BrowseState& browse);
+
+// After rows of the global list were removed (keep[r] false for a removed row r): their copies
+// leave the result, which keeps its order and marks, and the others follow their rows.
+void followRemovedRows(BrowseState& browse, const std::vector<bool>& keep);
+
+// The global-list rows behind rows of the visible table (the result's rows while it is shown),
+// ascending and distinct; rows that are not data rows of that table are left out.
+RowSet listRowsOf(const ProgramState& program, const BrowseState& browse, const RowSet& visibleRows);
 
 } // namespace verdan

@@ -59,9 +59,14 @@ void makeKeys(const GlobalList& table, int column, std::size_t first, std::size_
 
 } // namespace
 
-void trier_grille(GlobalList& table, int column, bool ascending, platform::SortKeyMaker& keys) {
+std::vector<std::size_t> trier_grille(GlobalList& table, int column, bool ascending,
+                                      platform::SortKeyMaker& keys) {
     const std::size_t rows = table.rowCount();
-    if (rows < 3 || column < 0 || column >= kListColumns) return;
+    if (rows < 3 || column < 0 || column >= kListColumns) {
+        std::vector<std::size_t> same;
+        for (std::size_t r = 1; r < rows; ++r) same.push_back(r);
+        return same;
+    }
     std::vector<SortItem> items(rows - 1);
     // Computing the keys is most of the work: two halves on two threads when there are many.
     std::string arena, secondArena;
@@ -109,6 +114,7 @@ void trier_grille(GlobalList& table, int column, bool ascending, platform::SortK
     std::vector<SortItem>().swap(items);
     std::string().swap(arena);
     table.reorderDataRows(order);
+    return order;
 }
 
 void sortOnHeader(ProgramState& program, BrowseState& browse, Ui& ui, Grid grid, int column,
@@ -125,7 +131,17 @@ void sortOnHeader(ProgramState& program, BrowseState& browse, Ui& ui, Grid grid,
     }
     program.form2.list.init_entetes();
     table.setCell(0, column, oter_marques_tri(table.cell(0, column)) + (state.ascending ? " <<" : " >>"));
-    trier_grille(table, column, state.ascending, keys);
+    const std::vector<std::size_t> order = trier_grille(table, column, state.ascending, keys);
+    if (grid == Grid::Filter) {
+        std::vector<std::size_t> sources(order.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const std::size_t from = order[i] - 1;
+            sources[i] = from < browse.filterSourceRows.size() ? browse.filterSourceRows[from] : 0;
+        }
+        browse.filterSourceRows = std::move(sources);
+    } else {
+        browse.keyboard.restartAt(0);
+    }
 }
 
 void sortOnHeader(ProgramState& program, BrowseState& browse, Ui& ui, Grid grid, int column) {

@@ -1,4 +1,7 @@
 #pragma once
+#include <cstddef>
+#include <vector>
+
 #include "browse/browse_state.h"
 #include "platform/collation.h"
 #include "util/ui.h"
@@ -6,12 +9,15 @@
 namespace verdan {
 
 // Orders the data rows by the texts of one column as the locale of `keys` orders them, letter
-// case ignored; rows with equal texts keep their order. Every column sorts as text.
-void trier_grille(GlobalList& table, int column, bool ascending, platform::SortKeyMaker& keys);
+// case ignored; rows with equal texts keep their order. Every column sorts as text. Returns the
+// new order: element i is the former row that became row i + 1.
+std::vector<std::size_t> trier_grille(GlobalList& table, int column, bool ascending,
+                                      platform::SortKeyMaker& keys);
 
 // Double click on the header of `grid`: the first click on a column sorts it descending (" >>"),
 // each further click on the same column reverses it (" <<"). The full table's markers are
-// cleared first; neither the key set nor ListModified change.
+// cleared first; neither the key set nor ListModified change. The sorted table shows no selection:
+// the arrow keys start again from its top.
 void sortOnHeader(ProgramState& program, BrowseState& browse, Ui& ui, Grid grid, int column,
                   platform::SortKeyMaker& keys);
 // The same with the user's locale.

@@ -341,3 +341,136 @@ TEST_F(BrowseWindow, FavouritesFolderChosenHereShowsInBothWindowsAndOpens) {
     form2->SpeedButton1->click();
     EXPECT_EQ(shell.calls, (std::vector<FakeShell::Call>{{"folder", chosen}}));
 }
+
+// Deletions and marks act on exactly the rows highlighted in the table on screen.
+class HighlightedRows : public BrowseWindow {
+protected:
+    void click(QTableView* table, int row, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, m, rowCentre(table, row));
+    }
+    // Effacer with nothing highlighted: a short message and no question (an unexpected one fails).
+    void expectNothingDeleted(const char* after) {
+        SCOPED_TRACE(after);
+        const int before = rows();
+        ui.shown.clear();
+        form2->Button_del->click();
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{" aucun média sélectionné"});
+        EXPECT_EQ(rows(), before);
+    }
+};
+
+TEST_F(HighlightedRows, CtrlClickedRowsAloneAreMarkedAndDeleted) {
+    startWithRows(6);
+    click(grid(), 2);
+    click(grid(), 5, Qt::ControlModifier);
+    ASSERT_EQ(selectedRows(), (std::vector<int>{2, 5}));
+    key(Qt::Key_Space);
+    EXPECT_EQ(marks(program.form2.list), (std::vector<std::string>{"", " x", "", "", " x", ""}));
+    EXPECT_EQ(form2->Label10->text(), "2");
+
+    ui.answers = {DialogButton::Yes};
+    form2->Button_del->click();
+    EXPECT_EQ(ui.texts().back(), " Effacer les 2 médias sélectionnés de la liste ?");
+    EXPECT_EQ(titles(grid()), "t1,t3,t4,t6");
+    EXPECT_EQ(selectedRows(), std::vector<int>{2});
+    // The arrows go on from the row now highlighted.
+    key(Qt::Key_Down);
+    EXPECT_EQ(selectedRows(), std::vector<int>{3});
+}
+
+TEST_F(HighlightedRows, InASearchResultTheChosenResultRowIsDeleted) {
+    start({row("1", "FILMS", "alien"), row("2", "FILMS", "brazil"), row("3", "FILMS", "alien 2"),
+           row("4", "FILMS", "casino")});
+    select(1, 2); // the full table's selection, hidden by the result
+    form2->Edit1->setText("alien");
+    form2->Button_rechercher->click();
+    click(form2->StringGrid_filter, 2);
+    ui.answers = {DialogButton::Yes};
+    form2->Button_del->click();
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{" Effacer le média sélectionné  ?"});
+    EXPECT_EQ(titles(grid()), "alien,brazil,casino");
+    EXPECT_EQ(titles(form2->StringGrid_filter), "alien");
+    EXPECT_EQ(form2->gridStack->currentWidget(), form2->StringGrid_filter);
+}
+
+TEST_F(HighlightedRows, NothingIsDeletedWhenASortOrADiskDeletionLeftNothingHighlighted) {
+    start({row("1", "FILMS", "a"), row("2", "SERIES", "b", "1 Mo", "0A1B"), row("3", "FILMS", "c"),
+           row("4", "SERIES", "d", "1 Mo", "0A1B"), row("5", "FILMS", "e")});
+    click(grid(), 2);
+    doubleClickHeader(grid(), kTitle);
+    EXPECT_TRUE(selectedRows().empty());
+    expectNothingDeleted("a sort");
+
+    click(grid(), 1);
+    form2->ListBox_hd_referencer->setCurrentRow(1);
+    ui.answers = {DialogButton::Yes};
+    form2->Button_effacer_liste_un_hd->click();
+    ASSERT_EQ(rows(), 3);
+    expectNothingDeleted("a deletion by disk");
+
+    // A reload highlights its first row, and that row alone is what Effacer takes.
+    click(grid(), 3);
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    form2->Button_charger_bd->click();
+    ASSERT_EQ(rows(), 5);
+    EXPECT_EQ(selectedRows(), std::vector<int>{1});
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{1, 2}));
+    ui.answers = {DialogButton::Yes};
+    form2->Button_del->click();
+    EXPECT_EQ(ui.texts().back(), " Effacer les 2 médias sélectionnés de la liste ?");
+    EXPECT_EQ(titles(grid()), "c,d,e");
+}
+
+TEST_F(HighlightedRows, AClickMovesTheFixedEndOfShiftSelections) {
+    startWithRows(25);
+    click(grid(), 5);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{5, 6, 7}));
+    click(grid(), 20);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{20, 21}));
+
+    // Shift+click spans from the clicked row; Shift+Up goes on from the same end.
+    click(grid(), 10);
+    click(grid(), 13, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{10, 11, 12, 13}));
+    key(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{10, 11, 12}));
+
+    // "début" and "fin": the arrows continue from the row they chose.
+    click(grid(), 9);
+    form2->Button_debut->click();
+    key(Qt::Key_Down);
+    EXPECT_EQ(selectedRows(), std::vector<int>{2});
+    form2->Button_fin->click();
+    key(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{24, 25}));
+}
+
+// The views that follow the list: the mark counter and the search result.
+TEST_F(BrowseWindow, TheMarkCounterReadsZeroAfterStartUpAndAfterTheCollectionWindow) {
+    startWithRows(4);
+    EXPECT_EQ(form2->Label10->text(), "0");
+    form2->Edit1->setText("t");
+    form2->Button_rechercher->click();
+    form2->BitBtn_tout_cocher->click();
+    ASSERT_EQ(form2->Label10->text(), "4");
+    form1->FormActivate(); // each activation of the collection window
+    EXPECT_EQ(form2->Label10->text(), "0");
+    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(4, ""));
+    EXPECT_EQ(marks(form2->browseState().filter), std::vector<std::string>(4, ""));
+}
+
+TEST_F(BrowseWindow, EmptyingTheListEmptiesTheSearchResultShown) {
+    startWithRows(5);
+    form2->Edit1->setText("t");
+    form2->Button_rechercher->click();
+    ASSERT_EQ(form2->StringGrid_filter->model()->rowCount(), 5);
+    ui.answers = {DialogButton::Yes};
+    form2->Button_vider_bd->click();
+    EXPECT_EQ(form2->StringGrid_filter->model()->rowCount(), 0);
+    form2->BitBtn_tout_cocher->click();
+    EXPECT_EQ(form2->Label10->text(), "0");
+}

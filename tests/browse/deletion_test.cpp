@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "browse/deletion.h"
+#include "browse/marks.h"
+#include "browse/search.h"
+#include "browse/sort.h"
 #include "browse_fixture.h"
 #include "catalogue/shared_actions.h"
 
@@ -24,7 +27,7 @@ protected:
 
 TEST_F(DeleteSelection, ThreeRowsAskWithTheirCountAndKeepTheOthersInOrder) {
     ui.answers = {DialogButton::Yes};
-    const auto pos = Button_delClick(program, ui, {2, 4}, 1);
+    const auto pos = Button_delClick(program, browse, ui, {2, 3, 4}, 1);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, " Effacer les 3 médias sélectionnés de la liste ?");
     EXPECT_EQ(ui.shown[0].type, DialogType::Confirmation);
@@ -40,35 +43,35 @@ TEST_F(DeleteSelection, ThreeRowsAskWithTheirCountAndKeepTheOthersInOrder) {
 
 TEST_F(DeleteSelection, OneRowHasItsOwnQuestion) {
     ui.answers = {DialogButton::Yes};
-    Button_delClick(program, ui, {6, 6}, 3);
+    Button_delClick(program, browse, ui, {6}, 3);
     EXPECT_EQ(ui.shown[0].text, " Effacer le média sélectionné  ?");
     EXPECT_EQ(titles(), (Titles{"a", "b", "c", "d", "e"}));
 }
 
 TEST_F(DeleteSelection, SelectionAndTopRowFallBackToTheLastRow) {
     ui.answers = {DialogButton::Yes};
-    const auto pos = Button_delClick(program, ui, {4, 6}, 5);
+    const auto pos = Button_delClick(program, browse, ui, {4, 5, 6}, 5);
     ASSERT_TRUE(pos);
     EXPECT_EQ(*pos, (GridPosition{3, 3}));
 }
 
 TEST_F(DeleteSelection, ADeclinedQuestionChangesNothing) {
     ui.answers = {DialogButton::No};
-    EXPECT_FALSE(Button_delClick(program, ui, {1, 2}, 1));
+    EXPECT_FALSE(Button_delClick(program, browse, ui, {1, 2}, 1));
     EXPECT_EQ(list().mediaCount(), 6u);
     EXPECT_FALSE(list().ListModified);
 }
 
-TEST_F(DeleteSelection, ASelectionGivenUpsideDownOrPastTheEndIsClamped) {
+TEST_F(DeleteSelection, RowsPastTheEndOrTwiceOrOutOfOrderCountOnce) {
     ui.answers = {DialogButton::Yes};
-    Button_delClick(program, ui, {9, 5}, 1);
+    Button_delClick(program, browse, ui, {9, 6, 0, 5, 6}, 1);
     EXPECT_EQ(ui.shown[0].text, " Effacer les 2 médias sélectionnés de la liste ?");
     EXPECT_EQ(titles(), (Titles{"a", "b", "c", "d"}));
 }
 
 TEST_F(DeleteSelection, AllRowsLeaveTheEmptyList) {
     ui.answers = {DialogButton::Yes};
-    const auto pos = Button_delClick(program, ui, {1, 6}, 1);
+    const auto pos = Button_delClick(program, browse, ui, {1, 2, 3, 4, 5, 6}, 1);
     EXPECT_EQ(list().rowCount(), 2u);
     EXPECT_TRUE(list().isEmptyRow(1));
     EXPECT_EQ(list().cell(0, 3), "titre");
@@ -77,19 +80,115 @@ TEST_F(DeleteSelection, AllRowsLeaveTheEmptyList) {
     EXPECT_EQ(program.form2.Label_n, "aucun média");
 }
 
+TEST_F(DeleteSelection, SeparateRowsGoAloneAndTheArrowsGoOnFromTheFirst) {
+    ui.answers = {DialogButton::Yes};
+    const auto pos = Button_delClick(program, browse, ui, {2, 5}, 1);
+    EXPECT_EQ(ui.texts(), (Titles{" Effacer les 2 médias sélectionnés de la liste ?"}));
+    EXPECT_EQ(titles(), (Titles{"a", "c", "d", "f"}));
+    ASSERT_TRUE(pos);
+    EXPECT_EQ(pos->currentRow, 2u);
+    EXPECT_EQ(browse.keyboard.CursorRow, 2u);
+    EXPECT_EQ(browse.keyboard.AnchorRow, 2u);
+    EXPECT_EQ(program.form2.keys.size(), 4u);
+}
+
+TEST_F(DeleteSelection, NothingHighlightedDeletesNothingAndSaysSo) {
+    EXPECT_FALSE(Button_delClick(program, browse, ui, {}, 1));
+    EXPECT_FALSE(Button_delClick(program, browse, ui, {0, 7, 40}, 1)); // no data row among them
+    EXPECT_EQ(ui.texts(), (Titles{" aucun média sélectionné", " aucun média sélectionné"}));
+    EXPECT_EQ(ui.shown[0].kind, "info");
+    EXPECT_EQ(list().mediaCount(), 6u);
+    EXPECT_FALSE(list().ListModified);
+}
+
+// Deleting while a search result is shown: the rows chosen in the result are the rows deleted.
+class DeleteFromSearch : public ::testing::Test, public BrowseFixture {
+protected:
+    DeleteFromSearch() {
+        program.catalogue.paths.derive(listFolder(), "liste_globale_médias");
+        for (const char* t : {"alien", "brazil", "alien 2", "casino", "alien 3", "dune"}) addTitle(t);
+        reindex();
+        Button_rechercherClick(program, browse, "alien");
+    }
+};
+
+TEST_F(DeleteFromSearch, TheResultRowsChosenAreTheListRowsDeletedAndTheResultFollows) {
+    ASSERT_EQ(titles(browse.filter), (Titles{"alien", "alien 2", "alien 3"}));
+    ui.answers = {DialogButton::Yes};
+    const auto pos = Button_delClick(program, browse, ui, {2}, 1);
+    EXPECT_EQ(ui.texts(), (Titles{" Effacer le média sélectionné  ?"}));
+    EXPECT_EQ(titles(), (Titles{"alien", "brazil", "casino", "alien 3", "dune"}));
+    EXPECT_EQ(titles(browse.filter), (Titles{"alien", "alien 3"}));
+    ASSERT_TRUE(pos);
+    EXPECT_EQ(pos->currentRow, 2u);
+    EXPECT_EQ(browse.filter.selectedRow(), 2u);
+
+    // The result's second row now stands for the list's fourth.
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {2}, 1);
+    EXPECT_EQ(titles(), (Titles{"alien", "brazil", "casino", "dune"}));
+    EXPECT_EQ(titles(browse.filter), (Titles{"alien"}));
+}
+
+TEST_F(DeleteFromSearch, ASortedResultStillNamesItsOwnRows) {
+    sortOnHeader(program, browse, ui, Grid::Filter, 3); // "titre" descending
+    ASSERT_EQ(titles(browse.filter), (Titles{"alien 3", "alien 2", "alien"}));
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {1, 3}, 1);
+    EXPECT_EQ(titles(), (Titles{"brazil", "alien 2", "casino", "dune"}));
+    EXPECT_EQ(titles(browse.filter), (Titles{"alien 2"}));
+}
+
+TEST_F(DeleteFromSearch, TheLastResultRowLeavesAResultWithItsHeaderOnly) {
+    Button_rechercherClick(program, browse, "dune");
+    ui.answers = {DialogButton::Yes};
+    EXPECT_FALSE(Button_delClick(program, browse, ui, {1}, 1));
+    EXPECT_EQ(browse.filter.rowCount(), 1u);
+    EXPECT_EQ(list().mediaCount(), 5u);
+}
+
+TEST_F(DeleteFromSearch, ByDiskTheResultLosesThatDisksRowsAndTheCounterFollows) {
+    list().setCell(3, 1, "AUTRE"); // "alien 2" on another disk
+    list().setCell(5, 13, " x");
+    Button_rechercherClick(program, browse, "alien");
+    browse.Label_hd_selectionner = "FILMS-1234ABCD";
+    browse.keyboard.restartAt(4);
+    ui.answers = {DialogButton::Yes};
+    EXPECT_EQ(Button_effacer_liste_un_hdClick(program, browse, ui), 5u);
+    EXPECT_EQ(titles(), (Titles{"alien 2"}));
+    EXPECT_EQ(titles(browse.filter), (Titles{"alien 2"}));
+    EXPECT_EQ(browse.Label10, "0");
+    EXPECT_EQ(browse.keyboard.CursorRow, 0u);
+    // The result's row is still the list's row.
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {1}, 1);
+    EXPECT_TRUE(list().isEmptyRow(1));
+    EXPECT_EQ(browse.filter.rowCount(), 1u);
+}
+
+TEST_F(DeleteFromSearch, EmptyingTheListEmptiesTheResultAndItsMarks) {
+    ui.answers = {DialogButton::Yes};
+    ASSERT_TRUE(Button_vider_bdClick(program, ui));
+    listReplaced(program, browse);
+    EXPECT_EQ(browse.filter.rowCount(), 1u);
+    EXPECT_TRUE(browse.filterShown);
+    BitBtn_tout_cocherClick(program, browse);
+    EXPECT_EQ(browse.Label10, "0");
+}
+
 TEST(DeleteOnly, TheOnlyRowIsEmptiedAndTheKeySetHoldsTheEmptyKey) {
     BrowseFixture f;
     f.addTitle("seul");
     f.reindex();
     f.ui.answers = {DialogButton::Yes};
-    EXPECT_FALSE(Button_delClick(f.program, f.ui, {1, 1}, 1)); // no row removed
+    EXPECT_FALSE(Button_delClick(f.program, f.browse, f.ui, {1}, 1)); // no row removed
     EXPECT_EQ(f.list().rowCount(), 2u);
     EXPECT_TRUE(f.list().isEmptyRow(1));
     EXPECT_TRUE(f.list().ListModified);
     EXPECT_EQ(f.program.form2.keys.sortedKeys(), (std::vector<std::string>{""}));
 
     // Now the empty list: nothing to delete, no question.
-    EXPECT_FALSE(Button_delClick(f.program, f.ui, {1, 1}, 1));
+    EXPECT_FALSE(Button_delClick(f.program, f.browse, f.ui, {1}, 1));
     EXPECT_EQ(f.ui.shown.back().kind, "info");
     EXPECT_EQ(f.ui.shown.back().text, " rien à effacer...");
 }

@@ -127,6 +127,19 @@ TEST_F(ListCommands, TwoUndoBringEverythingBack) {
     EXPECT_EQ(program.form2.list.rowCount(), 3u);
 }
 
+TEST_F(ListCommands, UndoListsTheDisksOfTheListItLoads) {
+    writeList({row("1", "A", "premier")});
+    load();
+    program.form2.list.appendRow({"2", "B", "vidéo", "second", "", "", "", "", "", "", "0B0B0B0B"});
+    extraire_hd_liste_globale(program.form2);
+    ui.answers = {DialogButton::Yes};
+    Button_enregistrer_listeClick(program, ui);
+    ASSERT_EQ(program.form2.disks, (std::vector<std::string>{"A-1234ABCD", "B-0B0B0B0B"}));
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    Button_undoClick(program, ui);
+    EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"A-1234ABCD"}));
+}
+
 TEST_F(ListCommands, UndoWithModificationsSavesThemIntoWhatBecomesTheBackup) {
     writeList({row("1", "A", "premier")});
     std::ofstream(verdan::test::pathFromUtf8(backup()), std::ios::binary)

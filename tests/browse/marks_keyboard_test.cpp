@@ -2,7 +2,9 @@
 
 #include "browse/keyboard.h"
 #include "browse/marks.h"
+#include "browse/opening.h"
 #include "browse/search.h"
+#include "browse/sort.h"
 #include "browse_fixture.h"
 
 using namespace verdan;
@@ -21,9 +23,9 @@ protected:
     }
     Marks marks(const GlobalList& t) { return column(t, " x"); }
     Marks marks() { return marks(list()); }
-    KeyOutcome space(RowRange selection, bool advanced = true) {
+    KeyOutcome space(RowSet selection, bool advanced = true) {
         GridKeyContext c;
-        c.currentRow = selection.top;
+        c.currentRow = selection.empty() ? 1 : selection.front();
         c.rowCount = list().rowCount();
         c.visibleRows = 10;
         c.selection = selection;
@@ -33,26 +35,26 @@ protected:
 };
 
 TEST_F(Marking, SpaceMarksUnmarkedRowsThenUnmarksThem) {
-    EXPECT_TRUE(space({2, 4}).swallowed);
+    EXPECT_TRUE(space({2, 3, 4}).swallowed);
     EXPECT_EQ(marks(), (Marks{"", " x", " x", " x", ""}));
     EXPECT_EQ(browse.Label10, "3");
-    space({2, 4});
+    space({2, 3, 4});
     EXPECT_EQ(marks(), (Marks{"", "", "", "", ""}));
     EXPECT_EQ(browse.Label10, "0");
 }
 
 TEST_F(Marking, AMixedSelectionIsMarkedWhole) {
     list().setCell(3, 13, " x");
-    space({2, 4});
+    space({2, 3, 4});
     EXPECT_EQ(marks(), (Marks{"", " x", " x", " x", ""}));
     // "x" without its blank is not a mark.
     list().setCell(1, 13, "x");
-    space({1, 1});
+    space({1});
     EXPECT_EQ(marks()[0], " x");
 }
 
 TEST_F(Marking, SpaceInBasicModeChangesNothing) {
-    const KeyOutcome out = space({1, 5}, false);
+    const KeyOutcome out = space({1, 2, 3, 4, 5}, false);
     EXPECT_TRUE(out.swallowed);
     EXPECT_FALSE(out.currentRow);
     EXPECT_EQ(out.scroll, ScrollRequest::None);
@@ -83,6 +85,22 @@ TEST_F(Marking, SelectionButtonWorksOnTheVisibleTable) {
     EXPECT_EQ(browse.Label10, "2");
 }
 
+TEST_F(Marking, SpaceAndTheSelectionButtonTouchTheHighlightedRowsOnly) {
+    space({2, 5});
+    EXPECT_EQ(marks(), (Marks{"", " x", "", "", " x"}));
+    EXPECT_EQ(browse.Label10, "2");
+    space({5, 2});
+    EXPECT_EQ(marks(), (Marks{"", "", "", "", ""}));
+    // Nothing highlighted, nothing marked.
+    space({});
+    BitBtn_coche_selectionClick(program, browse, {});
+    EXPECT_EQ(marks(), (Marks{"", "", "", "", ""}));
+    list().setCell(1, 13, " x");
+    BitBtn_coche_selectionClick(program, browse, {1, 3, 4});
+    EXPECT_EQ(marks(), (Marks{" x", "", " x", " x", ""}));
+    EXPECT_EQ(browse.Label10, "3");
+}
+
 TEST_F(Marking, CountFindsTheMarkColumnWhereverItIs) {
     list().setCell(2, 13, " x");
     EXPECT_EQ(countMarkedRows(list()), 1u);
@@ -99,6 +117,7 @@ class Keys : public ::testing::Test {
 protected:
     KeyboardState state;
     GridKeyContext context;
+    RowRange selection; // as the table shows it after each key
     Keys() {
         context.rowCount = 21; // rows 1 to 20
         context.visibleRows = 6;
@@ -109,7 +128,7 @@ protected:
     KeyOutcome press(int key, bool shift = false, bool ctrl = false) {
         KeyOutcome out = gridKeyStep(state, {key, shift, ctrl}, context);
         if (out.currentRow) context.currentRow = *out.currentRow;
-        if (out.selection) context.selection = *out.selection;
+        if (out.selection) selection = *out.selection;
         return out;
     }
 };
@@ -118,20 +137,20 @@ TEST_F(Keys, ShiftDownExtendsThenAPlainDownStartsAgain) {
     press(kKeyDown, true);
     press(kKeyDown, true);
     const KeyOutcome out = press(kKeyDown, true);
-    EXPECT_EQ(context.selection, (RowRange{5, 8}));
+    EXPECT_EQ(selection, (RowRange{5, 8}));
     EXPECT_EQ(out.scroll, ScrollRequest::EnsureVisible);
     press(kKeyDown);
     EXPECT_EQ(context.currentRow, 9u);
-    EXPECT_EQ(context.selection, (RowRange{9, 9}));
+    EXPECT_EQ(selection, (RowRange{9, 9}));
     EXPECT_EQ(state.AnchorRow, 9u);
 }
 
 TEST_F(Keys, ShiftUpSelectsAboveTheAnchor) {
     press(kKeyUp, true);
     press(kKeyUp, true);
-    EXPECT_EQ(context.selection, (RowRange{3, 5}));
+    EXPECT_EQ(selection, (RowRange{3, 5}));
     press(kKeyDown, true);
-    EXPECT_EQ(context.selection, (RowRange{4, 5}));
+    EXPECT_EQ(selection, (RowRange{4, 5}));
 }
 
 TEST_F(Keys, ArrowsStopAtTheFirstAndLastRows) {
@@ -166,12 +185,12 @@ TEST_F(Keys, PagesMoveByTheVisibleRowsLessOne) {
 
 TEST_F(Keys, ShiftPagesSelectAndScroll) {
     KeyOutcome out = press(kKeyPageDown, true);
-    EXPECT_EQ(context.selection, (RowRange{5, 10}));
+    EXPECT_EQ(selection, (RowRange{5, 10}));
     EXPECT_EQ(out.scroll, ScrollRequest::ToTop);
     EXPECT_EQ(out.scrollRow, 10u);
     out = press(kKeyPageUp, true);
     out = press(kKeyPageUp, true);
-    EXPECT_EQ(context.selection, (RowRange{1, 5}));
+    EXPECT_EQ(selection, (RowRange{1, 5}));
     EXPECT_EQ(out.scroll, ScrollRequest::EnsureVisible);
     EXPECT_EQ(out.scrollRow, 1u);
 }
@@ -179,11 +198,11 @@ TEST_F(Keys, ShiftPagesSelectAndScroll) {
 TEST_F(Keys, CtrlHomeEndAndTheirShiftSelections) {
     press(kKeyEnd, false, true);
     EXPECT_EQ(context.currentRow, 20u);
-    EXPECT_EQ(context.selection, (RowRange{20, 20}));
+    EXPECT_EQ(selection, (RowRange{20, 20}));
     press(kKeyUp); // continues from the row now current
     EXPECT_EQ(context.currentRow, 19u);
     press(kKeyHome, true, true);
-    EXPECT_EQ(context.selection, (RowRange{1, 19}));
+    EXPECT_EQ(selection, (RowRange{1, 19}));
     EXPECT_EQ(context.currentRow, 1u);
 
     const KeyOutcome plain = press(kKeyHome);
@@ -193,7 +212,7 @@ TEST_F(Keys, CtrlHomeEndAndTheirShiftSelections) {
 
 TEST_F(Keys, CtrlASelectsTheDataRowsOnly) {
     KeyOutcome out = press(kKeyA, false, true);
-    EXPECT_EQ(context.selection, (RowRange{1, 20}));
+    EXPECT_EQ(selection, (RowRange{1, 20}));
     EXPECT_FALSE(out.currentRow);
     out = press(kKeyA);
     EXPECT_TRUE(out.swallowed);
@@ -216,4 +235,48 @@ TEST_F(Keys, ACursorPastAShortenedTableComesBack) {
     context.currentRow = 20;
     press(kKeyUp);
     EXPECT_EQ(context.currentRow, 19u);
+}
+
+// The row the arrows go on from after a click, a sort, "début" and "fin", on a list of 21 rows.
+class KeysAfterClicks : public ::testing::Test, public BrowseFixture {
+protected:
+    KeysAfterClicks() {
+        for (int i = 1; i <= 21; ++i) addTitle("t" + std::to_string(i));
+        context.rowCount = list().rowCount();
+        context.visibleRows = 10;
+    }
+    void click(std::size_t row, bool shift = false) {
+        StringGrid1Click(program, browse, ui, row, shift);
+        context.currentRow = row;
+    }
+    RowRange press(int key, bool shift = false) {
+        const KeyOutcome out = gridKeyStep(browse.keyboard, {key, shift, false}, context);
+        if (out.currentRow) context.currentRow = *out.currentRow;
+        return out.selection.value_or(RowRange{0, 0});
+    }
+    GridKeyContext context;
+};
+
+TEST_F(KeysAfterClicks, AClickMovesTheFixedEndOfAShiftSelection) {
+    click(5);
+    press(kKeyDown, true);
+    EXPECT_EQ(press(kKeyDown, true), (RowRange{5, 7}));
+    click(20);
+    EXPECT_EQ(press(kKeyDown, true), (RowRange{20, 21}));
+    // Shift+click keeps the fixed end: Shift+Up goes on from there.
+    click(12);
+    click(15, true);
+    EXPECT_EQ(press(kKeyUp, true), (RowRange{12, 14}));
+}
+
+TEST_F(KeysAfterClicks, ASortOfTheListStartsTheArrowsAtItsTop) {
+    click(9);
+    sortOnHeader(program, browse, ui, Grid::Full, 3);
+    context.currentRow = 1; // the sorted table has no current row
+    EXPECT_EQ(press(kKeyDown), (RowRange{1, 1}));
+    // Sorting the search result leaves the list's arrows alone.
+    click(9);
+    Button_rechercherClick(program, browse, "t1");
+    sortOnHeader(program, browse, ui, Grid::Filter, 3);
+    EXPECT_EQ(browse.keyboard.CursorRow, 9u);
 }
