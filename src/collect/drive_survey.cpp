@@ -1,6 +1,7 @@
 #include "collect/drive_survey.h"
 
 #include "collect/collection_state.h"
+#include "util/cp1252.h"
 #include "util/format.h"
 
 namespace verdan {
@@ -24,13 +25,17 @@ const char* driveTypeText(int code) {
     }
 }
 
+std::string storableLabel(std::string_view label) {
+    return cp1252::storable(label);
+}
+
 DiskIdentity QueryDisk(platform::DriveProvider& provider, const std::string& driveText) {
     if (driveText == "drive") return DiskIdentity{"DVD", "-", "-", "-", 0, 0, true};
     DiskIdentity id;
     const platform::DriveInfo info = provider.queryDisk(platform::nativeDriveRoot(driveText));
     id.typeText = driveTypeText(info.typeCode);
     if (info.typeCode < platform::kDriveRemovable) return id;
-    id.label = info.label;
+    id.label = storableLabel(info.label);
     id.fileSystem = info.fileSystem;
     id.serial = info.serial;
     if (info.ok) {
@@ -58,7 +63,7 @@ void RefreshDrives(CollectionState& state, platform::DriveProvider& provider, Ui
         DiskIdentity id;
         id.typeText = driveTypeText(drive.typeCode);
         if (drive.typeCode >= platform::kDriveRemovable && drive.ok) {
-            id.label = drive.label;
+            id.label = storableLabel(drive.label);
             id.fileSystem = drive.fileSystem;
             id.serial = drive.serial;
             id.freeBytes = drive.freeBytes;

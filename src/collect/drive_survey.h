@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/drives.h"
 #include "util/ui.h"
@@ -22,6 +23,11 @@ struct DiskIdentity {
 
 // "Inconnu", "Racine inexistante", "USB", "disque", "Reseau", "DVD", "RAM Disk".
 const char* driveTypeText(int code);
+
+// A volume label as the drive table, the rows and their keys hold it: a catalogue file keeps
+// only what Windows-1252 spells, so the label is cut to that here, once, and a disk is found
+// again after its catalogue was saved and read back.
+std::string storableLabel(std::string_view label);
 
 // The drive text "drive" (the header cell) names the DVD pseudo-disk and touches no system service.
 DiskIdentity QueryDisk(platform::DriveProvider& provider, const std::string& driveText);

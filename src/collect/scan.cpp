@@ -97,21 +97,13 @@ int AcceptFile(std::string_view name, const std::function<std::int64_t()>& size,
 }
 
 std::string storableName(std::string_view name, bool& altered) {
-    altered = false;
-    std::string out;
-    out.reserve(name.size());
-    std::size_t pos = 0;
-    while (pos < name.size()) {
-        const std::size_t start = pos;
-        const char32_t cp = utf8::next(name, pos);
-        std::string bytes;
-        utf8::append(bytes, cp);
-        // Re-encoding tells malformed and overlong sequences from the character they imitate.
-        if (cp < 0x20 || bytes != name.substr(start, pos - start) || cp1252::encodeChar(cp) < 0) {
-            out.push_back('?');
+    std::string out = cp1252::storable(name, &altered);
+    // A catalogue folder is written with "\" between its names: a Linux name holding one would
+    // come back as two names, a path that does not exist.
+    for (char& c : out) {
+        if (c == '\\') {
+            c = '?';
             altered = true;
-        } else {
-            out += bytes;
         }
     }
     return out;

@@ -46,8 +46,9 @@ struct ScanCounters {
 int AcceptFile(std::string_view name, const std::function<std::int64_t()>& size, const ScanSettings& settings,
                ScanCounters& counters);
 
-// The name as a catalogue can store it: characters Windows-1252 lacks, control characters and
-// bytes that are no UTF-8 become "?". `altered` tells whether that happened.
+// The name as a catalogue can store it: characters Windows-1252 lacks, control characters, bytes
+// that are no UTF-8 and "\" (a separator of the catalogue's folders) become "?". `altered` tells
+// whether that happened.
 std::string storableName(std::string_view name, bool& altered);
 
 // "yyyy-mm-dd hh:nn", three blanks, the size text padded to 16 characters, "    >    ", the path.

@@ -166,3 +166,12 @@ TEST(DriveTypeTexts, OneTextPerCode) {
     for (int code = 0; code <= 7; ++code) EXPECT_STREQ(driveTypeText(code), expected[code]) << code;
     EXPECT_STREQ(driveTypeText(-1), "Inconnu");
 }
+
+TEST_F(DriveSurvey, ALabelACatalogueCannotSpellIsKeptAsTheCatalogueReadsItBack) {
+    provider.add(d.path(), "ФИЛЬМЫ été", "0A1B2C3D", platform::kDriveRemovable);
+    RefreshDrives(state, provider, ui);
+    ASSERT_EQ(state.drives.rowCount(), 2);
+    EXPECT_EQ(state.drives.cell(1, 1), "?????? été");
+    EXPECT_EQ(QueryDisk(provider, d.path()).label, "?????? été");
+    EXPECT_EQ(state.drives.findRowByDisk("?????? été", "0A1B2C3D"), 1);
+}
