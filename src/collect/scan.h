@@ -39,6 +39,8 @@ struct ScanCounters {
     std::atomic<std::int64_t> tooSmall1{0};  // TooSmallCount1
     std::atomic<std::int64_t> tooSmall2{0};  // TooSmallCount2
     std::atomic<std::int64_t> unreadable{0}; // UnreadableSizeCount
+    // Folders the walk met but could not enter (refused, too deep or too long for the system).
+    std::atomic<std::int64_t> inaccessibleFolders{0};
 };
 
 // Category (1 or 2) of a file that is to be listed, 0 when it is not. `size` is asked only when
@@ -123,6 +125,9 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
 void AddFoundLine(CollectionState& state, std::string line);
 // User-interface thread, at the end of each worker; the last one shows the summary.
 void FinishScan(CollectionState& state, Ui& ui, ScanRun& run);
+// The end of a scan that no longer owns the found list: the pointer, the status, the N/A panel and
+// the summary message.
+void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run);
 // "stop (Esc) " and the Escape key. Each scan has its own stop flag, which its workers read: the
 // program-wide ScanStopRequested is set as well but never cleared under a running worker.
 void Button2Click(ProgramState& program, CollectionState& state, Ui& ui);
