@@ -145,21 +145,25 @@ bool sameDrives(const DriveTable& table, const Survey& survey) {
     return true;
 }
 
+void refreshFrom(CollectionState& state, const Survey& survey) {
+    state.SelectedDrive.clear();
+    ClearCollectionLists(state);
+    fillTable(state, survey);
+    state.drives.setCurrentRow(0);
+}
+
 } // namespace
 
 void RefreshDrives(CollectionState& state, platform::DriveProvider& provider, Ui& ui) {
     // The folders being walked may be on a disk that has just gone.
     abandonScan(state, ui);
     ui.setBusy(true);
-    state.SelectedDrive.clear();
-    ClearCollectionLists(state);
-    fillTable(state, surveyDrives(provider));
-    state.drives.setCurrentRow(0);
+    refreshFrom(state, surveyDrives(provider));
     ui.setBusy(false);
 }
 
 void DevicesChanged(CollectionState& state, platform::DriveProvider& provider, Ui& ui) {
-    Survey survey = surveyDrives(provider);
+    const Survey survey = surveyDrives(provider);
     // A proc, tmpfs, FUSE or container mount changes the mount table but no drive.
     if (sameDrives(state.drives, survey)) return;
     const DriveTable& table = state.drives;
@@ -185,7 +189,7 @@ void DevicesChanged(CollectionState& state, platform::DriveProvider& provider, U
         state.scanWorkers.abandonCurrent();
         SummarizeScan(state, ui, *run);
     }
-    RefreshDrives(state, provider, ui);
+    refreshFrom(state, survey);
 }
 
 void Button_actualiser_hdClick(CollectionState& state, platform::DriveProvider& provider, Ui& ui) {

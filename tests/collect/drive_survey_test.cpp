@@ -169,7 +169,7 @@ TEST(DriveTypeTexts, OneTextPerCode) {
 }
 
 TEST_F(DriveSurvey, ALabelACatalogueCannotSpellIsKeptAsTheCatalogueReadsItBack) {
-    provider.add(d.path(), "ФИЛЬМЫ été", "0A1B2C3D", platform::kDriveRemovable);
+    provider.add(platform::nativeDriveRoot(d.path()), "ФИЛЬМЫ été", "0A1B2C3D", platform::kDriveRemovable);
     RefreshDrives(state, provider, ui);
     ASSERT_EQ(state.drives.rowCount(), 2);
     EXPECT_EQ(state.drives.cell(1, 1), "?????? été");
