@@ -6,6 +6,5 @@ RUN_PACKAGES=(xvfb xauth)
 # scripts/test-windows: the -posix MinGW-w64 compilers (the -win32 ones lack std::thread and
 # std::mutex), Wine, and GoogleTest's sources to build for Windows.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest)
-# File-system tools that the volume-serial and real-mount tests use to make and mount disk images
-# (they skip without them).
-TEST_PACKAGES=(dosfstools exfatprogs ntfs-3g genisoimage udftools e2fsprogs util-linux mount)
+# File-system tools that the volume-serial tests use to make disk images (they skip without them).
+TEST_PACKAGES=(dosfstools exfatprogs ntfs-3g genisoimage udftools)
