@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "catalogue/drive_lookup.h"
 #include "collect/collection_state.h"
 #include "collect/drive_survey.h"
 #include "collect/folders.h"
@@ -174,7 +175,8 @@ TEST_F(DriveSurvey, ALabelACatalogueCannotSpellIsKeptAsTheCatalogueReadsItBack) 
     ASSERT_EQ(state.drives.rowCount(), 2);
     EXPECT_EQ(state.drives.cell(1, 1), "?????? été");
     EXPECT_EQ(QueryDisk(provider, d.path()).label, "?????? été");
-    EXPECT_EQ(state.drives.findRowByDisk("?????? été", "0A1B2C3D"), 1);
+    EXPECT_EQ(FindDriveByDisk(driveRowsOf(state.drives), "?????? été", "0A1B2C3D"),
+              driveRoot(state.drives.cell(1, 0)));
 }
 
 // What the notification of a device or mount change does.
