@@ -87,7 +87,10 @@ void TForm1::refreshDriveTable() {
     }
     StringGrid_hd->setSelectionBehavior(m_state.driveRowSelect ? QAbstractItemView::SelectRows
                                                                : QAbstractItemView::SelectItems);
-    if (t.currentRow() <= 0) StringGrid_hd->clearSelection();
+    if (t.currentRow() <= 0)
+        StringGrid_hd->clearSelection();
+    else if (m_state.driveRowSelect)
+        StringGrid_hd->selectRow(t.currentRow() - 1);
     Memo2->setPlainText(qs(joinLines(m_state.driveLog)));
 }
 
@@ -193,7 +196,8 @@ void TForm1::BitBtn_rajout_bdClick() {
 }
 
 void TForm1::onDevicesChanged() {
-    RefreshDrives();
+    guarded(m_ui, [this] { verdan::DevicesChanged(m_state, m_drives, m_ui); });
+    refreshCollection();
 }
 
 std::string TForm1::joinLines(const std::vector<std::string>& lines) {

@@ -4,6 +4,7 @@
 #include "collect/scan.h"
 #include "collect/shared_run.h"
 #include "platform/system.h"
+#include "util/cp1252.h"
 #include "util/format.h"
 #include "util/text.h"
 #include "util/utf8.h"
@@ -99,10 +100,11 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     std::array<int, kCells> column{};
     for (int c = 0; c < kCells; ++c) column[static_cast<std::size_t>(c)] = list.indice_col_liste(kHeaders[c]);
 
-    const std::string separator = platform::decimalSeparator();
+    // What reaches a row from the system is cut to what the catalogue file can keep.
+    const std::string separator = cp1252::storable(platform::decimalSeparator());
     const NewRowMaker makeRow(disk, driveText, program.catalogue.params.indexLevel,
                               program.catalogue.params.media, separator);
-    const std::string drive = driveCell(driveText);
+    const std::string drive = cp1252::storable(driveCell(driveText));
     const std::string libre = FormatTaille(disk.freeBytes, separator),
                       total = FormatTaille(disk.totalBytes, separator);
 

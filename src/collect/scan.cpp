@@ -1,7 +1,9 @@
 #include "collect/scan.h"
 
 #include "collect/collection_state.h"
+#include "collect/new_row.h"
 #include "platform/dir_walk.h"
+#include "platform/files.h"
 #include "platform/system.h"
 #include "util/cp1252.h"
 #include "util/dialogs.h"
@@ -97,21 +99,13 @@ int AcceptFile(std::string_view name, const std::function<std::int64_t()>& size,
 }
 
 std::string storableName(std::string_view name, bool& altered) {
-    altered = false;
-    std::string out;
-    out.reserve(name.size());
-    std::size_t pos = 0;
-    while (pos < name.size()) {
-        const std::size_t start = pos;
-        const char32_t cp = utf8::next(name, pos);
-        std::string bytes;
-        utf8::append(bytes, cp);
-        // Re-encoding tells malformed and overlong sequences from the character they imitate.
-        if (cp < 0x20 || bytes != name.substr(start, pos - start) || cp1252::encodeChar(cp) < 0) {
-            out.push_back('?');
+    std::string out = cp1252::storable(name, &altered);
+    // A catalogue folder is written with "\" between its names: a Linux name holding one would
+    // come back as two names, a path that does not exist.
+    for (char& c : out) {
+        if (c == '\\') {
+            c = '?';
             altered = true;
-        } else {
-            out += bytes;
         }
     }
     return out;
@@ -133,52 +127,94 @@ bool hasUnreadableSize(std::string_view line) {
     return line.substr(0, line.find('>')).find("N/A") != std::string_view::npos;
 }
 
+namespace {
+
+// The walk holds at most this many folders open, however deep it goes: further up it finds its
+// way back through "..".
+constexpr std::size_t kOpenLevels = 24;
+
+// A path below the drive's root as a catalogue can store it, name by name.
+std::string storablePath(std::string_view path, bool& altered) {
+    altered = false;
+    std::string out;
+    std::size_t at = 0;
+    for (;;) {
+        std::size_t end = at;
+        while (end < path.size() && path[end] != '/' && path[end] != platform::nativeSeparator()) ++end;
+        bool part = false;
+        out += storableName(path.substr(at, end - at), part);
+        altered = altered || part;
+        if (end == path.size()) return out;
+        out += path[end];
+        at = end + 1;
+    }
+}
+
+bool countsAsInaccessible(const platform::FolderReader& folder) {
+    return folder.failure() == platform::OpenFailure::Refused ||
+           folder.failure() == platform::OpenFailure::Other;
+}
+
+struct Subfolder {
+    std::string name;  // as the system names it
+    std::string shown; // as a catalogue can store it
+    bool altered = false;
+};
+
+// One folder of the walk's way down: its handle (closed when far above the current one), its
+// subfolders still to walk, and where its shown path ends.
+struct Level {
+    std::unique_ptr<platform::FolderReader> reader;
+    platform::FolderId id;
+    std::vector<Subfolder> subfolders;
+    std::size_t next = 0;
+    std::size_t shownLength = 0;
+    bool altered = false;
+};
+
+} // namespace
+
 void ScanFolder(const std::string& folder, ScanRun& run, const std::function<void(std::string&&)>& found) {
     if (run.stopRequested.load()) return;
-    struct Pending {
-        std::string path;  // as the system names it
-        std::string shown; // as a catalogue can store it
-        bool altered = false;
-    };
-    std::vector<Pending> pending;
+    auto start = std::make_unique<platform::FolderReader>(folder);
+    if (!start->isOpen()) {
+        if (countsAsInaccessible(*start)) run.counters.inaccessibleFolders.fetch_add(1);
+        return; // refused, vanished or a link
+    }
+    // The scan stays on the chosen drive: a ticked folder may be the mount point of another one.
+    std::uint64_t device = start->device();
+    if (!run.driveRoot.empty()) {
+        const platform::FolderReader root(run.driveRoot);
+        if (root.isOpen() && root.device() != device) return;
+    }
+
+    std::string shown; // the current folder's path as found lines show it
+    bool startAltered = false;
     {
-        Pending start{folder, {}, false};
         const std::string& root = run.driveRoot;
         if (!root.empty() && folder.compare(0, root.size(), root) == 0)
-            start.shown = root + storableName(std::string_view(folder).substr(root.size()), start.altered);
+            shown = root + storablePath(std::string_view(folder).substr(root.size()), startAltered);
         else
-            start.shown = storableName(folder, start.altered);
-        pending.push_back(std::move(start));
+            shown = storablePath(folder, startAltered);
     }
-    std::uint64_t device = 0;
-    bool first = true;
+
+    std::vector<Level> levels;
     platform::DirEntry entry;
-    while (!pending.empty()) {
-        if (run.stopRequested.load()) return;
-        const Pending current = std::move(pending.back());
-        pending.pop_back();
-        platform::FolderReader reader(current.path);
-        if (!reader.isOpen()) continue; // refused, vanished or a link: contributes nothing
-        if (first) {
-            device = reader.device();
-            first = false;
-        } else if (reader.device() != device) {
-            continue; // another mounted file system is a drive of its own
-        }
-        const std::size_t firstChild = pending.size();
+    // Lists one folder: its media files now, its subfolders for later.
+    auto read = [&](Level& level) {
+        platform::FolderReader& reader = *level.reader;
         while (!run.stopRequested.load() && reader.next(entry)) {
             if (entry.kind == platform::EntryKind::Folder) {
                 if (excludedFolder(entry.name)) continue;
                 bool altered = false;
-                std::string shown = storableName(entry.name, altered);
-                pending.push_back({joinPath(current.path, entry.name), joinPath(current.shown, shown),
-                                   current.altered || altered});
+                std::string shownName = storableName(entry.name, altered);
+                level.subfolders.push_back({entry.name, std::move(shownName), level.altered || altered});
                 continue;
             }
             if (entry.kind != platform::EntryKind::File) continue;
             bool altered = false;
             const std::string shownName = storableName(entry.name, altered);
-            altered = altered || current.altered;
+            altered = altered || level.altered;
             platform::EntryStat st;
             bool statDone = false;
             auto size = [&]() -> std::int64_t {
@@ -194,11 +230,53 @@ void ScanFolder(const std::string& folder, ScanRun& run, const std::function<voi
             if (bytes < 0) run.counters.unreadable.fetch_add(1);
             // Without a time the file has vanished; the legacy epoch keeps the line well formed.
             const std::string modified = st.ok ? platform::localMinuteText(st.modified) : "1980-01-01 00:00";
-            found(makeFoundLine(modified, bytes, joinPath(current.shown, shownName),
-                                run.settings.decimalSeparator));
+            found(makeFoundLine(modified, bytes, joinPath(shown, shownName), run.settings.decimalSeparator));
         }
-        // Depth first, in the order the folder listed its subfolders.
-        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
+    };
+
+    levels.push_back({std::move(start), {}, {}, 0, shown.size(), startAltered});
+    levels.back().id = levels.back().reader->id();
+    read(levels.back());
+    while (!levels.empty() && !run.stopRequested.load()) {
+        Level& level = levels.back();
+        if (level.next == level.subfolders.size()) {
+            // Back up. A folder whose handle was given up is found again through "..", as long
+            // as it is still the same folder.
+            std::unique_ptr<platform::FolderReader> done = std::move(level.reader);
+            levels.pop_back();
+            if (levels.empty()) break;
+            Level& parent = levels.back();
+            if (!parent.reader) {
+                auto again = done ? done->openParent() : nullptr;
+                if (again && again->isOpen() && again->id() == parent.id)
+                    parent.reader = std::move(again);
+                else
+                    parent.next = parent.subfolders.size(); // the tree moved: the rest of it goes
+            }
+            shown.resize(parent.shownLength);
+            continue;
+        }
+        if (!level.reader) {
+            level.next = level.subfolders.size();
+            continue;
+        }
+        const Subfolder& sub = level.subfolders[level.next++];
+        auto child = level.reader->openChild(sub.name);
+        if (!child->isOpen()) {
+            if (countsAsInaccessible(*child)) run.counters.inaccessibleFolders.fetch_add(1);
+            continue;
+        }
+        if (child->device() != device) continue; // another mounted file system is a drive of its own
+        const bool altered = sub.altered;
+        shown = joinPath(shown, sub.shown);
+        if (levels.size() >= kOpenLevels) levels[levels.size() - kOpenLevels].reader.reset();
+        Level next;
+        next.reader = std::move(child);
+        next.id = next.reader->id();
+        next.shownLength = shown.size();
+        next.altered = altered;
+        levels.push_back(std::move(next));
+        read(levels.back());
     }
 }
 
@@ -354,6 +432,10 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run) {
     if (!isCurrent(state, run)) return;
     if (++run.finished != run.workers) return;
     state.scanWorkers.setCurrent(nullptr);
+    SummarizeScan(state, ui, run);
+}
+
+void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
     ui.setBusy(false);
     state.scanLog.push_back(toText(run.finished) + " --- Recherche terminée !!!! ---");
     const std::string duration = FormatDuree(state.tick() - run.startTick);
@@ -373,24 +455,42 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run) {
         SignalSonore(ui);
         auto& panel = state.unreadablePanel;
         panel.lines.clear();
-        long long count = 0, index = 0;
+        long long count = 0, refused = 0, index = 0;
         for (const auto& line : state.found) {
             if (hasUnreadableSize(line)) {
                 ++count;
                 panel.lines.push_back(line + " = " + toText(index));
+                // A name altered for the catalogue is not found again; a refused one is.
+                if (platform::entryAccess(std::string(splitFoundLine(line).path)) ==
+                    platform::EntryAccess::Refused)
+                    ++refused;
             }
             ++index;
         }
         run.counters.unreadable.store(count);
-        panel.caption =
-            "  " + toText(count) +
-            " fichier(s) introuvable(s)  =>  probablement des caractères incompatibles (cyrilliques...) "
-            "d'où taille = N/A";
+        const long long notFound = count - refused;
+        const std::string namesReason =
+            " fichier(s) introuvable(s)  =>  probablement des caractères incompatibles "
+            "(cyrilliques...)";
+        const std::string refusedReason = " fichier(s) illisible(s)  =>  accès refusé (droits insuffisants)";
+        if (refused == 0)
+            panel.caption = "  " + toText(count) + namesReason + " d'où taille = N/A";
+        else if (notFound == 0)
+            panel.caption = "  " + toText(refused) + refusedReason + " d'où taille = N/A";
+        else
+            panel.caption = "  " + toText(notFound) + namesReason + ",  " + toText(refused) + refusedReason +
+                            ",  d'où taille = N/A";
         panel.visible = true;
-        message += "\n\n  " + toText(count) + " fichier(s) introuvable(s)  => taille = N/A";
+        if (notFound > 0)
+            message += "\n\n  " + toText(notFound) + " fichier(s) introuvable(s)  => taille = N/A";
+        if (refused > 0)
+            message += "\n\n  " + toText(refused) + " fichier(s) illisible(s), accès refusé  => taille = N/A";
     } else {
         state.renamePanelVisible = false;
     }
+    if (const auto folders = run.counters.inaccessibleFolders.load(); folders > 0)
+        message +=
+            "\n\n  " + toText(folders) + " dossier(s) inaccessible(s)  =>  leurs fichiers ne sont pas listés";
     notifyChanged(state);
     SignalSonore(ui);
     ShowInfo(ui, message);

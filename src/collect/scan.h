@@ -39,6 +39,8 @@ struct ScanCounters {
     std::atomic<std::int64_t> tooSmall1{0};  // TooSmallCount1
     std::atomic<std::int64_t> tooSmall2{0};  // TooSmallCount2
     std::atomic<std::int64_t> unreadable{0}; // UnreadableSizeCount
+    // Folders the walk met but could not enter (refused, too deep or too long for the system).
+    std::atomic<std::int64_t> inaccessibleFolders{0};
 };
 
 // Category (1 or 2) of a file that is to be listed, 0 when it is not. `size` is asked only when
@@ -46,8 +48,9 @@ struct ScanCounters {
 int AcceptFile(std::string_view name, const std::function<std::int64_t()>& size, const ScanSettings& settings,
                ScanCounters& counters);
 
-// The name as a catalogue can store it: characters Windows-1252 lacks, control characters and
-// bytes that are no UTF-8 become "?". `altered` tells whether that happened.
+// The name as a catalogue can store it: characters Windows-1252 lacks, control characters, bytes
+// that are no UTF-8 and "\" (a separator of the catalogue's folders) become "?". `altered` tells
+// whether that happened.
 std::string storableName(std::string_view name, bool& altered);
 
 // "yyyy-mm-dd hh:nn", three blanks, the size text padded to 16 characters, "    >    ", the path.
@@ -126,6 +129,9 @@ void AddFoundLine(CollectionState& state, std::string line);
 void AddFoundLines(CollectionState& state, std::vector<std::string> lines);
 // User-interface thread, at the end of each worker; the last one shows the summary.
 void FinishScan(CollectionState& state, Ui& ui, ScanRun& run);
+// The end of a scan that no longer owns the found list: the pointer, the status, the N/A panel and
+// the summary message.
+void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run);
 // "stop (Esc) " and the Escape key. Each scan has its own stop flag, which its workers read: the
 // program-wide ScanStopRequested is set as well but never cleared under a running worker.
 void Button2Click(ProgramState& program, CollectionState& state, Ui& ui);

@@ -17,7 +17,7 @@ std::int64_t unixSeconds(const FILETIME& ft) {
 }
 
 // Long paths need the \\?\ form, which takes only absolute paths with backslashes.
-std::wstring searchPattern(const std::string& folder) {
+std::wstring longForm(const std::string& folder) {
     std::wstring w = win::widen(folder);
     for (auto& c : w)
         if (c == L'/') c = L'\\';
@@ -25,23 +25,60 @@ std::wstring searchPattern(const std::string& folder) {
         w = L"\\\\?\\" + w;
     else if (w.rfind(L"\\\\", 0) == 0 && w.rfind(L"\\\\?\\", 0) != 0)
         w = L"\\\\?\\UNC\\" + w.substr(2);
-    if (!w.empty() && w.back() != L'\\') w += L'\\';
-    return w + L'*';
+    return w;
 }
+
+// What the long-path form takes at most.
+constexpr std::size_t kLongestPath = 32767;
 
 } // namespace
 
 struct FolderReader::Impl {
+    std::wstring folder; // long form
     HANDLE find = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW data{};
     bool pending = false; // data holds an entry not yet returned
+    OpenFailure failure = OpenFailure::None;
 };
 
-FolderReader::FolderReader(const std::string& folder) : m(std::make_unique<Impl>()) {
-    m->find = ::FindFirstFileExW(searchPattern(folder).c_str(), FindExInfoBasic, &m->data,
-                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    m->pending = m->find != INVALID_HANDLE_VALUE;
+namespace {
+
+std::unique_ptr<FolderReader::Impl> openLong(std::wstring folder) {
+    auto impl = std::make_unique<FolderReader::Impl>();
+    impl->folder = std::move(folder);
+    std::wstring pattern = impl->folder;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    if (pattern.size() >= kLongestPath) {
+        impl->failure = OpenFailure::Other;
+        return impl;
+    }
+    impl->find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &impl->data, FindExSearchNameMatch,
+                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    impl->pending = impl->find != INVALID_HANDLE_VALUE;
+    if (impl->find == INVALID_HANDLE_VALUE) {
+        switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_DIRECTORY:
+        case ERROR_INVALID_NAME:
+            impl->failure = OpenFailure::Gone;
+            break;
+        case ERROR_ACCESS_DENIED:
+            impl->failure = OpenFailure::Refused;
+            break;
+        default:
+            impl->failure = OpenFailure::Other;
+        }
+    }
+    return impl;
 }
+
+} // namespace
+
+FolderReader::FolderReader(const std::string& folder) : m(openLong(longForm(folder))) {}
+
+FolderReader::FolderReader(std::unique_ptr<Impl> impl) : m(std::move(impl)) {}
 
 FolderReader::~FolderReader() {
     if (m->find != INVALID_HANDLE_VALUE) ::FindClose(m->find);
@@ -51,8 +88,32 @@ bool FolderReader::isOpen() const {
     return m->find != INVALID_HANDLE_VALUE;
 }
 
+OpenFailure FolderReader::failure() const {
+    return m->failure;
+}
+
 std::uint64_t FolderReader::device() const {
     return 0;
+}
+
+FolderId FolderReader::id() const {
+    return {};
+}
+
+std::unique_ptr<FolderReader> FolderReader::openChild(const std::string& name) const {
+    std::wstring path = m->folder;
+    if (!path.empty() && path.back() != L'\\') path += L'\\';
+    return std::make_unique<FolderReader>(openLong(path + win::widen(name)));
+}
+
+std::unique_ptr<FolderReader> FolderReader::openParent() const {
+    std::wstring path = m->folder;
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    const std::size_t cut = path.rfind(L'\\');
+    path.resize(cut == std::wstring::npos ? 0 : cut);
+    // A drive root keeps its backslash.
+    if (!path.empty() && path.back() == L':') path += L'\\';
+    return std::make_unique<FolderReader>(openLong(path));
 }
 
 bool FolderReader::next(DirEntry& entry) {

@@ -15,7 +15,12 @@ bool isFolder(const std::string& path);
 bool exists(const std::string& path);
 
 // Size of the entry named literally by the path (a folder counts 0), -1 when there is none.
+// Paths longer than the system's limit are followed too.
 std::int64_t entrySize(const std::string& path);
+
+enum class EntryAccess { Ok, Missing, Refused, Failed };
+// Whether the entry named literally by the path can be looked up, and if not, why.
+EntryAccess entryAccess(const std::string& path);
 
 enum class ReadStatus { Ok, Missing, Failed };
 ReadStatus readWholeFile(const std::string& path, std::string& out);

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/long_path_posix.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -31,11 +32,72 @@ bool exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+namespace posix {
+
+int openHoldingFolder(const std::string& path, std::string& name) {
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/') --end;
+    const std::size_t slash = end == 0 ? std::string::npos : path.rfind('/', end - 1);
+    const std::size_t from = slash == std::string::npos ? 0 : slash + 1;
+    name = path.substr(from, end - from);
+    int fd = ::open(!path.empty() && path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    std::size_t at = 0;
+    const std::size_t folderEnd = slash == std::string::npos ? 0 : slash;
+    while (fd >= 0 && at < folderEnd) {
+        std::size_t next = path.find('/', at);
+        if (next == std::string::npos || next > folderEnd) next = folderEnd;
+        const std::string part = path.substr(at, next - at);
+        at = next + 1;
+        if (part.empty() || part == ".") continue;
+        const int child = ::openat(fd, part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        fd = child;
+    }
+    return fd;
+}
+
+} // namespace posix
+
+namespace {
+
+int statPath(const std::string& path, struct stat& st) {
+    if (::stat(path.c_str(), &st) == 0) return 0;
+    if (errno != ENAMETOOLONG) return -1;
+    std::string name;
+    const int fd = posix::openHoldingFolder(path, name);
+    if (fd < 0) return -1;
+    const int rc = ::fstatat(fd, name.c_str(), &st, 0);
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return rc;
+}
+
+} // namespace
+
 std::int64_t entrySize(const std::string& path) {
     struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) return -1;
+    if (path.empty() || statPath(path, st) != 0) return -1;
     if (S_ISDIR(st.st_mode)) return 0;
     return static_cast<std::int64_t>(st.st_size);
+}
+
+EntryAccess entryAccess(const std::string& path) {
+    struct stat st {};
+    if (path.empty()) return EntryAccess::Missing;
+    if (statPath(path, st) == 0) return EntryAccess::Ok;
+    switch (errno) {
+    case ENOENT:
+    case ENOTDIR:
+        return EntryAccess::Missing;
+    case EACCES:
+    case EPERM:
+        return EntryAccess::Refused;
+    default:
+        return EntryAccess::Failed;
+    }
 }
 
 namespace {

@@ -86,6 +86,22 @@ std::int64_t entrySize(const std::string& path) {
     return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+EntryAccess entryAccess(const std::string& path) {
+    if (path.empty() || path.find_first_of("?*") != std::string::npos) return EntryAccess::Missing;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data)) return EntryAccess::Ok;
+    switch (::GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return EntryAccess::Missing;
+    case ERROR_ACCESS_DENIED:
+        return EntryAccess::Refused;
+    default:
+        return EntryAccess::Failed;
+    }
+}
+
 std::unique_ptr<InputFile> openForReading(const std::string& path) {
     if (isFolder(path)) return nullptr;
     HANDLE h = openRead(path);

@@ -77,4 +77,27 @@ bool representable(std::string_view text) {
     return true;
 }
 
+std::string storable(std::string_view text, bool* altered) {
+    bool changed = false;
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    std::string bytes;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        const char32_t cp = utf8::next(text, pos);
+        bytes.clear();
+        utf8::append(bytes, cp);
+        // Re-encoding tells malformed and overlong sequences from the character they imitate.
+        if (cp < 0x20 || bytes != text.substr(start, pos - start) || encodeChar(cp) < 0) {
+            out.push_back('?');
+            changed = true;
+        } else {
+            out += bytes;
+        }
+    }
+    if (altered) *altered = changed;
+    return out;
+}
+
 } // namespace verdan::cp1252

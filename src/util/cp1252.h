@@ -19,4 +19,9 @@ int encodeChar(char32_t cp);
 // True when every character of the UTF-8 text has a Windows-1252 byte.
 bool representable(std::string_view utf8);
 
+// The text as a catalogue can store it and read back unchanged: characters Windows-1252 lacks,
+// control characters and bytes that are no UTF-8 become "?". `altered`, when given, tells whether
+// that happened.
+std::string storable(std::string_view utf8, bool* altered = nullptr);
+
 } // namespace verdan::cp1252

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "catalogue/drive_lookup.h"
 #include "collect/collection_state.h"
 #include "collect/drive_survey.h"
+#include "collect/folders.h"
 #include "support/fake_drives.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
@@ -165,4 +167,93 @@ TEST(DriveTypeTexts, OneTextPerCode) {
                               "DVD",     "RAM Disk",           "Inconnu"};
     for (int code = 0; code <= 7; ++code) EXPECT_STREQ(driveTypeText(code), expected[code]) << code;
     EXPECT_STREQ(driveTypeText(-1), "Inconnu");
+}
+
+TEST_F(DriveSurvey, ALabelACatalogueCannotSpellIsKeptAsTheCatalogueReadsItBack) {
+    provider.add(platform::nativeDriveRoot(d.path()), "ФИЛЬМЫ été", "0A1B2C3D", platform::kDriveRemovable);
+    RefreshDrives(state, provider, ui);
+    ASSERT_EQ(state.drives.rowCount(), 2);
+    EXPECT_EQ(state.drives.cell(1, 1), "?????? été");
+    EXPECT_EQ(QueryDisk(provider, d.path()).label, "?????? été");
+    EXPECT_EQ(FindDriveByDisk(driveRowsOf(state.drives), "?????? été", "0A1B2C3D"),
+              driveRoot(state.drives.cell(1, 0)));
+}
+
+// What the notification of a device or mount change does.
+class DeviceChange : public DriveSurvey {
+protected:
+    TempFolder f;
+
+    void SetUp() override {
+        provider.add(d.path(), "FILMS", "0A1B2C3D");
+        provider.add(e.path(), "MUSIQUE", "11112222");
+        std::filesystem::create_directory(test::pathFromUtf8(e.file("albums")));
+        RefreshDrives(state, provider, ui);
+        state.drives.setCurrentRow(2);
+        StringGrid_hdClick(state, ui);
+        CheckListBox_repClick(state, ui, 1, true);
+        state.found.insert("2024-01-01 10:00   1 oct    >    " + e.file("albums/a.mp3"));
+    }
+    void expectChoiceKept(int row) {
+        EXPECT_EQ(state.SelectedDrive, e.path());
+        EXPECT_EQ(state.drives.currentRow(), row);
+        EXPECT_EQ(state.drives.cell(row, 0), e.path());
+        EXPECT_EQ(state.folders.selected, (std::vector<std::string>{"albums"}));
+        ASSERT_EQ(state.folders.items.size(), 2u);
+        EXPECT_TRUE(state.folders.items[1].checked);
+        EXPECT_EQ(state.found.size(), 1u);
+    }
+};
+
+TEST_F(DeviceChange, AMountThatChangesNoDriveChangesNothing) {
+    provider.drives[0].freeBytes -= 4096; // space moves all the time: no drive came or went
+    const auto log = state.driveLog;
+    DevicesChanged(state, provider, ui);
+    EXPECT_EQ(provider.listCalls, 2);
+    expectChoiceKept(2);
+    EXPECT_EQ(state.driveLog, log);
+    EXPECT_EQ(state.drives.rowCount(), 3);
+}
+
+TEST_F(DeviceChange, ANewDriveRebuildsTheTableAndKeepsTheChoice) {
+    platform::DriveInfo usb;
+    usb.root = f.path();
+    usb.label = "CLÉ";
+    usb.serial = "ABCD0001";
+    usb.typeCode = platform::kDriveRemovable;
+    usb.freeBytes = usb.totalBytes = 1024;
+    usb.ok = true;
+    provider.drives.insert(provider.drives.begin(), usb);
+    DevicesChanged(state, provider, ui);
+    ASSERT_EQ(state.drives.rowCount(), 4);
+    EXPECT_EQ(state.drives.cell(1, 1), "CLÉ");
+    expectChoiceKept(3);
+
+    provider.drives.erase(provider.drives.begin() + 1); // another drive than the chosen one goes
+    DevicesChanged(state, provider, ui);
+    ASSERT_EQ(state.drives.rowCount(), 3);
+    expectChoiceKept(2);
+}
+
+TEST_F(DeviceChange, TheChosenDriveGoneOrAnotherDiskInItsPlaceRefreshesEverything) {
+    provider.drives[1].serial = "99998888"; // another disk mounted where the chosen one was
+    DevicesChanged(state, provider, ui);
+    EXPECT_EQ(state.SelectedDrive, "");
+    EXPECT_EQ(state.drives.currentRow(), 0);
+    EXPECT_TRUE(state.folders.items.empty());
+    EXPECT_TRUE(state.folders.selected.empty());
+    EXPECT_TRUE(state.found.empty());
+    ASSERT_EQ(state.drives.rowCount(), 3);
+    EXPECT_EQ(state.drives.cell(2, 3), "99998888");
+}
+
+TEST_F(DeviceChange, WithoutAChosenDriveTheFoundListStays) {
+    // As after a DVD list import, which leaves the header row current.
+    RefreshDrives(state, provider, ui);
+    state.found.insert("---- DVD|x");
+    provider.drives.pop_back();
+    DevicesChanged(state, provider, ui);
+    EXPECT_EQ(state.drives.rowCount(), 2);
+    EXPECT_EQ(state.drives.currentRow(), 0);
+    EXPECT_EQ(state.found.size(), 1u);
 }

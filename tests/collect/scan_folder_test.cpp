@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "collect/collection_state.h"
 #include "collect/scan.h"
 #include "platform/dir_walk.h"
+#include "support/child_process.h"
+#include "support/fake_ui.h"
 #include "support/temp_folder.h"
 #include "util/file_helpers.h"
 
@@ -9,6 +12,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+
+#ifndef _WIN32
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace verdan;
 using verdan::test::TempFolder;
@@ -24,6 +34,55 @@ std::vector<std::string> sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
     return v;
 }
+
+#ifndef _WIN32
+// A chain of `depth` folders all named `name` below `root`, made through folder handles since its
+// paths outgrow what the system takes; a media file every `every` levels. Gives the files' paths.
+std::vector<std::string> makeChain(const std::string& root, const std::string& name, int depth, int every) {
+    std::vector<std::string> files;
+    std::string path = root;
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 1; fd >= 0 && level <= depth; ++level) {
+        ::mkdirat(fd, name.c_str(), 0755);
+        const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = child;
+        path += "/" + name;
+        if (level % every == 0) {
+            const std::string file = "f" + std::to_string(level) + ".avi";
+            const int f = ::openat(fd, file.c_str(), O_CREAT | O_WRONLY, 0644);
+            (void)!::write(f, "abc", 3);
+            ::close(f);
+            files.push_back(path + "/" + file);
+        }
+    }
+    if (fd >= 0) ::close(fd);
+    return files;
+}
+
+// Removes such a chain a level at a time from the top, so that no path grows long.
+void removeChain(const std::string& root, const std::string& name) {
+    const int top = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (;;) {
+        const int fd = ::openat(top, name.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0) break;
+        DIR* dir = ::fdopendir(fd);
+        bool deeper = false;
+        while (dirent* e = ::readdir(dir)) {
+            const std::string n = e->d_name;
+            if (n == "." || n == "..") continue;
+            if (n == name)
+                deeper = ::renameat(fd, n.c_str(), top, "next") == 0;
+            else
+                ::unlinkat(fd, n.c_str(), 0);
+        }
+        ::closedir(dir);
+        ::unlinkat(top, name.c_str(), AT_REMOVEDIR);
+        if (!deeper || ::renameat(top, "next", top, name.c_str()) != 0) break;
+    }
+    ::close(top);
+}
+#endif
 
 } // namespace
 
@@ -262,5 +321,89 @@ TEST_F(ScanFolderTest, OtherMountedFileSystemsAreNotEntered) {
     scan("/dev");
     fs::remove(shmFile);
     for (const auto& p : paths()) EXPECT_EQ(p.find(name), std::string::npos) << p;
+}
+#endif
+
+#ifndef _WIN32
+TEST_F(ScanFolderTest, TreesDeeperOrLongerThanThePathLimitAreWalkedWhole) {
+    // In memory where it can be: ten thousand folders cost a disk-backed folder seconds.
+    char inMemory[] = "/dev/shm/verdan_deep_XXXXXX";
+    const std::string base = ::mkdtemp(inMemory) ? std::string(inMemory) : root.path();
+    // 10,000 one-letter folders: most of the 20 files lie beyond the 4,096 bytes a path may have.
+    auto deep = makeChain(base, "d", 10000, 500);
+    // Folders named with 250 bytes: the path passes the limit at the 17th.
+    auto longNames = makeChain(base, std::string(250, 'n'), 33, 16);
+    ASSERT_EQ(deep.size(), 20u);
+    ASSERT_EQ(longNames.size(), 2u);
+    std::vector<std::string> expected = deep;
+    expected.insert(expected.end(), longNames.begin(), longNames.end());
+    EXPECT_EQ(scan(base), sorted(expected));
+    for (const auto& l : lines) EXPECT_FALSE(hasUnreadableSize(l)) << l.substr(0, 60);
+    EXPECT_EQ(run.counters.inaccessibleFolders, 0);
+    // Adding looks each file up again by its path.
+    EXPECT_EQ(FindFileSize(deep.back()), 3);
+    EXPECT_EQ(FindFileSize(longNames.back()), 3);
+    EXPECT_EQ(FindFileSize(deep.back() + "x"), -1);
+    removeChain(base, "d");
+    removeChain(base, std::string(250, 'n'));
+    if (base != root.path()) ::rmdir(base.c_str());
+}
+
+TEST_F(ScanFolderTest, ABackslashInALinuxNameCannotComeBackFromTheCatalogue) {
+    folder("a\\b");
+    file("a\\b/film.avi");
+    file("x\\y.avi");
+    scan(root.path());
+    EXPECT_EQ(paths(), sorted({native("a?b/film.avi"), native("x?y.avi")}));
+    for (const auto& l : lines) EXPECT_TRUE(hasUnreadableSize(l)) << l;
+}
+
+TEST_F(ScanFolderTest, ATickedFolderOnAnotherMountIsNotWalked) {
+    platform::FolderReader dev("/dev"), shm("/dev/shm");
+    if (!dev.isOpen() || !shm.isOpen() || dev.device() == shm.device())
+        GTEST_SKIP() << "/dev/shm is not a separate mount here";
+    const std::string name = fs::path(root.path()).filename().string() + ".avi";
+    const std::string shmFile = "/dev/shm/" + name;
+    { std::ofstream(shmFile) << "x"; }
+    run.driveRoot = "/dev";
+    scan("/dev/shm");
+    fs::remove(shmFile);
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(ScanFolderTest, RefusedFilesAndFoldersAreToldForWhatTheyAre) {
+    // A folder that may be listed but not looked into, one that may not even be listed.
+    folder("listed");
+    file("listed/x.avi");
+    folder("closed");
+    file("closed/y.avi");
+    file("open.avi");
+    fs::permissions(test::pathFromUtf8(root.path()),
+                    fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(test::pathFromUtf8(root.file("listed")), fs::perms::owner_all | fs::perms::others_read);
+    fs::permissions(test::pathFromUtf8(root.file("closed")), fs::perms::owner_all);
+    const auto out = test::runAsNobody([&] {
+        CollectionState state;
+        test::FakeUi ui;
+        state.tick = [] { return 0u; };
+        ScanRun summed;
+        summed.settings = run.settings;
+        ScanFolder(root.path(), summed, [&](std::string&& line) { AddFoundLine(state, std::move(line)); });
+        SummarizeScan(state, ui, summed);
+        return state.unreadablePanel.caption + "|" + ui.shown.back().text;
+    });
+    ASSERT_TRUE(out.has_value()) << "no child as nobody";
+    const std::string caption = out->substr(0, out->find('|'));
+    const std::string message = out->substr(out->find('|') + 1);
+    EXPECT_EQ(caption,
+              "  1 fichier(s) illisible(s)  =>  accès refusé (droits insuffisants) d'où taille = N/A");
+    EXPECT_NE(message.find(" Listage terminé,   2 médias retenus"), std::string::npos) << message;
+    EXPECT_NE(message.find("\n\n  1 fichier(s) illisible(s), accès refusé  => taille = N/A"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("\n\n  1 dossier(s) inaccessible(s)  =>  leurs fichiers ne sont pas listés"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(message.find("introuvable"), std::string::npos) << message;
 }
 #endif

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "collect/scan.h"
+#include "util/cp1252.h"
 #include "util/utf8.h"
 
 using namespace verdan;
@@ -127,6 +128,10 @@ TEST(StorableName, CharactersACatalogueCannotHoldBecomeQuestionMarks) {
     EXPECT_EQ(storableName("caf\xE9.avi", altered), "caf?.avi") << "Latin-1 bytes are no UTF-8";
     EXPECT_EQ(storableName("\xC0\xAF.avi", altered), "?.avi") << "an overlong slash";
     EXPECT_EQ(storableName("😀.mp3", altered), "?.mp3");
+    // The catalogue writes its folders with "\\": a Linux name holding one would come back as two.
+    EXPECT_EQ(storableName("AC\\DC.mp3", altered), "AC?DC.mp3");
+    EXPECT_TRUE(altered);
+    EXPECT_EQ(cp1252::storable("AC\\DC – Ж"), "AC\\DC – ?") << "a label is no folder name";
 }
 
 TEST(FoundLine, FixedLayout) {

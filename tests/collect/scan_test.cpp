@@ -281,6 +281,50 @@ TEST_F(MediaScan, ADriveRefreshStopsTheScanSilently) {
     EXPECT_EQ(summaries(), 0);
 }
 
+TEST_F(MediaScan, MountsThatLeaveTheChosenDriveInPlaceLeaveTheScanAlone) {
+    for (int i = 0; i < 50; ++i) file("films/f" + std::to_string(i) + ".avi");
+    chooseDrive();
+    tick("films");
+    state.scanTuning.batchLines = 1;
+    start();
+    ASSERT_TRUE(ui.pumpUntil([&] { return state.found.size() >= 2; }));
+    DevicesChanged(state, provider, ui); // a tmpfs or FUSE mount: no drive changed
+    TempFolder other;
+    provider.add(other.path(), "CLÉ", "ABCD0001", platform::kDriveRemovable);
+    DevicesChanged(state, provider, ui); // a new drive
+    EXPECT_EQ(state.drives.rowCount(), 3);
+    EXPECT_FALSE(scanOver());
+    EXPECT_TRUE(scanLocked(state));
+    now = 5300;
+    ASSERT_TRUE(ui.pumpUntil([&] { return scanOver(); }));
+    EXPECT_EQ(state.found.size(), 50u);
+    EXPECT_EQ(infos(), (std::vector<std::string>{" Listage terminé,   50 médias retenus  en  300ms"}));
+}
+
+TEST_F(MediaScan, ADrivePulledOutDuringItsScanEndsItWithItsSummaryOnce) {
+    for (int i = 0; i < 50; ++i) file("films/f" + std::to_string(i) + ".avi");
+    chooseDrive();
+    tick("films");
+    state.scanTuning.batchLines = 1;
+    start();
+    ASSERT_TRUE(ui.pumpUntil([&] { return state.found.size() >= 2; }));
+    const std::string count = state.foundCountCaption;
+    provider.drives.clear();
+    now = 5100;
+    DevicesChanged(state, provider, ui);
+    EXPECT_TRUE(scanOver());
+    EXPECT_EQ(infos(),
+              (std::vector<std::string>{" Listage terminé,   " + count + " médias retenus  en  100ms"}));
+    EXPECT_EQ(ui.busy.back(), false);
+    EXPECT_TRUE(state.addButtonEnabled);
+    EXPECT_EQ(state.SelectedDrive, "");
+    EXPECT_FALSE(state.drives.hasDriveRows());
+    waitForAllWorkers();
+    ui.drain();
+    EXPECT_TRUE(state.found.empty()) << "nothing of the gone drive comes in late";
+    EXPECT_EQ(summaries(), 1);
+}
+
 TEST_F(MediaScan, ClosingTheWindowMidScanStopsTheWorkers) {
     for (int i = 0; i < 50; ++i) file("films/f" + std::to_string(i) + ".avi");
     chooseDrive();
