@@ -98,7 +98,7 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     EXPECT_FALSE(form1->Panel_na->isVisibleTo(form1.get()));
 
     // Adding: one row per found file, with the disk's identity, the folder in the catalogue's form.
-    ui.answers.assign(8, DialogButton::Yes);
+    ui.answers.assign(1, DialogButton::Yes);
     form1->BitBtn_rajout_bd->click();
     const GlobalList& list = program.form2.list;
     const std::string dec = platform::decimalSeparator(); // the user's, as the size texts use it
