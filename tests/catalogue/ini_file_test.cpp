@@ -7,6 +7,9 @@
 #include "util/error.h"
 
 #include <filesystem>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <random>
 
 using namespace verdan;
@@ -99,6 +102,37 @@ TEST_F(IniFiles, RoundTripInWindows1252) {
               "[GENERAL]\r\nLabel_repfic_media.caption=D:\\Catalogues\\Vid\xE9os d'\xE9t\xE9\r\n");
     EXPECT_EQ(IniFile::load(p).readString("general", " LABEL_REPFIC_MEDIA.caption", ""),
               "D:\\Catalogues\\Vidéos d'été");
+}
+
+namespace {
+// Bytes the allocator has handed out, where the C library says so.
+std::optional<std::size_t> heapInUse() {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+#else
+    return std::nullopt;
+#endif
+}
+} // namespace
+
+TEST_F(IniFiles, AFileOfBlankLinesCostsMemoryInProportionToItsSize) {
+    std::string text;
+    for (int i = 0; i < 1000000; ++i) text += "\r\n";
+    text += "[GENERAL]\r\nLabel_repfic_media.caption=D:\\listes\r\n";
+    const std::string p = dir.write("verdan.ini", text);
+
+    const auto before = heapInUse();
+    IniFile ini = IniFile::load(p);
+    const auto loaded = heapInUse();
+    if (before && loaded && *loaded > *before) {
+        EXPECT_LT(*loaded - *before, 4 * text.size());
+    }
+
+    EXPECT_EQ(ini.readString("GENERAL", " Label_repfic_media.caption", "?"), "D:\\listes");
+    ini.writeString("GENERAL", "Edit_nom_fic_media.text", "films");
+    ini.save();
+    EXPECT_EQ(TempFolder::read(p), text + "Edit_nom_fic_media.text=films\r\n");
 }
 
 TEST_F(IniFiles, MissingOrRandomFileGivesDefaults) {
