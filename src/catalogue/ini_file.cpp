@@ -13,6 +13,7 @@ namespace verdan {
 namespace {
 
 constexpr std::size_t kMaxValueChars = 2047;
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -29,6 +30,48 @@ std::string_view trimSpaces(std::string_view s) {
 // never match: the cheap test settles nearly every line of a large file.
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && utf8::compareFolded(a, b) == 0;
+}
+
+// Bytes that are no UTF-8 are taken as Windows-1252, so that a mislabelled file loses nothing.
+void appendUtf8(std::string& out, std::string_view bytes) {
+    out.reserve(out.size() + bytes.size());
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[pos]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        if (utf8::next(bytes, pos) == 0xFFFD && bytes.substr(start, 3) != "\xEF\xBF\xBD") {
+            pos = start + 1;
+            utf8::append(out, cp1252::decodeByte(c));
+        } else {
+            out.append(bytes.substr(start, pos - start));
+        }
+    }
+}
+
+std::string decodeUtf16LE(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() / 2 + bytes.size() / 8);
+    auto unit = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        utf8::append(out, cp);
+    }
+    return out;
 }
 
 // CR LF, LF and CR alone each end a line; afterwards every line ends with one '\n'.
@@ -48,20 +91,28 @@ void normaliseLineEnds(std::string& s) {
 
 } // namespace
 
-IniFile IniFile::load(const std::string& path) {
-    IniFile ini(path);
+IniFile IniFile::load(const std::string& path, Scope scope) {
+    IniFile ini(path, scope);
     std::string bytes;
-    if (platform::readWholeFile(path, bytes) == platform::ReadStatus::Ok) {
-        ini.m_text = cp1252::decode(bytes);
-        bytes = std::string();
-        normaliseLineEnds(ini.m_text);
-        ini.index();
-    }
+    if (platform::readWholeFile(path, bytes) == platform::ReadStatus::Ok) ini.parseBytes(bytes);
     return ini;
 }
 
 void IniFile::parse(std::string_view text) {
     m_text.assign(text);
+    normaliseLineEnds(m_text);
+    index();
+}
+
+void IniFile::parseBytes(std::string_view bytes) {
+    if (bytes.substr(0, 3) == kUtf8Bom) {
+        m_text.clear();
+        appendUtf8(m_text, bytes.substr(3));
+    } else if (bytes.substr(0, 2) == "\xFF\xFE") {
+        m_text = decodeUtf16LE(bytes.substr(2));
+    } else {
+        m_text = cp1252::decode(bytes);
+    }
     normaliseLineEnds(m_text);
     index();
 }
@@ -257,6 +308,7 @@ std::string IniFile::serialize() const {
         if (c == '\n') text += '\r';
         text += c;
     }
+    if (m_scope == Scope::Installation && !cp1252::representable(text)) return std::string(kUtf8Bom) + text;
     return cp1252::encode(text);
 }
 

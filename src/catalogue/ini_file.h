@@ -12,13 +12,21 @@ namespace verdan {
 // A write keeps every other line of the file as it was.
 class IniFile {
 public:
+    // Files exchanged with other installations stay Windows-1252 (a character without a byte is
+    // written "?"); the installation's own settings file turns to UTF-8 when a value needs it.
+    enum class Scope { Exchanged, Installation };
+
     IniFile() = default;
-    explicit IniFile(std::string path) : m_path(std::move(path)) {}
+    explicit IniFile(std::string path, Scope scope = Scope::Exchanged)
+        : m_path(std::move(path)), m_scope(scope) {}
 
     // Reads the file; a missing or unreadable file gives an empty one (every key takes its default).
-    static IniFile load(const std::string& path);
+    static IniFile load(const std::string& path, Scope scope = Scope::Exchanged);
     // From UTF-8 text.
     void parse(std::string_view text);
+    // From a file's bytes: a byte-order mark says UTF-8 or UTF-16 LE, anything else is Windows-1252.
+    void parseBytes(std::string_view bytes);
+
     std::optional<std::string> find(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key, const std::string& fallback) const;
     // Decimal, or hexadecimal after "0x"/"0X"; anything else gives the fallback.
@@ -31,7 +39,8 @@ public:
 
     bool hasSection(std::string_view section) const;
 
-    // Windows-1252 text with CR LF line ends.
+    // The file's bytes with CR LF line ends: Windows-1252, or UTF-8 after a byte-order mark when the
+    // settings file holds a character Windows-1252 has no byte for.
     std::string serialize() const;
     // Replaces the file atomically; throws VerdanError("Impossible d'écrire dans <path>").
     void save() const;
@@ -69,6 +78,7 @@ private:
     void splice(std::size_t from, std::size_t to, const std::string& text, std::size_t firstEntryBehind);
 
     std::string m_path;
+    Scope m_scope = Scope::Exchanged;
     std::string m_text; // UTF-8, every line ended by a single '\n'
     std::vector<Entry> m_entries;
 };

@@ -38,7 +38,7 @@ std::string settingsFilePath(const std::string& programFolder) { return joinPath
 
 void lire_fic_ini(const std::string& iniPath, const std::string& programFolder, const ScreenInfo& screen,
                   SettingsState& state) {
-    IniFile ini = IniFile::load(iniPath);
+    IniFile ini = IniFile::load(iniPath, IniFile::Scope::Installation);
     // The keys are looked up as they always were, with a leading blank that the matching ignores.
     state.favouritesFolder =
         ini.readString("GENERAL", " Label_rep_favori.caption", joinPath(programFolder, "favoris"));
@@ -50,7 +50,7 @@ void lire_fic_ini(const std::string& iniPath, const std::string& programFolder, 
 }
 
 void enreg_fic_ini(const std::string& iniPath, const SettingsState& state) {
-    IniFile ini = IniFile::load(iniPath);
+    IniFile ini = IniFile::load(iniPath, IniFile::Scope::Installation);
     ini.writeString("GENERAL", "Label_rep_favori.caption", state.favouritesFolder);
     ini.writeString("GENERAL", "Edit_nom_fic_media.text", state.listName);
     ini.writeString("GENERAL", "Label_repfic_media.caption", state.listFolder);

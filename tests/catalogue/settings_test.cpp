@@ -4,6 +4,8 @@
 #include "platform/files.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
+#include "support/utf16.h"
+#include "util/cp1252.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
 
@@ -138,6 +140,23 @@ TEST_F(SettingsFile, AFileWrittenByWindowsKeepsOtherProgramsSections) {
     EXPECT_EQ(text.rfind("[Autre programme]\r\nCle=Valeur\r\n\r\n[GENERAL]\r\n", 0), 0u);
     EXPECT_NE(text.find("Edit_nom_fic_media.text=s\xE9ries\r\n"), std::string::npos);
     EXPECT_NE(text.find("[Zzz]\r\nDernier=1\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, ANotepadUnicodeCopyGivesWhatTheWindowsFileGives) {
+    const std::string windows = TempFolder::read(dataFile("windows_settings.ini"));
+    auto readThenWrite = [&](const std::string& bytes) {
+        dir.write("verdan.ini", bytes);
+        SettingsState s;
+        s.form1 = s.form2 = {0, 0, 1561, 751, 0};
+        lire_fic_ini(ini(), dir.path(), kScreen, s);
+        EXPECT_EQ(s.favouritesFolder, "D:\\Vidéos\\favoris");
+        s.listName = "séries";
+        enreg_fic_ini(ini(), s);
+        return TempFolder::read(ini());
+    };
+    const std::string fromWindows = readThenWrite(windows);
+    EXPECT_EQ(readThenWrite(verdan::test::utf16le(cp1252::decode(windows))), fromWindows);
+    EXPECT_EQ(readThenWrite("\xEF\xBB\xBF" + cp1252::decode(windows)), fromWindows);
 }
 
 TEST_F(SettingsFile, WriteFailureSaysWhere) {
