@@ -32,6 +32,21 @@ bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && utf8::compareFolded(a, b) == 0;
 }
 
+// The profile service drops one pair of matching quotes around a value.
+std::string_view unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// A value the reader would change (blanks at an end, a pair of quotes around it) goes in quotes, so
+// that a folder named " x" or 'x' comes back as it was.
+std::string quoteIfNeeded(std::string_view v) {
+    if (!v.empty() && (isBlank(v.front()) || isBlank(v.back()) || unquote(v).size() != v.size()))
+        return "\"" + std::string(v) + "\"";
+    return std::string(v);
+}
+
 // Bytes that are no UTF-8 are taken as Windows-1252, so that a mislabelled file loses nothing.
 void appendUtf8(std::string& out, std::string_view bytes) {
     out.reserve(out.size() + bytes.size());
@@ -197,7 +212,7 @@ std::optional<std::string> IniFile::find(std::string_view section, std::string_v
     if (header < 0) return std::nullopt;
     const long k = keyEntry(static_cast<std::size_t>(header), key);
     if (k < 0) return std::nullopt;
-    std::string_view value = valueOf(m_entries[static_cast<std::size_t>(k)]);
+    std::string_view value = unquote(valueOf(m_entries[static_cast<std::size_t>(k)]));
     if (utf8::length(value) > kMaxValueChars)
         value = value.substr(0, utf8::offsetOfChar(value, kMaxValueChars));
     return std::string(value);
@@ -254,6 +269,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     for (char& c : v) {
         if (c == '\r' || c == '\n') c = ' ';
     }
+    v = quoteIfNeeded(v);
     auto add = [this](std::size_t at, std::size_t entryIndex, const std::string& line) {
         splice(at, at, line, entryIndex);
         if (auto e = classify<Entry>(std::string_view(line).substr(0, line.size() - 1))) {

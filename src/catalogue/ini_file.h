@@ -8,8 +8,8 @@
 namespace verdan {
 
 // An INI file with the matching rules of the Windows profile service: section and key names
-// without regard to letter case, blanks around names ignored, the first of duplicates wins.
-// A write keeps every other line of the file as it was.
+// without regard to letter case, blanks around names ignored, the first of duplicates wins, a value
+// in matching quotes read without them. A write keeps every other line of the file as it was.
 class IniFile {
 public:
     // Files exchanged with other installations stay Windows-1252 (a character without a byte is

@@ -88,6 +88,32 @@ TEST(IniWrite, ALineBreakInAValueDoesNotCutTheFile) {
     EXPECT_EQ(back.readString("S", "next", "?"), "v");
 }
 
+TEST(IniValues, MatchingQuotesAreDroppedAsWindowsReadsThem) {
+    IniFile ini;
+    ini.parse("[GENERAL]\nLabel_rep_favori.caption=\"D:\\Mes favoris\"\nsingle='x y'\nspaced=\"  a  \"\n"
+              "empty=\"\"\nlone=\"\nmixed=\"abc'\ninner=a\"b\"\nLeft=\"100\"\n");
+    EXPECT_EQ(ini.readString("GENERAL", " Label_rep_favori.caption", "?"), "D:\\Mes favoris");
+    EXPECT_EQ(ini.readString("GENERAL", "single", "?"), "x y");
+    EXPECT_EQ(ini.readString("GENERAL", "spaced", "?"), "  a  ");
+    EXPECT_EQ(ini.readString("GENERAL", "empty", "?"), "");
+    EXPECT_EQ(ini.readString("GENERAL", "lone", "?"), "\"");
+    EXPECT_EQ(ini.readString("GENERAL", "mixed", "?"), "\"abc'");
+    EXPECT_EQ(ini.readString("GENERAL", "inner", "?"), "a\"b\"");
+    EXPECT_EQ(ini.readInteger("GENERAL", "Left", 0), 100);
+}
+
+TEST(IniWrite, ValuesTheReaderWouldChangeComeBackWhole) {
+    const std::vector<std::string> values = {" lead", "trail\t", "'quoted'", "\"dq\"", "\"", "a'b", ""};
+    IniFile ini;
+    for (std::size_t i = 0; i < values.size(); ++i) ini.writeString("S", "k" + std::to_string(i), values[i]);
+    ini.writeString("S", "plain", "D:\\films");
+    IniFile back;
+    back.parse(ini.serialize());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(back.readString("S", "k" + std::to_string(i), "?"), values[i]) << i;
+    EXPECT_NE(ini.serialize().find("\r\nplain=D:\\films\r\n"), std::string::npos);
+}
+
 TEST(IniEncodings, AByteOrderMarkSaysUtf8AndDoesNotHideTheFirstSection) {
     IniFile ini;
     ini.parseBytes("\xEF\xBB\xBF[GENERAL]\r\nLabel_repfic_media.caption=/home/\xC5\x82ukasz/listes\r\n"
