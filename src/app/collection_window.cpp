@@ -209,7 +209,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     m_closingAccepted = true;
     event->accept();
-    QApplication::quit();
+    // Not quit(): that closes the other window too, and in basic mode its closing runs the quit
+    // procedure a second time, which could ask again and keep the program open.
+    QApplication::exit(0);
 }
 
 void TForm1::BitBtn_form2_bisClick() {

@@ -3,9 +3,13 @@
 #include "catalogue/list_file.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "util/dialogs.h"
+#include "util/error.h"
 #include "util/file_helpers.h"
 #include "util/format.h"
 #include "util/utf8.h"
+
+#include <algorithm>
 
 namespace verdan {
 namespace {
@@ -113,14 +117,41 @@ QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, s
             ui,
             " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter quand même ?"))
         return QuitOutcome::Stay;
-    if (program.form2.list.ListModified) Button_enregistrer_listeClick(program, ui);
-    if (program.catalogue.ParamsModified) enregistrer_parametre_liste(program.catalogue, ui, false);
+    // Once the list is saved or declined, a settings or parameter file that cannot be written (full
+    // disk, program folder gone) is said once and the quit goes on: the user can always leave.
+    std::vector<std::string> reported;
+    auto report = [&](const VerdanError& e) {
+        if (std::find(reported.begin(), reported.end(), e.text()) != reported.end()) return;
+        reported.push_back(e.text());
+        showError(ui, e.text());
+    };
+    if (program.form2.list.ListModified) {
+        try {
+            Button_enregistrer_listeClick(program, ui);
+        } catch (const VerdanError& e) {
+            if (program.form2.list.ListModified) throw;
+            report(e);
+            // The save stopped after the list: its date still has to reach the parameter file.
+            program.catalogue.ParamsModified = true;
+        }
+    }
+    if (program.catalogue.ParamsModified) {
+        try {
+            enregistrer_parametre_liste(program.catalogue, ui, false);
+        } catch (const VerdanError& e) {
+            report(e);
+        }
+    }
     if (sender == QuitSender::Form1Closing) {
         inform(ui, " Quitter                   ", DialogButton::Ok);
     } else if (!confirm(ui, " Quitter ?")) {
         return QuitOutcome::Stay;
     }
-    program.saveSettings();
+    try {
+        program.saveSettings();
+    } catch (const VerdanError& e) {
+        report(e);
+    }
     return sender == QuitSender::Form1Closing ? QuitOutcome::CloseMainWindow : QuitOutcome::ExitNow;
 }
 

@@ -17,15 +17,19 @@ WindowGeometry LoadWindowBounds(const IniFile& ini, const std::string& section, 
                                 int screenWidth, int screenHeight, const ScreenRect& work) {
     const int W = current.width;
     const int H = current.height;
-    auto readInt = [&](const char* key, int fallback) {
-        return static_cast<int>(ini.readInteger(section, key, fallback));
+    // Window positions and sizes are 16-bit quantities on Windows: a value beyond is damage, and
+    // taking it would overflow the arithmetic below or be cut to some other 32-bit number.
+    constexpr long long kLimit = 32767;
+    auto readInt = [&](const char* key, int fallback, long long low, long long high) {
+        const long long v = ini.readInteger(section, key, fallback);
+        return v < low || v > high ? fallback : static_cast<int>(v);
     };
     WindowGeometry g;
-    g.left = readInt("Left", (screenWidth - W) / 2);
-    g.top = readInt("Top", (screenHeight - H) / 2);
-    g.width = readInt("Width", W);
-    g.height = readInt("Height", H);
-    g.state = readInt("WindowState", current.state);
+    g.left = readInt("Left", (screenWidth - W) / 2, -kLimit - 1, kLimit);
+    g.top = readInt("Top", (screenHeight - H) / 2, -kLimit - 1, kLimit);
+    g.width = readInt("Width", W, 1, kLimit);
+    g.height = readInt("Height", H, 1, kLimit);
+    g.state = readInt("WindowState", current.state, 0, 2);
     // The current size, not the stored one, decides how far back a window off the right goes.
     if (g.left + 50 > work.right) g.left = work.right - W;
     if (g.top + 50 > work.bottom) g.top = work.bottom - H;
@@ -38,7 +42,7 @@ std::string settingsFilePath(const std::string& programFolder) { return joinPath
 
 void lire_fic_ini(const std::string& iniPath, const std::string& programFolder, const ScreenInfo& screen,
                   SettingsState& state) {
-    IniFile ini = IniFile::load(iniPath);
+    IniFile ini = IniFile::load(iniPath, IniFile::Scope::Installation);
     // The keys are looked up as they always were, with a leading blank that the matching ignores.
     state.favouritesFolder =
         ini.readString("GENERAL", " Label_rep_favori.caption", joinPath(programFolder, "favoris"));
@@ -50,7 +54,7 @@ void lire_fic_ini(const std::string& iniPath, const std::string& programFolder, 
 }
 
 void enreg_fic_ini(const std::string& iniPath, const SettingsState& state) {
-    IniFile ini = IniFile::load(iniPath);
+    IniFile ini = IniFile::load(iniPath, IniFile::Scope::Installation);
     ini.writeString("GENERAL", "Label_rep_favori.caption", state.favouritesFolder);
     ini.writeString("GENERAL", "Edit_nom_fic_media.text", state.listName);
     ini.writeString("GENERAL", "Label_repfic_media.caption", state.listFolder);

@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -164,6 +165,57 @@ TEST_F(Windows, QuitFromEitherWindowWithAModifiedList) {
     click2("Button_exit");
     EXPECT_EQ(ui.texts()[3], " Quitter ?");
     EXPECT_TRUE(form1->isVisible());
+}
+
+// Every way out ends the application's event loop, even when the settings file cannot be written.
+TEST_F(Windows, QuitEndsWhenTheSettingsFileCannotBeWritten) {
+    writeSettings(true);
+    const std::string blocked = dir.write("un_fichier", "x");
+    const std::string failure = "Impossible d'écrire dans " + joinPath(blocked, "verdan.ini");
+    struct Way {
+        const char* name;
+        bool asks; // " Quitter ?"; closing the collection window informs instead
+        std::function<void()> quit;
+    };
+    auto basicMode = [&] {
+        form2->show();
+        form2->CheckBox_mode_avancer->click();
+    };
+    const std::vector<Way> ways = {
+        {"Quitter, collection window", true, [&] { form1->Button3->click(); }},
+        {"Quitter, global-list window", true, [&] { click2("Button_exit"); }},
+        {"closing the global-list window in basic mode", true,
+         [&] {
+             basicMode();
+             form2->close();
+         }},
+        {"closing the collection window", false, [&] { form1->close(); }},
+        // The global-list window must not run the quit procedure a second time as it closes.
+        {"closing the collection window, global list open in basic mode", false,
+         [&] {
+             basicMode();
+             form1->close();
+         }},
+    };
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(99); });
+    for (const Way& way : ways) {
+        program.programFolder = dir.path();
+        start();
+        program.programFolder = blocked;
+        ui.shown.clear();
+        if (way.asks) ui.answers = {DialogButton::Yes};
+        QTimer::singleShot(0, way.quit);
+        watchdog.start(5000);
+        EXPECT_EQ(QApplication::exec(), 0) << way.name;
+        watchdog.stop();
+        std::vector<std::string> errors;
+        for (const auto& shown : ui.shown)
+            if (shown.type == DialogType::Error) errors.push_back(shown.text);
+        EXPECT_EQ(errors, std::vector<std::string>{failure}) << way.name;
+        EXPECT_TRUE(ui.answers.empty()) << way.name;
+    }
 }
 
 TEST_F(Windows, TitleAfterEveryActivationAndMarksCleared) {

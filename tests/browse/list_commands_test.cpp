@@ -205,6 +205,64 @@ TEST_F(ListCommands, ClosingTheMainWindowInformsInsteadOfAsking) {
     EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Form2Closing, 0), QuitOutcome::Stay);
 }
 
+// A program folder that cannot hold the settings file, even for root: its path goes through a file.
+class QuitWithoutSettings : public ListCommands {
+protected:
+    QuitWithoutSettings() { program.programFolder = dir.write("un_fichier", "x"); }
+    std::vector<std::string> errors() const {
+        std::vector<std::string> texts;
+        for (const auto& s : ui.shown)
+            if (s.type == DialogType::Error) texts.push_back(s.text);
+        return texts;
+    }
+    std::string failure() const { return "Impossible d'écrire dans " + program.settingsPath(); }
+};
+
+TEST_F(QuitWithoutSettings, EveryQuitPathSaysSoOnceThenQuits) {
+    ui.answers = {DialogButton::Yes};
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Button, 0), QuitOutcome::ExitNow);
+    EXPECT_EQ(errors(), std::vector<std::string>{failure()});
+    ui.shown.clear();
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Form1Closing, 0), QuitOutcome::CloseMainWindow);
+    EXPECT_EQ(errors(), std::vector<std::string>{failure()});
+    EXPECT_EQ(ui.shown[0].text, " Quitter                   ");
+    ui.shown.clear();
+    ui.answers = {DialogButton::Yes};
+    program.catalogue.ParamsModified = true;
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Form2Closing, 0), QuitOutcome::ExitNow);
+    EXPECT_EQ(errors(), std::vector<std::string>{failure()});
+    EXPECT_TRUE(platform::isFile(program.catalogue.paths.ParamFilePath));
+}
+
+TEST_F(QuitWithoutSettings, AModifiedListIsSavedWithItsDateThenTheQuitGoesOn) {
+    program.form2.list.appendRow({"2", "A", "vidéo", "t"});
+    program.form2.list.ListModified = true;
+    af_nb_media_bd(program);
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Button, 0), QuitOutcome::ExitNow);
+    EXPECT_EQ(errors(), std::vector<std::string>{failure()});
+    EXPECT_FALSE(program.form2.list.ListModified);
+    EXPECT_TRUE(platform::isFile(program.catalogue.paths.ListFilePath));
+    CatalogueParams written;
+    ASSERT_TRUE(lire_parametre_liste(program.catalogue.paths.ParamFilePath, written));
+    EXPECT_EQ(written.dateLabel, program.catalogue.params.dateLabel);
+    EXPECT_NE(written.dateLabel, "-/-");
+}
+
+TEST_F(QuitWithoutSettings, AListThatCannotBeSavedKeepsTheProgramOpenUntilDeclined) {
+    program.catalogue.paths.derive(joinPath(program.programFolder, "listes"), "liste_globale_médias");
+    program.form2.list.appendRow({"2", "A", "vidéo", "t"});
+    program.form2.list.ListModified = true;
+    af_nb_media_bd(program);
+    ui.answers = {DialogButton::Yes};
+    EXPECT_THROW(Button_exitClick(program, ui, QuitSender::Button, 0), VerdanError);
+    ui.shown.clear();
+    ui.answers = {DialogButton::No, DialogButton::Yes};
+    EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Button, 0), QuitOutcome::ExitNow);
+    EXPECT_TRUE(program.form2.list.ListModified);
+    EXPECT_EQ(errors(), std::vector<std::string>{failure()});
+}
+
 TEST(SaveDate, CutTo16Characters) {
     EXPECT_EQ(saveDateLabel("06/12/2026 22:45:13"), "06/12/2026 22:45");
     EXPECT_EQ(saveDateLabel("6/12/26 9:05"), "6/12/26 9:05");

@@ -4,9 +4,13 @@
 #include "platform/files.h"
 #include "support/foreign_hold.h"
 #include "support/temp_folder.h"
+#include "support/utf16.h"
 #include "util/error.h"
 
 #include <filesystem>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <random>
 
 using namespace verdan;
@@ -84,6 +88,84 @@ TEST(IniWrite, ALineBreakInAValueDoesNotCutTheFile) {
     EXPECT_EQ(back.readString("S", "next", "?"), "v");
 }
 
+TEST(IniValues, MatchingQuotesAreDroppedAsWindowsReadsThem) {
+    IniFile ini;
+    ini.parse("[GENERAL]\nLabel_rep_favori.caption=\"D:\\Mes favoris\"\nsingle='x y'\nspaced=\"  a  \"\n"
+              "empty=\"\"\nlone=\"\nmixed=\"abc'\ninner=a\"b\"\nLeft=\"100\"\n");
+    EXPECT_EQ(ini.readString("GENERAL", " Label_rep_favori.caption", "?"), "D:\\Mes favoris");
+    EXPECT_EQ(ini.readString("GENERAL", "single", "?"), "x y");
+    EXPECT_EQ(ini.readString("GENERAL", "spaced", "?"), "  a  ");
+    EXPECT_EQ(ini.readString("GENERAL", "empty", "?"), "");
+    EXPECT_EQ(ini.readString("GENERAL", "lone", "?"), "\"");
+    EXPECT_EQ(ini.readString("GENERAL", "mixed", "?"), "\"abc'");
+    EXPECT_EQ(ini.readString("GENERAL", "inner", "?"), "a\"b\"");
+    EXPECT_EQ(ini.readInteger("GENERAL", "Left", 0), 100);
+}
+
+TEST(IniWrite, ValuesTheReaderWouldChangeComeBackWhole) {
+    const std::vector<std::string> values = {" lead", "trail\t", "'quoted'", "\"dq\"", "\"", "a'b", ""};
+    IniFile ini;
+    for (std::size_t i = 0; i < values.size(); ++i) ini.writeString("S", "k" + std::to_string(i), values[i]);
+    ini.writeString("S", "plain", "D:\\films");
+    IniFile back;
+    back.parse(ini.serialize());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(back.readString("S", "k" + std::to_string(i), "?"), values[i]) << i;
+    EXPECT_NE(ini.serialize().find("\r\nplain=D:\\films\r\n"), std::string::npos);
+}
+
+TEST(IniEncodings, AByteOrderMarkSaysUtf8AndDoesNotHideTheFirstSection) {
+    IniFile ini;
+    ini.parseBytes("\xEF\xBB\xBF[GENERAL]\r\nLabel_repfic_media.caption=/home/\xC5\x82ukasz/listes\r\n"
+                   "Label_rep_favori.caption=D:\\Vid\xE9os\r\n");
+    EXPECT_EQ(ini.readString("GENERAL", " Label_repfic_media.caption", "?"), "/home/łukasz/listes");
+    // A byte that is no UTF-8 (an editor that kept the mark over Windows-1252 text) is not lost.
+    EXPECT_EQ(ini.readString("GENERAL", " Label_rep_favori.caption", "?"), "D:\\Vidéos");
+}
+
+TEST(IniEncodings, NotepadUnicodeIsReadAndWrittenBackInOneEncoding) {
+    for (IniFile::Scope scope : {IniFile::Scope::Installation, IniFile::Scope::Exchanged}) {
+        IniFile ini("x.ini", scope);
+        ini.parseBytes(
+            verdan::test::utf16le("[GENERAL]\r\nEdit_nom_fic_media.text=séries\r\n[Form1]\r\nLeft=12\r\n"));
+        EXPECT_EQ(ini.readString("general", " Edit_nom_fic_media.text", "?"), "séries");
+        ini.writeInteger("Form1", "Top", 7);
+        const std::string bytes = ini.serialize();
+        EXPECT_EQ(bytes, "[GENERAL]\r\nEdit_nom_fic_media.text=s\xE9ries\r\n[Form1]\r\nLeft=12\r\nTop=7\r\n");
+    }
+    IniFile withSurrogates;
+    // A pair of surrogates is one character; a lone one cannot be kept.
+    const std::string bytes = verdan::test::utf16le("[S]\nk=") + std::string("\x3D\xD8\x00\xDE\x00\xD8", 6);
+    withSurrogates.parseBytes(bytes);
+    EXPECT_EQ(withSurrogates.readString("S", "k", "?"), "\xF0\x9F\x98\x80\xEF\xBF\xBD");
+}
+
+TEST(IniEncodings, OnlyTheSettingsFileTurnsToUtf8AndOnlyWhenAValueNeedsIt) {
+    const std::string folder = "/home/łukasz/Видео";
+    IniFile settings("verdan.ini", IniFile::Scope::Installation);
+    settings.parse("[Autre]\nCle=\xC3\xA9t\xC3\xA9\n");
+    settings.writeString("GENERAL", "Label_repfic_media.caption", folder);
+    const std::string bytes = settings.serialize();
+    EXPECT_EQ(bytes,
+              "\xEF\xBB\xBF[Autre]\r\nCle=été\r\n[GENERAL]\r\nLabel_repfic_media.caption=" + folder + "\r\n");
+    IniFile back;
+    back.parseBytes(bytes);
+    EXPECT_EQ(back.readString("GENERAL", "Label_repfic_media.caption", "?"), folder);
+    EXPECT_EQ(back.readString("Autre", "Cle", "?"), "été");
+
+    // Once the value fits again, the file is the Windows-1252 one every version reads.
+    IniFile again("verdan.ini", IniFile::Scope::Installation);
+    again.parseBytes(bytes);
+    again.writeString("GENERAL", "Label_repfic_media.caption", "/home/lukasz");
+    EXPECT_EQ(again.serialize(),
+              "[Autre]\r\nCle=\xE9t\xE9\r\n[GENERAL]\r\nLabel_repfic_media.caption=/home/lukasz\r\n");
+
+    // A parameter file travels to Windows users: it stays Windows-1252, as the catalogue does.
+    IniFile params("x.prm");
+    params.writeString("MEDIA_1", "Edit_type_media_1_.Text", "видео");
+    EXPECT_EQ(params.serialize(), "[MEDIA_1]\r\nEdit_type_media_1_.Text=?????\r\n");
+}
+
 class IniFiles : public ::testing::Test {
 protected:
     void TearDown() override { platform::setWriteFailureAfter(-1); }
@@ -99,6 +181,37 @@ TEST_F(IniFiles, RoundTripInWindows1252) {
               "[GENERAL]\r\nLabel_repfic_media.caption=D:\\Catalogues\\Vid\xE9os d'\xE9t\xE9\r\n");
     EXPECT_EQ(IniFile::load(p).readString("general", " LABEL_REPFIC_MEDIA.caption", ""),
               "D:\\Catalogues\\Vidéos d'été");
+}
+
+namespace {
+// Bytes the allocator has handed out, where the C library says so.
+std::optional<std::size_t> heapInUse() {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+#else
+    return std::nullopt;
+#endif
+}
+} // namespace
+
+TEST_F(IniFiles, AFileOfBlankLinesCostsMemoryInProportionToItsSize) {
+    std::string text;
+    for (int i = 0; i < 1000000; ++i) text += "\r\n";
+    text += "[GENERAL]\r\nLabel_repfic_media.caption=D:\\listes\r\n";
+    const std::string p = dir.write("verdan.ini", text);
+
+    const auto before = heapInUse();
+    IniFile ini = IniFile::load(p, IniFile::Scope::Installation);
+    const auto loaded = heapInUse();
+    if (before && loaded && *loaded > *before) {
+        EXPECT_LT(*loaded - *before, 4 * text.size());
+    }
+
+    EXPECT_EQ(ini.readString("GENERAL", " Label_repfic_media.caption", "?"), "D:\\listes");
+    ini.writeString("GENERAL", "Edit_nom_fic_media.text", "films");
+    ini.save();
+    EXPECT_EQ(TempFolder::read(p), text + "Edit_nom_fic_media.text=films\r\n");
 }
 
 TEST_F(IniFiles, MissingOrRandomFileGivesDefaults) {

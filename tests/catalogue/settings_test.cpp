@@ -4,6 +4,8 @@
 #include "platform/files.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
+#include "support/utf16.h"
+#include "util/cp1252.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
 
@@ -74,6 +76,31 @@ TEST(WindowBounds, NegativePositionsRiseToTheWorkArea) {
     EXPECT_EQ(g.top, 30);
 }
 
+TEST(WindowBounds, DamagedValuesTakeTheDefaultsAndTheWindowStaysOnTheWorkArea) {
+    const ScreenRect work{0, 0, 1920, 1040};
+    IniFile ini;
+    // Beyond 32 bits, 2^32 + 100 used to be cut to 100.
+    ini.parse("[Form1]\nLeft=2147483600\nTop=4294967396\nWidth=-5\nHeight=99999999999\nWindowState=7\n");
+    EXPECT_EQ(LoadWindowBounds(ini, "Form1", {0, 0, 1561, 751, 2}, 1920, 1080, work),
+              (WindowGeometry{179, 164, 1561, 751, 2}));
+
+    const long long damaged[] = {2147483647,   2147483600,       -2147483648LL,
+                                 4294967396LL, -1099511627776LL, 9223372036854775807LL,
+                                 32767,        -32768,           0};
+    for (const ScreenRect& area : {work, ScreenRect{-1280, 40, 0, 1024}, ScreenRect{100, 0, 140, 30}}) {
+        for (long long left : damaged) {
+            for (long long top : damaged) {
+                ini.parse("[F]\nLeft=" + std::to_string(left) + "\nTop=" + std::to_string(top) + "\n");
+                const WindowGeometry g = LoadWindowBounds(ini, "F", {0, 0, 800, 600, 0}, 1920, 1080, area);
+                EXPECT_TRUE(g.left == area.left || (g.left > area.left && g.left + 50LL <= area.right))
+                    << left << " " << g.left;
+                EXPECT_TRUE(g.top == area.top || (g.top > area.top && g.top + 50LL <= area.bottom))
+                    << top << " " << g.top;
+            }
+        }
+    }
+}
+
 class SettingsFile : public ::testing::Test {
 protected:
     TempFolder dir;
@@ -138,6 +165,23 @@ TEST_F(SettingsFile, AFileWrittenByWindowsKeepsOtherProgramsSections) {
     EXPECT_EQ(text.rfind("[Autre programme]\r\nCle=Valeur\r\n\r\n[GENERAL]\r\n", 0), 0u);
     EXPECT_NE(text.find("Edit_nom_fic_media.text=s\xE9ries\r\n"), std::string::npos);
     EXPECT_NE(text.find("[Zzz]\r\nDernier=1\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, ANotepadUnicodeCopyGivesWhatTheWindowsFileGives) {
+    const std::string windows = TempFolder::read(dataFile("windows_settings.ini"));
+    auto readThenWrite = [&](const std::string& bytes) {
+        dir.write("verdan.ini", bytes);
+        SettingsState s;
+        s.form1 = s.form2 = {0, 0, 1561, 751, 0};
+        lire_fic_ini(ini(), dir.path(), kScreen, s);
+        EXPECT_EQ(s.favouritesFolder, "D:\\Vidéos\\favoris");
+        s.listName = "séries";
+        enreg_fic_ini(ini(), s);
+        return TempFolder::read(ini());
+    };
+    const std::string fromWindows = readThenWrite(windows);
+    EXPECT_EQ(readThenWrite(verdan::test::utf16le(cp1252::decode(windows))), fromWindows);
+    EXPECT_EQ(readThenWrite("\xEF\xBB\xBF" + cp1252::decode(windows)), fromWindows);
 }
 
 TEST_F(SettingsFile, WriteFailureSaysWhere) {

@@ -224,3 +224,29 @@ TEST_F(OpeningSequence, DecliningTheRestoreKeepsTheBackupForLater) {
     EXPECT_FALSE(platform::exists(list));
     EXPECT_TRUE(platform::isFile(backup));
 }
+
+TEST_F(OpeningSequence, ACatalogueInAFolderWindows1252CannotSpellIsFoundAfterARestart) {
+    const std::string home = joinPath(dir.path(), "łukasz");
+    const std::string lists = joinPath(home, "Каталоги");
+    platform::createFolders(lists);
+    std::ofstream(verdan::test::pathFromUtf8(joinPath(lists, "filmy_łódź.txt")), std::ios::binary)
+        << cp1252::encode("n\tnom-disque\tmédia\ttitre\text\tdate\trépertoire\ttaille\tdrive\ttype-disque"
+                          "\tNS-disque\tlibre\ttotal\t x\r\n" +
+                          row("1", "FILMS", "Alien") + "\r\n");
+    program.settings.listFolder = lists;
+    program.settings.listName = "filmy_łódź";
+    program.settings.favouritesFolder = joinPath(home, "ulubione");
+    program.saveSettings();
+
+    ProgramState restarted;
+    restarted.programFolder = dir.path();
+    CollectionState form1Again;
+    ui.answers = {DialogButton::Yes};
+    openingSequence(restarted, form1Again, ui, view);
+    EXPECT_EQ(restarted.catalogue.paths.ListFilePath, joinPath(lists, "filmy_łódź.txt"));
+    EXPECT_EQ(restarted.form2.list.mediaCount(), 1u);
+    EXPECT_EQ(restarted.Form1_Label_nf_media, "filmy_łódź");
+    EXPECT_EQ(restarted.form2.Label_rep_favori, joinPath(home, "ulubione"));
+    for (const auto& e : std::filesystem::recursive_directory_iterator(pathFromUtf8(dir.path())))
+        EXPECT_EQ(utf8FromPath(e.path()).find('?'), std::string::npos) << utf8FromPath(e.path());
+}
