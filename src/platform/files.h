@@ -16,6 +16,9 @@ bool exists(const std::string& path);
 // Size of the entry named literally by the path (a folder counts 0), -1 when there is none.
 std::int64_t entrySize(const std::string& path);
 
+// True when the file carries an execute permission bit for anyone; Windows has none.
+bool hasExecuteBit(const std::string& path);
+
 enum class ReadStatus { Ok, Missing, Failed };
 ReadStatus readWholeFile(const std::string& path, std::string& out);
 

@@ -34,6 +34,11 @@ std::int64_t entrySize(const std::string& path) {
     return static_cast<std::int64_t>(st.st_size);
 }
 
+bool hasExecuteBit(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+}
+
 namespace {
 
 class PosixInputFile : public InputFile {

@@ -81,6 +81,10 @@ std::int64_t entrySize(const std::string& path) {
     return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+bool hasExecuteBit(const std::string&) {
+    return false;
+}
+
 std::unique_ptr<InputFile> openForReading(const std::string& path) {
     if (isFolder(path)) return nullptr;
     HANDLE h = openRead(path);
