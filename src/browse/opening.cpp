@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "util/dialogs.h"
 #include "util/file_helpers.h"
+#include "util/safe_open.h"
 
 namespace verdan {
 namespace {
@@ -52,7 +53,7 @@ void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveR
         return;
     }
     if (platform::isFile(r.path)) {
-        shell.openDocument(r.path);
+        openDocumentSafely(ui, shell, r.path);
     } else {
         ui.showInfo("Fichier " + r.path + " introuvable");
     }
@@ -174,7 +175,7 @@ void BitBtn5Click(BrowseState& browse, Ui& ui, Shell& shell) {
     browse.Panel1.visible = false;
     if (browse.SelectedFile.empty()) return;
     if (platform::isFile(browse.SelectedFile)) {
-        shell.openDocument(browse.SelectedFile);
+        openDocumentSafely(ui, shell, browse.SelectedFile);
     } else {
         ui.showInfo("Fichier " + browse.SelectedFile + " introuvable");
     }

@@ -21,6 +21,8 @@ std::int64_t entrySize(const std::string& path);
 enum class EntryAccess { Ok, Missing, Refused, Failed };
 // Whether the entry named literally by the path can be looked up, and if not, why.
 EntryAccess entryAccess(const std::string& path);
+// True when the file carries an execute permission bit for anyone; Windows has none.
+bool hasExecuteBit(const std::string& path);
 
 enum class ReadStatus { Ok, Missing, Failed };
 ReadStatus readWholeFile(const std::string& path, std::string& out);

@@ -100,6 +100,11 @@ EntryAccess entryAccess(const std::string& path) {
     }
 }
 
+bool hasExecuteBit(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+}
+
 namespace {
 
 class PosixInputFile : public InputFile {

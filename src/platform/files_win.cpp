@@ -102,6 +102,10 @@ EntryAccess entryAccess(const std::string& path) {
     }
 }
 
+bool hasExecuteBit(const std::string&) {
+    return false;
+}
+
 std::unique_ptr<InputFile> openForReading(const std::string& path) {
     if (isFolder(path)) return nullptr;
     HANDLE h = openRead(path);

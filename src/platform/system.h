@@ -26,4 +26,7 @@ bool folderWritable(const std::string& folder);
 std::string chooseProgramFolder(const std::string& exeFolder, bool exeFolderWritable, const std::string& configFolder);
 std::string programFolder();
 
+// The value of an environment variable of this process, empty when it is unset.
+std::string environmentVariable(const std::string& name);
+
 } // namespace verdan::platform

@@ -82,4 +82,9 @@ bool folderWritable(const std::string& folder) {
     return !folder.empty() && isFolder(folder) && ::access(folder.c_str(), W_OK) == 0;
 }
 
+std::string environmentVariable(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value ? value : "";
+}
+
 } // namespace verdan::platform

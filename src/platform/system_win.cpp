@@ -72,4 +72,19 @@ bool folderWritable(const std::string& folder) {
     return true;
 }
 
+std::string environmentVariable(const std::string& name) {
+    const std::wstring key = widen(name);
+    std::wstring value(256, L'\0');
+    for (;;) {
+        const DWORD n =
+            ::GetEnvironmentVariableW(key.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (n == 0) return {};
+        if (n < value.size()) {
+            value.resize(n);
+            return narrow(value);
+        }
+        value.resize(n); // n counts the terminating null when the buffer was too small
+    }
+}
+
 } // namespace verdan::platform

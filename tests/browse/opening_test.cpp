@@ -8,6 +8,7 @@
 #include "catalogue/drive_table.h"
 #include "catalogue/shared_actions.h"
 #include "util/error.h"
+#include "util/safe_open.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -307,6 +308,34 @@ TEST_F(Opening, AwkwardNamesReachTheShellAsOneArgument) {
         EXPECT_EQ(shell.calls, (Calls{{"open", path}, {"show", path}})) << name;
     }
     EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(Opening, AProgramNamedByARowIsShownInItsFolderNeverStarted) {
+    // A foreign list can name anything; these would run if handed to the desktop.
+    std::vector<std::size_t> rows;
+    for (const char* ext : {".exe", ".BAT", ".lnk", ".exe."}) {
+        Media m;
+        m.folder = folderCell("films");
+        m.title = "Installer";
+        m.ext = ext;
+        dir.write(std::string("mnt/films/Installer") + ext, "MZ");
+        rows.push_back(add(m));
+    }
+    reindex();
+    for (std::size_t row : rows) dblClick(row);
+    ASSERT_TRUE(rightClick(rows[0]));
+    BitBtn5Click(browse, ui, shell);
+    dblClick(1); // the film next to them opens as before
+
+    Calls expected;
+    std::vector<std::string> texts;
+    for (const char* ext : {".exe", ".BAT", ".lnk", ".exe.", ".exe"}) {
+        expected.push_back({"show", file(std::string("Installer") + ext)});
+        texts.push_back(programNotStartedText(file(std::string("Installer") + ext)));
+    }
+    expected.push_back({"open", file("Alien.avi")});
+    EXPECT_EQ(shell.calls, expected);
+    EXPECT_EQ(ui.texts(), texts);
 }
 
 TEST(Favourites, ChosenFolderGoesToBothWindows) {

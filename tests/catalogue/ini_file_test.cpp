@@ -5,6 +5,7 @@
 #include "support/foreign_hold.h"
 #include "support/temp_folder.h"
 #include "support/utf16.h"
+#include "support/unprivileged.h"
 #include "util/error.h"
 
 #include <filesystem>
@@ -254,15 +255,16 @@ TEST_F(IniFiles, ReadOnlyFolderSaysWhere) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows guards folders with access lists, not mode bits, and Wine enforces none";
 #else
-    if (verdan::test::runningAsRoot()) GTEST_SKIP() << "root writes into read-only folders";
-    const std::string p = dir.write("verdan.ini", "[A]\r\nk=1\r\n");
-    std::filesystem::permissions(dir.path(),
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    IniFile ini = IniFile::load(p);
-    ini.writeInteger("A", "k", 2);
-    EXPECT_THROW(ini.save(), VerdanError);
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(TempFolder::read(p), "[A]\r\nk=1\r\n");
+    verdan::test::asUnprivileged({dir.path()}, [&] {
+        const std::string p = dir.write("verdan.ini", "[A]\r\nk=1\r\n");
+        std::filesystem::permissions(dir.path(),
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        IniFile ini = IniFile::load(p);
+        ini.writeInteger("A", "k", 2);
+        EXPECT_THROW(ini.save(), VerdanError);
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+        EXPECT_EQ(TempFolder::read(p), "[A]\r\nk=1\r\n");
+    });
 #endif
 }
 

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "support/foreign_hold.h"
 #include "support/program_fixture.h"
+#include "support/unprivileged.h"
 #include "util/cp1252.h"
 #include "util/error.h"
 
@@ -132,18 +133,20 @@ TEST_F(OpeningSequence, ParameterFileIsReadAndMarkedForWritingBack) {
 }
 
 TEST_F(OpeningSequence, AnUnreadableListFileStopsAndRunsAgainNextTime) {
-    writeSettings(true);
-    const std::string list = writeList({row("1", "FILMS", "Alien")});
-    {
-        Unreadable lock(list);
-        if (!lock.whyNot().empty()) GTEST_SKIP() << lock.whyNot();
-        EXPECT_THROW(openingSequence(program, form1, ui, view), VerdanError);
-        EXPECT_TRUE(form1.FirstActivation);
-    }
-    ui.answers = {DialogButton::Yes};
-    openingSequence(program, form1, ui, view);
-    EXPECT_FALSE(form1.FirstActivation);
-    EXPECT_EQ(program.form2.list.rowCount(), 2u);
+    verdan::test::asUnprivileged({dir.path()}, [&] {
+        writeSettings(true);
+        const std::string list = writeList({row("1", "FILMS", "Alien")});
+        {
+            Unreadable lock(list);
+            if (!lock.whyNot().empty()) GTEST_SKIP() << lock.whyNot();
+            EXPECT_THROW(openingSequence(program, form1, ui, view), VerdanError);
+            EXPECT_TRUE(form1.FirstActivation);
+        }
+        ui.answers = {DialogButton::Yes};
+        openingSequence(program, form1, ui, view);
+        EXPECT_FALSE(form1.FirstActivation);
+        EXPECT_EQ(program.form2.list.rowCount(), 2u);
+    });
 }
 
 TEST(Activation, TitleEndsWithTheListNameAndMarksAreCleared) {

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "support/foreign_hold.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
 
@@ -47,15 +48,17 @@ TEST_F(FileHelpers, CountLinesBinaryCountsLineFeedsOnly) {
 }
 
 TEST_F(FileHelpers, CountLinesBinaryReportsAnUnreadableFile) {
-    const std::string p = dir.write("locked.txt", "a\nb\n");
-    verdan::test::Unreadable lock(p);
-    if (!lock.whyNot().empty()) GTEST_SKIP() << lock.whyNot();
-    try {
-        CountLines_Binary(p);
-        FAIL() << "no error";
-    } catch (const VerdanError& e) {
-        EXPECT_EQ(e.text(), "Impossible d'ouvrir le fichier " + p);
-    }
+    verdan::test::asUnprivileged({dir.path()}, [&] {
+        const std::string p = dir.write("locked.txt", "a\nb\n");
+        verdan::test::Unreadable lock(p);
+        if (!lock.whyNot().empty()) GTEST_SKIP() << lock.whyNot();
+        try {
+            CountLines_Binary(p);
+            FAIL() << "no error";
+        } catch (const VerdanError& e) {
+            EXPECT_EQ(e.text(), "Impossible d'ouvrir le fichier " + p);
+        }
+    });
 }
 
 TEST_F(FileHelpers, ReadLineNWithEveryLineEnd) {
