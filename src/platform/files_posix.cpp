@@ -147,12 +147,12 @@ bool syncFd(int fd) {
     return faults::allowed() && ::fsync(fd) == 0;
 }
 
-// Copies a file to a new name and forces it to disk; never replaces an existing file.
-bool copyNew(const std::string& from, const std::string& to, bool flushToDisk) {
+// Copies a file; `disposition` is O_EXCL for a new name only, O_TRUNC to replace.
+bool copyInto(const std::string& from, const std::string& to, int disposition, bool flushToDisk) {
     auto in = openForReading(from);
     if (!in) return false;
     if (!faults::allowed()) return false;
-    int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | disposition | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     char buffer[1 << 16];
     bool ok = true;
@@ -170,7 +170,7 @@ bool copyNew(const std::string& from, const std::string& to, bool flushToDisk) {
     }
     if (ok && flushToDisk) ok = syncFd(fd);
     if (!closeFd(fd)) ok = false;
-    if (!ok) ::unlink(to.c_str());
+    if (!ok && disposition == O_EXCL) ::unlink(to.c_str());
     return ok;
 }
 
@@ -233,7 +233,7 @@ bool duplicateEntry(const std::string& from, const std::string& to) {
     // FAT, exFAT and some network shares have no hard links.
     if (errno != EPERM && errno != EOPNOTSUPP && errno != EXDEV && errno != EMLINK && errno != ENOSYS)
         return false;
-    return copyNew(from, to, true);
+    return copyInto(from, to, O_EXCL, true);
 }
 
 bool syncFolder(const std::string& folder) {
@@ -288,26 +288,7 @@ bool createFolders(const std::string& path) {
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
-    auto in = openForReading(from);
-    if (!in || !faults::allowed()) return false;
-    int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    char buffer[1 << 16];
-    bool ok = true;
-    for (;;) {
-        long long n = in->read(buffer, sizeof buffer);
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        if (!writeAllowed(static_cast<std::size_t>(n)) || !writeAll(fd, std::string_view(buffer, n))) {
-            ok = false;
-            break;
-        }
-    }
-    if (!closeFd(fd)) ok = false;
-    return ok;
+    return copyInto(from, to, O_TRUNC, false);
 }
 
 struct AtomicFileWriter::Handle {
