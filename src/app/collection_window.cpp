@@ -81,8 +81,8 @@ void TForm1::setGlobalListWindow(TForm2* form2) {
     m_form2 = form2;
     if (m_form2) shareMinimumSize(*this, *m_form2);
     m_program.captureWindowBounds = [this](SettingsState& s) {
-        s.form1 = geometryOf(*this);
-        if (m_form2) s.form2 = geometryOf(*m_form2);
+        s.collectionWindow = geometryOf(*this);
+        if (m_form2) s.globalListWindow = geometryOf(*m_form2);
     };
 }
 
@@ -123,8 +123,8 @@ void TForm1::refreshView() {
     Label_repfic_media->setText(qs(s.listFolder));
     Edit_nom_fic_media_sans_ext->setText(qs(s.listName));
     Label_rep_favori->setText(qs(s.favouritesFolder));
-    Label_nf_media->setText(qs(m_program.Form1_Label_nf_media));
-    BitBtn_form2_bis->setText(qs(m_program.BitBtn_form2_bis));
+    Label_nf_media->setText(qs(m_program.collectionListFileCaption));
+    BitBtn_form2_bis->setText(qs(m_program.globalListButtonCaption));
     Label_media_1_->setText(qs(p.media[0].name));
     Label_media_2_->setText(qs(p.media[1].name));
     Edit_type_media_1_->setText(qs(p.media[0].name));
@@ -144,9 +144,9 @@ void TForm1::refreshView() {
         item->setChecked(true);
     RadioGroup_index->setEnabled(ic.radioGroupEnabled);
     BitBtn_reinit->setEnabled(ic.reinitEnabled);
-    CheckBox1->setChecked(ic.CheckBox1);
-    Label3->setText(qs(m_program.form2.index.Label3));
-    Label17->setText(qs(m_state.Label17));
+    CheckBox1->setChecked(ic.modificationAllowed);
+    Label3->setText(qs(m_program.globalList.index.collectionKeyCountCaption));
+    Label17->setText(qs(m_state.helpPanelText));
     if (m_form2) m_form2->refreshView();
 }
 
@@ -256,8 +256,8 @@ void TForm1::currentBounds(WindowGeometry& form1, WindowGeometry& form2) {
 }
 
 void TForm1::applyState() {
-    applyGeometry(*this, m_program.settings.form1);
-    if (m_form2) applyGeometry(*m_form2, m_program.settings.form2);
+    applyGeometry(*this, m_program.settings.collectionWindow);
+    if (m_form2) applyGeometry(*m_form2, m_program.settings.globalListWindow);
     widgets::fillWith(Panel2, QColor(255, 255, 225));
     applyHints();
     refreshView();

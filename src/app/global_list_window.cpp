@@ -63,7 +63,7 @@ TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, QWidget* parent)
         t->horizontalHeader()->setHighlightSections(false);
         gridStack->addWidget(t);
     }
-    m_model = new GlobalListModel(m_program.form2.list, this);
+    m_model = new GlobalListModel(m_program.globalList.table, this);
     StringGrid1->setModel(m_model);
     m_filterModel = new GlobalListModel(m_browse.filter, this);
     StringGrid_filter->setModel(m_filterModel);
@@ -116,20 +116,20 @@ TForm2::~TForm2() {
 }
 
 void TForm2::refreshView() {
-    const GlobalListState& f2 = m_program.form2;
+    const GlobalListState& globalList = m_program.globalList;
     const CatalogueParams& p = m_program.catalogue.params;
-    Label_n->setText(qs(f2.Label_n));
-    Label_nf_media->setText(qs(f2.Label_nf_media));
+    Label_n->setText(qs(globalList.mediaCountCaption));
+    Label_nf_media->setText(qs(globalList.listFileCaption));
     Label_media_1_->setText(qs(p.media[0].name));
     Label_media_2_->setText(qs(p.media[1].name));
     Label_date_der_maj->setText(qs(p.dateLabel));
-    Label_rep_favori->setText(qs(f2.Label_rep_favori));
-    Label6->setText(qs(f2.Label6));
+    Label_rep_favori->setText(qs(globalList.favouritesCaption));
+    Label6->setText(qs(globalList.helpText));
     StringGrid1->setToolTip(Label6->text());
-    Label_idx->setText(qs(f2.index.Label_idx));
-    Label_n_idx->setText(qs(f2.index.Label_n_idx));
+    Label_idx->setText(qs(globalList.index.levelCaption));
+    Label_n_idx->setText(qs(globalList.index.keyCountCaption));
     ListBox_hd_referencer->clear();
-    for (const std::string& d : f2.disks) ListBox_hd_referencer->addItem(qs(d));
+    for (const std::string& d : globalList.disks) ListBox_hd_referencer->addItem(qs(d));
     if (CheckBox_mode_avancer->isChecked() != m_program.settings.advancedMode) {
         CheckBox_mode_avancer->setChecked(m_program.settings.advancedMode);
         ApplyModeAvance(m_program.settings.advancedMode);
@@ -233,9 +233,10 @@ void TForm2::ApplyModeAvance(bool on) {
                                            : QAbstractItemView::SingleSelection);
     if (m_form1) {
         const CollectionState& s = m_form1->state();
-        if (!s.HelpTextAdvanced.empty()) m_program.form2.Label6 = on ? s.HelpTextAdvanced : s.HelpTextSimple;
+        if (!s.HelpTextAdvanced.empty())
+            m_program.globalList.helpText = on ? s.HelpTextAdvanced : s.HelpTextSimple;
     }
-    Label6->setText(qs(m_program.form2.Label6));
+    Label6->setText(qs(m_program.globalList.helpText));
     StringGrid1->setToolTip(Label6->text());
 }
 

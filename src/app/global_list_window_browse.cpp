@@ -97,12 +97,12 @@ void TForm2::connectBrowse() {
 
 void TForm2::refreshBrowse() {
     gridStack->setCurrentWidget(m_browse.filterShown ? StringGrid_filter : StringGrid1);
-    Label10->setText(qs(m_browse.Label10));
-    Label_hd_selectionner->setText(qs(m_browse.Label_hd_selectionner));
-    const ContextPanel& panel = m_browse.Panel1;
-    Label11->setText(qs(panel.Label11));
-    Label12->setText(qs(panel.Label12));
-    Label9->setText(qs(panel.Label9));
+    Label10->setText(qs(m_browse.markCountCaption));
+    Label_hd_selectionner->setText(qs(m_browse.chosenDiskCaption));
+    const ContextPanel& panel = m_browse.contextPanel;
+    Label11->setText(qs(panel.fileName));
+    Label12->setText(qs(panel.folder));
+    Label9->setText(qs(panel.sizeText));
     Panel1->setVisible(panel.visible);
     if (panel.visible) Panel1->raise();
 }
@@ -153,7 +153,7 @@ void TForm2::Button_rechercherClick() {
 
 void TForm2::Button_init_filtreClick() {
     verdan::Button_init_filtreClick(m_browse);
-    Edit1->setText(qs(m_browse.Edit1));
+    Edit1->setText(qs(m_browse.searchText));
     refreshBrowse();
 }
 
@@ -163,7 +163,7 @@ void TForm2::Edit1Enter() {
     if (m_browse.filterShown)
         for (int c = 0; c < kListColumns; ++c)
             StringGrid_filter->setColumnWidth(c, StringGrid1->columnWidth(c));
-    if (wasShown && !m_browse.filterShown) Edit1->setText(qs(m_browse.Edit1));
+    if (wasShown && !m_browse.filterShown) Edit1->setText(qs(m_browse.searchText));
     refreshBrowse();
 }
 
@@ -222,7 +222,7 @@ void TForm2::StringGrid1MouseDown(Grid grid, const QPoint& pos) {
             [&](const std::string& text) { return metrics.horizontalAdvance(qs(text)); });
     });
     if (shown) {
-        const PanelPlacement& p = m_browse.Panel1.placement;
+        const PanelPlacement& p = m_browse.contextPanel.placement;
         placePanel1(p);
         Panel1->move(table->mapTo(centralWidget(), QPoint(p.left, p.top)));
     }
@@ -321,7 +321,7 @@ bool TForm2::StringGrid1KeyDown(QKeyEvent* event) {
     GridKeyContext context;
     context.gridActive = true;
     context.currentRow = std::max<std::size_t>(1, currentRowOf(StringGrid1));
-    context.rowCount = m_program.form2.list.rowCount();
+    context.rowCount = m_program.globalList.table.rowCount();
     const int rowHeight = std::max(1, StringGrid1->verticalHeader()->defaultSectionSize());
     context.visibleRows = std::max(1, StringGrid1->viewport()->height() / rowHeight);
     context.selection = selectionOf(StringGrid1);
@@ -378,7 +378,7 @@ void TForm2::BitBtn_rep_favoriClick() {
 }
 
 void TForm2::SpeedButton1Click() {
-    guarded(m_ui, [&] { verdan::SpeedButton1Click(m_program.form2.Label_rep_favori, m_shell); });
+    guarded(m_ui, [&] { verdan::SpeedButton1Click(m_program.globalList.favouritesCaption, m_shell); });
 }
 
 void TForm2::BitBtn_helpClick() {

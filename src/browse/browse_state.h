@@ -63,9 +63,9 @@ struct PanelPlacement {
 // Panel1: the actions on the right-clicked row.
 struct ContextPanel {
     bool visible = false;
-    std::string Label11; // file name
-    std::string Label12; // folder
-    std::string Label9;  // size text
+    std::string fileName; // Label11
+    std::string folder;   // Label12
+    std::string sizeText; // Label9
     PanelPlacement placement;
 };
 
@@ -76,14 +76,14 @@ struct BrowseState {
     // what is chosen in the result acts on the very rows of the list.
     std::vector<std::size_t> filterSourceRows;
     bool filterShown = false;
-    std::string Edit1;
+    std::string searchText; // Edit1
     SortState etat_tri;
-    std::string Label_hd_selectionner = "-/-";
-    std::string Label10 = "nb";
+    std::string chosenDiskCaption = "-/-"; // Label_hd_selectionner
+    std::string markCountCaption = "nb";   // Label10
 
     std::string SelectedFile;
     std::string SelectedFolder;
-    ContextPanel Panel1;
+    ContextPanel contextPanel; // Panel1
 
     KeyboardState keyboard;
 
@@ -93,7 +93,7 @@ struct BrowseState {
 };
 
 inline GlobalList& gridTable(ProgramState& program, BrowseState& browse, Grid grid) {
-    return grid == Grid::Filter ? browse.filter : program.form2.list;
+    return grid == Grid::Filter ? browse.filter : program.globalList.table;
 }
 // StringGrid_filter while a search result is shown, else StringGrid1.
 inline Grid visibleGrid(const BrowseState& browse) {

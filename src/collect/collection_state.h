@@ -32,7 +32,7 @@ struct CollectionState {
     bool FirstActivation = true;
     std::string HelpTextSimple;
     std::string HelpTextAdvanced;
-    std::string Label17;
+    std::string helpPanelText; // Label17
     IndexLevelControls indexControls;
 
     DriveTable drives;           // StringGrid_hd

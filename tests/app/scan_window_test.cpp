@@ -100,7 +100,7 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     // Adding: one row per found file, with the disk's identity, the folder in the catalogue's form.
     ui.answers.assign(1, DialogButton::Yes);
     form1->BitBtn_rajout_bd->click();
-    const GlobalList& list = program.form2.list;
+    const GlobalList& list = program.globalList.table;
     const std::string dec = platform::decimalSeparator(); // the user's, as the size texts use it
     ASSERT_EQ(list.rowCount(), 4u);
     std::vector<std::string> titles;
@@ -123,7 +123,7 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     std::sort(titles.begin(), titles.end());
     EXPECT_EQ(titles, (std::vector<std::string>{"Alien.avi", "Brazil.MKV", "Chanson.mp3"}));
     EXPECT_TRUE(list.ListModified);
-    EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
+    EXPECT_EQ(program.globalList.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
 
     // A picture of the window after the scan, for whoever asks for it.
     const QString shots = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");

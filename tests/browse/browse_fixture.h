@@ -13,7 +13,7 @@ struct BrowseFixture : ProgramFixture {
     BrowseState browse;
     FakeShell shell;
 
-    GlobalList& list() { return program.form2.list; }
+    GlobalList& list() { return program.globalList.table; }
 
     struct Media {
         std::string disk = "FILMS";
@@ -56,8 +56,8 @@ struct BrowseFixture : ProgramFixture {
         return add(m);
     }
     void reindex() {
-        indexer_liste(list(), program.form2.keys, program.catalogue.params.indexLevel, false,
-                      program.form2.index);
+        indexer_liste(list(), program.globalList.keys, program.catalogue.params.indexLevel, false,
+                      program.globalList.index);
     }
     std::vector<std::string> column(const GlobalList& t, const std::string& header) const {
         std::vector<std::string> out;

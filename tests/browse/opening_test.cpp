@@ -149,7 +149,7 @@ TEST_F(Opening, DoubleClickOnTheHeaderSortsInsteadOfOpening) {
 }
 
 TEST_F(Opening, AfterEmptyingTheKeySetNothingOpens) {
-    program.form2.keys.clear();
+    program.globalList.keys.clear();
     dblClick(1);
     EXPECT_TRUE(shell.calls.empty());
     EXPECT_TRUE(ui.shown.empty());
@@ -177,10 +177,10 @@ TEST(OpeningEmptyList, TheBlankRowIsADiskWithoutNameOrSerial) {
 }
 
 TEST_F(Opening, LeftClickPutsTheTitleOnTheClipboardAndHidesThePanel) {
-    browse.Panel1.visible = true;
+    browse.contextPanel.visible = true;
     StringGrid1Click(program, browse, ui, 3);
     EXPECT_EQ(ui.clipboard, (std::vector<std::string>{"Ailleurs"}));
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(browse.keyboard.CursorRow, 3u);
 
     ui.clipboardFailures = 10;
@@ -190,14 +190,14 @@ TEST_F(Opening, LeftClickPutsTheTitleOnTheClipboardAndHidesThePanel) {
 
 TEST_F(Opening, RightClickFillsAndPlacesThePanel) {
     ASSERT_TRUE(rightClick(1));
-    EXPECT_TRUE(browse.Panel1.visible);
+    EXPECT_TRUE(browse.contextPanel.visible);
     EXPECT_EQ(browse.SelectedFile, file("Alien.avi"));
     EXPECT_EQ(browse.SelectedFolder, folder("films"));
-    EXPECT_EQ(browse.Panel1.Label11, "Alien.avi");
-    EXPECT_EQ(browse.Panel1.Label12, folder("films"));
-    EXPECT_EQ(browse.Panel1.Label9, "700 Mo");
+    EXPECT_EQ(browse.contextPanel.fileName, "Alien.avi");
+    EXPECT_EQ(browse.contextPanel.folder, folder("films"));
+    EXPECT_EQ(browse.contextPanel.sizeText, "700 Mo");
     EXPECT_EQ(list().selectedRow(), 1u);
-    EXPECT_EQ(browse.Panel1.placement.width, 500);
+    EXPECT_EQ(browse.contextPanel.placement.width, 500);
     // A file whose folder exists is enough: the file itself may be gone.
     EXPECT_TRUE(rightClick(2));
     EXPECT_EQ(browse.SelectedFile, file("Perdu.avi"));
@@ -210,7 +210,7 @@ TEST_F(Opening, RightClickOnTheHeaderOrAnAbsentDiskShowsNoPanel) {
     EXPECT_TRUE(ui.shown.empty());
     browse.SelectedFile = "ancien";
     EXPECT_FALSE(rightClick(4));
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(browse.SelectedFile, "");
     EXPECT_FALSE(rightClick(3));
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Disque <ABSENT> introuvable, veuillez le brancher",
@@ -253,7 +253,7 @@ TEST(ContextPanel, WidensForLongNamesAndStaysInTheTable) {
 TEST_F(Opening, ShowFolderChecksDiskAndFolderWithItsOwnWording) {
     ASSERT_TRUE(rightClick(2));
     BitBtn2Click(program, browse, ui, shell, drives, 2);
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(shell.calls, (Calls{{"show", file("Perdu.avi")}}));
 
     BitBtn2Click(program, browse, ui, shell, drives, 4);
@@ -271,7 +271,7 @@ TEST_F(Opening, CopyToFavouritesGoesThroughItsHookAfterTheSameChecks) {
     BitBtn_copie_un_par_unClick(program, browse, ui, shell, drives, 1);
     BitBtn_copie_un_par_unClick(program, browse, ui, shell, drives, 4);
     EXPECT_EQ(copied, (std::vector<std::string>{file("Alien.avi")}));
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(ui.busy, (std::vector<bool>{true, false, true, false}));
     EXPECT_TRUE(shell.calls.empty());
 }
@@ -279,14 +279,14 @@ TEST_F(Opening, CopyToFavouritesGoesThroughItsHookAfterTheSameChecks) {
 TEST_F(Opening, PanelViewButtonOpensTheFileAndCancelOnlyHides) {
     ASSERT_TRUE(rightClick(1));
     BitBtn5Click(browse, ui, shell);
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(shell.calls, (Calls{{"open", file("Alien.avi")}}));
     ASSERT_TRUE(rightClick(2));
     BitBtn5Click(browse, ui, shell);
     EXPECT_EQ(ui.shown.back().text, "Fichier " + file("Perdu.avi") + " introuvable");
     ASSERT_TRUE(rightClick(1));
     BitBtn4Click(browse);
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(shell.calls.size(), 1u);
 }
 
@@ -345,11 +345,11 @@ TEST(Favourites, ChosenFolderGoesToBothWindows) {
     EXPECT_EQ(f.ui.shown[0].kind, "folder");
     EXPECT_EQ(f.ui.shown[0].text, "Sélection du répertoire");
     EXPECT_EQ(f.program.settings.favouritesFolder, f.dir.path());
-    EXPECT_EQ(f.program.form2.Label_rep_favori, f.dir.path());
+    EXPECT_EQ(f.program.globalList.favouritesCaption, f.dir.path());
 
     f.ui.folderAnswers = {std::nullopt};
     EXPECT_FALSE(BitBtn_rep_favoriClick(f.program, f.ui));
-    EXPECT_EQ(f.program.form2.Label_rep_favori, f.dir.path());
+    EXPECT_EQ(f.program.globalList.favouritesCaption, f.dir.path());
 }
 
 TEST(Favourites, ATypedFolderIsCreatedOnYesOnly) {
