@@ -7,6 +7,7 @@
 #include "qt_ui.h"
 
 #include "browse/deletion.h"
+#include "browse/favourites_copy.h"
 #include "browse/keyboard.h"
 #include "browse/marks.h"
 #include "browse/opening.h"
@@ -23,6 +24,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
@@ -78,6 +81,8 @@ void TForm2::connectBrowse() {
             [this](const QModelIndex& cell) { StringGrid1Click(cell); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
     connect(BitBtn_copie_un_par_un, &QPushButton::clicked, this, [this] { BitBtn_copie_un_par_unClick(); });
+    connect(Button_copie_multiple, &QPushButton::clicked, this, [this] { Button_copie_multipleClick(); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(Button_del, &QPushButton::clicked, this, [this] { Button_delClick(); });
@@ -105,6 +110,44 @@ void TForm2::refreshBrowse() {
     Label9->setText(qs(panel.sizeText));
     Panel1->setVisible(panel.visible);
     if (panel.visible) Panel1->raise();
+}
+
+void TForm2::copyProgressChanged() {
+    const CopyProgressPanel& p = m_browse.copyPanel;
+    Label15->setText(qs(p.fileName));
+    Label16->setText(qs(p.folder));
+    Label17->setText(qs(p.total));
+    Label18->setText(qs(p.counter));
+    LabelSpeed->setText(qs(p.speed));
+    LabelETA->setText(qs(p.remaining));
+    ProgressBar1->setValue(p.fileBar);
+    ProgressBar2->setVisible(p.batchBarVisible);
+    ProgressBar2->setValue(p.batchBar);
+    if (p.visible && !Panel3->isVisible()) {
+        // Centred across the window, 100 pixels above its bottom edge.
+        QWidget* host = Panel3->parentWidget();
+        Panel3->move((host->width() - Panel3->width()) / 2, host->height() - Panel3->height() - 100);
+    }
+    Panel3->setVisible(p.visible);
+    if (p.visible) Panel3->raise();
+    QStringList lines;
+    for (const std::string& line : m_browse.missingSources) lines << qs(line);
+    const QString text = lines.join('\n');
+    if (Memo1->toPlainText() != text) Memo1->setPlainText(text);
+    Memo1->setVisible(m_browse.missingSourcesShown);
+    refreshBrowse();
+}
+
+void TForm2::Button_copie_multipleClick() {
+    guarded(m_ui, [&] {
+        verdan::Button_copie_multipleClick(m_program, m_browse, m_ui, *this, presentDrives(),
+                                           selectionOf(visibleView()));
+    });
+    refreshBrowse();
+}
+
+void TForm2::BitBtn3Click() {
+    verdan::BitBtn3Click(m_program);
 }
 
 DriveRows TForm2::presentDrives() const {
@@ -239,7 +282,7 @@ void TForm2::BitBtn2Click() {
 
 void TForm2::BitBtn_copie_un_par_unClick() {
     guarded(m_ui, [&] {
-        verdan::BitBtn_copie_un_par_unClick(m_program, m_browse, m_ui, m_shell, presentDrives(),
+        verdan::BitBtn_copie_un_par_unClick(m_program, m_browse, m_ui, m_shell, *this, presentDrives(),
                                             currentRowOf(visibleView()));
     });
     refreshBrowse();

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "catalogue/drive_lookup.h"
 #include "catalogue/global_list.h"
 #include "catalogue/program_state.h"
+#include "platform/system.h"
 
 namespace verdan {
 
@@ -69,6 +71,20 @@ struct ContextPanel {
     PanelPlacement placement;
 };
 
+// Panel3: the progress of a copy into the favourites folder.
+struct CopyProgressPanel {
+    bool visible = false;
+    int fileBar = 0; // ProgressBar1, 0 to 10000
+    bool batchBarVisible = false;
+    int batchBar = 0;      // ProgressBar2, 0 to 10000
+    std::string speed;     // LabelSpeed
+    std::string counter;   // Label18
+    std::string fileName;  // Label15
+    std::string folder;    // Label16
+    std::string total;     // Label17
+    std::string remaining; // LabelETA
+};
+
 // What the global-list window shows besides the global list (which ProgramState owns).
 struct BrowseState {
     GlobalList filter; // StringGrid_filter
@@ -87,9 +103,12 @@ struct BrowseState {
 
     KeyboardState keyboard;
 
-    // "Copier vers les favoris" of the context panel: the single copy of the checked file into
-    // the favourites folder, with its progress panel. Set by whoever provides the copy.
-    std::function<void(const std::string& sourcePath)> copyOneToFavourites;
+    CopyProgressPanel copyPanel;
+    // Memo1: the sources a multiple copy could not find, shown while it runs.
+    bool missingSourcesShown = false;
+    std::vector<std::string> missingSources;
+    std::uint32_t batchStartTick = 0; // BatchStartTick
+    std::function<std::uint32_t()> tick = platform::tickCount;
 };
 
 inline GlobalList& gridTable(ProgramState& program, BrowseState& browse, Grid grid) {

@@ -134,26 +134,24 @@ bool StringGrid1MouseDown(ProgramState& program, BrowseState& browse, Ui& ui, co
     return true;
 }
 
-void lancer_explorateur_ou_copie_StringGrid(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
-                                            const DriveRows& drives, std::size_t current, RowAction mode) {
+std::string lancer_explorateur_ou_copie_StringGrid(ProgramState& program, BrowseState& browse, Ui& ui,
+                                                   Shell& shell, const DriveRows& drives, std::size_t current,
+                                                   RowAction mode) {
     GlobalList& table = visibleTable(program, browse);
-    if (!isDataRow(table, current)) return;
+    if (!isDataRow(table, current)) return {};
     table.selectRow(current);
     const ResolvedRow r = resolveRow(table, current, drives);
     if (r.path.empty()) {
         ui.showInfo(" Disque <" + r.name + ">   introuvable, veuillez le brancher ");
-        return;
+        return {};
     }
     const std::string folder = folderOfPath(r.path);
     if (!platform::isFolder(folder)) {
         ui.showInfo(" Répertoire <" + folder + "> inexistant ");
-        return;
+        return {};
     }
-    if (mode == RowAction::ShowInFileManager) {
-        shell.showInFileManager(r.path);
-    } else if (browse.copyOneToFavourites) {
-        browse.copyOneToFavourites(r.path);
-    }
+    if (mode == RowAction::ShowInFileManager) shell.showInFileManager(r.path);
+    return r.path;
 }
 
 void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell, const DriveRows& drives,
@@ -161,14 +159,6 @@ void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& she
     browse.contextPanel.visible = false;
     lancer_explorateur_ou_copie_StringGrid(program, browse, ui, shell, drives, current,
                                            RowAction::ShowInFileManager);
-}
-
-void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
-                                 const DriveRows& drives, std::size_t current) {
-    BusyScope busy(ui);
-    lancer_explorateur_ou_copie_StringGrid(program, browse, ui, shell, drives, current,
-                                           RowAction::CopyToFavourites);
-    browse.contextPanel.visible = false;
 }
 
 void BitBtn5Click(BrowseState& browse, Ui& ui, Shell& shell) {

@@ -34,6 +34,9 @@ struct ProgramState {
     // Paths, parameters (index level, date label, font size, media categories) and ParamsModified.
     CurrentCatalogue catalogue;
     GlobalListState globalList;
+    // A copy into the favourites folder walks the global list: while it runs, nothing may change
+    // the list or switch the catalogue (the windows lock those controls).
+    bool copyRunning = false;
     std::string globalListButtonCaption = "Liste globale des médias =>"; // BitBtn_form2_bis
     std::string collectionListFileCaption = "*12345.txt"; // Label_nf_media of the collection window
     // Filled by the window layer with the windows' current bounds before the settings are written.
