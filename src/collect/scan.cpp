@@ -71,7 +71,6 @@ void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui&
     run->startTick = state.tick();
     state.addButtonEnabled = false;
     run->settings = makeScanSettings(media, platform::decimalSeparator());
-    program.ScanStopRequested = false;
     ui.setBusy(true);
     state.scanStatus = "Listage en cours...";
     notifyChanged(state);
@@ -207,8 +206,7 @@ void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
     notifyChanged(state);
 }
 
-void Button2Click(ProgramState& program, CollectionState& state, Ui& ui) {
-    program.ScanStopRequested = true;
+void Button2Click(ProgramState&, CollectionState& state, Ui& ui) {
     if (const auto& run = state.scanWorkers.current()) run->stopRequested.store(true);
     ui.setBusy(false);
     notifyChanged(state);

@@ -25,8 +25,8 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run);
 // The end of a scan that no longer owns the found list: the pointer, the status, the N/A panel and
 // the summary message.
 void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run);
-// "stop (Esc) " and the Escape key. Each scan has its own stop flag, which its workers read: the
-// program-wide ScanStopRequested is set as well but never cleared under a running worker.
+// "stop (Esc) " and the Escape key: stops the current scan through its own flag, which its
+// workers read.
 void Button2Click(ProgramState& program, CollectionState& state, Ui& ui);
 
 // A scan runs and no stop was asked: the drive table, the folder lists and the scan button are
