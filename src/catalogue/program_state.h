@@ -41,8 +41,7 @@ struct ProgramState {
     std::string collectionListFileCaption = "*12345.txt"; // Label_nf_media of the collection window
     // Filled by the window layer with the windows' current bounds before the settings are written.
     std::function<void(SettingsState&)> captureWindowBounds;
-    // Stop requests of the scan and of the copy (Escape and the stop buttons).
-    std::atomic<bool> ScanStopRequested{false};
+    // Escape in the global-list window; a scan has a stop flag of its own.
     std::atomic<bool> StopRequested{false};
 
     std::string settingsPath() const { return settingsFilePath(programFolder); }
