@@ -1,6 +1,6 @@
 # Shared by scripts/run, scripts/test and scripts/test-windows.
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libgl-dev libicu-dev
                 libcanberra-dev libgtest-dev libgmock-dev libbenchmark-dev)
 RUN_PACKAGES=(xvfb xauth)
 # scripts/test-windows: the -posix MinGW-w64 compilers (the -win32 ones lack std::thread and

@@ -1,8 +1,20 @@
 #pragma once
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 // What the program sets on its application object before any window exists.
 inline void setUpApplication() {
     // No display name: the platform would append it to the title of every window and box.
     QApplication::setApplicationName(QStringLiteral("verdan"));
+    // Qt's own dialogs and standard buttons speak French, as the rest of the program does: from
+    // Qt's translations where the system keeps them, else from "translations" beside the program.
+    static QTranslator qtbase;
+    const QLocale french(QLocale::French, QLocale::France);
+    if (qtbase.load(french, QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        qtbase.load(french, QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QCoreApplication::applicationDirPath() + QStringLiteral("/translations")))
+        QApplication::installTranslator(&qtbase);
 }

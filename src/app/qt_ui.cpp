@@ -1,5 +1,6 @@
 #include "qt_ui.h"
 
+#include "folder_dialog.h"
 #include "three_choice_dialog.h"
 
 #include "catalogue/program_state.h"
@@ -104,9 +105,9 @@ std::optional<std::string> QtUi::chooseFile(const std::string& title, const std:
 }
 
 std::optional<std::string> QtUi::chooseFolder(const std::string& title, const std::string& initialFolder) {
-    QString f = QFileDialog::getExistingDirectory(m_parent, qs(title), qs(initialFolder));
-    if (f.isEmpty()) return std::nullopt;
-    return ss(QDir::toNativeSeparators(f));
+    const std::optional<QString> f = chooseFolderOrNew(m_parent, qs(title), qs(initialFolder));
+    if (!f) return std::nullopt;
+    return ss(*f);
 }
 
 void QtUi::setBusy(bool busy) {
