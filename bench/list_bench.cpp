@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
             verdan::indexer_liste(form2.list, form2.keys, 1, false, form2.index);
             const std::string drive = work + "/drive";
             makeFoundTree(drive);
-            verdan::CollectionState state;
+            verdan::CollectionState state(program.drives);
             const int row = state.drives.addRow();
             state.drives.setCell(row, 0, drive);
             state.drives.setCurrentRow(row);

@@ -31,7 +31,7 @@
 using namespace verdan;
 
 TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_ui(ui), m_drives(drives) {
+    : QMainWindow(parent), m_program(program), m_ui(ui), m_drives(drives), m_state(program.drives) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     widgets::fillWith(this, QColor(243, 244, 235));

@@ -231,10 +231,8 @@ void TForm2::ApplyModeAvance(bool on) {
                                      : QAbstractItemView::SingleSelection);
     StringGrid_filter->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
                                            : QAbstractItemView::SingleSelection);
-    if (m_form1) {
-        const CollectionState& s = m_form1->state();
-        if (!s.HelpTextAdvanced.empty()) m_program.form2.Label6 = on ? s.HelpTextAdvanced : s.HelpTextSimple;
-    }
+    if (!m_program.HelpTextAdvanced.empty())
+        m_program.form2.Label6 = on ? m_program.HelpTextAdvanced : m_program.HelpTextSimple;
     Label6->setText(qs(m_program.form2.Label6));
     StringGrid1->setToolTip(Label6->text());
 }

@@ -108,7 +108,7 @@ void TForm2::refreshBrowse() {
 }
 
 DriveRows TForm2::presentDrives() const {
-    return m_form1 ? driveRowsOf(m_form1->state().drives) : DriveRows{};
+    return driveRowsOf(m_program.drives);
 }
 
 QTableView* TForm2::visibleView() const {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/drive_table.h"
 #include "catalogue/global_list.h"
 #include "catalogue/index_keys.h"
 #include "catalogue/settings.h"
@@ -36,6 +37,12 @@ struct ProgramState {
     GlobalListState form2;
     std::string BitBtn_form2_bis = "Liste globale des médias =>";
     std::string Form1_Label_nf_media = "*12345.txt";
+    // The present drives (StringGrid_hd of the collection window); files of the global list are
+    // opened through it.
+    DriveTable drives;
+    // The global list's help text in basic and advanced mode, set by the opening sequence.
+    std::string HelpTextSimple;
+    std::string HelpTextAdvanced;
     // Filled by the window layer with the windows' current bounds before the settings are written.
     std::function<void(SettingsState&)> captureWindowBounds;
     // Stop requests of the scan and of the copy (Escape and the stop buttons).

@@ -96,10 +96,10 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     }
     program.Form1_Label_nf_media = catalogue.paths.ListName;
 
-    form1.HelpTextSimple = kHelpTextSimple;
-    form1.HelpTextAdvanced = form1.HelpTextSimple + "\n" + kHelpTextAdvancedLine;
-    program.form2.Label6 = settings.advancedMode ? form1.HelpTextAdvanced : form1.HelpTextSimple;
-    form1.Label17 = form1.HelpTextAdvanced;
+    program.HelpTextSimple = kHelpTextSimple;
+    program.HelpTextAdvanced = program.HelpTextSimple + "\n" + kHelpTextAdvancedLine;
+    program.form2.Label6 = settings.advancedMode ? program.HelpTextAdvanced : program.HelpTextSimple;
+    form1.Label17 = program.HelpTextAdvanced;
     form1.indexControls.firstActivation();
     view.applyState();
 

@@ -259,7 +259,7 @@ TEST_F(Windows, BasicModeHidesTheEditingControls) {
                              "Button_copie_multiple", "BitBtn_tout_cocher"})
         EXPECT_FALSE(find<QPushButton>(form2.get(), name)->isVisibleTo(form2.get())) << name;
     EXPECT_TRUE(form2->Button_rechercher->isVisibleTo(form2.get()));
-    EXPECT_EQ(form2->StringGrid1->toolTip(), QString::fromStdString(form1->state().HelpTextSimple));
+    EXPECT_EQ(form2->StringGrid1->toolTip(), QString::fromStdString(program.HelpTextSimple));
 }
 
 TEST_F(Windows, GlobalListTableAtCreationThenAsTheParameterFileSays) {
