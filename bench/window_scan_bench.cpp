@@ -2,7 +2,7 @@
 // ticked, "3- lister ..." pressed, timed until the summary.
 //   verdan_window_scan_bench DIR
 #include "collection_window.h"
-#include "global_list_window.h"
+#include "main_windows.h"
 #include "qt_ui.h"
 
 #include "catalogue/program_state.h"
@@ -73,10 +73,8 @@ int main(int argc, char** argv) {
     program.programFolder = programFolder.path().toStdString();
     program.catalogue.params.media[0].extensionFilter = "avi, mp4, mkv, mov, wmv, flv, vob, ts";
     program.catalogue.params.media[1].extensionFilter = "mp3, ogg, mp4a";
-    TForm1 form1(program, ui, drives);
-    TForm2 form2(program, ui, shell);
-    form1.setGlobalListWindow(&form2);
-    form2.setCollectionWindow(&form1);
+    MainWindows windows(program, ui, shell, drives);
+    TForm1& form1 = windows.collection();
     ui.setParentWindow(&form1);
     form1.show();
     QApplication::processEvents();

@@ -23,7 +23,6 @@ class QPushButton;
 class QStackedWidget;
 class QTableView;
 class QToolButton;
-class TForm1;
 
 // The global-list window; created hidden, shown from the collection window.
 class GlobalListModel;
@@ -31,9 +30,10 @@ class GlobalListModel;
 class TForm2 : public QMainWindow, private verdan::ListCommandsView {
     Q_OBJECT
 public:
-    TForm2(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell, QWidget* parent = nullptr);
+    // `quit`: the quit procedure.
+    TForm2(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell,
+           std::function<verdan::QuitOutcome(verdan::QuitSender)> quit, QWidget* parent = nullptr);
     ~TForm2() override;
-    void setCollectionWindow(TForm1* form1) { m_form1 = form1; }
     verdan::BrowseState& browseState() { return m_browse; }
 
     void refreshView();
@@ -83,6 +83,12 @@ public:
     std::size_t currentRowOf(QTableView* table) const;
     QTableView* visibleView() const;
 
+signals:
+    // A handler changed state that the collection window shows too.
+    void stateChanged();
+    // BitBtn1: the collection window is wanted in this one's place.
+    void collectionAsked();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -111,7 +117,7 @@ private:
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
     verdan::Shell& m_shell;
-    TForm1* m_form1 = nullptr;
+    std::function<verdan::QuitOutcome(verdan::QuitSender)> m_quit;
     GlobalListModel* m_model = nullptr;
     GlobalListModel* m_filterModel = nullptr;
     verdan::BrowseState m_browse;

@@ -14,12 +14,9 @@
 
 #include <algorithm>
 
-#include "collection_window.h"
-#include "global_list_window.h"
-#include "support/fake_drives.h"
-#include "support/fake_shell.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
+#include "windows_under_test.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -33,7 +30,7 @@ constexpr int kMarkColumn = 13;
 } // namespace
 
 // The global-list window over a loaded list, driven with the mouse and the keyboard.
-class BrowseWindow : public ::testing::Test, public ProgramFixture {
+class BrowseWindow : public ::testing::Test, public ProgramFixture, public WindowsUnderTest {
 protected:
     void start(const std::vector<std::string>& lines) {
         std::ofstream(program.settingsPath(), std::ios::binary)
@@ -41,14 +38,11 @@ protected:
             << "\r\n[Options]\r\nCheckBox_mode_avancer=1\r\n";
         writeList(lines);
         ui.answers = {DialogButton::Yes};
-        form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui, shell);
-        form1->setGlobalListWindow(form2.get());
-        form2->setCollectionWindow(form1.get());
+        buildWindows(program, ui);
         form1->show();
         form1->FormActivate();
         form2->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form2.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form2));
         ui.shown.clear();
     }
     // Titles "t1" ... "tN" on the disk FILMS.
@@ -121,11 +115,6 @@ protected:
         for (std::size_t r = 1; r < table.rowCount(); ++r) m.emplace_back(table.cell(r, kMarkColumn));
         return m;
     }
-
-    FakeDriveProvider drives;
-    FakeShell shell;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
 };
 
 TEST_F(BrowseWindow, HeaderDoubleClicksSortDescendingThenAscendingAndMoveTheMarker) {

@@ -8,21 +8,18 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "collection_window.h"
-#include "global_list_window.h"
 #include "platform/system.h"
-#include "support/fake_drives.h"
-#include "support/fake_shell.h"
 #include "support/temp_folder.h"
 #include "support/ui_thread.h"
 #include "util/file_helpers.h"
+#include "windows_under_test.h"
 
 using namespace verdan;
 using namespace verdan::test;
 
 // The road of one scan through the collection window: a drive made of a temporary folder, two
 // folders ticked, the scan on its worker threads, the found list on screen.
-class ScanWindow : public ::testing::Test {
+class ScanWindow : public ::testing::Test, public WindowsUnderTest {
 protected:
     ScanWindow() {
         program.programFolder = dir.path();
@@ -35,11 +32,10 @@ protected:
         dir.write("FILMS/musique/Chanson.mp3", std::string(100, 'c'));
         dir.write("FILMS/.cache/cache.avi", "x");
         drives.add(root, "FILMS", "1234ABCD", platform::kDriveRemovable);
-        form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui, shell);
-        form1->setGlobalListWindow(form2.get());
-        form2->setCollectionWindow(form1.get());
+        buildWindows(program, ui);
     }
+    // The windows go before the program state and the Ui they use.
+    ~ScanWindow() override { windows.reset(); }
     QStringList folderItems() {
         QStringList names;
         for (int i = 0; i < form1->CheckListBox_rep->count(); ++i)
@@ -61,10 +57,6 @@ protected:
     std::string root;
     ProgramState program;
     ThreadedFakeUi ui;
-    FakeDriveProvider drives;
-    FakeShell shell;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
 };
 
 TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
@@ -95,7 +87,15 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     EXPECT_EQ(form1->Label6->text(), "3");
     EXPECT_TRUE(form1->Label_attente->text().startsWith(QString::fromUtf8("Listage terminé en ")));
     EXPECT_TRUE(form1->BitBtn_rajout_bd->isEnabled());
-    EXPECT_FALSE(form1->Panel_na->isVisibleTo(form1.get()));
+    EXPECT_FALSE(form1->Panel_na->isVisibleTo(form1));
+
+    // Quitting from the global-list window knows of the lines the collection window found.
+    ui.answers.assign(1, DialogButton::No);
+    form2->Button_exitClick();
+    ASSERT_FALSE(ui.texts().empty());
+    EXPECT_EQ(ui.texts().back(),
+              " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter "
+              "quand même ?");
 
     // Adding: one row per found file, with the disk's identity, the folder in the catalogue's form.
     ui.answers.assign(1, DialogButton::Yes);
@@ -124,6 +124,9 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     EXPECT_EQ(titles, (std::vector<std::string>{"Alien.avi", "Brazil.MKV", "Chanson.mp3"}));
     EXPECT_TRUE(list.ListModified);
     EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
+    // The global-list window shows what the collection window added.
+    ASSERT_EQ(form2->ListBox_hd_referencer->count(), 1);
+    EXPECT_EQ(form2->ListBox_hd_referencer->item(0)->text(), "FILMS-1234ABCD");
 
     // A picture of the window after the scan, for whoever asks for it.
     const QString shots = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");

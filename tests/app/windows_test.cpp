@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -19,14 +20,11 @@
 
 #include <algorithm>
 
-#include "collection_window.h"
-#include "global_list_window.h"
 #include "platform/files.h"
-#include "support/fake_drives.h"
-#include "support/fake_shell.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
 #include "widget_factory.h"
+#include "windows_under_test.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -38,7 +36,7 @@ QString u(const char* s) {
 } // namespace
 
 // Both windows over a prepared program folder, driven through their named widgets.
-class Windows : public ::testing::Test, public ProgramFixture {
+class Windows : public ::testing::Test, public ProgramFixture, public WindowsUnderTest {
 protected:
     void writeSettings(bool advanced, const std::string& extra = "") {
         std::ofstream(program.settingsPath(), std::ios::binary)
@@ -47,10 +45,7 @@ protected:
             << extra;
     }
     void start() {
-        form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui, shell);
-        form1->setGlobalListWindow(form2.get());
-        form2->setCollectionWindow(form1.get());
+        buildWindows(program, ui);
         form1->show();
         form1->FormActivate();
     }
@@ -59,15 +54,10 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    QString text1(const char* label) { return find<QLabel>(form1.get(), label)->text(); }
-    QString text2(const char* label) { return find<QLabel>(form2.get(), label)->text(); }
-    void click2(const char* button) { find<QPushButton>(form2.get(), button)->click(); }
+    QString text1(const char* label) { return find<QLabel>(form1, label)->text(); }
+    QString text2(const char* label) { return find<QLabel>(form2, label)->text(); }
+    void click2(const char* button) { find<QPushButton>(form2, button)->click(); }
     int rows() { return form2->StringGrid1->model()->rowCount(); }
-
-    FakeDriveProvider drives;
-    FakeShell shell;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
 };
 
 TEST_F(Windows, StartUpInAdvancedModeAsksThenShowsTheList) {
@@ -83,7 +73,7 @@ TEST_F(Windows, StartUpInAdvancedModeAsksThenShowsTheList) {
     EXPECT_EQ(form1->BitBtn_form2_bis->text(), u("Liste globale des 2 médias =>"));
     EXPECT_EQ(form1->windowTitle(), u("V E R D A N   v 1 . 9      liste_globale_médias"));
     EXPECT_FALSE(form2->isVisible());
-    EXPECT_TRUE(form2->Button_undo->isVisibleTo(form2.get()));
+    EXPECT_TRUE(form2->Button_undo->isVisibleTo(form2));
     EXPECT_EQ(text2("Label_rep_favori"), QString::fromStdString(joinPath(dir.path(), "favoris")));
 }
 
@@ -94,7 +84,7 @@ TEST_F(Windows, StartUpInBasicModeShowsTheGlobalListWithoutAQuestion) {
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_TRUE(form2->isVisible());
     EXPECT_EQ(rows(), 1);
-    EXPECT_FALSE(form2->Button_undo->isVisibleTo(form2.get()));
+    EXPECT_FALSE(form2->Button_undo->isVisibleTo(form2));
     EXPECT_FALSE(form2->CheckBox_mode_avancer->isChecked());
     EXPECT_EQ(form2->StringGrid1->selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_EQ(form2->pos(), form1->pos());
@@ -130,6 +120,24 @@ TEST_F(Windows, SaveThenUndoTwice) {
     click2("Button_undo");
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(text2("Label_n"), u("2 médias"));
+}
+
+TEST_F(Windows, AChangeFromOneWindowRepaintsEachWindowOnce) {
+    writeSettings(true);
+    writeList({row("1", "A", "a"), row("2", "A", "b")});
+    ui.answers = {DialogButton::Yes};
+    start();
+    int globalListRepaints = 0;
+    QObject::connect(find<QListWidget>(form2, "ListBox_hd_referencer")->model(),
+                     &QAbstractItemModel::modelReset, [&] { ++globalListRepaints; });
+    writeList({row("1", "A", "a"), row("2", "B", "b")});
+    program.settings.favouritesFolder = dir.file("favoris");
+    ui.answers = {DialogButton::Yes};
+    click2("Button_charger_bd");
+    EXPECT_EQ(globalListRepaints, 1);
+    EXPECT_EQ(find<QListWidget>(form2, "ListBox_hd_referencer")->count(), 2);
+    // The collection window shows the program's state as it is now.
+    EXPECT_EQ(text1("Label_rep_favori"), QString::fromStdString(dir.file("favoris")));
 }
 
 TEST_F(Windows, ReloadAsksToOverwriteOnlyFromThreeRows) {
@@ -257,8 +265,8 @@ TEST_F(Windows, BasicModeHidesTheEditingControls) {
     EXPECT_TRUE(program.catalogue.ParamsModified);
     for (const char* name : {"Button_charger_bd", "Button_vider_bd", "Button_enregistrer_liste", "Button_del",
                              "Button_copie_multiple", "BitBtn_tout_cocher"})
-        EXPECT_FALSE(find<QPushButton>(form2.get(), name)->isVisibleTo(form2.get())) << name;
-    EXPECT_TRUE(form2->Button_rechercher->isVisibleTo(form2.get()));
+        EXPECT_FALSE(find<QPushButton>(form2, name)->isVisibleTo(form2)) << name;
+    EXPECT_TRUE(form2->Button_rechercher->isVisibleTo(form2));
     EXPECT_EQ(form2->StringGrid1->toolTip(), QString::fromStdString(program.HelpTextSimple));
 }
 
@@ -266,12 +274,11 @@ TEST_F(Windows, GlobalListTableAtCreationThenAsTheParameterFileSays) {
     writeSettings(true);
     writeList({row("1234567", "FILMS", "Alien")});
     ui.answers = {DialogButton::Yes};
-    form2 = std::make_unique<TForm2>(program, ui, shell);
+    buildWindows(program, ui);
     QTableView* grid = form2->StringGrid1;
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 15);
     EXPECT_EQ(grid->columnWidth(13), 22);
     EXPECT_EQ(grid->columnWidth(8), 30);
-    form2.reset();
 
     // A parameter file that says font 8 gives rows of 14 pixels.
     std::ofstream(joinPath(listFolder(), "liste_globale_médias.prm"), std::ios::binary)
@@ -294,7 +301,7 @@ TEST_F(Windows, Form2CaptionsHintsAndContextButtonsAsTheCollectionWindowHasThem)
     EXPECT_EQ(form2->BitBtn_rep_favori->text(), u("Dossier des favoris"));
     EXPECT_EQ(form1->BitBtn_rep_favori->text(), u("Répertoire des favoris"));
     // Every hint of either window stays as long and comes as fast.
-    for (QWidget* window : {static_cast<QWidget*>(form1.get()), static_cast<QWidget*>(form2.get())}) {
+    for (QWidget* window : {static_cast<QWidget*>(form1), static_cast<QWidget*>(form2)}) {
         for (QWidget* w : window->findChildren<QWidget*>()) {
             if (w->toolTip().isEmpty()) continue;
             EXPECT_EQ(w->toolTipDuration(), 15000) << w->objectName().toStdString();
