@@ -5,6 +5,7 @@
 #include "handler_guard.h"
 #include "hint_style.h"
 #include "platform/system.h"
+#include "presentation.h"
 #include "qt_ui.h"
 #include "widget_factory.h"
 #include "window_geometry.h"

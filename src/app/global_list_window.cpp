@@ -3,11 +3,11 @@
 #include "global_list_model.h"
 #include "handler_guard.h"
 #include "hint_style.h"
+#include "presentation.h"
 #include "qt_ui.h"
 #include "widget_factory.h"
 
 #include "browse/search.h"
-#include "collect/startup.h"
 #include "window_geometry.h"
 
 #include <QApplication>

@@ -64,10 +64,6 @@ void extraire_hd_liste_globale(GlobalListState& form2);
 
 // The font size of the table for a position in kFontSizes (8 when there is none).
 int fontSizeOfIndex(int index);
-// Rows of the table are 2 x size - 2 pixels high: 8 gives 14, 15 gives 28.
-inline int rowHeightOfFontSize(int size) {
-    return 2 * size - 2;
-}
 
 // Sets the mark cell (" x" column) of every data row.
 void SetAllMarks(GlobalList& list, const std::string& text);
