@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListView>
-#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -80,7 +79,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
 
     form1.StringGrid_hdClick(1);
-    form1.CheckListBox_rep->item(0)->setCheckState(Qt::Checked); // " << racine >>"
+    form1.CheckListBox_repClick(0, true); // " << racine >>"
     QApplication::processEvents();
     QElapsedTimer timer;
     timer.start();
@@ -89,6 +88,6 @@ int main(int argc, char** argv) {
     const qint64 ms = timer.elapsed();
     std::printf("%lld media found in %lld ms (%d lines shown)\n",
                 static_cast<long long>(form1.state().found.size()), static_cast<long long>(ms),
-                form1.ListBox_media_un_hd->model()->rowCount());
+                form1.findChild<QListView*>("ListBox_media_un_hd")->model()->rowCount());
     return 0;
 }

@@ -107,8 +107,7 @@ private:
     std::size_t m_shownScanLogLines = 0;
     std::string m_shownScanLogLast;
 
-public:
-    // Widgets the handlers and the tests reach; the names are their objectName()s.
+    // The names are the widgets' objectName()s, by which the tests find them.
     QLabel* Label_media_1_ = nullptr;
     QLabel* Label_media_2_ = nullptr;
     QPushButton* BitBtn_form2_bis = nullptr;

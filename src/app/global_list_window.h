@@ -125,7 +125,7 @@ private:
     // Shift and Ctrl as they were when the mouse was last pressed on a table's rows.
     Qt::KeyboardModifiers m_pressModifiers;
 
-public:
+    // The names are the widgets' objectName()s, by which the tests find them.
     QLabel* Label1 = nullptr;
     QLabel* Label_nf_media = nullptr;
     QLabel* Label_n = nullptr;

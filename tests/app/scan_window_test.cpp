@@ -38,14 +38,14 @@ protected:
     ~ScanWindow() override { windows.reset(); }
     QStringList folderItems() {
         QStringList names;
-        for (int i = 0; i < form1->CheckListBox_rep->count(); ++i)
-            names << form1->CheckListBox_rep->item(i)->text();
+        for (int i = 0; i < widget<QListWidget>(form1, "CheckListBox_rep")->count(); ++i)
+            names << widget<QListWidget>(form1, "CheckListBox_rep")->item(i)->text();
         return names;
     }
     void tick(const QString& name) {
-        for (int i = 0; i < form1->CheckListBox_rep->count(); ++i)
-            if (form1->CheckListBox_rep->item(i)->text() == name)
-                form1->CheckListBox_rep->item(i)->setCheckState(Qt::Checked);
+        for (int i = 0; i < widget<QListWidget>(form1, "CheckListBox_rep")->count(); ++i)
+            if (widget<QListWidget>(form1, "CheckListBox_rep")->item(i)->text() == name)
+                widget<QListWidget>(form1, "CheckListBox_rep")->item(i)->setCheckState(Qt::Checked);
     }
     bool summaryShown() const {
         for (const auto& t : ui.texts())
@@ -60,21 +60,21 @@ protected:
 };
 
 TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
-    ASSERT_EQ(form1->StringGrid_hd->rowCount(), 1);
-    EXPECT_EQ(form1->StringGrid_hd->item(0, 1)->text(), "FILMS");
-    EXPECT_EQ(form1->StringGrid_hd->item(0, 2)->text(), "USB");
-    EXPECT_EQ(form1->StringGrid_hd->item(0, 3)->text(), "1234ABCD");
+    ASSERT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->rowCount(), 1);
+    EXPECT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->item(0, 1)->text(), "FILMS");
+    EXPECT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->item(0, 2)->text(), "USB");
+    EXPECT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->item(0, 3)->text(), "1234ABCD");
 
     form1->StringGrid_hdClick(1);
     EXPECT_EQ(folderItems(), (QStringList{" << racine >>", "films", "musique", "vide"}));
     tick("musique");
     tick("films");
-    ASSERT_EQ(form1->ListBoxSel->count(), 2);
-    EXPECT_EQ(form1->ListBoxSel->item(0)->text(), "musique");
+    ASSERT_EQ(widget<QListWidget>(form1, "ListBoxSel")->count(), 2);
+    EXPECT_EQ(widget<QListWidget>(form1, "ListBoxSel")->item(0)->text(), "musique");
 
-    form1->BitBtn_lister_media->click();
+    widget<QPushButton>(form1, "BitBtn_lister_media")->click();
     ASSERT_TRUE(ui.pumpUntil([&] { return summaryShown(); }));
-    const QAbstractItemModel* found = form1->ListBox_media_un_hd->model();
+    const QAbstractItemModel* found = widget<QListView>(form1, "ListBox_media_un_hd")->model();
     ASSERT_EQ(found->rowCount(), 3);
     QStringList paths;
     for (int r = 0; r < 3; ++r) paths << found->index(r, 0).data().toString().section(">    ", 1);
@@ -84,10 +84,11 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
                                       "Brazil.MKV",
                                   QString::fromStdString(joinPath(root, "films")) + sep + "Alien.avi",
                                   QString::fromStdString(joinPath(root, "musique")) + sep + "Chanson.mp3"}));
-    EXPECT_EQ(form1->Label6->text(), "3");
-    EXPECT_TRUE(form1->Label_attente->text().startsWith(QString::fromUtf8("Listage terminé en ")));
-    EXPECT_TRUE(form1->BitBtn_rajout_bd->isEnabled());
-    EXPECT_FALSE(form1->Panel_na->isVisibleTo(form1));
+    EXPECT_EQ(widget<QLabel>(form1, "Label6")->text(), "3");
+    EXPECT_TRUE(
+        widget<QLabel>(form1, "Label_attente")->text().startsWith(QString::fromUtf8("Listage terminé en ")));
+    EXPECT_TRUE(widget<QPushButton>(form1, "BitBtn_rajout_bd")->isEnabled());
+    EXPECT_FALSE(widget<QFrame>(form1, "Panel_na")->isVisibleTo(form1));
 
     // Quitting from the global-list window knows of the lines the collection window found.
     ui.answers.assign(1, DialogButton::No);
@@ -99,7 +100,7 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
 
     // Adding: one row per found file, with the disk's identity, the folder in the catalogue's form.
     ui.answers.assign(1, DialogButton::Yes);
-    form1->BitBtn_rajout_bd->click();
+    widget<QPushButton>(form1, "BitBtn_rajout_bd")->click();
     const GlobalList& list = program.form2.list;
     const std::string dec = platform::decimalSeparator(); // the user's, as the size texts use it
     ASSERT_EQ(list.rowCount(), 4u);
@@ -125,8 +126,8 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     EXPECT_TRUE(list.ListModified);
     EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
     // The global-list window shows what the collection window added.
-    ASSERT_EQ(form2->ListBox_hd_referencer->count(), 1);
-    EXPECT_EQ(form2->ListBox_hd_referencer->item(0)->text(), "FILMS-1234ABCD");
+    ASSERT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->count(), 1);
+    EXPECT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->item(0)->text(), "FILMS-1234ABCD");
 
     // A picture of the window after the scan, for whoever asks for it.
     const QString shots = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");

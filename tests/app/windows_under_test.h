@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "collection_window.h"
 #include "global_list_window.h"
@@ -30,5 +31,22 @@ struct WindowsUnderTest {
         form2 = &windows->globalList();
     }
 };
+
+// The widget of `window` with that objectName and type. A name that is missing, taken twice or of
+// another type fails the test, which goes on with a stand-in widget rather than crashing.
+template <class W> W* widget(QWidget* window, const char* name) {
+    const QList<QWidget*> found = window->findChildren<QWidget*>(QString::fromLatin1(name));
+    if (found.size() == 1) {
+        if (auto* w = dynamic_cast<W*>(found.front())) return w;
+    }
+    ADD_FAILURE() << (found.empty()      ? "no widget named "
+                      : found.size() > 1 ? "several widgets named "
+                                         : "")
+                  << name << (found.size() == 1 ? " is of another type" : "") << " in "
+                  << window->objectName().toStdString();
+    // Never deleted: stand-ins may be asked for until the application object is gone.
+    static QWidget* const standIns = new QWidget;
+    return new W(standIns);
+}
 
 } // namespace verdan::test

@@ -137,7 +137,7 @@ TEST_F(X11Windows, BothFitTheScreenWithLongPathsAndSwitchWithTheSameBounds) {
         EXPECT_LE(w->minimumHeight(), screen.height());
         EXPECT_EQ(cutOff(*w), "") << w->objectName().toStdString();
     }
-    EXPECT_EQ(form1->Label_rep_favori->text(), QString::fromStdString(longPath));
+    EXPECT_EQ(widget<QLabel>(form1, "Label_rep_favori")->text(), QString::fromStdString(longPath));
 
     // The smallest the collection window can be, then a size of the user's, both ways.
     const QRect least(40, 30, form1->minimumWidth(), form1->minimumHeight());
