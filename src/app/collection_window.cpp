@@ -116,8 +116,8 @@ void TForm1::refreshView() {
     Label_repfic_media->setText(qs(s.listFolder));
     Edit_nom_fic_media_sans_ext->setText(qs(s.listName));
     Label_rep_favori->setText(qs(s.favouritesFolder));
-    Label_nf_media->setText(qs(m_program.Form1_Label_nf_media));
-    BitBtn_form2_bis->setText(qs(m_program.BitBtn_form2_bis));
+    Label_nf_media->setText(qs(m_program.collectionListFileCaption));
+    BitBtn_form2_bis->setText(qs(m_program.globalListButtonCaption));
     Label_media_1_->setText(qs(p.media[0].name));
     Label_media_2_->setText(qs(p.media[1].name));
     Edit_type_media_1_->setText(qs(p.media[0].name));
@@ -137,9 +137,9 @@ void TForm1::refreshView() {
         item->setChecked(true);
     RadioGroup_index->setEnabled(ic.radioGroupEnabled);
     BitBtn_reinit->setEnabled(ic.reinitEnabled);
-    CheckBox1->setChecked(ic.CheckBox1);
-    Label3->setText(qs(m_program.form2.index.Label3));
-    Label17->setText(qs(m_state.Label17));
+    CheckBox1->setChecked(ic.modificationAllowed);
+    Label3->setText(qs(m_program.globalList.index.collectionKeyCountCaption));
+    Label17->setText(qs(m_state.helpPanelText));
 }
 
 void TForm1::changeEvent(QEvent* event) {

@@ -64,7 +64,7 @@ TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, std::function<QuitOu
         t->horizontalHeader()->setHighlightSections(false);
         gridStack->addWidget(t);
     }
-    m_model = new GlobalListModel(m_program.form2.list, this);
+    m_model = new GlobalListModel(m_program.globalList.table, this);
     StringGrid1->setModel(m_model);
     m_filterModel = new GlobalListModel(m_browse.filter, this);
     StringGrid_filter->setModel(m_filterModel);
@@ -117,20 +117,20 @@ TForm2::~TForm2() {
 }
 
 void TForm2::refreshView() {
-    const GlobalListState& f2 = m_program.form2;
+    const GlobalListState& globalList = m_program.globalList;
     const CatalogueParams& p = m_program.catalogue.params;
-    Label_n->setText(qs(f2.Label_n));
-    Label_nf_media->setText(qs(f2.Label_nf_media));
+    Label_n->setText(qs(globalList.mediaCountCaption));
+    Label_nf_media->setText(qs(globalList.listFileCaption));
     Label_media_1_->setText(qs(p.media[0].name));
     Label_media_2_->setText(qs(p.media[1].name));
     Label_date_der_maj->setText(qs(p.dateLabel));
-    Label_rep_favori->setText(qs(f2.Label_rep_favori));
-    Label6->setText(qs(f2.Label6));
+    Label_rep_favori->setText(qs(globalList.favouritesCaption));
+    Label6->setText(qs(globalList.helpText));
     StringGrid1->setToolTip(Label6->text());
-    Label_idx->setText(qs(f2.index.Label_idx));
-    Label_n_idx->setText(qs(f2.index.Label_n_idx));
+    Label_idx->setText(qs(globalList.index.levelCaption));
+    Label_n_idx->setText(qs(globalList.index.keyCountCaption));
     ListBox_hd_referencer->clear();
-    for (const std::string& d : f2.disks) ListBox_hd_referencer->addItem(qs(d));
+    for (const std::string& d : globalList.disks) ListBox_hd_referencer->addItem(qs(d));
     if (CheckBox_mode_avancer->isChecked() != m_program.settings.advancedMode) {
         CheckBox_mode_avancer->setChecked(m_program.settings.advancedMode);
         ApplyModeAvance(m_program.settings.advancedMode);
@@ -229,8 +229,8 @@ void TForm2::ApplyModeAvance(bool on) {
     StringGrid_filter->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
                                            : QAbstractItemView::SingleSelection);
     if (!m_program.HelpTextAdvanced.empty())
-        m_program.form2.Label6 = on ? m_program.HelpTextAdvanced : m_program.HelpTextSimple;
-    Label6->setText(qs(m_program.form2.Label6));
+        m_program.globalList.helpText = on ? m_program.HelpTextAdvanced : m_program.HelpTextSimple;
+    Label6->setText(qs(m_program.globalList.helpText));
     StringGrid1->setToolTip(Label6->text());
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "browse/browse_state.h"
+#include "browse/favourites_copy.h"
 #include "browse/keyboard.h"
 #include "browse/list_commands.h"
 #include "catalogue/program_state.h"
@@ -27,7 +28,7 @@ class QToolButton;
 // The global-list window; created hidden, shown from the collection window.
 class GlobalListModel;
 
-class TForm2 : public QMainWindow, private verdan::ListCommandsView {
+class TForm2 : public QMainWindow, private verdan::ListCommandsView, private verdan::CopyView {
     Q_OBJECT
 public:
     // `quit`: the quit procedure.
@@ -64,6 +65,8 @@ public:
     void StringGrid1MouseDown(verdan::Grid grid, const QPoint& pos);
     void BitBtn2Click();
     void BitBtn_copie_un_par_unClick();
+    void Button_copie_multipleClick();
+    void BitBtn3Click();
     void BitBtn5Click();
     void BitBtn4Click();
     void Button_delClick();
@@ -98,6 +101,8 @@ private:
     void buildSidePanel(QWidget* side);
     void buildFloatingPanels();
     void showLoadingPanel(bool shown) override;
+    // Panel3 and Memo1 as the copy leaves them, painted at once.
+    void copyProgressChanged() override;
     void quit(verdan::QuitSender sender);
     // Runs a command that may load another list into the table; when it did, the search result,
     // the arrow keys' row and the mark counter follow.

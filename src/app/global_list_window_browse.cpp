@@ -6,6 +6,7 @@
 #include "qt_ui.h"
 
 #include "browse/deletion.h"
+#include "browse/favourites_copy.h"
 #include "browse/keyboard.h"
 #include "browse/marks.h"
 #include "browse/opening.h"
@@ -22,6 +23,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
@@ -77,6 +80,8 @@ void TForm2::connectBrowse() {
             [this](const QModelIndex& cell) { StringGrid1Click(cell); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
     connect(BitBtn_copie_un_par_un, &QPushButton::clicked, this, [this] { BitBtn_copie_un_par_unClick(); });
+    connect(Button_copie_multiple, &QPushButton::clicked, this, [this] { Button_copie_multipleClick(); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(Button_del, &QPushButton::clicked, this, [this] { Button_delClick(); });
@@ -96,14 +101,52 @@ void TForm2::connectBrowse() {
 
 void TForm2::refreshBrowse() {
     gridStack->setCurrentWidget(m_browse.filterShown ? StringGrid_filter : StringGrid1);
-    Label10->setText(qs(m_browse.Label10));
-    Label_hd_selectionner->setText(qs(m_browse.Label_hd_selectionner));
-    const ContextPanel& panel = m_browse.Panel1;
-    Label11->setText(qs(panel.Label11));
-    Label12->setText(qs(panel.Label12));
-    Label9->setText(qs(panel.Label9));
+    Label10->setText(qs(m_browse.markCountCaption));
+    Label_hd_selectionner->setText(qs(m_browse.chosenDiskCaption));
+    const ContextPanel& panel = m_browse.contextPanel;
+    Label11->setText(qs(panel.fileName));
+    Label12->setText(qs(panel.folder));
+    Label9->setText(qs(panel.sizeText));
     Panel1->setVisible(panel.visible);
     if (panel.visible) Panel1->raise();
+}
+
+void TForm2::copyProgressChanged() {
+    const CopyProgressPanel& p = m_browse.copyPanel;
+    Label15->setText(qs(p.fileName));
+    Label16->setText(qs(p.folder));
+    Label17->setText(qs(p.total));
+    Label18->setText(qs(p.counter));
+    LabelSpeed->setText(qs(p.speed));
+    LabelETA->setText(qs(p.remaining));
+    ProgressBar1->setValue(p.fileBar);
+    ProgressBar2->setVisible(p.batchBarVisible);
+    ProgressBar2->setValue(p.batchBar);
+    if (p.visible && !Panel3->isVisible()) {
+        // Centred across the window, 100 pixels above its bottom edge.
+        QWidget* host = Panel3->parentWidget();
+        Panel3->move((host->width() - Panel3->width()) / 2, host->height() - Panel3->height() - 100);
+    }
+    Panel3->setVisible(p.visible);
+    if (p.visible) Panel3->raise();
+    QStringList lines;
+    for (const std::string& line : m_browse.missingSources) lines << qs(line);
+    const QString text = lines.join('\n');
+    if (Memo1->toPlainText() != text) Memo1->setPlainText(text);
+    Memo1->setVisible(m_browse.missingSourcesShown);
+    refreshBrowse();
+}
+
+void TForm2::Button_copie_multipleClick() {
+    guarded(m_ui, [&] {
+        verdan::Button_copie_multipleClick(m_program, m_browse, m_ui, *this, presentDrives(),
+                                           selectionOf(visibleView()));
+    });
+    refreshBrowse();
+}
+
+void TForm2::BitBtn3Click() {
+    verdan::BitBtn3Click(m_program);
 }
 
 DriveRows TForm2::presentDrives() const {
@@ -152,7 +195,7 @@ void TForm2::Button_rechercherClick() {
 
 void TForm2::Button_init_filtreClick() {
     verdan::Button_init_filtreClick(m_browse);
-    Edit1->setText(qs(m_browse.Edit1));
+    Edit1->setText(qs(m_browse.searchText));
     refreshBrowse();
 }
 
@@ -162,7 +205,7 @@ void TForm2::Edit1Enter() {
     if (m_browse.filterShown)
         for (int c = 0; c < kListColumns; ++c)
             StringGrid_filter->setColumnWidth(c, StringGrid1->columnWidth(c));
-    if (wasShown && !m_browse.filterShown) Edit1->setText(qs(m_browse.Edit1));
+    if (wasShown && !m_browse.filterShown) Edit1->setText(qs(m_browse.searchText));
     refreshBrowse();
 }
 
@@ -221,7 +264,7 @@ void TForm2::StringGrid1MouseDown(Grid grid, const QPoint& pos) {
             [&](const std::string& text) { return metrics.horizontalAdvance(qs(text)); });
     });
     if (shown) {
-        const PanelPlacement& p = m_browse.Panel1.placement;
+        const PanelPlacement& p = m_browse.contextPanel.placement;
         placePanel1(p);
         Panel1->move(table->mapTo(centralWidget(), QPoint(p.left, p.top)));
     }
@@ -238,7 +281,7 @@ void TForm2::BitBtn2Click() {
 
 void TForm2::BitBtn_copie_un_par_unClick() {
     guarded(m_ui, [&] {
-        verdan::BitBtn_copie_un_par_unClick(m_program, m_browse, m_ui, m_shell, presentDrives(),
+        verdan::BitBtn_copie_un_par_unClick(m_program, m_browse, m_ui, m_shell, *this, presentDrives(),
                                             currentRowOf(visibleView()));
     });
     refreshBrowse();
@@ -320,7 +363,7 @@ bool TForm2::StringGrid1KeyDown(QKeyEvent* event) {
     GridKeyContext context;
     context.gridActive = true;
     context.currentRow = std::max<std::size_t>(1, currentRowOf(StringGrid1));
-    context.rowCount = m_program.form2.list.rowCount();
+    context.rowCount = m_program.globalList.table.rowCount();
     const int rowHeight = std::max(1, StringGrid1->verticalHeader()->defaultSectionSize());
     context.visibleRows = std::max(1, StringGrid1->viewport()->height() / rowHeight);
     context.selection = selectionOf(StringGrid1);
@@ -377,7 +420,7 @@ void TForm2::BitBtn_rep_favoriClick() {
 }
 
 void TForm2::SpeedButton1Click() {
-    guarded(m_ui, [&] { verdan::SpeedButton1Click(m_program.form2.Label_rep_favori, m_shell); });
+    guarded(m_ui, [&] { verdan::SpeedButton1Click(m_program.globalList.favouritesCaption, m_shell); });
 }
 
 void TForm2::BitBtn_helpClick() {

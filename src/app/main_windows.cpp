@@ -15,8 +15,8 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
     m_form2 = std::make_unique<TForm2>(program, ui, shell, quitting);
     shareMinimumSize(*m_form1, *m_form2);
     m_program.captureWindowBounds = [this](SettingsState& s) {
-        s.form1 = geometryOf(*m_form1);
-        s.form2 = geometryOf(*m_form2);
+        s.collectionWindow = geometryOf(*m_form1);
+        s.globalListWindow = geometryOf(*m_form2);
     };
 
     // Each window repaints itself after its own handlers; the other one follows here.
@@ -67,8 +67,8 @@ void MainWindows::currentBounds(WindowGeometry& form1, WindowGeometry& form2) {
 }
 
 void MainWindows::applyState() {
-    applyGeometry(*m_form1, m_program.settings.form1);
-    applyGeometry(*m_form2, m_program.settings.form2);
+    applyGeometry(*m_form1, m_program.settings.collectionWindow);
+    applyGeometry(*m_form2, m_program.settings.globalListWindow);
     m_form1->applyState();
     m_form2->refreshView();
 }

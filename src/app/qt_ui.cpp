@@ -3,6 +3,7 @@
 #include "three_choice_dialog.h"
 
 #include "catalogue/program_state.h"
+#include "platform/desktop.h"
 #include "platform/system.h"
 
 #include <QAbstractButton>
@@ -17,10 +18,7 @@
 #include <QThread>
 #include <QTimer>
 
-#ifdef _WIN32
-#include <mmsystem.h>
-#include <windows.h>
-#elif defined(VERDAN_HAVE_CANBERRA)
+#ifdef VERDAN_HAVE_CANBERRA
 #include <canberra.h>
 #endif
 
@@ -131,10 +129,11 @@ bool QtUi::trySetClipboardText(const std::string& text) {
 }
 
 void QtUi::playSound(verdan::SystemSound sound) {
-#ifdef _WIN32
-    const wchar_t* alias = sound == verdan::SystemSound::Question ? L"SystemQuestion" : L"SystemAsterisk";
-    ::PlaySoundW(alias, nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
-#elif defined(VERDAN_HAVE_CANBERRA)
+    namespace platform = verdan::platform;
+    if (platform::playSystemSound(sound == verdan::SystemSound::Question ? platform::SystemSound::Question
+                                                                         : platform::SystemSound::Asterisk))
+        return;
+#ifdef VERDAN_HAVE_CANBERRA
     // The desktop's sound theme; the bell when no sound can be played.
     static ca_context* context = [] {
         ca_context* c = nullptr;
@@ -148,7 +147,6 @@ void QtUi::playSound(verdan::SystemSound sound) {
     }
     QApplication::beep();
 #else
-    (void)sound;
     QApplication::beep();
 #endif
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "catalogue/drive_lookup.h"
 #include "catalogue/global_list.h"
 #include "catalogue/program_state.h"
+#include "platform/system.h"
 
 namespace verdan {
 
@@ -63,10 +65,24 @@ struct PanelPlacement {
 // Panel1: the actions on the right-clicked row.
 struct ContextPanel {
     bool visible = false;
-    std::string Label11; // file name
-    std::string Label12; // folder
-    std::string Label9;  // size text
+    std::string fileName; // Label11
+    std::string folder;   // Label12
+    std::string sizeText; // Label9
     PanelPlacement placement;
+};
+
+// Panel3: the progress of a copy into the favourites folder.
+struct CopyProgressPanel {
+    bool visible = false;
+    int fileBar = 0; // ProgressBar1, 0 to 10000
+    bool batchBarVisible = false;
+    int batchBar = 0;      // ProgressBar2, 0 to 10000
+    std::string speed;     // LabelSpeed
+    std::string counter;   // Label18
+    std::string fileName;  // Label15
+    std::string folder;    // Label16
+    std::string total;     // Label17
+    std::string remaining; // LabelETA
 };
 
 // What the global-list window shows besides the global list (which ProgramState owns).
@@ -76,24 +92,27 @@ struct BrowseState {
     // what is chosen in the result acts on the very rows of the list.
     std::vector<std::size_t> filterSourceRows;
     bool filterShown = false;
-    std::string Edit1;
+    std::string searchText; // Edit1
     SortState etat_tri;
-    std::string Label_hd_selectionner = "-/-";
-    std::string Label10 = "nb";
+    std::string chosenDiskCaption = "-/-"; // Label_hd_selectionner
+    std::string markCountCaption = "nb";   // Label10
 
     std::string SelectedFile;
     std::string SelectedFolder;
-    ContextPanel Panel1;
+    ContextPanel contextPanel; // Panel1
 
     KeyboardState keyboard;
 
-    // "Copier vers les favoris" of the context panel: the single copy of the checked file into
-    // the favourites folder, with its progress panel. Set by whoever provides the copy.
-    std::function<void(const std::string& sourcePath)> copyOneToFavourites;
+    CopyProgressPanel copyPanel;
+    // Memo1: the sources a multiple copy could not find, shown while it runs.
+    bool missingSourcesShown = false;
+    std::vector<std::string> missingSources;
+    std::uint32_t batchStartTick = 0; // BatchStartTick
+    std::function<std::uint32_t()> tick = platform::tickCount;
 };
 
 inline GlobalList& gridTable(ProgramState& program, BrowseState& browse, Grid grid) {
-    return grid == Grid::Filter ? browse.filter : program.form2.list;
+    return grid == Grid::Filter ? browse.filter : program.globalList.table;
 }
 // StringGrid_filter while a search result is shown, else StringGrid1.
 inline Grid visibleGrid(const BrowseState& browse) {

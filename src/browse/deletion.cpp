@@ -24,8 +24,9 @@ bool isEmptyList(const GlobalList& list) {
 }
 
 void reindex(ProgramState& program) {
-    GlobalListState& f2 = program.form2;
-    indexer_liste(f2.list, f2.keys, program.catalogue.params.indexLevel, false, f2.index);
+    GlobalListState& globalList = program.globalList;
+    indexer_liste(globalList.table, globalList.keys, program.catalogue.params.indexLevel, false,
+                  globalList.index);
 }
 
 // Removing every data row would leave a table without its blank row; it becomes the empty list.
@@ -48,7 +49,7 @@ bool isEntry(std::string_view entry, std::string_view name, std::string_view ser
 
 std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& browse, Ui& ui,
                                             const RowSet& selected, std::size_t topVisibleRow) {
-    GlobalList& list = program.form2.list;
+    GlobalList& list = program.globalList.table;
     if (isEmptyList(list)) {
         ui.showInfo(" rien à effacer...");
         return std::nullopt;
@@ -99,13 +100,13 @@ std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& 
 }
 
 void ListBox_hd_referencerClick(const ProgramState& program, BrowseState& browse, std::size_t index) {
-    const std::vector<std::string>& disks = program.form2.disks;
-    if (index < disks.size()) browse.Label_hd_selectionner = disks[index];
+    const std::vector<std::string>& disks = program.globalList.disks;
+    if (index < disks.size()) browse.chosenDiskCaption = disks[index];
 }
 
 std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& browse, Ui& ui) {
-    GlobalList& list = program.form2.list;
-    const std::string entry = browse.Label_hd_selectionner;
+    GlobalList& list = program.globalList.table;
+    const std::string entry = browse.chosenDiskCaption;
     const int nameCol = list.indice_col_liste("nom-disque");
     const int serialCol = list.indice_col_liste("NS-disque");
     std::vector<bool> keep(list.rowCount(), true);

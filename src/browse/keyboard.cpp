@@ -94,7 +94,7 @@ KeyOutcome StringGrid1KeyDown(ProgramState& program, BrowseState& browse, const 
                               const GridKeyContext& context) {
     KeyOutcome out = gridKeyStep(browse.keyboard, key, context);
     if (out.toggleMarks) {
-        toggleMarks(program.form2.list, context.selection);
+        toggleMarks(program.globalList.table, context.selection);
         CountMarks(program, browse);
     }
     return out;

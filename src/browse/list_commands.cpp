@@ -23,11 +23,13 @@ void inform(Ui& ui, const std::string& text, DialogButton button) {
 }
 
 void reloadFromListFile(ProgramState& program, Ui& ui, bool rebuildDisks) {
-    GlobalListState& f2 = program.form2;
-    lire_liste(f2.list, program.catalogue.paths.ListFilePath, ListMode::Replace, ui, program.programFolder);
-    indexer_liste(f2.list, f2.keys, program.catalogue.params.indexLevel, false, f2.index);
+    GlobalListState& globalList = program.globalList;
+    lire_liste(globalList.table, program.catalogue.paths.ListFilePath, ListMode::Replace, ui,
+               program.programFolder);
+    indexer_liste(globalList.table, globalList.keys, program.catalogue.params.indexLevel, false,
+                  globalList.index);
     af_nb_media_bd(program);
-    if (rebuildDisks) extraire_hd_liste_globale(f2);
+    if (rebuildDisks) extraire_hd_liste_globale(globalList);
 }
 
 } // namespace
@@ -44,7 +46,7 @@ void Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& vie
                                               " contenant              \n\n" + "       " + toText(m) +
                                               " médias ?";
     if (!confirm(ui, question)) return;
-    const std::size_t rows = program.form2.list.rowCount();
+    const std::size_t rows = program.globalList.table.rowCount();
     if (rows - 1 > 2 &&
         !confirm(ui, " écraser les " + toText(static_cast<long long>(rows - 1)) + " médias actuels ?"))
         return;
@@ -60,13 +62,13 @@ void Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& vie
 }
 
 bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
-    GlobalListState& f2 = program.form2;
+    GlobalListState& globalList = program.globalList;
     const ListPaths& paths = program.catalogue.paths;
     const std::string question =
-        f2.Label_n == "aucun média"
+        globalList.mediaCountCaption == "aucun média"
             ? "  Enregistrer la liste vide dans le fichier  \n\n    " + paths.ListFilePath +
                   "              \n"
-            : " Enregistrer la liste des " + toText(static_cast<long long>(f2.list.mediaCount())) +
+            : " Enregistrer la liste des " + toText(static_cast<long long>(globalList.table.mediaCount())) +
                   " médias  dans le fichier  \n\n" + "    " + paths.ListFilePath + "              \n";
     if (!confirm(ui, question)) return false;
     {
@@ -74,7 +76,7 @@ bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
         removeStaleTemporaries(folderOf(paths.ListFilePath));
         // The list file becomes the backup only once the new list is whole on disk, so that a
         // failure at any moment leaves a whole list under each name.
-        ecrire_liste(f2.list, paths.ListFilePath, paths.backupPath());
+        ecrire_liste(globalList.table, paths.ListFilePath, paths.backupPath());
         program.catalogue.params.dateLabel = saveDateLabel(platform::nowDateTimeText());
         program.saveSettings();
         enregistrer_parametre_liste(program.catalogue, ui, false);
@@ -96,7 +98,7 @@ void Button_undoClick(ProgramState& program, Ui& ui) {
         inform(ui, "   La dernière sauvegarde ne contient rien \n\n" + backup, DialogButton::Yes);
         return;
     }
-    GlobalList& list = program.form2.list;
+    GlobalList& list = program.globalList.table;
     if (list.ListModified &&
         confirm(ui, "   avant de charger cette liste, enregistrer les modifications effectuées sur la liste "
                     "actuelle ? \n\n       " +
@@ -112,7 +114,7 @@ void Button_undoClick(ProgramState& program, Ui& ui) {
 }
 
 QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, std::size_t foundLines) {
-    if (foundLines > 0 && program.form2.list.rowCount() <= 2 &&
+    if (foundLines > 0 && program.globalList.table.rowCount() <= 2 &&
         !confirm(
             ui,
             " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter quand même ?"))
@@ -125,11 +127,11 @@ QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, s
         reported.push_back(e.text());
         showError(ui, e.text());
     };
-    if (program.form2.list.ListModified) {
+    if (program.globalList.table.ListModified) {
         try {
             Button_enregistrer_listeClick(program, ui);
         } catch (const VerdanError& e) {
-            if (program.form2.list.ListModified) throw;
+            if (program.globalList.table.ListModified) throw;
             report(e);
             // The save stopped after the list: its date still has to reach the parameter file.
             program.catalogue.ParamsModified = true;

@@ -10,17 +10,17 @@ std::size_t countMarkedRows(const GlobalList& table) {
 }
 
 void CountMarks(ProgramState& program, BrowseState& browse) {
-    browse.Label10 = toText(static_cast<long long>(countMarkedRows(visibleTable(program, browse))));
+    browse.markCountCaption = toText(static_cast<long long>(countMarkedRows(visibleTable(program, browse))));
 }
 
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse) {
-    SetAllMarks(program.form2.list, kMark);
+    SetAllMarks(program.globalList.table, kMark);
     SetAllMarks(browse.filter, kMark);
     CountMarks(program, browse);
 }
 
 void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse) {
-    SetAllMarks(program.form2.list, "");
+    SetAllMarks(program.globalList.table, "");
     SetAllMarks(browse.filter, "");
     CountMarks(program, browse);
 }

@@ -46,7 +46,7 @@ std::string RowFilePath(const GlobalList& table, std::size_t row, const DriveRow
 void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveRows& drives,
                  const GlobalList& table, std::size_t row) {
     // Only "Vider la liste" leaves the key set empty; the window then opens nothing.
-    if (program.form2.keys.size() == 0 || !isDataRow(table, row)) return;
+    if (program.globalList.keys.size() == 0 || !isDataRow(table, row)) return;
     const ResolvedRow r = resolveRow(table, row, drives);
     if (r.path.empty()) {
         ui.showInfo(" Disque <" + r.name + ">   " + r.serial + "   introuvable, veuillez le brancher ");
@@ -76,8 +76,8 @@ void StringGrid1DblClick(ProgramState& program, BrowseState& browse, Ui& ui, She
 }
 
 void StringGrid1Click(ProgramState& program, BrowseState& browse, Ui& ui, std::size_t row, bool extend) {
-    browse.Panel1.visible = false;
-    const GlobalList& list = program.form2.list;
+    browse.contextPanel.visible = false;
+    const GlobalList& list = program.globalList.table;
     if (!isDataRow(list, row)) return;
     if (extend) {
         browse.keyboard.CursorRow = row;
@@ -125,54 +125,44 @@ bool StringGrid1MouseDown(ProgramState& program, BrowseState& browse, Ui& ui, co
     browse.SelectedFile.clear();
     browse.SelectedFolder.clear();
     if (!PrepareSelectedFileFromGrid(browse, ui, drives, table, *row)) return false;
-    ContextPanel& panel = browse.Panel1;
-    panel.Label11 = fileNameOfPath(browse.SelectedFile);
-    panel.Label12 = browse.SelectedFolder;
-    panel.Label9 = table.cell(*row, table.indice_col_liste("taille"));
-    panel.placement = placeContextPanel(textWidth ? textWidth(panel.Label11) : 0, around);
+    ContextPanel& panel = browse.contextPanel;
+    panel.fileName = fileNameOfPath(browse.SelectedFile);
+    panel.folder = browse.SelectedFolder;
+    panel.sizeText = table.cell(*row, table.indice_col_liste("taille"));
+    panel.placement = placeContextPanel(textWidth ? textWidth(panel.fileName) : 0, around);
     panel.visible = true;
     return true;
 }
 
-void lancer_explorateur_ou_copie_StringGrid(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
-                                            const DriveRows& drives, std::size_t current, RowAction mode) {
+std::string lancer_explorateur_ou_copie_StringGrid(ProgramState& program, BrowseState& browse, Ui& ui,
+                                                   Shell& shell, const DriveRows& drives, std::size_t current,
+                                                   RowAction mode) {
     GlobalList& table = visibleTable(program, browse);
-    if (!isDataRow(table, current)) return;
+    if (!isDataRow(table, current)) return {};
     table.selectRow(current);
     const ResolvedRow r = resolveRow(table, current, drives);
     if (r.path.empty()) {
         ui.showInfo(" Disque <" + r.name + ">   introuvable, veuillez le brancher ");
-        return;
+        return {};
     }
     const std::string folder = folderOfPath(r.path);
     if (!platform::isFolder(folder)) {
         ui.showInfo(" Répertoire <" + folder + "> inexistant ");
-        return;
+        return {};
     }
-    if (mode == RowAction::ShowInFileManager) {
-        shell.showInFileManager(r.path);
-    } else if (browse.copyOneToFavourites) {
-        browse.copyOneToFavourites(r.path);
-    }
+    if (mode == RowAction::ShowInFileManager) shell.showInFileManager(r.path);
+    return r.path;
 }
 
 void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell, const DriveRows& drives,
                   std::size_t current) {
-    browse.Panel1.visible = false;
+    browse.contextPanel.visible = false;
     lancer_explorateur_ou_copie_StringGrid(program, browse, ui, shell, drives, current,
                                            RowAction::ShowInFileManager);
 }
 
-void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
-                                 const DriveRows& drives, std::size_t current) {
-    BusyScope busy(ui);
-    lancer_explorateur_ou_copie_StringGrid(program, browse, ui, shell, drives, current,
-                                           RowAction::CopyToFavourites);
-    browse.Panel1.visible = false;
-}
-
 void BitBtn5Click(BrowseState& browse, Ui& ui, Shell& shell) {
-    browse.Panel1.visible = false;
+    browse.contextPanel.visible = false;
     if (browse.SelectedFile.empty()) return;
     if (platform::isFile(browse.SelectedFile)) {
         openDocumentSafely(ui, shell, browse.SelectedFile);
@@ -182,7 +172,7 @@ void BitBtn5Click(BrowseState& browse, Ui& ui, Shell& shell) {
 }
 
 void BitBtn4Click(BrowseState& browse) {
-    browse.Panel1.visible = false;
+    browse.contextPanel.visible = false;
 }
 
 void BitBtn_helpClick(Shell& shell, const std::string& executableFolder) {

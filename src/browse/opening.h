@@ -67,15 +67,15 @@ bool StringGrid1MouseDown(ProgramState& program, BrowseState& browse, Ui& ui, co
 
 enum class RowAction { ShowInFileManager = 1, CopyToFavourites = 2 };
 
-// The action on the current row of the visible table, after the checks of its disk and folder.
-void lancer_explorateur_ou_copie_StringGrid(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
-                                            const DriveRows& drives, std::size_t current, RowAction mode);
+// The checks of the current row's disk and folder, then (ShowInFileManager) its file shown in the
+// file manager. Returns the file's path when the checks passed, for the copy to take over.
+std::string lancer_explorateur_ou_copie_StringGrid(ProgramState& program, BrowseState& browse, Ui& ui,
+                                                   Shell& shell, const DriveRows& drives, std::size_t current,
+                                                   RowAction mode);
 
 // The buttons of the context panel.
 void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell, const DriveRows& drives,
                   std::size_t current);
-void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
-                                 const DriveRows& drives, std::size_t current);
 // "Visionner/écouter": hides the panel and opens the right-clicked file.
 void BitBtn5Click(BrowseState& browse, Ui& ui, Shell& shell);
 void BitBtn4Click(BrowseState& browse);

@@ -47,8 +47,8 @@ std::vector<std::size_t> matchingRows(const GlobalList& source, std::string_view
 }
 
 void runSearch(ProgramState& program, BrowseState& browse) {
-    const GlobalList& list = program.form2.list;
-    browse.filterSourceRows = matchingRows(list, browse.Edit1);
+    const GlobalList& list = program.globalList.table;
+    browse.filterSourceRows = matchingRows(list, browse.searchText);
     browse.filter.assignRowsFrom(list, browse.filterSourceRows);
 }
 
@@ -105,14 +105,14 @@ void filtrer_grille(const GlobalList& source, GlobalList& result, std::string_vi
 
 bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const std::string& text) {
     if (trimControl(text).empty()) return false;
-    browse.Edit1 = text;
+    browse.searchText = text;
     runSearch(program, browse);
     browse.filterShown = true;
     return true;
 }
 
 void Button_init_filtreClick(BrowseState& browse) {
-    browse.Edit1.clear();
+    browse.searchText.clear();
     browse.filterShown = false;
 }
 
@@ -123,7 +123,7 @@ void refreshSearch(ProgramState& program, BrowseState& browse) {
 void listReplaced(ProgramState& program, BrowseState& browse) {
     refreshSearch(program, browse);
     // A load makes its first row current and highlighted; the arrows go on from there.
-    browse.keyboard.restartAt(program.form2.list.selectedRow());
+    browse.keyboard.restartAt(program.globalList.table.selectedRow());
     CountMarks(program, browse);
 }
 
@@ -166,7 +166,7 @@ RowSet listRowsOf(const ProgramState& program, const BrowseState& browse, const 
     } else {
         rows = visibleRows;
     }
-    const std::size_t rowCount = program.form2.list.rowCount();
+    const std::size_t rowCount = program.globalList.table.rowCount();
     std::erase_if(rows, [rowCount](std::size_t r) { return r < 1 || r >= rowCount; });
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());

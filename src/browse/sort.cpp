@@ -129,7 +129,7 @@ void sortOnHeader(ProgramState& program, BrowseState& browse, Ui& ui, Grid grid,
         state.column = column;
         state.ascending = false;
     }
-    program.form2.list.init_entetes();
+    program.globalList.table.init_entetes();
     table.setCell(0, column, oter_marques_tri(table.cell(0, column)) + (state.ascending ? " <<" : " >>"));
     const std::vector<std::size_t> order = trier_grille(table, column, state.ascending, keys);
     if (grid == Grid::Filter) {

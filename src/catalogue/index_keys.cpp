@@ -98,15 +98,15 @@ void addKeys(const GlobalList& table, KeySet& keys, int level, std::vector<bool>
 }
 
 void showKeyCount(const KeySet& keys, IndexState& state) {
-    state.Label_n_idx = labelNIdxText(keys.size());
-    state.Label3 = state.Label_n_idx;
+    state.keyCountCaption = labelNIdxText(keys.size());
+    state.collectionKeyCountCaption = state.keyCountCaption;
 }
 
 } // namespace
 
 void indexer_liste(const GlobalList& table, KeySet& keys, int level, bool keep, IndexState& state) {
     if (!keep) keys.clear();
-    state.Label_idx = labelIdxText(level);
+    state.levelCaption = labelIdxText(level);
     addKeys(table, keys, level, nullptr);
     showKeyCount(keys, state);
 }
@@ -115,7 +115,7 @@ ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, Index
                                const std::function<void()>& refreshCounts) {
     // One pass both rebuilds the set and finds the top-most row of each key.
     keys.clear();
-    state.Label_idx = labelIdxText(level);
+    state.levelCaption = labelIdxText(level);
     std::vector<bool> firstOfKey;
     addKeys(table, keys, level, &firstOfKey);
     showKeyCount(keys, state);
@@ -151,13 +151,13 @@ ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, Index
 }
 
 void IndexLevelControls::firstActivation() {
-    CheckBox1 = false;
+    modificationAllowed = false;
     radioGroupEnabled = false;
     reinitEnabled = false;
 }
 
 void IndexLevelControls::setProtection(bool ticked) {
-    CheckBox1 = ticked;
+    modificationAllowed = ticked;
     radioGroupEnabled = ticked;
     reinitEnabled = ticked;
 }
@@ -165,7 +165,7 @@ void IndexLevelControls::setProtection(bool ticked) {
 void IndexLevelControls::chooseLevel(int item, IndexState& state) {
     itemIndex = clampLevel(item);
     radioGroupEnabled = false;
-    state.Label_idx = labelIdxText(itemIndex);
+    state.levelCaption = labelIdxText(itemIndex);
 }
 
 ReindexOutcome IndexLevelControls::reinitClick(GlobalList& table, KeySet& keys, IndexState& state, Ui& ui,

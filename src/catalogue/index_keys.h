@@ -31,9 +31,9 @@ std::string cle_index(const GlobalList& table, std::size_t row, int level);
 
 // Texts shown by Label_idx and Label_n_idx of the global-list window, Label3 of the collection window.
 struct IndexState {
-    std::string Label_idx;
-    std::string Label_n_idx;
-    std::string Label3 = "nb idx";
+    std::string levelCaption;                         // Label_idx
+    std::string keyCountCaption;                      // Label_n_idx
+    std::string collectionKeyCountCaption = "nb idx"; // Label3
 };
 
 std::string labelIdxText(int level);
@@ -65,7 +65,7 @@ struct IndexLevelControls {
         "\n Après diminution de l'index, Réindexer pour éliminer les doublons du coup présents dans la liste "
         "globale. \n\n Après une augmentation de l'index, un re-scan des disques est à enviseager \n";
 
-    bool CheckBox1 = false; // ticked
+    bool modificationAllowed = false; // CheckBox1 ticked
     bool radioGroupEnabled = false;
     bool reinitEnabled = false;
     int itemIndex = 1; // idx2 unless a parameter file says otherwise

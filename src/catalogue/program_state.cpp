@@ -17,17 +17,17 @@ void ProgramState::saveSettings() {
 }
 
 void af_nb_media_bd(ProgramState& state) {
-    const GlobalList& list = state.form2.list;
+    const GlobalList& list = state.globalList.table;
     const std::size_t r = list.rowCount();
-    state.BitBtn_form2_bis = r >= 3
-                                 ? "Liste globale des " + toText(static_cast<long long>(r - 1)) + " médias =>"
-                                 : "Liste globale des médias =>";
+    state.globalListButtonCaption =
+        r >= 3 ? "Liste globale des " + toText(static_cast<long long>(r - 1)) + " médias =>"
+               : "Liste globale des médias =>";
     if (r == 2 && trimBlanks(list.cell(1, 0)).empty()) {
-        state.form2.Label_n = "aucun média";
+        state.globalList.mediaCountCaption = "aucun média";
     } else {
-        state.form2.Label_n = toText(static_cast<long long>(r == 0 ? 0 : r - 1)) + " médias";
+        state.globalList.mediaCountCaption = toText(static_cast<long long>(r == 0 ? 0 : r - 1)) + " médias";
     }
-    state.form2.Label_nf_media = state.catalogue.paths.ListName;
+    state.globalList.listFileCaption = state.catalogue.paths.ListName;
 }
 
 std::string diskEntry(const GlobalList& list, std::size_t row) {
@@ -39,9 +39,9 @@ std::string diskEntry(const GlobalList& list, std::size_t row) {
     return entry;
 }
 
-void extraire_hd_liste_globale(GlobalListState& form2) {
-    form2.disks.clear();
-    const GlobalList& list = form2.list;
+void extraire_hd_liste_globale(GlobalListState& globalList) {
+    globalList.disks.clear();
+    const GlobalList& list = globalList.table;
     const int name = list.indice_col_liste("nom-disque");
     const int serial = list.indice_col_liste("NS-disque");
     // Rows of one disk spell it the same way: an exact look-up settles nearly every row, and only
@@ -55,7 +55,7 @@ void extraire_hd_liste_globale(GlobalListState& form2) {
         entry.append(list.cell(row, serial));
         if (entry == "-" || spellings.count(entry)) continue;
         spellings.insert(entry);
-        if (seen.insert(entry).second) form2.disks.push_back(entry);
+        if (seen.insert(entry).second) globalList.disks.push_back(entry);
     }
 }
 

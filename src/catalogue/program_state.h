@@ -16,14 +16,14 @@ inline constexpr const char* kProductTitle = VERDAN_PRODUCT_TITLE;
 
 // What the global-list window shows besides the parameters of the catalogue.
 struct GlobalListState {
-    GlobalList list;
-    KeySet keys;                    // ListBox_media_key
-    IndexState index;               // Label_idx, Label_n_idx, Label3 of the collection window
-    std::vector<std::string> disks; // ListBox_hd_referencer
-    std::string Label_n = "0 média";
-    std::string Label_nf_media;
-    std::string Label_rep_favori = "---";
-    std::string Label6; // help text
+    GlobalList table;                          // StringGrid1
+    KeySet keys;                               // ListBox_media_key
+    IndexState index;                          // Label_idx, Label_n_idx, Label3 of the collection window
+    std::vector<std::string> disks;            // ListBox_hd_referencer
+    std::string mediaCountCaption = "0 média"; // Label_n
+    std::string listFileCaption;               // Label_nf_media
+    std::string favouritesCaption = "---";     // Label_rep_favori
+    std::string helpText;                      // Label6
 };
 
 // The program-wide state both windows share; the windows display it.
@@ -34,9 +34,12 @@ struct ProgramState {
     SettingsState settings;
     // Paths, parameters (index level, date label, font size, media categories) and ParamsModified.
     CurrentCatalogue catalogue;
-    GlobalListState form2;
-    std::string BitBtn_form2_bis = "Liste globale des médias =>";
-    std::string Form1_Label_nf_media = "*12345.txt";
+    GlobalListState globalList;
+    // A copy into the favourites folder walks the global list: while it runs, nothing may change
+    // the list or switch the catalogue (the windows lock those controls).
+    bool copyRunning = false;
+    std::string globalListButtonCaption = "Liste globale des médias =>"; // BitBtn_form2_bis
+    std::string collectionListFileCaption = "*12345.txt"; // Label_nf_media of the collection window
     // The present drives (StringGrid_hd of the collection window); files of the global list are
     // opened through it.
     DriveTable drives;
@@ -45,8 +48,7 @@ struct ProgramState {
     std::string HelpTextAdvanced;
     // Filled by the window layer with the windows' current bounds before the settings are written.
     std::function<void(SettingsState&)> captureWindowBounds;
-    // Stop requests of the scan and of the copy (Escape and the stop buttons).
-    std::atomic<bool> ScanStopRequested{false};
+    // Escape in the global-list window; a scan has a stop flag of its own.
     std::atomic<bool> StopRequested{false};
 
     std::string settingsPath() const { return settingsFilePath(programFolder); }
@@ -60,7 +62,7 @@ void af_nb_media_bd(ProgramState& state);
 // "nom-disque" + "-" + "NS-disque" of a row.
 std::string diskEntry(const GlobalList& list, std::size_t row);
 // Rebuilds the list of disks present in the table, in order of first appearance.
-void extraire_hd_liste_globale(GlobalListState& form2);
+void extraire_hd_liste_globale(GlobalListState& globalList);
 
 // The font size of the table for a position in kFontSizes (8 when there is none).
 int fontSizeOfIndex(int index);

@@ -48,8 +48,8 @@ void lire_fic_ini(const std::string& iniPath, const std::string& programFolder, 
         ini.readString("GENERAL", " Label_rep_favori.caption", joinPath(programFolder, "favoris"));
     state.listName = ini.readString("GENERAL", " Edit_nom_fic_media.text", "liste_globale_médias");
     state.listFolder = ini.readString("GENERAL", " Label_repfic_media.caption", joinPath(programFolder, "listes"));
-    state.form1 = LoadWindowBounds(ini, "Form1", state.form1, screen.width, screen.height, screen.workArea);
-    state.form2 = LoadWindowBounds(ini, "Form2", state.form2, screen.width, screen.height, screen.workArea);
+    state.collectionWindow = LoadWindowBounds(ini, "Form1", state.collectionWindow, screen.width, screen.height, screen.workArea);
+    state.globalListWindow = LoadWindowBounds(ini, "Form2", state.globalListWindow, screen.width, screen.height, screen.workArea);
     state.advancedMode = ini.readBool("Options", "CheckBox_mode_avancer", true);
 }
 
@@ -58,8 +58,8 @@ void enreg_fic_ini(const std::string& iniPath, const SettingsState& state) {
     ini.writeString("GENERAL", "Label_rep_favori.caption", state.favouritesFolder);
     ini.writeString("GENERAL", "Edit_nom_fic_media.text", state.listName);
     ini.writeString("GENERAL", "Label_repfic_media.caption", state.listFolder);
-    SaveWindowBounds(ini, "Form1", state.form1);
-    SaveWindowBounds(ini, "Form2", state.form2);
+    SaveWindowBounds(ini, "Form1", state.collectionWindow);
+    SaveWindowBounds(ini, "Form2", state.globalListWindow);
     ini.writeBool("Options", "CheckBox_mode_avancer", state.advancedMode);
     ini.save();
 }

@@ -34,8 +34,8 @@ struct SettingsState {
     std::string favouritesFolder;
     std::string listName;
     std::string listFolder;
-    WindowGeometry form1;
-    WindowGeometry form2;
+    WindowGeometry collectionWindow; // section Form1
+    WindowGeometry globalListWindow; // section Form2
     bool advancedMode = true;
 };
 
@@ -49,7 +49,7 @@ struct ScreenInfo {
 std::string settingsFilePath(const std::string& programFolder);
 
 // Reads every item; missing keys take their defaults (program folder + "favoris" / "listes").
-// `state.form1` and `state.form2` hold the windows' current bounds on entry.
+// `state.collectionWindow` and `state.globalListWindow` hold the windows' current bounds on entry.
 void lire_fic_ini(const std::string& iniPath, const std::string& programFolder, const ScreenInfo& screen,
                   SettingsState& state);
 // Throws VerdanError("Impossible d'écrire dans ...").

@@ -18,19 +18,19 @@ bool isEmptyList(const GlobalList& list) {
 } // namespace
 
 bool Button_vider_bdClick(ProgramState& program, Ui& ui) {
-    GlobalListState& f2 = program.form2;
-    if (isEmptyList(f2.list) || f2.list.rowCount() < 2) {
+    GlobalListState& globalList = program.globalList;
+    if (isEmptyList(globalList.table) || globalList.table.rowCount() < 2) {
         ui.showInfo(" rien à effacer...");
         return false;
     }
-    if (!confirm(ui, " Effacer tous les " + toText(static_cast<long long>(f2.list.rowCount() - 1)) +
+    if (!confirm(ui, " Effacer tous les " + toText(static_cast<long long>(globalList.table.rowCount() - 1)) +
                          " médias de la liste ?            "))
         return false;
-    f2.list.resetToEmptyList();
-    f2.keys.clear();
+    globalList.table.resetToEmptyList();
+    globalList.keys.clear();
     af_nb_media_bd(program);
-    f2.disks.clear();
-    f2.list.ListModified = true;
+    globalList.disks.clear();
+    globalList.table.ListModified = true;
     enregistrer_parametre_liste(program.catalogue, ui, false);
     return true;
 }
@@ -46,7 +46,7 @@ bool BitBtn_rep_favoriClick(ProgramState& program, Ui& ui) {
         }
     }
     program.settings.favouritesFolder = *chosen;
-    program.form2.Label_rep_favori = *chosen;
+    program.globalList.favouritesCaption = *chosen;
     return true;
 }
 

@@ -56,8 +56,8 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     }
     if (!state.drives.hasDriveRows() || state.found.empty()) return outcome;
 
-    GlobalListState& form2 = program.form2;
-    GlobalList& list = form2.list;
+    GlobalListState& globalList = program.globalList;
+    GlobalList& list = globalList.table;
     const std::size_t n = state.found.size();
     const std::size_t m = list.mediaCount();
     const std::string question =
@@ -113,9 +113,9 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     std::optional<JoinedThread> diskList;
     bool disksGathered = false;
     try {
-        diskList.emplace([&form2, &disksGathered] {
+        diskList.emplace([&globalList, &disksGathered] {
             try {
-                extraire_hd_liste_globale(form2);
+                extraire_hd_liste_globale(globalList);
                 disksGathered = true;
             } catch (...) {
                 // Rebuilt below, after the rows, when this fails.
@@ -155,9 +155,9 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
             if (first + kChunkLines < lines.size()) ahead = makeChunk(next, first + kChunkLines);
             for (std::size_t i = 0; i < current.size(); ++i) {
                 if (i + kPrefetchAhead < current.size())
-                    form2.keys.prefetch(current[i + kPrefetchAhead].hash);
+                    globalList.keys.prefetch(current[i + kPrefetchAhead].hash);
                 const NewRowValues& v = current[i].values;
-                if (!form2.keys.insert(v.key, current[i].hash)) continue;
+                if (!globalList.keys.insert(v.key, current[i].hash)) continue;
                 cells.fill({});
                 auto put = [&](Cell which, std::string_view text) {
                     if (const int c = column[which]; c >= 0) cells[static_cast<std::size_t>(c)] = text;
@@ -186,7 +186,7 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     } catch (...) {
         // The keys of rows that never reached the list would keep those files out for good.
         diskList.reset();
-        indexer_liste(list, form2.keys, program.catalogue.params.indexLevel, false, form2.index);
+        indexer_liste(list, globalList.keys, program.catalogue.params.indexLevel, false, globalList.index);
         throw;
     }
     diskList.reset();
@@ -197,17 +197,17 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
         list.selectRow(outcome.lastRow);
     }
     if (!disksGathered) {
-        extraire_hd_liste_globale(form2);
+        extraire_hd_liste_globale(globalList);
     } else if (added > 0) {
-        addDiskEntry(form2.disks, diskEntry(list, outcome.lastRow));
+        addDiskEntry(globalList.disks, diskEntry(list, outcome.lastRow));
     }
     outcome.added = added;
     const std::size_t now = list.mediaCount();
 
     // The window behind the report already shows the new counts, and no hourglass hangs over it.
     af_nb_media_bd(program);
-    form2.index.Label_n_idx = labelNIdxText(form2.keys.size());
-    form2.index.Label3 = form2.index.Label_n_idx;
+    globalList.index.keyCountCaption = labelNIdxText(globalList.keys.size());
+    globalList.index.collectionKeyCountCaption = globalList.index.keyCountCaption;
     busy.release();
 
     std::string report;

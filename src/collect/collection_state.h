@@ -33,7 +33,7 @@ struct CollectionState {
     explicit CollectionState(DriveTable& drives) : drives(drives) {}
 
     bool FirstActivation = true;
-    std::string Label17;
+    std::string helpPanelText; // Label17
     IndexLevelControls indexControls;
 
     DriveTable& drives;          // StringGrid_hd

@@ -53,27 +53,29 @@ std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, con
 }
 
 void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys) {
-    GlobalListState& f2 = program.form2;
-    lire_liste(f2.list, program.catalogue.paths.ListFilePath, ListMode::Replace, ui, program.programFolder);
-    indexer_liste(f2.list, f2.keys, program.catalogue.params.indexLevel, keepKeys, f2.index);
+    GlobalListState& globalList = program.globalList;
+    lire_liste(globalList.table, program.catalogue.paths.ListFilePath, ListMode::Replace, ui,
+               program.programFolder);
+    indexer_liste(globalList.table, globalList.keys, program.catalogue.params.indexLevel, keepKeys,
+                  globalList.index);
     af_nb_media_bd(program);
-    extraire_hd_liste_globale(f2);
+    extraire_hd_liste_globale(globalList);
 }
 
 void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, StartupView& view) {
     SettingsState& settings = program.settings;
     CurrentCatalogue& catalogue = program.catalogue;
 
-    view.currentBounds(settings.form1, settings.form2);
+    view.currentBounds(settings.collectionWindow, settings.globalListWindow);
     lire_fic_ini(program.settingsPath(), program.programFolder, view.screenInfo(), settings);
 
     catalogue.paths.derive(settings.listFolder, settings.listName, true);
     if (lire_parametre_liste(catalogue.paths.ParamFilePath, catalogue.params)) {
         // Applying the font size read marks the parameters as changed, so they are written back at quit.
         catalogue.ParamsModified = true;
-        form1.indexControls.chooseLevel(catalogue.params.indexLevel, program.form2.index);
+        form1.indexControls.chooseLevel(catalogue.params.indexLevel, program.globalList.index);
     }
-    program.form2.Label_rep_favori = settings.favouritesFolder;
+    program.globalList.favouritesCaption = settings.favouritesFolder;
     // The windows take their bounds now: the settings written below must keep them.
     view.applyState();
 
@@ -94,12 +96,12 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
             showError(ui, e.text());
         }
     }
-    program.Form1_Label_nf_media = catalogue.paths.ListName;
+    program.collectionListFileCaption = catalogue.paths.ListName;
 
     program.HelpTextSimple = kHelpTextSimple;
     program.HelpTextAdvanced = program.HelpTextSimple + "\n" + kHelpTextAdvancedLine;
-    program.form2.Label6 = settings.advancedMode ? program.HelpTextAdvanced : program.HelpTextSimple;
-    form1.Label17 = program.HelpTextAdvanced;
+    program.globalList.helpText = settings.advancedMode ? program.HelpTextAdvanced : program.HelpTextSimple;
+    form1.helpPanelText = program.HelpTextAdvanced;
     form1.indexControls.firstActivation();
     view.applyState();
 
@@ -140,8 +142,8 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
 }
 
 std::string activate(ProgramState& program) {
-    SetAllMarks(program.form2.list, "");
-    return CollectionState::windowTitle(program.Form1_Label_nf_media);
+    SetAllMarks(program.globalList.table, "");
+    return CollectionState::windowTitle(program.collectionListFileCaption);
 }
 
 } // namespace verdan

@@ -37,6 +37,10 @@ public:
 // Null when the file cannot be opened.
 std::unique_ptr<InputFile> openForReading(const std::string& path);
 
+// Whether the system lets a file carry this name (Windows refuses <>:"/\|?*, control
+// characters, a final dot or blank and device names such as CON).
+bool acceptableFileName(std::string_view name);
+
 bool removeFile(const std::string& path);
 // Never replaces an existing target.
 bool renameEntry(const std::string& from, const std::string& to);

@@ -64,7 +64,20 @@ bool exchangeSupported() {
 } // namespace faults
 
 std::string temporaryName(const std::string& path) {
-    return path + ".tmp" + std::to_string(currentProcessId()) + "_" + std::to_string(g_tempCounter++);
+    const std::string suffix =
+        ".tmp" + std::to_string(currentProcessId()) + "_" + std::to_string(g_tempCounter++);
+    // File systems take names of at most 255 bytes (or UTF-16 units): a long media title shortens
+    // in its temporary name rather than making the file impossible to write.
+    constexpr std::size_t kLongestName = 255;
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t keep = path.size();
+    if (path.size() - nameStart + suffix.size() > kLongestName) {
+        keep = nameStart + kLongestName - suffix.size();
+        // Never cut inside a UTF-8 character.
+        while (keep > nameStart && (static_cast<unsigned char>(path[keep]) & 0xC0) == 0x80) --keep;
+    }
+    return path.substr(0, keep) + suffix;
 }
 
 long temporaryNameOwner(const std::string& name) {

@@ -13,6 +13,11 @@
 
 namespace verdan::platform {
 
+bool acceptableFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
 char nativeSeparator() {
     return '/';
 }

@@ -11,6 +11,25 @@ char nativeSeparator() {
     return '\\';
 }
 
+bool acceptableFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (unsigned char c : name)
+        if (c < 32 || std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos)
+            return false;
+    if (name.back() == '.' || name.back() == ' ') return false;
+    // Device names stay devices whatever their extension.
+    std::string stem(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* d : devices)
+        if (stem == d) return false;
+    if (stem.size() == 4 && (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) && stem[3] >= '1' &&
+        stem[3] <= '9')
+        return false;
+    return true;
+}
+
 namespace {
 
 bool attributes(const std::string& path, DWORD& attrs) {

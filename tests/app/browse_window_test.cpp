@@ -128,7 +128,7 @@ TEST_F(BrowseWindow, HeaderDoubleClicksSortDescendingThenAscendingAndMoveTheMark
     doubleClickHeader(grid(), kTitle);
     EXPECT_EQ(header(grid(), kTitle), "titre <<");
     EXPECT_EQ(titles(grid()), "Alien,brazil,casino");
-    EXPECT_FALSE(program.form2.list.ListModified);
+    EXPECT_FALSE(program.globalList.table.ListModified);
 
     // Sorting the search result clears the full table's marker.
     widget<QLineEdit>(form2, "Edit1")->setText("a");
@@ -149,13 +149,13 @@ TEST_F(BrowseWindow, SearchShowsTheResultTableAndToutCocherMarksBothTables) {
     EXPECT_EQ(filterGrid()->columnWidth(kTitle), grid()->columnWidth(kTitle));
 
     widget<QPushButton>(form2, "BitBtn_tout_cocher")->click();
-    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(4, " x"));
+    EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(4, " x"));
     EXPECT_EQ(marks(form2->browseState().filter), std::vector<std::string>(2, " x"));
     EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "2");
     EXPECT_EQ(filterGrid()->model()->index(0, kMarkColumn).data().toString(), " x");
 
     widget<QPushButton>(form2, "BitBtn_tout_decocher")->click();
-    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(4, ""));
+    EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(4, ""));
     EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
 
     // Enter: a blank text ends the search, "X" too and empties the text.
@@ -174,25 +174,25 @@ TEST_F(BrowseWindow, SpaceBarTogglesTheSelectionByTheMixedRule) {
     startWithRows(5);
     select(2, 4);
     key(Qt::Key_Space);
-    EXPECT_EQ(marks(program.form2.list), (std::vector<std::string>{"", " x", " x", " x", ""}));
+    EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", " x", " x", ""}));
     EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "3");
     EXPECT_EQ(selectedRows(), (std::vector<int>{2, 3, 4}));
     key(Qt::Key_Space);
-    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(5, ""));
+    EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(5, ""));
     EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
 
-    program.form2.list.setCell(3, kMarkColumn, " x");
+    program.globalList.table.setCell(3, kMarkColumn, " x");
     key(Qt::Key_Space);
-    EXPECT_EQ(marks(program.form2.list), (std::vector<std::string>{"", " x", " x", " x", ""}));
+    EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", " x", " x", ""}));
 
     // The hidden "(dé)cocher sélection" applies the same rule.
     widget<QPushButton>(form2, "BitBtn_coche_selection")->click();
-    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(5, ""));
+    EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(5, ""));
 
     widget<QCheckBox>(form2, "CheckBox_mode_avancer")->click();
     select(1, 1);
     key(Qt::Key_Space);
-    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(5, ""));
+    EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(5, ""));
 }
 
 TEST_F(BrowseWindow, ShiftDownExtendsFromTheClickedRowAndPlainDownStartsAgain) {
@@ -290,7 +290,7 @@ TEST_F(BrowseWindow, DeleteTheSelectionByButtonAndByKey) {
     EXPECT_EQ(titles(grid()), "t1,t5,t6");
     EXPECT_EQ(selectedRows(), std::vector<int>{2});
     EXPECT_EQ(widget<QLabel>(form2, "Label_n")->text(), QString::fromUtf8("3 médias"));
-    EXPECT_TRUE(program.form2.list.ListModified);
+    EXPECT_TRUE(program.globalList.table.ListModified);
 
     ui.answers = {DialogButton::No};
     key(Qt::Key_Delete);
@@ -358,7 +358,7 @@ TEST_F(HighlightedRows, CtrlClickedRowsAloneAreMarkedAndDeleted) {
     click(grid(), 5, Qt::ControlModifier);
     ASSERT_EQ(selectedRows(), (std::vector<int>{2, 5}));
     key(Qt::Key_Space);
-    EXPECT_EQ(marks(program.form2.list), (std::vector<std::string>{"", " x", "", "", " x", ""}));
+    EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", "", "", " x", ""}));
     EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "2");
 
     ui.answers = {DialogButton::Yes};
@@ -452,7 +452,7 @@ TEST_F(BrowseWindow, TheMarkCounterReadsZeroAfterStartUpAndAfterTheCollectionWin
     ASSERT_EQ(widget<QLabel>(form2, "Label10")->text(), "4");
     form1->FormActivate(); // each activation of the collection window
     EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
-    EXPECT_EQ(marks(program.form2.list), std::vector<std::string>(4, ""));
+    EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(4, ""));
     EXPECT_EQ(marks(form2->browseState().filter), std::vector<std::string>(4, ""));
 }
 

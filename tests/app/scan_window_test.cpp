@@ -101,7 +101,7 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     // Adding: one row per found file, with the disk's identity, the folder in the catalogue's form.
     ui.answers.assign(1, DialogButton::Yes);
     widget<QPushButton>(form1, "BitBtn_rajout_bd")->click();
-    const GlobalList& list = program.form2.list;
+    const GlobalList& list = program.globalList.table;
     const std::string dec = platform::decimalSeparator(); // the user's, as the size texts use it
     ASSERT_EQ(list.rowCount(), 4u);
     std::vector<std::string> titles;
@@ -124,7 +124,7 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     std::sort(titles.begin(), titles.end());
     EXPECT_EQ(titles, (std::vector<std::string>{"Alien.avi", "Brazil.MKV", "Chanson.mp3"}));
     EXPECT_TRUE(list.ListModified);
-    EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
+    EXPECT_EQ(program.globalList.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
     // The global-list window shows what the collection window added.
     ASSERT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->count(), 1);
     EXPECT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->item(0)->text(), "FILMS-1234ABCD");

@@ -103,8 +103,8 @@ TEST_F(Windows, SaveThenUndoTwice) {
     writeList({row("1", "FILMS", "Alien")});
     ui.answers = {DialogButton::Yes};
     start();
-    program.form2.list.appendRow({"2", "FILMS", "vidéo", "Brazil"});
-    program.form2.list.ListModified = true;
+    program.globalList.table.appendRow({"2", "FILMS", "vidéo", "Brazil"});
+    program.globalList.table.ListModified = true;
     ui.answers = {DialogButton::Yes};
     click2("Button_enregistrer_liste");
     EXPECT_EQ(QString::fromStdString(ui.texts().back()), u("   Enregistrement effectué     "));
@@ -160,7 +160,7 @@ TEST_F(Windows, ReloadAsksToOverwriteOnlyFromThreeRows) {
 TEST_F(Windows, QuitFromEitherWindowWithAModifiedList) {
     writeSettings(true);
     start();
-    program.form2.list.ListModified = true;
+    program.globalList.table.ListModified = true;
     ui.answers = {DialogButton::No, DialogButton::No};
     widget<QPushButton>(form1, "Button3")->click();
     EXPECT_EQ(ui.texts().size(), 2u);
@@ -226,9 +226,9 @@ TEST_F(Windows, QuitEndsWhenTheSettingsFileCannotBeWritten) {
 TEST_F(Windows, TitleAfterEveryActivationAndMarksCleared) {
     writeSettings(true);
     start();
-    program.form2.list.setCell(1, 13, " x");
+    program.globalList.table.setCell(1, 13, " x");
     form1->FormActivate();
-    EXPECT_EQ(program.form2.list.cell(1, 13), "");
+    EXPECT_EQ(program.globalList.table.cell(1, 13), "");
     EXPECT_TRUE(form1->windowTitle().endsWith(u("      liste_globale_médias")));
 }
 
@@ -250,7 +250,7 @@ TEST_F(Windows, BoundsFromTheSettingsFileStayOnTheWorkArea) {
     EXPECT_EQ(form1->y(), work.top());
     // Wider than the screen: the window takes what the screen holds.
     EXPECT_LT(form1->width(), 1700);
-    EXPECT_EQ(program.settings.form1.width, form1->width());
+    EXPECT_EQ(program.settings.collectionWindow.width, form1->width());
     EXPECT_LE(form1->width(), std::max(work.width(), form1->minimumWidth()));
 }
 

@@ -13,7 +13,7 @@ struct BrowseFixture : ProgramFixture {
     BrowseState browse;
     FakeShell shell;
 
-    GlobalList& list() { return program.form2.list; }
+    GlobalList& list() { return program.globalList.table; }
 
     struct Media {
         std::string disk = "FILMS";
@@ -56,8 +56,8 @@ struct BrowseFixture : ProgramFixture {
         return add(m);
     }
     void reindex() {
-        indexer_liste(list(), program.form2.keys, program.catalogue.params.indexLevel, false,
-                      program.form2.index);
+        indexer_liste(list(), program.globalList.keys, program.catalogue.params.indexLevel, false,
+                      program.globalList.index);
     }
     std::vector<std::string> column(const GlobalList& t, const std::string& header) const {
         std::vector<std::string> out;
@@ -66,7 +66,33 @@ struct BrowseFixture : ProgramFixture {
         return out;
     }
     std::vector<std::string> titles(const GlobalList& t) const { return column(t, "titre"); }
-    std::vector<std::string> titles() { return titles(list()); }
+
+    // A disk that holds the test's folder "mnt", so that its files really exist: on Linux it is
+    // mounted there, on Windows it is that folder's drive and the rows' folders lead to it.
+#ifdef _WIN32
+    static constexpr bool kWindows = true;
+#else
+    static constexpr bool kWindows = false;
+#endif
+    static constexpr char kSep = kWindows ? '\\' : '/';
+    std::string mount() const {
+        return dir.file("mnt");
+    }
+    std::string driveCell() const {
+        return kWindows ? mount().substr(0, 3) : mount();
+    }
+    std::string folderCell(const std::string& sub) const {
+        return (kWindows ? ":" + mount().substr(2) + "\\" : std::string(":\\")) + sub;
+    }
+    std::string folder(const std::string& sub) const {
+        return mount() + kSep + sub;
+    }
+    std::string file(const std::string& name) const {
+        return folder("films") + kSep + name;
+    }
+    std::vector<std::string> titles() {
+        return titles(list());
+    }
 };
 
 } // namespace verdan::test

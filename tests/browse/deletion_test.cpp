@@ -37,8 +37,8 @@ TEST_F(DeleteSelection, ThreeRowsAskWithTheirCountAndKeepTheOthersInOrder) {
     EXPECT_EQ(*pos, (GridPosition{2, 1}));
     EXPECT_EQ(list().selectedRow(), 2u);
     EXPECT_TRUE(list().ListModified);
-    EXPECT_EQ(program.form2.keys.size(), 3u);
-    EXPECT_EQ(program.form2.Label_n, "3 médias");
+    EXPECT_EQ(program.globalList.keys.size(), 3u);
+    EXPECT_EQ(program.globalList.mediaCountCaption, "3 médias");
 }
 
 TEST_F(DeleteSelection, OneRowHasItsOwnQuestion) {
@@ -77,7 +77,7 @@ TEST_F(DeleteSelection, AllRowsLeaveTheEmptyList) {
     EXPECT_EQ(list().cell(0, 3), "titre");
     ASSERT_TRUE(pos);
     EXPECT_EQ(*pos, (GridPosition{1, 1}));
-    EXPECT_EQ(program.form2.Label_n, "aucun média");
+    EXPECT_EQ(program.globalList.mediaCountCaption, "aucun média");
 }
 
 TEST_F(DeleteSelection, SeparateRowsGoAloneAndTheArrowsGoOnFromTheFirst) {
@@ -89,7 +89,7 @@ TEST_F(DeleteSelection, SeparateRowsGoAloneAndTheArrowsGoOnFromTheFirst) {
     EXPECT_EQ(pos->currentRow, 2u);
     EXPECT_EQ(browse.keyboard.CursorRow, 2u);
     EXPECT_EQ(browse.keyboard.AnchorRow, 2u);
-    EXPECT_EQ(program.form2.keys.size(), 4u);
+    EXPECT_EQ(program.globalList.keys.size(), 4u);
 }
 
 TEST_F(DeleteSelection, NothingHighlightedDeletesNothingAndSaysSo) {
@@ -151,13 +151,13 @@ TEST_F(DeleteFromSearch, ByDiskTheResultLosesThatDisksRowsAndTheCounterFollows) 
     list().setCell(3, 1, "AUTRE"); // "alien 2" on another disk
     list().setCell(5, 13, " x");
     Button_rechercherClick(program, browse, "alien");
-    browse.Label_hd_selectionner = "FILMS-1234ABCD";
+    browse.chosenDiskCaption = "FILMS-1234ABCD";
     browse.keyboard.restartAt(4);
     ui.answers = {DialogButton::Yes};
     EXPECT_EQ(Button_effacer_liste_un_hdClick(program, browse, ui), 5u);
     EXPECT_EQ(titles(), (Titles{"alien 2"}));
     EXPECT_EQ(titles(browse.filter), (Titles{"alien 2"}));
-    EXPECT_EQ(browse.Label10, "0");
+    EXPECT_EQ(browse.markCountCaption, "0");
     EXPECT_EQ(browse.keyboard.CursorRow, 0u);
     // The result's row is still the list's row.
     ui.answers = {DialogButton::Yes};
@@ -173,7 +173,7 @@ TEST_F(DeleteFromSearch, EmptyingTheListEmptiesTheResultAndItsMarks) {
     EXPECT_EQ(browse.filter.rowCount(), 1u);
     EXPECT_TRUE(browse.filterShown);
     BitBtn_tout_cocherClick(program, browse);
-    EXPECT_EQ(browse.Label10, "0");
+    EXPECT_EQ(browse.markCountCaption, "0");
 }
 
 TEST(DeleteOnly, TheOnlyRowIsEmptiedAndTheKeySetHoldsTheEmptyKey) {
@@ -185,7 +185,7 @@ TEST(DeleteOnly, TheOnlyRowIsEmptiedAndTheKeySetHoldsTheEmptyKey) {
     EXPECT_EQ(f.list().rowCount(), 2u);
     EXPECT_TRUE(f.list().isEmptyRow(1));
     EXPECT_TRUE(f.list().ListModified);
-    EXPECT_EQ(f.program.form2.keys.sortedKeys(), (std::vector<std::string>{""}));
+    EXPECT_EQ(f.program.globalList.keys.sortedKeys(), (std::vector<std::string>{""}));
 
     // Now the empty list: nothing to delete, no question.
     EXPECT_FALSE(Button_delClick(f.program, f.browse, f.ui, {1}, 1));
@@ -204,24 +204,24 @@ protected:
             add(m);
         }
         reindex();
-        extraire_hd_liste_globale(program.form2);
+        extraire_hd_liste_globale(program.globalList);
     }
 };
 
 TEST_F(DeleteDisk, RemovesTheExactEntryOnlyAndReports) {
-    ASSERT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD", "MUSIQUE-9999AAAA"}));
+    ASSERT_EQ(program.globalList.disks, (std::vector<std::string>{"FILMS-1234ABCD", "MUSIQUE-9999AAAA"}));
     ListBox_hd_referencerClick(program, browse, 0);
-    EXPECT_EQ(browse.Label_hd_selectionner, "FILMS-1234ABCD");
+    EXPECT_EQ(browse.chosenDiskCaption, "FILMS-1234ABCD");
     ui.answers = {DialogButton::Yes};
     EXPECT_EQ(Button_effacer_liste_un_hdClick(program, browse, ui), 2u);
     EXPECT_EQ(ui.texts(), (Titles{" Effacer les 2 médias de la liste et relatives au disque FILMS-1234ABCD ?",
                                   "2 médias effacés de la liste et relatives au disque FILMS-1234ABCD"}));
     // "films" differs in letter case only and stays.
     EXPECT_EQ(titles(), (Titles{"t1", "t2", "t4", "t5"}));
-    EXPECT_EQ(program.form2.keys.size(), 4u);
+    EXPECT_EQ(program.globalList.keys.size(), 4u);
     EXPECT_TRUE(list().ListModified);
-    EXPECT_EQ(program.form2.disks.size(), 2u); // the disk list is not rebuilt
-    EXPECT_EQ(program.form2.Label_n, "4 médias");
+    EXPECT_EQ(program.globalList.disks.size(), 2u); // the disk list is not rebuilt
+    EXPECT_EQ(program.globalList.mediaCountCaption, "4 médias");
 }
 
 TEST_F(DeleteDisk, DeclinedOrNoDiskChosen) {
@@ -232,7 +232,7 @@ TEST_F(DeleteDisk, DeclinedOrNoDiskChosen) {
     EXPECT_FALSE(list().ListModified);
 
     ListBox_hd_referencerClick(program, browse, 7); // outside the list: no change
-    EXPECT_EQ(browse.Label_hd_selectionner, "MUSIQUE-9999AAAA");
+    EXPECT_EQ(browse.chosenDiskCaption, "MUSIQUE-9999AAAA");
 
     BrowseState fresh;
     ui.answers = {DialogButton::Yes};
@@ -246,7 +246,7 @@ TEST_F(DeleteDisk, ANameHoldingTheSeparatorIsMatchedWhole) {
     m.disk = "FILMS-1234";
     m.serial = "ABCD";
     add(m); // its entry reads "FILMS-1234-ABCD", not that of FILMS-1234ABCD
-    browse.Label_hd_selectionner = "FILMS-1234ABCD";
+    browse.chosenDiskCaption = "FILMS-1234ABCD";
     ui.answers = {DialogButton::Yes};
     EXPECT_EQ(Button_effacer_liste_un_hdClick(program, browse, ui), 2u);
     EXPECT_EQ(list().mediaCount(), 5u);
@@ -254,13 +254,13 @@ TEST_F(DeleteDisk, ANameHoldingTheSeparatorIsMatchedWhole) {
 
 TEST_F(DeleteDisk, TheLastDiskLeavesTheEmptyList) {
     for (const char* entry : {"FILMS-1234ABCD", "films-1234ABCD", "MUSIQUE-9999AAAA"}) {
-        browse.Label_hd_selectionner = entry;
+        browse.chosenDiskCaption = entry;
         ui.answers = {DialogButton::Yes};
         Button_effacer_liste_un_hdClick(program, browse, ui);
     }
     EXPECT_EQ(list().rowCount(), 2u);
     EXPECT_TRUE(list().isEmptyRow(1));
-    EXPECT_EQ(program.form2.Label_n, "aucun média");
+    EXPECT_EQ(program.globalList.mediaCountCaption, "aucun média");
 }
 
 class EmptyTheList : public ::testing::Test, public BrowseFixture {
@@ -269,7 +269,7 @@ protected:
         program.catalogue.paths.derive(listFolder(), "liste_globale_médias");
         for (int i = 0; i < 10; ++i) addTitle("t" + std::to_string(i));
         reindex();
-        extraire_hd_liste_globale(program.form2);
+        extraire_hd_liste_globale(program.globalList);
     }
 };
 
@@ -279,10 +279,10 @@ TEST_F(EmptyTheList, AsksWithTheCountThenEmptiesEverythingAndSavesTheParameters)
     EXPECT_EQ(ui.shown[0].text, " Effacer tous les 10 médias de la liste ?            ");
     EXPECT_EQ(list().rowCount(), 2u);
     EXPECT_TRUE(list().isEmptyRow(1));
-    EXPECT_EQ(program.form2.keys.size(), 0u);
-    EXPECT_TRUE(program.form2.disks.empty());
+    EXPECT_EQ(program.globalList.keys.size(), 0u);
+    EXPECT_TRUE(program.globalList.disks.empty());
     EXPECT_TRUE(list().ListModified);
-    EXPECT_EQ(program.form2.Label_n, "aucun média");
+    EXPECT_EQ(program.globalList.mediaCountCaption, "aucun média");
     EXPECT_TRUE(platform::isFile(program.catalogue.paths.ParamFilePath));
 
     EXPECT_FALSE(Button_vider_bdClick(program, ui));
@@ -306,6 +306,6 @@ TEST(DiskList, FirstSpellingOfEachDiskInOrderOfAppearance) {
         m.serial = serial;
         f.add(m);
     }
-    extraire_hd_liste_globale(f.program.form2);
-    EXPECT_EQ(f.program.form2.disks, (std::vector<std::string>{"B-2", "a-1", "b-3", "É-4"}));
+    extraire_hd_liste_globale(f.program.globalList);
+    EXPECT_EQ(f.program.globalList.disks, (std::vector<std::string>{"B-2", "a-1", "b-3", "É-4"}));
 }

@@ -26,9 +26,9 @@ protected:
         program.settings.listName = "liste_globale_médias";
     }
     void load() {
-        lire_liste(program.form2.list, program.catalogue.paths.ListFilePath, ListMode::Replace, ui,
+        lire_liste(program.globalList.table, program.catalogue.paths.ListFilePath, ListMode::Replace, ui,
                    dir.path());
-        indexer_liste(program.form2.list, program.form2.keys, 1, false, program.form2.index);
+        indexer_liste(program.globalList.table, program.globalList.keys, 1, false, program.globalList.index);
         af_nb_media_bd(program);
     }
     std::string backup() const { return program.catalogue.paths.backupPath(); }
@@ -42,9 +42,9 @@ TEST_F(ListCommands, ReloadAsksWithTheFileCountThenReplaces) {
     EXPECT_EQ(ui.shown[0].text,
               "   charger la liste globale  liste_globale_médias contenant              \n\n"
               "       3 médias ?");
-    EXPECT_EQ(program.form2.list.rowCount(), 4u);
-    EXPECT_EQ(program.form2.Label_n, "3 médias");
-    EXPECT_EQ(program.form2.disks.size(), 2u);
+    EXPECT_EQ(program.globalList.table.rowCount(), 4u);
+    EXPECT_EQ(program.globalList.mediaCountCaption, "3 médias");
+    EXPECT_EQ(program.globalList.disks.size(), 2u);
     EXPECT_EQ(view.panel, (std::vector<bool>{true, false}));
 
     // With 3 data rows in the table, a second question protects them.
@@ -55,19 +55,19 @@ TEST_F(ListCommands, ReloadAsksWithTheFileCountThenReplaces) {
 
 TEST_F(ListCommands, ReloadOfAnEmptyListAndWithTwoRowsAsksOnce) {
     writeList({""});
-    program.form2.list.appendRow({"2", "X"});
+    program.globalList.table.appendRow({"2", "X"});
     ui.answers = {DialogButton::Yes};
     Button_charger_bdClick(program, ui, view);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "   charger la liste vide ? \n\nliste_globale_médias");
-    EXPECT_EQ(program.form2.Label_n, "aucun média");
+    EXPECT_EQ(program.globalList.mediaCountCaption, "aucun média");
 }
 
 TEST_F(ListCommands, SaveMakesTheBackupAndWritesEverything) {
     writeList({row("1", "A", "ancien")});
     load();
-    program.form2.list.appendRow({"2", "A", "vidéo", "nouveau"});
-    program.form2.list.ListModified = true;
+    program.globalList.table.appendRow({"2", "A", "vidéo", "nouveau"});
+    program.globalList.table.ListModified = true;
     af_nb_media_bd(program);
     ui.answers = {DialogButton::Yes};
     ASSERT_TRUE(Button_enregistrer_listeClick(program, ui));
@@ -76,7 +76,7 @@ TEST_F(ListCommands, SaveMakesTheBackupAndWritesEverything) {
                                             listFile() + "              \n",
                                         "   Enregistrement effectué     "}));
     EXPECT_EQ(ui.shown[1].type, DialogType::Information);
-    EXPECT_FALSE(program.form2.list.ListModified);
+    EXPECT_FALSE(program.globalList.table.ListModified);
     EXPECT_NE(TempFolder::read(backup()).find("ancien"), std::string::npos);
     EXPECT_NE(TempFolder::read(listFile()).find("nouveau"), std::string::npos);
     EXPECT_TRUE(platform::isFile(program.settingsPath()));
@@ -105,7 +105,7 @@ TEST_F(ListCommands, DeclinedSaveTouchesNothing) {
 TEST_F(ListCommands, TwoUndoBringEverythingBack) {
     writeList({row("1", "A", "premier")});
     load();
-    program.form2.list.appendRow({"2", "A", "vidéo", "second"});
+    program.globalList.table.appendRow({"2", "A", "vidéo", "second"});
     af_nb_media_bd(program);
     ui.answers = {DialogButton::Yes};
     Button_enregistrer_listeClick(program, ui);
@@ -116,7 +116,7 @@ TEST_F(ListCommands, TwoUndoBringEverythingBack) {
     Button_undoClick(program, ui);
     EXPECT_EQ(TempFolder::read(listFile()), older);
     EXPECT_EQ(TempFolder::read(backup()), saved);
-    EXPECT_EQ(program.form2.list.rowCount(), 2u);
+    EXPECT_EQ(program.globalList.table.rowCount(), 2u);
     EXPECT_EQ(ui.shown[ui.shown.size() - 1].text,
               "      Charger la sauvegarde de          \n\n     1 médias ?");
 
@@ -124,20 +124,20 @@ TEST_F(ListCommands, TwoUndoBringEverythingBack) {
     Button_undoClick(program, ui);
     EXPECT_EQ(TempFolder::read(listFile()), saved);
     EXPECT_EQ(TempFolder::read(backup()), older);
-    EXPECT_EQ(program.form2.list.rowCount(), 3u);
+    EXPECT_EQ(program.globalList.table.rowCount(), 3u);
 }
 
 TEST_F(ListCommands, UndoListsTheDisksOfTheListItLoads) {
     writeList({row("1", "A", "premier")});
     load();
-    program.form2.list.appendRow({"2", "B", "vidéo", "second", "", "", "", "", "", "", "0B0B0B0B"});
-    extraire_hd_liste_globale(program.form2);
+    program.globalList.table.appendRow({"2", "B", "vidéo", "second", "", "", "", "", "", "", "0B0B0B0B"});
+    extraire_hd_liste_globale(program.globalList);
     ui.answers = {DialogButton::Yes};
     Button_enregistrer_listeClick(program, ui);
-    ASSERT_EQ(program.form2.disks, (std::vector<std::string>{"A-1234ABCD", "B-0B0B0B0B"}));
+    ASSERT_EQ(program.globalList.disks, (std::vector<std::string>{"A-1234ABCD", "B-0B0B0B0B"}));
     ui.answers = {DialogButton::Yes, DialogButton::Yes};
     Button_undoClick(program, ui);
-    EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"A-1234ABCD"}));
+    EXPECT_EQ(program.globalList.disks, (std::vector<std::string>{"A-1234ABCD"}));
 }
 
 TEST_F(ListCommands, UndoWithModificationsSavesThemIntoWhatBecomesTheBackup) {
@@ -145,13 +145,13 @@ TEST_F(ListCommands, UndoWithModificationsSavesThemIntoWhatBecomesTheBackup) {
     std::ofstream(verdan::test::pathFromUtf8(backup()), std::ios::binary)
         << TempFolder::read(listFile()) << cp1252::encode(row("2", "A", "sauvegarde")) << "\r\n";
     load();
-    program.form2.list.appendRow({"3", "A", "vidéo", "modifié"});
-    program.form2.list.ListModified = true;
+    program.globalList.table.appendRow({"3", "A", "vidéo", "modifié"});
+    program.globalList.table.ListModified = true;
     ui.answers = {DialogButton::Yes, DialogButton::Yes, DialogButton::Yes};
     Button_undoClick(program, ui);
     EXPECT_NE(ui.shown[1].text.find("avant de charger cette liste"), std::string::npos);
     EXPECT_NE(TempFolder::read(backup()).find("modifi\xE9"), std::string::npos);
-    EXPECT_EQ(program.form2.list.cell(2, 3), "sauvegarde");
+    EXPECT_EQ(program.globalList.table.cell(2, 3), "sauvegarde");
 }
 
 TEST_F(ListCommands, UndoWithoutOrWithAnEmptyBackup) {
@@ -184,8 +184,8 @@ TEST_F(ListCommands, QuitAsksAboutUnaddedFilesFirst) {
 }
 
 TEST_F(ListCommands, QuitWithAModifiedListOffersTheSaveThenAsks) {
-    program.form2.list.appendRow({"2", "A", "vidéo", "t"});
-    program.form2.list.ListModified = true;
+    program.globalList.table.appendRow({"2", "A", "vidéo", "t"});
+    program.globalList.table.ListModified = true;
     program.catalogue.ParamsModified = true;
     af_nb_media_bd(program);
     ui.answers = {DialogButton::No, DialogButton::Yes};
@@ -235,13 +235,13 @@ TEST_F(QuitWithoutSettings, EveryQuitPathSaysSoOnceThenQuits) {
 }
 
 TEST_F(QuitWithoutSettings, AModifiedListIsSavedWithItsDateThenTheQuitGoesOn) {
-    program.form2.list.appendRow({"2", "A", "vidéo", "t"});
-    program.form2.list.ListModified = true;
+    program.globalList.table.appendRow({"2", "A", "vidéo", "t"});
+    program.globalList.table.ListModified = true;
     af_nb_media_bd(program);
     ui.answers = {DialogButton::Yes, DialogButton::Yes};
     EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Button, 0), QuitOutcome::ExitNow);
     EXPECT_EQ(errors(), std::vector<std::string>{failure()});
-    EXPECT_FALSE(program.form2.list.ListModified);
+    EXPECT_FALSE(program.globalList.table.ListModified);
     EXPECT_TRUE(platform::isFile(program.catalogue.paths.ListFilePath));
     CatalogueParams written;
     ASSERT_TRUE(lire_parametre_liste(program.catalogue.paths.ParamFilePath, written));
@@ -251,15 +251,15 @@ TEST_F(QuitWithoutSettings, AModifiedListIsSavedWithItsDateThenTheQuitGoesOn) {
 
 TEST_F(QuitWithoutSettings, AListThatCannotBeSavedKeepsTheProgramOpenUntilDeclined) {
     program.catalogue.paths.derive(joinPath(program.programFolder, "listes"), "liste_globale_médias");
-    program.form2.list.appendRow({"2", "A", "vidéo", "t"});
-    program.form2.list.ListModified = true;
+    program.globalList.table.appendRow({"2", "A", "vidéo", "t"});
+    program.globalList.table.ListModified = true;
     af_nb_media_bd(program);
     ui.answers = {DialogButton::Yes};
     EXPECT_THROW(Button_exitClick(program, ui, QuitSender::Button, 0), VerdanError);
     ui.shown.clear();
     ui.answers = {DialogButton::No, DialogButton::Yes};
     EXPECT_EQ(Button_exitClick(program, ui, QuitSender::Button, 0), QuitOutcome::ExitNow);
-    EXPECT_TRUE(program.form2.list.ListModified);
+    EXPECT_TRUE(program.globalList.table.ListModified);
     EXPECT_EQ(errors(), std::vector<std::string>{failure()});
 }
 

@@ -37,10 +37,10 @@ protected:
 TEST_F(Marking, SpaceMarksUnmarkedRowsThenUnmarksThem) {
     EXPECT_TRUE(space({2, 3, 4}).swallowed);
     EXPECT_EQ(marks(), (Marks{"", " x", " x", " x", ""}));
-    EXPECT_EQ(browse.Label10, "3");
+    EXPECT_EQ(browse.markCountCaption, "3");
     space({2, 3, 4});
     EXPECT_EQ(marks(), (Marks{"", "", "", "", ""}));
-    EXPECT_EQ(browse.Label10, "0");
+    EXPECT_EQ(browse.markCountCaption, "0");
 }
 
 TEST_F(Marking, AMixedSelectionIsMarkedWhole) {
@@ -59,7 +59,7 @@ TEST_F(Marking, SpaceInBasicModeChangesNothing) {
     EXPECT_FALSE(out.currentRow);
     EXPECT_EQ(out.scroll, ScrollRequest::None);
     EXPECT_EQ(marks(), (Marks{"", "", "", "", ""}));
-    EXPECT_EQ(browse.Label10, "nb");
+    EXPECT_EQ(browse.markCountCaption, "nb");
 }
 
 TEST_F(Marking, AllButtonsCoverBothTablesAndCountTheVisibleOne) {
@@ -67,14 +67,14 @@ TEST_F(Marking, AllButtonsCoverBothTablesAndCountTheVisibleOne) {
     BitBtn_tout_cocherClick(program, browse);
     EXPECT_EQ(marks(), (Marks{" x", " x", " x", " x", " x"}));
     EXPECT_EQ(marks(browse.filter), (Marks{" x", " x", " x"}));
-    EXPECT_EQ(browse.Label10, "3");
+    EXPECT_EQ(browse.markCountCaption, "3");
     Button_init_filtreClick(browse);
     CountMarks(program, browse);
-    EXPECT_EQ(browse.Label10, "5");
+    EXPECT_EQ(browse.markCountCaption, "5");
     BitBtn_tout_decocherClick(program, browse);
     EXPECT_EQ(marks(), (Marks{"", "", "", "", ""}));
     EXPECT_EQ(marks(browse.filter), (Marks{"", "", ""}));
-    EXPECT_EQ(browse.Label10, "0");
+    EXPECT_EQ(browse.markCountCaption, "0");
 }
 
 TEST_F(Marking, SelectionButtonWorksOnTheVisibleTable) {
@@ -82,13 +82,13 @@ TEST_F(Marking, SelectionButtonWorksOnTheVisibleTable) {
     BitBtn_coche_selectionClick(program, browse, {2, 3});
     EXPECT_EQ(marks(browse.filter), (Marks{"", " x", " x", "", ""}));
     EXPECT_EQ(marks(), (Marks{"", "", "", "", ""})); // the result holds copies
-    EXPECT_EQ(browse.Label10, "2");
+    EXPECT_EQ(browse.markCountCaption, "2");
 }
 
 TEST_F(Marking, SpaceAndTheSelectionButtonTouchTheHighlightedRowsOnly) {
     space({2, 5});
     EXPECT_EQ(marks(), (Marks{"", " x", "", "", " x"}));
-    EXPECT_EQ(browse.Label10, "2");
+    EXPECT_EQ(browse.markCountCaption, "2");
     space({5, 2});
     EXPECT_EQ(marks(), (Marks{"", "", "", "", ""}));
     // Nothing highlighted, nothing marked.
@@ -98,7 +98,7 @@ TEST_F(Marking, SpaceAndTheSelectionButtonTouchTheHighlightedRowsOnly) {
     list().setCell(1, 13, " x");
     BitBtn_coche_selectionClick(program, browse, {1, 3, 4});
     EXPECT_EQ(marks(), (Marks{" x", "", " x", " x", ""}));
-    EXPECT_EQ(browse.Label10, "3");
+    EXPECT_EQ(browse.markCountCaption, "3");
 }
 
 TEST_F(Marking, CountFindsTheMarkColumnWhereverItIs) {

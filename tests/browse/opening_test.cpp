@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "browse/favourites_copy.h"
 #include "browse/opening.h"
 #include "browse/search.h"
 #include "browse_fixture.h"
@@ -65,12 +66,6 @@ TEST(DriveLookup, CatalogueFoldersOnTodaysRoot) {
     EXPECT_EQ(driveRoot("/"), "/");
 }
 
-#ifdef _WIN32
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
-
 // Rows whose disk holds the test's folder, so that files and folders really exist: on Linux the
 // disk is mounted there, on Windows it is that folder's drive and the rows' folders lead to it.
 class Opening : public ::testing::Test, public BrowseFixture {
@@ -95,14 +90,6 @@ protected:
         dir.write("mnt/films/Alien.avi", "x");
         reindex();
     }
-    static constexpr char kSep = kWindows ? '\\' : '/';
-    std::string mount() const { return dir.file("mnt"); }
-    std::string driveCell() const { return kWindows ? mount().substr(0, 3) : mount(); }
-    std::string folderCell(const std::string& sub) const {
-        return (kWindows ? ":" + mount().substr(2) + "\\" : std::string(":\\")) + sub;
-    }
-    std::string folder(const std::string& sub) const { return mount() + kSep + sub; }
-    std::string file(const std::string& name) const { return folder("films") + kSep + name; }
     void dblClick(std::size_t row, int col = 3, Grid grid = Grid::Full) {
         StringGrid1DblClick(program, browse, ui, shell, drives, grid, row, GridCell{row, col}, &keys);
     }
@@ -149,7 +136,7 @@ TEST_F(Opening, DoubleClickOnTheHeaderSortsInsteadOfOpening) {
 }
 
 TEST_F(Opening, AfterEmptyingTheKeySetNothingOpens) {
-    program.form2.keys.clear();
+    program.globalList.keys.clear();
     dblClick(1);
     EXPECT_TRUE(shell.calls.empty());
     EXPECT_TRUE(ui.shown.empty());
@@ -169,18 +156,19 @@ TEST(OpeningEmptyList, TheBlankRowIsADiskWithoutNameOrSerial) {
                         GridCell{1, 3});
     EXPECT_EQ(f.ui.texts(), (std::vector<std::string>{" Disque <>      introuvable, veuillez le brancher "}));
     // A drive with neither name nor serial matches it; the path names no file.
-    const std::string root = kWindows ? f.dir.path().substr(0, 3) : f.dir.path();
+    const std::string root = BrowseFixture::kWindows ? f.dir.path().substr(0, 3) : f.dir.path();
     StringGrid1DblClick(f.program, f.browse, f.ui, f.shell, {{root, "", ""}}, Grid::Full, 1, GridCell{1, 3});
     EXPECT_TRUE(f.shell.calls.empty());
-    EXPECT_EQ(f.ui.shown.back().text,
-              "Fichier " + (kWindows ? root.substr(0, 1) + "\\" : root + "/") + " introuvable");
+    EXPECT_EQ(f.ui.shown.back().text, "Fichier " +
+                                          (BrowseFixture::kWindows ? root.substr(0, 1) + "\\" : root + "/") +
+                                          " introuvable");
 }
 
 TEST_F(Opening, LeftClickPutsTheTitleOnTheClipboardAndHidesThePanel) {
-    browse.Panel1.visible = true;
+    browse.contextPanel.visible = true;
     StringGrid1Click(program, browse, ui, 3);
     EXPECT_EQ(ui.clipboard, (std::vector<std::string>{"Ailleurs"}));
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(browse.keyboard.CursorRow, 3u);
 
     ui.clipboardFailures = 10;
@@ -190,14 +178,14 @@ TEST_F(Opening, LeftClickPutsTheTitleOnTheClipboardAndHidesThePanel) {
 
 TEST_F(Opening, RightClickFillsAndPlacesThePanel) {
     ASSERT_TRUE(rightClick(1));
-    EXPECT_TRUE(browse.Panel1.visible);
+    EXPECT_TRUE(browse.contextPanel.visible);
     EXPECT_EQ(browse.SelectedFile, file("Alien.avi"));
     EXPECT_EQ(browse.SelectedFolder, folder("films"));
-    EXPECT_EQ(browse.Panel1.Label11, "Alien.avi");
-    EXPECT_EQ(browse.Panel1.Label12, folder("films"));
-    EXPECT_EQ(browse.Panel1.Label9, "700 Mo");
+    EXPECT_EQ(browse.contextPanel.fileName, "Alien.avi");
+    EXPECT_EQ(browse.contextPanel.folder, folder("films"));
+    EXPECT_EQ(browse.contextPanel.sizeText, "700 Mo");
     EXPECT_EQ(list().selectedRow(), 1u);
-    EXPECT_EQ(browse.Panel1.placement.width, 500);
+    EXPECT_EQ(browse.contextPanel.placement.width, 500);
     // A file whose folder exists is enough: the file itself may be gone.
     EXPECT_TRUE(rightClick(2));
     EXPECT_EQ(browse.SelectedFile, file("Perdu.avi"));
@@ -210,7 +198,7 @@ TEST_F(Opening, RightClickOnTheHeaderOrAnAbsentDiskShowsNoPanel) {
     EXPECT_TRUE(ui.shown.empty());
     browse.SelectedFile = "ancien";
     EXPECT_FALSE(rightClick(4));
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(browse.SelectedFile, "");
     EXPECT_FALSE(rightClick(3));
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Disque <ABSENT> introuvable, veuillez le brancher",
@@ -253,7 +241,7 @@ TEST(ContextPanel, WidensForLongNamesAndStaysInTheTable) {
 TEST_F(Opening, ShowFolderChecksDiskAndFolderWithItsOwnWording) {
     ASSERT_TRUE(rightClick(2));
     BitBtn2Click(program, browse, ui, shell, drives, 2);
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(shell.calls, (Calls{{"show", file("Perdu.avi")}}));
 
     BitBtn2Click(program, browse, ui, shell, drives, 4);
@@ -264,14 +252,22 @@ TEST_F(Opening, ShowFolderChecksDiskAndFolderWithItsOwnWording) {
     EXPECT_EQ(shell.calls.size(), 1u);
 }
 
-TEST_F(Opening, CopyToFavouritesGoesThroughItsHookAfterTheSameChecks) {
-    std::vector<std::string> copied;
-    browse.copyOneToFavourites = [&](const std::string& path) { copied.push_back(path); };
+TEST_F(Opening, CopyToFavouritesCopiesTheRowsFileAfterTheSameChecks) {
+    struct : CopyView {
+        int repaints = 0;
+        void copyProgressChanged() override { ++repaints; }
+    } view;
+    platform::createFolders(dir.file("favoris"));
+    program.globalList.favouritesCaption = dir.file("favoris");
     ASSERT_TRUE(rightClick(1));
-    BitBtn_copie_un_par_unClick(program, browse, ui, shell, drives, 1);
-    BitBtn_copie_un_par_unClick(program, browse, ui, shell, drives, 4);
-    EXPECT_EQ(copied, (std::vector<std::string>{file("Alien.avi")}));
-    EXPECT_FALSE(browse.Panel1.visible);
+    BitBtn_copie_un_par_unClick(program, browse, ui, shell, view, drives, 1);
+    BitBtn_copie_un_par_unClick(program, browse, ui, shell, view, drives, 4);
+    EXPECT_EQ(dir.read(dir.file("favoris/Alien.avi")), "x");
+    EXPECT_EQ(ui.texts(),
+              (std::vector<std::string>{" Disque <ABSENT>   introuvable, veuillez le brancher "}));
+    EXPECT_FALSE(browse.contextPanel.visible);
+    EXPECT_FALSE(browse.copyPanel.visible);
+    EXPECT_GT(view.repaints, 0);
     EXPECT_EQ(ui.busy, (std::vector<bool>{true, false, true, false}));
     EXPECT_TRUE(shell.calls.empty());
 }
@@ -279,14 +275,14 @@ TEST_F(Opening, CopyToFavouritesGoesThroughItsHookAfterTheSameChecks) {
 TEST_F(Opening, PanelViewButtonOpensTheFileAndCancelOnlyHides) {
     ASSERT_TRUE(rightClick(1));
     BitBtn5Click(browse, ui, shell);
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(shell.calls, (Calls{{"open", file("Alien.avi")}}));
     ASSERT_TRUE(rightClick(2));
     BitBtn5Click(browse, ui, shell);
     EXPECT_EQ(ui.shown.back().text, "Fichier " + file("Perdu.avi") + " introuvable");
     ASSERT_TRUE(rightClick(1));
     BitBtn4Click(browse);
-    EXPECT_FALSE(browse.Panel1.visible);
+    EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(shell.calls.size(), 1u);
 }
 
@@ -345,11 +341,11 @@ TEST(Favourites, ChosenFolderGoesToBothWindows) {
     EXPECT_EQ(f.ui.shown[0].kind, "folder");
     EXPECT_EQ(f.ui.shown[0].text, "Sélection du répertoire");
     EXPECT_EQ(f.program.settings.favouritesFolder, f.dir.path());
-    EXPECT_EQ(f.program.form2.Label_rep_favori, f.dir.path());
+    EXPECT_EQ(f.program.globalList.favouritesCaption, f.dir.path());
 
     f.ui.folderAnswers = {std::nullopt};
     EXPECT_FALSE(BitBtn_rep_favoriClick(f.program, f.ui));
-    EXPECT_EQ(f.program.form2.Label_rep_favori, f.dir.path());
+    EXPECT_EQ(f.program.globalList.favouritesCaption, f.dir.path());
 }
 
 TEST(Favourites, ATypedFolderIsCreatedOnYesOnly) {

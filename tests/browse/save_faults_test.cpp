@@ -56,9 +56,9 @@ protected:
         writeList({row("1", "A", "ancien"), row("2", "A", "courant")});
         v.current = readOrEmpty(list());
         platform::writeFileAtomically(backup(), v.older);
-        lire_liste(program.form2.list, list(), ListMode::Replace, ui, dir.path());
-        program.form2.list.appendRow({"3", "A", "vidéo", "nouveau"});
-        program.form2.list.ListModified = true;
+        lire_liste(program.globalList.table, list(), ListMode::Replace, ui, dir.path());
+        program.globalList.table.appendRow({"3", "A", "vidéo", "nouveau"});
+        program.globalList.table.ListModified = true;
         af_nb_media_bd(program);
     }
     std::vector<std::string> temporaries() const {
@@ -122,11 +122,11 @@ TEST_F(SaveFaults, EveryFailingOperationOfASaveLeavesAWholeListAndBackup) {
             if (succeeded) {
                 EXPECT_EQ(v.nameOf(onList), "saved");
                 EXPECT_EQ(v.nameOf(onBackup), "current");
-                EXPECT_FALSE(program.form2.list.ListModified);
+                EXPECT_FALSE(program.globalList.table.ListModified);
             } else {
                 expectStandardError(error);
                 if (onList != v.saved) {
-                    EXPECT_TRUE(program.form2.list.ListModified);
+                    EXPECT_TRUE(program.globalList.table.ListModified);
                 }
             }
             EXPECT_EQ(temporaries(), std::vector<std::string>{});
@@ -150,7 +150,7 @@ TEST_F(SaveFaults, TwoFailedSavesThenARestartAndASaveLoseNothing) {
     ASSERT_FALSE(saveFailingAt(2, true, error));
     EXPECT_EQ(v.nameOf(readOrEmpty(list())), "current");
     EXPECT_EQ(v.nameOf(readOrEmpty(backup())), "older");
-    EXPECT_TRUE(program.form2.list.ListModified);
+    EXPECT_TRUE(program.globalList.table.ListModified);
 
     // What a restart sees: the previous list whole, which it loads; the next save keeps it as backup.
     GlobalList restarted;
@@ -167,7 +167,7 @@ TEST_F(SaveFaults, EveryFailingOperationOfUndoLeavesBothVersions) {
         for (long long n = 1;; ++n) {
             SCOPED_TRACE("operation " + std::to_string(n) + (oneStep ? "" : ", swap through second names"));
             prepare();
-            program.form2.list.ListModified = false;
+            program.globalList.table.ListModified = false;
             ui.shown.clear();
             ui.answers = {DialogButton::Yes, DialogButton::Yes};
             platform::faults::failOperation(n);
@@ -183,7 +183,7 @@ TEST_F(SaveFaults, EveryFailingOperationOfUndoLeavesBothVersions) {
                 EXPECT_EQ(v.nameOf(onList), "current");
             } else {
                 EXPECT_EQ(v.nameOf(onList), "older");
-                EXPECT_EQ(program.form2.list.mediaCount(), 1u) << "the backup is what is shown";
+                EXPECT_EQ(program.globalList.table.mediaCount(), 1u) << "the backup is what is shown";
             }
             EXPECT_EQ(temporaries(), std::vector<std::string>{});
             if (!reached) {
@@ -198,7 +198,7 @@ TEST_F(SaveFaults, EveryFailingOperationOfUndoLeavesBothVersions) {
 }
 
 TEST_F(SaveFaults, TheFirstSaveOfANewCatalogueAndASaveWithoutBackupYet) {
-    program.form2.list.appendRow({"1", "A", "vidéo", "premier"});
+    program.globalList.table.appendRow({"1", "A", "vidéo", "premier"});
     af_nb_media_bd(program);
     std::string error;
     ASSERT_TRUE(saveFailingAt(0, false, error)) << error;
@@ -210,7 +210,7 @@ TEST_F(SaveFaults, TheFirstSaveOfANewCatalogueAndASaveWithoutBackupYet) {
 TEST_F(SaveFaults, ADiskThatFillsUpAtAnyOfFortySizesLosesNothing) {
     prepare();
     for (int i = 0; i < 3000; ++i)
-        program.form2.list.appendRow(
+        program.globalList.table.appendRow(
             {std::to_string(i + 4), "A", "vidéo", "titre assez long " + std::to_string(i)});
     af_nb_media_bd(program);
     std::string error;
@@ -222,7 +222,7 @@ TEST_F(SaveFaults, ADiskThatFillsUpAtAnyOfFortySizesLosesNothing) {
         SCOPED_TRACE("room for " + std::to_string(room) + " of " + std::to_string(size) + " bytes");
         platform::writeFileAtomically(list(), v.current);
         platform::writeFileAtomically(backup(), v.older);
-        program.form2.list.ListModified = true;
+        program.globalList.table.ListModified = true;
         ui.answers = {DialogButton::Yes};
         platform::setWriteFailureAfter(room);
         bool ok = false;
@@ -242,7 +242,7 @@ TEST_F(SaveFaults, ADiskThatFillsUpAtAnyOfFortySizesLosesNothing) {
         } else {
             EXPECT_EQ(v.nameOf(onList), "current");
             EXPECT_EQ(v.nameOf(onBackup), "older");
-            EXPECT_TRUE(program.form2.list.ListModified);
+            EXPECT_TRUE(program.globalList.table.ListModified);
         }
         EXPECT_EQ(temporaries(), std::vector<std::string>{});
     }

@@ -70,7 +70,7 @@ TEST_F(Search, FollowsTheColumnsByHeaderText) {
 TEST_F(Search, ResultHoldsCopiesOfTheMatchingRowsInOrder) {
     ASSERT_TRUE(Button_rechercherClick(program, browse, "élodie"));
     EXPECT_TRUE(browse.filterShown);
-    EXPECT_EQ(browse.Edit1, "élodie");
+    EXPECT_EQ(browse.searchText, "élodie");
     EXPECT_EQ(titles(browse.filter), (Titles{"élodie"}));
     ASSERT_TRUE(Button_rechercherClick(program, browse, "a"));
     EXPECT_EQ(titles(browse.filter), (Titles{"Alien", "Élodie au château", "Concert"}));
@@ -101,11 +101,11 @@ TEST_F(Search, EnterSearchesOrEndsTheSearch) {
     EXPECT_EQ(titles(browse.filter), (Titles{"Concert"}));
     Edit1Enter(program, browse, "  ");
     EXPECT_FALSE(browse.filterShown);
-    EXPECT_EQ(browse.Edit1, "");
+    EXPECT_EQ(browse.searchText, "");
     Edit1Enter(program, browse, "alien");
     Button_init_filtreClick(browse);
     EXPECT_FALSE(browse.filterShown);
-    EXPECT_EQ(browse.Edit1, "");
+    EXPECT_EQ(browse.searchText, "");
 }
 
 TEST_F(Search, FindsTextAtEitherEndOfTheSpan) {
@@ -150,7 +150,7 @@ TEST_F(Sorting, HeaderClicksAlternateAndMarkTheHeader) {
     for (const char* t : {"b", "a", "c"}) addTitle(t);
     list().ListModified = false;
     reindex();
-    const std::size_t keysBefore = program.form2.keys.size();
+    const std::size_t keysBefore = program.globalList.keys.size();
 
     headerDoubleClick(Grid::Full, "titre");
     EXPECT_EQ(list().cell(0, 3), "titre >>");
@@ -163,7 +163,7 @@ TEST_F(Sorting, HeaderClicksAlternateAndMarkTheHeader) {
     EXPECT_EQ(list().cell(0, 7), "taille >>");
     EXPECT_EQ(list().cell(0, 3), "titre"); // the earlier marker is gone
     EXPECT_FALSE(list().ListModified);
-    EXPECT_EQ(program.form2.keys.size(), keysBefore);
+    EXPECT_EQ(program.globalList.keys.size(), keysBefore);
     EXPECT_EQ(ui.busy, (std::vector<bool>{true, false, true, false, true, false}));
 }
 

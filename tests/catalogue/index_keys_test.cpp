@@ -106,9 +106,9 @@ TEST(IndexerListe, BuildsTheSetAndTheLabels) {
     IndexState state;
     indexer_liste(t, keys, 0, false, state);
     EXPECT_EQ(keys.size(), 3u);
-    EXPECT_EQ(state.Label_idx, "idx1");
-    EXPECT_EQ(state.Label_n_idx, "n-idx = 3");
-    EXPECT_EQ(state.Label3, "n-idx = 3");
+    EXPECT_EQ(state.levelCaption, "idx1");
+    EXPECT_EQ(state.keyCountCaption, "n-idx = 3");
+    EXPECT_EQ(state.collectionKeyCountCaption, "n-idx = 3");
     EXPECT_EQ(keys.sortedKeys()[0], "a.aviFILMS1234ABCD") << "the upper row's spelling";
 }
 
@@ -119,10 +119,10 @@ TEST(IndexerListe, KeepAddsToTheKeysAlreadyThere) {
     IndexState state;
     indexer_liste(t, keys, 3, true, state);
     EXPECT_EQ(keys.size(), 2u);
-    EXPECT_EQ(state.Label_idx, "idx4");
+    EXPECT_EQ(state.levelCaption, "idx4");
     indexer_liste(t, keys, 3, false, state);
     EXPECT_EQ(keys.size(), 1u);
-    EXPECT_EQ(state.Label_n_idx, "n-idx = 1");
+    EXPECT_EQ(state.keyCountCaption, "n-idx = 1");
 }
 
 TEST(IndexerListe, AnEmptyListHoldsTheEmptyKey) {
@@ -132,7 +132,7 @@ TEST(IndexerListe, AnEmptyListHoldsTheEmptyKey) {
     indexer_liste(t, keys, 1, false, state);
     EXPECT_EQ(keys.size(), 1u);
     EXPECT_TRUE(keys.contains(""));
-    EXPECT_EQ(state.Label_n_idx, "n-idx = 1");
+    EXPECT_EQ(state.keyCountCaption, "n-idx = 1");
 }
 
 TEST(IndexerListe, LevelsDecideWhatIsTheSameFile) {
@@ -184,8 +184,8 @@ TEST_F(ReindexerListe, TopMostRowOfEachKeySurvivesInOrder) {
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(rowsSeenByRefresh, 4u);
     EXPECT_EQ(keys.size(), 3u);
-    EXPECT_EQ(state.Label_n_idx, "n-idx = 3");
-    EXPECT_EQ(state.Label3, "n-idx = 3");
+    EXPECT_EQ(state.keyCountCaption, "n-idx = 3");
+    EXPECT_EQ(state.collectionKeyCountCaption, "n-idx = 3");
     ASSERT_EQ(ui.shown.size(), 2u);
     EXPECT_EQ(ui.shown[0].text,
               "  Nettoyer la liste globale de 6 médias des 3 doublons dûs au changement d'index ");
@@ -205,7 +205,7 @@ TEST_F(ReindexerListe, DecliningKeepsTheRowsButTheSetIsRebuilt) {
     EXPECT_EQ(t.rowCount(), 3u);
     EXPECT_EQ(keys.size(), 1u);
     EXPECT_FALSE(keys.contains("old key"));
-    EXPECT_EQ(state.Label_idx, "idx3");
+    EXPECT_EQ(state.levelCaption, "idx3");
     EXPECT_TRUE(ui.busy.empty());
 }
 
@@ -231,7 +231,7 @@ TEST(IndexLevelControlsRules, TheSwitchUnlocksAndReinitLocksAgain) {
     IndexState state;
     c.setProtection(true);
     c.firstActivation();
-    EXPECT_FALSE(c.CheckBox1);
+    EXPECT_FALSE(c.modificationAllowed);
     EXPECT_FALSE(c.radioGroupEnabled);
     EXPECT_FALSE(c.reinitEnabled);
 
@@ -239,14 +239,14 @@ TEST(IndexLevelControlsRules, TheSwitchUnlocksAndReinitLocksAgain) {
     EXPECT_TRUE(c.radioGroupEnabled);
     EXPECT_TRUE(c.reinitEnabled);
 
-    state.Label_n_idx = "n-idx = 5";
+    state.keyCountCaption = "n-idx = 5";
     c.chooseLevel(0, state);
     EXPECT_EQ(c.itemIndex, 0);
     EXPECT_FALSE(c.radioGroupEnabled) << "the group locks itself";
     EXPECT_TRUE(c.reinitEnabled);
-    EXPECT_TRUE(c.CheckBox1);
-    EXPECT_EQ(state.Label_idx, "idx1");
-    EXPECT_EQ(state.Label_n_idx, "n-idx = 5") << "the set is not rebuilt";
+    EXPECT_TRUE(c.modificationAllowed);
+    EXPECT_EQ(state.levelCaption, "idx1");
+    EXPECT_EQ(state.keyCountCaption, "n-idx = 5") << "the set is not rebuilt";
 
     GlobalList t = listOf({{"a"}, {"A"}});
     KeySet keys;
@@ -254,7 +254,7 @@ TEST(IndexLevelControlsRules, TheSwitchUnlocksAndReinitLocksAgain) {
     ui.answers = {DialogButton::Yes};
     EXPECT_EQ(c.reinitClick(t, keys, state, ui), ReindexOutcome::Cleaned);
     EXPECT_EQ(t.rowCount(), 2u);
-    EXPECT_FALSE(c.CheckBox1);
+    EXPECT_FALSE(c.modificationAllowed);
     EXPECT_FALSE(c.radioGroupEnabled);
     EXPECT_FALSE(c.reinitEnabled);
 }
@@ -264,5 +264,5 @@ TEST(IndexLevelControlsRules, ALevelFromAParameterFileIsClamped) {
     IndexState state;
     c.chooseLevel(7, state);
     EXPECT_EQ(c.itemIndex, 3);
-    EXPECT_EQ(state.Label_idx, "idx4");
+    EXPECT_EQ(state.levelCaption, "idx4");
 }

@@ -109,13 +109,13 @@ protected:
 
 TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
     SettingsState s;
-    s.form1 = {0, 0, 1561, 751, 0};
+    s.collectionWindow = {0, 0, 1561, 751, 0};
     lire_fic_ini(ini(), dir.path(), kScreen, s);
     EXPECT_EQ(s.favouritesFolder, joinPath(dir.path(), "favoris"));
     EXPECT_EQ(s.listFolder, joinPath(dir.path(), "listes"));
     EXPECT_EQ(s.listName, "liste_globale_médias");
     EXPECT_TRUE(s.advancedMode);
-    EXPECT_EQ(s.form1, (WindowGeometry{179, 164, 1561, 751, 0}));
+    EXPECT_EQ(s.collectionWindow, (WindowGeometry{179, 164, 1561, 751, 0}));
 }
 
 TEST_F(SettingsFile, WrittenThenReadGivesTheSameValues) {
@@ -123,8 +123,8 @@ TEST_F(SettingsFile, WrittenThenReadGivesTheSameValues) {
     s.favouritesFolder = "E:\\Favoris été";
     s.listName = "films.2020";
     s.listFolder = "E:\\Mes listes";
-    s.form1 = {10, 20, 1561, 751, 0};
-    s.form2 = {30, 40, 1200, 700, 2};
+    s.collectionWindow = {10, 20, 1561, 751, 0};
+    s.globalListWindow = {30, 40, 1200, 700, 2};
     s.advancedMode = false;
     enreg_fic_ini(ini(), s);
     const std::string text = TempFolder::read(ini());
@@ -136,27 +136,27 @@ TEST_F(SettingsFile, WrittenThenReadGivesTheSameValues) {
               std::string::npos);
 
     SettingsState back;
-    back.form1 = {0, 0, 1561, 751, 0};
-    back.form2 = {0, 0, 1561, 751, 0};
+    back.collectionWindow = {0, 0, 1561, 751, 0};
+    back.globalListWindow = {0, 0, 1561, 751, 0};
     lire_fic_ini(ini(), dir.path(), kScreen, back);
     EXPECT_EQ(back.favouritesFolder, s.favouritesFolder);
     EXPECT_EQ(back.listName, s.listName);
     EXPECT_EQ(back.listFolder, s.listFolder);
-    EXPECT_EQ(back.form1, s.form1);
-    EXPECT_EQ(back.form2, s.form2);
+    EXPECT_EQ(back.collectionWindow, s.collectionWindow);
+    EXPECT_EQ(back.globalListWindow, s.globalListWindow);
     EXPECT_FALSE(back.advancedMode);
 }
 
 TEST_F(SettingsFile, AFileWrittenByWindowsKeepsOtherProgramsSections) {
     std::filesystem::copy_file(dataFile("windows_settings.ini"), ini());
     SettingsState s;
-    s.form1 = s.form2 = {0, 0, 1561, 751, 0};
+    s.collectionWindow = s.globalListWindow = {0, 0, 1561, 751, 0};
     lire_fic_ini(ini(), dir.path(), kScreen, s);
     EXPECT_EQ(s.favouritesFolder, "D:\\Vidéos\\favoris");
     EXPECT_EQ(s.listFolder, "D:\\Catalogues\\listes");
-    EXPECT_EQ(s.form1, (WindowGeometry{120, 80, 1561, 751, 0}));
+    EXPECT_EQ(s.collectionWindow, (WindowGeometry{120, 80, 1561, 751, 0}));
     // A maximised window stored at -8,-8 comes back on the work area.
-    EXPECT_EQ(s.form2, (WindowGeometry{0, 0, 1936, 1056, 2}));
+    EXPECT_EQ(s.globalListWindow, (WindowGeometry{0, 0, 1936, 1056, 2}));
     EXPECT_FALSE(s.advancedMode);
 
     s.listName = "séries";
@@ -172,7 +172,7 @@ TEST_F(SettingsFile, ANotepadUnicodeCopyGivesWhatTheWindowsFileGives) {
     auto readThenWrite = [&](const std::string& bytes) {
         dir.write("verdan.ini", bytes);
         SettingsState s;
-        s.form1 = s.form2 = {0, 0, 1561, 751, 0};
+        s.collectionWindow = s.globalListWindow = {0, 0, 1561, 751, 0};
         lire_fic_ini(ini(), dir.path(), kScreen, s);
         EXPECT_EQ(s.favouritesFolder, "D:\\Vidéos\\favoris");
         s.listName = "séries";

@@ -35,7 +35,7 @@ protected:
     ProgramState program;
     std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>(program.drives);
     CollectionState& state = *owned;
-    GlobalList& list = program.form2.list;
+    GlobalList& list = program.globalList.table;
 
     void SetUp() override {
         // On Windows the drive text is looked up as its upper-case root.
@@ -109,11 +109,11 @@ TEST_F(AddMedia, FirstAddingReplacesTheBlankRowAndRefreshesTheCounts) {
 
     EXPECT_EQ(column("n"), (std::vector<std::string>{"        1", "        2", "        3"}));
     EXPECT_EQ(column("média"), (std::vector<std::string>{"musique", "vidéo", "vidéo"}));
-    EXPECT_EQ(program.form2.Label_n, "3 médias");
-    EXPECT_EQ(program.BitBtn_form2_bis, "Liste globale des 3 médias =>");
-    EXPECT_EQ(program.form2.disks, std::vector<std::string>{"FILMS-0A1B2C3D"});
-    EXPECT_EQ(program.form2.index.Label_n_idx, "n-idx = 3");
-    EXPECT_EQ(program.form2.index.Label3, "n-idx = 3");
+    EXPECT_EQ(program.globalList.mediaCountCaption, "3 médias");
+    EXPECT_EQ(program.globalListButtonCaption, "Liste globale des 3 médias =>");
+    EXPECT_EQ(program.globalList.disks, std::vector<std::string>{"FILMS-0A1B2C3D"});
+    EXPECT_EQ(program.globalList.index.keyCountCaption, "n-idx = 3");
+    EXPECT_EQ(program.globalList.index.collectionKeyCountCaption, "n-idx = 3");
     EXPECT_EQ(ui.busy, (std::vector<bool>{true, false, true, false})) << "the drive refresh, then the adding";
 }
 
@@ -129,10 +129,10 @@ TEST_F(AddMedia, KnownKeysAreSkippedAndTheReportCountsWhatIsNew) {
     EXPECT_EQ(list.rowCount(), 3u);
     EXPECT_TRUE(list.ListModified) << "set even when nothing was new";
 
-    program.form2.disks = {"ancien-0000"}; // rebuilt, not extended
+    program.globalList.disks = {"ancien-0000"}; // rebuilt, not extended
     found("c.avi");
     add();
-    EXPECT_EQ(program.form2.disks, std::vector<std::string>{"FILMS-0A1B2C3D"});
+    EXPECT_EQ(program.globalList.disks, std::vector<std::string>{"FILMS-0A1B2C3D"});
     EXPECT_EQ(lastText(), " 1  médias rajoutés à la liste globale \n\n  ce qui fait un total de 3");
     EXPECT_EQ(column("titre"), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(column("n").back(), "        3");
@@ -147,7 +147,7 @@ TEST_F(AddMedia, TheIndexLevelDecidesWhatCountsAsTheSameFile) {
     EXPECT_EQ(list.rowCount(), 2u) << "idx1: one name on one disk, whatever its letter case";
     program.catalogue.params.indexLevel = 3;
     list.resetToEmptyList();
-    program.form2.keys.clear();
+    program.globalList.keys.clear();
     add();
     EXPECT_EQ(column("répertoire"), (std::vector<std::string>{":\\x", ":\\y", ":\\z"}))
         << "idx4: the folder counts";
@@ -160,7 +160,7 @@ TEST_F(AddMedia, OneMediaRowStaysAndTheTenThousandthNumberHasNoBlanks) {
     found("a.avi");
     add();
     EXPECT_EQ(column("n"), (std::vector<std::string>{"ancien", "        2"}));
-    EXPECT_EQ(program.form2.disks, std::vector<std::string>{"films-0a1b2c3d"})
+    EXPECT_EQ(program.globalList.disks, std::vector<std::string>{"films-0a1b2c3d"})
         << "one disk, letter case aside";
     EXPECT_EQ(ui.shown[0].text, " Rajouter ces 1 médias à la liste globale des 1 médias ?");
 
@@ -258,5 +258,5 @@ TEST_F(AddMedia, ScannedTreeEndsInTheListCellByCell) {
     EXPECT_EQ(list.cell(b, 4), ".MKV");
     EXPECT_EQ(list.cell(b, 6), ":\\films");
     EXPECT_EQ(list.cell(b, 7), FormatTaille(2048));
-    EXPECT_EQ(program.form2.keys.size(), 2u);
+    EXPECT_EQ(program.globalList.keys.size(), 2u);
 }

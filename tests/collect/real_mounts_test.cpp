@@ -139,11 +139,12 @@ TEST_F(RealMounts, ADiskLabelledInCyrillicIsFoundAgainAfterASaveAndNotAddedTwice
     EXPECT_EQ(add(), " la liste globale contient maintenant ces 2 premièrs médias \n\n");
 
     // Saved, then read back as at the next start, with a new survey of the drives.
-    GlobalList& list = program.form2.list;
+    GlobalList& list = program.globalList.table;
     const std::string listFile = work.file("liste.txt");
     ecrire_liste(list, listFile);
     ASSERT_EQ(lire_liste(list, listFile, ListMode::Replace, ui, work.path()), LoadResult::Loaded);
-    indexer_liste(list, program.form2.keys, program.catalogue.params.indexLevel, false, program.form2.index);
+    indexer_liste(list, program.globalList.keys, program.catalogue.params.indexLevel, false,
+                  program.globalList.index);
     RefreshDrives(state, *drives, ui);
     const std::string name(list.cell(1, list.indice_col_liste("nom-disque")));
     const std::string serial(list.cell(1, list.indice_col_liste("NS-disque")));

@@ -2,6 +2,7 @@
 
 #include "collect/collection_state.h"
 #include "collect/scan.h"
+#include "collect/scan_walk.h"
 #include "platform/dir_walk.h"
 #include "support/child_process.h"
 #include "support/fake_ui.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "collect/scan.h"
+#include "collect/scan_rules.h"
 #include "util/cp1252.h"
 #include "util/utf8.h"
 

@@ -55,9 +55,9 @@ TEST_F(OpeningSequence, NoListFileWritesBothFilesAndLoadsNothing) {
                        "dias"),
               std::string::npos);
     EXPECT_FALSE(program.catalogue.ParamsModified);
-    EXPECT_EQ(program.Form1_Label_nf_media, "liste_globale_médias");
-    EXPECT_EQ(program.form2.Label6, program.HelpTextAdvanced);
-    EXPECT_EQ(form1.Label17, program.HelpTextAdvanced);
+    EXPECT_EQ(program.collectionListFileCaption, "liste_globale_médias");
+    EXPECT_EQ(program.globalList.helpText, program.HelpTextAdvanced);
+    EXPECT_EQ(form1.helpPanelText, program.HelpTextAdvanced);
     EXPECT_FALSE(form1.indexControls.radioGroupEnabled);
     EXPECT_FALSE(form1.indexControls.reinitEnabled);
 }
@@ -71,11 +71,11 @@ TEST_F(OpeningSequence, AdvancedModeAsksWithTheCountThenLoads) {
     EXPECT_EQ(ui.shown[0].text,
               ".   Charger la liste globale de  2  <vidéos+musiques>  du fichier suivant  ?          "
               "\n\n     liste_globale_médias.txt");
-    EXPECT_EQ(program.form2.list.rowCount(), 3u);
-    EXPECT_EQ(program.form2.keys.size(), 2u);
-    EXPECT_EQ(program.form2.Label_n, "2 médias");
-    EXPECT_EQ(program.BitBtn_form2_bis, "Liste globale des 2 médias =>");
-    EXPECT_EQ(program.form2.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
+    EXPECT_EQ(program.globalList.table.rowCount(), 3u);
+    EXPECT_EQ(program.globalList.keys.size(), 2u);
+    EXPECT_EQ(program.globalList.mediaCountCaption, "2 médias");
+    EXPECT_EQ(program.globalListButtonCaption, "Liste globale des 2 médias =>");
+    EXPECT_EQ(program.globalList.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
     EXPECT_EQ(view.events,
               (std::vector<std::string>{"apply", "apply", "panel on", "focus", "panel off", "apply"}));
     EXPECT_EQ(ui.busy, (std::vector<bool>{true, false}));
@@ -86,7 +86,7 @@ TEST_F(OpeningSequence, AdvancedModeDeclinedLoadsNothing) {
     writeList({row("1", "FILMS", "Alien")});
     ui.answers = {DialogButton::No};
     openingSequence(program, form1, ui, view);
-    EXPECT_EQ(program.form2.list.mediaCount(), 0u);
+    EXPECT_EQ(program.globalList.table.mediaCount(), 0u);
     EXPECT_FALSE(form1.FirstActivation);
 }
 
@@ -95,8 +95,8 @@ TEST_F(OpeningSequence, BasicModeLoadsWithoutAQuestionAndShowsTheGlobalList) {
     writeList({row("1", "FILMS", "Alien")});
     openingSequence(program, form1, ui, view);
     EXPECT_TRUE(ui.shown.empty());
-    EXPECT_EQ(program.form2.list.rowCount(), 2u);
-    EXPECT_EQ(program.form2.Label6, program.HelpTextSimple);
+    EXPECT_EQ(program.globalList.table.rowCount(), 2u);
+    EXPECT_EQ(program.globalList.helpText, program.HelpTextSimple);
     EXPECT_EQ(view.events, (std::vector<std::string>{"apply", "apply", "form2 panel on", "show form2",
                                                      "form2 panel off", "apply"}));
 }
@@ -106,7 +106,7 @@ TEST_F(OpeningSequence, AHeaderOnlyFileLoadsWithoutAQuestionInAdvancedMode) {
     writeList({});
     openingSequence(program, form1, ui, view);
     EXPECT_TRUE(ui.shown.empty());
-    EXPECT_EQ(program.form2.Label_n, "aucun média");
+    EXPECT_EQ(program.globalList.mediaCountCaption, "aucun média");
 }
 
 TEST_F(OpeningSequence, MediaTextOfTheQuestion) {
@@ -128,7 +128,7 @@ TEST_F(OpeningSequence, ParameterFileIsReadAndMarkedForWritingBack) {
     EXPECT_EQ(program.catalogue.params.indexLevel, 3);
     EXPECT_EQ(program.catalogue.params.fontIndex, 3);
     EXPECT_TRUE(program.catalogue.ParamsModified);
-    EXPECT_EQ(program.form2.index.Label_idx, "idx4");
+    EXPECT_EQ(program.globalList.index.levelCaption, "idx4");
     EXPECT_NE(ui.shown[0].text.find("<films+musiques>"), std::string::npos);
 }
 
@@ -145,18 +145,18 @@ TEST_F(OpeningSequence, AnUnreadableListFileStopsAndRunsAgainNextTime) {
         ui.answers = {DialogButton::Yes};
         openingSequence(program, form1, ui, view);
         EXPECT_FALSE(form1.FirstActivation);
-        EXPECT_EQ(program.form2.list.rowCount(), 2u);
+        EXPECT_EQ(program.globalList.table.rowCount(), 2u);
     });
 }
 
 TEST(Activation, TitleEndsWithTheListNameAndMarksAreCleared) {
     ProgramState program;
-    program.Form1_Label_nf_media = "films";
-    program.form2.list.setCell(1, 13, " x");
-    program.form2.list.appendRow({"2", "D", "", "t", "", "", "", "", "", "", "", "", "", " x"});
+    program.collectionListFileCaption = "films";
+    program.globalList.table.setCell(1, 13, " x");
+    program.globalList.table.appendRow({"2", "D", "", "t", "", "", "", "", "", "", "", "", "", " x"});
     EXPECT_EQ(activate(program), "V E R D A N   v 1 . 9      films");
-    EXPECT_EQ(program.form2.list.cell(1, 13), "");
-    EXPECT_EQ(program.form2.list.cell(2, 13), "");
+    EXPECT_EQ(program.globalList.table.cell(1, 13), "");
+    EXPECT_EQ(program.globalList.table.cell(2, 13), "");
 }
 
 TEST_F(OpeningSequence, AListFolderThatNoLongerExistsIsMadeAgain) {
@@ -192,7 +192,7 @@ TEST_F(OpeningSequence, AParameterFileWithImpossiblePositionsStillStarts) {
     openingSequence(program, form1, ui, view);
     EXPECT_EQ(program.catalogue.params.indexLevel, 1);
     EXPECT_EQ(program.catalogue.params.fontIndex, 0);
-    EXPECT_EQ(program.form2.keys.size(), 1u);
+    EXPECT_EQ(program.globalList.keys.size(), 1u);
 }
 
 // A list file lost while its backup survived (an older version killed mid-save): starting on an
@@ -211,7 +211,7 @@ TEST_F(OpeningSequence, AMissingListWithABackupOffersToRestoreIt) {
     EXPECT_EQ(ui.shown[0].text, "  Le fichier de la liste est introuvable :\n\n    " + list +
                                     "\n\n  mais sa sauvegarde existe (2 médias) :\n\n    " + backup +
                                     "\n\n  Restaurer la sauvegarde ?");
-    EXPECT_EQ(program.form2.list.mediaCount(), 2u);
+    EXPECT_EQ(program.globalList.table.mediaCount(), 2u);
     EXPECT_EQ(TempFolder::read(list), TempFolder::read(backup));
     EXPECT_FALSE(platform::exists(killedSave)) << "what a killed save left is removed at start-up";
 }
@@ -223,7 +223,7 @@ TEST_F(OpeningSequence, DecliningTheRestoreKeepsTheBackupForLater) {
     platform::replaceEntry(list, backup);
     ui.answers = {DialogButton::No};
     openingSequence(program, form1, ui, view);
-    EXPECT_EQ(program.form2.list.mediaCount(), 0u);
+    EXPECT_EQ(program.globalList.table.mediaCount(), 0u);
     EXPECT_FALSE(platform::exists(list));
     EXPECT_TRUE(platform::isFile(backup));
 }
@@ -247,9 +247,9 @@ TEST_F(OpeningSequence, ACatalogueInAFolderWindows1252CannotSpellIsFoundAfterARe
     ui.answers = {DialogButton::Yes};
     openingSequence(restarted, form1Again, ui, view);
     EXPECT_EQ(restarted.catalogue.paths.ListFilePath, joinPath(lists, "filmy_łódź.txt"));
-    EXPECT_EQ(restarted.form2.list.mediaCount(), 1u);
-    EXPECT_EQ(restarted.Form1_Label_nf_media, "filmy_łódź");
-    EXPECT_EQ(restarted.form2.Label_rep_favori, joinPath(home, "ulubione"));
+    EXPECT_EQ(restarted.globalList.table.mediaCount(), 1u);
+    EXPECT_EQ(restarted.collectionListFileCaption, "filmy_łódź");
+    EXPECT_EQ(restarted.globalList.favouritesCaption, joinPath(home, "ulubione"));
     for (const auto& e : std::filesystem::recursive_directory_iterator(pathFromUtf8(dir.path())))
         EXPECT_EQ(utf8FromPath(e.path()).find('?'), std::string::npos) << utf8FromPath(e.path());
 }

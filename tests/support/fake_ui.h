@@ -34,6 +34,8 @@ public:
     std::vector<unsigned> pauses;
     std::vector<bool> busy;
     int eventsProcessed = 0;
+    // Runs at every processEvents: what the user does while a long operation lets events through.
+    std::function<void()> onProcessEvents;
 
     void showInfo(const std::string& text) override {
         shown.push_back({"info", text, DialogType::Information, {}});
@@ -82,7 +84,10 @@ public:
     }
 
     void setBusy(bool b) override { busy.push_back(b); }
-    void processEvents() override { ++eventsProcessed; }
+    void processEvents() override {
+        ++eventsProcessed;
+        if (onProcessEvents) onProcessEvents();
+    }
 
     bool trySetClipboardText(const std::string& text) override {
         ++clipboardAttempts;

@@ -1,0 +1,367 @@
+#include "browse/favourites_copy.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "browse/marks.h"
+#include "browse/opening.h"
+#include "catalogue/file_copy.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "util/cp1252.h"
+#include "util/dialogs.h"
+#include "util/error.h"
+#include "util/format.h"
+
+namespace verdan {
+namespace {
+
+constexpr std::size_t kBlockSize = 262144;
+constexpr int kBarMaximum = 10000;
+
+int barPosition(std::int64_t done, std::int64_t whole) {
+    if (whole <= 0 || done <= 0) return 0;
+    // In long double: a 4 GiB file times 10000 is still exact, and nothing overflows.
+    const long double position =
+        static_cast<long double>(done) * kBarMaximum / static_cast<long double>(whole);
+    return position >= kBarMaximum ? kBarMaximum : static_cast<int>(position);
+}
+
+// Puts the panel, the pointer and the lock back however the copy ends, an error included.
+class CopyScope {
+public:
+    CopyScope(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view, bool busy)
+        : m_program(program), m_browse(browse), m_ui(ui), m_view(view), m_busy(busy) {
+        m_program.copyRunning = true;
+        if (m_busy) m_ui.setBusy(true);
+    }
+    ~CopyScope() { end(); }
+    CopyScope(const CopyScope&) = delete;
+    CopyScope& operator=(const CopyScope&) = delete;
+    void end() {
+        if (m_ended) return;
+        m_ended = true;
+        if (m_busy) m_ui.setBusy(false);
+        m_browse.copyPanel.visible = false;
+        m_browse.missingSourcesShown = false;
+        m_program.copyRunning = false;
+        m_view.copyProgressChanged();
+    }
+
+private:
+    ProgramState& m_program;
+    BrowseState& m_browse;
+    Ui& m_ui;
+    CopyView& m_view;
+    bool m_busy;
+    bool m_ended = false;
+};
+
+// One block buffer for every copy of the run.
+std::vector<char>& copyBuffer() {
+    static std::vector<char> buffer(kBlockSize);
+    return buffer;
+}
+
+CopyResult copyWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
+                            const std::string& source, const std::string& destination,
+                            const std::int64_t& total, std::int64_t before, std::int64_t& size) {
+    CopyProgressPanel& panel = browse.copyPanel;
+    size = FileSize64(source);
+    const std::uint32_t t0 = browse.tick();
+    std::uint32_t tLast = t0;
+    panel.speed = "0 Mo/s";
+    panel.fileBar = 0;
+    view.copyProgressChanged();
+    std::int64_t copied = 0;
+    const CopyResult result = copyThroughTemporary(source, destination, copyBuffer(), [&](std::int64_t done) {
+        copied = done;
+        const std::uint32_t now = browse.tick();
+        if (now - tLast > 1000 && now - t0 > 0) {
+            panel.speed =
+                speedText(static_cast<double>(done) / 1024 / 1024 / ((now - t0) / 1000.0)) + " Mo/s";
+            tLast = now;
+            const std::string remaining = remainingTimeText(browse.batchStartTick, now, total, before + done);
+            if (!remaining.empty()) panel.remaining = remaining;
+        }
+        if (size > 0) panel.fileBar = barPosition(done, size);
+        view.copyProgressChanged();
+        ui.processEvents();
+        if (program.StopRequested) {
+            if (ui.ask(DialogType::Confirmation, " Arrêter la copie ?",
+                       {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes)
+                return false;
+            program.StopRequested = false;
+        }
+        return true;
+    });
+    if (result == CopyResult::Copied) {
+        const std::uint32_t elapsed = browse.tick() - t0;
+        if (elapsed > 0)
+            panel.speed = "Vitesse moyenne : " +
+                          speedText(static_cast<double>(copied) / 1024 / 1024 / (elapsed / 1000.0)) + " Mo/s";
+        // A file that grew since its size was read is counted as copied.
+        size = std::max(size, copied);
+        view.copyProgressChanged();
+    }
+    return result;
+}
+
+// A destination that cannot be created: the folder refuses every file, or only this name (a ":"
+// in a title on a Windows file system).
+bool folderTakesFiles(const std::string& folder) {
+    platform::AtomicFileWriter probe(pathInFolder(folder, "verdan"), false);
+    return probe.open() == platform::WriteResult::Ok;
+}
+
+std::int64_t plannedSize(std::string_view sizeText) {
+    return std::max<std::int64_t>(0, ParseTaille(sizeText));
+}
+
+void writeMissingSources(Ui& ui, const std::string& path, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    if (platform::writeFileAtomically(path, cp1252::encode(text)) != platform::WriteResult::Ok) {
+        showError(ui, msg::cannotCreate(path));
+        return;
+    }
+    ui.showInfo(
+        "  ==== certains fichier(s) source sont inexistant(s) ===== \n\n       liste enregistrée dans : " +
+        path);
+}
+
+} // namespace
+
+std::string speedText(double megabytesPerSecond) {
+    char buffer[64];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, megabytesPerSecond, std::chars_format::fixed, 2);
+    std::string text = ec == std::errc() ? std::string(buffer, end) : std::string("0.00");
+    const std::size_t dot = text.find('.');
+    if (dot != std::string::npos) text.replace(dot, 1, platform::decimalSeparator());
+    return text;
+}
+
+std::string remainingTimeText(std::uint32_t start, std::uint32_t now, std::int64_t total,
+                              std::int64_t copied) {
+    if (copied == 0) return {};
+    const long double remaining = static_cast<long double>(total) - static_cast<long double>(copied);
+    if (remaining <= 0) return FormatDureeHMS(0);
+    const long double ms = std::nearbyint(static_cast<long double>(now - start) * remaining / copied);
+    const long double most = std::numeric_limits<std::uint32_t>::max();
+    return FormatDureeHMS(static_cast<std::uint32_t>(ms > most ? most : ms));
+}
+
+CopyEnd CopyFileWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
+                             const std::string& source, const std::string& destination,
+                             const std::int64_t& total, std::int64_t before, std::int64_t& size) {
+    const CopyResult result =
+        copyWithProgress(program, browse, ui, view, source, destination, total, before, size);
+    if (result == CopyResult::Copied) return CopyEnd::Copied;
+    if (result == CopyResult::Abandoned) return CopyEnd::Stopped;
+    throw VerdanError(copyFailureText(result, source, destination));
+}
+
+void copyOneToFavourites(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
+                         const std::string& source) {
+    if (program.copyRunning) return;
+    const std::string folder = program.globalList.favouritesCaption;
+    if (!platform::isFolder(folder)) {
+        ui.showInfo(" Répertoire favoris inexistant <" + folder + "> ...    ");
+        return;
+    }
+    program.StopRequested = false;
+    CopyProgressPanel& panel = browse.copyPanel;
+    panel.fileName = browse.contextPanel.fileName;
+    panel.folder = browse.contextPanel.folder;
+    panel.total = browse.contextPanel.sizeText;
+    panel.counter.clear();
+    browse.contextPanel.visible = false;
+    panel.batchBarVisible = false;
+    panel.remaining = "--:--";
+    panel.visible = true;
+    browse.batchStartTick = browse.tick();
+    CopyScope scope(program, browse, ui, view, false);
+    // The planned total is the real size, known once the copy has read it.
+    std::int64_t size = 0;
+    CopyFileWithProgress(program, browse, ui, view, source, pathInFolder(folder, fileNameOfPath(source)),
+                         size, 0, size);
+}
+
+void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
+                                 CopyView& view, const DriveRows& drives, std::size_t current) {
+    BusyScope busy(ui);
+    const std::string path = lancer_explorateur_ou_copie_StringGrid(program, browse, ui, shell, drives,
+                                                                    current, RowAction::CopyToFavourites);
+    browse.contextPanel.visible = false;
+    if (!path.empty()) copyOneToFavourites(program, browse, ui, view, path);
+}
+
+void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
+                                const DriveRows& drives, const RowSet& selection) {
+    if (program.copyRunning) return;
+    const std::string folder = program.globalList.favouritesCaption;
+    if (!platform::isFolder(folder)) {
+        ui.showInfo(" Répertoire <" + folder + "> inexistant ");
+        return;
+    }
+    GlobalList& table = visibleTable(program, browse);
+    CopyProgressPanel& panel = browse.copyPanel;
+    const int markCol = table.indice_col_liste(kMark);
+    const int sizeCol = table.indice_col_liste("taille");
+    const int titleCol = table.indice_col_liste("titre");
+    const int extCol = table.indice_col_liste("ext");
+    const int folderCol = table.indice_col_liste("répertoire");
+    const int serialCol = table.indice_col_liste("NS-disque");
+    const auto isMarked = [&](std::size_t row) { return markCol >= 0 && table.cell(row, markCol) == kMark; };
+    const auto fileName = [&](std::size_t row) {
+        return std::string(table.cell(row, titleCol)) + std::string(table.cell(row, extCol));
+    };
+
+    std::int64_t n = 0, total = 0, existing = 0, existingSize = 0;
+    std::size_t lastMarked = 0;
+    for (std::size_t row = 1; row < table.rowCount(); ++row) {
+        if (!isMarked(row)) continue;
+        ++n;
+        lastMarked = row;
+        const std::int64_t planned = plannedSize(table.cell(row, sizeCol));
+        total += planned;
+        if (platform::exists(pathInFolder(folder, fileName(row)))) {
+            ++existing;
+            existingSize += planned;
+        }
+    }
+    // The pass ends on the last marked row, as if it had walked the table row by row.
+    if (lastMarked > 0) table.selectRow(lastMarked);
+
+    if (n == 0) {
+        if (ui.ask(DialogType::Confirmation,
+                   "  Aucun fichier de coché pour la copie           \n\n   Cocher et copier les fichiers "
+                   "sélectionnés ?   ",
+                   {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes) {
+            toggleMarks(table, selection);
+            CountMarks(program, browse);
+            // Nothing highlighted marks nothing: asking again would go round in circles.
+            if (countMarkedRows(table) > 0)
+                Button_copie_multipleClick(program, browse, ui, view, drives, selection);
+        }
+        panel.visible = false;
+        view.copyProgressChanged();
+        return;
+    }
+
+    panel.total = "Total  " + FormatTaille(total);
+    if (ui.ask(DialogType::Confirmation,
+               "Copier les " + toText(n) + " fichiers cochés vers les favoris ? \n\n" +
+                   "   représentant au " + panel.total + "\n\n" + "   et sans les doublons  " +
+                   FormatTaille(total - existingSize),
+               {DialogButton::Yes, DialogButton::No}) != DialogButton::Yes) {
+        panel.visible = false;
+        view.copyProgressChanged();
+        return;
+    }
+    bool overwrite = true;
+    if (existing > 0) {
+        const DialogButton answer =
+            ui.ask(DialogType::Confirmation,
+                   " " + toText(existing) + " fichier(s) de destination déjà existant(s) : \n\n" +
+                       " (Oui) sauter les existants  : " + FormatTaille(total - existingSize) + "\n\n" +
+                       " (Non) écraser tous          : " + FormatTaille(total),
+                   {DialogButton::Yes, DialogButton::No, DialogButton::Cancel});
+        if (answer == DialogButton::Yes) {
+            overwrite = false;
+            n -= existing;
+            total -= existingSize;
+        } else if (answer != DialogButton::No) {
+            ui.setBusy(false);
+            panel.visible = false;
+            view.copyProgressChanged();
+            return;
+        }
+    }
+
+    panel.total = "Total  " + FormatTaille(total);
+    panel.visible = true;
+    program.StopRequested = false;
+    CopyScope scope(program, browse, ui, view, true);
+    std::int64_t copiedTotal = 0, copiedCount = 0;
+    panel.batchBarVisible = true;
+    panel.batchBar = 0;
+    panel.counter = "-- / " + toText(n);
+    browse.batchStartTick = browse.tick();
+    panel.remaining = "--:--";
+    browse.missingSourcesShown = false;
+    browse.missingSources.clear();
+    std::vector<std::string> refused;
+    view.copyProgressChanged();
+
+    for (std::size_t row = 1; row < table.rowCount(); ++row) {
+        if (!isMarked(row)) continue;
+        table.selectRow(row);
+        const std::string name = fileName(row);
+        const std::string drive = FindDriveBySerial(drives, table.cell(row, serialCol));
+        // An absent disk leaves the catalogue's own folder form, which names no file.
+        const std::string source = drive.empty() ? std::string(table.cell(row, folderCol)) + "\\" + name
+                                                 : nativeFilePath(drive, table.cell(row, folderCol), name);
+        const std::string destination = pathInFolder(folder, name);
+        if (drive.empty() || !platform::isFile(source)) {
+            SignalSonore(ui);
+            browse.missingSourcesShown = true;
+            if (browse.missingSources.empty())
+                browse.missingSources.push_back(" Fichiers inexistants mais listés !");
+            browse.missingSources.push_back("");
+            browse.missingSources.push_back(source);
+            view.copyProgressChanged();
+            continue;
+        }
+        if (overwrite || !platform::exists(destination)) {
+            panel.fileName = table.cell(row, titleCol);
+            panel.folder = table.cell(row, folderCol);
+            panel.counter = toText(copiedCount + 1) + " / " + toText(n);
+            std::int64_t size = 0;
+            const CopyResult result =
+                copyWithProgress(program, browse, ui, view, source, destination, total, copiedTotal, size);
+            if (result == CopyResult::CannotCreate && !folderTakesFiles(folder)) {
+                throw VerdanError(copyFailureText(result, source, destination));
+            } else if (result == CopyResult::CannotCreate) {
+                // Only this name is refused: the file stays marked and the others go on.
+                refused.push_back(name);
+                continue;
+            } else if (result == CopyResult::Copied) {
+                copiedTotal += size;
+                ++copiedCount;
+            } else if (result != CopyResult::Abandoned) {
+                throw VerdanError(copyFailureText(result, source, destination));
+            }
+            if (total > 0) panel.batchBar = barPosition(copiedTotal, total);
+        }
+        table.setCell(row, markCol, "");
+        view.copyProgressChanged();
+        ui.processEvents();
+        if (program.StopRequested) break;
+    }
+    CountMarks(program, browse);
+
+    if (!browse.missingSources.empty())
+        writeMissingSources(ui, pathInFolder(folder, kMissingSourcesFile), browse.missingSources);
+    if (!refused.empty()) {
+        std::string names;
+        for (const std::string& r : refused) names += "\n    " + r;
+        showError(ui, "  Le dossier des favoris refuse le nom de " +
+                          toText(static_cast<long long>(refused.size())) +
+                          " fichier(s), qui restent cochés :\n" + names);
+    }
+    SignalSonore(ui);
+    ui.showInfo(toText(copiedCount) + " copies effectuées sur " + toText(n) + " demandées  \n\n" +
+                "            les autres existant déjà (ou stop demandé)");
+    scope.end();
+}
+
+void BitBtn3Click(ProgramState& program) {
+    program.StopRequested = true;
+}
+
+} // namespace verdan

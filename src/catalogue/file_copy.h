@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "util/ui.h"
+
+namespace verdan {
+
+// Size in bytes of a file; -1 when it cannot be opened (a folder, a missing file) or its size read.
+std::int64_t FileSize64(const std::string& path);
+
+enum class CopyResult { Copied, Abandoned, CannotOpenSource, CannotReadSource, CannotCreate, CannotWrite };
+
+// Copies `source` over `destination` through a temporary file beside it, renamed into place only
+// once whole: the destination holds its former content or the whole copy, never a part of it, and
+// an abandoned or failed copy leaves nothing behind. `buffer` is reused from call to call; its size
+// is the block size. `afterBlock(bytesSoFar)` runs after every block and abandons the copy by
+// returning false. The source is only ever read.
+CopyResult copyThroughTemporary(const std::string& source, const std::string& destination,
+                                std::vector<char>& buffer,
+                                const std::function<bool(std::int64_t)>& afterBlock = {});
+
+// The standard French text of a failed copy, naming the file concerned.
+std::string copyFailureText(CopyResult result, const std::string& source, const std::string& destination);
+
+// The folder joined with a file name by the folder's own separator.
+std::string pathInFolder(const std::string& folder, std::string_view fileName);
+
+// The copy of one file into a folder, with its confirmations: the folder is created when the
+// user wants it, an existing file is replaced only after a question, and the outcome is told.
+// `status` shows "Copie en cours ..." during the copy and "" after it.
+void CopyFileWithConfirm(Ui& ui, const std::string& source, const std::string& folder,
+                         const std::function<void(const std::string&)>& status);
+
+} // namespace verdan

@@ -1,0 +1,170 @@
+#include "collect/scan_walk.h"
+
+#include "platform/dir_walk.h"
+#include "platform/files.h"
+#include "util/file_helpers.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace verdan {
+
+namespace {
+
+bool excludedFolder(const std::string& name) {
+    return name == "Windows" || name == "Program Files" || name == "System Volume Information";
+}
+
+// The walk holds at most this many folders open, however deep it goes: further up it finds its
+// way back through "..".
+constexpr std::size_t kOpenLevels = 24;
+
+// A path below the drive's root as a catalogue can store it, name by name.
+std::string storablePath(std::string_view path, bool& altered) {
+    altered = false;
+    std::string out;
+    std::size_t at = 0;
+    for (;;) {
+        std::size_t end = at;
+        while (end < path.size() && path[end] != '/' && path[end] != platform::nativeSeparator()) ++end;
+        bool part = false;
+        out += storableName(path.substr(at, end - at), part);
+        altered = altered || part;
+        if (end == path.size()) return out;
+        out += path[end];
+        at = end + 1;
+    }
+}
+
+bool countsAsInaccessible(const platform::FolderReader& folder) {
+    return folder.failure() == platform::OpenFailure::Refused ||
+           folder.failure() == platform::OpenFailure::Other;
+}
+
+struct Subfolder {
+    std::string name;  // as the system names it
+    std::string shown; // as a catalogue can store it
+    bool altered = false;
+};
+
+// One folder of the walk's way down: its handle (closed when far above the current one), its
+// subfolders still to walk, and where its shown path ends.
+struct Level {
+    std::unique_ptr<platform::FolderReader> reader;
+    platform::FolderId id;
+    std::vector<Subfolder> subfolders;
+    std::size_t next = 0;
+    std::size_t shownLength = 0;
+    bool altered = false;
+};
+
+} // namespace
+
+void ScanFolder(const std::string& folder, ScanRun& run, const std::function<void(std::string&&)>& found) {
+    if (run.stopRequested.load()) return;
+    auto start = std::make_unique<platform::FolderReader>(folder);
+    if (!start->isOpen()) {
+        if (countsAsInaccessible(*start)) run.counters.inaccessibleFolders.fetch_add(1);
+        return; // refused, vanished or a link
+    }
+    // The scan stays on the chosen drive: a ticked folder may be the mount point of another one.
+    std::uint64_t device = start->device();
+    if (!run.driveRoot.empty()) {
+        const platform::FolderReader root(run.driveRoot);
+        if (root.isOpen() && root.device() != device) return;
+    }
+
+    std::string shown; // the current folder's path as found lines show it
+    bool startAltered = false;
+    {
+        const std::string& root = run.driveRoot;
+        if (!root.empty() && folder.compare(0, root.size(), root) == 0)
+            shown = root + storablePath(std::string_view(folder).substr(root.size()), startAltered);
+        else
+            shown = storablePath(folder, startAltered);
+    }
+
+    std::vector<Level> levels;
+    platform::DirEntry entry;
+    // Lists one folder: its media files now, its subfolders for later.
+    auto read = [&](Level& level) {
+        platform::FolderReader& reader = *level.reader;
+        while (!run.stopRequested.load() && reader.next(entry)) {
+            if (entry.kind == platform::EntryKind::Folder) {
+                if (excludedFolder(entry.name)) continue;
+                bool altered = false;
+                std::string shownName = storableName(entry.name, altered);
+                level.subfolders.push_back({entry.name, std::move(shownName), level.altered || altered});
+                continue;
+            }
+            if (entry.kind != platform::EntryKind::File) continue;
+            bool altered = false;
+            const std::string shownName = storableName(entry.name, altered);
+            altered = altered || level.altered;
+            platform::EntryStat st;
+            bool statDone = false;
+            auto size = [&]() -> std::int64_t {
+                if (!statDone) {
+                    st = reader.stat(entry);
+                    statDone = true;
+                }
+                // A name a catalogue cannot hold could never be found again by its listed path.
+                return altered || !st.ok ? -1 : st.size;
+            };
+            if (AcceptFile(shownName, size, run.settings, run.counters) == 0) continue;
+            const std::int64_t bytes = size();
+            if (bytes < 0) run.counters.unreadable.fetch_add(1);
+            // Without a time the file has vanished; the legacy epoch keeps the line well formed.
+            const std::string modified = st.ok ? platform::localMinuteText(st.modified) : "1980-01-01 00:00";
+            found(makeFoundLine(modified, bytes, joinPath(shown, shownName), run.settings.decimalSeparator));
+        }
+    };
+
+    levels.push_back({std::move(start), {}, {}, 0, shown.size(), startAltered});
+    levels.back().id = levels.back().reader->id();
+    read(levels.back());
+    while (!levels.empty() && !run.stopRequested.load()) {
+        Level& level = levels.back();
+        if (level.next == level.subfolders.size()) {
+            // Back up. A folder whose handle was given up is found again through "..", as long
+            // as it is still the same folder.
+            std::unique_ptr<platform::FolderReader> done = std::move(level.reader);
+            levels.pop_back();
+            if (levels.empty()) break;
+            Level& parent = levels.back();
+            if (!parent.reader) {
+                auto again = done ? done->openParent() : nullptr;
+                if (again && again->isOpen() && again->id() == parent.id)
+                    parent.reader = std::move(again);
+                else
+                    parent.next = parent.subfolders.size(); // the tree moved: the rest of it goes
+            }
+            shown.resize(parent.shownLength);
+            continue;
+        }
+        if (!level.reader) {
+            level.next = level.subfolders.size();
+            continue;
+        }
+        const Subfolder& sub = level.subfolders[level.next++];
+        auto child = level.reader->openChild(sub.name);
+        if (!child->isOpen()) {
+            if (countsAsInaccessible(*child)) run.counters.inaccessibleFolders.fetch_add(1);
+            continue;
+        }
+        if (child->device() != device) continue; // another mounted file system is a drive of its own
+        const bool altered = sub.altered;
+        shown = joinPath(shown, sub.shown);
+        if (levels.size() >= kOpenLevels) levels[levels.size() - kOpenLevels].reader.reset();
+        Level next;
+        next.reader = std::move(child);
+        next.id = next.reader->id();
+        next.shownLength = shown.size();
+        next.altered = altered;
+        levels.push_back(std::move(next));
+        read(levels.back());
+    }
+}
+
+} // namespace verdan
