@@ -8,6 +8,7 @@
 #include "catalogue/index_keys.h"
 #include "catalogue/program_state.h"
 #include "collect/folders.h"
+#include "collect/found_actions.h"
 #include "collect/found_list.h"
 #include "collect/scan.h"
 #include "platform/system.h"
@@ -48,6 +49,12 @@ struct CollectionState {
     std::vector<std::string> scanLog;    // Memo3
     UnreadablePanel unreadablePanel;
     bool renamePanelVisible = false; // Panel3
+    std::string renamePanelName;     // Label1
+    // The found file last right-clicked, and Panel1 with its actions.
+    std::string SelectedFoundFile;
+    std::string SelectedFoundFolder;
+    FoundFilePanel foundPanel;
+    bool foundHintsOn = true;
     bool addButtonEnabled = true;    // BitBtn_rajout_bd
 
     ScanTuning scanTuning;

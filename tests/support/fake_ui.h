@@ -36,6 +36,8 @@ public:
     int eventsProcessed = 0;
     // Runs at every processEvents: what the user does while a long operation lets events through.
     std::function<void()> onProcessEvents;
+    // Runs while a question waits: what other events change meanwhile.
+    std::function<void()> onAsk;
 
     void showInfo(const std::string& text) override {
         shown.push_back({"info", text, DialogType::Information, {}});
@@ -43,6 +45,7 @@ public:
 
     DialogButton ask(DialogType type, const std::string& text, std::vector<DialogButton> buttons) override {
         shown.push_back({"ask", text, type, buttons});
+        if (onAsk) onAsk();
         // A report with a single button needs no scripted answer; a question does.
         if (type != DialogType::Confirmation && buttons.size() == 1) return buttons.front();
         if (answers.empty()) {
