@@ -60,13 +60,13 @@ int main(int argc, char** argv) {
         verdan::ProgramState program;
         program.programFolder = argv[2];
         verdan::BrowseState browse;
-        verdan::GlobalListState& f2 = program.form2;
-        verdan::lire_liste(f2.list, argv[1], verdan::ListMode::Replace, ui, argv[2]);
-        verdan::indexer_liste(f2.list, f2.keys, program.catalogue.params.indexLevel, false, f2.index);
+        verdan::GlobalListState& f2 = program.globalList;
+        verdan::lire_liste(f2.table, argv[1], verdan::ListMode::Replace, ui, argv[2]);
+        verdan::indexer_liste(f2.table, f2.keys, program.catalogue.params.indexLevel, false, f2.index);
         verdan::extraire_hd_liste_globale(f2);
-        std::printf("rows=%zu\n", f2.list.mediaCount());
+        std::printf("rows=%zu\n", f2.table.mediaCount());
 
-        const std::string text = argc == 4 ? argv[3] : textNearOnePercent(f2.list);
+        const std::string text = argc == 4 ? argv[3] : textNearOnePercent(f2.table);
         auto start = Clock::now();
         verdan::Button_rechercherClick(program, browse, text);
         std::printf("search_seconds=%.4f\nsearch_text=%s\nsearch_matches=%zu\n", since(start), text.c_str(),
@@ -75,17 +75,17 @@ int main(int argc, char** argv) {
 
         verdan::platform::SortKeyMaker keys;
         start = Clock::now();
-        verdan::trier_grille(f2.list, f2.list.indice_col_liste("titre"), true, keys);
+        verdan::trier_grille(f2.table, f2.table.indice_col_liste("titre"), true, keys);
         std::printf("sort_seconds=%.4f\nsort_locale=%s\n", since(start), keys.locale().c_str());
 
         start = Clock::now();
         verdan::BitBtn_tout_cocherClick(program, browse);
-        std::printf("marks_seconds=%.4f\nmarks_count=%s\n", since(start), browse.Label10.c_str());
+        std::printf("marks_seconds=%.4f\nmarks_count=%s\n", since(start), browse.markCountCaption.c_str());
 
         // The first disk of the list: about 2% of the rows in the generated list.
-        const std::size_t before = f2.list.mediaCount();
+        const std::size_t before = f2.table.mediaCount();
         verdan::ListBox_hd_referencerClick(program, browse, 0);
-        const std::string entry = browse.Label_hd_selectionner;
+        const std::string entry = browse.chosenDiskCaption;
         const std::string entrySerial = entry.substr(entry.rfind('-') + 1);
         start = Clock::now();
         const std::size_t deleted = verdan::Button_effacer_liste_un_hdClick(program, browse, ui);

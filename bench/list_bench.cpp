@@ -105,12 +105,12 @@ int main(int argc, char** argv) {
         try {
             AnsweringUi ui;
             verdan::ProgramState program;
-            verdan::GlobalListState& form2 = program.form2;
-            verdan::lire_liste(form2.list, path, verdan::ListMode::Replace, ui, work);
-            verdan::indexer_liste(form2.list, form2.keys, 1, false, form2.index);
+            verdan::GlobalListState& form2 = program.globalList;
+            verdan::lire_liste(form2.table, path, verdan::ListMode::Replace, ui, work);
+            verdan::indexer_liste(form2.table, form2.keys, 1, false, form2.index);
             const std::string drive = work + "/drive";
             makeFoundTree(drive);
-            verdan::CollectionState state;
+            verdan::CollectionState state(program.drives);
             const int row = state.drives.addRow();
             state.drives.setCell(row, 0, drive);
             state.drives.setCurrentRow(row);
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
             const verdan::AddOutcome outcome = verdan::BitBtn_rajout_bdClick(program, state, drives, ui);
             const double seconds = since(start);
             std::printf("seconds=%.4f cpu=%.4f hwm_kb=%ld rows=%zu keys=%zu added=%zu\n", seconds,
-                        cpuSeconds() - cpuBefore, peakResidentKb(), form2.list.rowCount(), form2.keys.size(),
+                        cpuSeconds() - cpuBefore, peakResidentKb(), form2.table.rowCount(), form2.keys.size(),
                         outcome.added);
         } catch (const verdan::VerdanError& e) {
             std::fprintf(stderr, "%s\n", e.what());

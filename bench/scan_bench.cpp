@@ -127,7 +127,7 @@ int scan(const std::string& dir) {
     BenchUi ui;
     OneDrive provider(dir);
     ProgramState program;
-    CollectionState state;
+    CollectionState state(program.drives);
     program.catalogue.params.media[0].extensionFilter = "avi, mp4, mkv, mov, wmv, flv, vob, ts";
     program.catalogue.params.media[1].extensionFilter = "mp3, ogg, mp4a";
     state.drives.clearToHeader();

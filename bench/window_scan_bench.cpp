@@ -2,7 +2,7 @@
 // ticked, "3- lister ..." pressed, timed until the summary.
 //   verdan_window_scan_bench DIR
 #include "collection_window.h"
-#include "global_list_window.h"
+#include "main_windows.h"
 #include "qt_ui.h"
 
 #include "catalogue/program_state.h"
@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListView>
-#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -73,16 +72,14 @@ int main(int argc, char** argv) {
     program.programFolder = programFolder.path().toStdString();
     program.catalogue.params.media[0].extensionFilter = "avi, mp4, mkv, mov, wmv, flv, vob, ts";
     program.catalogue.params.media[1].extensionFilter = "mp3, ogg, mp4a";
-    TForm1 form1(program, ui, drives);
-    TForm2 form2(program, ui, shell);
-    form1.setGlobalListWindow(&form2);
-    form2.setCollectionWindow(&form1);
+    MainWindows windows(program, ui, shell, drives);
+    TForm1& form1 = windows.collection();
     ui.setParentWindow(&form1);
     form1.show();
     QApplication::processEvents();
 
     form1.StringGrid_hdClick(1);
-    form1.CheckListBox_rep->item(0)->setCheckState(Qt::Checked); // " << racine >>"
+    form1.CheckListBox_repClick(0, true); // " << racine >>"
     QApplication::processEvents();
     QElapsedTimer timer;
     timer.start();
@@ -91,6 +88,6 @@ int main(int argc, char** argv) {
     const qint64 ms = timer.elapsed();
     std::printf("%lld media found in %lld ms (%d lines shown)\n",
                 static_cast<long long>(form1.state().found.size()), static_cast<long long>(ms),
-                form1.ListBox_media_un_hd->model()->rowCount());
+                form1.findChild<QListView*>("ListBox_media_un_hd")->model()->rowCount());
     return 0;
 }

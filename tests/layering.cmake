@@ -3,7 +3,7 @@
 #   platform <- util <- catalogue <- collect, browse <- app
 # collect and browse never include each other, only app includes Qt, and the core includes POSIX
 # headers only in platform/*_posix.cpp (MinGW-w64 has unistd.h, dirent.h and pthread.h too, so the
-# cross-build alone would let POSIX calls into the core).
+# cross-build alone would let POSIX calls into the core). In app/, neither window reaches the other.
 # Run as: cmake -DSOURCE_DIR=<repository> -P tests/layering.cmake
 cmake_minimum_required(VERSION 3.21)
 if(NOT SOURCE_DIR)
@@ -40,6 +40,21 @@ foreach(folder IN LISTS folders)
          AND line MATCHES "#[ \t]*include[ \t]*<(${posix_headers})\\.h>")
         string(APPEND faults "  ${source}: a POSIX header outside platform/*_posix.cpp (${line})\n")
       endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+# The two windows know each other only through their coordinator (app/main_windows): neither
+# includes the other's header nor names the other's class.
+foreach(pair "collection_window;global_list_window;TForm2" "global_list_window;collection_window;TForm1")
+  list(GET pair 0 window)
+  list(GET pair 1 other)
+  list(GET pair 2 other_class)
+  file(GLOB window_sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/src/app/${window}*)
+  foreach(source IN LISTS window_sources)
+    file(STRINGS ${SOURCE_DIR}/${source} lines REGEX "#[ \t]*include[ \t]*\"${other}\\.h\"|(^|[^A-Za-z0-9_])${other_class}([^A-Za-z0-9_]|$)")
+    foreach(line IN LISTS lines)
+      string(APPEND faults "  ${source}: one window reaches the other (${line})\n")
     endforeach()
   endforeach()
 endforeach()

@@ -2,10 +2,10 @@
 
 #include "browse/list_commands.h"
 #include "device_watcher.h"
-#include "global_list_window.h"
 #include "handler_guard.h"
 #include "hint_style.h"
 #include "platform/system.h"
+#include "presentation.h"
 #include "qt_ui.h"
 #include "widget_factory.h"
 #include "window_geometry.h"
@@ -30,8 +30,10 @@
 
 using namespace verdan;
 
-TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_ui(ui), m_drives(drives) {
+TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, StartupView& startup,
+               std::function<QuitOutcome(QuitSender)> quit, QWidget* parent)
+    : QMainWindow(parent), m_program(program), m_ui(ui), m_drives(drives), m_startup(startup),
+      m_quit(std::move(quit)), m_state(program.drives) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     widgets::fillWith(this, QColor(243, 244, 235));
@@ -75,15 +77,6 @@ TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, Q
     auto* watcher = new DeviceWatcher(this);
     connect(watcher, &DeviceWatcher::devicesChanged, this, [this] { onDevicesChanged(); });
     RefreshDrives();
-}
-
-void TForm1::setGlobalListWindow(TForm2* form2) {
-    m_form2 = form2;
-    if (m_form2) shareMinimumSize(*this, *m_form2);
-    m_program.captureWindowBounds = [this](SettingsState& s) {
-        s.collectionWindow = geometryOf(*this);
-        if (m_form2) s.globalListWindow = geometryOf(*m_form2);
-    };
 }
 
 void TForm1::bindEdits() {
@@ -147,7 +140,6 @@ void TForm1::refreshView() {
     CheckBox1->setChecked(ic.modificationAllowed);
     Label3->setText(qs(m_program.globalList.index.collectionKeyCountCaption));
     Label17->setText(qs(m_state.helpPanelText));
-    if (m_form2) m_form2->refreshView();
 }
 
 void TForm1::changeEvent(QEvent* event) {
@@ -174,13 +166,12 @@ void TForm1::FormActivate() {
     // activation that the closing error box itself gives back is not one the user asked for.
     const bool justFailed = m_failedAt && platform::tickCount() - *m_failedAt < 1000;
     if (m_state.FirstActivation && !justFailed) {
-        if (!guarded(m_ui, [this] { openingSequence(m_program, m_state, m_ui, *this); })) {
+        if (!guarded(m_ui, [this] { openingSequence(m_program, m_state, m_ui, m_startup); })) {
             m_failedAt = platform::tickCount();
         }
     }
     setWindowTitle(qs(activate(m_program)));
-    // "tout décocher": the search result's marks go too, and the counter says so.
-    if (m_form2) m_form2->BitBtn_tout_decocherClick();
+    emit activated();
     m_activating = false;
 }
 
@@ -197,12 +188,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    QuitOutcome outcome = QuitOutcome::Stay;
     QScreen* s = QMainWindow::screen();
     if (s) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
-    guarded(m_ui, [&] {
-        outcome = Button_exitClick(m_program, m_ui, QuitSender::Form1Closing, m_state.found.size());
-    });
+    const QuitOutcome outcome = m_quit(QuitSender::Form1Closing);
     if (outcome == QuitOutcome::Stay) {
         event->ignore();
         return;
@@ -215,19 +203,13 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::BitBtn_form2_bisClick() {
-    if (!m_form2) return;
-    m_form2->show();
-    CopyFormBounds(*this, *m_form2);
-    m_form2->raise();
-    m_form2->activateWindow();
+    emit globalListAsked();
 }
 
 void TForm1::Button3Click() {
-    QuitOutcome outcome = QuitOutcome::Stay;
     QScreen* s = QMainWindow::screen();
     if (s) QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
-    guarded(m_ui,
-            [&] { outcome = Button_exitClick(m_program, m_ui, QuitSender::Button, m_state.found.size()); });
+    const QuitOutcome outcome = m_quit(QuitSender::Button);
     if (outcome == QuitOutcome::ExitNow) {
         m_closingAccepted = true;
         QApplication::exit(0);
@@ -239,7 +221,7 @@ void TForm1::Button2Click() {
     refreshScanView();
 }
 
-ScreenInfo TForm1::screenInfo() {
+ScreenInfo TForm1::screenInfo() const {
     ScreenInfo info;
     if (QScreen* s = QMainWindow::screen()) {
         info.width = s->geometry().width();
@@ -250,14 +232,7 @@ ScreenInfo TForm1::screenInfo() {
     return info;
 }
 
-void TForm1::currentBounds(WindowGeometry& form1, WindowGeometry& form2) {
-    form1 = geometryOf(*this);
-    if (m_form2) form2 = geometryOf(*m_form2);
-}
-
 void TForm1::applyState() {
-    applyGeometry(*this, m_program.settings.collectionWindow);
-    if (m_form2) applyGeometry(*m_form2, m_program.settings.globalListWindow);
     widgets::fillWith(Panel2, QColor(255, 255, 225));
     applyHints();
     refreshView();
@@ -277,20 +252,6 @@ void TForm1::showLoadingPanel(bool shown) {
     } else {
         Panel_attendre->hide();
     }
-}
-
-void TForm1::showGlobalListLoading(bool shown) {
-    if (!m_form2) return;
-    if (shown) {
-        m_form2->show();
-        m_form2->activateWindow();
-    }
-    m_form2->showPanel4(shown, width(), height());
-    if (shown) m_ui.processEvents();
-}
-
-void TForm1::showGlobalListWindow() {
-    BitBtn_form2_bisClick();
 }
 
 void TForm1::focusGlobalListButton() {

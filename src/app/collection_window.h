@@ -2,8 +2,10 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
+#include "browse/list_commands.h"
 #include "collect/collection_state.h"
 #include "collect/startup.h"
 #include "platform/drives.h"
@@ -20,20 +22,26 @@ class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
 class QToolButton;
-class TForm2;
 class FoundListModel;
 
 // The collection window, main window of the program.
-class TForm1 : public QMainWindow, private verdan::StartupView {
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
+    // `startup`: the windows as the opening sequence sees them; `quit`: the quit procedure.
     TForm1(verdan::ProgramState& program, verdan::Ui& ui, verdan::platform::DriveProvider& drives,
+           verdan::StartupView& startup, std::function<verdan::QuitOutcome(verdan::QuitSender)> quit,
            QWidget* parent = nullptr);
-    void setGlobalListWindow(TForm2* form2);
     verdan::CollectionState& state() { return m_state; }
 
     // Shows the state in the widgets.
     void refreshView();
+    // The settings, parameters and texts are read: the widgets take them (no save is triggered).
+    void applyState();
+    verdan::ScreenInfo screenInfo() const;
+    // Panel_attendre over the window, painted at once.
+    void showLoadingPanel(bool shown);
+    void focusGlobalListButton();
     // Handlers, named as the user knows the buttons.
     // Every activation: the opening sequence the first time, then the title and the marks.
     void FormActivate();
@@ -52,6 +60,14 @@ public:
     void BitBtn_rajout_bdClick();
     void refreshCollection();
 
+signals:
+    // A handler changed state that the global-list window shows too.
+    void stateChanged();
+    // Every activation, after the title is set and the marks cleared.
+    void activated();
+    // BitBtn_form2_bis: the global-list window is wanted in this one's place.
+    void globalListAsked();
+
 protected:
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -59,15 +75,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // The opening sequence's view of the windows.
-    verdan::ScreenInfo screenInfo() override;
-    void currentBounds(verdan::WindowGeometry& form1, verdan::WindowGeometry& form2) override;
-    void applyState() override;
-    void showLoadingPanel(bool shown) override;
-    void showGlobalListLoading(bool shown) override;
-    void showGlobalListWindow() override;
-    void focusGlobalListButton() override;
-
     void bindEdits();
     void connectCollection();
     void refreshDriveTable();
@@ -87,10 +94,11 @@ private:
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
     verdan::platform::DriveProvider& m_drives;
+    verdan::StartupView& m_startup;
+    std::function<verdan::QuitOutcome(verdan::QuitSender)> m_quit;
     FoundListModel* m_foundModel = nullptr;
     bool m_fillingFolders = false;
     verdan::CollectionState m_state;
-    TForm2* m_form2 = nullptr;
     bool m_closingAccepted = false;
     bool m_activating = false;
     std::optional<std::uint32_t> m_failedAt;
@@ -99,8 +107,7 @@ private:
     std::size_t m_shownScanLogLines = 0;
     std::string m_shownScanLogLast;
 
-public:
-    // Widgets the handlers and the tests reach; the names are their objectName()s.
+    // The names are the widgets' objectName()s, by which the tests find them.
     QLabel* Label_media_1_ = nullptr;
     QLabel* Label_media_2_ = nullptr;
     QPushButton* BitBtn_form2_bis = nullptr;

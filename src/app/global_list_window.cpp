@@ -1,9 +1,9 @@
 #include "global_list_window.h"
 
-#include "collection_window.h"
 #include "global_list_model.h"
 #include "handler_guard.h"
 #include "hint_style.h"
+#include "presentation.h"
 #include "qt_ui.h"
 #include "widget_factory.h"
 
@@ -33,8 +33,9 @@
 
 using namespace verdan;
 
-TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_ui(ui), m_shell(shell) {
+TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, std::function<QuitOutcome(QuitSender)> quit,
+               QWidget* parent)
+    : QMainWindow(parent), m_program(program), m_ui(ui), m_shell(shell), m_quit(std::move(quit)) {
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     widgets::fillWith(this, QColor(255, 250, 217));
@@ -176,7 +177,7 @@ void TForm2::Button_charger_bdClick() {
     followListReplacement([this] { verdan::Button_charger_bdClick(m_program, m_ui, *this); });
     Panel4->hide();
     refreshView();
-    if (m_form1) m_form1->refreshView();
+    emit stateChanged();
 }
 
 void TForm2::Button_enregistrer_listeClick() {
@@ -187,15 +188,13 @@ void TForm2::Button_enregistrer_listeClick() {
 void TForm2::Button_undoClick() {
     followListReplacement([this] { verdan::Button_undoClick(m_program, m_ui); });
     refreshView();
-    if (m_form1) m_form1->refreshView();
+    emit stateChanged();
 }
 
 void TForm2::quit(QuitSender sender) {
     if (QScreen* s = screen())
         QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
-    QuitOutcome outcome = QuitOutcome::Stay;
-    const std::size_t found = m_form1 ? m_form1->state().found.size() : 0;
-    guarded(m_ui, [&] { outcome = verdan::Button_exitClick(m_program, m_ui, sender, found); });
+    const QuitOutcome outcome = m_quit(sender);
     refreshView();
     if (outcome == QuitOutcome::ExitNow) QApplication::exit(0);
 }
@@ -220,9 +219,7 @@ void TForm2::Button_finClick() {
 }
 
 void TForm2::BitBtn1Click() {
-    if (m_form1) CopyFormBounds(*this, *m_form1);
-    hide();
-    if (m_form1) m_form1->activateWindow();
+    emit collectionAsked();
 }
 
 void TForm2::ApplyModeAvance(bool on) {
@@ -231,11 +228,8 @@ void TForm2::ApplyModeAvance(bool on) {
                                      : QAbstractItemView::SingleSelection);
     StringGrid_filter->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
                                            : QAbstractItemView::SingleSelection);
-    if (m_form1) {
-        const CollectionState& s = m_form1->state();
-        if (!s.HelpTextAdvanced.empty())
-            m_program.globalList.helpText = on ? s.HelpTextAdvanced : s.HelpTextSimple;
-    }
+    if (!m_program.HelpTextAdvanced.empty())
+        m_program.globalList.helpText = on ? m_program.HelpTextAdvanced : m_program.HelpTextSimple;
     Label6->setText(qs(m_program.globalList.helpText));
     StringGrid1->setToolTip(Label6->text());
 }

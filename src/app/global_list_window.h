@@ -24,7 +24,6 @@ class QPushButton;
 class QStackedWidget;
 class QTableView;
 class QToolButton;
-class TForm1;
 
 // The global-list window; created hidden, shown from the collection window.
 class GlobalListModel;
@@ -32,9 +31,10 @@ class GlobalListModel;
 class TForm2 : public QMainWindow, private verdan::ListCommandsView, private verdan::CopyView {
     Q_OBJECT
 public:
-    TForm2(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell, QWidget* parent = nullptr);
+    // `quit`: the quit procedure.
+    TForm2(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell,
+           std::function<verdan::QuitOutcome(verdan::QuitSender)> quit, QWidget* parent = nullptr);
     ~TForm2() override;
-    void setCollectionWindow(TForm1* form1) { m_form1 = form1; }
     verdan::BrowseState& browseState() { return m_browse; }
 
     void refreshView();
@@ -86,6 +86,12 @@ public:
     std::size_t currentRowOf(QTableView* table) const;
     QTableView* visibleView() const;
 
+signals:
+    // A handler changed state that the collection window shows too.
+    void stateChanged();
+    // BitBtn1: the collection window is wanted in this one's place.
+    void collectionAsked();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -116,7 +122,7 @@ private:
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
     verdan::Shell& m_shell;
-    TForm1* m_form1 = nullptr;
+    std::function<verdan::QuitOutcome(verdan::QuitSender)> m_quit;
     GlobalListModel* m_model = nullptr;
     GlobalListModel* m_filterModel = nullptr;
     verdan::BrowseState m_browse;
@@ -124,7 +130,7 @@ private:
     // Shift and Ctrl as they were when the mouse was last pressed on a table's rows.
     Qt::KeyboardModifiers m_pressModifiers;
 
-public:
+    // The names are the widgets' objectName()s, by which the tests find them.
     QLabel* Label1 = nullptr;
     QLabel* Label_nf_media = nullptr;
     QLabel* Label_n = nullptr;

@@ -1,6 +1,5 @@
 // The global-list window's search, sort, opening, deletion, marks, keyboard and favourites: each
 // handler calls the core and shows the state it leaves.
-#include "collection_window.h"
 #include "global_list_model.h"
 #include "global_list_window.h"
 #include "handler_guard.h"
@@ -151,7 +150,7 @@ void TForm2::BitBtn3Click() {
 }
 
 DriveRows TForm2::presentDrives() const {
-    return m_form1 ? driveRowsOf(m_form1->state().drives) : DriveRows{};
+    return driveRowsOf(m_program.drives);
 }
 
 QTableView* TForm2::visibleView() const {
@@ -327,7 +326,7 @@ void TForm2::Button_vider_bdClick() {
         if (verdan::Button_vider_bdClick(m_program, m_ui)) listReplaced(m_program, m_browse);
     });
     refreshView();
-    if (m_form1) m_form1->refreshView();
+    emit stateChanged();
 }
 
 void TForm2::ListBox_hd_referencerClick(int index) {
@@ -417,7 +416,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 void TForm2::BitBtn_rep_favoriClick() {
     guarded(m_ui, [&] { verdan::BitBtn_rep_favoriClick(m_program, m_ui); });
     refreshView();
-    if (m_form1) m_form1->refreshView();
+    emit stateChanged();
 }
 
 void TForm2::SpeedButton1Click() {

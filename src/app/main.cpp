@@ -1,6 +1,5 @@
 #include "app_setup.h"
-#include "collection_window.h"
-#include "global_list_window.h"
+#include "main_windows.h"
 #include "qt_shell.h"
 #include "qt_ui.h"
 
@@ -22,11 +21,8 @@ int main(int argc, char* argv[]) {
     verdan::platform::createFolders(program.programFolder);
 
     auto drives = verdan::platform::makeSystemDriveProvider();
-    TForm1 form1(program, ui, *drives);
-    TForm2 form2(program, ui, shell);
-    form1.setGlobalListWindow(&form2);
-    form2.setCollectionWindow(&form1);
-    ui.setParentWindow(&form1);
-    form1.show();
+    MainWindows windows(program, ui, shell, *drives);
+    ui.setParentWindow(&windows.mainWindow());
+    windows.mainWindow().show();
     return app.exec();
 }

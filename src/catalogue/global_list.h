@@ -18,10 +18,6 @@ inline constexpr std::array<std::string_view, kListColumns> kStandardHeaders = {
     "n",      "nom-disque", "média",       "titre",     "ext",   "date",  "répertoire",
     "taille", "drive",      "type-disque", "NS-disque", "libre", "total", " x"};
 
-// Display widths in pixels, by position (set when the window is created).
-inline constexpr std::array<int, kListColumns> kColumnWidths = {42, 70, 70, 340, 40, 60, 450,
-                                                                70, 30, 70, 70,  70, 70, 22};
-
 // Told of every change of the table, after it happened; the "about to" calls come before it.
 // Rows are numbered as in the table: row 0 is the header row.
 class GlobalListListener {

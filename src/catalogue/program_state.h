@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/drive_table.h"
 #include "catalogue/global_list.h"
 #include "catalogue/index_keys.h"
 #include "catalogue/settings.h"
@@ -39,6 +40,12 @@ struct ProgramState {
     bool copyRunning = false;
     std::string globalListButtonCaption = "Liste globale des médias =>"; // BitBtn_form2_bis
     std::string collectionListFileCaption = "*12345.txt"; // Label_nf_media of the collection window
+    // The present drives (StringGrid_hd of the collection window); files of the global list are
+    // opened through it.
+    DriveTable drives;
+    // The global list's help text in basic and advanced mode, set by the opening sequence.
+    std::string HelpTextSimple;
+    std::string HelpTextAdvanced;
     // Filled by the window layer with the windows' current bounds before the settings are written.
     std::function<void(SettingsState&)> captureWindowBounds;
     // Escape in the global-list window; a scan has a stop flag of its own.
@@ -59,10 +66,6 @@ void extraire_hd_liste_globale(GlobalListState& globalList);
 
 // The font size of the table for a position in kFontSizes (8 when there is none).
 int fontSizeOfIndex(int index);
-// Rows of the table are 2 x size - 2 pixels high: 8 gives 14, 15 gives 28.
-inline int rowHeightOfFontSize(int size) {
-    return 2 * size - 2;
-}
 
 // Sets the mark cell (" x" column) of every data row.
 void SetAllMarks(GlobalList& list, const std::string& text);

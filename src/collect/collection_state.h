@@ -30,13 +30,14 @@ struct UnreadablePanel {
 
 // What the collection window shows of its own, as plain state; the window displays it.
 struct CollectionState {
+    // `drives`: the program's table of present drives, which the global-list window reads too.
+    explicit CollectionState(DriveTable& drives) : drives(drives) {}
+
     bool FirstActivation = true;
-    std::string HelpTextSimple;
-    std::string HelpTextAdvanced;
     std::string helpPanelText; // Label17
     IndexLevelControls indexControls;
 
-    DriveTable drives;           // StringGrid_hd
+    DriveTable& drives;          // StringGrid_hd
     bool driveRowSelect = false; // whole rows highlighted from the first choice of a drive on
     std::string SelectedDrive;
     std::vector<std::string> driveLog; // Memo2

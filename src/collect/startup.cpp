@@ -98,10 +98,10 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     }
     program.collectionListFileCaption = catalogue.paths.ListName;
 
-    form1.HelpTextSimple = kHelpTextSimple;
-    form1.HelpTextAdvanced = form1.HelpTextSimple + "\n" + kHelpTextAdvancedLine;
-    program.globalList.helpText = settings.advancedMode ? form1.HelpTextAdvanced : form1.HelpTextSimple;
-    form1.helpPanelText = form1.HelpTextAdvanced;
+    program.HelpTextSimple = kHelpTextSimple;
+    program.HelpTextAdvanced = program.HelpTextSimple + "\n" + kHelpTextAdvancedLine;
+    program.globalList.helpText = settings.advancedMode ? program.HelpTextAdvanced : program.HelpTextSimple;
+    form1.helpPanelText = program.HelpTextAdvanced;
     form1.indexControls.firstActivation();
     view.applyState();
 

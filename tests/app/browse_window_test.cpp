@@ -14,12 +14,9 @@
 
 #include <algorithm>
 
-#include "collection_window.h"
-#include "global_list_window.h"
-#include "support/fake_drives.h"
-#include "support/fake_shell.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
+#include "windows_under_test.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -33,7 +30,7 @@ constexpr int kMarkColumn = 13;
 } // namespace
 
 // The global-list window over a loaded list, driven with the mouse and the keyboard.
-class BrowseWindow : public ::testing::Test, public ProgramFixture {
+class BrowseWindow : public ::testing::Test, public ProgramFixture, public WindowsUnderTest {
 protected:
     void start(const std::vector<std::string>& lines) {
         std::ofstream(program.settingsPath(), std::ios::binary)
@@ -41,14 +38,11 @@ protected:
             << "\r\n[Options]\r\nCheckBox_mode_avancer=1\r\n";
         writeList(lines);
         ui.answers = {DialogButton::Yes};
-        form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui, shell);
-        form1->setGlobalListWindow(form2.get());
-        form2->setCollectionWindow(form1.get());
+        buildWindows(program, ui);
         form1->show();
         form1->FormActivate();
         form2->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form2.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form2));
         ui.shown.clear();
     }
     // Titles "t1" ... "tN" on the disk FILMS.
@@ -67,7 +61,10 @@ protected:
         return root;
     }
 
-    QTableView* grid() { return form2->StringGrid1; }
+    QTableView* grid() { return widget<QTableView>(form2, "StringGrid1"); }
+    QTableView* filterGrid() { return widget<QTableView>(form2, "StringGrid_filter"); }
+    // The table on screen: the search result's or the whole list's.
+    QTableView* shownTable() { return filterGrid()->isVisibleTo(form2) ? filterGrid() : grid(); }
     QPoint rowCentre(QTableView* table, int row) {
         return table->visualRect(table->model()->index(row - 1, kTitle)).center();
     }
@@ -121,11 +118,6 @@ protected:
         for (std::size_t r = 1; r < table.rowCount(); ++r) m.emplace_back(table.cell(r, kMarkColumn));
         return m;
     }
-
-    FakeDriveProvider drives;
-    FakeShell shell;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
 };
 
 TEST_F(BrowseWindow, HeaderDoubleClicksSortDescendingThenAscendingAndMoveTheMarker) {
@@ -139,43 +131,43 @@ TEST_F(BrowseWindow, HeaderDoubleClicksSortDescendingThenAscendingAndMoveTheMark
     EXPECT_FALSE(program.globalList.table.ListModified);
 
     // Sorting the search result clears the full table's marker.
-    form2->Edit1->setText("a");
-    form2->Button_rechercher->click();
-    doubleClickHeader(form2->StringGrid_filter, 0);
+    widget<QLineEdit>(form2, "Edit1")->setText("a");
+    widget<QPushButton>(form2, "Button_rechercher")->click();
+    doubleClickHeader(filterGrid(), 0);
     EXPECT_EQ(header(grid(), kTitle), "titre");
-    EXPECT_EQ(header(form2->StringGrid_filter, 0), "n >>");
-    EXPECT_EQ(titles(form2->StringGrid_filter), "casino,Alien,brazil");
+    EXPECT_EQ(header(filterGrid(), 0), "n >>");
+    EXPECT_EQ(titles(filterGrid()), "casino,Alien,brazil");
 }
 
 TEST_F(BrowseWindow, SearchShowsTheResultTableAndToutCocherMarksBothTables) {
     start({row("1", "FILMS", "Alien"), row("2", "FILMS", "Brazil"), row("3", "FILMS", "Kalimba"),
            row("4", "FILMS", "Casino")});
-    form2->Edit1->setText("ALI");
-    form2->Button_rechercher->click();
-    EXPECT_EQ(form2->gridStack->currentWidget(), form2->StringGrid_filter);
-    EXPECT_EQ(titles(form2->StringGrid_filter), "Alien,Kalimba");
-    EXPECT_EQ(form2->StringGrid_filter->columnWidth(kTitle), grid()->columnWidth(kTitle));
+    widget<QLineEdit>(form2, "Edit1")->setText("ALI");
+    widget<QPushButton>(form2, "Button_rechercher")->click();
+    EXPECT_EQ(shownTable(), filterGrid());
+    EXPECT_EQ(titles(filterGrid()), "Alien,Kalimba");
+    EXPECT_EQ(filterGrid()->columnWidth(kTitle), grid()->columnWidth(kTitle));
 
-    form2->BitBtn_tout_cocher->click();
+    widget<QPushButton>(form2, "BitBtn_tout_cocher")->click();
     EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(4, " x"));
     EXPECT_EQ(marks(form2->browseState().filter), std::vector<std::string>(2, " x"));
-    EXPECT_EQ(form2->Label10->text(), "2");
-    EXPECT_EQ(form2->StringGrid_filter->model()->index(0, kMarkColumn).data().toString(), " x");
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "2");
+    EXPECT_EQ(filterGrid()->model()->index(0, kMarkColumn).data().toString(), " x");
 
-    form2->BitBtn_tout_decocher->click();
+    widget<QPushButton>(form2, "BitBtn_tout_decocher")->click();
     EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(4, ""));
-    EXPECT_EQ(form2->Label10->text(), "0");
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
 
     // Enter: a blank text ends the search, "X" too and empties the text.
-    form2->Edit1->setText("   ");
-    QTest::keyClick(form2->Edit1, Qt::Key_Return);
-    EXPECT_EQ(form2->gridStack->currentWidget(), grid());
-    QTest::keyClick(form2->Edit1, Qt::Key_A);
-    QTest::keyClick(form2->Edit1, Qt::Key_Return);
-    EXPECT_EQ(form2->gridStack->currentWidget(), form2->StringGrid_filter);
-    form2->Button_init_filtre->click();
-    EXPECT_EQ(form2->gridStack->currentWidget(), grid());
-    EXPECT_TRUE(form2->Edit1->text().isEmpty());
+    widget<QLineEdit>(form2, "Edit1")->setText("   ");
+    QTest::keyClick(widget<QLineEdit>(form2, "Edit1"), Qt::Key_Return);
+    EXPECT_EQ(shownTable(), grid());
+    QTest::keyClick(widget<QLineEdit>(form2, "Edit1"), Qt::Key_A);
+    QTest::keyClick(widget<QLineEdit>(form2, "Edit1"), Qt::Key_Return);
+    EXPECT_EQ(shownTable(), filterGrid());
+    widget<QPushButton>(form2, "Button_init_filtre")->click();
+    EXPECT_EQ(shownTable(), grid());
+    EXPECT_TRUE(widget<QLineEdit>(form2, "Edit1")->text().isEmpty());
 }
 
 TEST_F(BrowseWindow, SpaceBarTogglesTheSelectionByTheMixedRule) {
@@ -183,21 +175,21 @@ TEST_F(BrowseWindow, SpaceBarTogglesTheSelectionByTheMixedRule) {
     select(2, 4);
     key(Qt::Key_Space);
     EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", " x", " x", ""}));
-    EXPECT_EQ(form2->Label10->text(), "3");
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "3");
     EXPECT_EQ(selectedRows(), (std::vector<int>{2, 3, 4}));
     key(Qt::Key_Space);
     EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(5, ""));
-    EXPECT_EQ(form2->Label10->text(), "0");
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
 
     program.globalList.table.setCell(3, kMarkColumn, " x");
     key(Qt::Key_Space);
     EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", " x", " x", ""}));
 
     // The hidden "(dé)cocher sélection" applies the same rule.
-    form2->BitBtn_coche_selection->click();
+    widget<QPushButton>(form2, "BitBtn_coche_selection")->click();
     EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(5, ""));
 
-    form2->CheckBox_mode_avancer->click();
+    widget<QCheckBox>(form2, "CheckBox_mode_avancer")->click();
     select(1, 1);
     key(Qt::Key_Space);
     EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(5, ""));
@@ -262,29 +254,30 @@ TEST_F(BrowseWindow, RightClickOnALongFileNameWidensThePanelAndItsButtonsShareIt
     const std::string root = plugFilms({title});
     start({row("1", "FILMS", title, "1,37 Go"), row("2", "AILLEURS", "Brazil", "700 Mo", "99")});
     rightClick(1);
-    ASSERT_TRUE(form2->Panel1->isVisible());
-    EXPECT_EQ(form2->Label11->text(), u(title + ".avi"));
-    EXPECT_EQ(form2->Label12->text(), u(root + "/films"));
-    EXPECT_EQ(form2->Label9->text(), "1,37 Go");
-    const int textWidth = QFontMetrics(form2->Label11->font()).horizontalAdvance(u(title + ".avi"));
-    const int w = textWidth + 2 * form2->Label11->x();
+    ASSERT_TRUE(widget<QFrame>(form2, "Panel1")->isVisible());
+    EXPECT_EQ(widget<QLabel>(form2, "Label11")->text(), u(title + ".avi"));
+    EXPECT_EQ(widget<QLabel>(form2, "Label12")->text(), u(root + "/films"));
+    EXPECT_EQ(widget<QLabel>(form2, "Label9")->text(), "1,37 Go");
+    const int textWidth =
+        QFontMetrics(widget<QLabel>(form2, "Label11")->font()).horizontalAdvance(u(title + ".avi"));
+    const int w = textWidth + 2 * widget<QLabel>(form2, "Label11")->x();
     ASSERT_GT(w, 500);
-    EXPECT_EQ(form2->Panel1->width(), w);
+    EXPECT_EQ(widget<QFrame>(form2, "Panel1")->width(), w);
     const int b = (w - 50) / 4;
-    EXPECT_EQ(form2->BitBtn2->geometry().left(), 10);
-    EXPECT_EQ(form2->BitBtn_copie_un_par_un->geometry().left(), b + 20);
-    EXPECT_EQ(form2->BitBtn5->geometry().left(), 2 * b + 30);
-    EXPECT_EQ(form2->BitBtn4->geometry().left(), 3 * b + 40);
-    EXPECT_EQ(form2->BitBtn4->width(), b);
+    EXPECT_EQ(widget<QPushButton>(form2, "BitBtn2")->geometry().left(), 10);
+    EXPECT_EQ(widget<QPushButton>(form2, "BitBtn_copie_un_par_un")->geometry().left(), b + 20);
+    EXPECT_EQ(widget<QPushButton>(form2, "BitBtn5")->geometry().left(), 2 * b + 30);
+    EXPECT_EQ(widget<QPushButton>(form2, "BitBtn4")->geometry().left(), 3 * b + 40);
+    EXPECT_EQ(widget<QPushButton>(form2, "BitBtn4")->width(), b);
 
-    form2->BitBtn2->click();
-    EXPECT_FALSE(form2->Panel1->isVisible());
+    widget<QPushButton>(form2, "BitBtn2")->click();
+    EXPECT_FALSE(widget<QFrame>(form2, "Panel1")->isVisible());
     EXPECT_EQ(shell.calls, (std::vector<FakeShell::Call>{{"show", root + "/films/" + title + ".avi"}}));
 
     // A row of an absent disk: the message, no panel.
     rightClick(2);
     EXPECT_EQ(ui.texts(), std::vector<std::string>{"Disque <AILLEURS> introuvable, veuillez le brancher"});
-    EXPECT_FALSE(form2->Panel1->isVisible());
+    EXPECT_FALSE(widget<QFrame>(form2, "Panel1")->isVisible());
     EXPECT_EQ(currentRow(), 2);
 }
 
@@ -292,11 +285,11 @@ TEST_F(BrowseWindow, DeleteTheSelectionByButtonAndByKey) {
     startWithRows(6);
     select(2, 4);
     ui.answers = {DialogButton::Yes};
-    form2->Button_del->click();
+    widget<QPushButton>(form2, "Button_del")->click();
     EXPECT_EQ(ui.texts(), std::vector<std::string>{" Effacer les 3 médias sélectionnés de la liste ?"});
     EXPECT_EQ(titles(grid()), "t1,t5,t6");
     EXPECT_EQ(selectedRows(), std::vector<int>{2});
-    EXPECT_EQ(form2->Label_n->text(), QString::fromUtf8("3 médias"));
+    EXPECT_EQ(widget<QLabel>(form2, "Label_n")->text(), QString::fromUtf8("3 médias"));
     EXPECT_TRUE(program.globalList.table.ListModified);
 
     ui.answers = {DialogButton::No};
@@ -312,22 +305,22 @@ TEST_F(BrowseWindow, DeleteTheRowsOfTheChosenDiskThenEverything) {
     start({row("1", "FILMS", "a"), row("2", "SERIES", "b", "1 Mo", "0A1B"), row("3", "FILMS", "c"),
            row("4", "series", "d", "1 Mo", "0A1B")});
     // Disks are listed once regardless of letter case, but deleted by the exact entry.
-    ASSERT_EQ(form2->ListBox_hd_referencer->count(), 2);
-    form2->ListBox_hd_referencer->setCurrentRow(1);
-    EXPECT_EQ(form2->Label_hd_selectionner->text(), "SERIES-0A1B");
+    ASSERT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->count(), 2);
+    widget<QListWidget>(form2, "ListBox_hd_referencer")->setCurrentRow(1);
+    EXPECT_EQ(widget<QLabel>(form2, "Label_hd_selectionner")->text(), "SERIES-0A1B");
     ui.answers = {DialogButton::Yes};
-    form2->Button_effacer_liste_un_hd->click();
+    widget<QPushButton>(form2, "Button_effacer_liste_un_hd")->click();
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{
                               " Effacer les 1 médias de la liste et relatives au disque SERIES-0A1B ?",
                               "1 médias effacés de la liste et relatives au disque SERIES-0A1B"}));
     EXPECT_EQ(titles(grid()), "a,c,d");
 
     ui.answers = {DialogButton::Yes};
-    form2->Button_vider_bd->click();
+    widget<QPushButton>(form2, "Button_vider_bd")->click();
     EXPECT_EQ(ui.texts().back(), " Effacer tous les 3 médias de la liste ?            ");
     EXPECT_EQ(rows(), 1);
-    EXPECT_EQ(form2->ListBox_hd_referencer->count(), 0);
-    EXPECT_EQ(form2->Label_n->text(), QString::fromUtf8("aucun média"));
+    EXPECT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->count(), 0);
+    EXPECT_EQ(widget<QLabel>(form2, "Label_n")->text(), QString::fromUtf8("aucun média"));
 }
 
 TEST_F(BrowseWindow, FavouritesFolderChosenHereShowsInBothWindowsAndOpens) {
@@ -335,10 +328,10 @@ TEST_F(BrowseWindow, FavouritesFolderChosenHereShowsInBothWindowsAndOpens) {
     const std::string chosen = dir.file("mes favoris");
     platform::createFolders(chosen);
     ui.folderAnswers = {chosen};
-    form2->BitBtn_rep_favori->click();
-    EXPECT_EQ(form2->Label_rep_favori->text(), u(chosen));
-    EXPECT_EQ(form1->Label_rep_favori->text(), u(chosen));
-    form2->SpeedButton1->click();
+    widget<QPushButton>(form2, "BitBtn_rep_favori")->click();
+    EXPECT_EQ(widget<QLabel>(form2, "Label_rep_favori")->text(), u(chosen));
+    EXPECT_EQ(widget<QLabel>(form1, "Label_rep_favori")->text(), u(chosen));
+    widget<QToolButton>(form2, "SpeedButton1")->click();
     EXPECT_EQ(shell.calls, (std::vector<FakeShell::Call>{{"folder", chosen}}));
 }
 
@@ -353,7 +346,7 @@ protected:
         SCOPED_TRACE(after);
         const int before = rows();
         ui.shown.clear();
-        form2->Button_del->click();
+        widget<QPushButton>(form2, "Button_del")->click();
         EXPECT_EQ(ui.texts(), std::vector<std::string>{" aucun média sélectionné"});
         EXPECT_EQ(rows(), before);
     }
@@ -366,10 +359,10 @@ TEST_F(HighlightedRows, CtrlClickedRowsAloneAreMarkedAndDeleted) {
     ASSERT_EQ(selectedRows(), (std::vector<int>{2, 5}));
     key(Qt::Key_Space);
     EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", "", "", " x", ""}));
-    EXPECT_EQ(form2->Label10->text(), "2");
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "2");
 
     ui.answers = {DialogButton::Yes};
-    form2->Button_del->click();
+    widget<QPushButton>(form2, "Button_del")->click();
     EXPECT_EQ(ui.texts().back(), " Effacer les 2 médias sélectionnés de la liste ?");
     EXPECT_EQ(titles(grid()), "t1,t3,t4,t6");
     EXPECT_EQ(selectedRows(), std::vector<int>{2});
@@ -382,15 +375,15 @@ TEST_F(HighlightedRows, InASearchResultTheChosenResultRowIsDeleted) {
     start({row("1", "FILMS", "alien"), row("2", "FILMS", "brazil"), row("3", "FILMS", "alien 2"),
            row("4", "FILMS", "casino")});
     select(1, 2); // the full table's selection, hidden by the result
-    form2->Edit1->setText("alien");
-    form2->Button_rechercher->click();
-    click(form2->StringGrid_filter, 2);
+    widget<QLineEdit>(form2, "Edit1")->setText("alien");
+    widget<QPushButton>(form2, "Button_rechercher")->click();
+    click(filterGrid(), 2);
     ui.answers = {DialogButton::Yes};
-    form2->Button_del->click();
+    widget<QPushButton>(form2, "Button_del")->click();
     EXPECT_EQ(ui.texts(), std::vector<std::string>{" Effacer le média sélectionné  ?"});
     EXPECT_EQ(titles(grid()), "alien,brazil,casino");
-    EXPECT_EQ(titles(form2->StringGrid_filter), "alien");
-    EXPECT_EQ(form2->gridStack->currentWidget(), form2->StringGrid_filter);
+    EXPECT_EQ(titles(filterGrid()), "alien");
+    EXPECT_EQ(shownTable(), filterGrid());
 }
 
 TEST_F(HighlightedRows, NothingIsDeletedWhenASortOrADiskDeletionLeftNothingHighlighted) {
@@ -402,22 +395,22 @@ TEST_F(HighlightedRows, NothingIsDeletedWhenASortOrADiskDeletionLeftNothingHighl
     expectNothingDeleted("a sort");
 
     click(grid(), 1);
-    form2->ListBox_hd_referencer->setCurrentRow(1);
+    widget<QListWidget>(form2, "ListBox_hd_referencer")->setCurrentRow(1);
     ui.answers = {DialogButton::Yes};
-    form2->Button_effacer_liste_un_hd->click();
+    widget<QPushButton>(form2, "Button_effacer_liste_un_hd")->click();
     ASSERT_EQ(rows(), 3);
     expectNothingDeleted("a deletion by disk");
 
     // A reload highlights its first row, and that row alone is what Effacer takes.
     click(grid(), 3);
     ui.answers = {DialogButton::Yes, DialogButton::Yes};
-    form2->Button_charger_bd->click();
+    widget<QPushButton>(form2, "Button_charger_bd")->click();
     ASSERT_EQ(rows(), 5);
     EXPECT_EQ(selectedRows(), std::vector<int>{1});
     key(Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(selectedRows(), (std::vector<int>{1, 2}));
     ui.answers = {DialogButton::Yes};
-    form2->Button_del->click();
+    widget<QPushButton>(form2, "Button_del")->click();
     EXPECT_EQ(ui.texts().back(), " Effacer les 2 médias sélectionnés de la liste ?");
     EXPECT_EQ(titles(grid()), "c,d,e");
 }
@@ -441,10 +434,10 @@ TEST_F(HighlightedRows, AClickMovesTheFixedEndOfShiftSelections) {
 
     // "début" and "fin": the arrows continue from the row they chose.
     click(grid(), 9);
-    form2->Button_debut->click();
+    widget<QPushButton>(form2, "Button_debut")->click();
     key(Qt::Key_Down);
     EXPECT_EQ(selectedRows(), std::vector<int>{2});
-    form2->Button_fin->click();
+    widget<QPushButton>(form2, "Button_fin")->click();
     key(Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(selectedRows(), (std::vector<int>{24, 25}));
 }
@@ -452,25 +445,25 @@ TEST_F(HighlightedRows, AClickMovesTheFixedEndOfShiftSelections) {
 // The views that follow the list: the mark counter and the search result.
 TEST_F(BrowseWindow, TheMarkCounterReadsZeroAfterStartUpAndAfterTheCollectionWindow) {
     startWithRows(4);
-    EXPECT_EQ(form2->Label10->text(), "0");
-    form2->Edit1->setText("t");
-    form2->Button_rechercher->click();
-    form2->BitBtn_tout_cocher->click();
-    ASSERT_EQ(form2->Label10->text(), "4");
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
+    widget<QLineEdit>(form2, "Edit1")->setText("t");
+    widget<QPushButton>(form2, "Button_rechercher")->click();
+    widget<QPushButton>(form2, "BitBtn_tout_cocher")->click();
+    ASSERT_EQ(widget<QLabel>(form2, "Label10")->text(), "4");
     form1->FormActivate(); // each activation of the collection window
-    EXPECT_EQ(form2->Label10->text(), "0");
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
     EXPECT_EQ(marks(program.globalList.table), std::vector<std::string>(4, ""));
     EXPECT_EQ(marks(form2->browseState().filter), std::vector<std::string>(4, ""));
 }
 
 TEST_F(BrowseWindow, EmptyingTheListEmptiesTheSearchResultShown) {
     startWithRows(5);
-    form2->Edit1->setText("t");
-    form2->Button_rechercher->click();
-    ASSERT_EQ(form2->StringGrid_filter->model()->rowCount(), 5);
+    widget<QLineEdit>(form2, "Edit1")->setText("t");
+    widget<QPushButton>(form2, "Button_rechercher")->click();
+    ASSERT_EQ(filterGrid()->model()->rowCount(), 5);
     ui.answers = {DialogButton::Yes};
-    form2->Button_vider_bd->click();
-    EXPECT_EQ(form2->StringGrid_filter->model()->rowCount(), 0);
-    form2->BitBtn_tout_cocher->click();
-    EXPECT_EQ(form2->Label10->text(), "0");
+    widget<QPushButton>(form2, "Button_vider_bd")->click();
+    EXPECT_EQ(filterGrid()->model()->rowCount(), 0);
+    widget<QPushButton>(form2, "BitBtn_tout_cocher")->click();
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
 }

@@ -8,21 +8,18 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "collection_window.h"
-#include "global_list_window.h"
 #include "platform/system.h"
-#include "support/fake_drives.h"
-#include "support/fake_shell.h"
 #include "support/temp_folder.h"
 #include "support/ui_thread.h"
 #include "util/file_helpers.h"
+#include "windows_under_test.h"
 
 using namespace verdan;
 using namespace verdan::test;
 
 // The road of one scan through the collection window: a drive made of a temporary folder, two
 // folders ticked, the scan on its worker threads, the found list on screen.
-class ScanWindow : public ::testing::Test {
+class ScanWindow : public ::testing::Test, public WindowsUnderTest {
 protected:
     ScanWindow() {
         program.programFolder = dir.path();
@@ -35,21 +32,20 @@ protected:
         dir.write("FILMS/musique/Chanson.mp3", std::string(100, 'c'));
         dir.write("FILMS/.cache/cache.avi", "x");
         drives.add(root, "FILMS", "1234ABCD", platform::kDriveRemovable);
-        form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui, shell);
-        form1->setGlobalListWindow(form2.get());
-        form2->setCollectionWindow(form1.get());
+        buildWindows(program, ui);
     }
+    // The windows go before the program state and the Ui they use.
+    ~ScanWindow() override { windows.reset(); }
     QStringList folderItems() {
         QStringList names;
-        for (int i = 0; i < form1->CheckListBox_rep->count(); ++i)
-            names << form1->CheckListBox_rep->item(i)->text();
+        for (int i = 0; i < widget<QListWidget>(form1, "CheckListBox_rep")->count(); ++i)
+            names << widget<QListWidget>(form1, "CheckListBox_rep")->item(i)->text();
         return names;
     }
     void tick(const QString& name) {
-        for (int i = 0; i < form1->CheckListBox_rep->count(); ++i)
-            if (form1->CheckListBox_rep->item(i)->text() == name)
-                form1->CheckListBox_rep->item(i)->setCheckState(Qt::Checked);
+        for (int i = 0; i < widget<QListWidget>(form1, "CheckListBox_rep")->count(); ++i)
+            if (widget<QListWidget>(form1, "CheckListBox_rep")->item(i)->text() == name)
+                widget<QListWidget>(form1, "CheckListBox_rep")->item(i)->setCheckState(Qt::Checked);
     }
     bool summaryShown() const {
         for (const auto& t : ui.texts())
@@ -61,28 +57,24 @@ protected:
     std::string root;
     ProgramState program;
     ThreadedFakeUi ui;
-    FakeDriveProvider drives;
-    FakeShell shell;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
 };
 
 TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
-    ASSERT_EQ(form1->StringGrid_hd->rowCount(), 1);
-    EXPECT_EQ(form1->StringGrid_hd->item(0, 1)->text(), "FILMS");
-    EXPECT_EQ(form1->StringGrid_hd->item(0, 2)->text(), "USB");
-    EXPECT_EQ(form1->StringGrid_hd->item(0, 3)->text(), "1234ABCD");
+    ASSERT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->rowCount(), 1);
+    EXPECT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->item(0, 1)->text(), "FILMS");
+    EXPECT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->item(0, 2)->text(), "USB");
+    EXPECT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->item(0, 3)->text(), "1234ABCD");
 
     form1->StringGrid_hdClick(1);
     EXPECT_EQ(folderItems(), (QStringList{" << racine >>", "films", "musique", "vide"}));
     tick("musique");
     tick("films");
-    ASSERT_EQ(form1->ListBoxSel->count(), 2);
-    EXPECT_EQ(form1->ListBoxSel->item(0)->text(), "musique");
+    ASSERT_EQ(widget<QListWidget>(form1, "ListBoxSel")->count(), 2);
+    EXPECT_EQ(widget<QListWidget>(form1, "ListBoxSel")->item(0)->text(), "musique");
 
-    form1->BitBtn_lister_media->click();
+    widget<QPushButton>(form1, "BitBtn_lister_media")->click();
     ASSERT_TRUE(ui.pumpUntil([&] { return summaryShown(); }));
-    const QAbstractItemModel* found = form1->ListBox_media_un_hd->model();
+    const QAbstractItemModel* found = widget<QListView>(form1, "ListBox_media_un_hd")->model();
     ASSERT_EQ(found->rowCount(), 3);
     QStringList paths;
     for (int r = 0; r < 3; ++r) paths << found->index(r, 0).data().toString().section(">    ", 1);
@@ -92,14 +84,23 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
                                       "Brazil.MKV",
                                   QString::fromStdString(joinPath(root, "films")) + sep + "Alien.avi",
                                   QString::fromStdString(joinPath(root, "musique")) + sep + "Chanson.mp3"}));
-    EXPECT_EQ(form1->Label6->text(), "3");
-    EXPECT_TRUE(form1->Label_attente->text().startsWith(QString::fromUtf8("Listage terminé en ")));
-    EXPECT_TRUE(form1->BitBtn_rajout_bd->isEnabled());
-    EXPECT_FALSE(form1->Panel_na->isVisibleTo(form1.get()));
+    EXPECT_EQ(widget<QLabel>(form1, "Label6")->text(), "3");
+    EXPECT_TRUE(
+        widget<QLabel>(form1, "Label_attente")->text().startsWith(QString::fromUtf8("Listage terminé en ")));
+    EXPECT_TRUE(widget<QPushButton>(form1, "BitBtn_rajout_bd")->isEnabled());
+    EXPECT_FALSE(widget<QFrame>(form1, "Panel_na")->isVisibleTo(form1));
+
+    // Quitting from the global-list window knows of the lines the collection window found.
+    ui.answers.assign(1, DialogButton::No);
+    form2->Button_exitClick();
+    ASSERT_FALSE(ui.texts().empty());
+    EXPECT_EQ(ui.texts().back(),
+              " Les fichiers filtrés n'ont pas été rajoutés à la liste globale  \n\n     Quitter "
+              "quand même ?");
 
     // Adding: one row per found file, with the disk's identity, the folder in the catalogue's form.
     ui.answers.assign(1, DialogButton::Yes);
-    form1->BitBtn_rajout_bd->click();
+    widget<QPushButton>(form1, "BitBtn_rajout_bd")->click();
     const GlobalList& list = program.globalList.table;
     const std::string dec = platform::decimalSeparator(); // the user's, as the size texts use it
     ASSERT_EQ(list.rowCount(), 4u);
@@ -124,6 +125,9 @@ TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
     EXPECT_EQ(titles, (std::vector<std::string>{"Alien.avi", "Brazil.MKV", "Chanson.mp3"}));
     EXPECT_TRUE(list.ListModified);
     EXPECT_EQ(program.globalList.disks, (std::vector<std::string>{"FILMS-1234ABCD"}));
+    // The global-list window shows what the collection window added.
+    ASSERT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->count(), 1);
+    EXPECT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->item(0)->text(), "FILMS-1234ABCD");
 
     // A picture of the window after the scan, for whoever asks for it.
     const QString shots = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");

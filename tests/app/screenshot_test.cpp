@@ -3,10 +3,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "collection_window.h"
-#include "global_list_window.h"
-#include "support/fake_drives.h"
-#include "support/fake_shell.h"
+#include "windows_under_test.h"
+
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
 
@@ -22,12 +20,10 @@ TEST(Screenshots, BothWindows) {
                  f.row("3", "SÉRIES", "Kaamelott - Livre I - épisode 01", "233 Mo", "0A1B2C3D"),
                  f.row("4", "SÉRIES", "Kaamelott - Livre I - épisode 02", "241 Mo", "0A1B2C3D")});
     f.ui.answers = {verdan::DialogButton::Yes};
-    verdan::test::FakeDriveProvider drives;
-    TForm1 form1(f.program, f.ui, drives);
-    verdan::test::FakeShell shell;
-    TForm2 form2(f.program, f.ui, shell);
-    form1.setGlobalListWindow(&form2);
-    form2.setCollectionWindow(&form1);
+    verdan::test::WindowsUnderTest w;
+    w.buildWindows(f.program, f.ui);
+    TForm1& form1 = *w.form1;
+    TForm2& form2 = *w.form2;
     form1.show();
     form1.FormActivate();
     // The size of the most common laptop screen.

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -15,18 +16,16 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "collection_window.h"
-#include "global_list_window.h"
 #include "platform/files.h"
-#include "support/fake_drives.h"
-#include "support/fake_shell.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
 #include "widget_factory.h"
+#include "windows_under_test.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -38,7 +37,7 @@ QString u(const char* s) {
 } // namespace
 
 // Both windows over a prepared program folder, driven through their named widgets.
-class Windows : public ::testing::Test, public ProgramFixture {
+class Windows : public ::testing::Test, public ProgramFixture, public WindowsUnderTest {
 protected:
     void writeSettings(bool advanced, const std::string& extra = "") {
         std::ofstream(program.settingsPath(), std::ios::binary)
@@ -47,27 +46,14 @@ protected:
             << extra;
     }
     void start() {
-        form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui, shell);
-        form1->setGlobalListWindow(form2.get());
-        form2->setCollectionWindow(form1.get());
+        buildWindows(program, ui);
         form1->show();
         form1->FormActivate();
     }
-    template <class W> W* find(QWidget* w, const char* name) {
-        W* found = w->findChild<W*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    QString text1(const char* label) { return find<QLabel>(form1.get(), label)->text(); }
-    QString text2(const char* label) { return find<QLabel>(form2.get(), label)->text(); }
-    void click2(const char* button) { find<QPushButton>(form2.get(), button)->click(); }
-    int rows() { return form2->StringGrid1->model()->rowCount(); }
-
-    FakeDriveProvider drives;
-    FakeShell shell;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
+    QString text1(const char* label) { return widget<QLabel>(form1, label)->text(); }
+    QString text2(const char* label) { return widget<QLabel>(form2, label)->text(); }
+    void click2(const char* button) { widget<QPushButton>(form2, button)->click(); }
+    int rows() { return widget<QTableView>(form2, "StringGrid1")->model()->rowCount(); }
 };
 
 TEST_F(Windows, StartUpInAdvancedModeAsksThenShowsTheList) {
@@ -77,13 +63,14 @@ TEST_F(Windows, StartUpInAdvancedModeAsksThenShowsTheList) {
     start();
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(rows(), 2);
-    EXPECT_EQ(form2->StringGrid1->model()->index(1, 3).data().toString(), "Brazil");
-    EXPECT_EQ(form2->StringGrid1->model()->headerData(6, Qt::Horizontal).toString(), u("répertoire"));
+    EXPECT_EQ(widget<QTableView>(form2, "StringGrid1")->model()->index(1, 3).data().toString(), "Brazil");
+    EXPECT_EQ(widget<QTableView>(form2, "StringGrid1")->model()->headerData(6, Qt::Horizontal).toString(),
+              u("répertoire"));
     EXPECT_EQ(text2("Label_n"), u("2 médias"));
-    EXPECT_EQ(form1->BitBtn_form2_bis->text(), u("Liste globale des 2 médias =>"));
+    EXPECT_EQ(widget<QPushButton>(form1, "BitBtn_form2_bis")->text(), u("Liste globale des 2 médias =>"));
     EXPECT_EQ(form1->windowTitle(), u("V E R D A N   v 1 . 9      liste_globale_médias"));
     EXPECT_FALSE(form2->isVisible());
-    EXPECT_TRUE(form2->Button_undo->isVisibleTo(form2.get()));
+    EXPECT_TRUE(widget<QPushButton>(form2, "Button_undo")->isVisibleTo(form2));
     EXPECT_EQ(text2("Label_rep_favori"), QString::fromStdString(joinPath(dir.path(), "favoris")));
 }
 
@@ -94,9 +81,9 @@ TEST_F(Windows, StartUpInBasicModeShowsTheGlobalListWithoutAQuestion) {
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_TRUE(form2->isVisible());
     EXPECT_EQ(rows(), 1);
-    EXPECT_FALSE(form2->Button_undo->isVisibleTo(form2.get()));
-    EXPECT_FALSE(form2->CheckBox_mode_avancer->isChecked());
-    EXPECT_EQ(form2->StringGrid1->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_FALSE(widget<QPushButton>(form2, "Button_undo")->isVisibleTo(form2));
+    EXPECT_FALSE(widget<QCheckBox>(form2, "CheckBox_mode_avancer")->isChecked());
+    EXPECT_EQ(widget<QTableView>(form2, "StringGrid1")->selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_EQ(form2->pos(), form1->pos());
 }
 
@@ -106,9 +93,9 @@ TEST_F(Windows, StartUpWithoutAListFileWritesSettingsAndParameters) {
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_TRUE(platform::isFile(joinPath(listFolder(), "liste_globale_médias.prm")));
     EXPECT_EQ(text1("Label_nf_media"), u("liste_globale_médias"));
-    EXPECT_EQ(form1->Edit_type_media_2_->text(), u("musiques"));
-    EXPECT_FALSE(form1->RadioGroup_index->isEnabled());
-    EXPECT_FALSE(form1->BitBtn_reinit->isEnabled());
+    EXPECT_EQ(widget<QLineEdit>(form1, "Edit_type_media_2_")->text(), u("musiques"));
+    EXPECT_FALSE(widget<QGroupBox>(form1, "RadioGroup_index")->isEnabled());
+    EXPECT_FALSE(widget<QPushButton>(form1, "BitBtn_reinit")->isEnabled());
 }
 
 TEST_F(Windows, SaveThenUndoTwice) {
@@ -130,6 +117,24 @@ TEST_F(Windows, SaveThenUndoTwice) {
     click2("Button_undo");
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(text2("Label_n"), u("2 médias"));
+}
+
+TEST_F(Windows, AChangeFromOneWindowRepaintsEachWindowOnce) {
+    writeSettings(true);
+    writeList({row("1", "A", "a"), row("2", "A", "b")});
+    ui.answers = {DialogButton::Yes};
+    start();
+    int globalListRepaints = 0;
+    QObject::connect(widget<QListWidget>(form2, "ListBox_hd_referencer")->model(),
+                     &QAbstractItemModel::modelReset, [&] { ++globalListRepaints; });
+    writeList({row("1", "A", "a"), row("2", "B", "b")});
+    program.settings.favouritesFolder = dir.file("favoris");
+    ui.answers = {DialogButton::Yes};
+    click2("Button_charger_bd");
+    EXPECT_EQ(globalListRepaints, 1);
+    EXPECT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->count(), 2);
+    // The collection window shows the program's state as it is now.
+    EXPECT_EQ(text1("Label_rep_favori"), QString::fromStdString(dir.file("favoris")));
 }
 
 TEST_F(Windows, ReloadAsksToOverwriteOnlyFromThreeRows) {
@@ -157,7 +162,7 @@ TEST_F(Windows, QuitFromEitherWindowWithAModifiedList) {
     start();
     program.globalList.table.ListModified = true;
     ui.answers = {DialogButton::No, DialogButton::No};
-    form1->Button3->click();
+    widget<QPushButton>(form1, "Button3")->click();
     EXPECT_EQ(ui.texts().size(), 2u);
     EXPECT_NE(ui.texts()[0].find("Enregistrer la liste"), std::string::npos);
     EXPECT_EQ(ui.texts()[1], " Quitter ?");
@@ -179,10 +184,10 @@ TEST_F(Windows, QuitEndsWhenTheSettingsFileCannotBeWritten) {
     };
     auto basicMode = [&] {
         form2->show();
-        form2->CheckBox_mode_avancer->click();
+        widget<QCheckBox>(form2, "CheckBox_mode_avancer")->click();
     };
     const std::vector<Way> ways = {
-        {"Quitter, collection window", true, [&] { form1->Button3->click(); }},
+        {"Quitter, collection window", true, [&] { widget<QPushButton>(form1, "Button3")->click(); }},
         {"Quitter, global-list window", true, [&] { click2("Button_exit"); }},
         {"closing the global-list window in basic mode", true,
          [&] {
@@ -230,9 +235,9 @@ TEST_F(Windows, TitleAfterEveryActivationAndMarksCleared) {
 TEST_F(Windows, FontSize15GivesRowsOf28Pixels) {
     writeSettings(true);
     start();
-    form2->ComboBox1->setCurrentIndex(3);
+    widget<QComboBox>(form2, "ComboBox1")->setCurrentIndex(3);
     form2->ComboBox1Change();
-    EXPECT_EQ(form2->StringGrid1->verticalHeader()->defaultSectionSize(), 28);
+    EXPECT_EQ(widget<QTableView>(form2, "StringGrid1")->verticalHeader()->defaultSectionSize(), 28);
     EXPECT_TRUE(program.catalogue.ParamsModified);
     EXPECT_EQ(program.catalogue.params.fontIndex, 3);
 }
@@ -252,32 +257,32 @@ TEST_F(Windows, BoundsFromTheSettingsFileStayOnTheWorkArea) {
 TEST_F(Windows, BasicModeHidesTheEditingControls) {
     writeSettings(true);
     start();
-    form2->CheckBox_mode_avancer->click();
+    widget<QCheckBox>(form2, "CheckBox_mode_avancer")->click();
     EXPECT_FALSE(program.settings.advancedMode);
     EXPECT_TRUE(program.catalogue.ParamsModified);
     for (const char* name : {"Button_charger_bd", "Button_vider_bd", "Button_enregistrer_liste", "Button_del",
                              "Button_copie_multiple", "BitBtn_tout_cocher"})
-        EXPECT_FALSE(find<QPushButton>(form2.get(), name)->isVisibleTo(form2.get())) << name;
-    EXPECT_TRUE(form2->Button_rechercher->isVisibleTo(form2.get()));
-    EXPECT_EQ(form2->StringGrid1->toolTip(), QString::fromStdString(form1->state().HelpTextSimple));
+        EXPECT_FALSE(widget<QPushButton>(form2, name)->isVisibleTo(form2)) << name;
+    EXPECT_TRUE(widget<QPushButton>(form2, "Button_rechercher")->isVisibleTo(form2));
+    EXPECT_EQ(widget<QTableView>(form2, "StringGrid1")->toolTip(),
+              QString::fromStdString(program.HelpTextSimple));
 }
 
 TEST_F(Windows, GlobalListTableAtCreationThenAsTheParameterFileSays) {
     writeSettings(true);
     writeList({row("1234567", "FILMS", "Alien")});
     ui.answers = {DialogButton::Yes};
-    form2 = std::make_unique<TForm2>(program, ui, shell);
-    QTableView* grid = form2->StringGrid1;
+    buildWindows(program, ui);
+    QTableView* grid = widget<QTableView>(form2, "StringGrid1");
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 15);
     EXPECT_EQ(grid->columnWidth(13), 22);
     EXPECT_EQ(grid->columnWidth(8), 30);
-    form2.reset();
 
     // A parameter file that says font 8 gives rows of 14 pixels.
     std::ofstream(joinPath(listFolder(), "liste_globale_médias.prm"), std::ios::binary)
         << "[LISTE]\r\nform2.ComboBox1.ItemIndex=0\r\n";
     start();
-    grid = form2->StringGrid1;
+    grid = widget<QTableView>(form2, "StringGrid1");
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 14);
     EXPECT_EQ(grid->columnWidth(13), 22);
     // Seven digits of the "n" column are shown whole, not cut.
@@ -291,10 +296,10 @@ TEST_F(Windows, GlobalListTableAtCreationThenAsTheParameterFileSays) {
 TEST_F(Windows, Form2CaptionsHintsAndContextButtonsAsTheCollectionWindowHasThem) {
     writeSettings(true);
     start();
-    EXPECT_EQ(form2->BitBtn_rep_favori->text(), u("Dossier des favoris"));
-    EXPECT_EQ(form1->BitBtn_rep_favori->text(), u("Répertoire des favoris"));
+    EXPECT_EQ(widget<QPushButton>(form2, "BitBtn_rep_favori")->text(), u("Dossier des favoris"));
+    EXPECT_EQ(widget<QPushButton>(form1, "BitBtn_rep_favori")->text(), u("Répertoire des favoris"));
     // Every hint of either window stays as long and comes as fast.
-    for (QWidget* window : {static_cast<QWidget*>(form1.get()), static_cast<QWidget*>(form2.get())}) {
+    for (QWidget* window : {static_cast<QWidget*>(form1), static_cast<QWidget*>(form2)}) {
         for (QWidget* w : window->findChildren<QWidget*>()) {
             if (w->toolTip().isEmpty()) continue;
             EXPECT_EQ(w->toolTipDuration(), 15000) << w->objectName().toStdString();
@@ -303,7 +308,9 @@ TEST_F(Windows, Form2CaptionsHintsAndContextButtonsAsTheCollectionWindowHasThem)
         }
     }
     // The context panel's buttons are wide enough for their captions.
-    for (QPushButton* b : {form2->BitBtn2, form2->BitBtn_copie_un_par_un, form2->BitBtn5, form2->BitBtn4})
+    for (QPushButton* b :
+         {widget<QPushButton>(form2, "BitBtn2"), widget<QPushButton>(form2, "BitBtn_copie_un_par_un"),
+          widget<QPushButton>(form2, "BitBtn5"), widget<QPushButton>(form2, "BitBtn4")})
         EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
 }
 
@@ -313,7 +320,7 @@ TEST_F(Windows, LongPathsAreCutToFitWithTheWholePathAsHint) {
     start();
     program.settings.favouritesFolder = folder;
     form1->refreshView();
-    auto* label = static_cast<ElidedLabel*>(form1->Label_rep_favori);
+    auto* label = static_cast<ElidedLabel*>(widget<QLabel>(form1, "Label_rep_favori"));
     EXPECT_EQ(label->text(), QString::fromStdString(folder));
     label->resize(120, label->height());
     EXPECT_NE(label->shownText(), label->text());
@@ -333,7 +340,7 @@ TEST_F(Windows, MountPointsInTheDriveTableAreCutInTheMiddle) {
     drives.add(b, "FILMS_B", "22222222");
     writeSettings(true);
     start();
-    QTableWidget* table = form1->StringGrid_hd;
+    QTableWidget* table = widget<QTableWidget>(form1, "StringGrid_hd");
     ASSERT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->item(0, 0)->toolTip(), QString::fromStdString(a));
     // Drawn in a narrow cell, the two differ: their ends are kept.
@@ -348,4 +355,17 @@ TEST_F(Windows, MountPointsInTheDriveTableAreCutInTheMiddle) {
         return image;
     };
     EXPECT_NE(draw(0), draw(1));
+}
+
+TEST(WidgetByName, AMissingOrMistypedNameFailsTheTestWithoutCrashing) {
+    QWidget window;
+    window.setObjectName("Form9");
+    auto* button = new QPushButton(&window);
+    button->setObjectName("BitBtn9");
+    EXPECT_EQ(widget<QPushButton>(&window, "BitBtn9"), button);
+    EXPECT_NONFATAL_FAILURE(widget<QPushButton>(&window, "BitBtn8")->click(),
+                            "no widget named BitBtn8 in Form9");
+    EXPECT_NONFATAL_FAILURE(widget<QLabel>(&window, "BitBtn9")->setText("x"), "BitBtn9 is of another type");
+    (new QPushButton(&window))->setObjectName("BitBtn9");
+    EXPECT_NONFATAL_FAILURE(widget<QPushButton>(&window, "BitBtn9"), "several widgets named BitBtn9");
 }

@@ -8,13 +8,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "collection_window.h"
-#include "global_list_window.h"
 #include "qt_ui.h"
-#include "support/fake_drives.h"
-#include "support/fake_shell.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
+#include "windows_under_test.h"
 #include "x11_session.h"
 
 #include <cstdio>
@@ -76,19 +73,16 @@ std::string titleOfBox(const QString& expected, const std::function<void()>& ope
 } // namespace
 
 // Both windows on an X11 screen of 1366 by 768 pixels, through the window system.
-class X11Windows : public ::testing::Test, public ProgramFixture {
+class X11Windows : public ::testing::Test, public ProgramFixture, public WindowsUnderTest {
 protected:
     void SetUp() override { REQUIRE_X11(); }
     void start(const std::string& settings = "") {
         std::ofstream(program.settingsPath(), std::ios::binary)
             << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(listFolder()) << "\r\n"
             << settings;
-        form1 = std::make_unique<TForm1>(program, ui, drives);
-        form2 = std::make_unique<TForm2>(program, ui, shell);
-        form1->setGlobalListWindow(form2.get());
-        form2->setCollectionWindow(form1.get());
+        buildWindows(program, ui);
         form1->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
         form1->FormActivate();
     }
     // Named widgets on show that lie partly outside the window, or buttons too narrow for their caption.
@@ -103,11 +97,6 @@ protected:
         }
         return out;
     }
-
-    FakeDriveProvider drives;
-    FakeShell shell;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
 };
 
 TEST_F(X11Windows, TitlesAreExactlyTheWindowsOwn) {
@@ -116,7 +105,7 @@ TEST_F(X11Windows, TitlesAreExactlyTheWindowsOwn) {
     EXPECT_EQ(form1->windowTitle(), title1);
     EXPECT_EQ(wmName(*form1, title1), title1.toStdString());
     form1->BitBtn_form2_bisClick();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form2.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form2));
     EXPECT_EQ(wmName(*form2, u("V E R D A N   v 1 . 9")), "V E R D A N   v 1 . 9");
 }
 
@@ -140,15 +129,15 @@ TEST_F(X11Windows, BothFitTheScreenWithLongPathsAndSwitchWithTheSameBounds) {
                                  "Favoris de la famille rangés par année et par genre/2024";
     start("Label_rep_favori.caption=" + cp1252::encode(longPath) + "\r\n");
     form2->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form2.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form2));
     const QRect screen = form1->screen()->availableGeometry();
-    for (QMainWindow* w : {static_cast<QMainWindow*>(form1.get()), static_cast<QMainWindow*>(form2.get())}) {
+    for (QMainWindow* w : {static_cast<QMainWindow*>(form1), static_cast<QMainWindow*>(form2)}) {
         EXPECT_TRUE(screen.contains(w->frameGeometry())) << w->objectName().toStdString();
         EXPECT_LE(w->minimumWidth(), screen.width());
         EXPECT_LE(w->minimumHeight(), screen.height());
         EXPECT_EQ(cutOff(*w), "") << w->objectName().toStdString();
     }
-    EXPECT_EQ(form1->Label_rep_favori->text(), QString::fromStdString(longPath));
+    EXPECT_EQ(widget<QLabel>(form1, "Label_rep_favori")->text(), QString::fromStdString(longPath));
 
     // The smallest the collection window can be, then a size of the user's, both ways.
     const QRect least(40, 30, form1->minimumWidth(), form1->minimumHeight());

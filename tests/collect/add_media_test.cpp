@@ -33,7 +33,7 @@ protected:
     FakeDriveProvider provider;
     ThreadedFakeUi ui;
     ProgramState program;
-    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>();
+    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>(program.drives);
     CollectionState& state = *owned;
     GlobalList& list = program.globalList.table;
 

@@ -21,7 +21,8 @@ protected:
     TempFolder d, e;
     FakeDriveProvider provider;
     FakeUi ui;
-    CollectionState state;
+    DriveTable drives;
+    CollectionState state{drives};
 };
 
 TEST_F(DriveSurvey, RefreshListsUsableDrivesInOrderWithTheirIdentity) {

@@ -29,7 +29,8 @@ class FolderList : public ::testing::Test {
 protected:
     TempFolder drive;
     FakeUi ui;
-    CollectionState state;
+    DriveTable drives;
+    CollectionState state{drives};
 
     void SetUp() override { state.SelectedDrive = drive.path(); }
     int item(const std::string& name) {

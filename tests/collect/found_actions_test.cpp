@@ -35,7 +35,8 @@ protected:
         return openFoundFilePanel(state, line, around,
                                   [](const std::string& s) { return 7 * int(s.size()); });
     }
-    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>();
+    DriveTable drives;
+    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>(drives);
     CollectionState& state = *owned;
     FakeShell shell;
     std::string alien, lost;

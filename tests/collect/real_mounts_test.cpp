@@ -33,7 +33,7 @@ protected:
     TempFolder work;
     ThreadedFakeUi ui;
     ProgramState program;
-    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>();
+    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>(program.drives);
     CollectionState& state = *owned;
     std::unique_ptr<platform::DriveProvider> drives = platform::makeSystemDriveProvider();
     std::vector<std::string> mounted;

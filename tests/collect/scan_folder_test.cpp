@@ -386,7 +386,8 @@ TEST_F(ScanFolderTest, RefusedFilesAndFoldersAreToldForWhatTheyAre) {
     fs::permissions(test::pathFromUtf8(root.file("listed")), fs::perms::owner_all | fs::perms::others_read);
     fs::permissions(test::pathFromUtf8(root.file("closed")), fs::perms::owner_all);
     const auto out = test::runAsNobody([&] {
-        CollectionState state;
+        DriveTable drives;
+        CollectionState state{drives};
         test::FakeUi ui;
         state.tick = [] { return 0u; };
         ScanRun summed;

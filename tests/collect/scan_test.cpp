@@ -25,7 +25,7 @@ protected:
     FakeDriveProvider provider;
     ThreadedFakeUi ui;
     ProgramState program;
-    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>();
+    std::unique_ptr<CollectionState> owned = std::make_unique<CollectionState>(program.drives);
     CollectionState& state = *owned;
     std::uint32_t now = 5000;
 

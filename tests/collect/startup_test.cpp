@@ -40,7 +40,7 @@ protected:
             << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(listFolder())
             << "\r\n[Options]\r\nCheckBox_mode_avancer=" << (advanced ? 1 : 0) << "\r\n";
     }
-    CollectionState form1;
+    CollectionState form1{program.drives};
     RecordingView view;
 };
 
@@ -56,8 +56,8 @@ TEST_F(OpeningSequence, NoListFileWritesBothFilesAndLoadsNothing) {
               std::string::npos);
     EXPECT_FALSE(program.catalogue.ParamsModified);
     EXPECT_EQ(program.collectionListFileCaption, "liste_globale_médias");
-    EXPECT_EQ(program.globalList.helpText, form1.HelpTextAdvanced);
-    EXPECT_EQ(form1.helpPanelText, form1.HelpTextAdvanced);
+    EXPECT_EQ(program.globalList.helpText, program.HelpTextAdvanced);
+    EXPECT_EQ(form1.helpPanelText, program.HelpTextAdvanced);
     EXPECT_FALSE(form1.indexControls.radioGroupEnabled);
     EXPECT_FALSE(form1.indexControls.reinitEnabled);
 }
@@ -96,7 +96,7 @@ TEST_F(OpeningSequence, BasicModeLoadsWithoutAQuestionAndShowsTheGlobalList) {
     openingSequence(program, form1, ui, view);
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(program.globalList.table.rowCount(), 2u);
-    EXPECT_EQ(program.globalList.helpText, form1.HelpTextSimple);
+    EXPECT_EQ(program.globalList.helpText, program.HelpTextSimple);
     EXPECT_EQ(view.events, (std::vector<std::string>{"apply", "apply", "form2 panel on", "show form2",
                                                      "form2 panel off", "apply"}));
 }
@@ -243,7 +243,7 @@ TEST_F(OpeningSequence, ACatalogueInAFolderWindows1252CannotSpellIsFoundAfterARe
 
     ProgramState restarted;
     restarted.programFolder = dir.path();
-    CollectionState form1Again;
+    CollectionState form1Again{restarted.drives};
     ui.answers = {DialogButton::Yes};
     openingSequence(restarted, form1Again, ui, view);
     EXPECT_EQ(restarted.catalogue.paths.ListFilePath, joinPath(lists, "filmy_łódź.txt"));

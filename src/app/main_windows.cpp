@@ -1,0 +1,95 @@
+#include "main_windows.h"
+
+#include "collection_window.h"
+#include "global_list_window.h"
+#include "handler_guard.h"
+#include "window_geometry.h"
+
+using namespace verdan;
+
+MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::DriveProvider& drives)
+    : m_program(program), m_ui(ui) {
+    auto quitting = [this](QuitSender sender) { return quit(sender); };
+    StartupView& startup = *this;
+    m_form1 = std::make_unique<TForm1>(program, ui, drives, startup, quitting);
+    m_form2 = std::make_unique<TForm2>(program, ui, shell, quitting);
+    shareMinimumSize(*m_form1, *m_form2);
+    m_program.captureWindowBounds = [this](SettingsState& s) {
+        s.collectionWindow = geometryOf(*m_form1);
+        s.globalListWindow = geometryOf(*m_form2);
+    };
+
+    // Each window repaints itself after its own handlers; the other one follows here.
+    connect(m_form1.get(), &TForm1::stateChanged, m_form2.get(), &TForm2::refreshView);
+    connect(m_form2.get(), &TForm2::stateChanged, m_form1.get(), &TForm1::refreshView);
+    // "tout décocher" after every activation: the search result's marks go too.
+    connect(m_form1.get(), &TForm1::activated, m_form2.get(), &TForm2::BitBtn_tout_decocherClick);
+    connect(m_form1.get(), &TForm1::globalListAsked, this, &MainWindows::showGlobalList);
+    connect(m_form2.get(), &TForm2::collectionAsked, this, &MainWindows::showCollection);
+}
+
+MainWindows::~MainWindows() {
+    // The settings may still be written after the windows are gone.
+    m_program.captureWindowBounds = nullptr;
+}
+
+QWidget& MainWindows::mainWindow() {
+    return *m_form1;
+}
+
+void MainWindows::showGlobalList() {
+    m_form2->show();
+    CopyFormBounds(*m_form1, *m_form2);
+    m_form2->raise();
+    m_form2->activateWindow();
+}
+
+void MainWindows::showCollection() {
+    CopyFormBounds(*m_form2, *m_form1);
+    m_form2->hide();
+    m_form1->activateWindow();
+}
+
+QuitOutcome MainWindows::quit(QuitSender sender) {
+    QuitOutcome outcome = QuitOutcome::Stay;
+    const std::size_t found = m_form1->state().found.size();
+    guarded(m_ui, [&] { outcome = Button_exitClick(m_program, m_ui, sender, found); });
+    return outcome;
+}
+
+ScreenInfo MainWindows::screenInfo() {
+    return m_form1->screenInfo();
+}
+
+void MainWindows::currentBounds(WindowGeometry& form1, WindowGeometry& form2) {
+    form1 = geometryOf(*m_form1);
+    form2 = geometryOf(*m_form2);
+}
+
+void MainWindows::applyState() {
+    applyGeometry(*m_form1, m_program.settings.collectionWindow);
+    applyGeometry(*m_form2, m_program.settings.globalListWindow);
+    m_form1->applyState();
+    m_form2->refreshView();
+}
+
+void MainWindows::showLoadingPanel(bool shown) {
+    m_form1->showLoadingPanel(shown);
+}
+
+void MainWindows::showGlobalListLoading(bool shown) {
+    if (shown) {
+        m_form2->show();
+        m_form2->activateWindow();
+    }
+    m_form2->showPanel4(shown, m_form1->width(), m_form1->height());
+    if (shown) m_ui.processEvents();
+}
+
+void MainWindows::showGlobalListWindow() {
+    showGlobalList();
+}
+
+void MainWindows::focusGlobalListButton() {
+    m_form1->focusGlobalListButton();
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <QObject>
+
+#include <memory>
+
+#include "browse/list_commands.h"
+#include "collect/startup.h"
+#include "platform/drives.h"
+#include "util/ui.h"
+
+class QWidget;
+class TForm1;
+class TForm2;
+
+// The program's two windows and all that takes both: going from one to the other, showing in one
+// what the other changed, the opening sequence's view of the pair and the quit procedure.
+class MainWindows : public QObject, private verdan::StartupView {
+    Q_OBJECT
+public:
+    MainWindows(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell,
+                verdan::platform::DriveProvider& drives);
+    ~MainWindows() override;
+
+    TForm1& collection() { return *m_form1; }
+    TForm2& globalList() { return *m_form2; }
+    // The collection window, the one the program opens with and the parent of its questions.
+    QWidget& mainWindow();
+
+    // BitBtn_form2_bis: the global-list window takes the collection window's place.
+    void showGlobalList();
+    // BitBtn1: back to the collection window, in the global-list window's place.
+    void showCollection();
+    // The one quit procedure of both windows; the found lines never added are the collection
+    // window's.
+    verdan::QuitOutcome quit(verdan::QuitSender sender);
+
+private:
+    verdan::ScreenInfo screenInfo() override;
+    void currentBounds(verdan::WindowGeometry& form1, verdan::WindowGeometry& form2) override;
+    void applyState() override;
+    void showLoadingPanel(bool shown) override;
+    void showGlobalListLoading(bool shown) override;
+    void showGlobalListWindow() override;
+    void focusGlobalListButton() override;
+
+    verdan::ProgramState& m_program;
+    verdan::Ui& m_ui;
+    // In this order: the global-list window goes first, as it did when main() held both.
+    std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TForm2> m_form2;
+};

@@ -1,0 +1,52 @@
+#pragma once
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "collection_window.h"
+#include "global_list_window.h"
+#include "main_windows.h"
+#include "support/fake_drives.h"
+#include "support/fake_shell.h"
+
+namespace verdan::test {
+
+// Both windows as the program builds them, over fake drives and a fake shell.
+struct WindowsUnderTest {
+    FakeDriveProvider drives;
+    FakeShell shell;
+    std::unique_ptr<MainWindows> windows;
+    TForm1* form1 = nullptr;
+    TForm2* form2 = nullptr;
+
+    // Builds the pair anew over `program`, asking `ui`; a pair built before goes first.
+    void buildWindows(ProgramState& program, Ui& ui) {
+        form1 = nullptr;
+        form2 = nullptr;
+        windows.reset();
+        windows = std::make_unique<MainWindows>(program, ui, shell, drives);
+        form1 = &windows->collection();
+        form2 = &windows->globalList();
+    }
+};
+
+// The widget of `window` with that objectName and type. A name that is missing, taken twice or of
+// another type fails the test, which goes on with a stand-in widget rather than crashing.
+template <class W> W* widget(QWidget* window, const char* name) {
+    const QList<QWidget*> found = window->findChildren<QWidget*>(QString::fromLatin1(name));
+    if (found.size() == 1) {
+        if (auto* w = dynamic_cast<W*>(found.front())) return w;
+    }
+    ADD_FAILURE() << (found.empty()      ? "no widget named "
+                      : found.size() > 1 ? "several widgets named "
+                                         : "")
+                  << name << (found.size() == 1 ? " is of another type" : "") << " in "
+                  << window->objectName().toStdString();
+    // Never deleted: stand-ins may be asked for until the application object is gone.
+    static QWidget* const standIns = new QWidget;
+    return new W(standIns);
+}
+
+} // namespace verdan::test
