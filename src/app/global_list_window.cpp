@@ -265,6 +265,12 @@ void TForm2::applyFontSize(int size) {
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
+    if (m_program.copyRunning) {
+        // The copy's panel is in this window: it is asked to stop (with its question) first.
+        m_program.StopRequested = true;
+        event->ignore();
+        return;
+    }
     if (CheckBox_mode_avancer->isChecked()) {
         event->accept(); // closing only hides the window in advanced mode
         return;

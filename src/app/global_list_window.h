@@ -103,6 +103,8 @@ private:
     void showLoadingPanel(bool shown) override;
     // Panel3 and Memo1 as the copy leaves them, painted at once.
     void copyProgressChanged() override;
+    // While a copy walks the table, what would change it or switch the catalogue is locked.
+    void applyCopyLock();
     void quit(verdan::QuitSender sender);
     // Runs a command that may load another list into the table; when it did, the search result,
     // the arrow keys' row and the mark counter follow.
@@ -129,6 +131,7 @@ private:
     bool m_fontApplied = false; // applyFontSize has run since creation
     // Shift and Ctrl as they were when the mouse was last pressed on a table's rows.
     Qt::KeyboardModifiers m_pressModifiers;
+    bool m_copyLockShown = false;
 
     // The names are the widgets' objectName()s, by which the tests find them.
     QLabel* Label1 = nullptr;

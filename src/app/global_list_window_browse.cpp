@@ -135,6 +135,20 @@ void TForm2::copyProgressChanged() {
     if (Memo1->toPlainText() != text) Memo1->setPlainText(text);
     Memo1->setVisible(m_browse.missingSourcesShown);
     refreshBrowse();
+    applyCopyLock();
+}
+
+void TForm2::applyCopyLock() {
+    const bool locked = m_program.copyRunning;
+    if (locked == m_copyLockShown) return;
+    m_copyLockShown = locked;
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             BitBtn1, BitBtn_choix_lst, Button_charger_bd, Button_undo, Button_vider_bd, Button_exit, Edit1,
+             Button_rechercher, Button_init_filtre, Button_del, Button_effacer_liste_un_hd,
+             Button_copie_multiple, BitBtn_copie_un_par_un})
+        w->setEnabled(!locked);
+    // The collection window adds to the list and switches catalogues: it follows.
+    emit stateChanged();
 }
 
 void TForm2::Button_copie_multipleClick() {
@@ -210,6 +224,7 @@ void TForm2::Edit1Enter() {
 }
 
 void TForm2::sortOnHeader(Grid grid, int column) {
+    if (m_program.copyRunning) return;
     guarded(m_ui, [&] {
         verdan::StringGrid1DblClick(m_program, m_browse, m_ui, m_shell, presentDrives(), grid,
                                     currentRowOf(visibleView()), GridCell{0, column});
@@ -351,6 +366,7 @@ void TForm2::BitBtn_coche_selectionClick() {
 
 bool TForm2::StringGrid1KeyDown(QKeyEvent* event) {
     const bool advanced = m_program.settings.advancedMode;
+    if (m_program.copyRunning && event->key() == Qt::Key_Delete) return true;
     // The help text of the advanced mode promises the Delete key for the selection.
     if (event->key() == Qt::Key_Delete && advanced) {
         Button_delClick();

@@ -21,7 +21,12 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
 
     // Each window repaints itself after its own handlers; the other one follows here.
     connect(m_form1.get(), &TForm1::stateChanged, m_form2.get(), &TForm2::refreshView);
-    connect(m_form2.get(), &TForm2::stateChanged, m_form1.get(), &TForm1::refreshView);
+    connect(m_form2.get(), &TForm2::stateChanged, m_form1.get(), [this] {
+        // A copy walks the global list: the collection window, which adds to it and switches
+        // catalogues, waits for its end.
+        m_form1->setEnabled(!m_program.copyRunning);
+        m_form1->refreshView();
+    });
     // "tout décocher" after every activation: the search result's marks go too.
     connect(m_form1.get(), &TForm1::activated, m_form2.get(), &TForm2::BitBtn_tout_decocherClick);
     connect(m_form1.get(), &TForm1::globalListAsked, this, &MainWindows::showGlobalList);

@@ -222,11 +222,13 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     };
 
     std::int64_t n = 0, total = 0, existing = 0, existingSize = 0;
-    std::size_t lastMarked = 0;
+    // The rows confirmed for the copy: marks cleared meanwhile elsewhere (an activation of the
+    // collection window clears them all) do not cut the copy short.
+    std::vector<std::size_t> marked;
     for (std::size_t row = 1; row < table.rowCount(); ++row) {
         if (!isMarked(row)) continue;
         ++n;
-        lastMarked = row;
+        marked.push_back(row);
         const std::int64_t planned = plannedSize(table.cell(row, sizeCol));
         total += planned;
         if (platform::exists(pathInFolder(folder, fileName(row)))) {
@@ -235,7 +237,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         }
     }
     // The pass ends on the last marked row, as if it had walked the table row by row.
-    if (lastMarked > 0) table.selectRow(lastMarked);
+    if (!marked.empty()) table.selectRow(marked.back());
 
     if (n == 0) {
         if (ui.ask(DialogType::Confirmation,
@@ -298,8 +300,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     std::vector<std::string> refused;
     view.copyProgressChanged();
 
-    for (std::size_t row = 1; row < table.rowCount(); ++row) {
-        if (!isMarked(row)) continue;
+    for (const std::size_t row : marked) {
         table.selectRow(row);
         const std::string name = fileName(row);
         const std::string drive = FindDriveBySerial(drives, table.cell(row, serialCol));

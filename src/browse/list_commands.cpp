@@ -114,6 +114,12 @@ void Button_undoClick(ProgramState& program, Ui& ui) {
 }
 
 QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, std::size_t foundLines) {
+    // A copy walks the list from inside the event loop: it is stopped (with its question) first,
+    // then the user quits, rather than the program ending under it with a temporary file left.
+    if (program.copyRunning) {
+        program.StopRequested = true;
+        return QuitOutcome::Stay;
+    }
     if (foundLines > 0 && program.globalList.table.rowCount() <= 2 &&
         !confirm(
             ui,

@@ -30,6 +30,7 @@ enum class QuitOutcome { Stay, ExitNow, CloseMainWindow };
 // The one quit procedure of both windows. `foundLines`: lines still in the collection window's
 // found list. Throws VerdanError only when the list itself cannot be saved (the program then stays
 // open); a parameter or settings file that cannot be written is reported and the quit goes on.
+// While a copy runs, quitting asks it to stop and stays.
 QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, std::size_t foundLines);
 
 // The date label after a save: the system's short date and long time cut to 16 characters.

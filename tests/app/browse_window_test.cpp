@@ -467,3 +467,101 @@ TEST_F(BrowseWindow, EmptyingTheListEmptiesTheSearchResultShown) {
     widget<QPushButton>(form2, "BitBtn_tout_cocher")->click();
     EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "0");
 }
+
+// "Copie multiple (x)" in the window: marked rows of a plugged disk and of an absent one.
+class CopyWindow : public BrowseWindow {
+protected:
+    void SetUp() override {
+        plugFilms({});
+        dir.write("FILMS/films/Alien.avi", std::string(700000, 'a'));
+        dir.write("FILMS/films/Brazil.avi", std::string(300000, 'b'));
+        dir.write("FILMS/films/Casablanca.avi", std::string(500000, 'c'));
+        start({row("1", "FILMS", "Alien"), row("2", "ABSENT", "Loin", "700 Mo", "0000FFFF"),
+               row("3", "FILMS", "Brazil"), row("4", "FILMS", "Casablanca")});
+        platform::createFolders(favourites());
+        program.globalList.favouritesCaption = favourites();
+        QTest::mouseClick(widget<QPushButton>(form2, "BitBtn_tout_cocher"), Qt::LeftButton);
+    }
+    std::string favourites() { return dir.file("favoris"); }
+    std::vector<std::string> copied() {
+        std::vector<std::string> names = platform::folderEntries(favourites());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    void pressCopy() {
+        QTest::mouseClick(widget<QPushButton>(form2, "Button_copie_multiple"), Qt::LeftButton);
+    }
+};
+
+TEST_F(CopyWindow, ThePanelShowsTheProgressWhileTheListIsLockedAndTheAbsentDiskIsListed) {
+    std::vector<std::string> counters;
+    bool panelShown = false, locked = true, batchBarShown = false;
+    ui.onProcessEvents = [&] {
+        const std::string counter = widget<QLabel>(form2, "Label18")->text().toStdString();
+        if (counters.empty() || counters.back() != counter) counters.push_back(counter);
+        panelShown = panelShown || widget<QFrame>(form2, "Panel3")->isVisible();
+        batchBarShown = batchBarShown || widget<QWidget>(form2, "ProgressBar2")->isVisible();
+        for (const char* name : {"Button_vider_bd", "Button_del", "Button_charger_bd", "Button_undo",
+                                 "Button_copie_multiple", "BitBtn1", "Button_rechercher"})
+            locked = locked && !widget<QPushButton>(form2, name)->isEnabled();
+        locked = locked && !form1->isEnabled();
+    };
+    ui.answers = {DialogButton::Yes};
+    pressCopy();
+    ui.onProcessEvents = nullptr;
+
+    EXPECT_EQ(copied(), (std::vector<std::string>{"Alien.avi", "Brazil.avi", "Casablanca.avi",
+                                                  "fichiers_inexistants.txt"}));
+    EXPECT_EQ(counters, (std::vector<std::string>{"1 / 4", "2 / 4", "3 / 4"}));
+    EXPECT_TRUE(panelShown);
+    EXPECT_TRUE(batchBarShown);
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", "", ""}));
+    EXPECT_EQ(widget<QLabel>(form2, "Label10")->text(), "1");
+    EXPECT_EQ(
+        ui.shown.back().text,
+        "3 copies effectuées sur 4 demandées  \n\n            les autres existant déjà (ou stop demandé)");
+    // All back as it was.
+    EXPECT_FALSE(widget<QFrame>(form2, "Panel3")->isVisible());
+    EXPECT_FALSE(widget<QWidget>(form2, "Memo1")->isVisible());
+    EXPECT_TRUE(widget<QPushButton>(form2, "Button_vider_bd")->isEnabled());
+    EXPECT_TRUE(form1->isEnabled());
+}
+
+TEST_F(CopyWindow, EscapeOrAnnulerStopsAfterTheCurrentBlockAndQuittingWaits) {
+    bool pressed = false;
+    ui.onProcessEvents = [&] {
+        if (pressed || widget<QLabel>(form2, "Label18")->text() != "2 / 4") return;
+        pressed = true;
+        QTest::keyClick(grid(), Qt::Key_Escape);
+    };
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    pressCopy();
+    EXPECT_EQ(copied(), (std::vector<std::string>{"Alien.avi", "fichiers_inexistants.txt"}));
+    EXPECT_EQ(ui.shown[1].text, " Arrêter la copie ?");
+    // Brazil, stopped, loses its mark as the rows handled; Casablanca keeps it for the next run.
+    EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", "", " x"}));
+    EXPECT_EQ(
+        ui.shown.back().text,
+        "1 copies effectuées sur 4 demandées  \n\n            les autres existant déjà (ou stop demandé)");
+
+    // "Annuler" of the panel, and closing the window, during the next copy: both ask the copy to
+    // stop, and the window stays.
+    pressed = false;
+    ui.shown.clear();
+    ui.onProcessEvents = [&] {
+        if (pressed || widget<QLabel>(form2, "Label18")->text() != "1 / 2") return;
+        pressed = true;
+        form2->close();
+        EXPECT_TRUE(form2->isVisible());
+        EXPECT_TRUE(program.StopRequested);
+        program.StopRequested = false;
+        QTest::mouseClick(widget<QPushButton>(form2, "BitBtn3"), Qt::LeftButton);
+    };
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    pressCopy();
+    ui.onProcessEvents = nullptr;
+    EXPECT_EQ(ui.shown[1].text, " Arrêter la copie ?");
+    EXPECT_EQ(copied(), (std::vector<std::string>{"Alien.avi", "fichiers_inexistants.txt"}));
+    EXPECT_TRUE(form2->isVisible());
+}

@@ -501,3 +501,15 @@ TEST_F(FavouritesCopy, TitlesAsLongAsTheSystemAllowsAreCopied) {
     EXPECT_LE(temp.size() - favourites().size() - 1, 255u);
     EXPECT_EQ(platform::temporaryNameOwner(temp), platform::currentProcessId());
 }
+
+TEST_F(FavouritesCopy, MarksClearedElsewhereDuringTheCopyDoNotCutItShort) {
+    present("Un", "u");
+    present("Deux", "d");
+    present("Trois", "t");
+    // The collection window's activation clears every mark while the first file is copied.
+    ui.onProcessEvents = [&] { SetAllMarks(list(), ""); };
+    ui.answers = {DialogButton::Yes};
+    copyMarked();
+    EXPECT_EQ(favouriteNames(), (std::vector<std::string>{"Deux.avi", "Trois.avi", "Un.avi"}));
+    EXPECT_EQ(ui.shown.back().text, "3 copies effectuées sur 3" + kSummaryTail);
+}

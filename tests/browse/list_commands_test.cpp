@@ -183,6 +183,15 @@ TEST_F(ListCommands, QuitAsksAboutUnaddedFilesFirst) {
     EXPECT_FALSE(platform::exists(program.settingsPath()));
 }
 
+TEST_F(ListCommands, QuitDuringACopyAsksTheCopyToStopAndStays) {
+    program.copyRunning = true;
+    program.globalList.table.ListModified = true;
+    for (QuitSender sender : {QuitSender::Button, QuitSender::Form1Closing, QuitSender::Form2Closing})
+        EXPECT_EQ(Button_exitClick(program, ui, sender, 3), QuitOutcome::Stay);
+    EXPECT_TRUE(program.StopRequested);
+    EXPECT_TRUE(ui.shown.empty()); // the copy asks its own question, between two blocks
+}
+
 TEST_F(ListCommands, QuitWithAModifiedListOffersTheSaveThenAsks) {
     program.globalList.table.appendRow({"2", "A", "vidéo", "t"});
     program.globalList.table.ListModified = true;
