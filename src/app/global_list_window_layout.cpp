@@ -123,6 +123,12 @@ void TForm2::buildSidePanel(QWidget* side) {
     v->addWidget(label(side, "Label3", "disques présents dans la liste"));
     ListBox_hd_referencer = listBox(side, "ListBox_hd_referencer");
     v->addWidget(ListBox_hd_referencer, 1);
+    // The sources a multiple copy does not find, under the disks they belong to, while it runs.
+    Memo1 = named(new QPlainTextEdit(side), "Memo1");
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->hide();
+    v->addWidget(Memo1, 1);
     auto* chosen = new QHBoxLayout;
     auto* l2 = label(side, "Label2", "disque sélectionné");
     Label_hd_selectionner = label(side, "Label_hd_selectionner", "-/-");
@@ -181,8 +187,6 @@ void TForm2::buildSidePanel(QWidget* side) {
     v->addWidget(Label_rep_favori);
     Button_son = button(side, "Button_son", "son");
     Button_son->hide();
-    Memo1 = named(new QPlainTextEdit(side), "Memo1");
-    Memo1->hide();
     side->setFixedWidth(440);
 
     advancedControls = {BitBtn1,

@@ -505,6 +505,13 @@ TEST_F(CopyWindow, ThePanelShowsTheProgressWhileTheListIsLockedAndTheAbsentDiskI
                                  "Button_copie_multiple", "BitBtn1", "Button_rechercher"})
             locked = locked && !widget<QPushButton>(form2, name)->isEnabled();
         locked = locked && !form1->isEnabled();
+        // A picture to look at, the panel and the missing sources shown, at 1366 x 768.
+        const QString pictures = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");
+        if (!pictures.isEmpty() && counter == "2 / 4") {
+            form2->resize(1366, 738);
+            QApplication::processEvents();
+            form2->grab().save(pictures + "/copy_panel_1366x768.png");
+        }
     };
     ui.answers = {DialogButton::Yes};
     pressCopy();
