@@ -216,6 +216,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     const int extCol = table.indice_col_liste("ext");
     const int folderCol = table.indice_col_liste("répertoire");
     const int serialCol = table.indice_col_liste("NS-disque");
+    const int diskCol = table.indice_col_liste("nom-disque");
     const auto isMarked = [&](std::size_t row) { return markCol >= 0 && table.cell(row, markCol) == kMark; };
     const auto fileName = [&](std::size_t row) {
         return std::string(table.cell(row, titleCol)) + std::string(table.cell(row, extCol));
@@ -304,8 +305,10 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         table.selectRow(row);
         const std::string name = fileName(row);
         const std::string drive = FindDriveBySerial(drives, table.cell(row, serialCol));
-        // An absent disk leaves the catalogue's own folder form, which names no file.
-        const std::string source = drive.empty() ? std::string(table.cell(row, folderCol)) + "\\" + name
+        // An absent disk: its name before the catalogue's folder form (":\\films"), which reads as
+        // the disk to plug in ("FILMS:\\films\\a.avi") and names no file here.
+        const std::string source = drive.empty() ? std::string(table.cell(row, diskCol)) +
+                                                       std::string(table.cell(row, folderCol)) + "\\" + name
                                                  : nativeFilePath(drive, table.cell(row, folderCol), name);
         const std::string destination = pathInFolder(folder, name);
         if (drive.empty() || !platform::isFile(source)) {
