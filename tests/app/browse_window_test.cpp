@@ -572,3 +572,23 @@ TEST_F(CopyWindow, EscapeOrAnnulerStopsAfterTheCurrentBlockAndQuittingWaits) {
     EXPECT_EQ(copied(), (std::vector<std::string>{"Alien.avi", "fichiers_inexistants.txt"}));
     EXPECT_TRUE(form2->isVisible());
 }
+
+TEST_F(CopyWindow, CopierVersLesFavorisOfTheContextPanelCopiesTheRightClickedRow) {
+    bool panelShown = false;
+    std::string sizeShown;
+    ui.onProcessEvents = [&] {
+        panelShown = panelShown || widget<QFrame>(form2, "Panel3")->isVisible();
+        sizeShown = widget<QLabel>(form2, "Label17")->text().toStdString();
+    };
+    rightClick(3);
+    ASSERT_TRUE(widget<QFrame>(form2, "Panel1")->isVisible());
+    QTest::mouseClick(widget<QPushButton>(form2, "BitBtn_copie_un_par_un"), Qt::LeftButton);
+    ui.onProcessEvents = nullptr;
+    EXPECT_EQ(copied(), (std::vector<std::string>{"Brazil.avi"}));
+    EXPECT_TRUE(panelShown);
+    EXPECT_EQ(sizeShown, "700 Mo"); // the row's size text, as the context panel showed it
+    EXPECT_FALSE(widget<QFrame>(form2, "Panel1")->isVisible());
+    EXPECT_FALSE(widget<QFrame>(form2, "Panel3")->isVisible());
+    EXPECT_TRUE(ui.texts().empty()); // the single copy says nothing when it succeeds
+    EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{" x", " x", " x", " x"}));
+}
