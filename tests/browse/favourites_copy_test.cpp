@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 #include "browse/favourites_copy.h"
 #include "browse/marks.h"
@@ -511,4 +513,48 @@ TEST_F(FavouritesCopy, MarksClearedElsewhereDuringTheCopyDoNotCutItShort) {
     copyMarked();
     EXPECT_EQ(favouriteNames(), (std::vector<std::string>{"Deux.avi", "Trois.avi", "Un.avi"}));
     EXPECT_EQ(ui.shown.back().text, "3 copies effectuées sur 3" + kSummaryTail);
+}
+
+// The favourites folder on the file system the tests run on (an exFAT or NTFS image under
+// SavesOnRealMounts) and the sources where VERDAN_SOURCE_TMPDIR says (a Linux file system that
+// takes any name): a title with ":" and "?" is copied, or refused by that file system alone.
+TEST_F(FavouritesCopy, ANameARealFolderRefusesFailsThatFileOnly) {
+    const char* sourceDir = std::getenv("VERDAN_SOURCE_TMPDIR");
+    std::unique_ptr<TempFolder> elsewhere;
+    std::string root = mount();
+    if (sourceDir && *sourceDir) {
+        elsewhere = std::make_unique<TempFolder>(sourceDir);
+        root = elsewhere->path();
+    }
+    const std::string odd = BrowseFixture::kWindows ? "Deux points" : "Quoi? Deux : points";
+    platform::createFolders(root + kSep + "films");
+    for (const std::string& t : {std::string("Un"), odd, std::string("Trois")})
+        std::ofstream(pathFromUtf8(root + kSep + "films" + kSep + t + ".avi"), std::ios::binary) << t;
+    drives = {{BrowseFixture::kWindows ? root.substr(0, 3) : root, "FILMS", "1234ABCD"}};
+    const std::string folderForm =
+        BrowseFixture::kWindows ? ":" + root.substr(2) + "\\films" : std::string(":\\films");
+    for (const std::string& t : {std::string("Un"), odd, std::string("Trois")}) {
+        Media m;
+        m.title = t;
+        m.folder = folderForm;
+        m.mark = kMark;
+        add(m);
+    }
+    ui.answers = {DialogButton::Yes};
+    copyMarked();
+    const std::vector<std::string> names = favouriteNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), "Un.avi"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "Trois.avi"), names.end());
+    if (names.size() == 3) {
+        EXPECT_EQ(marks(), (std::vector<std::string>{"", "", ""}));
+        EXPECT_EQ(ui.shown.back().text, "3 copies effectuées sur 3" + kSummaryTail);
+    } else {
+        EXPECT_EQ(names.size(), 2u); // no temporary file left
+        EXPECT_EQ(marks(), (std::vector<std::string>{"", kMark, ""}));
+        EXPECT_EQ(ui.shown[1].text,
+                  "  Le dossier des favoris refuse le nom de 1 fichier(s), qui restent cochés :\n\n    " +
+                      odd + ".avi");
+        EXPECT_EQ(ui.shown.back().text, "2 copies effectuées sur 3" + kSummaryTail);
+        std::cout << "[          ] the favourites' file system refused \"" << odd << ".avi\"\n";
+    }
 }

@@ -25,11 +25,12 @@ inline std::string utf8FromPath(const std::filesystem::path& p) {
 // A fresh folder per test, removed afterwards.
 class TempFolder {
 public:
-    TempFolder() {
+    // In the system's temporary folder, or under `base` (a folder on another file system).
+    explicit TempFolder(const std::string& base = {}) {
         std::random_device rd;
-        auto base = std::filesystem::temp_directory_path();
+        const std::filesystem::path root = base.empty() ? std::filesystem::temp_directory_path() : pathFromUtf8(base);
         for (;;) {
-            m_path = base / ("verdan_test_" + std::to_string(rd()));
+            m_path = root / ("verdan_test_" + std::to_string(rd()));
             if (std::filesystem::create_directory(m_path)) break;
         }
     }
