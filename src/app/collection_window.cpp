@@ -1,6 +1,7 @@
 #include "collection_window.h"
 
 #include "browse/list_commands.h"
+#include "collect/category_edits.h"
 #include "device_watcher.h"
 #include "handler_guard.h"
 #include "hint_style.h"
@@ -30,9 +31,9 @@
 
 using namespace verdan;
 
-TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, StartupView& startup,
-               std::function<QuitOutcome(QuitSender)> quit, QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_ui(ui), m_drives(drives), m_startup(startup),
+TForm1::TForm1(ProgramState& program, Ui& ui, Shell& shell, platform::DriveProvider& drives,
+               StartupView& startup, std::function<QuitOutcome(QuitSender)> quit, QWidget* parent)
+    : QMainWindow(parent), m_program(program), m_ui(ui), m_shell(shell), m_drives(drives), m_startup(startup),
       m_quit(std::move(quit)), m_state(program.drives) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
@@ -66,13 +67,19 @@ TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, S
     connect(BitBtn_form2_bis, &QPushButton::clicked, this, [this] { BitBtn_form2_bisClick(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    // The state says what is shown: a panel hidden here only would come back at the next refresh.
     connect(SpeedButton3, &QToolButton::clicked, this, [this] {
-        Panel_na->hide();
-        Panel3->hide();
+        m_state.unreadablePanel.visible = false;
+        m_state.renamePanelVisible = false;
+        refreshScanView();
     });
-    connect(SpeedButton2, &QToolButton::clicked, Panel3, &QWidget::hide);
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] {
+        m_state.renamePanelVisible = false;
+        refreshScanView();
+    });
     bindEdits();
     connectCollection();
+    connectFoundActions();
     applyHintTimings(*this);
     auto* watcher = new DeviceWatcher(this);
     connect(watcher, &DeviceWatcher::devicesChanged, this, [this] { onDevicesChanged(); });
@@ -80,22 +87,29 @@ TForm1::TForm1(ProgramState& program, Ui& ui, platform::DriveProvider& drives, S
 }
 
 void TForm1::bindEdits() {
-    // The edit boxes are the live copy of the categories; a typed change is not saved by itself.
-    auto bind = [this](QLineEdit* e, std::string MediaCategory::*field, int category) {
+    // The edit boxes are the live copy of the categories: a typed change is the catalogue's at once
+    // and waits for Enter, BitBtn6 or the quit to be written. Only what the user types counts
+    // (textEdited, clicked): the values shown after reading a parameter file save nothing.
+    auto bind = [this](QLineEdit* e, CategoryField field, int category) {
         connect(e, &QLineEdit::textEdited, this, [this, field, category](const QString& text) {
-            m_program.catalogue.params.media[static_cast<std::size_t>(category)].*field = ss(text);
+            editCategory(m_program.catalogue, category, field, ss(text));
         });
+        connect(e, &QLineEdit::returnPressed, this,
+                [this] { guarded(m_ui, [this] { saveCategories(m_program.catalogue, m_ui); }); });
     };
-    bind(Edit_type_media_1_, &MediaCategory::name, 0);
-    bind(Edit_type_media_2_, &MediaCategory::name, 1);
-    bind(Edit_filtre_ext_1_, &MediaCategory::extensionFilter, 0);
-    bind(Edit_filtre_ext_2_, &MediaCategory::extensionFilter, 1);
-    bind(Edit_taille_mini_1_, &MediaCategory::minimumSize, 0);
-    bind(Edit_taille_mini_2_, &MediaCategory::minimumSize, 1);
-    connect(CheckBox_mini_1_, &QCheckBox::toggled, this,
-            [this](bool on) { m_program.catalogue.params.media[0].minimumSizeOn = on; });
-    connect(CheckBox_mini_2_, &QCheckBox::toggled, this,
-            [this](bool on) { m_program.catalogue.params.media[1].minimumSizeOn = on; });
+    bind(Edit_type_media_1_, CategoryField::Name, 0);
+    bind(Edit_type_media_2_, CategoryField::Name, 1);
+    bind(Edit_filtre_ext_1_, CategoryField::Filter, 0);
+    bind(Edit_filtre_ext_2_, CategoryField::Filter, 1);
+    bind(Edit_taille_mini_1_, CategoryField::MinimumSize, 0);
+    bind(Edit_taille_mini_2_, CategoryField::MinimumSize, 1);
+    connect(CheckBox_mini_1_, &QCheckBox::clicked, this, [this](bool on) {
+        guarded(m_ui, [&] { CheckBox_miniClick(m_program.catalogue, m_ui, 0, on); });
+    });
+    connect(CheckBox_mini_2_, &QCheckBox::clicked, this, [this](bool on) {
+        guarded(m_ui, [&] { CheckBox_miniClick(m_program.catalogue, m_ui, 1, on); });
+    });
+    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->installEventFilter(this);
     connect(Edit_nom_fic_media_sans_ext, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_program.settings.listName = ss(text); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPoint>
 
 #include <cstdint>
 #include <functional>
@@ -29,9 +30,9 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // `startup`: the windows as the opening sequence sees them; `quit`: the quit procedure.
-    TForm1(verdan::ProgramState& program, verdan::Ui& ui, verdan::platform::DriveProvider& drives,
-           verdan::StartupView& startup, std::function<verdan::QuitOutcome(verdan::QuitSender)> quit,
-           QWidget* parent = nullptr);
+    TForm1(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell,
+           verdan::platform::DriveProvider& drives, verdan::StartupView& startup,
+           std::function<verdan::QuitOutcome(verdan::QuitSender)> quit, QWidget* parent = nullptr);
     verdan::CollectionState& state() { return m_state; }
 
     // Shows the state in the widgets.
@@ -59,6 +60,21 @@ public:
     void BitBtn_lister_mediaClick();
     void BitBtn_rajout_bdClick();
     void refreshCollection();
+    // The found list and its context panel; positions are in the list's viewport.
+    void ListBox_media_un_hdMouseMove(QPoint at);
+    void ListBox_media_un_hdMouseDown(QPoint at);
+    void ListBox_media_un_hdClick();
+    void ListBox_media_un_hdDblClick(int line);
+    void ListBox_naDblClick(int line);
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn_deleteClick();
+    // The parameter band: the categories and the favourites folder.
+    void BitBtn6Click();
+    void BitBtn_rep_favoriClick();
+    void SpeedButton1Click();
 
 signals:
     // A handler changed state that the global-list window shows too.
@@ -76,6 +92,11 @@ protected:
 
 private:
     void bindEdits();
+    void connectFoundActions();
+    bool foundListEvent(QObject* watched, QEvent* event);
+    bool filterBoxEvent(QObject* watched, QEvent* event);
+    void showFoundPanel();
+    void showRenamePanel();
     void connectCollection();
     void refreshDriveTable();
     void refreshFolderLists();
@@ -93,6 +114,7 @@ private:
 
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
+    verdan::Shell& m_shell;
     verdan::platform::DriveProvider& m_drives;
     verdan::StartupView& m_startup;
     std::function<verdan::QuitOutcome(verdan::QuitSender)> m_quit;
@@ -106,6 +128,8 @@ private:
     std::vector<std::string> m_shownNaLines;
     std::size_t m_shownScanLogLines = 0;
     std::string m_shownScanLogLast;
+    // Label_attente as it was before a copy from the context panel took it over.
+    QString m_statusBeforeCopy;
 
     // The names are the widgets' objectName()s, by which the tests find them.
     QLabel* Label_media_1_ = nullptr;
@@ -125,6 +149,12 @@ private:
     QListView* ListBox_media_un_hd = nullptr;
     QPushButton* BitBtn_delete = nullptr;
     QFrame* Panel1 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn4 = nullptr;
+    QPushButton* BitBtn3 = nullptr;
     QFrame* Panel2 = nullptr;
     QLabel* Label17 = nullptr;
     QLabel* Label10 = nullptr;

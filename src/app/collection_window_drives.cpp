@@ -47,6 +47,7 @@ void TForm1::connectCollection() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (foundListEvent(watched, event) || filterBoxEvent(watched, event)) return true;
     if (watched == CheckListBox_rep->viewport()) {
         if (event->type() == QEvent::MouseMove) {
             auto* e = static_cast<QMouseEvent*>(event);
@@ -141,7 +142,7 @@ void TForm1::refreshScanView() {
         Panel_na->raise();
     }
     Panel_na->setVisible(na.visible);
-    Panel3->setVisible(m_state.renamePanelVisible);
+    showRenamePanel();
     const std::string& lastLog = m_state.scanLog.empty() ? std::string() : m_state.scanLog.back();
     if (m_state.scanLog.size() != m_shownScanLogLines || lastLog != m_shownScanLogLast) {
         Memo3->setPlainText(qs(joinLines(m_state.scanLog)));

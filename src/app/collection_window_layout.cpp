@@ -249,15 +249,20 @@ void TForm1::buildFloatingPanels() {
 
     Panel1 = panel(host, "Panel1", QColor(255, 250, 217));
     {
-        auto* g = new QGridLayout(Panel1);
-        g->addWidget(label(Panel1, "Label11", "Fichier"), 0, 0, 1, 4);
-        g->addWidget(label(Panel1, "Label12", "Dossier"), 1, 0, 1, 4);
-        g->addWidget(button(Panel1, "BitBtn1", "Ouvrir le dossier"), 2, 0);
-        g->addWidget(button(Panel1, "BitBtn2", "Copier vers les favoris",
-                            " la ligne sélectionnée ou toutes les cochées "),
-                     2, 1);
-        g->addWidget(button(Panel1, "BitBtn4", "Visionner/écouter"), 2, 2);
-        g->addWidget(button(Panel1, "BitBtn3", "Annuler"), 2, 3);
+        // No layout: the right click gives the panel its width and the buttons theirs.
+        Label11 = label(Panel1, "Label11", "Fichier");
+        Label12 = label(Panel1, "Label12", "Dossier");
+        BitBtn1 = button(Panel1, "BitBtn1", "Ouvrir le dossier");
+        BitBtn2 = button(Panel1, "BitBtn2", "Copier vers les favoris",
+                         " la ligne sélectionnée ou toutes les cochées ");
+        BitBtn4 = button(Panel1, "BitBtn4", "Visionner/écouter");
+        BitBtn3 = button(Panel1, "BitBtn3", "Annuler");
+        const int lineHeight = Label11->sizeHint().height();
+        const int buttonHeight = BitBtn1->sizeHint().height();
+        Label11->move(10, 10);
+        Label12->move(10, 14 + lineHeight);
+        for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn4, BitBtn3}) b->move(10, 26 + 2 * lineHeight);
+        Panel1->resize(500, 36 + 2 * lineHeight + buttonHeight);
     }
 
     Panel_na = panel(host, "Panel_na", kNoticeYellow);

@@ -11,7 +11,7 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
     : m_program(program), m_ui(ui) {
     auto quitting = [this](QuitSender sender) { return quit(sender); };
     StartupView& startup = *this;
-    m_form1 = std::make_unique<TForm1>(program, ui, drives, startup, quitting);
+    m_form1 = std::make_unique<TForm1>(program, ui, shell, drives, startup, quitting);
     m_form2 = std::make_unique<TForm2>(program, ui, shell, quitting);
     shareMinimumSize(*m_form1, *m_form2);
     m_program.captureWindowBounds = [this](SettingsState& s) {
