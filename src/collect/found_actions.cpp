@@ -40,9 +40,11 @@ bool openFoundFilePanel(CollectionState& state, std::optional<std::size_t> curre
     panel.buttonWidth = (panel.width - 50) / 4;
     for (int i = 0; i < 4; ++i)
         panel.buttonLefts[static_cast<std::size_t>(i)] = 10 + i * (panel.buttonWidth + 10);
-    // Placed with its own new width, so that a wide panel stays within the list.
-    panel.left = std::min(a.listLeft + a.x, a.listLeft + a.listWidth - panel.width);
-    panel.top = std::min(a.y + a.panelHeight + 25, a.listTop + a.listHeight - a.panelHeight - 35);
+    // Placed with its own new width, so that a wide panel stays within the list, and never beyond
+    // the window's left or top edge, where its first button would be out of reach. It opens just
+    // under the pointer: the pointer's height is counted from the list's top, as the window sees it.
+    panel.left = std::max(0, std::min(a.listLeft + a.x, a.listLeft + a.listWidth - panel.width));
+    panel.top = std::max(0, std::min(a.listTop + a.y + 25, a.listTop + a.listHeight - a.panelHeight - 35));
     panel.visible = true;
     state.foundHintsOn = false;
     return true;

@@ -74,9 +74,17 @@ TEST_F(FoundActions, TheRightClickedFileFillsThePanelPlacedAndSizedByItsName) {
     EXPECT_EQ(p.width, 500);
     EXPECT_EQ(p.buttonWidth, 112);
     EXPECT_EQ(p.buttonLefts, (std::array<int, 4>{10, 132, 254, 376}));
-    // Kept within the list: 20 + 400 - 500; top: min(40 + 120 + 25, 100 + 300 - 120 - 35).
-    EXPECT_EQ(p.left, -80);
-    EXPECT_EQ(p.top, 185);
+    // Kept within the list (20 + 400 - 500) but not beyond the window's edge; just under the
+    // pointer (100 + 40 + 25), above the list's bottom (100 + 300 - 120 - 35).
+    EXPECT_EQ(p.left, 0);
+    EXPECT_EQ(p.top, 165);
+    around.y = 290; // near the bottom: lifted so that it shows whole
+    around.listWidth = 1000;
+    ASSERT_TRUE(rightClick(lineOf(alien)));
+    EXPECT_EQ(p.top, 245);
+    EXPECT_EQ(p.left, 50);
+    around.y = 40;
+    around.listWidth = 400;
 
     // A long name widens the panel, the buttons share it; captions that need more widen it too.
     const std::string longName = dir.write("films/" + std::string(100, 'n') + ".avi", "n");
