@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "catalogue/ini_file.h"
 #include "collect/category_edits.h"
 #include "collect/collection_state.h"
@@ -20,10 +22,18 @@ class FoundActions : public ::testing::Test, public ProgramFixture {
 protected:
     FoundActions() {
         platform::createFolders(dir.file("films"));
-        alien = dir.write("films/Alien.avi", "a");
-        lost = dir.file("films/Perdu é?.avi");
+        alien = film("Alien.avi", "a");
+        lost = filmPath("Perdu é?.avi");
         state.found.insert(makeFoundLine("2020-01-01 10:00", 1, alien, "."));
         state.found.insert(makeFoundLine("2020-01-01 10:00", 1, lost, "."));
+    }
+    // Paths as the system writes them: a found line holds native separators only.
+    std::string filmPath(const std::string& name) const {
+        return dir.file("films") + platform::nativeSeparator() + name;
+    }
+    std::string film(const std::string& name, const std::string& bytes) const {
+        std::ofstream(pathFromUtf8(filmPath(name)), std::ios::binary) << bytes;
+        return filmPath(name);
     }
     std::size_t lineOf(const std::string& path) {
         for (std::size_t i = 0; i < state.found.size(); ++i)
@@ -87,7 +97,7 @@ TEST_F(FoundActions, TheRightClickedFileFillsThePanelPlacedAndSizedByItsName) {
     around.listWidth = 400;
 
     // A long name widens the panel, the buttons share it; captions that need more widen it too.
-    const std::string longName = dir.write("films/" + std::string(100, 'n') + ".avi", "n");
+    const std::string longName = film(std::string(100, 'n') + ".avi", "n");
     state.found.insert(makeFoundLine("2020-01-01 10:00", 1, longName, "."));
     ASSERT_TRUE(rightClick(lineOf(longName)));
     EXPECT_EQ(p.width, 7 * 104 + 16);
@@ -159,7 +169,7 @@ TEST_F(FoundActions, AFileTheNameDoesNotReachStartsTheRenameHelp) {
 }
 
 TEST_F(FoundActions, DeletingRemovesExactlyTheHighlightedLinesAfterTheQuestion) {
-    const std::string other = dir.write("films/Brazil.avi", "b");
+    const std::string other = film("Brazil.avi", "b");
     state.found.insert(makeFoundLine("2020-01-01 10:00", 1, other, "."));
     state.foundCountCaption = "3";
     ui.answers = {DialogButton::No};
@@ -168,14 +178,12 @@ TEST_F(FoundActions, DeletingRemovesExactlyTheHighlightedLinesAfterTheQuestion) 
 
     // A scan hands a line over while the question waits: it goes before the chosen lines, yet
     // exactly the highlighted lines go.
-    ui.onAsk = [&] {
-        state.found.insert(makeFoundLine("2019-01-01 10:00", 1, dir.file("films/Zorro.avi"), "."));
-    };
+    ui.onAsk = [&] { state.found.insert(makeFoundLine("2019-01-01 10:00", 1, filmPath("Zorro.avi"), ".")); };
     ui.answers = {DialogButton::Yes};
     deleteFoundLines(state, ui, {lineOf(alien), lineOf(other)});
     ui.onAsk = nullptr;
     ASSERT_EQ(state.found.size(), 2u);
-    EXPECT_EQ(foundLinePath(state.found.at(0)), dir.file("films/Zorro.avi"));
+    EXPECT_EQ(foundLinePath(state.found.at(0)), filmPath("Zorro.avi"));
     EXPECT_EQ(foundLinePath(state.found.at(1)), lost);
     EXPECT_EQ(ui.shown.back().text, " Effacer le ou les médias sélectionnés  ?");
     EXPECT_EQ(state.foundCountCaption, "3");
