@@ -120,8 +120,8 @@ void TForm1::applyHints() {
     BitBtn_fic_lst->setToolTip(QString::fromUtf8(hints::kListChoice));
     BitBtn_rep_favori->setToolTip(QString::fromUtf8(hints::kFavourites));
     Edit_nom_fic_media_sans_ext->setToolTip(QString::fromUtf8(hints::kListName));
-    RadioGroup_index->setToolTip(QString::fromUtf8(IndexLevelControls::kRadioGroupHint));
-    BitBtn_reinit->setToolTip(QString::fromUtf8(IndexLevelControls::kReinitHint));
+    RadioGroup_index->setToolTip(QString::fromUtf8(hints::kIndexLevel));
+    BitBtn_reinit->setToolTip(QString::fromUtf8(hints::kReindex));
 }
 
 void TForm1::refreshView() {

@@ -16,6 +16,14 @@ inline int rowHeightOfFontSize(int size) {
 
 // Hints given at the first activation, in place of the windows' own.
 namespace hints {
+inline constexpr const char* kIndexLevel = "\n Vers un index faible (ex. idx1) -> plus de doublons "
+                                           "-> liste plus petite : une réindexation suffit. "
+                                           "\n\n Vers un index élevé (ex. idx4) -> moins de doublons "
+                                           "-> liste plus grande : un re-scan des disques "
+                                           "est nécessaire. \n";
+inline constexpr const char* kReindex =
+    "\n Après diminution de l'index, Réindexer pour éliminer les doublons du coup présents dans la liste "
+    "globale. \n\n Après une augmentation de l'index, un re-scan des disques est à enviseager \n";
 inline constexpr const char* kDvdImport =
     "  Le fichier doit contenir au moins deux colonnes et une ligne d'intitulés de colonnes   \n"
     "    Ex:  n    titre  etc...   avec tabulation comme séparateur ";

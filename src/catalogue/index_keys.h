@@ -52,19 +52,6 @@ ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, Index
 
 // The level controls of the collection window: CheckBox1 protects RadioGroup_index and BitBtn_reinit.
 struct IndexLevelControls {
-    static constexpr const char* kCheckBox1Caption = "modif de l'index";
-    static constexpr const char* kCheckBox1Hint = " protection de la modification accidentelle de l'index   ";
-    static constexpr const char* kRadioGroupCaption = "3.5-   index";
-    static constexpr const char* kRadioGroupHint = "\n Vers un index faible (ex. idx1) -> plus de doublons "
-                                                   "-> liste plus petite : une réindexation suffit. "
-                                                   "\n\n Vers un index élevé (ex. idx4) -> moins de doublons "
-                                                   "-> liste plus grande : un re-scan des disques "
-                                                   "est nécessaire. \n";
-    static constexpr const char* kReinitCaption = "Réindexer la liste globale";
-    static constexpr const char* kReinitHint =
-        "\n Après diminution de l'index, Réindexer pour éliminer les doublons du coup présents dans la liste "
-        "globale. \n\n Après une augmentation de l'index, un re-scan des disques est à enviseager \n";
-
     bool modificationAllowed = false; // CheckBox1 ticked
     bool radioGroupEnabled = false;
     bool reinitEnabled = false;
