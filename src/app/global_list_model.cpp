@@ -101,7 +101,8 @@ void GlobalListModel::columnChanged(int col, std::size_t first, std::size_t last
         if (last == 0) return;
         first = 1;
     }
-    emit dataChanged(index(static_cast<int>(first - 1), col), index(static_cast<int>(last - 1), col), {Qt::DisplayRole});
+    emit dataChanged(index(static_cast<int>(first - 1), col), index(static_cast<int>(last - 1), col),
+                     {Qt::DisplayRole});
 }
 
 void GlobalListModel::rowSelected(std::size_t row) {

@@ -38,7 +38,9 @@ WindowGeometry LoadWindowBounds(const IniFile& ini, const std::string& section, 
     return g;
 }
 
-std::string settingsFilePath(const std::string& programFolder) { return joinPath(programFolder, "verdan.ini"); }
+std::string settingsFilePath(const std::string& programFolder) {
+    return joinPath(programFolder, "verdan.ini");
+}
 
 void lire_fic_ini(const std::string& iniPath, const std::string& programFolder, const ScreenInfo& screen,
                   SettingsState& state) {
@@ -47,9 +49,12 @@ void lire_fic_ini(const std::string& iniPath, const std::string& programFolder, 
     state.favouritesFolder =
         ini.readString("GENERAL", " Label_rep_favori.caption", joinPath(programFolder, "favoris"));
     state.listName = ini.readString("GENERAL", " Edit_nom_fic_media.text", "liste_globale_médias");
-    state.listFolder = ini.readString("GENERAL", " Label_repfic_media.caption", joinPath(programFolder, "listes"));
-    state.collectionWindow = LoadWindowBounds(ini, "Form1", state.collectionWindow, screen.width, screen.height, screen.workArea);
-    state.globalListWindow = LoadWindowBounds(ini, "Form2", state.globalListWindow, screen.width, screen.height, screen.workArea);
+    state.listFolder =
+        ini.readString("GENERAL", " Label_repfic_media.caption", joinPath(programFolder, "listes"));
+    state.collectionWindow =
+        LoadWindowBounds(ini, "Form1", state.collectionWindow, screen.width, screen.height, screen.workArea);
+    state.globalListWindow =
+        LoadWindowBounds(ini, "Form2", state.globalListWindow, screen.width, screen.height, screen.workArea);
     state.advancedMode = ini.readBool("Options", "CheckBox_mode_avancer", true);
 }
 
@@ -74,8 +79,12 @@ CatalogueParams CatalogueParams::missingKeyDefaults() {
 }
 
 namespace {
-std::string sectionOf(int i) { return i == 0 ? "MEDIA_1" : "MEDIA_2"; }
-std::string suffix(int i) { return i == 0 ? "1_" : "2_"; }
+std::string sectionOf(int i) {
+    return i == 0 ? "MEDIA_1" : "MEDIA_2";
+}
+std::string suffix(int i) {
+    return i == 0 ? "1_" : "2_";
+}
 } // namespace
 
 bool lire_parametre_liste(const std::string& paramFilePath, CatalogueParams& params) {
@@ -83,7 +92,8 @@ bool lire_parametre_liste(const std::string& paramFilePath, CatalogueParams& par
     const IniFile ini = IniFile::load(paramFilePath);
     const CatalogueParams d = CatalogueParams::missingKeyDefaults();
     params.dateLabel = ini.readString("LISTE", "form2.Label_date_der_maj.caption", d.dateLabel);
-    params.indexLevel = static_cast<int>(ini.readInteger("LISTE", "RadioGroup_index.ItemIndex", d.indexLevel));
+    params.indexLevel =
+        static_cast<int>(ini.readInteger("LISTE", "RadioGroup_index.ItemIndex", d.indexLevel));
     params.fontIndex = static_cast<int>(ini.readInteger("LISTE", "form2.ComboBox1.ItemIndex", d.fontIndex));
     // A hand-edited file may hold positions the two lists do not have: take the windows' own defaults.
     if (params.indexLevel < 0 || params.indexLevel > 3) params.indexLevel = 1;

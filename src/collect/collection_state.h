@@ -55,7 +55,7 @@ struct CollectionState {
     std::string SelectedFoundFolder;
     FoundFilePanel foundPanel;
     bool foundHintsOn = true;
-    bool addButtonEnabled = true;    // BitBtn_rajout_bd
+    bool addButtonEnabled = true; // BitBtn_rajout_bd
 
     ScanTuning scanTuning;
     std::function<std::uint32_t()> tick = platform::tickCount;

@@ -23,7 +23,8 @@ std::string userConfigFolder();
 bool folderWritable(const std::string& folder);
 
 // The executable's folder when it can be written (a portable installation), else the per-user one.
-std::string chooseProgramFolder(const std::string& exeFolder, bool exeFolderWritable, const std::string& configFolder);
+std::string chooseProgramFolder(const std::string& exeFolder, bool exeFolderWritable,
+                                const std::string& configFolder);
 std::string programFolder();
 
 // The value of an environment variable of this process, empty when it is unset.

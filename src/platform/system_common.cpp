@@ -2,7 +2,8 @@
 
 namespace verdan::platform {
 
-std::string chooseProgramFolder(const std::string& exeFolder, bool exeFolderWritable, const std::string& configFolder) {
+std::string chooseProgramFolder(const std::string& exeFolder, bool exeFolderWritable,
+                                const std::string& configFolder) {
     return exeFolderWritable ? exeFolder : configFolder;
 }
 

@@ -1,5 +1,5 @@
-#include "platform/system.h"
 #include "platform/files.h"
+#include "platform/system.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -18,11 +18,14 @@ namespace verdan::platform {
 std::uint32_t tickCount() {
     timespec ts{};
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    auto ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    auto ms =
+        static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms);
 }
 
-void sleepMs(unsigned milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void sleepMs(unsigned milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "platform/system.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "platform/wide_win.h"
 
 #include <shlobj.h>
@@ -9,9 +9,13 @@ namespace verdan::platform {
 using win::narrow;
 using win::widen;
 
-std::uint32_t tickCount() { return ::GetTickCount(); }
+std::uint32_t tickCount() {
+    return ::GetTickCount();
+}
 
-void sleepMs(unsigned milliseconds) { ::Sleep(milliseconds); }
+void sleepMs(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}
 
 std::string decimalSeparator() {
     wchar_t buffer[8] = {};
@@ -55,7 +59,8 @@ std::string executableFolder() {
 std::string userConfigFolder() {
     PWSTR appData = nullptr;
     std::string base;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appData))) base = narrow(appData);
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appData)))
+        base = narrow(appData);
     ::CoTaskMemFree(appData);
     if (base.empty()) base = ".";
     return base + "\\VERDAN";

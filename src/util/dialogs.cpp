@@ -4,7 +4,9 @@
 
 namespace verdan {
 
-void ShowInfo(Ui& ui, const std::string& text) { ui.showInfo(text); }
+void ShowInfo(Ui& ui, const std::string& text) {
+    ui.showInfo(text);
+}
 
 void CopyTextToClipboard(Ui& ui, const std::string& text) {
     for (int attempt = 1; attempt <= 5; ++attempt) {
@@ -22,6 +24,8 @@ void SignalSonore(Ui& ui) {
     ui.playSound(SystemSound::Question);
 }
 
-void showError(Ui& ui, const std::string& text) { ui.ask(DialogType::Error, text, {DialogButton::Ok}); }
+void showError(Ui& ui, const std::string& text) {
+    ui.ask(DialogType::Error, text, {DialogButton::Ok});
+}
 
 } // namespace verdan

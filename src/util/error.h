@@ -13,9 +13,15 @@ public:
 };
 
 namespace msg {
-inline std::string cannotCreate(const std::string& path) { return "Impossible de créer le fichier " + path; }
-inline std::string cannotOpen(const std::string& path) { return "Impossible d'ouvrir le fichier " + path; }
-inline std::string cannotWrite(const std::string& path) { return "Impossible d'écrire dans " + path; }
+inline std::string cannotCreate(const std::string& path) {
+    return "Impossible de créer le fichier " + path;
+}
+inline std::string cannotOpen(const std::string& path) {
+    return "Impossible d'ouvrir le fichier " + path;
+}
+inline std::string cannotWrite(const std::string& path) {
+    return "Impossible d'écrire dans " + path;
+}
 } // namespace msg
 
 } // namespace verdan

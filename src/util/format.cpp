@@ -16,7 +16,9 @@ std::string toText(long long value) {
     return std::string(buffer, r.ptr);
 }
 
-std::string FormatTaille(std::int64_t bytes) { return FormatTaille(bytes, platform::decimalSeparator()); }
+std::string FormatTaille(std::int64_t bytes) {
+    return FormatTaille(bytes, platform::decimalSeparator());
+}
 
 std::string FormatTaille(std::int64_t bytes, std::string_view separator) {
     if (bytes < 0) return "N/A";
@@ -51,13 +53,15 @@ std::int64_t ParseTaille(std::string_view text) {
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
     if (i == digits) return 0;
     long long leading = 0;
-    auto [p, ec] = std::from_chars(text.data() + (text[start] == '+' ? start + 1 : start), text.data() + i, leading);
+    auto [p, ec] =
+        std::from_chars(text.data() + (text[start] == '+' ? start + 1 : start), text.data() + i, leading);
     (void)p;
     if (ec == std::errc() && leading == 0) return 0;
 
     // The number: the digits and one decimal separator that follow.
     std::string number(text.substr(start, i - start));
-    if (i + 1 < text.size() && (text[i] == ',' || text[i] == '.') && text[i + 1] >= '0' && text[i + 1] <= '9') {
+    if (i + 1 < text.size() && (text[i] == ',' || text[i] == '.') && text[i + 1] >= '0' &&
+        text[i + 1] <= '9') {
         number.push_back('.');
         ++i;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9') number.push_back(text[i++]);
@@ -68,9 +72,12 @@ std::int64_t ParseTaille(std::string_view text) {
 
     std::string_view trimmed = trimBlanks(text);
     std::string unit = utf8::asciiUpper(trimmed.substr(trimmed.size() >= 2 ? trimmed.size() - 2 : 0));
-    if (unit == "KO") value *= 1024.0;
-    else if (unit == "MO") value *= 1048576.0;
-    else if (unit == "GO") value *= 1073741824.0;
+    if (unit == "KO")
+        value *= 1024.0;
+    else if (unit == "MO")
+        value *= 1048576.0;
+    else if (unit == "GO")
+        value *= 1073741824.0;
     // nearbyint rounds halves to even under the default rounding mode.
     return static_cast<std::int64_t>(std::nearbyint(value));
 }
@@ -78,9 +85,12 @@ std::int64_t ParseTaille(std::string_view text) {
 std::string FormatDuree(std::uint32_t m) {
     std::uint32_t s = m / 1000, ms = m % 1000, mn = s / 60, sec = s % 60;
     char buffer[48];
-    if (s == 0) std::snprintf(buffer, sizeof buffer, "%ums", ms);
-    else if (mn == 0) std::snprintf(buffer, sizeof buffer, "%02us %ums", sec, ms);
-    else std::snprintf(buffer, sizeof buffer, "%umn %02us", mn, sec);
+    if (s == 0)
+        std::snprintf(buffer, sizeof buffer, "%ums", ms);
+    else if (mn == 0)
+        std::snprintf(buffer, sizeof buffer, "%02us %ums", sec, ms);
+    else
+        std::snprintf(buffer, sizeof buffer, "%umn %02us", mn, sec);
     return buffer;
 }
 

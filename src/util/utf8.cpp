@@ -82,11 +82,16 @@ char32_t foldChar(char32_t cp) {
     if (cp < 0xC0) return cp;
     if (cp <= 0xDE && cp != 0xD7) return cp + 32;
     switch (cp) {
-    case 0x0160: return 0x0161; // Š
-    case 0x0152: return 0x0153; // Œ
-    case 0x017D: return 0x017E; // Ž
-    case 0x0178: return 0x00FF; // Ÿ
-    default: return cp;
+    case 0x0160:
+        return 0x0161; // Š
+    case 0x0152:
+        return 0x0153; // Œ
+    case 0x017D:
+        return 0x017E; // Ž
+    case 0x0178:
+        return 0x00FF; // Ÿ
+    default:
+        return cp;
     }
 }
 

@@ -37,4 +37,3 @@ TEST_F(DriveTableTest, ColumnsAreFoundByTrimmedExactHeader) {
     table.setCell(0, 2, " type-disque  ");
     EXPECT_EQ(table.indice_col1("type-disque"), 2);
 }
-

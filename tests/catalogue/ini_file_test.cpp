@@ -4,8 +4,8 @@
 #include "platform/files.h"
 #include "support/foreign_hold.h"
 #include "support/temp_folder.h"
-#include "support/utf16.h"
 #include "support/unprivileged.h"
+#include "support/utf16.h"
 #include "util/error.h"
 
 #include <filesystem>

@@ -335,9 +335,10 @@ TEST_F(ListReadFailure, TmpCsvThatCannotBeWrittenIsGivenUpAndToldOnce) {
     ASSERT_EQ(lire_liste(table, path, ListMode::Replace, ui, missingFolder), LoadResult::Loaded);
     EXPECT_EQ(table.cell(1, 3), "a");
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "Impossible de créer le fichier " + joinPath(missingFolder, "tmp.CSV") +
-                                    "\n\n  La liste est chargée quand même : ce fichier n'est qu'une copie de "
-                                    "travail.  ");
+    EXPECT_EQ(ui.shown[0].text,
+              "Impossible de créer le fichier " + joinPath(missingFolder, "tmp.CSV") +
+                  "\n\n  La liste est chargée quand même : ce fichier n'est qu'une copie de "
+                  "travail.  ");
 
     // A write failing half-way through a large list: loaded whole, not told again, nothing left.
     std::string bytes = kHeader + "\r\n";

@@ -16,7 +16,9 @@ using verdan::test::FakeUi;
 using verdan::test::TempFolder;
 
 namespace {
-std::string dataFile(const char* name) { return std::string(VERDAN_TEST_DATA) + "/" + name; }
+std::string dataFile(const char* name) {
+    return std::string(VERDAN_TEST_DATA) + "/" + name;
+}
 const ScreenInfo kScreen{1920, 1080, {0, 0, 1920, 1040}};
 } // namespace
 
@@ -128,9 +130,9 @@ TEST_F(SettingsFile, WrittenThenReadGivesTheSameValues) {
     s.advancedMode = false;
     enreg_fic_ini(ini(), s);
     const std::string text = TempFolder::read(ini());
-    EXPECT_EQ(text.substr(0, text.find("[Form1]")),
-              "[GENERAL]\r\nLabel_rep_favori.caption=E:\\Favoris \xE9t\xE9\r\nEdit_nom_fic_media.text=films.2020\r\n"
-              "Label_repfic_media.caption=E:\\Mes listes\r\n");
+    EXPECT_EQ(text.substr(0, text.find("[Form1]")), "[GENERAL]\r\nLabel_rep_favori.caption=E:\\Favoris "
+                                                    "\xE9t\xE9\r\nEdit_nom_fic_media.text=films.2020\r\n"
+                                                    "Label_repfic_media.caption=E:\\Mes listes\r\n");
     EXPECT_NE(text.find("[Form2]\r\nLeft=30\r\nTop=40\r\nWidth=1200\r\nHeight=700\r\nWindowState=2\r\n"
                         "[Options]\r\nCheckBox_mode_avancer=0\r\n"),
               std::string::npos);
@@ -220,7 +222,8 @@ TEST_F(ParameterFile, MissingKeysTakeTheirOwnDefaults) {
     EXPECT_EQ(p.fontIndex, 3);
     EXPECT_EQ(p.dateLabel, "-/-");
     EXPECT_EQ(p.media[0], (MediaCategory{"vidéos", "avi, mp4, mkv, mov, wmv, flv, vob, ts", "10", false}));
-    EXPECT_EQ(p.media[1], (MediaCategory{"musiques", "mp3,wav,aac,m4a,flac,ogg,wma,aiff,alac,mid,midi", "10", false}));
+    EXPECT_EQ(p.media[1],
+              (MediaCategory{"musiques", "mp3,wav,aac,m4a,flac,ogg,wma,aiff,alac,mid,midi", "10", false}));
 }
 
 TEST_F(ParameterFile, HandEditedFileWithOtherCaseAndBlanks) {
@@ -235,10 +238,13 @@ TEST_F(ParameterFile, HandEditedFileWithOtherCaseAndBlanks) {
 
 TEST_F(ParameterFile, PositionsOutsideTheListsTakeTheWindowsDefaults) {
     CatalogueParams p;
-    lire_parametre_liste(dir.write("x.prm", "[LISTE]\r\nRadioGroup_index.ItemIndex=7\r\nform2.ComboBox1.ItemIndex=9\r\n"), p);
+    lire_parametre_liste(
+        dir.write("x.prm", "[LISTE]\r\nRadioGroup_index.ItemIndex=7\r\nform2.ComboBox1.ItemIndex=9\r\n"), p);
     EXPECT_EQ(p.indexLevel, 1);
     EXPECT_EQ(p.fontIndex, 0);
-    lire_parametre_liste(dir.write("y.prm", "[LISTE]\r\nRadioGroup_index.ItemIndex=-2\r\nform2.ComboBox1.ItemIndex=-1\r\n"), p);
+    lire_parametre_liste(
+        dir.write("y.prm", "[LISTE]\r\nRadioGroup_index.ItemIndex=-2\r\nform2.ComboBox1.ItemIndex=-1\r\n"),
+        p);
     EXPECT_EQ(p.indexLevel, 1);
     EXPECT_EQ(p.fontIndex, -1);
 }
@@ -252,14 +258,17 @@ TEST_F(ParameterFile, WrittenThenReadAndAnnounced) {
     c.ParamsModified = true;
     enregistrer_parametre_liste(c, ui, true);
     EXPECT_FALSE(c.ParamsModified);
-    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Paramètres enregistrés  dans    \n\nliste_globale_médias.prm"}));
+    EXPECT_EQ(ui.texts(),
+              (std::vector<std::string>{"Paramètres enregistrés  dans    \n\nliste_globale_médias.prm"}));
 
     const std::string text = TempFolder::read(c.paths.ParamFilePath);
-    EXPECT_EQ(text, "[LISTE]\r\nform2.Label_date_der_maj.caption=07/12/2026 19:46:17\r\nRadioGroup_index.ItemIndex=2\r\n"
-                    "form2.ComboBox1.ItemIndex=-1\r\n[MEDIA_1]\r\nEdit_type_media_1_.Text=vid\xE9os\r\n"
-                    "Edit_filtre_ext_1_.Text=avi, mp4, mkv, mov, wmv, flv, vob, ts\r\nEdit_taille_mini_1_.Text=10\r\n"
-                    "CheckBox_mini_1_.checked=0\r\n[MEDIA_2]\r\nEdit_type_media_2_.Text=clips\r\n"
-                    "Edit_filtre_ext_2_.Text=mp4\r\nEdit_taille_mini_2_.Text=5\r\nCheckBox_mini_2_.checked=1\r\n");
+    EXPECT_EQ(
+        text,
+        "[LISTE]\r\nform2.Label_date_der_maj.caption=07/12/2026 19:46:17\r\nRadioGroup_index.ItemIndex=2\r\n"
+        "form2.ComboBox1.ItemIndex=-1\r\n[MEDIA_1]\r\nEdit_type_media_1_.Text=vid\xE9os\r\n"
+        "Edit_filtre_ext_1_.Text=avi, mp4, mkv, mov, wmv, flv, vob, ts\r\nEdit_taille_mini_1_.Text=10\r\n"
+        "CheckBox_mini_1_.checked=0\r\n[MEDIA_2]\r\nEdit_type_media_2_.Text=clips\r\n"
+        "Edit_filtre_ext_2_.Text=mp4\r\nEdit_taille_mini_2_.Text=5\r\nCheckBox_mini_2_.checked=1\r\n");
     CatalogueParams back;
     ASSERT_TRUE(lire_parametre_liste(c.paths.ParamFilePath, back));
     EXPECT_EQ(back.dateLabel, c.params.dateLabel);

@@ -110,8 +110,8 @@ public:
     ~FakeUi() override {
         if (!answers.empty() || !threeChoiceAnswers.empty() || !fileAnswers.empty() || !folderAnswers.empty())
             ADD_FAILURE() << "scripted answers left unused: " << answers.size() << " questions, "
-                          << threeChoiceAnswers.size() << " three-choice, " << fileAnswers.size() << " files, "
-                          << folderAnswers.size() << " folders";
+                          << threeChoiceAnswers.size() << " three-choice, " << fileAnswers.size()
+                          << " files, " << folderAnswers.size() << " folders";
     }
 
     // Texts of everything shown, in order.

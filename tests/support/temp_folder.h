@@ -28,7 +28,8 @@ public:
     // In the system's temporary folder, or under `base` (a folder on another file system).
     explicit TempFolder(const std::string& base = {}) {
         std::random_device rd;
-        const std::filesystem::path root = base.empty() ? std::filesystem::temp_directory_path() : pathFromUtf8(base);
+        const std::filesystem::path root =
+            base.empty() ? std::filesystem::temp_directory_path() : pathFromUtf8(base);
         for (;;) {
             m_path = root / ("verdan_test_" + std::to_string(rd()));
             if (std::filesystem::create_directory(m_path)) break;

@@ -32,7 +32,8 @@ TEST(Clipboard, FailsAfterFiveAttempts) {
 TEST(SignalSonore, ThreeSoundsHalfASecondApart) {
     FakeUi ui;
     SignalSonore(ui);
-    EXPECT_EQ(ui.sounds, (std::vector<SystemSound>{SystemSound::Question, SystemSound::Asterisk, SystemSound::Question}));
+    EXPECT_EQ(ui.sounds, (std::vector<SystemSound>{SystemSound::Question, SystemSound::Asterisk,
+                                                   SystemSound::Question}));
     EXPECT_EQ(ui.pauses, (std::vector<unsigned>{500, 500}));
 }
 

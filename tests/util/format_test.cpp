@@ -5,7 +5,9 @@
 using namespace verdan;
 
 namespace {
-std::string fr(std::int64_t v) { return FormatTaille(v, ","); }
+std::string fr(std::int64_t v) {
+    return FormatTaille(v, ",");
+}
 } // namespace
 
 TEST(FormatTaille, ChoosesTheUnitByPowersOf1024) {
