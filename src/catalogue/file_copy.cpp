@@ -26,10 +26,9 @@ CopyResult copyThroughTemporary(const std::string& source, const std::string& de
     if (out.open() != platform::WriteResult::Ok) return CopyResult::CannotCreate;
     std::int64_t done = 0;
     for (;;) {
-        const long long n = in->read(buffer.data(), buffer.size());
-        if (n < 0) return CopyResult::CannotReadSource;
-        if (n > 0 && !out.write(std::string_view(buffer.data(), static_cast<std::size_t>(n))))
-            return CopyResult::CannotWrite;
+        const long long n = out.writeFrom(*in, buffer.data(), buffer.size());
+        if (n == platform::AtomicFileWriter::kReadFailed) return CopyResult::CannotReadSource;
+        if (n < 0) return CopyResult::CannotWrite;
         done += n;
         if (afterBlock && !afterBlock(done)) return CopyResult::Abandoned;
         if (n == 0) break;

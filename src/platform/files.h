@@ -87,6 +87,12 @@ public:
 
     WriteResult open();
     bool write(std::string_view bytes);
+    // Appends the next bytes of `in`, at most `size`: where the system can, without passing them
+    // through the program, otherwise through `buffer`. Returns how many, 0 at the end of `in`,
+    // kReadFailed or kWriteFailed.
+    static constexpr long long kReadFailed = -1;
+    static constexpr long long kWriteFailed = -2;
+    long long writeFrom(InputFile& in, char* buffer, std::size_t size);
     WriteResult commit();
     void abort();
     const std::string& temporaryPath() const { return m_temp; }
@@ -95,6 +101,7 @@ private:
     // Forces the bytes to disk (when asked) and closes the temporary file.
     bool closeTemporary();
     bool rotateBackup();
+    long long writeThroughBuffer(InputFile& in, char* buffer, std::size_t size);
 
     struct Handle;
     std::string m_target;

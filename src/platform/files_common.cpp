@@ -104,6 +104,12 @@ bool AtomicFileWriter::rotateBackup() {
     return false;
 }
 
+long long AtomicFileWriter::writeThroughBuffer(InputFile& in, char* buffer, std::size_t size) {
+    const long long n = in.read(buffer, size);
+    if (n <= 0) return n < 0 ? kReadFailed : 0;
+    return write(std::string_view(buffer, static_cast<std::size_t>(n))) ? n : kWriteFailed;
+}
+
 WriteResult AtomicFileWriter::commit() {
     if (!m_handle) return WriteResult::CannotCreate;
     const bool ok = closeTemporary() && rotateBackup() && replaceEntry(m_temp, m_target);

@@ -329,6 +329,10 @@ bool AtomicFileWriter::write(std::string_view bytes) {
     return !m_failed;
 }
 
+long long AtomicFileWriter::writeFrom(InputFile& in, char* buffer, std::size_t size) {
+    return writeThroughBuffer(in, buffer, size);
+}
+
 bool AtomicFileWriter::closeTemporary() {
     bool ok = !m_failed && (!m_flushToDisk || syncHandle(m_handle->h));
     if (!closeHandle(m_handle->h)) ok = false;

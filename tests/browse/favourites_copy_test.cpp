@@ -429,6 +429,50 @@ TEST(FileCopy, AnEmptyFileIsCopiedAndAnAbandonedCopyLeavesNothing) {
     EXPECT_EQ(copyThroughTemporary(dir.file("absent"), dir.file("x"), buffer), CopyResult::CannotOpenSource);
 }
 
+TEST(FileCopy, ProgressComesBlockByBlockAndAFullDiskLeavesNothing) {
+    TempFolder dir;
+    std::string bytes(4 * 262144 + 5, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 4096);
+    const std::string source = dir.write("film.avi", bytes);
+    std::vector<char> buffer;
+    std::vector<std::int64_t> steps;
+    const auto record = [&](std::int64_t done) {
+        steps.push_back(done);
+        return true;
+    };
+    ASSERT_EQ(copyThroughTemporary(source, dir.file("copie.avi"), buffer, record), CopyResult::Copied);
+    EXPECT_EQ(TempFolder::read(dir.file("copie.avi")), bytes);
+    // A stop must be heard between blocks: never more than one buffer between two calls.
+    ASSERT_GE(steps.size(), 6u);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const std::int64_t before = i == 0 ? 0 : steps[i - 1];
+        EXPECT_GE(steps[i], before);
+        EXPECT_LE(steps[i] - before, static_cast<std::int64_t>(buffer.size()));
+    }
+    EXPECT_EQ(steps.back(), static_cast<std::int64_t>(bytes.size()));
+
+    // The disk fills up in the second block.
+    platform::setWriteFailureAfter(300000);
+    const CopyResult full = copyThroughTemporary(source, dir.file("plein.avi"), buffer);
+    platform::setWriteFailureAfter(-1);
+    EXPECT_EQ(full, CopyResult::CannotWrite);
+    EXPECT_EQ(platform::folderEntries(dir.path()).size(), 2u);
+}
+
+#ifdef __linux__
+TEST(FileCopy, FilesTheSystemCannotCopyItselfGoThroughTheBuffer) {
+    // A /proc file announces no size and lives on another file system: the kernel's own copy
+    // refuses it, and every byte must still arrive.
+    TempFolder dir;
+    std::string expected;
+    ASSERT_EQ(platform::readWholeFile("/proc/self/cmdline", expected), platform::ReadStatus::Ok);
+    ASSERT_FALSE(expected.empty());
+    std::vector<char> buffer;
+    ASSERT_EQ(copyThroughTemporary("/proc/self/cmdline", dir.file("cmdline"), buffer), CopyResult::Copied);
+    EXPECT_EQ(TempFolder::read(dir.file("cmdline")), expected);
+}
+#endif
+
 class ConfirmedCopy : public ::testing::Test {
 protected:
     TempFolder dir;
