@@ -9,4 +9,4 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googl
 # File-system tools that the volume and save tests use to make and mount disk images, and the X
 # server, real input and clipboard tools of the window tests on X11 (they skip without them).
 TEST_PACKAGES=(dosfstools exfatprogs exfat-fuse ntfs-3g genisoimage udftools e2fsprogs util-linux
-               xvfb x11-utils xdotool xclip python3)
+               xvfb x11-utils xdotool xclip python3 clang-format)
