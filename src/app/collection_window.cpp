@@ -2,6 +2,7 @@
 
 #include "browse/list_commands.h"
 #include "collect/category_edits.h"
+#include "collect/scan.h"
 #include "device_watcher.h"
 #include "handler_guard.h"
 #include "hint_style.h"

@@ -10,7 +10,7 @@
 #include "collect/folders.h"
 #include "collect/found_actions.h"
 #include "collect/found_list.h"
-#include "collect/scan.h"
+#include "collect/scan_workers.h"
 #include "platform/system.h"
 
 namespace verdan {

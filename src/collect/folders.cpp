@@ -1,6 +1,7 @@
 #include "collect/folders.h"
 
 #include "collect/collection_state.h"
+#include "collect/scan.h"
 #include "platform/collation.h"
 #include "platform/dir_walk.h"
 #include "util/file_helpers.h"
