@@ -2,6 +2,7 @@
 
 #include "browse/list_commands.h"
 #include "collect/category_edits.h"
+#include "collect/index_level.h"
 #include "collect/scan.h"
 #include "device_watcher.h"
 #include "handler_guard.h"
@@ -111,8 +112,30 @@ void TForm1::bindEdits() {
         guarded(m_ui, [&] { CheckBox_miniClick(m_program.catalogue, m_ui, 1, on); });
     });
     for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->installEventFilter(this);
+    // The index level: the user's clicks only (`clicked`), never a value shown from a file.
+    connect(CheckBox1, &QCheckBox::clicked, this, [this](bool ticked) { CheckBox1Click(ticked); });
+    connect(widgets::buttonsOf(RadioGroup_index), &QButtonGroup::idClicked, this,
+            [this](int item) { RadioGroup_indexClick(item); });
+    connect(BitBtn_reinit, &QPushButton::clicked, this, [this] { BitBtn_reinitClick(); });
     connect(Edit_nom_fic_media_sans_ext, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_program.settings.listName = ss(text); });
+}
+
+void TForm1::CheckBox1Click(bool ticked) {
+    verdan::CheckBox1Click(m_state, ticked);
+    refreshView();
+}
+
+void TForm1::RadioGroup_indexClick(int item) {
+    verdan::RadioGroup_indexClick(m_program, m_state, item);
+    refreshView();
+    emit stateChanged(); // Label_idx of the global-list window
+}
+
+void TForm1::BitBtn_reinitClick() {
+    guarded(m_ui, [&] { verdan::BitBtn_reinitClick(m_program, m_state, m_ui); });
+    refreshView();
+    emit stateChanged();
 }
 
 void TForm1::applyHints() {

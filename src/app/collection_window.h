@@ -59,6 +59,10 @@ public:
     void RadioGroup1Click(int choice);
     void BitBtn_lister_mediaClick();
     void BitBtn_rajout_bdClick();
+    // "modif de l'index", the level chosen, "Réindexer la liste globale".
+    void CheckBox1Click(bool ticked);
+    void RadioGroup_indexClick(int item);
+    void BitBtn_reinitClick();
     void refreshCollection();
     // The found list and its context panel; positions are in the list's viewport.
     void ListBox_media_un_hdMouseMove(QPoint at);

@@ -369,3 +369,37 @@ TEST(WidgetByName, AMissingOrMistypedNameFailsTheTestWithoutCrashing) {
     (new QPushButton(&window))->setObjectName("BitBtn9");
     EXPECT_NONFATAL_FAILURE(widget<QPushButton>(&window, "BitBtn9"), "several widgets named BitBtn9");
 }
+
+TEST_F(Windows, TheIndexLevelIsUnlockedChosenAndTheListReindexedByClicks) {
+    writeSettings(true);
+    // The same film twice, by size only: one media at idx1.
+    writeList({row("1", "FILMS", "Alien", "700 Mo"), row("2", "FILMS", "Alien", "701 Mo"),
+               row("3", "FILMS", "Brazil")});
+    ui.answers = {DialogButton::Yes};
+    start();
+    ui.shown.clear();
+    auto* unlock = widget<QCheckBox>(form1, "CheckBox1");
+    auto* group = widget<QGroupBox>(form1, "RadioGroup_index");
+    auto* reinit = widget<QPushButton>(form1, "BitBtn_reinit");
+    EXPECT_FALSE(group->isEnabled());
+    EXPECT_FALSE(reinit->isEnabled());
+
+    QTest::mouseClick(unlock, Qt::LeftButton, {}, QPoint(8, unlock->height() / 2));
+    EXPECT_TRUE(group->isEnabled());
+    EXPECT_TRUE(reinit->isEnabled());
+    QAbstractButton* idx1 = widgets::buttonsOf(group)->button(0);
+    QTest::mouseClick(idx1, Qt::LeftButton, {}, QPoint(8, idx1->height() / 2));
+    EXPECT_TRUE(idx1->isChecked());
+    EXPECT_FALSE(group->isEnabled()); // locked again at once
+    EXPECT_EQ(text2("Label_idx"), "idx1");
+    EXPECT_EQ(rows(), 3);
+
+    ui.answers = {DialogButton::Yes};
+    QTest::mouseClick(reinit, Qt::LeftButton);
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(text2("Label_n"), u("2 médias"));
+    EXPECT_FALSE(unlock->isChecked());
+    EXPECT_FALSE(reinit->isEnabled());
+    EXPECT_TRUE(program.globalList.table.ListModified);
+    EXPECT_EQ(program.catalogue.params.indexLevel, 0);
+}
