@@ -2,6 +2,7 @@
 
 #include "browse/list_commands.h"
 #include "collect/category_edits.h"
+#include "collect/dvd_import.h"
 #include "collect/index_level.h"
 #include "collect/scan.h"
 #include "device_watcher.h"
@@ -117,6 +118,7 @@ void TForm1::bindEdits() {
     connect(widgets::buttonsOf(RadioGroup_index), &QButtonGroup::idClicked, this,
             [this](int item) { RadioGroup_indexClick(item); });
     connect(BitBtn_reinit, &QPushButton::clicked, this, [this] { BitBtn_reinitClick(); });
+    connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(Edit_nom_fic_media_sans_ext, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_program.settings.listName = ss(text); });
 }
@@ -136,6 +138,11 @@ void TForm1::BitBtn_reinitClick() {
     guarded(m_ui, [&] { verdan::BitBtn_reinitClick(m_program, m_state, m_ui); });
     refreshView();
     emit stateChanged();
+}
+
+void TForm1::BitBtn5Click() {
+    guarded(m_ui, [&] { verdan::BitBtn5Click(m_state, m_ui, todayText()); });
+    refreshCollection();
 }
 
 void TForm1::applyHints() {

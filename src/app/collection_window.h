@@ -63,6 +63,8 @@ public:
     void CheckBox1Click(bool ticked);
     void RadioGroup_indexClick(int item);
     void BitBtn_reinitClick();
+    // "A- rajout de liste de DVD"
+    void BitBtn5Click();
     void refreshCollection();
     // The found list and its context panel; positions are in the list's viewport.
     void ListBox_media_un_hdMouseMove(QPoint at);

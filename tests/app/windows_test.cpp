@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
@@ -402,4 +403,27 @@ TEST_F(Windows, TheIndexLevelIsUnlockedChosenAndTheListReindexedByClicks) {
     EXPECT_FALSE(reinit->isEnabled());
     EXPECT_TRUE(program.globalList.table.ListModified);
     EXPECT_EQ(program.catalogue.params.indexLevel, 0);
+}
+
+TEST_F(Windows, ADvdListIsImportedThenAddedUnderTheDvdPseudoDisk) {
+    drives.add(dir.path(), "SYSTEME", "11112222"); // a machine has at least its system drive
+    writeSettings(true);
+    writeList({row("1", "FILMS", "Alien")});
+    ui.answers = {DialogButton::Yes};
+    start();
+    ui.shown.clear();
+    ui.fileAnswers.push_back(
+        dir.write("dvd.txt", "n\ttitre\r\n12\tLes Temps modernes\r\n3\tM\xe9tropolis\r\n"));
+    QTest::mouseClick(widget<QPushButton>(form1, "BitBtn5"), Qt::LeftButton);
+    auto* found = widget<QListView>(form1, "ListBox_media_un_hd");
+    ASSERT_EQ(found->model()->rowCount(), 2);
+    EXPECT_TRUE(found->model()->index(1, 0).data().toString().endsWith(u("12 - :\\Les Temps modernes")));
+    EXPECT_EQ(text1("Label6"), "2");
+
+    ui.answers = {DialogButton::Yes};
+    QTest::mouseClick(widget<QPushButton>(form1, "BitBtn_rajout_bd"), Qt::LeftButton);
+    EXPECT_EQ(rows(), 3);
+    auto* table = widget<QTableView>(form2, "StringGrid1");
+    EXPECT_EQ(table->model()->index(2, 1).data().toString(), "DVD");
+    EXPECT_EQ(table->model()->index(2, 3).data().toString(), u("Les Temps modernes"));
 }
