@@ -1,6 +1,7 @@
 #include "collection_window.h"
 
 #include "browse/list_commands.h"
+#include "catalogue/shared_actions.h"
 #include "collect/category_edits.h"
 #include "collect/dvd_import.h"
 #include "collect/index_level.h"
@@ -119,6 +120,7 @@ void TForm1::bindEdits() {
             [this](int item) { RadioGroup_indexClick(item); });
     connect(BitBtn_reinit, &QPushButton::clicked, this, [this] { BitBtn_reinitClick(); });
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
+    connect(BitBtn_nomfic_media, &QPushButton::clicked, this, [this] { BitBtn_nomfic_mediaClick(); });
     connect(Edit_nom_fic_media_sans_ext, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_program.settings.listName = ss(text); });
 }
@@ -143,6 +145,11 @@ void TForm1::BitBtn_reinitClick() {
 void TForm1::BitBtn5Click() {
     guarded(m_ui, [&] { verdan::BitBtn5Click(m_state, m_ui, todayText()); });
     refreshCollection();
+}
+
+void TForm1::BitBtn_nomfic_mediaClick() {
+    guarded(m_ui, [this] { verdan::BitBtn_nomfic_mediaClick(m_program, m_ui); });
+    refreshView();
 }
 
 void TForm1::applyHints() {

@@ -65,6 +65,8 @@ public:
     void BitBtn_reinitClick();
     // "A- rajout de liste de DVD"
     void BitBtn5Click();
+    // "Répertoire listes médias"
+    void BitBtn_nomfic_mediaClick();
     void refreshCollection();
     // The found list and its context panel; positions are in the list's viewport.
     void ListBox_media_un_hdMouseMove(QPoint at);

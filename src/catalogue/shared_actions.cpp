@@ -35,18 +35,35 @@ bool Button_vider_bdClick(ProgramState& program, Ui& ui) {
     return true;
 }
 
-bool BitBtn_rep_favoriClick(ProgramState& program, Ui& ui) {
-    const std::optional<std::string> chosen = ui.chooseFolder("Sélection du répertoire", "");
-    if (!chosen || trimControl(*chosen).empty()) return false;
+std::optional<std::string> chooseFolderCreating(Ui& ui, const std::string& initialFolder) {
+    const std::optional<std::string> chosen = ui.chooseFolder("Sélection du répertoire", initialFolder);
+    if (!chosen || trimControl(*chosen).empty()) return std::nullopt;
     if (!platform::isFolder(*chosen)) {
-        if (!confirm(ui, "Le répertoire spécifié n'existe pas. Le créer ?")) return false;
+        if (!confirm(ui, "Le répertoire spécifié n'existe pas. Le créer ?")) return std::nullopt;
         if (!platform::createFolders(*chosen)) {
             ui.showInfo("Impossible de créer le répertoire");
-            return false;
+            return std::nullopt;
         }
     }
+    return chosen;
+}
+
+bool BitBtn_rep_favoriClick(ProgramState& program, Ui& ui) {
+    const std::optional<std::string> chosen = chooseFolderCreating(ui, "");
+    if (!chosen) return false;
     program.settings.favouritesFolder = *chosen;
     program.globalList.favouritesCaption = *chosen;
+    return true;
+}
+
+bool BitBtn_nomfic_mediaClick(ProgramState& program, Ui& ui) {
+    CurrentCatalogue& catalogue = program.catalogue;
+    const std::optional<std::string> chosen = chooseFolderCreating(ui, catalogue.paths.ListFolder);
+    if (!chosen) return false;
+    program.settings.listFolder = *chosen;
+    // The parameter file goes with its list: a catalogue is the pair, side by side in one folder.
+    catalogue.paths.derive(*chosen, catalogue.paths.ListName);
+    catalogue.ParamsModified = true;
     return true;
 }
 

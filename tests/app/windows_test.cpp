@@ -427,3 +427,16 @@ TEST_F(Windows, ADvdListIsImportedThenAddedUnderTheDvdPseudoDisk) {
     EXPECT_EQ(table->model()->index(2, 1).data().toString(), "DVD");
     EXPECT_EQ(table->model()->index(2, 3).data().toString(), u("Les Temps modernes"));
 }
+
+TEST_F(Windows, TheListFolderButtonMovesTheCatalogueAndShowsTheFolder) {
+    writeSettings(true);
+    start();
+    ui.shown.clear();
+    const std::string folder = dir.file("autres listes");
+    platform::createFolders(folder);
+    ui.folderAnswers.push_back(folder);
+    QTest::mouseClick(widget<QPushButton>(form1, "BitBtn_nomfic_media"), Qt::LeftButton);
+    EXPECT_EQ(text1("Label_repfic_media").toStdString(), folder);
+    EXPECT_EQ(program.catalogue.paths.ListFolder, folder);
+    EXPECT_TRUE(program.catalogue.ParamsModified);
+}

@@ -361,6 +361,27 @@ TEST(Favourites, ATypedFolderIsCreatedOnYesOnly) {
     EXPECT_EQ(f.program.settings.favouritesFolder, wanted);
 }
 
+TEST(ListFolder, TheCatalogueMovesToTheChosenFolderAndIsWrittenThereLater) {
+    ProgramFixture f;
+    CurrentCatalogue& c = f.program.catalogue;
+    c.paths.derive(f.listFolder(), "films");
+    const std::string wanted = f.dir.file("ailleurs");
+    f.ui.folderAnswers = {std::nullopt, wanted};
+    f.ui.answers = {DialogButton::Yes};
+    EXPECT_FALSE(BitBtn_nomfic_mediaClick(f.program, f.ui)); // cancelled: nothing moves
+    EXPECT_EQ(c.paths.ListFolder, f.listFolder());
+    EXPECT_FALSE(c.ParamsModified);
+
+    EXPECT_TRUE(BitBtn_nomfic_mediaClick(f.program, f.ui));
+    EXPECT_EQ(f.ui.shown.back().text, "Le répertoire spécifié n'existe pas. Le créer ?");
+    EXPECT_TRUE(platform::isFolder(wanted));
+    EXPECT_EQ(f.program.settings.listFolder, wanted);
+    EXPECT_EQ(c.paths.ListFilePath, joinPath(wanted, "films.txt"));
+    EXPECT_EQ(c.paths.ParamFilePath, joinPath(wanted, "films.prm")); // the pair stays together
+    EXPECT_TRUE(c.ParamsModified);
+    EXPECT_TRUE(platform::folderEntries(wanted).empty()); // nothing written before a save
+}
+
 TEST(Favourites, TheFolderButtonPassesTheTextUnchecked) {
     FakeShell shell;
     SpeedButton1Click("/nulle part/$(x)", shell);
