@@ -70,10 +70,7 @@ CopyResult copyWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, 
                             const std::string& source, const std::string& destination,
                             const std::int64_t& total, std::int64_t before, std::int64_t& size) {
     CopyProgressPanel& panel = browse.copyPanel;
-    // The size as the folder tells it: the copy opens the file itself just after, and a file that
-    // cannot be opened ends there anyway. One look instead of an opening more per file counts
-    // when thousands of small files go.
-    size = platform::entrySize(source);
+    size = FileSize64(source);
     const std::uint32_t t0 = browse.tick();
     std::uint32_t tLast = t0;
     panel.speed = "0 Mo/s";

@@ -9,7 +9,7 @@
 
 namespace verdan {
 
-// Size in bytes of a file; -1 when it cannot be opened (a folder, a missing file) or its size read.
+// Size in bytes of a file; -1 when there is no file there (a folder, nothing) or its size cannot be read.
 std::int64_t FileSize64(const std::string& path);
 
 enum class CopyResult { Copied, Abandoned, CannotOpenSource, CannotReadSource, CannotCreate, CannotWrite };
