@@ -38,18 +38,18 @@ std::string saveDateLabel(const std::string& nowText) {
     return nowText.substr(0, utf8::offsetOfChar(nowText, 16));
 }
 
-void Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& view) {
+bool Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& view) {
     const ListPaths& paths = program.catalogue.paths;
     const std::int64_t m = listFileMediaCount(paths.ListFilePath);
     const std::string question = m == 0 ? "   charger la liste vide ? \n\n" + paths.ListName
                                         : "   charger la liste globale  " + paths.ListName +
                                               " contenant              \n\n" + "       " + toText(m) +
                                               " médias ?";
-    if (!confirm(ui, question)) return;
+    if (!confirm(ui, question)) return false;
     const std::size_t rows = program.globalList.table.rowCount();
     if (rows - 1 > 2 &&
         !confirm(ui, " écraser les " + toText(static_cast<long long>(rows - 1)) + " médias actuels ?"))
-        return;
+        return false;
     BusyScope busy(ui);
     view.showLoadingPanel(true);
     try {
@@ -59,6 +59,20 @@ void Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& vie
         throw;
     }
     view.showLoadingPanel(false);
+    return true;
+}
+
+void saveCurrentList(ProgramState& program, Ui& ui) {
+    GlobalListState& globalList = program.globalList;
+    const ListPaths& paths = program.catalogue.paths;
+    BusyScope busy(ui);
+    removeStaleTemporaries(folderOf(paths.ListFilePath));
+    // The list file becomes the backup only once the new list is whole on disk, so that a
+    // failure at any moment leaves a whole list under each name.
+    ecrire_liste(globalList.table, paths.ListFilePath, paths.backupPath());
+    program.catalogue.params.dateLabel = saveDateLabel(platform::nowDateTimeText());
+    program.saveSettings();
+    enregistrer_parametre_liste(program.catalogue, ui, false);
 }
 
 bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
@@ -71,16 +85,7 @@ bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
             : " Enregistrer la liste des " + toText(static_cast<long long>(globalList.table.mediaCount())) +
                   " médias  dans le fichier  \n\n" + "    " + paths.ListFilePath + "              \n";
     if (!confirm(ui, question)) return false;
-    {
-        BusyScope busy(ui);
-        removeStaleTemporaries(folderOf(paths.ListFilePath));
-        // The list file becomes the backup only once the new list is whole on disk, so that a
-        // failure at any moment leaves a whole list under each name.
-        ecrire_liste(globalList.table, paths.ListFilePath, paths.backupPath());
-        program.catalogue.params.dateLabel = saveDateLabel(platform::nowDateTimeText());
-        program.saveSettings();
-        enregistrer_parametre_liste(program.catalogue, ui, false);
-    }
+    saveCurrentList(program, ui);
     inform(ui, "   Enregistrement effectué     ", DialogButton::Ok);
     return true;
 }

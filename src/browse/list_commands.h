@@ -14,12 +14,15 @@ public:
     virtual void showLoadingPanel(bool shown) = 0;
 };
 
-// "Lecture de la liste": reloads the current list file after the user's confirmation.
-void Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& view);
+// "Lecture de la liste": reloads the current list file after the user's confirmation. False when
+// the user declined.
+bool Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& view);
 
 // "Enregistrer la liste": the previous list file becomes the backup, the table is written, the
 // date label is set, then the settings file and the parameter file. False when the user declined.
 bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui);
+// What the save does once the user agreed, without its question and closing message.
+void saveCurrentList(ProgramState& program, Ui& ui);
 
 // "Undo": exchanges the list file and its backup and loads it.
 void Button_undoClick(ProgramState& program, Ui& ui);

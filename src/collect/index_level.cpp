@@ -19,6 +19,9 @@ void RadioGroup_indexClick(ProgramState& program, CollectionState& state, int it
 
 ReindexOutcome BitBtn_reinitClick(ProgramState& program, CollectionState& state, Ui& ui) {
     GlobalListState& globalList = program.globalList;
+    // The level is the current catalogue's, which a change of catalogue may have read from its
+    // parameter file since the level was last chosen here.
+    state.indexControls.itemIndex = program.catalogue.params.indexLevel;
     const ReindexOutcome outcome = state.indexControls.reinitClick(
         globalList.table, globalList.keys, globalList.index, ui, [&program] { af_nb_media_bd(program); });
     // The cleaned table differs from the file: quitting must offer to save it, or the cleaning is

@@ -72,3 +72,12 @@ TEST_F(IndexLevel, ADeclinedReindexingOrTheSameLevelChangesNothing) {
     EXPECT_FALSE(program.globalList.table.ListModified);
     EXPECT_FALSE(state.indexControls.radioGroupEnabled);
 }
+
+TEST_F(IndexLevel, ReindexingUsesTheLevelOfTheCatalogueNowCurrent) {
+    // Another catalogue, read at idx1, became current without a click on the level.
+    program.catalogue.params.indexLevel = 0;
+    CheckBox1Click(state, true);
+    ui.answers = {DialogButton::Yes};
+    EXPECT_EQ(BitBtn_reinitClick(program, state, ui), ReindexOutcome::Cleaned);
+    EXPECT_EQ(program.globalList.table.mediaCount(), 2u);
+}

@@ -20,6 +20,12 @@ public:
         std::string text;
         DialogType type = DialogType::Information;
         std::vector<DialogButton> buttons;
+        // The three captions and button width of a three-choice question; the filter and initial
+        // folder of a file or folder dialog.
+        std::vector<std::string> captions = {};
+        int buttonWidth = 0;
+        std::string filter = {};
+        std::string initialFolder = {};
     };
 
     std::vector<Shown> shown;
@@ -57,9 +63,9 @@ public:
         return b;
     }
 
-    int askThreeChoices(const std::string& text, const std::string&, const std::string&, const std::string&,
-                        int) override {
-        shown.push_back({"three", text, DialogType::Confirmation, {}});
+    int askThreeChoices(const std::string& text, const std::string& first, const std::string& second,
+                        const std::string& third, int width) override {
+        shown.push_back({"three", text, DialogType::Confirmation, {}, {first, second, third}, width});
         if (threeChoiceAnswers.empty()) {
             ADD_FAILURE() << "unexpected three-choice question: " << text;
             return 2;
@@ -69,17 +75,18 @@ public:
         return a;
     }
 
-    std::optional<std::string> chooseFile(const std::string& title, const std::string&,
-                                          const std::string&) override {
-        shown.push_back({"file", title, DialogType::Information, {}});
+    std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
+                                          const std::string& initialFolder) override {
+        shown.push_back({"file", title, DialogType::Information, {}, {}, 0, filter, initialFolder});
         if (fileAnswers.empty()) return std::nullopt;
         auto a = fileAnswers.front();
         fileAnswers.pop_front();
         return a;
     }
 
-    std::optional<std::string> chooseFolder(const std::string& title, const std::string&) override {
-        shown.push_back({"folder", title, DialogType::Information, {}});
+    std::optional<std::string> chooseFolder(const std::string& title,
+                                            const std::string& initialFolder) override {
+        shown.push_back({"folder", title, DialogType::Information, {}, {}, 0, {}, initialFolder});
         if (folderAnswers.empty()) return std::nullopt;
         auto a = folderAnswers.front();
         folderAnswers.pop_front();
