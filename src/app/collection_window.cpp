@@ -123,6 +123,9 @@ void TForm1::bindEdits() {
     connect(BitBtn_nomfic_media, &QPushButton::clicked, this, [this] { BitBtn_nomfic_mediaClick(); });
     connect(Edit_nom_fic_media_sans_ext, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_program.settings.listName = ss(text); });
+    connect(Edit_nom_fic_media_sans_ext, &QLineEdit::returnPressed, this,
+            [this] { Edit_nom_fic_media_sans_extKeyDown(); });
+    connect(BitBtn_fic_lst, &QPushButton::clicked, this, [this] { BitBtn_fic_lstClick(); });
 }
 
 void TForm1::CheckBox1Click(bool ticked) {
@@ -150,6 +153,14 @@ void TForm1::BitBtn5Click() {
 void TForm1::BitBtn_nomfic_mediaClick() {
     guarded(m_ui, [this] { verdan::BitBtn_nomfic_mediaClick(m_program, m_ui); });
     refreshView();
+}
+
+void TForm1::BitBtn_fic_lstClick() {
+    emit catalogueChoiceAsked();
+}
+
+void TForm1::Edit_nom_fic_media_sans_extKeyDown() {
+    emit listNameEntered(Edit_nom_fic_media_sans_ext->text());
 }
 
 void TForm1::applyHints() {

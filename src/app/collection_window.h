@@ -67,6 +67,9 @@ public:
     void BitBtn5Click();
     // "Répertoire listes médias"
     void BitBtn_nomfic_mediaClick();
+    // "Choisir *.prm => " and Enter in the list-name box: the coordinator changes the catalogue.
+    void BitBtn_fic_lstClick();
+    void Edit_nom_fic_media_sans_extKeyDown();
     void refreshCollection();
     // The found list and its context panel; positions are in the list's viewport.
     void ListBox_media_un_hdMouseMove(QPoint at);
@@ -91,6 +94,9 @@ signals:
     void activated();
     // BitBtn_form2_bis: the global-list window is wanted in this one's place.
     void globalListAsked();
+    // Another catalogue is wanted: chosen by its parameter file, or named in the list-name box.
+    void catalogueChoiceAsked();
+    void listNameEntered(const QString& name);
 
 protected:
     void changeEvent(QEvent* event) override;

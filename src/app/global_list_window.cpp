@@ -99,6 +99,7 @@ TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, std::function<QuitOu
     connect(Button_debut, &QPushButton::clicked, this, [this] { Button_debutClick(); });
     connect(Button_fin, &QPushButton::clicked, this, [this] { Button_finClick(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn_choix_lst, &QPushButton::clicked, this, [this] { BitBtn_choix_lstClick(); });
     connect(CheckBox_mode_avancer, &QCheckBox::clicked, this, [this] { CheckBox_mode_avancerClick(); });
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, [this] { ComboBox1Change(); });
     connect(Button_son, &QPushButton::clicked, this, [this] { SignalSonore(m_ui); });
@@ -178,6 +179,19 @@ void TForm2::Button_charger_bdClick() {
     Panel4->hide();
     refreshView();
     emit stateChanged();
+}
+
+void TForm2::BitBtn_choix_lstClick() {
+    emit catalogueChoiceAsked();
+}
+
+void TForm2::changeCatalogue(const std::function<void()>& command) {
+    guarded(m_ui, command);
+    // Replaced, completed or left as it was: the search result is made again from the table as it
+    // now stands.
+    listReplaced(m_program, m_browse);
+    Panel4->hide();
+    refreshView();
 }
 
 void TForm2::Button_enregistrer_listeClick() {

@@ -42,6 +42,11 @@ public:
     void showPanel4(bool shown, int overWidth, int overHeight);
 
     void Button_charger_bdClick();
+    // "Choisir => ": the catalogue choice, which the coordinator runs for both windows.
+    void BitBtn_choix_lstClick();
+    // Runs a change of catalogue made from either window: the table, the search result and the
+    // labels follow whatever it did.
+    void changeCatalogue(const std::function<void()>& command);
     void Button_enregistrer_listeClick();
     void Button_undoClick();
     void Button_exitClick();
@@ -91,6 +96,8 @@ signals:
     void stateChanged();
     // BitBtn1: the collection window is wanted in this one's place.
     void collectionAsked();
+    // BitBtn_choix_lst: another catalogue is wanted, then this window.
+    void catalogueChoiceAsked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

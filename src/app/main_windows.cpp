@@ -31,6 +31,9 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
     connect(m_form1.get(), &TForm1::activated, m_form2.get(), &TForm2::BitBtn_tout_decocherClick);
     connect(m_form1.get(), &TForm1::globalListAsked, this, &MainWindows::showGlobalList);
     connect(m_form2.get(), &TForm2::collectionAsked, this, &MainWindows::showCollection);
+    connect(m_form1.get(), &TForm1::catalogueChoiceAsked, this, [this] { chooseCatalogue(false); });
+    connect(m_form2.get(), &TForm2::catalogueChoiceAsked, this, [this] { chooseCatalogue(true); });
+    connect(m_form1.get(), &TForm1::listNameEntered, this, &MainWindows::switchToNamedCatalogue);
 }
 
 MainWindows::~MainWindows() {
@@ -60,6 +63,32 @@ QuitOutcome MainWindows::quit(QuitSender sender) {
     const std::size_t found = m_form1->state().found.size();
     guarded(m_ui, [&] { outcome = Button_exitClick(m_program, m_ui, sender, found); });
     return outcome;
+}
+
+void MainWindows::changeCatalogue(const std::function<void()>& command) {
+    m_form2->changeCatalogue(command);
+    m_form1->showLoadingPanel(false);
+    m_form1->refreshView();
+}
+
+void MainWindows::chooseCatalogue(bool thenShowGlobalList) {
+    changeCatalogue([this] { BitBtn_fic_lstClick(m_program, m_ui, m_choiceView); });
+    if (thenShowGlobalList) showGlobalList();
+}
+
+void MainWindows::switchToNamedCatalogue(const QString& name) {
+    changeCatalogue([this, &name] {
+        Edit_nom_fic_media_sans_extKeyDown(m_program, m_ui, m_choiceView, name.toStdString());
+    });
+}
+
+void MainWindows::ChoiceView::showWaitingPanels(bool shown) {
+    m_windows.m_form1->showLoadingPanel(shown);
+    m_windows.m_form2->showPanel4(shown, m_windows.m_form1->width(), m_windows.m_form1->height());
+}
+
+void MainWindows::ChoiceView::focusGlobalListButton() {
+    m_windows.m_form1->focusGlobalListButton();
 }
 
 ScreenInfo MainWindows::screenInfo() {

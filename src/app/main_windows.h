@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "browse/catalogue_choice.h"
 #include "browse/list_commands.h"
 #include "collect/startup.h"
 #include "platform/drives.h"
@@ -33,6 +34,10 @@ public:
     // The one quit procedure of both windows; the found lines never added are the collection
     // window's.
     verdan::QuitOutcome quit(verdan::QuitSender sender);
+    // "Choisir *.prm => " of the collection window, "Choisir => " of the global-list window (which
+    // then shows itself), Enter in the list-name box.
+    void chooseCatalogue(bool thenShowGlobalList);
+    void switchToNamedCatalogue(const QString& name);
 
 private:
     verdan::ScreenInfo screenInfo() override;
@@ -43,8 +48,22 @@ private:
     void showGlobalListWindow() override;
     void focusGlobalListButton() override;
 
+    // A change of catalogue takes both windows: the waiting panels of both, the focus in one.
+    class ChoiceView : public verdan::CatalogueChoiceView {
+    public:
+        explicit ChoiceView(MainWindows& windows) : m_windows(windows) {}
+        void showLoadingPanel(bool shown) override { showWaitingPanels(shown); }
+        void showWaitingPanels(bool shown) override;
+        void focusGlobalListButton() override;
+
+    private:
+        MainWindows& m_windows;
+    };
+    void changeCatalogue(const std::function<void()>& command);
+
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
+    ChoiceView m_choiceView{*this};
     // In this order: the global-list window goes first, as it did when main() held both.
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm2> m_form2;

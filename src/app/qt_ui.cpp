@@ -97,9 +97,36 @@ int QtUi::askThreeChoices(const std::string& text, const std::string& first, con
     return dialog.choice();
 }
 
+namespace {
+// "description|pattern|description|pattern", as the core gives its filters, becomes one Qt name
+// filter per pair.
+QString qtNameFilters(const std::string& filter) {
+    const QStringList parts = qs(filter).split(QLatin1Char('|'));
+    if (parts.size() < 2) return qs(filter);
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const QString& given = parts[i + 1];
+        QString patterns = given;
+#ifndef _WIN32
+        // Names keep the case they were given on a Windows disk: "*.prm" must find FILMS.PRM too.
+        if (patterns.toUpper() != patterns) patterns += QLatin1Char(' ') + patterns.toUpper();
+#endif
+        if (patterns == given && description.endsWith(QLatin1Char('(') + given + QLatin1Char(')'))) {
+            filters << description;
+            continue;
+        }
+        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+        if (open >= 0 && description.endsWith(QLatin1Char(')'))) description.truncate(open);
+        filters << description.trimmed() + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+} // namespace
+
 std::optional<std::string> QtUi::chooseFile(const std::string& title, const std::string& filter,
                                             const std::string& initialFolder) {
-    QString f = QFileDialog::getOpenFileName(m_parent, qs(title), qs(initialFolder), qs(filter));
+    QString f = QFileDialog::getOpenFileName(m_parent, qs(title), qs(initialFolder), qtNameFilters(filter));
     if (f.isEmpty()) return std::nullopt;
     return ss(QDir::toNativeSeparators(f));
 }
