@@ -103,3 +103,42 @@ TEST(FolderDialog, TheFavouritesButtonOffersToCreateATypedFolder) {
     EXPECT_TRUE(verdan::platform::isFolder(dir.file("favoris")));
     EXPECT_EQ(program.globalList.favouritesCaption, dir.file("favoris"));
 }
+
+TEST(FileDialog, TheCatalogueChoiceSpeaksFrenchAndOffersParameterFilesOfEitherCase) {
+    verdan::test::TempFolder dir;
+    for (const char* name : {"films.prm", "SERIES.PRM", "notes.txt"}) dir.write(name, "[Form1]\r\n");
+    QtUi ui;
+    QString title;
+    QStringList filters;
+    QStringList captions;
+    std::function<void()> choose = [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(20, choose);
+            return;
+        }
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) captions << label->text();
+        for (const QPushButton* b : dialog->findChildren<QPushButton*>()) captions << b->text();
+        QTimer::singleShot(300, dialog, [dialog] {
+            const QString pictures = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");
+            if (!pictures.isEmpty()) dialog->grab().save(pictures + "/choix_liste.png");
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setText("SERIES.PRM");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+    };
+    QTimer::singleShot(0, choose);
+    const std::optional<std::string> chosen =
+        ui.chooseFile("Choix d'une liste de médias (vidéos, musiques, ...)  *.prm",
+                      "Listes de médias(*.prm)|*.prm", dir.path());
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(*chosen, dir.file("SERIES.PRM"));
+    EXPECT_EQ(title, QString::fromUtf8("Choix d'une liste de médias (vidéos, musiques, ...)  *.prm"));
+    EXPECT_EQ(filters, QStringList{QString::fromUtf8("Listes de médias (*.prm *.PRM)")});
+    EXPECT_TRUE(captions.contains("Annuler")) << captions.join('|').toStdString();
+    EXPECT_TRUE(captions.contains(QString::fromUtf8("&Nom de fichier :")))
+        << captions.join('|').toStdString();
+}

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 
+#include "catalogue/list_file.h"
 #include "platform/files.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
@@ -439,4 +440,86 @@ TEST_F(Windows, TheListFolderButtonMovesTheCatalogueAndShowsTheFolder) {
     EXPECT_EQ(text1("Label_repfic_media").toStdString(), folder);
     EXPECT_EQ(program.catalogue.paths.ListFolder, folder);
     EXPECT_TRUE(program.catalogue.ParamsModified);
+}
+
+// Two catalogues in one folder: the current "liste_globale_médias" and "series".
+class WindowsWithTwoCatalogues : public Windows {
+protected:
+    void SetUp() override {
+        writeSettings(true);
+        writeList({row("1", "FILMS", "Alien"), row("2", "FILMS", "Brazil"), row("3", "FILMS", "Casino")});
+        writeList({row("1", "SERIES", "Dune"), row("2", "FILMS", "Alien")}, "series");
+        CurrentCatalogue series;
+        series.paths.derive(listFolder(), "series");
+        series.params.media = {{{"séries", "mkv", "10", false}, {"documentaires", "avi", "10", false}}};
+        series.params.indexLevel = 0;
+        enregistrer_parametre_liste(series, ui, false);
+        ui.answers = {DialogButton::Yes};
+        start();
+        enregistrer_parametre_liste(program.catalogue, ui, false);
+        ui.shown.clear();
+    }
+    std::string prm(const std::string& name) const { return joinPath(listFolder(), name + ".prm"); }
+    QString cell(int row, int column) {
+        return widget<QTableView>(form2, "StringGrid1")->model()->index(row, column).data().toString();
+    }
+};
+
+TEST_F(WindowsWithTwoCatalogues, ChoosingAParameterFileCompletesThenReplacesFromEitherWindow) {
+    ui.fileAnswers = {prm("series")};
+    ui.threeChoiceAnswers = {1};
+    ui.answers = {DialogButton::No}; // keep the film both lists hold
+    QTest::mouseClick(widget<QPushButton>(form1, "BitBtn_fic_lst"), Qt::LeftButton);
+    EXPECT_EQ(rows(), 5);
+    EXPECT_EQ(cell(3, 3), "Dune");
+    EXPECT_EQ(text2("Label_n"), u("5 médias"));
+    for (QWidget* w : {static_cast<QWidget*>(form1), static_cast<QWidget*>(form2)}) {
+        EXPECT_EQ(widget<QLabel>(w, "Label_nf_media")->text(), "series");
+        EXPECT_EQ(widget<QLabel>(w, "Label_media_1_")->text(), u("séries"));
+    }
+    EXPECT_EQ(widget<QLineEdit>(form1, "Edit_nom_fic_media_sans_ext")->text(), "series");
+    EXPECT_EQ(text2("Label_idx"), "idx1");
+    EXPECT_FALSE(widget<QWidget>(form1, "Panel_attendre")->isVisible());
+    EXPECT_FALSE(form2->isVisible());
+    form1->FormActivate();
+    EXPECT_EQ(form1->windowTitle(), u("V E R D A N   v 1 . 9      series"));
+
+    // From the global-list window: its button, then the window shows the other catalogue.
+    ui.fileAnswers = {prm("liste_globale_médias")};
+    ui.threeChoiceAnswers = {0};
+    ui.answers = {DialogButton::Yes}; // the completed rows are saved to "series" first
+    QTest::mouseClick(widget<QPushButton>(form2, "BitBtn_choix_lst"), Qt::LeftButton);
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(rows(), 3);
+    EXPECT_EQ(cell(2, 3), "Casino");
+    EXPECT_EQ(text2("Label_nf_media"), u("liste_globale_médias"));
+    EXPECT_EQ(listFileMediaCount(listFile("series")), 5);
+    EXPECT_FALSE(widget<QWidget>(form2, "Panel4")->isVisible());
+}
+
+TEST_F(WindowsWithTwoCatalogues, EnterInTheListNameBoxSwitchesThenCreates) {
+    auto* box = widget<QLineEdit>(form1, "Edit_nom_fic_media_sans_ext");
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, "series.avi");
+    EXPECT_EQ(rows(), 3); // typing alone changes nothing
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(box->text(), "series");
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(text2("Label_nf_media"), "series");
+    EXPECT_EQ(ui.texts().back(), "Paramètres enregistrés  dans    \n\nseries.prm");
+
+    box->selectAll();
+    QTest::keyClicks(box, "nouvelle");
+    ui.answers = {DialogButton::No, DialogButton::Yes, DialogButton::Yes};
+    QTest::keyClick(box, Qt::Key_Enter);
+    EXPECT_EQ(
+        ui.shown[ui.shown.size() - 5].text,
+        " Liste inexistante : nouvelle\n\n oui - Créer cette liste avec les 2 médias\n\n non - Créer cette "
+        "liste vide ");
+    EXPECT_EQ(text2("Label_n"), u("aucun média"));
+    EXPECT_EQ(listFileMediaCount(listFile("nouvelle")), 0);
+    EXPECT_TRUE(platform::isFile(prm("nouvelle")));
+    EXPECT_EQ(text1("Label_nf_media"), "nouvelle");
 }
