@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include "x11_session.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 using namespace verdan;
@@ -159,4 +161,41 @@ TEST_F(X11Windows, BothFitTheScreenWithLongPathsAndSwitchWithTheSameBounds) {
         EXPECT_TRUE(form1->grab().save(dir + "/collection_window_" + size + ".png"));
         EXPECT_TRUE(form2->grab().save(dir + "/global_list_window_" + size + ".png"));
     }
+}
+
+namespace {
+// Real input through the X server, as the user's mouse and keyboard give it.
+void xdotool(const std::string& arguments) {
+    const std::string command = "DISPLAY=" + x11Session().display + " xdotool " + arguments;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+void clickOn(QWidget& w) {
+    const QPoint at = w.mapToGlobal(w.rect().center());
+    xdotool("mousemove --sync " + std::to_string(at.x()) + " " + std::to_string(at.y()) + " click 1");
+}
+} // namespace
+
+TEST_F(X11Windows, ACatalogueNameTypedAndEnteredAtTheKeyboardSwitchesToIt) {
+    writeList({row("1", "FILMS", "Alien"), row("2", "FILMS", "Brazil"), row("3", "FILMS", "Casino")});
+    writeList({row("1", "SERIES", "Dune")}, "series");
+    ui.answers = {DialogButton::Yes};
+    start("[Options]\r\nCheckBox_mode_avancer=1\r\n");
+    ASSERT_EQ(program.globalList.table.mediaCount(), 3u);
+    auto* box = widget<QLineEdit>(form1, "Edit_nom_fic_media_sans_ext");
+    xdotool("windowfocus --sync " + std::to_string(form1->winId()));
+    clickOn(*box);
+    xdotool("key ctrl+a");
+    xdotool("type --delay 20 series.mkv");
+    for (int i = 0; i < 40 && box->text() != "series.mkv"; ++i) QTest::qWait(50);
+    EXPECT_EQ(box->text(), "series.mkv");
+    EXPECT_EQ(program.globalList.table.mediaCount(), 3u); // typing alone switches nothing
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    xdotool("key Return");
+    for (int i = 0; i < 60 && program.catalogue.paths.ListName != "series"; ++i) QTest::qWait(50);
+    EXPECT_EQ(program.globalList.table.mediaCount(), 1u);
+    EXPECT_EQ(box->text(), "series");
+    EXPECT_EQ(ui.texts().back(), "Paramètres enregistrés  dans    \n\nseries.prm");
+    form1->FormActivate();
+    const QString title = u("V E R D A N   v 1 . 9      series");
+    EXPECT_EQ(wmName(*form1, title), title.toStdString());
 }
