@@ -97,6 +97,13 @@ void TForm1::bindEdits() {
     auto bind = [this](QLineEdit* e, CategoryField field, int category) {
         connect(e, &QLineEdit::textEdited, this, [this, field, category](const QString& text) {
             editCategory(m_program.catalogue, category, field, ss(text));
+            if (field != CategoryField::Name) return;
+            // The category's name heads its labels in both windows: they follow the typing (the box
+            // itself is not shown again, which would move the cursor under the user's hand).
+            const CatalogueParams& p = m_program.catalogue.params;
+            Label_media_1_->setText(qs(p.media[0].name));
+            Label_media_2_->setText(qs(p.media[1].name));
+            emit stateChanged();
         });
         connect(e, &QLineEdit::returnPressed, this,
                 [this] { guarded(m_ui, [this] { saveCategories(m_program.catalogue, m_ui); }); });

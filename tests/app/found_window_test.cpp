@@ -280,6 +280,10 @@ TEST_F(FoundWindow, DeleteKeyInTheListDeletesTheHighlightedLinesButEditsACategor
     EXPECT_EQ(name->text(), u("films"));
     EXPECT_EQ(program.catalogue.params.media[0].name, "films");
     EXPECT_TRUE(program.catalogue.ParamsModified);
+    // The category's labels in both windows follow the typing; the box keeps the cursor where it is.
+    EXPECT_EQ(widget<QLabel>(form1, "Label_media_1_")->text(), u("films"));
+    EXPECT_EQ(widget<QLabel>(form2, "Label_media_1_")->text(), u("films"));
+    EXPECT_EQ(name->cursorPosition(), 0);
     EXPECT_EQ(list()->model()->rowCount(), 1);
 
     // "Effacer [suppr]" asks too; "non" keeps the line.
