@@ -287,7 +287,7 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::Button2Click() {
-    verdan::Button2Click(m_program, m_state, m_ui);
+    verdan::Button2Click(m_state, m_ui);
     refreshScanView();
 }
 

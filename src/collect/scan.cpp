@@ -206,7 +206,7 @@ void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
     notifyChanged(state);
 }
 
-void Button2Click(ProgramState&, CollectionState& state, Ui& ui) {
+void Button2Click(CollectionState& state, Ui& ui) {
     if (const auto& run = state.scanWorkers.current()) run->stopRequested.store(true);
     ui.setBusy(false);
     notifyChanged(state);

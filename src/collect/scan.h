@@ -27,7 +27,7 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run);
 void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run);
 // "stop (Esc) " and the Escape key: stops the current scan through its own flag, which its
 // workers read.
-void Button2Click(ProgramState& program, CollectionState& state, Ui& ui);
+void Button2Click(CollectionState& state, Ui& ui);
 
 // A scan runs and no stop was asked: the drive table, the folder lists and the scan button are
 // locked, and adding to the global list waits.

@@ -38,7 +38,6 @@ private:
     void reap();
 
     std::shared_ptr<ScanRun> m_current;
-    std::vector<std::shared_ptr<ScanRun>> m_abandoned;
     std::vector<Worker> m_workers;
     Ui* m_ui = nullptr;
 };

@@ -209,7 +209,7 @@ TEST_F(MediaScan, StopKeepsWhatWasFoundAndTheSummaryFollows) {
     state.scanTuning.batchLines = 1;
     start();
     ASSERT_TRUE(ui.pumpUntil([&] { return state.found.size() >= 3; }));
-    Button2Click(program, state, ui);
+    Button2Click(state, ui);
     EXPECT_EQ(ui.busy.back(), false) << "the arrow comes back at once";
     EXPECT_FALSE(scanLocked(state));
     ASSERT_TRUE(ui.pumpUntil([&] { return scanOver(); }));
@@ -228,7 +228,7 @@ TEST_F(MediaScan, ARestartAtOnceKeepsTheOldWorkersAway) {
     start();
     // The old worker now waits with a line in hand.
     ASSERT_TRUE(ui.waitForHandOff());
-    Button2Click(program, state, ui);
+    Button2Click(state, ui);
     state.folders.selected = {"new"};
     start();
     ASSERT_TRUE(ui.pumpUntil([&] { return scanOver(); }));
