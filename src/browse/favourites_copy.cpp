@@ -8,6 +8,7 @@
 
 #include "browse/marks.h"
 #include "browse/opening.h"
+#include "browse/retrieval_plan.h"
 #include "catalogue/file_copy.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -289,6 +290,16 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         }
     }
 
+    // The rows of disks on the shelf go into the retrieval plan before anything is copied, so that
+    // the plan holds them whatever becomes of the copy.
+    followFavouritesFolder(browse.plan, folder, ui);
+    bool planChanged = false;
+    for (const std::size_t row : marked)
+        if (FindDriveBySerial(drives, table.cell(row, serialCol)).empty())
+            planChanged = browse.plan.add(plannedFileOfRow(table, row)) || planChanged;
+    if (planChanged) saveRetrievalPlan(browse.plan, ui);
+    planChanged = false;
+
     BatchCopy batch(program, browse, ui, view, folder, n, total);
     browse.missingSourcesShown = false;
     browse.missingSources.clear();
@@ -306,6 +317,8 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
                                                  : nativeFilePath(drive, table.cell(row, folderCol), name);
         const std::string destination = pathInFolder(folder, name);
         if (drive.empty() || !platform::isFile(source)) {
+            // A disk unplugged during the copy joins the plan too.
+            if (drive.empty()) planChanged = browse.plan.add(plannedFileOfRow(table, row)) || planChanged;
             SignalSonore(ui);
             browse.missingSourcesShown = true;
             if (browse.missingSources.empty())
@@ -329,6 +342,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         if (program.StopRequested) break;
     }
     CountMarks(program, browse);
+    if (planChanged) saveRetrievalPlan(browse.plan, ui);
 
     if (!browse.missingSources.empty())
         writeMissingSources(ui, pathInFolder(folder, kMissingSourcesFile), browse.missingSources);
