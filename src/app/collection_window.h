@@ -91,6 +91,9 @@ signals:
     void activated();
     // BitBtn_form2_bis: the global-list window is wanted in this one's place.
     void globalListAsked();
+    // The drive table was rebuilt after a device notification or "actualiser": a disk may have
+    // been plugged in.
+    void drivesChanged();
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -31,6 +31,18 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
     connect(m_form1.get(), &TForm1::activated, m_form2.get(), &TForm2::BitBtn_tout_decocherClick);
     connect(m_form1.get(), &TForm1::globalListAsked, this, &MainWindows::showGlobalList);
     connect(m_form2.get(), &TForm2::collectionAsked, this, &MainWindows::showCollection);
+    connect(m_form2.get(), &TForm2::globalListAsked, this, [this] {
+        if (!m_form2->isVisible()) showGlobalList();
+    });
+    // The retrieval plan: opened once the opening sequence has read the favourites folder, then
+    // offered at each arrival of a disk. Queued, so that the question comes after the handler.
+    connect(m_form1.get(), &TForm1::activated, this, [this] {
+        if (m_planStarted || m_form1->state().FirstActivation) return;
+        m_planStarted = true;
+        QMetaObject::invokeMethod(m_form2.get(), &TForm2::startRetrievalPlan, Qt::QueuedConnection);
+    });
+    connect(m_form1.get(), &TForm1::drivesChanged, m_form2.get(), &TForm2::offerPlannedDisks,
+            Qt::QueuedConnection);
 }
 
 MainWindows::~MainWindows() {
