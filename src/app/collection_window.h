@@ -97,6 +97,9 @@ signals:
     // Another catalogue is wanted: chosen by its parameter file, or named in the list-name box.
     void catalogueChoiceAsked();
     void listNameEntered(const QString& name);
+    // The drive table was rebuilt after a device notification or "actualiser": a disk may have
+    // been plugged in.
+    void drivesChanged();
 
 protected:
     void changeEvent(QEvent* event) override;

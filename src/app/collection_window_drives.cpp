@@ -165,6 +165,7 @@ void TForm1::RefreshDrives() {
 void TForm1::Button_actualiser_hdClick() {
     guarded(m_ui, [this] { verdan::Button_actualiser_hdClick(m_state, m_drives, m_ui); });
     refreshCollection();
+    emit drivesChanged();
 }
 
 void TForm1::StringGrid_hdClick(int tableRow) {
@@ -200,6 +201,7 @@ void TForm1::BitBtn_rajout_bdClick() {
 void TForm1::onDevicesChanged() {
     guarded(m_ui, [this] { verdan::DevicesChanged(m_state, m_drives, m_ui); });
     refreshCollection();
+    emit drivesChanged();
 }
 
 std::string TForm1::joinLines(const std::vector<std::string>& lines) {

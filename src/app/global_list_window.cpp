@@ -147,6 +147,8 @@ void TForm2::refreshView() {
         w->setToolTip(QString::fromUtf8(hints::kSearch));
     Button_copie_multiple->setToolTip(QString::fromUtf8(hints::kMultipleCopy));
     refreshBrowse();
+    // The favourites folder may have changed in either window: the plan goes with it.
+    refreshPlanPanel();
 }
 
 void TForm2::showPanel4(bool shown, int overWidth, int overHeight) {

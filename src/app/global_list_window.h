@@ -7,6 +7,7 @@
 #include "browse/favourites_copy.h"
 #include "browse/keyboard.h"
 #include "browse/list_commands.h"
+#include "browse/retrieval_plan.h"
 #include "catalogue/program_state.h"
 #include "util/ui.h"
 
@@ -24,6 +25,7 @@ class QPushButton;
 class QStackedWidget;
 class QTableView;
 class QToolButton;
+class QTreeWidget;
 
 // The global-list window; created hidden, shown from the collection window.
 class GlobalListModel;
@@ -86,6 +88,13 @@ public:
     void BitBtn_rep_favoriClick();
     void SpeedButton1Click();
     void BitBtn_helpClick();
+    // The retrieval plan (global_list_window_plan.cpp): "Disques à brancher" and its panel, the
+    // plan opened at start-up, and the offer of the disks of the plan that are plugged in.
+    void Button_disques_a_brancherClick();
+    void Button_retirer_disqueClick();
+    void Button_vider_planClick();
+    void startRetrievalPlan();
+    void offerPlannedDisks();
     // Table rows (1 = first data row) highlighted in a table, and its current row.
     verdan::RowSet selectionOf(QTableView* table) const;
     std::size_t currentRowOf(QTableView* table) const;
@@ -98,6 +107,8 @@ signals:
     void collectionAsked();
     // BitBtn_choix_lst: another catalogue is wanted, then this window.
     void catalogueChoiceAsked();
+    // A copy started while this window was hidden: it is wanted on screen for its panel.
+    void globalListAsked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +138,10 @@ private:
     void applyKeyOutcome(const verdan::KeyOutcome& outcome);
     void selectRows(QTableView* table, verdan::RowRange rows);
     verdan::DriveRows presentDrives() const;
+    void buildPlanPanel();
+    void placePlanPanel();
+    // The panel's disks as the plan and the drives are now; the plan follows the favourites folder.
+    void refreshPlanPanel();
 
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
@@ -204,6 +219,15 @@ private:
     QPushButton* BitBtn3 = nullptr;
     QFrame* Panel4 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* Button_disques_a_brancher = nullptr;
+    QFrame* Panel_a_rapatrier = nullptr;
+    QTreeWidget* ListView_disques = nullptr;
+    QLabel* Label_total_plan = nullptr;
+    QPushButton* Button_retirer_disque = nullptr;
+    QPushButton* Button_vider_plan = nullptr;
+    QPushButton* Button_fermer_plan = nullptr;
+    // The disks the panel lists, in its order.
+    std::vector<verdan::PlannedDisk> m_plannedDisks;
     // Shown or hidden with the advanced mode.
     QList<QWidget*> advancedControls;
 };

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -122,6 +123,8 @@ void TForm2::copyProgressChanged() {
     ProgressBar1->setValue(p.fileBar);
     ProgressBar2->setVisible(p.batchBarVisible);
     ProgressBar2->setValue(p.batchBar);
+    // A copy of the plan offered at a disk's arrival may start with this window hidden.
+    if (p.visible && !isVisible()) emit globalListAsked();
     if (p.visible && !Panel3->isVisible()) {
         // Centred across the window, 100 pixels above its bottom edge.
         QWidget* host = Panel3->parentWidget();
@@ -145,10 +148,16 @@ void TForm2::applyCopyLock() {
     for (QWidget* w : std::initializer_list<QWidget*>{
              BitBtn1, BitBtn_choix_lst, Button_charger_bd, Button_undo, Button_vider_bd, Button_exit, Edit1,
              Button_rechercher, Button_init_filtre, Button_del, Button_effacer_liste_un_hd,
-             Button_copie_multiple, BitBtn_copie_un_par_un})
+             Button_copie_multiple, BitBtn_copie_un_par_un, BitBtn_rep_favori, Button_vider_plan})
         w->setEnabled(!locked);
+    if (locked) Button_retirer_disque->setEnabled(false);
     // The collection window adds to the list and switches catalogues: it follows.
     emit stateChanged();
+    if (!locked) {
+        refreshPlanPanel();
+        // A disk plugged in during the copy was not asked about: it is now.
+        QTimer::singleShot(0, this, [this] { offerPlannedDisks(); });
+    }
 }
 
 void TForm2::Button_copie_multipleClick() {
@@ -404,6 +413,8 @@ void TForm2::applyKeyOutcome(const KeyOutcome& outcome) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == gridStack && event->type() == QEvent::Resize && Panel_a_rapatrier->isVisibleTo(this))
+        placePlanPanel();
     const bool onTable = watched == StringGrid1 || watched == StringGrid_filter;
     if (onTable && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

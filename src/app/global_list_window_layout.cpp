@@ -169,6 +169,8 @@ void TForm2::buildSidePanel(QWidget* side) {
     Button_copie_multiple = button(side, "Button_copie_multiple", "Copie multiple (x)",
                                    " copie tous les fichiers cochés dans les favoris  ");
     v->addWidget(Button_copie_multiple);
+    Button_disques_a_brancher = button(side, "Button_disques_a_brancher", "Disques à brancher");
+    v->addWidget(Button_disques_a_brancher);
     auto* bevel4 = bevel(side, "Bevel4");
     v->addWidget(bevel4);
 
@@ -257,6 +259,8 @@ void TForm2::buildFloatingPanels() {
         g->addWidget(BitBtn3, 6, 2);
         Panel3->resize(520, 200);
     }
+
+    buildPlanPanel();
 
     Panel4 = panel(host, "Panel4", kNoticeYellow);
     {

@@ -34,6 +34,18 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
     connect(m_form1.get(), &TForm1::catalogueChoiceAsked, this, [this] { chooseCatalogue(false); });
     connect(m_form2.get(), &TForm2::catalogueChoiceAsked, this, [this] { chooseCatalogue(true); });
     connect(m_form1.get(), &TForm1::listNameEntered, this, &MainWindows::switchToNamedCatalogue);
+    connect(m_form2.get(), &TForm2::globalListAsked, this, [this] {
+        if (!m_form2->isVisible()) showGlobalList();
+    });
+    // The retrieval plan: opened once the opening sequence has read the favourites folder, then
+    // offered at each arrival of a disk. Queued, so that the question comes after the handler.
+    connect(m_form1.get(), &TForm1::activated, this, [this] {
+        if (m_planStarted || m_form1->state().FirstActivation) return;
+        m_planStarted = true;
+        QMetaObject::invokeMethod(m_form2.get(), &TForm2::startRetrievalPlan, Qt::QueuedConnection);
+    });
+    connect(m_form1.get(), &TForm1::drivesChanged, m_form2.get(), &TForm2::offerPlannedDisks,
+            Qt::QueuedConnection);
 }
 
 MainWindows::~MainWindows() {

@@ -67,4 +67,5 @@ private:
     // In this order: the global-list window goes first, as it did when main() held both.
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm2> m_form2;
+    bool m_planStarted = false;
 };

@@ -45,4 +45,8 @@ inline constexpr const char* kMultipleCopy =
     "  Copie tous les fichiers cochés vers les favoris.\n\n  Peut aussi simplement calculer le volume total "
     "à "
     "copier,\n  avec ou sans prise en compte des doublons.\n\n  La copie n'est pas lancée automatiquement.";
+inline constexpr const char* kPlannedDisks =
+    "  Disques à brancher : les fichiers cochés restés sur des disques absents\n"
+    "  lors d'une copie multiple, disque par disque (nombre et taille).\n\n"
+    "  Dès qu'un de ces disques est branché, la copie de ses fichiers est proposée.";
 } // namespace hints

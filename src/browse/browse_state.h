@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "browse/retrieval_plan.h"
 #include "catalogue/drive_lookup.h"
 #include "catalogue/global_list.h"
 #include "catalogue/program_state.h"
@@ -109,6 +110,10 @@ struct BrowseState {
     std::vector<std::string> missingSources;
     std::uint32_t batchStartTick = 0; // BatchStartTick
     std::function<std::uint32_t()> tick = platform::tickCount;
+
+    // The files to fetch from disks on the shelf ("a_rapatrier.txt" of the favourites folder).
+    RetrievalPlan plan;
+    PlanArrivals arrivals;
 };
 
 inline GlobalList& gridTable(ProgramState& program, BrowseState& browse, Grid grid) {

@@ -8,6 +8,7 @@
 
 #include "browse/marks.h"
 #include "browse/opening.h"
+#include "browse/retrieval_plan.h"
 #include "catalogue/file_copy.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -155,6 +156,12 @@ std::string remainingTimeText(std::uint32_t start, std::uint32_t now, std::int64
     return FormatDureeHMS(static_cast<std::uint32_t>(ms > most ? most : ms));
 }
 
+std::string existingDestinationsQuestion(std::int64_t existing, std::int64_t skipping, std::int64_t all) {
+    return " " + toText(existing) + " fichier(s) de destination déjà existant(s) : \n\n" +
+           " (Oui) sauter les existants  : " + FormatTaille(skipping) + "\n\n" +
+           " (Non) écraser tous          : " + FormatTaille(all);
+}
+
 CopyEnd CopyFileWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
                              const std::string& source, const std::string& destination,
                              const std::int64_t& total, std::int64_t before, std::int64_t& size) {
@@ -268,12 +275,9 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     }
     bool overwrite = true;
     if (existing > 0) {
-        const DialogButton answer =
-            ui.ask(DialogType::Confirmation,
-                   " " + toText(existing) + " fichier(s) de destination déjà existant(s) : \n\n" +
-                       " (Oui) sauter les existants  : " + FormatTaille(total - existingSize) + "\n\n" +
-                       " (Non) écraser tous          : " + FormatTaille(total),
-                   {DialogButton::Yes, DialogButton::No, DialogButton::Cancel});
+        const DialogButton answer = ui.ask(
+            DialogType::Confirmation, existingDestinationsQuestion(existing, total - existingSize, total),
+            {DialogButton::Yes, DialogButton::No, DialogButton::Cancel});
         if (answer == DialogButton::Yes) {
             overwrite = false;
             n -= existing;
@@ -286,16 +290,17 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         }
     }
 
-    panel.total = "Total  " + FormatTaille(total);
-    panel.visible = true;
-    program.StopRequested = false;
-    CopyScope scope(program, browse, ui, view, true);
-    std::int64_t copiedTotal = 0, copiedCount = 0;
-    panel.batchBarVisible = true;
-    panel.batchBar = 0;
-    panel.counter = "-- / " + toText(n);
-    browse.batchStartTick = browse.tick();
-    panel.remaining = "--:--";
+    // The rows of disks on the shelf go into the retrieval plan before anything is copied, so that
+    // the plan holds them whatever becomes of the copy.
+    followFavouritesFolder(browse.plan, folder, ui);
+    bool planChanged = false;
+    for (const std::size_t row : marked)
+        if (FindDriveBySerial(drives, table.cell(row, serialCol)).empty())
+            planChanged = browse.plan.add(plannedFileOfRow(table, row)) || planChanged;
+    if (planChanged) saveRetrievalPlan(browse.plan, ui);
+    planChanged = false;
+
+    BatchCopy batch(program, browse, ui, view, folder, n, total);
     browse.missingSourcesShown = false;
     browse.missingSources.clear();
     std::vector<std::string> refused;
@@ -312,6 +317,8 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
                                                  : nativeFilePath(drive, table.cell(row, folderCol), name);
         const std::string destination = pathInFolder(folder, name);
         if (drive.empty() || !platform::isFile(source)) {
+            // A disk unplugged during the copy joins the plan too.
+            if (drive.empty()) planChanged = browse.plan.add(plannedFileOfRow(table, row)) || planChanged;
             SignalSonore(ui);
             browse.missingSourcesShown = true;
             if (browse.missingSources.empty())
@@ -322,25 +329,12 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
             continue;
         }
         if (overwrite || !platform::exists(destination)) {
-            panel.fileName = table.cell(row, titleCol);
-            panel.folder = table.cell(row, folderCol);
-            panel.counter = toText(copiedCount + 1) + " / " + toText(n);
-            std::int64_t size = 0;
-            const CopyResult result =
-                copyWithProgress(program, browse, ui, view, source, destination, total, copiedTotal, size);
-            if (result == CopyResult::CannotCreate && !folderTakesFiles(folder)) {
-                throw VerdanError(copyFailureText(result, source, destination));
-            } else if (result == CopyResult::CannotCreate) {
+            if (batch.copy(source, destination, std::string(table.cell(row, titleCol)),
+                           std::string(table.cell(row, folderCol))) == BatchCopy::Outcome::NameRefused) {
                 // Only this name is refused: the file stays marked and the others go on.
                 refused.push_back(name);
                 continue;
-            } else if (result == CopyResult::Copied) {
-                copiedTotal += size;
-                ++copiedCount;
-            } else if (result != CopyResult::Abandoned) {
-                throw VerdanError(copyFailureText(result, source, destination));
             }
-            if (total > 0) panel.batchBar = barPosition(copiedTotal, total);
         }
         table.setCell(row, markCol, "");
         view.copyProgressChanged();
@@ -348,6 +342,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         if (program.StopRequested) break;
     }
     CountMarks(program, browse);
+    if (planChanged) saveRetrievalPlan(browse.plan, ui);
 
     if (!browse.missingSources.empty())
         writeMissingSources(ui, pathInFolder(folder, kMissingSourcesFile), browse.missingSources);
@@ -359,9 +354,57 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
                           " fichier(s), qui restent cochés :\n" + names);
     }
     SignalSonore(ui);
-    ui.showInfo(toText(copiedCount) + " copies effectuées sur " + toText(n) + " demandées  \n\n" +
+    ui.showInfo(toText(batch.copiedCount()) + " copies effectuées sur " + toText(n) + " demandées  \n\n" +
                 "            les autres existant déjà (ou stop demandé)");
-    scope.end();
+    batch.end();
+}
+
+struct BatchCopy::Scope {
+    Scope(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view)
+        : scope(program, browse, ui, view, true) {}
+    CopyScope scope;
+};
+
+BatchCopy::BatchCopy(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view, std::string folder,
+                     std::int64_t count, std::int64_t total)
+    : m_program(program), m_browse(browse), m_ui(ui), m_view(view), m_folder(std::move(folder)),
+      m_count(count), m_total(total) {
+    CopyProgressPanel& panel = browse.copyPanel;
+    panel.total = "Total  " + FormatTaille(total);
+    panel.visible = true;
+    program.StopRequested = false;
+    m_scope = std::make_unique<Scope>(program, browse, ui, view);
+    panel.batchBarVisible = true;
+    panel.batchBar = 0;
+    panel.counter = "-- / " + toText(count);
+    browse.batchStartTick = browse.tick();
+    panel.remaining = "--:--";
+}
+
+BatchCopy::~BatchCopy() = default;
+
+BatchCopy::Outcome BatchCopy::copy(const std::string& source, const std::string& destination,
+                                   const std::string& title, const std::string& catalogueFolder) {
+    CopyProgressPanel& panel = m_browse.copyPanel;
+    panel.fileName = title;
+    panel.folder = catalogueFolder;
+    panel.counter = toText(m_copiedCount + 1) + " / " + toText(m_count);
+    std::int64_t size = 0;
+    const CopyResult result = copyWithProgress(m_program, m_browse, m_ui, m_view, source, destination,
+                                               m_total, m_copiedTotal, size);
+    if (result == CopyResult::CannotCreate && folderTakesFiles(m_folder)) return Outcome::NameRefused;
+    if (result != CopyResult::Copied && result != CopyResult::Abandoned)
+        throw VerdanError(copyFailureText(result, source, destination));
+    if (result == CopyResult::Copied) {
+        m_copiedTotal += size;
+        ++m_copiedCount;
+    }
+    if (m_total > 0) panel.batchBar = barPosition(m_copiedTotal, m_total);
+    return result == CopyResult::Copied ? Outcome::Copied : Outcome::Stopped;
+}
+
+void BatchCopy::end() {
+    m_scope->scope.end();
 }
 
 void BitBtn3Click(ProgramState& program) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "browse/browse_state.h"
@@ -49,6 +50,44 @@ void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui&
 // asks for it.
 void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
                                 const DriveRows& drives, const RowSet& selection);
+
+// The question of a batch whose destinations partly exist: skip them (`skipping` bytes left to
+// copy) or overwrite all (`all` bytes).
+std::string existingDestinationsQuestion(std::int64_t existing, std::int64_t skipping, std::int64_t all);
+
+// The copying part of a batch into the favourites folder, shared by the multiple copy and the copy
+// of a disk of the retrieval plan: the progress panel with its counter and both bars, the lock of
+// the windows and the hourglass, from construction to end() (or destruction, an error included).
+class BatchCopy {
+public:
+    enum class Outcome { Copied, Stopped, NameRefused };
+    // `count` files of `total` planned bytes (an estimate) go into `folder`.
+    BatchCopy(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view, std::string folder,
+              std::int64_t count, std::int64_t total);
+    ~BatchCopy();
+    BatchCopy(const BatchCopy&) = delete;
+    BatchCopy& operator=(const BatchCopy&) = delete;
+    // One file, with `title` and `catalogueFolder` shown on the panel. A stop confirmed during it
+    // leaves no destination. A name the folder refuses (a ":" on a Windows file system) is
+    // NameRefused; a folder that refuses every file and any other failure throw VerdanError.
+    Outcome copy(const std::string& source, const std::string& destination, const std::string& title,
+                 const std::string& catalogueFolder);
+    std::int64_t copiedCount() const { return m_copiedCount; }
+    void end();
+
+private:
+    class Scope;
+    ProgramState& m_program;
+    BrowseState& m_browse;
+    Ui& m_ui;
+    CopyView& m_view;
+    std::string m_folder;
+    std::int64_t m_count;
+    std::int64_t m_total;
+    std::int64_t m_copiedTotal = 0;
+    std::int64_t m_copiedCount = 0;
+    std::unique_ptr<Scope> m_scope;
+};
 
 // "Annuler" of the progress panel (and Escape): the copy stops after its current block.
 void BitBtn3Click(ProgramState& program);

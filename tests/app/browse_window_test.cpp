@@ -10,12 +10,15 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "device_watcher.h"
 #include "support/program_fixture.h"
 #include "util/cp1252.h"
+#include "util/format.h"
 #include "windows_under_test.h"
 
 using namespace verdan;
@@ -518,7 +521,7 @@ TEST_F(CopyWindow, ThePanelShowsTheProgressWhileTheListIsLockedAndTheAbsentDiskI
     ui.onProcessEvents = nullptr;
 
     EXPECT_EQ(copied(), (std::vector<std::string>{"Alien.avi", "Brazil.avi", "Casablanca.avi",
-                                                  "fichiers_inexistants.txt"}));
+                                                  "a_rapatrier.txt", "fichiers_inexistants.txt"}));
     EXPECT_EQ(counters, (std::vector<std::string>{"1 / 4", "2 / 4", "3 / 4"}));
     EXPECT_TRUE(panelShown);
     EXPECT_TRUE(batchBarShown);
@@ -544,7 +547,8 @@ TEST_F(CopyWindow, EscapeOrAnnulerStopsAfterTheCurrentBlockAndQuittingWaits) {
     };
     ui.answers = {DialogButton::Yes, DialogButton::Yes};
     pressCopy();
-    EXPECT_EQ(copied(), (std::vector<std::string>{"Alien.avi", "fichiers_inexistants.txt"}));
+    EXPECT_EQ(copied(),
+              (std::vector<std::string>{"Alien.avi", "a_rapatrier.txt", "fichiers_inexistants.txt"}));
     EXPECT_EQ(ui.shown[1].text, " Arrêter la copie ?");
     // Brazil, stopped, loses its mark as the rows handled; Casablanca keeps it for the next run.
     EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{"", " x", "", " x"}));
@@ -569,7 +573,8 @@ TEST_F(CopyWindow, EscapeOrAnnulerStopsAfterTheCurrentBlockAndQuittingWaits) {
     pressCopy();
     ui.onProcessEvents = nullptr;
     EXPECT_EQ(ui.shown[1].text, " Arrêter la copie ?");
-    EXPECT_EQ(copied(), (std::vector<std::string>{"Alien.avi", "fichiers_inexistants.txt"}));
+    EXPECT_EQ(copied(),
+              (std::vector<std::string>{"Alien.avi", "a_rapatrier.txt", "fichiers_inexistants.txt"}));
     EXPECT_TRUE(form2->isVisible());
 }
 
@@ -591,4 +596,160 @@ TEST_F(CopyWindow, CopierVersLesFavorisOfTheContextPanelCopiesTheRightClickedRow
     EXPECT_FALSE(widget<QFrame>(form2, "Panel3")->isVisible());
     EXPECT_TRUE(ui.texts().empty()); // the single copy says nothing when it succeeds
     EXPECT_EQ(marks(program.globalList.table), (std::vector<std::string>{" x", " x", " x", " x"}));
+}
+
+// The retrieval plan: marked files of four disks, one plugged in, copied; the three others wait
+// in "Disques à brancher" until one is plugged in, here and after a restart.
+class PlanWindow : public BrowseWindow {
+protected:
+    void SetUp() override {
+        plugFilms({"Alien"});
+        start({row("1", "FILMS", "Alien", "1 Ko"), row("2", "SERIES", "Lost", "2 Ko", "0000AAAA"),
+               row("3", "CONCERTS", "Live", "1 Ko", "0000BBBB"),
+               row("4", "SERIES", "Dallas", "1 Ko", "0000AAAA"),
+               row("5", "PHOTOS", "Expo", "3 Mo", "0000CCCC")});
+        platform::createFolders(favourites());
+        program.globalList.favouritesCaption = favourites();
+    }
+    std::string favourites() { return dir.file("favoris"); }
+    // A folder made a drive, holding films/<title>.avi for each title.
+    void plugDisk(const std::string& disk, const std::string& serial,
+                  const std::vector<std::string>& titles) {
+        platform::createFolders(dir.file(disk + "/films"));
+        for (const auto& t : titles) dir.write(disk + "/films/" + t + ".avi", disk + " " + t);
+        drives.add(dir.file(disk), disk, serial, platform::kDriveRemovable);
+    }
+    void settle() {
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    }
+    // What the system's device notification does.
+    void notifyDevices() {
+        DeviceWatcher* watcher = form1->findChild<DeviceWatcher*>();
+        ASSERT_NE(watcher, nullptr);
+        emit watcher->devicesChanged();
+        settle();
+    }
+    void showPanel() {
+        if (!widget<QFrame>(form2, "Panel_a_rapatrier")->isVisibleTo(form2))
+            QTest::mouseClick(widget<QPushButton>(form2, "Button_disques_a_brancher"), Qt::LeftButton);
+        ASSERT_TRUE(widget<QFrame>(form2, "Panel_a_rapatrier")->isVisibleTo(form2));
+    }
+    QTreeWidget* disks() { return widget<QTreeWidget>(form2, "ListView_disques"); }
+    // "name|serial|files|size|state" of each line of the panel.
+    std::vector<std::string> diskLines() {
+        std::vector<std::string> lines;
+        for (int i = 0; i < disks()->topLevelItemCount(); ++i) {
+            QStringList cells;
+            for (int c = 0; c < disks()->columnCount(); ++c) cells << disks()->topLevelItem(i)->text(c);
+            lines.push_back(cells.join('|').toStdString());
+        }
+        return lines;
+    }
+    std::string total() { return widget<QLabel>(form2, "Label_total_plan")->text().toStdString(); }
+    std::string kb(int n) { return FormatTaille(n * 1024LL); }
+    std::string concerts() { return "CONCERTS|0000BBBB|1|" + kb(1) + "|"; }
+    std::string photos(const std::string& state = "") {
+        return "PHOTOS|0000CCCC|1|" + FormatTaille(3 * 1048576LL) + "|" + state;
+    }
+};
+
+TEST_F(PlanWindow, TheDisksToFetchAreListedAndAnArrivalIsCopiedAlsoAfterARestart) {
+    form2->resize(1366, 738); // a laptop's screen, for the pictures
+    const QString pictures = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");
+    QTest::mouseClick(widget<QPushButton>(form2, "BitBtn_tout_cocher"), Qt::LeftButton);
+    ui.answers = {DialogButton::Yes};
+    QTest::mouseClick(widget<QPushButton>(form2, "Button_copie_multiple"), Qt::LeftButton);
+    ASSERT_TRUE(platform::isFile(dir.file("favoris/Alien.avi")));
+
+    showPanel();
+    EXPECT_EQ(diskLines(),
+              (std::vector<std::string>{"SERIES|0000AAAA|2|" + kb(3) + "|", concerts(), photos()}));
+    EXPECT_EQ(total(), "Total : 4 fichier(s) sur 3 disque(s), " + FormatTaille(4 * 1024LL + 3 * 1048576LL));
+    settle();
+    if (!pictures.isEmpty()) form2->grab().save(pictures + "/plan_panel_1366x768.png");
+
+    // SERIES plugged in: the question, Oui, its files copied under the lock, its line gone.
+    plugDisk("SERIES", "0000AAAA", {"Lost", "Dallas"});
+    ui.shown.clear();
+    ui.answers = {DialogButton::Yes};
+    bool locked = true, copying = false;
+    ui.onProcessEvents = [&] {
+        copying = true;
+        locked = locked && !form1->isEnabled() &&
+                 !widget<QPushButton>(form2, "Button_vider_plan")->isEnabled() &&
+                 !widget<QPushButton>(form2, "BitBtn_rep_favori")->isEnabled();
+    };
+    notifyDevices();
+    ui.onProcessEvents = nullptr;
+    EXPECT_TRUE(copying && locked);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Le disque SERIES est branché : copier ses 2 fichiers (" +
+                                                        kb(3) + ") vers les favoris ?",
+                                                    "2 copies effectuées sur 2 demandées  \n\n            "
+                                                    "les autres existant déjà (ou stop demandé)"}));
+    EXPECT_EQ(TempFolder::read(dir.file("favoris/Lost.avi")), "SERIES Lost");
+    EXPECT_EQ(TempFolder::read(dir.file("favoris/Dallas.avi")), "SERIES Dallas");
+    EXPECT_EQ(diskLines(), (std::vector<std::string>{concerts(), photos()}));
+    EXPECT_TRUE(form1->isEnabled());
+    // Another notification with SERIES still there asks nothing.
+    ui.shown.clear();
+    notifyDevices();
+    EXPECT_TRUE(ui.shown.empty());
+
+    // A restart: the same two disks wait; CONCERTS plugged in is offered, with the global-list
+    // window brought on screen for the copy's panel.
+    ProgramState again;
+    again.programFolder = dir.path();
+    // The windows over `again` go before it does, whatever ends the test.
+    struct Closing {
+        WindowsUnderTest& w;
+        ~Closing() {
+            w.form1 = nullptr;
+            w.form2 = nullptr;
+            w.windows.reset();
+        }
+    } closing{*this};
+    ui.answers = {DialogButton::Yes}; // the load of the list
+    buildWindows(again, ui);
+    form1->show();
+    form1->FormActivate();
+    settle();
+    form2->show();
+    form2->resize(1366, 738);
+    showPanel();
+    EXPECT_EQ(diskLines(), (std::vector<std::string>{concerts(), photos()}));
+    form2->hide();
+    plugDisk("CONCERTS", "0000BBBB", {"Live"});
+    ui.answers = {DialogButton::Yes};
+    notifyDevices();
+    EXPECT_EQ(TempFolder::read(dir.file("favoris/Live.avi")), "CONCERTS Live");
+    EXPECT_TRUE(form2->isVisible());
+
+    // PHOTOS plugged in and declined: marked as plugged in the panel.
+    plugDisk("PHOTOS", "0000CCCC", {});
+    ui.answers = {DialogButton::No};
+    notifyDevices();
+    showPanel();
+    EXPECT_EQ(diskLines(), (std::vector<std::string>{photos("branché : " + dir.file("PHOTOS"))}));
+    if (!pictures.isEmpty()) form2->grab().save(pictures + "/plan_panel_plugged.png");
+
+    // Another favourites folder chosen in the collection window: the plan goes there.
+    const std::string moved = dir.file("nouveaux_favoris");
+    platform::createFolders(moved);
+    ui.folderAnswers = {moved};
+    QTest::mouseClick(widget<QPushButton>(form1, "BitBtn_rep_favori"), Qt::LeftButton);
+    EXPECT_FALSE(platform::exists(dir.file("favoris/a_rapatrier.txt")));
+    EXPECT_TRUE(platform::isFile(dir.file("nouveaux_favoris/a_rapatrier.txt")));
+    EXPECT_EQ(diskLines().size(), 1u);
+
+    // The disk removed from the panel after its question: the plan is empty and its file gone.
+    ui.shown.clear();
+    ui.answers = {DialogButton::Yes};
+    disks()->setCurrentItem(disks()->topLevelItem(0));
+    QTest::mouseClick(widget<QPushButton>(form2, "Button_retirer_disque"), Qt::LeftButton);
+    EXPECT_EQ(ui.texts(),
+              (std::vector<std::string>{" Retirer du plan les 1 fichier(s) du disque PHOTOS (0000CCCC) ?"}));
+    EXPECT_TRUE(diskLines().empty());
+    EXPECT_EQ(total(), " Aucun fichier à rapatrier ");
+    EXPECT_FALSE(widget<QPushButton>(form2, "Button_vider_plan")->isEnabled());
+    EXPECT_FALSE(platform::exists(dir.file("nouveaux_favoris/a_rapatrier.txt")));
 }

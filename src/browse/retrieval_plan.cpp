@@ -1,0 +1,206 @@
+#include "browse/retrieval_plan.h"
+
+#include <algorithm>
+
+#include "catalogue/file_copy.h"
+#include "platform/files.h"
+#include "util/cp1252.h"
+#include "util/dialogs.h"
+#include "util/error.h"
+#include "util/format.h"
+#include "util/text.h"
+
+namespace verdan {
+namespace {
+
+constexpr std::size_t kFields = 6;
+
+// A folder as typed and as the settings keep it may differ by a final separator; both name the
+// same plan file, which must never be taken for another one and removed.
+std::string sameFolderForm(std::string folder) {
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\') &&
+           !(folder.size() == 3 && folder[1] == ':'))
+        folder.pop_back();
+    return folder;
+}
+
+std::vector<std::string_view> fieldsOf(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(
+            line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+// A line that names a file the plan can find again: every field there, a serial, a folder in the
+// catalogue's form and a name. A line cut short or garbage fails one of these.
+bool parseLine(std::string_view line, PlannedFile& file) {
+    const std::vector<std::string_view> f = fieldsOf(line);
+    if (f.size() != kFields) return false;
+    file = {std::string(f[0]), std::string(f[1]), std::string(f[2]),
+            std::string(f[3]), std::string(f[4]), std::string(f[5])};
+    if (trimBlanks(file.serial).empty() || file.folder.empty() || file.folder.front() != ':') return false;
+    if (file.title.empty() && file.ext.empty()) return false;
+    for (const std::string* cell :
+         {&file.disk, &file.serial, &file.folder, &file.title, &file.ext, &file.size})
+        for (const char c : *cell)
+            if (static_cast<unsigned char>(c) < 0x20) return false;
+    return true;
+}
+
+std::string damageText(const std::string& path, std::size_t dropped, std::size_t kept) {
+    return " Le fichier " + path + " était abîmé : " + toText(static_cast<long long>(dropped)) +
+           " ligne(s) écartée(s). \n\n Le plan est réécrit avec les " + toText(static_cast<long long>(kept)) +
+           " fichier(s) lisible(s). ";
+}
+
+} // namespace
+
+PlannedFile plannedFileOfRow(const GlobalList& table, std::size_t row) {
+    const auto cell = [&](const char* header) {
+        const int c = table.indice_col_liste(header);
+        return c < 0 ? std::string() : std::string(table.cell(row, c));
+    };
+    return {cell("nom-disque"), cell("NS-disque"), cell("répertoire"),
+            cell("titre"),      cell("ext"),       cell("taille")};
+}
+
+std::string RetrievalPlan::path() const {
+    return m_folder.empty() ? std::string() : pathInFolder(m_folder, kRetrievalPlanFile);
+}
+
+void RetrievalPlan::reset(std::string folder) {
+    m_folder = sameFolderForm(std::move(folder));
+    m_files.clear();
+    m_keys.clear();
+}
+
+std::string RetrievalPlan::keyOf(const PlannedFile& file) {
+    return file.disk + '\t' + file.serial + '\t' + file.folder + '\t' + file.title + file.ext;
+}
+
+bool RetrievalPlan::add(const PlannedFile& file) {
+    if (!m_keys.insert(keyOf(file))) return false;
+    m_files.push_back(file);
+    return true;
+}
+
+std::size_t RetrievalPlan::removeIf(const std::function<bool(const PlannedFile&)>& drop) {
+    const std::size_t before = m_files.size();
+    m_files.erase(std::remove_if(m_files.begin(), m_files.end(), drop), m_files.end());
+    if (m_files.size() != before) {
+        m_keys.clear();
+        for (const PlannedFile& f : m_files) m_keys.insert(keyOf(f));
+    }
+    return before - m_files.size();
+}
+
+std::size_t RetrievalPlan::remove(const std::vector<PlannedFile>& files) {
+    KeySet gone;
+    for (const PlannedFile& f : files) gone.insert(keyOf(f));
+    return removeIf([&](const PlannedFile& f) { return gone.contains(keyOf(f)); });
+}
+
+void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
+    plan.reset(folder);
+    const std::string path = plan.path();
+    std::string bytes;
+    const platform::ReadStatus status = platform::readWholeFile(path, bytes);
+    if (status == platform::ReadStatus::Missing) return;
+    if (status == platform::ReadStatus::Failed) {
+        showError(ui, msg::cannotOpen(path));
+        return;
+    }
+    const std::string text = cp1252::decode(bytes);
+    const std::vector<std::string_view> lines = splitLines(text);
+    std::size_t dropped = 0;
+    bool rewrite = lines.empty() || lines.front() != kRetrievalPlanHeader;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 0 && lines[i] == kRetrievalPlanHeader) continue;
+        if (trimControl(lines[i]).empty()) {
+            rewrite = true;
+            continue;
+        }
+        PlannedFile file;
+        if (!parseLine(lines[i], file)) {
+            ++dropped;
+            continue;
+        }
+        // The same file twice is planned once.
+        if (!plan.add(file)) rewrite = true;
+    }
+    if (dropped == 0 && !rewrite) return;
+    saveRetrievalPlan(plan, ui);
+    if (dropped > 0)
+        ui.ask(DialogType::Warning, damageText(path, dropped, plan.files().size()), {DialogButton::Ok});
+}
+
+bool saveRetrievalPlan(const RetrievalPlan& plan, Ui& ui) {
+    if (!plan.isOpen()) return false;
+    const std::string path = plan.path();
+    if (plan.files().empty()) {
+        if (!platform::exists(path)) return true;
+        if (platform::removeFile(path)) {
+            // Forced to disk where the system can, lest a power cut bring back files fetched.
+            platform::syncFolder(plan.folder());
+            return true;
+        }
+        showError(ui, msg::cannotWrite(path));
+        return false;
+    }
+    std::string text = std::string(kRetrievalPlanHeader) + "\r\n";
+    for (const PlannedFile& f : plan.files())
+        text += f.disk + '\t' + f.serial + '\t' + f.folder + '\t' + f.title + '\t' + f.ext + '\t' + f.size +
+                "\r\n";
+    if (platform::writeFileAtomically(path, cp1252::encode(text)) != platform::WriteResult::Ok) {
+        showError(ui, msg::cannotCreate(path));
+        return false;
+    }
+    return true;
+}
+
+void followFavouritesFolder(RetrievalPlan& plan, const std::string& favouritesFolder, Ui& ui) {
+    if (plan.isOpen() && plan.folder() == sameFolderForm(favouritesFolder)) return;
+    const bool wasOpen = plan.isOpen();
+    const std::string oldPath = plan.path();
+    const std::vector<PlannedFile> moving = plan.files();
+    openRetrievalPlan(plan, favouritesFolder, ui);
+    if (!wasOpen || moving.empty()) return;
+    for (const PlannedFile& f : moving) plan.add(f);
+    // The old file goes only once the new one holds its entries: a failure keeps both.
+    if (saveRetrievalPlan(plan, ui) && !platform::removeFile(oldPath))
+        showError(ui, msg::cannotWrite(oldPath));
+}
+
+std::string locatePlannedDisk(const DriveRows& drives, std::string_view name, std::string_view serial) {
+    const std::string root = FindDriveByDisk(drives, name, serial);
+    return root.empty() ? FindDriveBySerial(drives, serial) : root;
+}
+
+bool onDisk(const PlannedFile& file, std::string_view name, std::string_view serial) {
+    return file.disk == name && file.serial == serial;
+}
+
+std::vector<PlannedDisk> plannedDisks(const RetrievalPlan& plan, const DriveRows& drives) {
+    std::vector<PlannedDisk> disks;
+    for (const PlannedFile& f : plan.files()) {
+        auto it = std::find_if(disks.begin(), disks.end(),
+                               [&](const PlannedDisk& d) { return onDisk(f, d.name, d.serial); });
+        if (it == disks.end()) {
+            disks.push_back({f.disk, f.serial, 0, 0, {}});
+            it = disks.end() - 1;
+        }
+        ++it->count;
+        it->bytes += std::max<std::int64_t>(0, ParseTaille(f.size));
+    }
+    std::stable_sort(disks.begin(), disks.end(),
+                     [](const PlannedDisk& a, const PlannedDisk& b) { return a.count > b.count; });
+    for (PlannedDisk& d : disks) d.root = locatePlannedDisk(drives, d.name, d.serial);
+    return disks;
+}
+
+} // namespace verdan

@@ -1,0 +1,397 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "browse/favourites_copy.h"
+#include "browse/marks.h"
+#include "browse/plan_copy.h"
+#include "browse/retrieval_plan.h"
+#include "browse_fixture.h"
+#include "platform/files.h"
+#include "util/cp1252.h"
+#include "util/format.h"
+
+using namespace verdan;
+using namespace verdan::test;
+
+namespace {
+
+struct QuietView : CopyView {
+    std::function<void()> onRepaint;
+    void copyProgressChanged() override {
+        if (onRepaint) onRepaint();
+    }
+};
+
+const std::string kSummaryTail = " demandées  \n\n            les autres existant déjà (ou stop demandé)";
+
+} // namespace
+
+// Disks made of folders of the test ("FILMS", "SERIES", ...), each holding films/<title>.avi, a
+// favourites folder and the rows of the global list that name them.
+class RetrievalPlanTest : public ::testing::Test, public BrowseFixture {
+protected:
+    RetrievalPlanTest() {
+        platform::createFolders(favourites());
+        program.globalList.favouritesCaption = favourites();
+        browse.tick = [] { return 5000u; };
+    }
+    std::string favourites() const { return dir.file("favoris"); }
+    std::string inFavourites(const std::string& name) const { return favourites() + kSep + name; }
+    std::string planPath() const { return inFavourites(kRetrievalPlanFile); }
+
+    // Windows has one root for all these folders: the rows' folders lead to each one from it.
+    std::string rootOf(const std::string& disk) const {
+        return kWindows ? dir.file(disk).substr(0, 3) : dir.file(disk);
+    }
+    std::string folderOn(const std::string& disk) const {
+        return (kWindows ? ":" + dir.file(disk).substr(2) + "\\" : std::string(":\\")) + "films";
+    }
+    void putFile(const std::string& disk, const std::string& title, const std::string& bytes = "x") {
+        platform::createFolders(dir.file(disk + "/films"));
+        dir.write(disk + "/films/" + title + ".avi", bytes);
+    }
+    void plug(const std::string& disk, const std::string& serial, const std::string& name = {}) {
+        platform::createFolders(dir.file(disk + "/films"));
+        drives.push_back({rootOf(disk), name.empty() ? disk : name, serial});
+    }
+    void unplug(const std::string& disk) {
+        std::erase_if(drives, [&](const DriveRow& d) { return d.name == disk; });
+    }
+    std::size_t marked(const std::string& disk, const std::string& serial, const std::string& title,
+                       const std::string& size = "1 Ko") {
+        Media m;
+        m.disk = disk;
+        m.serial = serial;
+        m.title = title;
+        m.size = size;
+        m.folder = folderOn(disk);
+        m.mark = kMark;
+        return add(m);
+    }
+    PlannedFile planned(const std::string& disk, const std::string& serial, const std::string& title,
+                        const std::string& size = "1 Ko") const {
+        return {disk, serial, folderOn(disk), title, ".avi", size};
+    }
+    void plan(const std::vector<PlannedFile>& files) {
+        openRetrievalPlan(browse.plan, favourites(), ui);
+        for (const PlannedFile& f : files) browse.plan.add(f);
+        ASSERT_TRUE(saveRetrievalPlan(browse.plan, ui));
+    }
+    std::string planLine(const PlannedFile& f) const {
+        return f.disk + "\t" + f.serial + "\t" + f.folder + "\t" + f.title + "\t" + f.ext + "\t" + f.size +
+               "\r\n";
+    }
+    std::string planFile(const std::vector<PlannedFile>& files) const {
+        std::string text = "nom-disque\tNS-disque\trépertoire\ttitre\text\ttaille\r\n";
+        for (const PlannedFile& f : files) text += planLine(f);
+        return cp1252::encode(text);
+    }
+    std::vector<std::string> plannedTitles() const {
+        std::vector<std::string> t;
+        for (const PlannedFile& f : browse.plan.files()) t.push_back(f.title);
+        return t;
+    }
+    void copyMarked() { Button_copie_multipleClick(program, browse, ui, view, drives, {}); }
+    void arrivals() {
+        offerPlannedDisks(program, browse, ui, view, [this] { return drives; });
+    }
+    std::string question(const std::string& disk, int files, std::int64_t bytes) const {
+        return "Le disque " + disk + " est branché : copier ses " + std::to_string(files) + " fichiers (" +
+               FormatTaille(bytes) + ") vers les favoris ?";
+    }
+
+    DriveRows drives;
+    QuietView view;
+};
+
+TEST_F(RetrievalPlanTest, AMultipleCopyPlansTheFilesOfAbsentDisksOnceEach) {
+    plug("FILMS", "1234ABCD");
+    putFile("FILMS", "Alien");
+    marked("FILMS", "1234ABCD", "Alien");
+    marked("SERIES", "0000AAAA", "Lost", "2 Go");
+    marked("CONCERTS", "0000BBBB", "Live");
+    marked("SERIES", "0000AAAA", "Dallas", "1,5 Go");
+    ui.answers = {DialogButton::Yes};
+    copyMarked();
+
+    EXPECT_EQ(TempFolder::read(planPath()), planFile({planned("SERIES", "0000AAAA", "Lost", "2 Go"),
+                                                      planned("CONCERTS", "0000BBBB", "Live"),
+                                                      planned("SERIES", "0000AAAA", "Dallas", "1,5 Go")}));
+    // The file of missing sources stays as it was, beside the plan.
+    EXPECT_TRUE(platform::isFile(inFavourites(kMissingSourcesFile)));
+    EXPECT_EQ(ui.shown.back().text, "1 copies effectuées sur 4" + kSummaryTail);
+
+    // The same rows copied again (they kept their marks) are not planned twice, whatever the case.
+    list().setCell(4, list().indice_col_liste("titre"), "DALLAS");
+    ui.answers = {DialogButton::Yes};
+    copyMarked();
+    EXPECT_EQ(plannedTitles(), (std::vector<std::string>{"Lost", "Live", "Dallas"}));
+}
+
+TEST_F(RetrievalPlanTest, TheDiskListCountsSizesAndTellsWhichDisksArePlugged) {
+    plan({planned("A", "0000000A", "a1", "1 Go"), planned("B", "0000000B", "b1", "2 Mo"),
+          planned("B", "0000000B", "b2", "3 Mo"), planned("C", "0000000C", "c1", "10 oct"),
+          planned("B", "0000000B", "b3", "N/A")});
+    // C by name and serial; A renamed since it was catalogued, found by its serial alone.
+    plug("C", "0000000C");
+    plug("A", "0000000A", "A-NEUF");
+    const std::vector<PlannedDisk> disks = plannedDisks(browse.plan, drives);
+    ASSERT_EQ(disks.size(), 3u);
+    EXPECT_EQ(disks[0].name, "B");
+    EXPECT_EQ(disks[0].count, 3u);
+    EXPECT_EQ(disks[0].bytes, 5 * 1048576);
+    EXPECT_EQ(disks[0].root, "");
+    EXPECT_EQ(disks[1].name, "A");
+    EXPECT_EQ(disks[1].root, driveRoot(rootOf("A")));
+    EXPECT_EQ(disks[2].name, "C");
+    EXPECT_EQ(disks[2].root, driveRoot(rootOf("C")));
+    EXPECT_EQ(planTotalText(disks),
+              "Total : 5 fichier(s) sur 3 disque(s), " + FormatTaille(1073741824LL + 5 * 1048576 + 10));
+    EXPECT_EQ(planTotalText({}), " Aucun fichier à rapatrier ");
+}
+
+TEST_F(RetrievalPlanTest, YesCopiesTheArrivedDisksFilesAndEmptiesItsPartOfThePlan) {
+    plan({planned("SERIES", "0000AAAA", "Lost", "2 Ko"), planned("CONCERTS", "0000BBBB", "Live"),
+          planned("SERIES", "0000AAAA", "Dallas", "1 Ko")});
+    putFile("SERIES", "Lost", "lost bytes");
+    putFile("SERIES", "Dallas", "dallas bytes");
+    plug("SERIES", "0000AAAA");
+    bool lockedDuringCopy = false;
+    view.onRepaint = [&] { lockedDuringCopy = lockedDuringCopy || program.copyRunning; };
+    ui.answers = {DialogButton::Yes};
+    arrivals();
+
+    EXPECT_EQ(TempFolder::read(inFavourites("Lost.avi")), "lost bytes");
+    EXPECT_EQ(TempFolder::read(inFavourites("Dallas.avi")), "dallas bytes");
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{question("SERIES", 2, 3072),
+                                                    "2 copies effectuées sur 2" + kSummaryTail}));
+    EXPECT_EQ(TempFolder::read(planPath()), planFile({planned("CONCERTS", "0000BBBB", "Live")}));
+    EXPECT_TRUE(lockedDuringCopy);
+    EXPECT_FALSE(program.copyRunning);
+    EXPECT_FALSE(browse.copyPanel.visible);
+
+    // The last disk copied takes the plan's file with it.
+    putFile("CONCERTS", "Live");
+    plug("CONCERTS", "0000BBBB");
+    ui.shown.clear();
+    ui.answers = {DialogButton::Yes};
+    arrivals();
+    EXPECT_EQ(ui.shown.front().text, question("CONCERTS", 1, 1024));
+    EXPECT_TRUE(browse.plan.files().empty());
+    EXPECT_FALSE(platform::exists(planPath()));
+}
+
+TEST_F(RetrievalPlanTest, NoIsNotAskedAgainUntilTheDiskComesBack) {
+    plan({planned("SERIES", "0000AAAA", "Lost")});
+    putFile("SERIES", "Lost");
+    plug("SERIES", "0000AAAA");
+    ui.answers = {DialogButton::No};
+    arrivals();
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{question("SERIES", 1, 1024)}));
+    // Other notifications while it stays plugged ask nothing.
+    plug("AUTRE", "0000CCCC");
+    arrivals();
+    arrivals();
+    EXPECT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(plannedTitles(), (std::vector<std::string>{"Lost"}));
+    EXPECT_FALSE(platform::exists(inFavourites("Lost.avi")));
+
+    unplug("SERIES");
+    arrivals();
+    plug("SERIES", "0000AAAA");
+    ui.answers = {DialogButton::No};
+    arrivals();
+    EXPECT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown.back().text, question("SERIES", 1, 1024));
+}
+
+TEST_F(RetrievalPlanTest, AFileMissingOnThePluggedDiskStaysAndIsReported) {
+    plan({planned("SERIES", "0000AAAA", "Lost"), planned("SERIES", "0000AAAA", "Perdu")});
+    putFile("SERIES", "Lost");
+    plug("SERIES", "0000AAAA");
+    ui.answers = {DialogButton::Yes};
+    arrivals();
+
+    const std::string missing = nativeFilePath(driveRoot(rootOf("SERIES")), folderOn("SERIES"), "Perdu.avi");
+    EXPECT_EQ(ui.shown[1].text,
+              " 1 fichier(s) introuvable(s) sur le disque SERIES, qui reste(nt) dans le plan :\n\n    " +
+                  missing);
+    EXPECT_EQ(ui.shown[1].type, DialogType::Warning);
+    EXPECT_EQ(ui.shown[2].text, "1 copies effectuées sur 2" + kSummaryTail);
+    EXPECT_EQ(plannedTitles(), (std::vector<std::string>{"Perdu"}));
+    EXPECT_EQ(TempFolder::read(planPath()), planFile({planned("SERIES", "0000AAAA", "Perdu")}));
+}
+
+TEST_F(RetrievalPlanTest, ExistingDestinationsSkippedLeaveThePlanAndAStopKeepsTheRest) {
+    plan({planned("SERIES", "0000AAAA", "Lost"), planned("SERIES", "0000AAAA", "Dallas"),
+          planned("SERIES", "0000AAAA", "Wire")});
+    for (const char* t : {"Lost", "Dallas", "Wire"}) putFile("SERIES", t, std::string(600000, 'w'));
+    dir.write("favoris/Lost.avi", "already");
+    plug("SERIES", "0000AAAA");
+    // Escape during Dallas: the stop is confirmed, Wire is not reached.
+    ui.onProcessEvents = [&] {
+        if (browse.copyPanel.fileName == "Dallas") program.StopRequested = true;
+    };
+    ui.answers = {DialogButton::Yes, DialogButton::Yes, DialogButton::Yes};
+    arrivals();
+    ui.onProcessEvents = nullptr;
+
+    EXPECT_EQ(ui.shown[1].text, existingDestinationsQuestion(1, 2048, 3072));
+    EXPECT_EQ(ui.shown[2].text, " Arrêter la copie ?");
+    EXPECT_EQ(TempFolder::read(inFavourites("Lost.avi")), "already");
+    EXPECT_FALSE(platform::exists(inFavourites("Dallas.avi")));
+    EXPECT_EQ(plannedTitles(), (std::vector<std::string>{"Dallas", "Wire"}));
+    EXPECT_EQ(ui.shown.back().text, "0 copies effectuées sur 2" + kSummaryTail);
+}
+
+TEST_F(RetrievalPlanTest, ThePlanOnDiskNeverForgetsAFileNotYetInTheFavourites) {
+    const std::vector<std::string> titles = {"e1", "e2", "e3", "e4", "e5", "e6"};
+    std::vector<PlannedFile> files;
+    for (const std::string& t : titles) {
+        files.push_back(planned("SERIES", "0000AAAA", t));
+        putFile("SERIES", t, std::string(300000, 'e'));
+    }
+    plan(files);
+    plug("SERIES", "0000AAAA");
+    // A clock that runs: the plan is rewritten during the copy, not only at its end.
+    std::uint32_t clock = 0;
+    browse.tick = [&] { return clock += 400; };
+    bool shrankMidway = false;
+    ui.onProcessEvents = [&] {
+        const std::string onDisk = cp1252::decode(TempFolder::read(planPath()));
+        std::size_t planned = 0;
+        for (const std::string& t : titles) {
+            if (onDisk.find("\t" + t + "\t") != std::string::npos)
+                ++planned;
+            else
+                EXPECT_TRUE(platform::isFile(inFavourites(t + ".avi"))) << t;
+        }
+        shrankMidway = shrankMidway || (planned > 0 && planned < titles.size());
+    };
+    ui.answers = {DialogButton::Yes};
+    arrivals();
+    ui.onProcessEvents = nullptr;
+    EXPECT_TRUE(shrankMidway);
+    EXPECT_FALSE(platform::exists(planPath()));
+}
+
+TEST_F(RetrievalPlanTest, ADiskArrivingDuringACopyIsAskedAboutWhenItEnds) {
+    plan({planned("SERIES", "0000AAAA", "Lost")});
+    putFile("SERIES", "Lost");
+    plug("SERIES", "0000AAAA");
+    program.copyRunning = true;
+    arrivals();
+    EXPECT_TRUE(ui.shown.empty());
+    program.copyRunning = false;
+    ui.answers = {DialogButton::No};
+    arrivals();
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{question("SERIES", 1, 1024)}));
+
+    // A notification while the question waits is taken up after it: the disk that came meanwhile
+    // is asked about next, once.
+    unplug("SERIES");
+    arrivals();
+    plan({planned("SERIES", "0000AAAA", "Lost"), planned("CONCERTS", "0000BBBB", "Live")});
+    plug("SERIES", "0000AAAA");
+    ui.shown.clear();
+    bool nested = false;
+    ui.onAsk = [&] {
+        if (nested) return;
+        nested = true;
+        plug("CONCERTS", "0000BBBB");
+        arrivals();
+    };
+    ui.answers = {DialogButton::No, DialogButton::No};
+    arrivals();
+    EXPECT_EQ(ui.texts(),
+              (std::vector<std::string>{question("SERIES", 1, 1024), question("CONCERTS", 1, 1024)}));
+}
+
+TEST_F(RetrievalPlanTest, ADamagedPlanIsReadAsFarAsItIsSoundAndRewritten) {
+    const PlannedFile lost = planned("SERIES", "0000AAAA", "Lost");
+    const PlannedFile live = planned("CONCERTS", "0000BBBB", "Live");
+    const std::string cut = planLine(live).substr(0, 20);
+    dir.write("favoris/a_rapatrier.txt", cp1252::encode("nom\tautre chose\r\n" + planLine(lost) +
+                                                        std::string("\x01\x02garbage\xff\r\n") +
+                                                        planLine(lost) + "\n" + planLine(live) + cut));
+    openRetrievalPlan(browse.plan, favourites(), ui);
+    EXPECT_EQ(browse.plan.files(), (std::vector<PlannedFile>{lost, live}));
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].type, DialogType::Warning);
+    EXPECT_EQ(ui.shown[0].text,
+              " Le fichier " + planPath() +
+                  " était abîmé : 3 ligne(s) écartée(s). \n\n Le plan est réécrit avec les 2 "
+                  "fichier(s) lisible(s). ");
+    EXPECT_EQ(TempFolder::read(planPath()), planFile({lost, live}));
+
+    // Read again, the rewritten file is sound: nothing said.
+    ui.shown.clear();
+    openRetrievalPlan(browse.plan, favourites(), ui);
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(browse.plan.files().size(), 2u);
+
+    // Pure garbage: an empty plan, and its file goes.
+    dir.write("favoris/a_rapatrier.txt", std::string("\x00\x01\x02\x03", 4));
+    openRetrievalPlan(browse.plan, favourites(), ui);
+    EXPECT_TRUE(browse.plan.files().empty());
+    EXPECT_FALSE(platform::exists(planPath()));
+}
+
+TEST_F(RetrievalPlanTest, ThePlanFollowsTheFavouritesFolderAndJoinsThePlanThere) {
+    plan({planned("SERIES", "0000AAAA", "Lost"), planned("CONCERTS", "0000BBBB", "Live")});
+    const std::string other = dir.file("autres_favoris");
+    platform::createFolders(other);
+    dir.write("autres_favoris/a_rapatrier.txt",
+              planFile({planned("CONCERTS", "0000BBBB", "Live"), planned("VIEUX", "0000DDDD", "Ancien")}));
+    program.globalList.favouritesCaption = other;
+    followFavouritesFolder(browse.plan, other + kSep, ui);
+
+    EXPECT_EQ(plannedTitles(), (std::vector<std::string>{"Live", "Ancien", "Lost"}));
+    EXPECT_EQ(TempFolder::read(other + kSep + kRetrievalPlanFile),
+              planFile({planned("CONCERTS", "0000BBBB", "Live"), planned("VIEUX", "0000DDDD", "Ancien"),
+                        planned("SERIES", "0000AAAA", "Lost")}));
+    EXPECT_FALSE(platform::exists(planPath()));
+    // The same folder spelled with its final separator is the same plan: nothing moves or goes.
+    followFavouritesFolder(browse.plan, other, ui);
+    EXPECT_TRUE(platform::isFile(other + kSep + kRetrievalPlanFile));
+    EXPECT_TRUE(ui.shown.empty());
+
+    // A disk arriving now is copied into the new folder.
+    putFile("SERIES", "Lost");
+    plug("SERIES", "0000AAAA");
+    ui.answers = {DialogButton::Yes};
+    arrivals();
+    EXPECT_TRUE(platform::isFile(other + kSep + "Lost.avi"));
+    EXPECT_EQ(plannedTitles(), (std::vector<std::string>{"Live", "Ancien"}));
+}
+
+TEST_F(RetrievalPlanTest, RemovingADiskOrClearingThePlanAsksFirst) {
+    plan({planned("SERIES", "0000AAAA", "Lost"), planned("CONCERTS", "0000BBBB", "Live"),
+          planned("SERIES", "0000AAAA", "Dallas")});
+    const std::vector<PlannedDisk> disks = plannedDisks(browse.plan, drives);
+    ui.answers = {DialogButton::No, DialogButton::Yes};
+    EXPECT_FALSE(removePlannedDisk(browse, ui, disks[0]));
+    EXPECT_EQ(browse.plan.files().size(), 3u);
+    EXPECT_TRUE(removePlannedDisk(browse, ui, disks[0]));
+    EXPECT_EQ(ui.shown[0].text, " Retirer du plan les 2 fichier(s) du disque SERIES (0000AAAA) ?");
+    EXPECT_EQ(TempFolder::read(planPath()), planFile({planned("CONCERTS", "0000BBBB", "Live")}));
+
+    ui.answers = {DialogButton::Yes};
+    EXPECT_TRUE(clearRetrievalPlan(browse, ui));
+    EXPECT_EQ(ui.shown.back().text, " Vider le plan : oublier les 1 fichier(s) à rapatrier de 1 disque(s) ?");
+    EXPECT_FALSE(platform::exists(planPath()));
+    // An empty plan asks nothing.
+    EXPECT_FALSE(clearRetrievalPlan(browse, ui));
+}
+
+TEST_F(RetrievalPlanTest, APlanThatCannotBeWrittenIsSaidAndThePreviousFileStaysWhole) {
+    plan({planned("SERIES", "0000AAAA", "Lost")});
+    const std::string before = TempFolder::read(planPath());
+    browse.plan.add(planned("CONCERTS", "0000BBBB", "Live"));
+    platform::faults::failOperation(2);
+    EXPECT_FALSE(saveRetrievalPlan(browse.plan, ui));
+    platform::faults::failOperation(0);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Impossible de créer le fichier " + planPath()}));
+    EXPECT_EQ(TempFolder::read(planPath()), before);
+}
