@@ -75,6 +75,7 @@ std::string RetrievalPlan::path() const {
 
 void RetrievalPlan::reset(std::string folder) {
     m_folder = sameFolderForm(std::move(folder));
+    m_unreadable = false;
     m_files.clear();
     m_keys.clear();
 }
@@ -112,7 +113,9 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
     const platform::ReadStatus status = platform::readWholeFile(path, bytes);
     if (status == platform::ReadStatus::Missing) return;
     if (status == platform::ReadStatus::Failed) {
-        showError(ui, msg::cannotOpen(path));
+        plan.markUnreadable();
+        showError(ui,
+                  msg::cannotOpen(path) + "\n\n  Le plan n'y sera pas modifié tant qu'il reste illisible.");
         return;
     }
     const std::string text = cp1252::decode(bytes);
@@ -140,7 +143,8 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
 }
 
 bool saveRetrievalPlan(const RetrievalPlan& plan, Ui& ui) {
-    if (!plan.isOpen()) return false;
+    // Said once, when it was opened.
+    if (!plan.isOpen() || plan.unreadable()) return false;
     const std::string path = plan.path();
     if (plan.files().empty()) {
         if (!platform::exists(path)) return true;

@@ -52,6 +52,10 @@ public:
 
     // An empty plan that lives in `folder`.
     void reset(std::string folder);
+    // Its file is there but could not be read: it is never written over, lest the entries it
+    // holds be lost, until a later opening reads it.
+    void markUnreadable() { m_unreadable = true; }
+    bool unreadable() const { return m_unreadable; }
     // False when the same file (letter case aside) is planned already.
     bool add(const PlannedFile& file);
     // Removes the files `drop` chooses; how many went.
@@ -63,13 +67,15 @@ private:
     static std::string keyOf(const PlannedFile& file);
 
     std::string m_folder;
+    bool m_unreadable = false;
     std::vector<PlannedFile> m_files;
     KeySet m_keys;
 };
 
 // Reads the plan of `folder`: none there is an empty plan. A damaged file (garbage, another
 // header, cut lines) is read as far as its lines are sound, rewritten, and the user is told how
-// many lines were dropped. A file that cannot be read is said, and the plan starts empty.
+// many lines were dropped. A file that cannot be read is said, and the plan starts empty without
+// ever replacing it.
 void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui);
 
 // Puts the plan on disk in one step (an empty plan removes its file). False, after the error box,

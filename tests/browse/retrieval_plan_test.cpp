@@ -8,6 +8,8 @@
 #include "browse/retrieval_plan.h"
 #include "browse_fixture.h"
 #include "platform/files.h"
+#include "support/foreign_hold.h"
+#include "support/unprivileged.h"
 #include "util/cp1252.h"
 #include "util/format.h"
 
@@ -394,4 +396,27 @@ TEST_F(RetrievalPlanTest, APlanThatCannotBeWrittenIsSaidAndThePreviousFileStaysW
     platform::faults::failOperation(0);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Impossible de créer le fichier " + planPath()}));
     EXPECT_EQ(TempFolder::read(planPath()), before);
+}
+
+TEST_F(RetrievalPlanTest, APlanThatCannotBeReadIsNeverWrittenOver) {
+    asUnprivileged({dir.path()}, [&] {
+        const PlannedFile lost = planned("SERIES", "0000AAAA", "Lost");
+        dir.write("favoris/a_rapatrier.txt", planFile({lost}));
+        {
+            Unreadable lock(planPath());
+            if (!lock.whyNot().empty()) GTEST_SKIP() << lock.whyNot();
+            openRetrievalPlan(browse.plan, favourites(), ui);
+            ASSERT_EQ(ui.shown.size(), 1u);
+            EXPECT_EQ(ui.shown[0].text, "Impossible d'ouvrir le fichier " + planPath() +
+                                            "\n\n  Le plan n'y sera pas modifié tant qu'il reste illisible.");
+            EXPECT_TRUE(browse.plan.files().empty());
+            // A copy meanwhile plans another file: the unreadable one is not replaced by it.
+            browse.plan.add(planned("CONCERTS", "0000BBBB", "Live"));
+            EXPECT_FALSE(saveRetrievalPlan(browse.plan, ui));
+            followFavouritesFolder(browse.plan, dir.file("ailleurs"), ui);
+        }
+        EXPECT_EQ(TempFolder::read(planPath()), planFile({lost}));
+        openRetrievalPlan(browse.plan, favourites(), ui);
+        EXPECT_EQ(browse.plan.files(), (std::vector<PlannedFile>{lost}));
+    });
 }
