@@ -92,6 +92,7 @@ public:
     // plan opened at start-up, and the offer of the disks of the plan that are plugged in.
     void Button_disques_a_brancherClick();
     void Button_retirer_disqueClick();
+    void Button_copier_disqueClick();
     void Button_vider_planClick();
     void startRetrievalPlan();
     void offerPlannedDisks();
@@ -142,6 +143,9 @@ private:
     void placePlanPanel();
     // The panel's disks as the plan and the drives are now; the plan follows the favourites folder.
     void refreshPlanPanel();
+    // The disk chosen in the panel's list, if any; its buttons follow the choice and the copy.
+    const verdan::PlannedDisk* chosenPlannedDisk() const;
+    void enablePlanButtons();
 
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
@@ -224,6 +228,7 @@ private:
     QTreeWidget* ListView_disques = nullptr;
     QLabel* Label_total_plan = nullptr;
     QPushButton* Button_retirer_disque = nullptr;
+    QPushButton* Button_copier_disque = nullptr;
     QPushButton* Button_vider_plan = nullptr;
     QPushButton* Button_fermer_plan = nullptr;
     // The disks the panel lists, in its order.

@@ -49,18 +49,23 @@ void TForm2::buildPlanPanel() {
     Label_total_plan = label(Panel_a_rapatrier, "Label_total_plan", "");
     Label_total_plan->setFont(bold);
     v->addWidget(Label_total_plan);
+    Button_copier_disque =
+        button(Panel_a_rapatrier, "Button_copier_disque", "Copier maintenant",
+               " copier vers les favoris les fichiers du disque sélectionné, s'il est branché ");
     Button_retirer_disque = button(Panel_a_rapatrier, "Button_retirer_disque", "Retirer ce disque du plan",
                                    " oublier les fichiers à rapatrier du disque sélectionné ");
     Button_vider_plan = button(Panel_a_rapatrier, "Button_vider_plan", "Vider le plan",
                                " oublier tous les fichiers à rapatrier ");
     Button_fermer_plan = button(Panel_a_rapatrier, "Button_fermer_plan", "Fermer");
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button_copier_disque);
     buttons->addWidget(Button_retirer_disque);
     buttons->addWidget(Button_vider_plan);
     buttons->addStretch();
     buttons->addWidget(Button_fermer_plan);
     // The style's hint cuts the longest caption short on some platforms.
-    for (QPushButton* b : {Button_retirer_disque, Button_vider_plan, Button_fermer_plan})
+    for (QPushButton* b :
+         {Button_copier_disque, Button_retirer_disque, Button_vider_plan, Button_fermer_plan})
         b->setMinimumWidth(b->sizeHint().width() + 12);
     v->addLayout(buttons);
     // Placed again whenever the table's size changes.
@@ -70,12 +75,10 @@ void TForm2::buildPlanPanel() {
     connect(Button_disques_a_brancher, &QPushButton::clicked, this,
             [this] { Button_disques_a_brancherClick(); });
     connect(Button_retirer_disque, &QPushButton::clicked, this, [this] { Button_retirer_disqueClick(); });
+    connect(Button_copier_disque, &QPushButton::clicked, this, [this] { Button_copier_disqueClick(); });
     connect(Button_vider_plan, &QPushButton::clicked, this, [this] { Button_vider_planClick(); });
     connect(Button_fermer_plan, &QPushButton::clicked, Panel_a_rapatrier, &QWidget::hide);
-    connect(ListView_disques, &QTreeWidget::itemSelectionChanged, this, [this] {
-        Button_retirer_disque->setEnabled(!m_program.copyRunning &&
-                                          !ListView_disques->selectedItems().isEmpty());
-    });
+    connect(ListView_disques, &QTreeWidget::itemSelectionChanged, this, [this] { enablePlanButtons(); });
 }
 
 void TForm2::placePlanPanel() {
@@ -117,8 +120,23 @@ void TForm2::refreshPlanPanel() {
             ListView_disques->setCurrentItem(item);
     }
     Label_total_plan->setText(qs(planTotalText(m_plannedDisks)));
+    enablePlanButtons();
+}
+
+const PlannedDisk* TForm2::chosenPlannedDisk() const {
+    QTreeWidgetItem* item = ListView_disques->currentItem();
+    if (!item || ListView_disques->selectedItems().isEmpty()) return nullptr;
+    const int row = ListView_disques->indexOfTopLevelItem(item);
+    return row >= 0 && static_cast<std::size_t>(row) < m_plannedDisks.size()
+               ? &m_plannedDisks[static_cast<std::size_t>(row)]
+               : nullptr;
+}
+
+void TForm2::enablePlanButtons() {
     const bool free = !m_program.copyRunning;
-    Button_retirer_disque->setEnabled(free && !ListView_disques->selectedItems().isEmpty());
+    const PlannedDisk* chosen = chosenPlannedDisk();
+    Button_copier_disque->setEnabled(free && chosen && !chosen->root.empty());
+    Button_retirer_disque->setEnabled(free && chosen);
     Button_vider_plan->setEnabled(free && !m_plannedDisks.empty());
 }
 
@@ -138,13 +156,20 @@ void TForm2::Button_disques_a_brancherClick() {
 }
 
 void TForm2::Button_retirer_disqueClick() {
-    const int row = ListView_disques->currentItem()
-                        ? ListView_disques->indexOfTopLevelItem(ListView_disques->currentItem())
-                        : -1;
-    if (m_program.copyRunning || row < 0 || ListView_disques->selectedItems().isEmpty() ||
-        static_cast<std::size_t>(row) >= m_plannedDisks.size())
-        return;
-    guarded(m_ui, [&] { removePlannedDisk(m_browse, m_ui, m_plannedDisks[static_cast<std::size_t>(row)]); });
+    const PlannedDisk* chosen = chosenPlannedDisk();
+    if (m_program.copyRunning || !chosen) return;
+    const PlannedDisk disk = *chosen;
+    guarded(m_ui, [&] { removePlannedDisk(m_browse, m_ui, disk); });
+    refreshPlanPanel();
+}
+
+void TForm2::Button_copier_disqueClick() {
+    const PlannedDisk* chosen = chosenPlannedDisk();
+    if (m_program.copyRunning || !chosen) return;
+    const PlannedDisk disk = *chosen;
+    guarded(m_ui, [&] {
+        copyPlannedDiskNow(m_program, m_browse, m_ui, *this, disk, [this] { return presentDrives(); });
+    });
     refreshPlanPanel();
 }
 

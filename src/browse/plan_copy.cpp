@@ -188,6 +188,26 @@ void offerPlannedDisks(ProgramState& program, BrowseState& browse, Ui& ui, CopyV
     } while (arrivals.checkAgain);
 }
 
+void copyPlannedDiskNow(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
+                        const PlannedDisk& disk, const std::function<DriveRows()>& presentDrives) {
+    // An arrival's question or copy is under way: it reads the plan already.
+    if (program.copyRunning || browse.arrivals.offering) return;
+    PlannedDisk now = disk;
+    now.root = locatePlannedDisk(presentDrives(), disk.name, disk.serial);
+    if (now.root.empty()) {
+        ui.showInfo(" Le disque " + disk.name + " (" + disk.serial + ") n'est pas branché ");
+        return;
+    }
+    OfferScope offering(browse.arrivals);
+    // Asked now: its arrival is not offered again while it stays plugged in.
+    const std::pair<std::string, std::string> id{disk.name, disk.serial};
+    if (std::find(browse.arrivals.asked.begin(), browse.arrivals.asked.end(), id) ==
+        browse.arrivals.asked.end())
+        browse.arrivals.asked.push_back(id);
+    if (!confirm(ui, arrivalQuestion(now))) return;
+    copyPlannedDisk(program, browse, ui, view, now);
+}
+
 bool removePlannedDisk(BrowseState& browse, Ui& ui, const PlannedDisk& disk) {
     if (disk.count == 0) return false;
     if (!confirm(ui, " Retirer du plan les " + count(disk.count) + " fichier(s) du disque " + disk.name +

@@ -26,6 +26,11 @@ void copyPlannedDisk(ProgramState& program, BrowseState& browse, Ui& ui, CopyVie
 void offerPlannedDisks(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
                        const std::function<DriveRows()>& presentDrives);
 
+// "Copier maintenant" in "Disques à brancher": the copy of a disk of the plan that is plugged in,
+// at the user's request (also after a "Non" at its arrival), after the arrival's question.
+void copyPlannedDiskNow(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
+                        const PlannedDisk& disk, const std::function<DriveRows()>& presentDrives);
+
 // "Disques à brancher": forgets the files of one disk, or all, after a question. True when the
 // plan changed.
 bool removePlannedDisk(BrowseState& browse, Ui& ui, const PlannedDisk& disk);

@@ -731,6 +731,17 @@ TEST_F(PlanWindow, TheDisksToFetchAreListedAndAnArrivalIsCopiedAlsoAfterARestart
     showPanel();
     EXPECT_EQ(diskLines(), (std::vector<std::string>{photos("branché : " + dir.file("PHOTOS"))}));
     if (!pictures.isEmpty()) form2->grab().save(pictures + "/plan_panel_plugged.png");
+    // "Copier maintenant" for the plugged disk chosen: it asks again (declined here).
+    auto* copyNow = widget<QPushButton>(form2, "Button_copier_disque");
+    EXPECT_FALSE(copyNow->isEnabled());
+    disks()->setCurrentItem(disks()->topLevelItem(0));
+    EXPECT_TRUE(copyNow->isEnabled());
+    ui.shown.clear();
+    ui.answers = {DialogButton::No};
+    QTest::mouseClick(copyNow, Qt::LeftButton);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_TRUE(ui.shown[0].text.starts_with("Le disque PHOTOS est branché : copier ses 1 fichiers"));
+    EXPECT_EQ(diskLines().size(), 1u);
 
     // Another favourites folder chosen in the collection window: the plan goes there.
     const std::string moved = dir.file("nouveaux_favoris");

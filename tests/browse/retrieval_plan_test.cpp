@@ -208,6 +208,35 @@ TEST_F(RetrievalPlanTest, NoIsNotAskedAgainUntilTheDiskComesBack) {
     EXPECT_EQ(ui.shown.back().text, question("SERIES", 1, 1024));
 }
 
+TEST_F(RetrievalPlanTest, CopyNowTakesAPluggedDiskAfterANoAndSaysWhenItIsAway) {
+    plan({planned("SERIES", "0000AAAA", "Lost"), planned("CONCERTS", "0000BBBB", "Live")});
+    putFile("SERIES", "Lost");
+    plug("SERIES", "0000AAAA");
+    ui.answers = {DialogButton::No};
+    arrivals();
+    const std::vector<PlannedDisk> disks = plannedDisks(browse.plan, drives);
+    ASSERT_EQ(disks.size(), 2u);
+
+    // On the shelf: said, nothing asked.
+    ui.shown.clear();
+    copyPlannedDiskNow(program, browse, ui, view, disks[1], [this] { return drives; });
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{" Le disque CONCERTS (0000BBBB) n'est pas branché "}));
+
+    // Plugged, and declined at its arrival: asked again because the user asks, then copied.
+    ui.shown.clear();
+    ui.answers = {DialogButton::Yes};
+    copyPlannedDiskNow(program, browse, ui, view, disks[0], [this] { return drives; });
+    EXPECT_EQ(ui.shown.at(0).text, question("SERIES", 1, 1024));
+    EXPECT_TRUE(platform::isFile(inFavourites("Lost.avi")));
+    EXPECT_EQ(plannedTitles(), (std::vector<std::string>{"Live"}));
+    EXPECT_FALSE(program.copyRunning);
+    EXPECT_FALSE(browse.arrivals.offering);
+    // The next notification does not ask about it again.
+    const std::size_t shown = ui.shown.size();
+    arrivals();
+    EXPECT_EQ(ui.shown.size(), shown);
+}
+
 TEST_F(RetrievalPlanTest, AFileMissingOnThePluggedDiskStaysAndIsReported) {
     plan({planned("SERIES", "0000AAAA", "Lost"), planned("SERIES", "0000AAAA", "Perdu")});
     putFile("SERIES", "Lost");
