@@ -5,7 +5,7 @@
 #include "util/format.h"
 
 namespace verdan {
-std::size_t countMarkedRows(const GlobalList& table) {
+std::size_t countMarkedRows(GridTable table) {
     return table.countCells(table.indice_col_liste(kMark), kMark);
 }
 
@@ -15,17 +15,17 @@ void CountMarks(ProgramState& program, BrowseState& browse) {
 
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse) {
     SetAllMarks(program.globalList.table, kMark);
-    SetAllMarks(browse.filter, kMark);
+    browse.filter.setColumn(browse.filter.indice_col_liste(kMark), kMark);
     CountMarks(program, browse);
 }
 
 void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse) {
     SetAllMarks(program.globalList.table, "");
-    SetAllMarks(browse.filter, "");
+    browse.filter.setColumn(browse.filter.indice_col_liste(kMark), "");
     CountMarks(program, browse);
 }
 
-void toggleMarks(GlobalList& table, const RowSet& rows) {
+void toggleMarks(GridTable table, const RowSet& rows) {
     const int col = table.indice_col_liste(kMark);
     if (col < 0 || table.rowCount() < 2) return;
     const std::size_t last = table.rowCount() - 1;

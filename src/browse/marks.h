@@ -9,7 +9,7 @@ namespace verdan {
 inline constexpr const char* kMark = " x";
 
 // Marked data rows of a table (0 without a column headed " x").
-std::size_t countMarkedRows(const GlobalList& table);
+std::size_t countMarkedRows(GridTable table);
 
 // Label10 = the marked rows of the visible table.
 void CountMarks(ProgramState& program, BrowseState& browse);
@@ -20,7 +20,7 @@ void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse);
 
 // The space bar's rule on the given rows (several ranges allowed): all marked become unmarked,
 // otherwise all are marked. No row, no change.
-void toggleMarks(GlobalList& table, const RowSet& rows);
+void toggleMarks(GridTable table, const RowSet& rows);
 
 // "(dé)cocher sélection": the space bar's rule on the rows highlighted in the visible table, then
 // the count.
