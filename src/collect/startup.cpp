@@ -107,7 +107,8 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
 
     const std::string& listFile = catalogue.paths.ListFilePath;
     if (platform::isFile(listFile)) {
-        const std::int64_t count = listFileMediaCount(listFile);
+        // Only the question of the advanced mode needs the count: a million lines are read for it.
+        const std::int64_t count = settings.advancedMode ? listFileMediaCount(listFile) : 0;
         if (settings.advancedMode && count != 0) {
             const std::string question = loadQuestion(count, catalogue.params.media[0].name,
                                                       catalogue.params.media[1].name, fileNameOf(listFile));
