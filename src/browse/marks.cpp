@@ -13,16 +13,34 @@ void CountMarks(ProgramState& program, BrowseState& browse) {
     browse.markCountCaption = toText(static_cast<long long>(countMarkedRows(visibleTable(program, browse))));
 }
 
+namespace {
+
+// Label10 once every data row of both tables was given the same mark: the visible table's count
+// is known without reading it again.
+void countAllSame(ProgramState& program, BrowseState& browse, bool marked) {
+    const GridTable table = visibleTable(program, browse);
+    const std::size_t rows = table.rowCount();
+    const std::size_t count = marked && table.indice_col_liste(kMark) >= 0 && rows >= 2 ? rows - 1 : 0;
+    browse.markCountCaption = toText(static_cast<long long>(count));
+}
+
+} // namespace
+
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse) {
     SetAllMarks(program.globalList.table, kMark);
     browse.filter.setColumn(browse.filter.indice_col_liste(kMark), kMark);
-    CountMarks(program, browse);
+    countAllSame(program, browse, true);
 }
 
 void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse) {
     SetAllMarks(program.globalList.table, "");
     browse.filter.setColumn(browse.filter.indice_col_liste(kMark), "");
-    CountMarks(program, browse);
+    countAllSame(program, browse, false);
+}
+
+void listMarksCleared(ProgramState& program, BrowseState& browse) {
+    browse.filter.setColumn(browse.filter.indice_col_liste(kMark), "");
+    countAllSame(program, browse, false);
 }
 
 void toggleMarks(GridTable table, const RowSet& rows) {

@@ -17,6 +17,9 @@ void CountMarks(ProgramState& program, BrowseState& browse);
 // "tout cocher" and "tout décocher": both tables, then the count.
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse);
 void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse);
+// "tout décocher" once the list's marks are already cleared (each activation of the collection
+// window clears them): the result's go and the count reads 0, without a second pass over the list.
+void listMarksCleared(ProgramState& program, BrowseState& browse);
 
 // The space bar's rule on the given rows (several ranges allowed): all marked become unmarked,
 // otherwise all are marked. No row, no change.
