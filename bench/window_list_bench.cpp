@@ -17,9 +17,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTableView>
 
 #include <chrono>
@@ -81,14 +79,15 @@ public:
 };
 
 // Runs `action`, then the event passes until `table` has painted once more: the time the user
-// waits for the table to show the result.
-template <class F> double timedUntilPainted(QTableView* table, PaintCounter& counter, F action) {
+// waits for the table to show the result. Prints it as NAME_seconds, with the resident size
+// then (what the step left behind) as NAME_rss_kb.
+template <class F> void step(const char* name, QTableView* table, PaintCounter& counter, F action) {
     const auto start = Clock::now();
     const int before = counter.paints;
     action();
     table->viewport()->update();
     while (counter.paints == before) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return since(start);
+    std::printf("%s_seconds=%.4f\n%s_rss_kb=%ld\n", name, since(start), name, statusKb("VmRSS"));
 }
 
 } // namespace
@@ -142,29 +141,22 @@ int main(int argc, char** argv) {
     std::printf("startup_hwm_kb=%ld\nstartup_rss_kb=%ld\n", statusKb("VmHWM"), statusKb("VmRSS"));
 
     if (mode == "open") {
-        std::printf("reload_seconds=%.4f\n",
-                    timedUntilPainted(table, counter, [&] { form2.Button_charger_bdClick(); }));
-        const int middle = table->model()->rowCount() / 2;
-        table->selectRow(middle);
-        std::printf("delete_row_seconds=%.4f\n",
-                    timedUntilPainted(table, counter, [&] { form2.Button_delClick(); }));
+        step("reload", table, counter, [&] { form2.Button_charger_bdClick(); });
+        table->selectRow(table->model()->rowCount() / 2);
+        step("delete_row", table, counter, [&] { form2.Button_delClick(); });
         std::printf("delete_row_rows=%d\n", table->model()->rowCount());
         form2.ListBox_hd_referencerClick(0);
-        std::printf("delete_disk_seconds=%.4f\n",
-                    timedUntilPainted(table, counter, [&] { form2.Button_effacer_liste_un_hdClick(); }));
+        step("delete_disk", table, counter, [&] { form2.Button_effacer_liste_un_hdClick(); });
         std::printf("delete_disk_info=%s\n", ui.lastInfo.c_str());
     } else {
         const int title = 3;
-        std::printf("sort_seconds=%.4f\n",
-                    timedUntilPainted(table, counter, [&] { form2.sortOnHeader(Grid::Full, title); }));
-        std::printf("reverse_seconds=%.4f\n",
-                    timedUntilPainted(table, counter, [&] { form2.sortOnHeader(Grid::Full, title); }));
+        step("sort", table, counter, [&] { form2.sortOnHeader(Grid::Full, title); });
+        step("reverse", table, counter, [&] { form2.sortOnHeader(Grid::Full, title); });
         auto* results = form2.findChild<QTableView*>("StringGrid_filter");
         PaintCounter resultPaints;
         results->viewport()->installEventFilter(&resultPaints);
         form2.findChild<QLineEdit*>("Edit1")->setText(QString::fromUtf8(searchText.c_str()));
-        std::printf("search_seconds=%.4f\n",
-                    timedUntilPainted(results, resultPaints, [&] { form2.Button_rechercherClick(); }));
+        step("search", results, resultPaints, [&] { form2.Button_rechercherClick(); });
         std::printf("search_text=%s\nsearch_matches=%d\n", searchText.c_str(), results->model()->rowCount());
     }
     std::printf("end_hwm_kb=%ld\nend_rss_kb=%ld\n", statusKb("VmHWM"), statusKb("VmRSS"));
