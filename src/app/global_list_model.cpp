@@ -3,17 +3,23 @@
 #include "util/text.h"
 
 GlobalListModel::GlobalListModel(verdan::GlobalList& list, QObject* parent)
-    : QAbstractTableModel(parent), m_list(list) {
-    m_list.setListener(this);
+    : QAbstractTableModel(parent), m_list(&list), m_table(list) {
+    list.setListener(this);
+}
+
+GlobalListModel::GlobalListModel(verdan::SearchResult& result, QObject* parent)
+    : QAbstractTableModel(parent), m_result(&result), m_table(result) {
+    result.setListener(this);
 }
 
 GlobalListModel::~GlobalListModel() {
-    m_list.setListener(nullptr);
+    if (m_list) m_list->setListener(nullptr);
+    if (m_result) m_result->setListener(nullptr);
 }
 
 int GlobalListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || m_list.rowCount() == 0) return 0;
-    return static_cast<int>(m_list.rowCount() - 1);
+    if (parent.isValid() || m_table.rowCount() == 0) return 0;
+    return static_cast<int>(m_table.rowCount() - 1);
 }
 
 int GlobalListModel::columnCount(const QModelIndex& parent) const {
@@ -23,7 +29,7 @@ int GlobalListModel::columnCount(const QModelIndex& parent) const {
 QVariant GlobalListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == 3)) {
-        std::string_view text = m_list.cell(static_cast<std::size_t>(index.row()) + 1, index.column());
+        std::string_view text = m_table.cell(static_cast<std::size_t>(index.row()) + 1, index.column());
         // The number is padded with blanks to line up in a fixed font; here it is right-aligned.
         if (index.column() == 0) text = verdan::trimBlanks(text);
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -36,8 +42,8 @@ QVariant GlobalListModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation == Qt::Vertical) {
         return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
     }
-    if (role != Qt::DisplayRole || m_list.rowCount() == 0) return {};
-    std::string_view text = m_list.cell(0, section);
+    if (role != Qt::DisplayRole || m_table.rowCount() == 0) return {};
+    std::string_view text = m_table.cell(0, section);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -82,6 +82,8 @@ public:
     void ListBox_hd_referencerClick(int index);
     void BitBtn_tout_cocherClick();
     void BitBtn_tout_decocherClick();
+    // The list's marks were cleared elsewhere: those of the search result go too.
+    void listMarksCleared();
     void BitBtn_coche_selectionClick();
     // True when the key was handled here and the table must not see it.
     bool StringGrid1KeyDown(QKeyEvent* event);

@@ -368,6 +368,11 @@ void TForm2::BitBtn_tout_decocherClick() {
     refreshBrowse();
 }
 
+void TForm2::listMarksCleared() {
+    verdan::listMarksCleared(m_program, m_browse);
+    refreshBrowse();
+}
+
 void TForm2::BitBtn_coche_selectionClick() {
     verdan::BitBtn_coche_selectionClick(m_program, m_browse, selectionOf(visibleView()));
     refreshBrowse();

@@ -27,8 +27,9 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
         m_form1->setEnabled(!m_program.copyRunning);
         m_form1->refreshView();
     });
-    // "tout décocher" after every activation: the search result's marks go too.
-    connect(m_form1.get(), &TForm1::activated, m_form2.get(), &TForm2::BitBtn_tout_decocherClick);
+    // "tout décocher" after every activation, which cleared the list's marks: the search result's
+    // marks go too.
+    connect(m_form1.get(), &TForm1::activated, m_form2.get(), &TForm2::listMarksCleared);
     connect(m_form1.get(), &TForm1::globalListAsked, this, &MainWindows::showGlobalList);
     connect(m_form2.get(), &TForm2::collectionAsked, this, &MainWindows::showCollection);
     connect(m_form1.get(), &TForm1::catalogueChoiceAsked, this, [this] { chooseCatalogue(false); });

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "browse/retrieval_plan.h"
+#include "browse/search_result.h"
 #include "catalogue/drive_lookup.h"
 #include "catalogue/global_list.h"
 #include "catalogue/program_state.h"
@@ -15,7 +16,7 @@
 namespace verdan {
 
 // The two tables of the global-list window: StringGrid1 (the global list itself) and
-// StringGrid_filter (copies of the rows a search found).
+// StringGrid_filter (the rows a search found).
 enum class Grid { Full, Filter };
 
 // First and last selected rows of a table.
@@ -88,10 +89,9 @@ struct CopyProgressPanel {
 
 // What the global-list window shows besides the global list (which ProgramState owns).
 struct BrowseState {
-    GlobalList filter; // StringGrid_filter
-    // The global-list row each result row was copied from (result row r at index r - 1), so that
-    // what is chosen in the result acts on the very rows of the list.
-    std::vector<std::size_t> filterSourceRows;
+    // StringGrid_filter: what is chosen in it acts on the very rows of the list. Empty while the
+    // full table is shown.
+    SearchResult filter;
     bool filterShown = false;
     std::string searchText; // Edit1
     SortState etat_tri;
@@ -116,14 +116,44 @@ struct BrowseState {
     PlanArrivals arrivals;
 };
 
-inline GlobalList& gridTable(ProgramState& program, BrowseState& browse, Grid grid) {
-    return grid == Grid::Filter ? browse.filter : program.globalList.table;
+// One of the two tables as the handlers use it: the global list, or the search result over it.
+class GridTable {
+public:
+    GridTable(GlobalList& list) : m_list(&list) {}
+    GridTable(SearchResult& result) : m_result(&result) {}
+
+    std::size_t rowCount() const { return m_list ? m_list->rowCount() : m_result->rowCount(); }
+    std::string_view cell(std::size_t row, int col) const {
+        return m_list ? m_list->cell(row, col) : m_result->cell(row, col);
+    }
+    int indice_col_liste(std::string_view name) const {
+        return m_list ? m_list->indice_col_liste(name) : m_result->indice_col_liste(name);
+    }
+    void setCell(std::size_t row, int col, std::string_view text) {
+        m_list ? m_list->setCell(row, col, text) : m_result->setCell(row, col, text);
+    }
+    void setColumn(int col, std::string_view text, std::size_t first = 1, std::size_t last = SIZE_MAX) {
+        m_list ? m_list->setColumn(col, text, first, last) : m_result->setColumn(col, text, first, last);
+    }
+    std::size_t countCells(int col, std::string_view text) const {
+        return m_list ? m_list->countCells(col, text) : m_result->countCells(col, text);
+    }
+    std::size_t selectedRow() const { return m_list ? m_list->selectedRow() : m_result->selectedRow(); }
+    void selectRow(std::size_t row) { m_list ? m_list->selectRow(row) : m_result->selectRow(row); }
+
+private:
+    GlobalList* m_list = nullptr;
+    SearchResult* m_result = nullptr;
+};
+
+inline GridTable gridTable(ProgramState& program, BrowseState& browse, Grid grid) {
+    return grid == Grid::Filter ? GridTable(browse.filter) : GridTable(program.globalList.table);
 }
 // StringGrid_filter while a search result is shown, else StringGrid1.
 inline Grid visibleGrid(const BrowseState& browse) {
     return browse.filterShown ? Grid::Filter : Grid::Full;
 }
-inline GlobalList& visibleTable(ProgramState& program, BrowseState& browse) {
+inline GridTable visibleTable(ProgramState& program, BrowseState& browse) {
     return gridTable(program, browse, visibleGrid(browse));
 }
 

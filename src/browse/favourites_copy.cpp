@@ -215,7 +215,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         ui.showInfo(" Répertoire <" + folder + "> inexistant ");
         return;
     }
-    GlobalList& table = visibleTable(program, browse);
+    GridTable table = visibleTable(program, browse);
     CopyProgressPanel& panel = browse.copyPanel;
     const int markCol = table.indice_col_liste(kMark);
     const int sizeCol = table.indice_col_liste("taille");
@@ -227,6 +227,11 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     const auto isMarked = [&](std::size_t row) { return markCol >= 0 && table.cell(row, markCol) == kMark; };
     const auto fileName = [&](std::size_t row) {
         return std::string(table.cell(row, titleCol)) + std::string(table.cell(row, extCol));
+    };
+    // The plan takes a row's cells from the list itself, which a result row refers to.
+    const auto plannedFile = [&](std::size_t row) {
+        return plannedFileOfRow(program.globalList.table,
+                                browse.filterShown ? browse.filter.listRow(row) : row);
     };
 
     std::int64_t n = 0, total = 0, existing = 0, existingSize = 0;
@@ -296,7 +301,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     bool planChanged = false;
     for (const std::size_t row : marked)
         if (FindDriveBySerial(drives, table.cell(row, serialCol)).empty())
-            planChanged = browse.plan.add(plannedFileOfRow(table, row)) || planChanged;
+            planChanged = browse.plan.add(plannedFile(row)) || planChanged;
     if (planChanged) saveRetrievalPlan(browse.plan, ui);
     planChanged = false;
 
@@ -318,7 +323,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         const std::string destination = pathInFolder(folder, name);
         if (drive.empty() || !platform::isFile(source)) {
             // A disk unplugged during the copy joins the plan too.
-            if (drive.empty()) planChanged = browse.plan.add(plannedFileOfRow(table, row)) || planChanged;
+            if (drive.empty()) planChanged = browse.plan.add(plannedFile(row)) || planChanged;
             SignalSonore(ui);
             browse.missingSourcesShown = true;
             if (browse.missingSources.empty())

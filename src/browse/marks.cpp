@@ -5,7 +5,7 @@
 #include "util/format.h"
 
 namespace verdan {
-std::size_t countMarkedRows(const GlobalList& table) {
+std::size_t countMarkedRows(GridTable table) {
     return table.countCells(table.indice_col_liste(kMark), kMark);
 }
 
@@ -13,19 +13,37 @@ void CountMarks(ProgramState& program, BrowseState& browse) {
     browse.markCountCaption = toText(static_cast<long long>(countMarkedRows(visibleTable(program, browse))));
 }
 
+namespace {
+
+// Label10 once every data row of both tables was given the same mark: the visible table's count
+// is known without reading it again.
+void countAllSame(ProgramState& program, BrowseState& browse, bool marked) {
+    const GridTable table = visibleTable(program, browse);
+    const std::size_t rows = table.rowCount();
+    const std::size_t count = marked && table.indice_col_liste(kMark) >= 0 && rows >= 2 ? rows - 1 : 0;
+    browse.markCountCaption = toText(static_cast<long long>(count));
+}
+
+} // namespace
+
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse) {
     SetAllMarks(program.globalList.table, kMark);
-    SetAllMarks(browse.filter, kMark);
-    CountMarks(program, browse);
+    browse.filter.setColumn(browse.filter.indice_col_liste(kMark), kMark);
+    countAllSame(program, browse, true);
 }
 
 void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse) {
     SetAllMarks(program.globalList.table, "");
-    SetAllMarks(browse.filter, "");
-    CountMarks(program, browse);
+    browse.filter.setColumn(browse.filter.indice_col_liste(kMark), "");
+    countAllSame(program, browse, false);
 }
 
-void toggleMarks(GlobalList& table, const RowSet& rows) {
+void listMarksCleared(ProgramState& program, BrowseState& browse) {
+    browse.filter.setColumn(browse.filter.indice_col_liste(kMark), "");
+    countAllSame(program, browse, false);
+}
+
+void toggleMarks(GridTable table, const RowSet& rows) {
     const int col = table.indice_col_liste(kMark);
     if (col < 0 || table.rowCount() < 2) return;
     const std::size_t last = table.rowCount() - 1;

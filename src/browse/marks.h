@@ -9,7 +9,7 @@ namespace verdan {
 inline constexpr const char* kMark = " x";
 
 // Marked data rows of a table (0 without a column headed " x").
-std::size_t countMarkedRows(const GlobalList& table);
+std::size_t countMarkedRows(GridTable table);
 
 // Label10 = the marked rows of the visible table.
 void CountMarks(ProgramState& program, BrowseState& browse);
@@ -17,10 +17,13 @@ void CountMarks(ProgramState& program, BrowseState& browse);
 // "tout cocher" and "tout décocher": both tables, then the count.
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse);
 void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse);
+// "tout décocher" once the list's marks are already cleared (each activation of the collection
+// window clears them): the result's go and the count reads 0, without a second pass over the list.
+void listMarksCleared(ProgramState& program, BrowseState& browse);
 
 // The space bar's rule on the given rows (several ranges allowed): all marked become unmarked,
 // otherwise all are marked. No row, no change.
-void toggleMarks(GlobalList& table, const RowSet& rows);
+void toggleMarks(GridTable table, const RowSet& rows);
 
 // "(dé)cocher sélection": the space bar's rule on the rows highlighted in the visible table, then
 // the count.

@@ -19,7 +19,7 @@ struct ResolvedRow {
     std::string path; // empty when the disk is absent
 };
 
-ResolvedRow resolveRow(const GlobalList& table, std::size_t row, const DriveRows& drives) {
+ResolvedRow resolveRow(GridTable table, std::size_t row, const DriveRows& drives) {
     ResolvedRow r;
     r.name = table.cell(row, table.indice_col_liste("nom-disque"));
     r.serial = table.cell(row, table.indice_col_liste("NS-disque"));
@@ -32,19 +32,19 @@ ResolvedRow resolveRow(const GlobalList& table, std::size_t row, const DriveRows
     return r;
 }
 
-bool isDataRow(const GlobalList& table, std::size_t row) {
+bool isDataRow(GridTable table, std::size_t row) {
     return row >= 1 && row < table.rowCount();
 }
 
 } // namespace
 
-std::string RowFilePath(const GlobalList& table, std::size_t row, const DriveRows& drives) {
+std::string RowFilePath(GridTable table, std::size_t row, const DriveRows& drives) {
     if (!isDataRow(table, row)) return {};
     return resolveRow(table, row, drives).path;
 }
 
-void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveRows& drives,
-                 const GlobalList& table, std::size_t row) {
+void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveRows& drives, GridTable table,
+                 std::size_t row) {
     // Only "Vider la liste" leaves the key set empty; the window then opens nothing.
     if (program.globalList.keys.size() == 0 || !isDataRow(table, row)) return;
     const ResolvedRow r = resolveRow(table, row, drives);
@@ -77,7 +77,7 @@ void StringGrid1DblClick(ProgramState& program, BrowseState& browse, Ui& ui, She
 
 void StringGrid1Click(ProgramState& program, BrowseState& browse, Ui& ui, std::size_t row, bool extend) {
     browse.contextPanel.visible = false;
-    const GlobalList& list = program.globalList.table;
+    GlobalList& list = program.globalList.table;
     if (!isDataRow(list, row)) return;
     if (extend) {
         browse.keyboard.CursorRow = row;
@@ -100,8 +100,8 @@ PanelPlacement placeContextPanel(int textWidth, const PanelSurroundings& around)
     return p;
 }
 
-bool PrepareSelectedFileFromGrid(BrowseState& browse, Ui& ui, const DriveRows& drives,
-                                 const GlobalList& table, std::size_t row) {
+bool PrepareSelectedFileFromGrid(BrowseState& browse, Ui& ui, const DriveRows& drives, GridTable table,
+                                 std::size_t row) {
     if (!isDataRow(table, row)) return false;
     const ResolvedRow r = resolveRow(table, row, drives);
     if (r.path.empty()) {
@@ -118,7 +118,7 @@ bool PrepareSelectedFileFromGrid(BrowseState& browse, Ui& ui, const DriveRows& d
 bool StringGrid1MouseDown(ProgramState& program, BrowseState& browse, Ui& ui, const DriveRows& drives,
                           Grid grid, std::optional<std::size_t> row, const PanelSurroundings& around,
                           const std::function<int(const std::string&)>& textWidth) {
-    GlobalList& table = gridTable(program, browse, grid);
+    GridTable table = gridTable(program, browse, grid);
     if (!row || !isDataRow(table, *row)) return false;
     table.selectRow(*row);
     browse.keyboard.CursorRow = *row;
@@ -137,7 +137,7 @@ bool StringGrid1MouseDown(ProgramState& program, BrowseState& browse, Ui& ui, co
 std::string lancer_explorateur_ou_copie_StringGrid(ProgramState& program, BrowseState& browse, Ui& ui,
                                                    Shell& shell, const DriveRows& drives, std::size_t current,
                                                    RowAction mode) {
-    GlobalList& table = visibleTable(program, browse);
+    GridTable table = visibleTable(program, browse);
     if (!isDataRow(table, current)) return {};
     table.selectRow(current);
     const ResolvedRow r = resolveRow(table, current, drives);

@@ -12,7 +12,7 @@ namespace verdan {
 
 // Full path of the row's file on the drive where its disk is plugged in now (found by name and
 // serial, else by serial alone); empty when the disk is absent.
-std::string RowFilePath(const GlobalList& table, std::size_t row, const DriveRows& drives);
+std::string RowFilePath(GridTable table, std::size_t row, const DriveRows& drives);
 
 // A cell of a table, as found under the mouse pointer.
 struct GridCell {
@@ -28,8 +28,8 @@ void StringGrid1DblClick(ProgramState& program, BrowseState& browse, Ui& ui, She
                          std::optional<GridCell> cell, platform::SortKeyMaker* sortKeys = nullptr);
 
 // Opens the file of a data row of `table`, or says why it cannot.
-void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveRows& drives,
-                 const GlobalList& table, std::size_t row);
+void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveRows& drives, GridTable table,
+                 std::size_t row);
 
 // Left click on a row of StringGrid1: hides the context panel, the row's "titre" goes to the
 // clipboard (VerdanError when the clipboard stays unavailable). The arrow keys go on from the
@@ -55,8 +55,8 @@ PanelPlacement placeContextPanel(int textWidth, const PanelSurroundings& around)
 
 // Resolves the row: SelectedFile and SelectedFolder are set when the disk is present; true when
 // that folder exists. A missing disk or folder is reported.
-bool PrepareSelectedFileFromGrid(BrowseState& browse, Ui& ui, const DriveRows& drives,
-                                 const GlobalList& table, std::size_t row);
+bool PrepareSelectedFileFromGrid(BrowseState& browse, Ui& ui, const DriveRows& drives, GridTable table,
+                                 std::size_t row);
 
 // Right click on `grid` over `row` (nothing when the pointer is on the header or outside the
 // rows): the row becomes current and, when its folder exists, the context panel is filled,

@@ -48,8 +48,7 @@ std::vector<std::size_t> matchingRows(const GlobalList& source, std::string_view
 
 void runSearch(ProgramState& program, BrowseState& browse) {
     const GlobalList& list = program.globalList.table;
-    browse.filterSourceRows = matchingRows(list, browse.searchText);
-    browse.filter.assignRowsFrom(list, browse.filterSourceRows);
+    browse.filter.assign(list, matchingRows(list, browse.searchText));
 }
 
 } // namespace
@@ -99,8 +98,8 @@ bool ligne_contient(const GlobalList& table, std::string_view text, std::size_t 
     return RowMatcher(table, text).matches(table, row);
 }
 
-void filtrer_grille(const GlobalList& source, GlobalList& result, std::string_view text) {
-    result.assignRowsFrom(source, matchingRows(source, text));
+void filtrer_grille(const GlobalList& source, SearchResult& result, std::string_view text) {
+    result.assign(source, matchingRows(source, text));
 }
 
 bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const std::string& text) {
@@ -114,6 +113,7 @@ bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const st
 void Button_init_filtreClick(BrowseState& browse) {
     browse.searchText.clear();
     browse.filterShown = false;
+    browse.filter.clear();
 }
 
 void refreshSearch(ProgramState& program, BrowseState& browse) {
@@ -128,40 +128,15 @@ void listReplaced(ProgramState& program, BrowseState& browse) {
 }
 
 void followRemovedRows(BrowseState& browse, const std::vector<bool>& keep) {
-    // Where each kept row of the list now stands.
-    std::vector<std::size_t> newRow(keep.size(), 0);
-    std::size_t removed = 0;
-    for (std::size_t r = 0; r < keep.size(); ++r) {
-        if (keep[r]) {
-            newRow[r] = r - removed;
-        } else {
-            ++removed;
-        }
-    }
-    std::vector<bool> keepResult(browse.filter.rowCount(), true);
-    std::vector<std::size_t> sources;
-    sources.reserve(browse.filterSourceRows.size());
-    bool dropped = false;
-    for (std::size_t i = 0; i < browse.filterSourceRows.size() && i + 1 < keepResult.size(); ++i) {
-        const std::size_t source = browse.filterSourceRows[i];
-        if (source >= keep.size() || !keep[source]) {
-            keepResult[i + 1] = false;
-            dropped = true;
-        } else {
-            sources.push_back(newRow[source]);
-        }
-    }
-    if (dropped) browse.filter.keepRows(keepResult);
-    browse.filterSourceRows = std::move(sources);
+    browse.filter.followRemovedListRows(keep);
 }
 
 RowSet listRowsOf(const ProgramState& program, const BrowseState& browse, const RowSet& visibleRows) {
     RowSet rows;
     rows.reserve(visibleRows.size());
     if (browse.filterShown) {
-        const std::size_t results = std::min(browse.filterSourceRows.size(), browse.filter.rowCount() - 1);
         for (std::size_t r : visibleRows) {
-            if (r >= 1 && r <= results) rows.push_back(browse.filterSourceRows[r - 1]);
+            if (const std::size_t listRow = browse.filter.listRow(r)) rows.push_back(listRow);
         }
     } else {
         rows = visibleRows;

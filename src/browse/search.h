@@ -27,8 +27,8 @@ private:
 // Whether the row holds the text in one of the searched columns (columns found in `table`).
 bool ligne_contient(const GlobalList& table, std::string_view text, std::size_t row);
 
-// `result` becomes the header row of `source` followed by copies of its matching rows, in order.
-void filtrer_grille(const GlobalList& source, GlobalList& result, std::string_view text);
+// `result` becomes the header row of `source` followed by its matching rows, in order.
+void filtrer_grille(const GlobalList& source, SearchResult& result, std::string_view text);
 
 // "rechercher": a text that is blank does nothing (false); otherwise the search result, made
 // with the text exactly as typed, is shown in place of the full table.
@@ -48,8 +48,8 @@ void refreshSearch(ProgramState& program, BrowseState& browse);
 // searched again, the arrow keys go on from the list's current row and the marks are recounted.
 void listReplaced(ProgramState& program, BrowseState& browse);
 
-// After rows of the global list were removed (keep[r] false for a removed row r): their copies
-// leave the result, which keeps its order and marks, and the others follow their rows.
+// After rows of the global list were removed (keep[r] false for a removed row r): they leave the
+// result, which keeps its order and marks, and the others follow their rows.
 void followRemovedRows(BrowseState& browse, const std::vector<bool>& keep);
 
 // The global-list rows behind rows of the visible table (the result's rows while it is shown),

@@ -119,7 +119,7 @@ std::vector<std::size_t> trier_grille(GlobalList& table, int column, bool ascend
 void sortOnHeader(ProgramState& program, BrowseState& browse, Ui& ui, Grid grid, int column,
                   platform::SortKeyMaker& keys) {
     if (column < 0 || column >= kListColumns) return;
-    GlobalList& table = gridTable(program, browse, grid);
+    GridTable table = gridTable(program, browse, grid);
     BusyScope busy(ui);
     SortState& state = browse.etat_tri;
     if (state.column == column) {
@@ -130,15 +130,10 @@ void sortOnHeader(ProgramState& program, BrowseState& browse, Ui& ui, Grid grid,
     }
     program.globalList.table.init_entetes();
     table.setCell(0, column, oter_marques_tri(table.cell(0, column)) + (state.ascending ? " <<" : " >>"));
-    const std::vector<std::size_t> order = trier_grille(table, column, state.ascending, keys);
     if (grid == Grid::Filter) {
-        std::vector<std::size_t> sources(order.size());
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            const std::size_t from = order[i] - 1;
-            sources[i] = from < browse.filterSourceRows.size() ? browse.filterSourceRows[from] : 0;
-        }
-        browse.filterSourceRows = std::move(sources);
+        browse.filter.sort(column, state.ascending, keys);
     } else {
+        trier_grille(program.globalList.table, column, state.ascending, keys);
         browse.keyboard.restartAt(0);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "catalogue/list_file.h"
 #include "platform/files.h"
+#include "util/beside.h"
 #include "util/dialogs.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
@@ -56,10 +57,13 @@ void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys) {
     GlobalListState& globalList = program.globalList;
     lire_liste(globalList.table, program.catalogue.paths.ListFilePath, ListMode::Replace, ui,
                program.programFolder);
-    indexer_liste(globalList.table, globalList.keys, program.catalogue.params.indexLevel, keepKeys,
-                  globalList.index);
+    // The disk list and the key set only read the table: the disk list is built beside.
+    runBeside([&] { extraire_hd_liste_globale(globalList); },
+              [&] {
+                  indexer_liste(globalList.table, globalList.keys, program.catalogue.params.indexLevel,
+                                keepKeys, globalList.index);
+              });
     af_nb_media_bd(program);
-    extraire_hd_liste_globale(globalList);
 }
 
 void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, StartupView& view) {
@@ -107,7 +111,8 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
 
     const std::string& listFile = catalogue.paths.ListFilePath;
     if (platform::isFile(listFile)) {
-        const std::int64_t count = listFileMediaCount(listFile);
+        // Only the question of the advanced mode needs the count: a million lines are read for it.
+        const std::int64_t count = settings.advancedMode ? listFileMediaCount(listFile) : 0;
         if (settings.advancedMode && count != 0) {
             const std::string question = loadQuestion(count, catalogue.params.media[0].name,
                                                       catalogue.params.media[1].name, fileNameOf(listFile));

@@ -116,7 +116,7 @@ protected:
     QString header(QTableView* table, int column) {
         return table->model()->headerData(column, Qt::Horizontal).toString();
     }
-    std::vector<std::string> marks(const GlobalList& table) {
+    std::vector<std::string> marks(GridTable table) {
         std::vector<std::string> m;
         for (std::size_t r = 1; r < table.rowCount(); ++r) m.emplace_back(table.cell(r, kMarkColumn));
         return m;

@@ -59,13 +59,13 @@ struct BrowseFixture : ProgramFixture {
         indexer_liste(list(), program.globalList.keys, program.catalogue.params.indexLevel, false,
                       program.globalList.index);
     }
-    std::vector<std::string> column(const GlobalList& t, const std::string& header) const {
+    std::vector<std::string> column(GridTable t, const std::string& header) const {
         std::vector<std::string> out;
         const int c = t.indice_col_liste(header);
         for (std::size_t r = 1; r < t.rowCount(); ++r) out.emplace_back(t.cell(r, c));
         return out;
     }
-    std::vector<std::string> titles(const GlobalList& t) const { return column(t, "titre"); }
+    std::vector<std::string> titles(GridTable t) const { return column(t, "titre"); }
 
     // A disk that holds the test's folder "mnt", so that its files really exist: on Linux it is
     // mounted there, on Windows it is that folder's drive and the rows' folders lead to it.

@@ -67,17 +67,26 @@ TEST_F(Search, FollowsTheColumnsByHeaderText) {
     EXPECT_FALSE(ligne_contient(list(), "vidéo", 1)); // no "taille": nothing is searched
 }
 
-TEST_F(Search, ResultHoldsCopiesOfTheMatchingRowsInOrder) {
+TEST_F(Search, ResultHoldsTheMatchingRowsInOrder) {
     ASSERT_TRUE(Button_rechercherClick(program, browse, "élodie"));
     EXPECT_TRUE(browse.filterShown);
     EXPECT_EQ(browse.searchText, "élodie");
     EXPECT_EQ(titles(browse.filter), (Titles{"élodie"}));
     ASSERT_TRUE(Button_rechercherClick(program, browse, "a"));
     EXPECT_EQ(titles(browse.filter), (Titles{"Alien", "Élodie au château", "Concert"}));
-    EXPECT_EQ(browse.filter.rowText(0), list().rowText(0));
-    // Copies: changing the result leaves the list alone.
+    for (int c = 0; c < kListColumns; ++c) EXPECT_EQ(browse.filter.cell(0, c), list().cell(0, c));
+    // The result's header and marks are its own; the list's cells stay as they are.
+    browse.filter.setCell(0, 3, "autre");
     browse.filter.setCell(1, 3, "autre");
+    browse.filter.setCell(1, 13, " x");
+    EXPECT_EQ(list().cell(0, 3), "titre");
     EXPECT_EQ(list().cell(1, 3), "Alien");
+    EXPECT_EQ(list().cell(1, 13), "");
+    EXPECT_EQ(browse.filter.cell(1, 3), "Alien");
+    EXPECT_EQ(browse.filter.cell(1, 13), " x");
+    // The search ends: the result goes with it.
+    Button_init_filtreClick(browse);
+    EXPECT_EQ(browse.filter.rowCount(), 1u);
 }
 
 TEST_F(Search, NoMatchShowsTheHeaderAlone) {
