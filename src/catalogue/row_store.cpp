@@ -124,6 +124,12 @@ void RowStore::clear() {
     m_usedBytes = 0;
 }
 
+void RowStore::popBack() {
+    m_liveBytes -= m_refs.back().length;
+    m_refs.pop_back();
+    compactIfWasteful();
+}
+
 void RowStore::keep(const std::vector<bool>& keep) {
     std::size_t out = 0;
     for (std::size_t i = 0; i < m_refs.size(); ++i) {
