@@ -175,6 +175,23 @@ void RowStore::reorder(const std::vector<std::size_t>& order) {
     *this = std::move(fresh);
 }
 
+void RowStore::permute(const std::vector<std::size_t>& order) {
+    // Two references to the same bytes would let an edit of one row change the other.
+    std::vector<bool> named(m_refs.size(), false);
+    bool once = order.size() == m_refs.size();
+    for (std::size_t k = 0; k < order.size() && once; ++k) {
+        once = order[k] < m_refs.size() && !named[order[k]];
+        if (once) named[order[k]] = true;
+    }
+    if (!once) {
+        reorder(order);
+        return;
+    }
+    std::vector<Ref> refs(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) refs[k] = m_refs[order[k]];
+    m_refs.swap(refs);
+}
+
 void RowStore::appendFrom(RowStore&& other, std::size_t first) {
     if (&other == this) return;
     const auto base = static_cast<std::uint32_t>(m_blocks.size());

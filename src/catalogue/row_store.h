@@ -49,6 +49,9 @@ public:
     // Row i of the result is row order[i] of the store; rows not named are dropped. The rows are
     // written anew in that order.
     void reorder(const std::vector<std::size_t>& order);
+    // The same when `order` names every row once, moving only the references: for an order that
+    // keeps neighbours together (a reversal), where writing the rows anew costs more than it saves.
+    void permute(const std::vector<std::size_t>& order);
     // Moves rows [first, end) of other to the end, taking its blocks over.
     void appendFrom(RowStore&& other, std::size_t first);
 
