@@ -11,6 +11,11 @@
 #include "util/cp1252.h"
 #include "util/utf8.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VERDAN_SSE2 1
+#endif
+
 namespace verdan::listcodec {
 namespace {
 
@@ -64,6 +69,31 @@ void put(char*& out, const ExpansionTable& table, unsigned char c) {
     out += e.length;
 }
 
+// One word of a row: plain bytes copied whole, each high byte through the table.
+inline void decodeWord(std::uint64_t w, char*& r) {
+    unsigned p = 0;
+    for (std::uint64_t m = w & kHighBits; m; m &= m - 1) {
+        const unsigned k = firstByte(m);
+        store(r, w >> (8 * p));
+        r += k - p;
+        put(r, kRowBytes, static_cast<unsigned char>(w >> (8 * k)));
+        p = k + 1;
+    }
+    if (p < 8) {
+        store(r, w >> (8 * p));
+        r += 8 - p;
+    }
+}
+
+#ifdef VERDAN_SSE2
+constexpr std::array<unsigned char, 256> makeBitCounts() {
+    std::array<unsigned char, 256> counts{};
+    for (unsigned i = 0; i < 256; ++i) counts[i] = static_cast<unsigned char>((i & 1) + counts[i / 2]);
+    return counts;
+}
+constexpr std::array<unsigned char, 256> kBitCounts = makeBitCounts();
+#endif
+
 } // namespace
 
 char* quoteLine(std::string_view line, char* out) {
@@ -99,25 +129,33 @@ char* decodeRow(std::string_view line, char* out) {
     const std::size_t n = line.size();
     char* r = out;
     int tabs = 0;
-    // Whole words while the row cannot end inside them; only the high bytes are visited.
     std::size_t i = 0;
+#ifdef VERDAN_SSE2
+    // Sixteen bytes at a time while the row cannot end inside them: a run of plain bytes is
+    // copied in one store, and only blocks with a high byte go through the words below.
+    const __m128i tab = _mm_set1_epi8('\t');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        const auto tabMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab)));
+        const int tabsHere = kBitCounts[tabMask & 0xFF] + kBitCounts[tabMask >> 8];
+        if (tabs + tabsHere >= kColumns) break;
+        tabs += tabsHere;
+        if (_mm_movemask_epi8(v) == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(r), v);
+            r += 16;
+            continue;
+        }
+        decodeWord(load(src + i), r);
+        decodeWord(load(src + i + 8), r);
+    }
+#endif
+    // Whole words while the row cannot end inside them; only the high bytes are visited.
     for (; i + 8 <= n; i += 8) {
         const std::uint64_t w = load(src + i);
         const int tabsHere = static_cast<int>(countFlagged(bytesEqual(w, '\t')));
         if (tabs + tabsHere >= kColumns) break;
         tabs += tabsHere;
-        unsigned p = 0;
-        for (std::uint64_t m = w & kHighBits; m; m &= m - 1) {
-            const unsigned k = firstByte(m);
-            store(r, w >> (8 * p));
-            r += k - p;
-            put(r, kRowBytes, static_cast<unsigned char>(w >> (8 * k)));
-            p = k + 1;
-        }
-        if (p < 8) {
-            store(r, w >> (8 * p));
-            r += 8 - p;
-        }
+        decodeWord(w, r);
     }
     // Byte by byte where the 14th tab may stand: it ends the row, the fields after it are dropped.
     for (; i < n; ++i) {
