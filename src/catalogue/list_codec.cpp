@@ -173,7 +173,22 @@ char* encodeLine(std::string_view text, char* out, bool& mayNeedRepair) {
     bool suspicious = false;
     std::size_t i = 0;
     while (i < n) {
-        if (i + 8 <= n) {
+#ifdef VERDAN_SSE2
+        if (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+            const auto high = static_cast<unsigned>(_mm_movemask_epi8(v));
+            if (high == 0) {
+                out += 16;
+                i += 16;
+                continue;
+            }
+            const auto k = static_cast<unsigned>(std::countr_zero(high));
+            out += k;
+            i += k;
+        } else
+#endif
+            if (i + 8 <= n) {
             const std::uint64_t w = load(src + i);
             store(out, w);
             if ((w & kHighBits) == 0) {
