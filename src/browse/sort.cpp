@@ -110,12 +110,13 @@ std::vector<std::size_t> sameOrder(std::size_t rows) {
 
 // The table sorted in one direction, sorted in the other: runs of equal keys come in reverse
 // order, and the rows inside each keep theirs, as a stable sort gives.
-std::vector<std::size_t> reverseRuns(SortRuns& runs) {
+// `after` becomes what sameKeyAsAbove holds for the new order.
+std::vector<std::size_t> reverseRuns(const SortRuns& runs, std::vector<bool>& after) {
     const std::vector<bool>& same = runs.sameKeyAsAbove;
     const std::size_t n = same.size();
     std::vector<std::size_t> order;
     order.reserve(n);
-    std::vector<bool> after(n, false);
+    after.assign(n, false);
     for (std::size_t end = n; end > 0;) {
         std::size_t start = end - 1;
         while (start > 0 && same[start]) --start;
@@ -125,7 +126,6 @@ std::vector<std::size_t> reverseRuns(SortRuns& runs) {
         }
         end = start;
     }
-    runs.sameKeyAsAbove = std::move(after);
     return order;
 }
 
@@ -138,9 +138,11 @@ std::vector<std::size_t> trier_grille(GlobalList& table, int column, bool ascend
     if (runs && runs->column == column && runs->rowsStamp == table.rowsStamp() &&
         runs->columnStamp == table.columnStamp(column) && runs->sameKeyAsAbove.size() == rows - 1) {
         if (runs->ascending == ascending) return sameOrder(rows);
-        std::vector<std::size_t> order = reverseRuns(*runs);
+        std::vector<bool> after;
+        std::vector<std::size_t> order = reverseRuns(*runs, after);
         // Read backwards, the rows are as near each other as before: only their references move.
         table.reorderDataRows(order, false);
+        runs->sameKeyAsAbove = std::move(after);
         runs->ascending = ascending;
         runs->rowsStamp = table.rowsStamp();
         return order;
