@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
                     keys.locale().c_str());
         start = Clock::now();
         verdan::trier_grille(f2.table, titre, false, keys, &browse.sortRuns);
-        std::printf("resort_seconds=%.4f\n", since(start));
+        std::printf("sort_again_seconds=%.4f\n", since(start));
 
         start = Clock::now();
         verdan::BitBtn_tout_cocherClick(program, browse);
