@@ -124,6 +124,54 @@ char* quoteLine(std::string_view line, char* out) {
     return q + 3;
 }
 
+char* quoteLines(std::string_view block, char* out) {
+    const char* src = block.data();
+    const std::size_t n = block.size();
+    if (n == 0) return out;
+    char* q = out;
+    *q++ = '"';
+    // A tab becomes ";" and a line feed "\r\n" followed by the next line's opening quote; the
+    // quote put after the last line feed is taken back at the end.
+    auto expand = [&q](unsigned char c) {
+        if (c == '\t') {
+            std::memcpy(q, "\";\"", 4);
+            q += 3;
+        } else {
+            std::memcpy(q, "\"\r\n\"", 4);
+            q += 4;
+        }
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const std::uint64_t w = load(src + i);
+        unsigned p = 0;
+        for (std::uint64_t m = bytesEqual(w, '\t') | bytesEqual(w, '\n'); m; m &= m - 1) {
+            const unsigned k = firstByte(m);
+            store(q, w >> (8 * p));
+            q += k - p;
+            expand(static_cast<unsigned char>(w >> (8 * k)));
+            p = k + 1;
+        }
+        if (p < 8) {
+            store(q, w >> (8 * p));
+            q += 8 - p;
+        }
+    }
+    for (; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(src[i]);
+        if (c == '\t' || c == '\n') {
+            expand(c);
+        } else {
+            *q++ = static_cast<char>(c);
+        }
+    }
+    if (src[n - 1] != '\n') { // a last line without its line feed
+        std::memcpy(q, "\"\r\n", 3);
+        return q + 3;
+    }
+    return q - 1;
+}
+
 char* decodeRow(std::string_view line, char* out) {
     const char* src = line.data();
     const std::size_t n = line.size();

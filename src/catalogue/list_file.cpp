@@ -44,20 +44,13 @@ private:
 class QuoteLines {
 public:
     std::string_view operator()(std::string_view block) {
-        const std::size_t need = listcodec::quotedRoom(block.size());
+        const std::size_t need = 4 * block.size() + listcodec::kSlack;
         if (need > m_capacity) {
             m_capacity = need;
             m_out.reset(new char[need]);
         }
-        char* out = m_out.get();
-        for (std::size_t start = 0; start < block.size();) {
-            const void* lf = std::memchr(block.data() + start, '\n', block.size() - start);
-            const std::size_t end =
-                lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - block.data()) : block.size();
-            out = listcodec::quoteLine(block.substr(start, end - start), out);
-            start = end + 1;
-        }
-        return {m_out.get(), static_cast<std::size_t>(out - m_out.get())};
+        const char* end = listcodec::quoteLines(block, m_out.get());
+        return {m_out.get(), static_cast<std::size_t>(end - m_out.get())};
     }
 
 private:
