@@ -35,6 +35,17 @@ struct SortState {
     bool ascending = false;
 };
 
+// What a sort leaves to sort the same column again at once: which data rows share their key with
+// the row above, in the order the sort left. Good only for the table it was made on while its rows,
+// and that column's cells, stay as they were (their stamps tell).
+struct SortRuns {
+    std::uint64_t rowsStamp = 0;
+    std::uint64_t columnStamp = 0;
+    int column = -1;
+    bool ascending = false;
+    std::vector<bool> sameKeyAsAbove; // [i]: data row i + 1
+};
+
 // Keyboard navigation of StringGrid1: the row it moves from (clicks set it too), the fixed end
 // of a selection extended with Shift, and whether Shift was down at the previous key.
 struct KeyboardState {
@@ -95,6 +106,7 @@ struct BrowseState {
     bool filterShown = false;
     std::string searchText; // Edit1
     SortState etat_tri;
+    SortRuns sortRuns;
     std::string chosenDiskCaption = "-/-"; // Label_hd_selectionner
     std::string markCountCaption = "nb";   // Label10
 

@@ -23,20 +23,20 @@ bool isEmptyList(const GlobalList& list) {
     return list.rowCount() < 2 || (list.rowCount() == 2 && list.isBlankRow(1));
 }
 
-void reindex(ProgramState& program) {
-    GlobalListState& globalList = program.globalList;
-    indexer_liste(globalList.table, globalList.keys, program.catalogue.params.indexLevel, false,
-                  globalList.index);
-}
-
 // Removing every data row would leave a table without its blank row; it becomes the empty list.
-void removeRows(GlobalList& list, const std::vector<bool>& keep) {
+// The key set loses the keys of the rows gone, so that a deletion costs what it deletes.
+void removeRows(ProgramState& program, const std::vector<bool>& keep) {
+    GlobalListState& globalList = program.globalList;
+    GlobalList& list = globalList.table;
+    const int level = program.catalogue.params.indexLevel;
+    const bool forgotten = forgetKeysOfRows(list, globalList.keys, level, keep);
     const std::size_t kept = static_cast<std::size_t>(std::count(keep.begin() + 1, keep.end(), true));
     if (kept == 0) {
         list.resetToEmptyList();
     } else {
         list.keepRows(keep);
     }
+    indexAfterRemoval(list, globalList.keys, level, forgotten, globalList.index);
 }
 
 // Whether "name-serial" is the entry of these two cells, without building it.
@@ -69,11 +69,12 @@ std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& 
     const bool emptied = n == 1 && list.rowCount() == 2;
     if (emptied) {
         list.setRow(1, {});
+        indexAfterRemoval(list, program.globalList.keys, program.catalogue.params.indexLevel, false,
+                          program.globalList.index);
     } else {
-        removeRows(list, keep);
+        removeRows(program, keep);
     }
     list.ListModified = true;
-    reindex(program);
     af_nb_media_bd(program);
 
     std::optional<GridPosition> position;
@@ -121,11 +122,13 @@ std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& 
                  " Effacer les " + count(n) + " médias de la liste et relatives au disque " + entry + " ?"))
         return 0;
     if (n > 0) {
-        removeRows(list, keep);
+        removeRows(program, keep);
         if (browse.filterShown) followRemovedRows(browse, keep);
+    } else {
+        indexAfterRemoval(list, program.globalList.keys, program.catalogue.params.indexLevel, true,
+                          program.globalList.index);
     }
     browse.keyboard.restartAt(0);
-    reindex(program);
     af_nb_media_bd(program);
     ui.showInfo(count(n) + " médias effacés de la liste et relatives au disque " + entry);
     list.ListModified = true;

@@ -1,6 +1,7 @@
 #include "catalogue/global_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -71,6 +72,11 @@ const std::string& blankRowText() {
     return text;
 }
 
+std::uint64_t newStamp() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 std::string standardHeaderRow() {
     std::string row;
     buildRow(row, kStandardHeaders);
@@ -82,10 +88,29 @@ std::string standardHeaderRow() {
 GlobalList::GlobalList() {
     m_rows.push(standardHeaderRow());
     m_rows.push(blankRowText());
+    rowsChanged();
+    cellsChanged(-1);
 }
 
 GlobalList::GlobalList(GlobalList&& other) noexcept
-    : ListModified(other.ListModified), m_rows(std::move(other.m_rows)), m_selectedRow(other.m_selectedRow) {}
+    : ListModified(other.ListModified), m_rows(std::move(other.m_rows)), m_selectedRow(other.m_selectedRow) {
+    rowsChanged();
+    cellsChanged(-1);
+    other.rowsChanged();
+}
+
+void GlobalList::rowsChanged() {
+    m_rowsStamp = newStamp();
+}
+
+// -1: every column.
+void GlobalList::cellsChanged(int col) {
+    if (col >= 0) {
+        m_columnStamps[static_cast<std::size_t>(col)] = newStamp();
+        return;
+    }
+    for (std::uint64_t& stamp : m_columnStamps) stamp = newStamp();
+}
 
 std::string_view GlobalList::cell(std::size_t row, int col) const {
     if (row >= m_rows.size() || col < 0 || col >= kListColumns) return {};
@@ -122,6 +147,7 @@ void GlobalList::setCell(std::size_t row, int col, std::string_view text) {
     appendCellText(m_scratch, text);
     m_scratch.append(current.substr(end));
     m_rows.set(row, m_scratch);
+    if (row > 0) cellsChanged(col);
     if (m_listener) m_listener->cellChanged(row, col);
 }
 
@@ -130,6 +156,7 @@ void GlobalList::setRow(std::size_t row, const std::vector<std::string>& cells) 
     std::string text;
     buildRow(text, cells);
     m_rows.set(row, text);
+    if (row > 0) cellsChanged(-1);
     if (m_listener) {
         for (int c = 0; c < kListColumns; ++c) m_listener->cellChanged(row, c);
     }
@@ -140,10 +167,12 @@ void GlobalList::beginInsert(std::size_t first, std::size_t count) {
 }
 
 void GlobalList::notifyInserted(std::size_t first, std::size_t count) {
+    rowsChanged();
     if (m_listener) m_listener->rowsInserted(first, count);
 }
 
 void GlobalList::notifyReset() {
+    rowsChanged();
     if (m_listener) m_listener->tableReset();
 }
 
@@ -220,6 +249,7 @@ void GlobalList::keepRows(const std::vector<bool>& keep) {
         }
     }
     m_rows.keep(mask);
+    rowsChanged();
     if (m_listener) {
         if (contiguous) {
             m_listener->rowsRemoved(firstRemoved, removed);
@@ -238,7 +268,7 @@ void GlobalList::removeRows(const std::vector<std::size_t>& sortedRows) {
     keepRows(keep);
 }
 
-void GlobalList::reorderDataRows(const std::vector<std::size_t>& order) {
+void GlobalList::reorderDataRows(const std::vector<std::size_t>& order, bool rewrite) {
     std::vector<std::size_t> full;
     full.reserve(order.size() + 1);
     full.push_back(0);
@@ -246,7 +276,11 @@ void GlobalList::reorderDataRows(const std::vector<std::size_t>& order) {
         if (r > 0 && r < m_rows.size()) full.push_back(r);
     }
     if (m_listener) m_listener->aboutToReset();
-    m_rows.reorder(full);
+    if (rewrite) {
+        m_rows.reorder(full);
+    } else {
+        m_rows.permute(full);
+    }
     notifyReset();
 }
 
@@ -268,6 +302,7 @@ void GlobalList::setColumn(int col, std::string_view text, std::size_t from, std
         first = std::min(first, r);
         last = r;
     }
+    if (first < rows) cellsChanged(col);
     if (first < rows && m_listener) m_listener->columnChanged(col, first, last);
 }
 

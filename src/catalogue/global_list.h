@@ -85,8 +85,9 @@ public:
     void removeRows(const std::vector<std::size_t>& sortedRows);
     // keep[r] false removes row r; keep.size() must equal rowCount().
     void keepRows(const std::vector<bool>& keep);
-    // New order of the data rows: order[i] is the current row that becomes row i + 1.
-    void reorderDataRows(const std::vector<std::size_t>& order);
+    // New order of the data rows: order[i] is the current row that becomes row i + 1. The rows are
+    // written anew in that order unless `rewrite` is false (an order that keeps neighbours together).
+    void reorderDataRows(const std::vector<std::size_t>& order, bool rewrite = true);
 
     // Takes every row of `other`, header included.
     void replaceAll(GlobalList&& other);
@@ -106,6 +107,14 @@ public:
     std::size_t selectedRow() const { return m_selectedRow; }
     void selectRow(std::size_t row);
 
+    // Stamps of the data rows, for what is worked out from them and kept (the runs of a sort): the
+    // rows' stamp changes whenever rows come, go or move, a column's whenever one of its data
+    // cells changes. A stamp is never given twice, in any table.
+    std::uint64_t rowsStamp() const { return m_rowsStamp; }
+    std::uint64_t columnStamp(int col) const {
+        return col >= 0 && col < kListColumns ? m_columnStamps[static_cast<std::size_t>(col)] : 0;
+    }
+
     // Bytes held by the rows, for the memory figures.
     std::size_t memoryUsage() const { return m_rows.memoryUsage(); }
     void reserveRows(std::size_t rows) { m_rows.reserveRows(rows); }
@@ -121,11 +130,15 @@ private:
     std::size_t appendBuiltRow(const std::string& text);
     void notifyInserted(std::size_t first, std::size_t count);
     void beginInsert(std::size_t first, std::size_t count);
+    void rowsChanged();
+    void cellsChanged(int col);
 
     RowStore m_rows{RowStore::kMarkSpare};
     std::string m_scratch;
     GlobalListListener* m_listener = nullptr;
     std::size_t m_selectedRow = 1;
+    std::uint64_t m_rowsStamp = 0;
+    std::array<std::uint64_t, kListColumns> m_columnStamps{};
 };
 
 // Removes the first " <<" and then the first " >>".

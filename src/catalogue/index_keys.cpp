@@ -92,7 +92,7 @@ void addKeys(const GlobalList& table, KeySet& keys, int level, std::vector<bool>
             keys.prefetch(hashes[j]);
         }
         for (std::size_t j = 0; j < count; ++j) {
-            if (!keys.insert(key(j), hashes[j]) && firstOfKey) (*firstOfKey)[first + j] = false;
+            if (!keys.add(key(j), hashes[j]) && firstOfKey) (*firstOfKey)[first + j] = false;
         }
     }
 }
@@ -105,9 +105,38 @@ void showKeyCount(const KeySet& keys, IndexState& state) {
 } // namespace
 
 void indexer_liste(const GlobalList& table, KeySet& keys, int level, bool keep, IndexState& state) {
+    // Keys kept from before are not those of this table: a deletion must then rebuild the set.
+    const bool ofThisTable = !keep || keys.size() == 0;
     if (!keep) keys.clear();
     state.levelCaption = labelIdxText(level);
     addKeys(table, keys, level, nullptr);
+    keys.setLevel(ofThisTable ? clampLevel(level) : -1);
+    showKeyCount(keys, state);
+}
+
+bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level, const std::vector<bool>& keep) {
+    if (keys.level() != clampLevel(level) || keys.rowCount() + 1 != table.rowCount()) return false;
+    const KeyColumns columns = KeyColumns::of(table);
+    std::string key;
+    const std::size_t rows = std::min(table.rowCount(), keep.size());
+    for (std::size_t r = 1; r < rows; ++r) {
+        if (keep[r]) continue;
+        key.clear();
+        appendKey(table, columns, r, level, key);
+        if (!keys.remove(key)) {
+            keys.setLevel(-1);
+            return false;
+        }
+    }
+    return true;
+}
+
+void indexAfterRemoval(const GlobalList& table, KeySet& keys, int level, bool forgotten, IndexState& state) {
+    if (!forgotten || keys.level() != clampLevel(level) || keys.rowCount() + 1 != table.rowCount()) {
+        indexer_liste(table, keys, level, false, state);
+        return;
+    }
+    state.levelCaption = labelIdxText(level);
     showKeyCount(keys, state);
 }
 
@@ -118,6 +147,7 @@ ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, Index
     state.levelCaption = labelIdxText(level);
     std::vector<bool> firstOfKey;
     addKeys(table, keys, level, &firstOfKey);
+    keys.setLevel(clampLevel(level));
     showKeyCount(keys, state);
 
     const std::size_t before = table.rowCount() > 0 ? table.rowCount() - 1 : 0;
@@ -138,6 +168,7 @@ ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, Index
         // The rows removed never hold a first spelling, so the set just built is already the set
         // of the shortened table: no second rebuild.
         table.keepRows(firstOfKey);
+        keys.countEachOnce();
         showKeyCount(keys, state);
         if (refreshCounts) refreshCounts();
         after = table.rowCount() > 0 ? table.rowCount() - 1 : 0;

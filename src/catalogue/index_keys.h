@@ -42,6 +42,13 @@ std::string labelNIdxText(std::size_t keys);
 // Rebuilds the key set from the data rows at the level; keep true adds to the keys already there.
 void indexer_liste(const GlobalList& table, KeySet& keys, int level, bool keep, IndexState& state);
 
+// Before the rows with keep[r] false leave the table: takes their keys out of the set when it holds
+// the key of every row at this level, and says whether it did.
+bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level, const std::vector<bool>& keep);
+// Once those rows are gone: the set as indexer_liste would build it, rebuilt only when
+// forgetKeysOfRows could not follow the deletion; the labels as indexer_liste sets them.
+void indexAfterRemoval(const GlobalList& table, KeySet& keys, int level, bool forgotten, IndexState& state);
+
 enum class ReindexOutcome { NoDuplicate, Declined, Cleaned };
 
 // Removes every row whose key repeats a row above it, after the user's confirmation; the top-most

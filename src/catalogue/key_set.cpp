@@ -119,13 +119,86 @@ bool KeySet::contains(std::string_view key, std::uint64_t hash) const {
     return find(key, hash, slot) >= 0;
 }
 
+void KeySet::insertNew(std::string_view key, std::uint64_t hash, std::size_t slot) {
+    m_texts.push(key);
+    m_hashLow.push_back(static_cast<std::uint32_t>(hash));
+    m_counts.push_back(1);
+    ++m_rowCount;
+    m_slots[slot] = (hash & 0xFFFFFFFF00000000ULL) | m_texts.size();
+    if (m_texts.size() * 2 > m_slots.size()) rehash(m_slots.size() * 2);
+}
+
 bool KeySet::insert(std::string_view key, std::uint64_t hash) {
     std::size_t slot = 0;
     if (find(key, hash, slot) >= 0) return false;
-    m_texts.push(key);
-    m_hashLow.push_back(static_cast<std::uint32_t>(hash));
-    m_slots[slot] = (hash & 0xFFFFFFFF00000000ULL) | m_texts.size();
-    if (m_texts.size() * 2 > m_slots.size()) rehash(m_slots.size() * 2);
+    insertNew(key, hash, slot);
+    return true;
+}
+
+bool KeySet::add(std::string_view key, std::uint64_t hash) {
+    std::size_t slot = 0;
+    const std::int64_t index = find(key, hash, slot);
+    if (index < 0) {
+        insertNew(key, hash, slot);
+        return true;
+    }
+    ++m_counts[static_cast<std::size_t>(index)];
+    ++m_rowCount;
+    return false;
+}
+
+std::size_t KeySet::countOf(std::string_view key) const {
+    std::size_t slot = 0;
+    const std::int64_t index = find(key, hashOf(key), slot);
+    return index < 0 ? 0 : m_counts[static_cast<std::size_t>(index)];
+}
+
+void KeySet::countEachOnce() {
+    std::fill(m_counts.begin(), m_counts.end(), 1u);
+    m_rowCount = m_counts.size();
+}
+
+std::size_t KeySet::slotOf(std::size_t index) const {
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = m_hashLow[index] & mask;
+    while ((m_slots[slot] & 0xFFFFFFFFu) != index + 1) slot = (slot + 1) & mask;
+    return slot;
+}
+
+void KeySet::freeSlot(std::size_t hole) {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = (hole + 1) & mask; m_slots[slot] != 0; slot = (slot + 1) & mask) {
+        const auto index = static_cast<std::size_t>(m_slots[slot] & 0xFFFFFFFFu) - 1;
+        const std::size_t home = m_hashLow[index] & mask;
+        // A key may fill the hole unless its home lies after the hole on the way to where it is.
+        if (((slot - home) & mask) >= ((slot - hole) & mask)) {
+            m_slots[hole] = m_slots[slot];
+            hole = slot;
+        }
+    }
+    m_slots[hole] = 0;
+}
+
+bool KeySet::remove(std::string_view key, std::uint64_t hash) {
+    std::size_t slot = 0;
+    const std::int64_t found = find(key, hash, slot);
+    if (found < 0) return false;
+    const auto index = static_cast<std::size_t>(found);
+    --m_rowCount;
+    if (--m_counts[index] > 0) return true;
+    freeSlot(slot);
+    // The last key takes the place of the one gone, so that indexes stay dense.
+    const std::size_t last = m_texts.size() - 1;
+    if (index != last) {
+        std::uint64_t& moved = m_slots[slotOf(last)];
+        moved = (moved & 0xFFFFFFFF00000000ULL) | (index + 1);
+        m_texts.set(index, m_texts.row(last));
+        m_hashLow[index] = m_hashLow[last];
+        m_counts[index] = m_counts[last];
+    }
+    m_texts.popBack();
+    m_hashLow.pop_back();
+    m_counts.pop_back();
     return true;
 }
 
@@ -145,12 +218,16 @@ void KeySet::rehash(std::size_t slots) {
 void KeySet::clear() {
     m_texts.clear();
     m_hashLow.clear();
+    m_counts.clear();
+    m_rowCount = 0;
+    m_level = -1;
     m_slots.assign(kFirstSlots, 0);
 }
 
 void KeySet::reserve(std::size_t keys) {
     m_texts.reserveRows(keys);
     m_hashLow.reserve(keys);
+    m_counts.reserve(keys);
     std::size_t slots = m_slots.size();
     while (slots < keys * 2 + 2) slots *= 2;
     if (slots != m_slots.size()) rehash(slots);

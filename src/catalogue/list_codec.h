@@ -21,6 +21,10 @@ constexpr std::size_t rowRoom(std::size_t n) {
 // double quote, CR LF. Returns the end.
 char* quoteLine(std::string_view line, char* out);
 
+// quoteLine for every line of a block of lines each ended by a line feed (none holds a CR or LF),
+// in one pass. Room: 4 * block.size() + kSlack.
+char* quoteLines(std::string_view block, char* out);
+
 // The first 14 fields of a line of a list file (Windows-1252) in UTF-8, joined by exactly 13 tabs:
 // missing fields empty, further ones dropped. Returns the end.
 char* decodeRow(std::string_view line, char* out);

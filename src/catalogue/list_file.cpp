@@ -5,6 +5,10 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "catalogue/chunk_writer.h"
 #include "catalogue/line_reader.h"
@@ -20,26 +24,33 @@ namespace verdan {
 namespace {
 
 constexpr std::size_t kWriteBlock = (1 << 20) + listcodec::quotedRoom(kMaxListLine);
+// Below this a list loads too fast for a helper thread to pay.
+constexpr std::int64_t kPrefaultFrom = 16 << 20;
+
+// A thread joined however its scope is left.
+class JoinedThread {
+public:
+    template <class Fn> explicit JoinedThread(Fn&& fn) : m_thread(std::forward<Fn>(fn)) {}
+    ~JoinedThread() { m_thread.join(); }
+    JoinedThread(const JoinedThread&) = delete;
+    JoinedThread& operator=(const JoinedThread&) = delete;
+
+private:
+    std::thread m_thread;
+};
 
 // The kept lines reach the tmp.CSV writer as they are, one after the other with a line feed (no
 // kept line holds one), and are quoted on its helper thread, beside the decoding of the rows.
 class QuoteLines {
 public:
     std::string_view operator()(std::string_view block) {
-        const std::size_t need = listcodec::quotedRoom(block.size());
+        const std::size_t need = 4 * block.size() + listcodec::kSlack;
         if (need > m_capacity) {
             m_capacity = need;
             m_out.reset(new char[need]);
         }
-        char* out = m_out.get();
-        for (std::size_t start = 0; start < block.size();) {
-            const void* lf = std::memchr(block.data() + start, '\n', block.size() - start);
-            const std::size_t end =
-                lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - block.data()) : block.size();
-            out = listcodec::quoteLine(block.substr(start, end - start), out);
-            start = end + 1;
-        }
-        return {m_out.get(), static_cast<std::size_t>(out - m_out.get())};
+        const char* end = listcodec::quoteLines(block, m_out.get());
+        return {m_out.get(), static_cast<std::size_t>(end - m_out.get())};
     }
 
 private:
@@ -94,8 +105,21 @@ public:
         GlobalList staging;
         RowStore& rows = staging.store();
         rows.clear();
-        if (const std::int64_t size = platform::entrySize(path); size > 0)
+        // The rows take about the file's size: their pages are asked for on a helper thread
+        // while the first ones are decoded, rather than faulted in one by one on this one.
+        std::vector<RowStore::Span> ahead;
+        if (const std::int64_t size = platform::entrySize(path); size > 0) {
             rows.reserveRows(static_cast<std::size_t>(size / 100) + 16);
+            if (size >= kPrefaultFrom) ahead = rows.reserveBytes(static_cast<std::size_t>(size));
+        }
+        std::optional<JoinedThread> prefault;
+        if (!ahead.empty()) {
+            try {
+                prefault.emplace([&ahead] { RowStore::prefault(ahead); });
+            } catch (const std::system_error&) {
+                // No thread to be had: the pages come as the rows are written.
+            }
+        }
 
         bool headerSeen = false;
         bool keepRows = true;
@@ -131,6 +155,8 @@ public:
                 rows.commitRow(static_cast<std::size_t>(listcodec::decodeRow(line, start) - start));
             }
         }
+        prefault.reset();
+        rows.releaseSpare();
         csvStep([](ChunkWriter& w) { w.commit(); });
         if (csvFailed) tellScratchFailureOnce(ui, csvPath);
 

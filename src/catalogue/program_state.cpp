@@ -48,11 +48,14 @@ void extraire_hd_liste_globale(GlobalListState& globalList) {
     // a spelling not met yet is compared without regard to letter case.
     std::unordered_set<std::string> spellings;
     std::set<std::string, utf8::FoldedLess> seen;
-    std::string entry;
+    // A disk's rows mostly follow each other: the row above settles most rows without hashing.
+    std::string entry, previous;
     for (std::size_t row = 1; row < list.rowCount(); ++row) {
         entry.assign(list.cell(row, name));
         entry += "-";
         entry.append(list.cell(row, serial));
+        if (entry == previous) continue;
+        previous = entry;
         if (entry == "-" || spellings.count(entry)) continue;
         spellings.insert(entry);
         if (seen.insert(entry).second) globalList.disks.push_back(entry);

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/system.h"
+
 namespace verdan {
 namespace {
 constexpr std::size_t kFirstBlock = 64 * 1024;
@@ -15,21 +17,26 @@ constexpr std::size_t kTolerableWaste = 1024 * 1024;
 } // namespace
 
 RowStore::RowStore(RowStore&& other) noexcept
-    : m_blocks(std::move(other.m_blocks)), m_refs(std::move(other.m_refs)),
+    : m_blocks(std::move(other.m_blocks)), m_spareBlocks(std::move(other.m_spareBlocks)),
+      m_nextSpare(std::exchange(other.m_nextSpare, 0)), m_refs(std::move(other.m_refs)),
       m_liveBytes(std::exchange(other.m_liveBytes, 0)), m_usedBytes(std::exchange(other.m_usedBytes, 0)),
       m_spare(other.m_spare) {
     other.m_blocks.clear();
+    other.m_spareBlocks.clear();
     other.m_refs.clear();
 }
 
 RowStore& RowStore::operator=(RowStore&& other) noexcept {
     if (this != &other) {
         m_blocks = std::move(other.m_blocks);
+        m_spareBlocks = std::move(other.m_spareBlocks);
+        m_nextSpare = std::exchange(other.m_nextSpare, 0);
         m_refs = std::move(other.m_refs);
         m_liveBytes = std::exchange(other.m_liveBytes, 0);
         m_usedBytes = std::exchange(other.m_usedBytes, 0);
         m_spare = other.m_spare;
         other.m_blocks.clear();
+        other.m_spareBlocks.clear();
         other.m_refs.clear();
     }
     return *this;
@@ -41,6 +48,10 @@ char* RowStore::reserveTail(std::size_t bytes) {
         if (tail.capacity - tail.used >= bytes) return tail.data.get() + tail.used;
     }
     if (bytes > kLongestRow + kMostSpare) throw std::length_error("row too long");
+    if (m_nextSpare < m_spareBlocks.size() && m_spareBlocks[m_nextSpare].capacity >= bytes) {
+        m_blocks.push_back(std::move(m_spareBlocks[m_nextSpare++]));
+        return m_blocks.back().data.get();
+    }
     std::size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blocks.back().capacity * 2, kLargestBlock);
     size = std::max(size, bytes);
     Block block;
@@ -118,10 +129,17 @@ void RowStore::splice(std::size_t i, std::size_t start, std::size_t end, std::st
 
 void RowStore::clear() {
     m_blocks.clear();
+    releaseSpare();
     m_refs.clear();
     m_refs.shrink_to_fit();
     m_liveBytes = 0;
     m_usedBytes = 0;
+}
+
+void RowStore::popBack() {
+    m_liveBytes -= m_refs.back().length;
+    m_refs.pop_back();
+    compactIfWasteful();
 }
 
 void RowStore::keep(const std::vector<bool>& keep) {
@@ -169,6 +187,23 @@ void RowStore::reorder(const std::vector<std::size_t>& order) {
     *this = std::move(fresh);
 }
 
+void RowStore::permute(const std::vector<std::size_t>& order) {
+    // Two references to the same bytes would let an edit of one row change the other.
+    std::vector<bool> named(m_refs.size(), false);
+    bool once = order.size() == m_refs.size();
+    for (std::size_t k = 0; k < order.size() && once; ++k) {
+        once = order[k] < m_refs.size() && !named[order[k]];
+        if (once) named[order[k]] = true;
+    }
+    if (!once) {
+        reorder(order);
+        return;
+    }
+    std::vector<Ref> refs(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) refs[k] = m_refs[order[k]];
+    m_refs.swap(refs);
+}
+
 void RowStore::appendFrom(RowStore&& other, std::size_t first) {
     if (&other == this) return;
     const auto base = static_cast<std::uint32_t>(m_blocks.size());
@@ -185,9 +220,31 @@ void RowStore::appendFrom(RowStore&& other, std::size_t first) {
     compactIfWasteful();
 }
 
+std::vector<RowStore::Span> RowStore::reserveBytes(std::size_t bytes) {
+    std::vector<Span> spans;
+    for (std::size_t made = 0; made < bytes; made += kLargestBlock) {
+        Block block;
+        block.data.reset(new char[kLargestBlock]);
+        block.capacity = kLargestBlock;
+        spans.emplace_back(block.data.get(), block.capacity);
+        m_spareBlocks.push_back(std::move(block));
+    }
+    return spans;
+}
+
+void RowStore::releaseSpare() {
+    m_spareBlocks.clear();
+    m_nextSpare = 0;
+}
+
+void RowStore::prefault(const std::vector<Span>& spans) {
+    for (const Span& span : spans) platform::prefaultMemory(span.first, span.second);
+}
+
 std::size_t RowStore::memoryUsage() const {
     std::size_t bytes = m_refs.capacity() * sizeof(Ref) + m_blocks.capacity() * sizeof(Block);
     for (const Block& b : m_blocks) bytes += b.capacity;
+    for (std::size_t i = m_nextSpare; i < m_spareBlocks.size(); ++i) bytes += m_spareBlocks[i].capacity;
     return bytes;
 }
 

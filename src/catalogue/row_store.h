@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace verdan {
@@ -41,16 +42,30 @@ public:
     // when the row's spare bytes allow it.
     void splice(std::size_t i, std::size_t start, std::size_t end, std::string_view text);
     void clear();
+    // Drops the last row; its bytes are waste until the next compaction.
+    void popBack();
 
     // keep[i] false drops row i; one pass.
     void keep(const std::vector<bool>& keep);
     // Row i of the result is row order[i] of the store; rows not named are dropped. The rows are
     // written anew in that order.
     void reorder(const std::vector<std::size_t>& order);
+    // The same when `order` names every row once, moving only the references: for an order that
+    // keeps neighbours together (a reversal), where writing the rows anew costs more than it saves.
+    void permute(const std::vector<std::size_t>& order);
     // Moves rows [first, end) of other to the end, taking its blocks over.
     void appendFrom(RowStore&& other, std::size_t first);
 
     void reserveRows(std::size_t rows) { m_refs.reserve(rows); }
+    // Blocks for about `bytes` more of rows, made now so that their pages can be asked for ahead
+    // of the rows (prefault), on another thread; returns where they lie. What is left unfilled
+    // goes at releaseSpare.
+    using Span = std::pair<char*, std::size_t>;
+    std::vector<Span> reserveBytes(std::size_t bytes);
+    void releaseSpare();
+    // Has the system give these pages now, where it can; touches no object, so it may run while
+    // the store fills them.
+    static void prefault(const std::vector<Span>& spans);
     std::size_t memoryUsage() const;
 
 private:
@@ -73,6 +88,8 @@ private:
     void compactIfWasteful();
 
     std::vector<Block> m_blocks;
+    std::vector<Block> m_spareBlocks; // from reserveBytes, taken in order
+    std::size_t m_nextSpare = 0;
     std::vector<Ref> m_refs;
     std::size_t m_liveBytes = 0;
     std::size_t m_usedBytes = 0;

@@ -190,6 +190,9 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
         throw;
     }
     diskList.reset();
+    // Keys of another level than the set's make it a mix that a deletion must rebuild.
+    if (globalList.keys.level() != std::clamp(program.catalogue.params.indexLevel, 0, kIndexLevels - 1))
+        globalList.keys.setLevel(-1);
     if (added > 0) {
         if (replaceBlank) list.removeRows({1});
         list.appendRowsFrom(std::move(staged), 2);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,10 @@ bool folderWritable(const std::string& folder);
 std::string chooseProgramFolder(const std::string& exeFolder, bool exeFolderWritable,
                                 const std::string& configFolder);
 std::string programFolder();
+
+// Has the system give the pages of [data, data + bytes) now rather than at their first write, where
+// it can (Linux 5.14 on); touches no byte, so another thread may be writing there meanwhile.
+void prefaultMemory(char* data, std::size_t bytes);
 
 // The value of an environment variable of this process, empty when it is unset.
 std::string environmentVariable(const std::string& name);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
 
@@ -88,6 +89,19 @@ bool folderWritable(const std::string& folder) {
 std::string environmentVariable(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     return value ? value : "";
+}
+
+void prefaultMemory(char* data, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    // Whole pages inside the range only; a refusal (an older kernel) leaves the faults to the writes.
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto first = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(page - 1);
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
 }
 
 } // namespace verdan::platform

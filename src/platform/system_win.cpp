@@ -92,4 +92,8 @@ std::string environmentVariable(const std::string& name) {
     }
 }
 
+void prefaultMemory(char*, std::size_t) {
+    // Windows gives the pages at their first write.
+}
+
 } // namespace verdan::platform

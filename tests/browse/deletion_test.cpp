@@ -309,3 +309,74 @@ TEST(DiskList, FirstSpellingOfEachDiskInOrderOfAppearance) {
     extraire_hd_liste_globale(f.program.globalList);
     EXPECT_EQ(f.program.globalList.disks, (std::vector<std::string>{"B-2", "a-1", "b-3", "É-4"}));
 }
+
+// The key set after a deletion must be the one a rebuild gives, row counts included, whether it
+// followed the deletion or had to be rebuilt.
+class DeleteKeys : public ::testing::Test, public BrowseFixture {
+protected:
+    DeleteKeys() {
+        Media m;
+        m.title = "alien";
+        add(m);
+        m.title = "ALIEN"; // the same file at idx2, seen again in another folder
+        m.folder = ":\\copies";
+        add(m);
+        addTitle("brazil");
+        m.title = "dune";
+        m.disk = "MUSIQUE";
+        m.serial = "9999AAAA";
+        add(m);
+        reindex();
+        extraire_hd_liste_globale(program.globalList);
+    }
+    int level() const { return program.catalogue.params.indexLevel; }
+    void expectKeysOfTheTable() {
+        KeySet fresh;
+        IndexState state;
+        indexer_liste(list(), fresh, level(), false, state);
+        const KeySet& keys = program.globalList.keys;
+        EXPECT_EQ(keys.size(), fresh.size());
+        EXPECT_EQ(keys.rowCount(), fresh.rowCount());
+        for (const std::string& key : fresh.sortedKeys())
+            EXPECT_EQ(keys.countOf(key), fresh.countOf(key)) << key;
+        EXPECT_EQ(program.globalList.index.keyCountCaption, state.keyCountCaption);
+    }
+};
+
+TEST_F(DeleteKeys, AKeyStaysWhileARowHoldsItAndGoesWithItsLastRow) {
+    const std::string alien = cle_index(list(), 1, level());
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {1}, 1);
+    EXPECT_TRUE(program.globalList.keys.contains(alien)) << "the copy still holds the file";
+    expectKeysOfTheTable();
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {1}, 1);
+    EXPECT_FALSE(program.globalList.keys.contains(alien));
+    expectKeysOfTheTable();
+
+    ListBox_hd_referencerClick(program, browse, 1);
+    ASSERT_EQ(browse.chosenDiskCaption, "MUSIQUE-9999AAAA");
+    ui.answers = {DialogButton::Yes};
+    EXPECT_EQ(Button_effacer_liste_un_hdClick(program, browse, ui), 1u);
+    expectKeysOfTheTable();
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {1}, 1); // the last row: the empty list's key
+    expectKeysOfTheTable();
+}
+
+TEST_F(DeleteKeys, KeysOfAnotherListOrLevelAreRebuiltAway) {
+    IndexState state;
+    KeySet& keys = program.globalList.keys;
+    keys.insert("clé d'une autre liste");
+    indexer_liste(list(), keys, level(), true, state); // as a start that keeps the keys does
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {3}, 1);
+    EXPECT_FALSE(keys.contains("clé d'une autre liste"));
+    expectKeysOfTheTable();
+
+    program.catalogue.params.indexLevel = 0; // chosen without re-indexing: the keys are idx2's
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {3}, 1);
+    EXPECT_EQ(keys.size(), 1u) << "both alien rows are one file at idx1";
+    expectKeysOfTheTable();
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "browse/marks.h"
 #include "browse/search.h"
 #include "browse/sort.h"
 #include "browse_fixture.h"
@@ -219,6 +220,82 @@ TEST_F(Sorting, ManyRowsTakeTheThreadedPathAndStayStable) {
                 << r;
         }
     }
+}
+
+// Sorting the same column again only turns the order round: it must give what a fresh sort of the
+// table as it stands gives, ties included, and a change of the column's cells or of the rows must
+// bring the keys back into play.
+class SortingAgain : public Sorting {
+protected:
+    SortingAgain() {
+        const char* words[] = {"Été", "ete", "Ami", "zoo", "Œuf", "oeuf", "ÉTÉ", "abc", "été"};
+        for (int i = 0; i < 25000; ++i) {
+            Media m;
+            m.title = words[(i * 7) % 9];
+            m.size = std::to_string(i);
+            add(m);
+        }
+    }
+    std::vector<std::string> rowsOf(const GlobalList& t) const {
+        std::vector<std::string> rows;
+        for (std::size_t r = 1; r < t.rowCount(); ++r) rows.emplace_back(t.rowText(r));
+        return rows;
+    }
+    // The table as a sort without memory orders it now, the table itself untouched.
+    std::vector<std::string> freshSort(int column, bool ascending) {
+        std::vector<std::size_t> all;
+        for (std::size_t r = 1; r < list().rowCount(); ++r) all.push_back(r);
+        GlobalList copy;
+        copy.assignRowsFrom(list(), all);
+        trier_grille(copy, column, ascending, keys);
+        return rowsOf(copy);
+    }
+    void sortBoth(int column, bool ascending) {
+        const std::vector<std::string> expected = freshSort(column, ascending);
+        trier_grille(list(), column, ascending, keys, &browse.sortRuns);
+        ASSERT_EQ(rowsOf(list()), expected);
+    }
+};
+
+TEST_F(SortingAgain, EachDirectionInTurnEqualsAFreshSort) {
+    sortBoth(3, true);
+    sortBoth(3, false);
+    EXPECT_EQ(browse.sortRuns.rowsStamp, list().rowsStamp()) << "the runs follow the table they turned";
+    sortBoth(3, true);
+    sortBoth(3, true); // already in that order
+    sortBoth(3, false);
+}
+
+TEST_F(SortingAgain, MarksKeepTheRunsAndACellOrARowOfTheColumnDropsThem) {
+    sortBoth(3, false);
+    SetAllMarks(list(), kMark);
+    sortBoth(3, true);
+    EXPECT_EQ(browse.sortRuns.rowsStamp, list().rowsStamp());
+
+    list().setCell(12345, 3, "Ami"); // now equal to the rows of another run
+    sortBoth(3, false);
+    list().setCell(2, 3, "zzz");
+    sortBoth(3, true);
+    EXPECT_EQ(list().cell(list().rowCount() - 1, 3), "zzz");
+
+    list().removeRows({1, 2, 3});
+    sortBoth(3, false);
+    list().appendRow({"n", "FILMS", "vidéo", "Ami"});
+    sortBoth(3, true);
+    sortBoth(7, false); // another column: its own keys
+    sortBoth(7, true);
+}
+
+TEST_F(SortingAgain, TheRunsOfOneTableDoNotServeAnother) {
+    sortBoth(3, true); // runs recorded for the list
+    std::vector<std::size_t> some;
+    for (std::size_t r = 1; r < list().rowCount(); r += 3) some.push_back(r);
+    GlobalList fresh, other;
+    fresh.assignRowsFrom(list(), some);
+    other.assignRowsFrom(list(), some);
+    trier_grille(fresh, 3, false, keys);
+    trier_grille(other, 3, false, keys, &browse.sortRuns);
+    EXPECT_EQ(rowsOf(other), rowsOf(fresh));
 }
 
 TEST(SortKeys, OrderAsFrenchLettersIgnoringCase) {

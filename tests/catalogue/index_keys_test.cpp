@@ -3,6 +3,7 @@
 #include "catalogue/index_keys.h"
 #include "support/fake_ui.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,43 @@ TEST(KeySetRules, ManyKeysThroughGrowthAndClear) {
     EXPECT_EQ(keys.size(), 0u);
     EXPECT_FALSE(keys.contains("Clé n°0"));
     EXPECT_TRUE(keys.insert("clé n°0"));
+}
+
+TEST(KeySetRules, CountsFollowRowsAndTheLastRowTakesTheKey) {
+    KeySet keys;
+    EXPECT_TRUE(keys.add("Été"));
+    EXPECT_FALSE(keys.add("ÉTÉ"));
+    EXPECT_FALSE(keys.insert("été")) << "insert never counts a row it does not add";
+    EXPECT_EQ(keys.countOf("été"), 2u);
+    EXPECT_EQ(keys.rowCount(), 2u);
+    EXPECT_TRUE(keys.remove("été"));
+    EXPECT_TRUE(keys.contains("Été")) << "one row still holds it";
+    EXPECT_TRUE(keys.remove("Été"));
+    EXPECT_FALSE(keys.contains("Été"));
+    EXPECT_FALSE(keys.remove("Été"));
+    EXPECT_EQ(keys.size(), 0u);
+    EXPECT_EQ(keys.rowCount(), 0u);
+}
+
+TEST(KeySetRules, RemovalsKeepEveryOtherKeyFoundThroughGrowth) {
+    // Enough keys that runs of the open table overlap and wrap: a key moved back into a freed
+    // slot, or one left behind it, shows as a key lost or found twice.
+    KeySet keys;
+    const int n = 40000;
+    for (int i = 0; i < n; ++i) ASSERT_TRUE(keys.add("Clé " + std::to_string(i)));
+    for (int i = 0; i < n; i += 3) ASSERT_FALSE(keys.add("CLÉ " + std::to_string(i)));
+    for (int i = 0; i < n; i += 2) ASSERT_TRUE(keys.remove("clé " + std::to_string(i)));
+    for (int i = 0; i < n; ++i) {
+        const bool held = i % 2 == 1 || i % 3 == 0;
+        ASSERT_EQ(keys.contains("Clé " + std::to_string(i)), held) << i;
+    }
+    EXPECT_EQ(keys.size(), static_cast<std::size_t>(n / 2 + (n + 5) / 6));
+    EXPECT_EQ(keys.rowCount(), keys.size() + static_cast<std::size_t>((n + 2) / 6))
+        << "odd multiples of 3 twice";
+    for (int i = 0; i < n; i += 2) ASSERT_EQ(keys.insert("Clé " + std::to_string(i)), i % 3 != 0) << i;
+    EXPECT_EQ(keys.size(), static_cast<std::size_t>(n));
+    const auto sorted = keys.sortedKeys();
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
 }
 
 TEST(IndexerListe, BuildsTheSetAndTheLabels) {

@@ -197,6 +197,30 @@ TEST_F(ListReading, AWindowsCatalogueLoadsAndSavesByteForByte) {
     EXPECT_EQ(TempFolder::read(folder.file("copie.txt")), TempFolder::read(path));
 }
 
+TEST_F(ListReading, AListLargeEnoughToHaveItsMemoryAskedAheadLoadsByteForByte) {
+    // Past 16 MB the rows' memory is made and faulted in ahead, on a helper thread, while the
+    // rows fill it: every row must land whole, the unused rest must go, and an appending that
+    // keeps nothing must leave the table as it was.
+    std::string bytes = kHeader + "\r\n";
+    for (int i = 0; bytes.size() < (18 << 20); ++i)
+        bytes +=
+            dataLine(std::to_string(i), "Caf\xE9 \x9C" + std::string(static_cast<std::size_t>(i % 97), 'x')) +
+            "\r\n";
+    const std::string path = write(bytes);
+    load(path);
+    ecrire_liste(table, folder.file("copie.txt"));
+    EXPECT_EQ(TempFolder::read(folder.file("copie.txt")), bytes);
+    EXPECT_LT(table.memoryUsage(), bytes.size() * 5 / 4);
+
+    const std::size_t rows = table.rowCount();
+    std::string other = bytes;
+    other[0] = 'N';
+    load(write(other, "autre.txt"), ListMode::Append);
+    EXPECT_EQ(table.rowCount(), rows);
+    EXPECT_EQ(table.cell(rows - 1, 3),
+              "Café œ" + std::string(static_cast<std::size_t>((rows - 2) % 97), 'x'));
+}
+
 TEST_F(ListReading, AFileWithoutAnyLineGivesTheStandardEmptyList) {
     table.appendRow({"1", "x"});
     load(write(""));
