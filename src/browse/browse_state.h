@@ -109,6 +109,14 @@ struct BrowseState {
     SortRuns sortRuns;
     std::string chosenDiskCaption = "-/-"; // Label_hd_selectionner
     std::string markCountCaption = "nb";   // Label10
+    // The list's marked rows as last counted, with the stamps the list had then: while they hold,
+    // the count is the list's, and a deletion needs only subtract what it takes away.
+    struct ListMarkCount {
+        std::uint64_t rowsStamp = 0;
+        std::uint64_t columnStamp = 0;
+        std::size_t count = 0;
+        bool known = false;
+    } listMarks;
 
     std::string SelectedFile;
     std::string SelectedFolder;

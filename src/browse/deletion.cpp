@@ -66,6 +66,8 @@ std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& 
 
     std::vector<bool> keep(list.rowCount(), true);
     for (std::size_t r : rows) keep[r] = false;
+    // Read before the rows go: a count of the marks left without reading a million rows again.
+    const std::optional<std::size_t> marksLeft = marksLeftAfterRemoval(program, browse, keep);
     const bool emptied = n == 1 && list.rowCount() == 2;
     if (emptied) {
         list.setRow(1, {});
@@ -96,7 +98,7 @@ std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& 
         list.selectRow(position->currentRow);
         browse.keyboard.restartAt(position->currentRow);
     }
-    CountMarks(program, browse);
+    CountMarksAfterRemoval(program, browse, marksLeft);
     return position;
 }
 
@@ -121,6 +123,7 @@ std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& 
     if (!confirm(ui,
                  " Effacer les " + count(n) + " médias de la liste et relatives au disque " + entry + " ?"))
         return 0;
+    const std::optional<std::size_t> marksLeft = marksLeftAfterRemoval(program, browse, keep);
     if (n > 0) {
         removeRows(program, keep);
         if (browse.filterShown) followRemovedRows(browse, keep);
@@ -132,7 +135,7 @@ std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& 
     af_nb_media_bd(program);
     ui.showInfo(count(n) + " médias effacés de la liste et relatives au disque " + entry);
     list.ListModified = true;
-    CountMarks(program, browse);
+    CountMarksAfterRemoval(program, browse, marksLeft);
     return n;
 }
 

@@ -9,8 +9,44 @@ std::size_t countMarkedRows(GridTable table) {
     return table.countCells(table.indice_col_liste(kMark), kMark);
 }
 
+namespace {
+
+void rememberListMarks(const GlobalList& list, BrowseState& browse, std::size_t count) {
+    browse.listMarks = {list.rowsStamp(), list.columnStamp(list.indice_col_liste(kMark)), count, true};
+}
+
+} // namespace
+
 void CountMarks(ProgramState& program, BrowseState& browse) {
-    browse.markCountCaption = toText(static_cast<long long>(countMarkedRows(visibleTable(program, browse))));
+    const GridTable table = visibleTable(program, browse);
+    const std::size_t count = countMarkedRows(table);
+    if (!browse.filterShown) rememberListMarks(program.globalList.table, browse, count);
+    browse.markCountCaption = toText(static_cast<long long>(count));
+}
+
+std::optional<std::size_t> marksLeftAfterRemoval(const ProgramState& program, const BrowseState& browse,
+                                                 const std::vector<bool>& keep) {
+    const GlobalList& list = program.globalList.table;
+    const int column = list.indice_col_liste(kMark);
+    const BrowseState::ListMarkCount& known = browse.listMarks;
+    if (!known.known || column < 0 || keep.size() != list.rowCount() || known.rowsStamp != list.rowsStamp() ||
+        known.columnStamp != list.columnStamp(column))
+        return std::nullopt;
+    std::size_t taken = 0;
+    for (std::size_t r = 1; r < keep.size(); ++r)
+        if (!keep[r] && list.cell(r, column) == kMark) ++taken;
+    return taken <= known.count ? std::optional<std::size_t>(known.count - taken) : std::nullopt;
+}
+
+void CountMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::optional<std::size_t> left) {
+    const GlobalList& list = program.globalList.table;
+    // An emptied list keeps its blank row, unmarked; the search result counts its own rows.
+    if (!left || browse.filterShown || list.mediaCount() == 0) {
+        CountMarks(program, browse);
+        return;
+    }
+    rememberListMarks(list, browse, *left);
+    browse.markCountCaption = toText(static_cast<long long>(*left));
 }
 
 namespace {

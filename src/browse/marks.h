@@ -1,5 +1,7 @@
 #pragma once
 #include <cstddef>
+#include <optional>
+#include <vector>
 
 #include "browse/browse_state.h"
 
@@ -13,6 +15,13 @@ std::size_t countMarkedRows(GridTable table);
 
 // Label10 = the marked rows of the visible table.
 void CountMarks(ProgramState& program, BrowseState& browse);
+
+// The list's marked rows once rows are removed (keep[r] false removes row r), from the count kept
+// while the list has not changed since; nothing when it has, and the rows must be read again.
+std::optional<std::size_t> marksLeftAfterRemoval(const ProgramState& program, const BrowseState& browse,
+                                                 const std::vector<bool>& keep);
+// Label10 after a deletion from the list: `left` (from marksLeftAfterRemoval) when known, else counted.
+void CountMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::optional<std::size_t> left);
 
 // "tout cocher" and "tout décocher": both tables, then the count.
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse);

@@ -380,3 +380,33 @@ TEST_F(DeleteKeys, KeysOfAnotherListOrLevelAreRebuiltAway) {
     EXPECT_EQ(keys.size(), 1u) << "both alien rows are one file at idx1";
     expectKeysOfTheTable();
 }
+
+TEST_F(DeleteSelection, TheMarkCountAfterADeletionIsAlwaysTheListsOwn) {
+    const auto recount = [&] {
+        return std::to_string(list().countCells(list().indice_col_liste(kMark), kMark));
+    };
+    const int mark = list().indice_col_liste(kMark);
+    for (std::size_t r : {1u, 3u, 5u}) list().setCell(r, mark, kMark);
+    CountMarks(program, browse);
+    EXPECT_EQ(browse.markCountCaption, "3");
+
+    // A marked and an unmarked row go: the count follows without the list being read again.
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {1, 2}, 1);
+    EXPECT_EQ(browse.markCountCaption, "2");
+    EXPECT_EQ(browse.markCountCaption, recount());
+
+    // A mark changed since the count (by a path that does not count): the next deletion counts anew.
+    list().setCell(2, mark, kMark);
+    ui.answers = {DialogButton::Yes};
+    Button_delClick(program, browse, ui, {4}, 1);
+    EXPECT_EQ(browse.markCountCaption, recount());
+    EXPECT_EQ(browse.markCountCaption, "3");
+
+    // Deleting a disk's rows, then every row.
+    browse.chosenDiskCaption = "FILMS-1234ABCD";
+    ui.answers = {DialogButton::Yes};
+    Button_effacer_liste_un_hdClick(program, browse, ui);
+    EXPECT_EQ(browse.markCountCaption, "0");
+    EXPECT_EQ(browse.markCountCaption, recount());
+}
