@@ -236,10 +236,15 @@ void GlobalList::keepRows(const std::vector<bool>& keep) {
         ++removed;
     }
     if (removed == 0) return;
-    std::vector<bool> mask(keep.begin(),
-                           keep.begin() + static_cast<std::ptrdiff_t>(std::min(rows, keep.size())));
-    mask.resize(rows, true);
-    mask[0] = true; // the header row always stays
+    // The header row always stays; a mask of another length keeps the rows it does not name.
+    std::vector<bool> adjusted;
+    if (keep.size() != rows || !keep[0]) {
+        adjusted.assign(keep.begin(),
+                        keep.begin() + static_cast<std::ptrdiff_t>(std::min(rows, keep.size())));
+        adjusted.resize(rows, true);
+        adjusted[0] = true;
+    }
+    const std::vector<bool>& mask = adjusted.empty() ? keep : adjusted;
     const bool contiguous = lastRemoved - firstRemoved + 1 == removed;
     if (m_listener) {
         if (contiguous) {

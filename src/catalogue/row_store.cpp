@@ -143,8 +143,11 @@ void RowStore::popBack() {
 }
 
 void RowStore::keep(const std::vector<bool>& keep) {
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < m_refs.size(); ++i) {
+    // The rows before the first one removed stay where they are.
+    std::size_t first = 0;
+    while (first < m_refs.size() && first < keep.size() && keep[first]) ++first;
+    std::size_t out = first;
+    for (std::size_t i = first; i < m_refs.size(); ++i) {
         if (i < keep.size() && !keep[i]) {
             m_liveBytes -= m_refs[i].length;
             continue;
