@@ -5,6 +5,7 @@
 #include "catalogue/list_file.h"
 #include "catalogue/shared_actions.h"
 #include "platform/files.h"
+#include "util/dialogs.h"
 #include "util/file_helpers.h"
 #include "util/format.h"
 #include "util/repair.h"
@@ -14,10 +15,6 @@
 
 namespace verdan {
 namespace {
-
-bool confirm(Ui& ui, const std::string& text) {
-    return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;
-}
 
 void inform(Ui& ui, const std::string& text) {
     ui.ask(DialogType::Information, text, {DialogButton::Ok});

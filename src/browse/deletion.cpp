@@ -6,14 +6,11 @@
 
 #include "browse/marks.h"
 #include "browse/search.h"
+#include "util/dialogs.h"
 #include "util/format.h"
 
 namespace verdan {
 namespace {
-
-bool confirm(Ui& ui, const std::string& text) {
-    return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;
-}
 
 std::string count(std::size_t n) {
     return toText(static_cast<long long>(n));

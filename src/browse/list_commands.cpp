@@ -15,10 +15,6 @@
 namespace verdan {
 namespace {
 
-bool confirm(Ui& ui, const std::string& text) {
-    return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;
-}
-
 void inform(Ui& ui, const std::string& text, DialogButton button) {
     ui.ask(DialogType::Information, text, {button});
 }

@@ -19,11 +19,6 @@ std::int64_t plannedBytes(const PlannedFile& f) {
     return std::max<std::int64_t>(0, ParseTaille(f.size));
 }
 
-bool confirm(Ui& ui, const std::string& question) {
-    return ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) ==
-           DialogButton::Yes;
-}
-
 // The notification that comes while a question or a copy of the plan is under way is taken up
 // after it, not inside it.
 class OfferScope {

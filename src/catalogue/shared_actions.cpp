@@ -1,15 +1,12 @@
 #include "catalogue/shared_actions.h"
 
 #include "platform/files.h"
+#include "util/dialogs.h"
 #include "util/format.h"
 #include "util/text.h"
 
 namespace verdan {
 namespace {
-
-bool confirm(Ui& ui, const std::string& text) {
-    return ui.ask(DialogType::Confirmation, text, {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes;
-}
 
 bool isEmptyList(const GlobalList& list) {
     return list.rowCount() == 2 && list.isBlankRow(1);

@@ -4,6 +4,11 @@
 
 namespace verdan {
 
+bool confirm(Ui& ui, const std::string& question) {
+    return ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) ==
+           DialogButton::Yes;
+}
+
 void ShowInfo(Ui& ui, const std::string& text) {
     ui.showInfo(text);
 }

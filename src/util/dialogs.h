@@ -7,6 +7,9 @@ namespace verdan {
 
 void ShowInfo(Ui& ui, const std::string& text);
 
+// A question with Oui and Non: true when the answer is Oui.
+bool confirm(Ui& ui, const std::string& question);
+
 // Five attempts, 10 ms apart; then VerdanError("Impossible d'accéder au presse-papiers").
 void CopyTextToClipboard(Ui& ui, const std::string& text);
 
