@@ -76,7 +76,7 @@ void addKeys(const GlobalList& table, KeySet& keys, int level, std::vector<bool>
     if (firstOfKey) firstOfKey->assign(rows, true);
     std::string batch;
     std::array<std::size_t, kBatch + 1> ends{};
-    std::array<std::uint64_t, kBatch> hashes{};
+    std::array<KeySet::Hash, kBatch> hashes{};
     for (std::size_t first = 1; first < rows; first += kBatch) {
         const std::size_t count = std::min(kBatch, rows - first);
         batch.clear();

@@ -37,12 +37,13 @@ public:
     std::vector<std::string> sortedKeys() const;
 
     // For batches: the hash of a key, a hint to load its slot early, and the calls that take it.
-    static std::uint64_t hashOf(std::string_view key);
-    void prefetch(std::uint64_t hash) const;
-    bool contains(std::string_view key, std::uint64_t hash) const;
-    bool insert(std::string_view key, std::uint64_t hash);
-    bool add(std::string_view key, std::uint64_t hash);
-    bool remove(std::string_view key, std::uint64_t hash);
+    using Hash = std::uint64_t;
+    static Hash hashOf(std::string_view key);
+    void prefetch(Hash hash) const;
+    bool contains(std::string_view key, Hash hash) const;
+    bool insert(std::string_view key, Hash hash);
+    bool add(std::string_view key, Hash hash);
+    bool remove(std::string_view key, Hash hash);
 
     // The index level at which the set holds the key of every row of the table, -1 when it
     // holds something else (keys kept from another list, keys of two levels).

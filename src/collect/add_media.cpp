@@ -30,7 +30,7 @@ constexpr std::size_t kPrefetchAhead = 8;
 
 struct PendingRow {
     NewRowValues values;
-    std::uint64_t hash = 0;
+    KeySet::Hash hash{};
 };
 
 // The disk list takes an entry unless it is "-" or already there, letter case ignored.
