@@ -74,8 +74,13 @@ char* RowStore::beginRow(std::size_t maxBytes) {
 void RowStore::commitRow(std::size_t bytes) {
     Block& tail = m_blocks.back();
     const std::size_t spare = std::min(m_spare, tail.capacity - tail.used - bytes);
-    m_refs.push_back({static_cast<std::uint32_t>(m_blocks.size() - 1), static_cast<std::uint32_t>(tail.used),
-                      static_cast<std::uint32_t>(bytes), static_cast<std::uint32_t>(spare)});
+    // Zeroed before its fields are set: filling the bit fields of fresh memory would read it first,
+    // and each page of the references would be faulted twice (read, then copied on write).
+    Ref& ref = m_refs.emplace_back();
+    ref.block = static_cast<std::uint32_t>(m_blocks.size() - 1);
+    ref.offset = static_cast<std::uint32_t>(tail.used);
+    ref.length = static_cast<std::uint32_t>(bytes);
+    ref.spare = static_cast<std::uint32_t>(spare);
     tail.used += bytes + spare;
     m_usedBytes += bytes + spare;
     m_liveBytes += bytes;
