@@ -4,9 +4,15 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "catalogue/word_scan.h"
 #include "util/utf8.h"
+
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
 
 namespace verdan {
 namespace {
@@ -15,6 +21,10 @@ using wordscan::kHighBits;
 using wordscan::kOnes;
 
 constexpr std::size_t kFirstSlots = 16;
+
+#if !(defined(_MSC_VER) && !defined(__clang__))
+__extension__ typedef unsigned __int128 Wide;
+#endif
 
 // Upper-case ASCII letters of a word turned to lower case; bytes of 0x80 and above untouched.
 std::uint64_t lowerAscii(std::uint64_t w) {
@@ -71,20 +81,49 @@ std::uint64_t finalMix(std::uint64_t h) {
     return h;
 }
 
-std::uint64_t hashBytes(const char* s, std::size_t n) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+// A 128-bit hash in two lanes that feed each other, sixteen bytes at a time, with the length
+// mixed in at the end (the well-known public-domain construction of that shape).
+KeySet::Hash hashBytes(const char* s, std::size_t n) {
+    constexpr std::uint64_t c1 = 0x87c37b91114253d5ULL;
+    constexpr std::uint64_t c2 = 0x4cf5ad432745937fULL;
+    std::uint64_t h1 = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t h2 = 0x9E3779B97F4A7C15ULL;
+    auto mixLanes = [&](std::uint64_t k1, std::uint64_t k2) {
+        h1 ^= std::rotl(k1 * c1, 31) * c2;
+        h1 = (std::rotl(h1, 27) + h2) * 5 + 0x52dce729;
+        h2 ^= std::rotl(k2 * c2, 33) * c1;
+        h2 = (std::rotl(h2, 31) + h1) * 5 + 0x38495ab5;
+    };
     std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) h = std::rotl((h ^ wordscan::load(s + i)) * 0x87C37B91114253D5ULL, 31);
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, s + i, n - i);
-    return finalMix(h ^ tail);
+    for (; i + 16 <= n; i += 16) mixLanes(wordscan::load(s + i), wordscan::load(s + i + 8));
+    std::array<char, 16> tail{};
+    std::memcpy(tail.data(), s + i, n - i);
+    // A tail of zeros leaves the lanes as they are, as the construction's own tail does.
+    const std::uint64_t k1 = wordscan::load(tail.data());
+    const std::uint64_t k2 = wordscan::load(tail.data() + 8);
+    h2 ^= std::rotl(k2 * c2, 33) * c1;
+    h1 ^= std::rotl(k1 * c1, 31) * c2;
+    h1 ^= n;
+    h2 ^= n;
+    h1 += h2;
+    h2 += h1;
+    h1 = finalMix(h1);
+    h2 = finalMix(h2);
+    h1 += h2;
+    h2 += h1;
+    return {h1, static_cast<std::uint32_t>(h2)};
+}
+
+// Slots filled at most to three quarters: the runs of the open table stay short.
+std::size_t slotsFor(std::size_t keys) {
+    return std::max(kFirstSlots, keys + keys / 3 + 1);
 }
 
 } // namespace
 
-KeySet::KeySet() : m_slots(kFirstSlots, 0) {}
+KeySet::KeySet() : m_slots(kFirstSlots, Slot{0, 0, 0}) {}
 
-std::uint64_t KeySet::hashOf(std::string_view key) {
+KeySet::Hash KeySet::hashOf(std::string_view key) {
     std::array<char, 512> small;
     if (key.size() <= small.size()) {
         key.copy(small.data(), key.size());
@@ -94,151 +133,124 @@ std::uint64_t KeySet::hashOf(std::string_view key) {
     return hashBytes(folded.data(), folded.size());
 }
 
-void KeySet::prefetch(std::uint64_t hash) const {
+std::size_t KeySet::homeOf(std::uint64_t high) const {
+    // The high bits of the product spread the hash over a table of any size.
+#if defined(_MSC_VER) && !defined(__clang__)
+    return static_cast<std::size_t>(__umulh(high, m_slots.size()));
+#else
+    return static_cast<std::size_t>((static_cast<Wide>(high) * m_slots.size()) >> 64);
+#endif
+}
+
+void KeySet::prefetch(Hash hash) const {
 #if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(&m_slots[static_cast<std::size_t>(hash) & (m_slots.size() - 1)]);
+    __builtin_prefetch(&m_slots[homeOf(hash.high)]);
 #else
     (void)hash;
 #endif
 }
 
-std::int64_t KeySet::find(std::string_view key, std::uint64_t hash, std::size_t& slot) const {
-    const std::size_t mask = m_slots.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(hash >> 32);
-    for (slot = static_cast<std::size_t>(hash) & mask;; slot = (slot + 1) & mask) {
-        const std::uint64_t s = m_slots[slot];
-        if (s == 0) return -1;
-        if (static_cast<std::uint32_t>(s >> 32) != tag) continue;
-        const auto index = static_cast<std::size_t>(s & 0xFFFFFFFFu) - 1;
-        if (utf8::compareFolded(m_texts.row(index), key) == 0) return static_cast<std::int64_t>(index);
+std::size_t KeySet::find(Hash hash, bool& found) const {
+    const std::size_t slots = m_slots.size();
+    for (std::size_t slot = homeOf(hash.high);; slot = slot + 1 == slots ? 0 : slot + 1) {
+        const Slot& s = m_slots[slot];
+        if (s.count == 0 || (s.high == hash.high && s.low == hash.low)) {
+            found = s.count != 0;
+            return slot;
+        }
     }
 }
 
-bool KeySet::contains(std::string_view key, std::uint64_t hash) const {
-    std::size_t slot = 0;
-    return find(key, hash, slot) >= 0;
+bool KeySet::contains(std::string_view, Hash hash) const {
+    bool found = false;
+    find(hash, found);
+    return found;
 }
 
-void KeySet::insertNew(std::string_view key, std::uint64_t hash, std::size_t slot) {
-    m_texts.push(key);
-    m_hashLow.push_back(static_cast<std::uint32_t>(hash));
-    m_counts.push_back(1);
-    ++m_rowCount;
-    m_slots[slot] = (hash & 0xFFFFFFFF00000000ULL) | m_texts.size();
-    if (m_texts.size() * 2 > m_slots.size()) rehash(m_slots.size() * 2);
+void KeySet::insertNew(Hash hash, std::size_t slot, std::uint32_t count) {
+    m_slots[slot] = {hash.high, hash.low, count};
+    ++m_size;
+    m_rowCount += count;
+    if (m_size * 4 > m_slots.size() * 3) rehash(slotsFor(m_size * 2));
 }
 
-bool KeySet::insert(std::string_view key, std::uint64_t hash) {
-    std::size_t slot = 0;
-    if (find(key, hash, slot) >= 0) return false;
-    insertNew(key, hash, slot);
+bool KeySet::insert(std::string_view, Hash hash) {
+    bool found = false;
+    const std::size_t slot = find(hash, found);
+    if (found) return false;
+    insertNew(hash, slot, 1);
     return true;
 }
 
-bool KeySet::add(std::string_view key, std::uint64_t hash) {
-    std::size_t slot = 0;
-    const std::int64_t index = find(key, hash, slot);
-    if (index < 0) {
-        insertNew(key, hash, slot);
+bool KeySet::add(std::string_view, Hash hash) {
+    bool found = false;
+    const std::size_t slot = find(hash, found);
+    if (!found) {
+        insertNew(hash, slot, 1);
         return true;
     }
-    ++m_counts[static_cast<std::size_t>(index)];
+    ++m_slots[slot].count;
     ++m_rowCount;
     return false;
 }
 
 std::size_t KeySet::countOf(std::string_view key) const {
-    std::size_t slot = 0;
-    const std::int64_t index = find(key, hashOf(key), slot);
-    return index < 0 ? 0 : m_counts[static_cast<std::size_t>(index)];
+    bool found = false;
+    const std::size_t slot = find(hashOf(key), found);
+    return found ? m_slots[slot].count : 0;
 }
 
 void KeySet::countEachOnce() {
-    std::fill(m_counts.begin(), m_counts.end(), 1u);
-    m_rowCount = m_counts.size();
-}
-
-std::size_t KeySet::slotOf(std::size_t index) const {
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t slot = m_hashLow[index] & mask;
-    while ((m_slots[slot] & 0xFFFFFFFFu) != index + 1) slot = (slot + 1) & mask;
-    return slot;
+    for (Slot& s : m_slots)
+        if (s.count != 0) s.count = 1;
+    m_rowCount = m_size;
 }
 
 void KeySet::freeSlot(std::size_t hole) {
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t slot = (hole + 1) & mask; m_slots[slot] != 0; slot = (slot + 1) & mask) {
-        const auto index = static_cast<std::size_t>(m_slots[slot] & 0xFFFFFFFFu) - 1;
-        const std::size_t home = m_hashLow[index] & mask;
+    const std::size_t slots = m_slots.size();
+    auto next = [slots](std::size_t i) { return i + 1 == slots ? 0 : i + 1; };
+    auto distance = [slots](std::size_t from, std::size_t to) { return to >= from ? to - from : to + slots - from; };
+    for (std::size_t slot = next(hole); m_slots[slot].count != 0; slot = next(slot)) {
         // A key may fill the hole unless its home lies after the hole on the way to where it is.
-        if (((slot - home) & mask) >= ((slot - hole) & mask)) {
+        if (distance(homeOf(m_slots[slot].high), slot) >= distance(hole, slot)) {
             m_slots[hole] = m_slots[slot];
             hole = slot;
         }
     }
-    m_slots[hole] = 0;
+    m_slots[hole].count = 0;
 }
 
-bool KeySet::remove(std::string_view key, std::uint64_t hash) {
-    std::size_t slot = 0;
-    const std::int64_t found = find(key, hash, slot);
-    if (found < 0) return false;
-    const auto index = static_cast<std::size_t>(found);
+bool KeySet::remove(std::string_view, Hash hash) {
+    bool found = false;
+    const std::size_t slot = find(hash, found);
+    if (!found) return false;
     --m_rowCount;
-    if (--m_counts[index] > 0) return true;
-    freeSlot(slot);
-    // The last key takes the place of the one gone, so that indexes stay dense.
-    const std::size_t last = m_texts.size() - 1;
-    if (index != last) {
-        std::uint64_t& moved = m_slots[slotOf(last)];
-        moved = (moved & 0xFFFFFFFF00000000ULL) | (index + 1);
-        m_texts.set(index, m_texts.row(last));
-        m_hashLow[index] = m_hashLow[last];
-        m_counts[index] = m_counts[last];
+    if (--m_slots[slot].count == 0) {
+        freeSlot(slot);
+        --m_size;
     }
-    m_texts.popBack();
-    m_hashLow.pop_back();
-    m_counts.pop_back();
     return true;
 }
 
 void KeySet::rehash(std::size_t slots) {
-    std::vector<std::uint64_t> fresh(slots, 0);
-    const std::size_t mask = slots - 1;
-    for (std::uint64_t s : m_slots) {
-        if (s == 0) continue;
-        const auto index = static_cast<std::size_t>(s & 0xFFFFFFFFu) - 1;
-        std::size_t slot = m_hashLow[index] & mask;
-        while (fresh[slot] != 0) slot = (slot + 1) & mask;
-        fresh[slot] = s;
+    std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(slots, Slot{0, 0, 0}));
+    for (const Slot& s : old) {
+        if (s.count == 0) continue;
+        bool found = false;
+        m_slots[find({s.high, s.low}, found)] = s;
     }
-    m_slots.swap(fresh);
 }
 
 void KeySet::clear() {
-    m_texts.clear();
-    m_hashLow.clear();
-    m_counts.clear();
+    m_size = 0;
     m_rowCount = 0;
     m_level = -1;
-    m_slots.assign(kFirstSlots, 0);
+    std::vector<Slot>(kFirstSlots, Slot{0, 0, 0}).swap(m_slots);
 }
 
 void KeySet::reserve(std::size_t keys) {
-    m_texts.reserveRows(keys);
-    m_hashLow.reserve(keys);
-    m_counts.reserve(keys);
-    std::size_t slots = m_slots.size();
-    while (slots < keys * 2 + 2) slots *= 2;
-    if (slots != m_slots.size()) rehash(slots);
-}
-
-std::vector<std::string> KeySet::sortedKeys() const {
-    std::vector<std::string> keys;
-    keys.reserve(m_texts.size());
-    for (std::size_t i = 0; i < m_texts.size(); ++i) keys.emplace_back(m_texts.row(i));
-    std::sort(keys.begin(), keys.end(), utf8::FoldedLess{});
-    return keys;
+    const std::size_t slots = slotsFor(keys);
+    if (slots > m_slots.size()) rehash(slots);
 }
 
 } // namespace verdan

@@ -1,43 +1,46 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
-
-#include "catalogue/row_store.h"
 
 namespace verdan {
 
 // The distinct index keys of the table (ListBox_media_key). Two keys are the same when they are
-// equal without regard to the case of the letters Windows-1252 holds; the spelling added first is
-// kept. Hashed on the folded text, so a look-up costs the same for a million keys as for ten.
-// Each key counts the rows that hold it, so that deleting rows takes out what they alone held
-// without building the set again.
+// equal without regard to the case of the letters Windows-1252 holds. A key is kept as a 96-bit
+// fingerprint of its folded text, not as the text: a million keys take 21 MB instead of about
+// 100, and two different keys among a million share a fingerprint with a chance of about one in
+// 10^17, far below that of a memory error. Each key counts the rows that hold it, so that
+// deleting rows takes out what they alone held without building the set again.
 class KeySet {
 public:
     KeySet();
 
     bool contains(std::string_view key) const { return contains(key, hashOf(key)); }
-    // False when an equal key is already there (its spelling and count stay).
+    // False when an equal key is already there (its count stays).
     bool insert(std::string_view key) { return insert(key, hashOf(key)); }
     // One more row holds the key; true when it is new.
     bool add(std::string_view key) { return add(key, hashOf(key)); }
     // One row fewer holds the key, which goes with its last row; false when it is not there.
     bool remove(std::string_view key) { return remove(key, hashOf(key)); }
     void clear();
-    std::size_t size() const { return m_texts.size(); }
+    std::size_t size() const { return m_size; }
     // Rows counted over every key.
     std::size_t rowCount() const { return m_rowCount; }
     std::size_t countOf(std::string_view key) const;
     // After duplicate rows were dropped: every key is held by one row.
     void countEachOnce();
     void reserve(std::size_t keys);
-    // The keys as they were first spelled, in case-insensitive order (the hidden sorted list).
-    std::vector<std::string> sortedKeys() const;
+    // Bytes held, for the memory figures.
+    std::size_t memoryUsage() const { return m_slots.capacity() * sizeof(Slot); }
 
-    // For batches: the hash of a key, a hint to load its slot early, and the calls that take it.
-    using Hash = std::uint64_t;
+    // The fingerprint of a key's folded text.
+    struct Hash {
+        std::uint64_t high = 0;
+        std::uint32_t low = 0;
+    };
+    // For batches: the fingerprint of a key, a hint to load its slot early, and the calls that
+    // take it (the key's text is then not looked at again).
     static Hash hashOf(std::string_view key);
     void prefetch(Hash hash) const;
     bool contains(std::string_view key, Hash hash) const;
@@ -51,20 +54,23 @@ public:
     void setLevel(int level) { m_level = level; }
 
 private:
-    // Index of the equal key, or -1 with `slot` at the free slot where it would go.
-    std::int64_t find(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
+    // An open table probed in sequence; a slot whose count is 0 is free.
+    struct Slot {
+        std::uint64_t high;
+        std::uint32_t low;
+        std::uint32_t count;
+    };
+    std::size_t homeOf(std::uint64_t high) const;
+    // The slot of the key, or of the free slot where it would go; `found` says which.
+    std::size_t find(Hash hash, bool& found) const;
+    // Adds a key not there at the free slot `slot`, growing the table when it is too full.
+    void insertNew(Hash hash, std::size_t slot, std::uint32_t count);
     void rehash(std::size_t slots);
-    void insertNew(std::string_view key, std::uint64_t hash, std::size_t slot);
     // Empties a slot, moving later keys of its run back so that every look-up still finds them.
     void freeSlot(std::size_t slot);
-    std::size_t slotOf(std::size_t index) const;
 
-    RowStore m_texts;
-    // Low half of each key's hash: with the high half kept in its slot, growing needs no folding.
-    std::vector<std::uint32_t> m_hashLow;
-    // High half of the hash, then key index + 1; 0 for a free slot.
-    std::vector<std::uint64_t> m_slots;
-    std::vector<std::uint32_t> m_counts;
+    std::vector<Slot> m_slots;
+    std::size_t m_size = 0;
     std::size_t m_rowCount = 0;
     int m_level = -1;
 };

@@ -185,7 +185,8 @@ TEST(DeleteOnly, TheOnlyRowIsEmptiedAndTheKeySetHoldsTheEmptyKey) {
     EXPECT_EQ(f.list().rowCount(), 2u);
     EXPECT_TRUE(f.list().isEmptyRow(1));
     EXPECT_TRUE(f.list().ListModified);
-    EXPECT_EQ(f.program.globalList.keys.sortedKeys(), (std::vector<std::string>{""}));
+    EXPECT_EQ(f.program.globalList.keys.size(), 1u);
+    EXPECT_EQ(f.program.globalList.keys.countOf(""), 1u) << "the blank row's empty key";
 
     // Now the empty list: nothing to delete, no question.
     EXPECT_FALSE(Button_delClick(f.program, f.browse, f.ui, {1}, 1));
@@ -337,8 +338,10 @@ protected:
         const KeySet& keys = program.globalList.keys;
         EXPECT_EQ(keys.size(), fresh.size());
         EXPECT_EQ(keys.rowCount(), fresh.rowCount());
-        for (const std::string& key : fresh.sortedKeys())
+        for (std::size_t r = 1; r < list().rowCount(); ++r) {
+            const std::string key = cle_index(list(), r, level());
             EXPECT_EQ(keys.countOf(key), fresh.countOf(key)) << key;
+        }
         EXPECT_EQ(program.globalList.index.keyCountCaption, state.keyCountCaption);
     }
 };
