@@ -385,10 +385,16 @@ std::string oter_marques_tri(std::string_view header) {
 }
 
 int GlobalList::indice_col_liste(std::string_view name) const {
-    if (trimControl(name).empty() || m_rows.empty()) return -1;
+    if (m_rows.empty()) return -1;
+    return columnOfHeader(m_rows.row(0), name);
+}
+
+int GlobalList::columnOfHeader(std::string_view headerRow, std::string_view name) {
+    if (trimControl(name).empty()) return -1;
     const std::string wanted = oter_marques_tri(name);
     for (int c = 0; c < kListColumns; ++c) {
-        if (oter_marques_tri(cell(0, c)) == wanted) return c;
+        const auto [start, end] = cellBounds(headerRow, c);
+        if (oter_marques_tri(headerRow.substr(start, end - start)) == wanted) return c;
     }
     return -1;
 }

@@ -98,6 +98,8 @@ public:
     void init_entetes();
     // Column of the header text, sort markers " <<" and " >>" ignored on both sides; -1 when none.
     int indice_col_liste(std::string_view name) const;
+    // The same in a header row's text (cells joined by tabs), before it is in a table.
+    static int columnOfHeader(std::string_view headerRow, std::string_view name);
 
     // Column 0 blank after trimming blanks.
     bool isBlankRow(std::size_t row) const;

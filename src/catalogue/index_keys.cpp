@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "catalogue/word_scan.h"
@@ -16,20 +17,28 @@ int clampLevel(int level) {
 } // namespace
 
 KeyColumns KeyColumns::of(const GlobalList& table) {
+    return table.rowCount() == 0 ? KeyColumns{} : ofHeader(table.rowText(0));
+}
+
+KeyColumns KeyColumns::ofHeader(std::string_view headerRow) {
     KeyColumns k;
-    k.titre = table.indice_col_liste("titre");
-    k.ext = table.indice_col_liste("ext");
-    k.disque = table.indice_col_liste("nom-disque");
-    k.ns = table.indice_col_liste("NS-disque");
-    k.taille = table.indice_col_liste("taille");
-    k.date = table.indice_col_liste("date");
-    k.repertoire = table.indice_col_liste("répertoire");
+    k.titre = GlobalList::columnOfHeader(headerRow, "titre");
+    k.ext = GlobalList::columnOfHeader(headerRow, "ext");
+    k.disque = GlobalList::columnOfHeader(headerRow, "nom-disque");
+    k.ns = GlobalList::columnOfHeader(headerRow, "NS-disque");
+    k.taille = GlobalList::columnOfHeader(headerRow, "taille");
+    k.date = GlobalList::columnOfHeader(headerRow, "date");
+    k.repertoire = GlobalList::columnOfHeader(headerRow, "répertoire");
     return k;
 }
 
 void appendKey(const GlobalList& table, const KeyColumns& columns, std::size_t row, int level,
                std::string& out) {
     if (row >= table.rowCount()) return;
+    appendRowKey(table.rowText(row), columns, level, out);
+}
+
+void appendRowKey(std::string_view text, const KeyColumns& columns, int level, std::string& out) {
     level = clampLevel(level);
     const int used[] = {columns.titre,  columns.ext,  columns.disque,    columns.ns,
                         columns.taille, columns.date, columns.repertoire};
@@ -38,7 +47,6 @@ void appendKey(const GlobalList& table, const KeyColumns& columns, std::size_t r
     for (int i = 0; i < count; ++i) last = std::max(last, used[i]);
     if (last < 0) return;
     // Cut the row once, up to the last column needed, rather than searching it for every cell.
-    const std::string_view text = table.rowText(row);
     std::array<std::size_t, kListColumns + 1> starts{};
     wordscan::cellStarts(text, last, starts);
     for (int i = 0; i < count; ++i) {
@@ -63,37 +71,44 @@ std::string labelNIdxText(std::size_t keys) {
     return "n-idx = " + std::to_string(keys);
 }
 
+std::uint32_t addRowKeys(const std::string_view* rows, std::size_t count, const KeyColumns& columns, int level,
+                         KeySet& keys) {
+    count = std::min<std::size_t>(count, 32);
+    thread_local std::string batch;
+    std::array<std::size_t, 33> ends{};
+    std::array<KeySet::Hash, 32> hashes{};
+    batch.clear();
+    for (std::size_t j = 0; j < count; ++j) {
+        appendRowKey(rows[j], columns, level, batch);
+        ends[j + 1] = batch.size();
+    }
+    for (std::size_t j = 0; j < count; ++j) {
+        hashes[j] = KeySet::hashOf(std::string_view(batch).substr(ends[j], ends[j + 1] - ends[j]));
+        keys.prefetch(hashes[j]);
+    }
+    std::uint32_t repeated = 0;
+    for (std::size_t j = 0; j < count; ++j) {
+        if (!keys.add({}, hashes[j])) repeated |= std::uint32_t{1} << j;
+    }
+    return repeated;
+}
+
 namespace {
 
 // Adds the key of every data row in order; firstOfKey[r] turns false for a row whose key was
-// there already. Keys go in by batches whose slots are fetched ahead, as a million random
-// look-ups would otherwise wait on memory one at a time.
+// there already.
 void addKeys(const GlobalList& table, KeySet& keys, int level, std::vector<bool>* firstOfKey) {
-    constexpr std::size_t kBatch = 16;
     const KeyColumns columns = KeyColumns::of(table);
     const std::size_t rows = table.rowCount();
     keys.reserve(keys.size() + rows);
     if (firstOfKey) firstOfKey->assign(rows, true);
-    std::string batch;
-    std::array<std::size_t, kBatch + 1> ends{};
-    std::array<KeySet::Hash, kBatch> hashes{};
-    for (std::size_t first = 1; first < rows; first += kBatch) {
-        const std::size_t count = std::min(kBatch, rows - first);
-        batch.clear();
-        for (std::size_t j = 0; j < count; ++j) {
-            appendKey(table, columns, first + j, level, batch);
-            ends[j + 1] = batch.size();
-        }
-        auto key = [&](std::size_t j) {
-            return std::string_view(batch).substr(ends[j], ends[j + 1] - ends[j]);
-        };
-        for (std::size_t j = 0; j < count; ++j) {
-            hashes[j] = KeySet::hashOf(key(j));
-            keys.prefetch(hashes[j]);
-        }
-        for (std::size_t j = 0; j < count; ++j) {
-            if (!keys.add(key(j), hashes[j]) && firstOfKey) (*firstOfKey)[first + j] = false;
-        }
+    std::array<std::string_view, kKeyBatch> texts;
+    for (std::size_t first = 1; first < rows; first += kKeyBatch) {
+        const std::size_t count = std::min(kKeyBatch, rows - first);
+        for (std::size_t j = 0; j < count; ++j) texts[j] = table.rowText(first + j);
+        std::uint32_t repeated = addRowKeys(texts.data(), count, columns, level, keys);
+        for (; repeated && firstOfKey; repeated &= repeated - 1)
+            (*firstOfKey)[first + static_cast<std::size_t>(std::countr_zero(repeated))] = false;
     }
 }
 

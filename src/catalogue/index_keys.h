@@ -22,11 +22,22 @@ inline constexpr const char* kIndexLevelItems[kIndexLevels] = {
 struct KeyColumns {
     int titre = -1, ext = -1, disque = -1, ns = -1, taille = -1, date = -1, repertoire = -1;
     static KeyColumns of(const GlobalList& table);
+    // The same from the text of a header row, before it is in a table.
+    static KeyColumns ofHeader(std::string_view headerRow);
 };
 
 // Appends the key of a data row at the level (item index 0 to 3) to `out`.
 void appendKey(const GlobalList& table, const KeyColumns& columns, std::size_t row, int level,
                std::string& out);
+// The same from the row's text (cells joined by tabs).
+void appendRowKey(std::string_view row, const KeyColumns& columns, int level, std::string& out);
+
+// Adds the keys of up to 32 rows to the set, one more row holding each; bit j of the result is set
+// when the key of rows[j] was there already. The slots are fetched ahead for the whole batch, as
+// a million random look-ups would otherwise wait on memory one at a time.
+std::uint32_t addRowKeys(const std::string_view* rows, std::size_t count, const KeyColumns& columns, int level,
+                         KeySet& keys);
+inline constexpr std::size_t kKeyBatch = 16;
 std::string cle_index(const GlobalList& table, std::size_t row, int level);
 
 // Texts shown by Label_idx and Label_n_idx of the global-list window, Label3 of the collection window.
