@@ -214,6 +214,12 @@ void RowStore::permute(const std::vector<std::size_t>& order) {
 
 void RowStore::appendFrom(RowStore&& other, std::size_t first) {
     if (&other == this) return;
+    if (m_blocks.size() + other.m_blocks.size() > kMostBlocks) {
+        // More blocks than a reference can name (many small lists added one by one): copied.
+        for (std::size_t i = first; i < other.m_refs.size(); ++i) push(other.row(i));
+        other.clear();
+        return;
+    }
     const auto base = static_cast<std::uint32_t>(m_blocks.size());
     m_refs.reserve(m_refs.size() + (other.m_refs.size() > first ? other.m_refs.size() - first : 0));
     for (std::size_t i = first; i < other.m_refs.size(); ++i) {
