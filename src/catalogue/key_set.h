@@ -8,13 +8,18 @@ namespace verdan {
 
 // The distinct index keys of the table (ListBox_media_key). Two keys are the same when they are
 // equal without regard to the case of the letters Windows-1252 holds. A key is kept as a 96-bit
-// fingerprint of its folded text, not as the text: a million keys take 21 MB instead of about
+// fingerprint of its folded text, not as the text: a million keys take 18 MB instead of about
 // 100, and two different keys among a million share a fingerprint with a chance of about one in
 // 10^17, far below that of a memory error. Each key counts the rows that hold it, so that
 // deleting rows takes out what they alone held without building the set again.
 class KeySet {
 public:
     KeySet();
+    KeySet(const KeySet&) = default;
+    KeySet& operator=(const KeySet&) = default;
+    // The set moved from is left empty, ready for use.
+    KeySet(KeySet&& other);
+    KeySet& operator=(KeySet&& other);
 
     bool contains(std::string_view key) const { return contains(key, hashOf(key)); }
     // False when an equal key is already there (its count stays).
