@@ -159,8 +159,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
             return 2;
         }
-        std::printf("seconds=%.4f hwm_kb=%ld rows=%zu keys=%zu\n", seconds, hwm, table.rowCount(),
-                    keys.size());
+        std::printf("seconds=%.4f hwm_kb=%ld rows=%zu keys=%zu table_kb=%zu keys_kb=%zu\n", seconds, hwm,
+                    table.rowCount(), keys.size(), table.memoryUsage() / 1024, keys.memoryUsage() / 1024);
     } catch (const verdan::VerdanError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

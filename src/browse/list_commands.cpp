@@ -3,7 +3,7 @@
 #include "catalogue/list_file.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "util/beside.h"
+#include "catalogue/list_load.h"
 #include "util/dialogs.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
@@ -21,17 +21,8 @@ void inform(Ui& ui, const std::string& text, DialogButton button) {
 
 void reloadFromListFile(ProgramState& program, Ui& ui, bool rebuildDisks) {
     GlobalListState& globalList = program.globalList;
-    lire_liste(globalList.table, program.catalogue.paths.ListFilePath, ListMode::Replace, ui,
-               program.programFolder);
-    // The disk list and the key set only read the table: the disk list is built beside.
-    runBeside(
-        [&] {
-            if (rebuildDisks) extraire_hd_liste_globale(globalList);
-        },
-        [&] {
-            indexer_liste(globalList.table, globalList.keys, program.catalogue.params.indexLevel, false,
-                          globalList.index);
-        });
+    loadIndexedList(globalList, program.catalogue.paths.ListFilePath, program.catalogue.params.indexLevel,
+                    false, rebuildDisks, ui, program.programFolder);
     af_nb_media_bd(program);
 }
 

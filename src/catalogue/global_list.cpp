@@ -113,10 +113,14 @@ void GlobalList::cellsChanged(int col) {
 }
 
 std::string_view GlobalList::cell(std::size_t row, int col) const {
-    if (row >= m_rows.size() || col < 0 || col >= kListColumns) return {};
-    std::string_view text = m_rows.row(row);
-    auto [start, end] = cellBounds(text, col);
-    return text.substr(start, end - start);
+    if (row >= m_rows.size()) return {};
+    return cellOfRow(m_rows.row(row), col);
+}
+
+std::string_view GlobalList::cellOfRow(std::string_view row, int col) {
+    if (col < 0 || col >= kListColumns) return {};
+    auto [start, end] = cellBounds(row, col);
+    return row.substr(start, end - start);
 }
 
 std::vector<std::string> GlobalList::rowCells(std::size_t row) const {
@@ -393,8 +397,7 @@ int GlobalList::columnOfHeader(std::string_view headerRow, std::string_view name
     if (trimControl(name).empty()) return -1;
     const std::string wanted = oter_marques_tri(name);
     for (int c = 0; c < kListColumns; ++c) {
-        const auto [start, end] = cellBounds(headerRow, c);
-        if (oter_marques_tri(headerRow.substr(start, end - start)) == wanted) return c;
+        if (oter_marques_tri(cellOfRow(headerRow, c)) == wanted) return c;
     }
     return -1;
 }

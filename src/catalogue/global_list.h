@@ -100,6 +100,8 @@ public:
     int indice_col_liste(std::string_view name) const;
     // The same in a header row's text (cells joined by tabs), before it is in a table.
     static int columnOfHeader(std::string_view headerRow, std::string_view name);
+    // Cell `col` of a row's text; empty for a column out of range.
+    static std::string_view cellOfRow(std::string_view row, int col);
 
     // Column 0 blank after trimming blanks.
     bool isBlankRow(std::size_t row) const;

@@ -129,6 +129,13 @@ void indexer_liste(const GlobalList& table, KeySet& keys, int level, bool keep, 
     showKeyCount(keys, state);
 }
 
+void adoptKeys(KeySet&& built, KeySet& keys, int level, IndexState& state) {
+    keys = std::move(built);
+    keys.setLevel(clampLevel(level));
+    state.levelCaption = labelIdxText(level);
+    showKeyCount(keys, state);
+}
+
 bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level, const std::vector<bool>& keep) {
     if (keys.level() != clampLevel(level) || keys.rowCount() + 1 != table.rowCount()) return false;
     const KeyColumns columns = KeyColumns::of(table);

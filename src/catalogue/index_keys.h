@@ -53,6 +53,10 @@ std::string labelNIdxText(std::size_t keys);
 // Rebuilds the key set from the data rows at the level; keep true adds to the keys already there.
 void indexer_liste(const GlobalList& table, KeySet& keys, int level, bool keep, IndexState& state);
 
+// A set built apart from the key of every data row of the table at the level becomes its key
+// set, with the labels as indexer_liste sets them.
+void adoptKeys(KeySet&& built, KeySet& keys, int level, IndexState& state);
+
 // Before the rows with keep[r] false leave the table: takes their keys out of the set when it holds
 // the key of every row at this level, and says whether it did.
 bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level, const std::vector<bool>& keep);

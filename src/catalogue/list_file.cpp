@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -58,6 +61,93 @@ private:
     std::size_t m_capacity = 0;
 };
 
+// Hands batches of rows to a follower on a thread of its own; without a thread to be had, the
+// follower runs here, batch by batch.
+class FollowerThread {
+public:
+    explicit FollowerThread(RowFollower& follower) : m_follower(follower) {
+        try {
+            m_thread = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+        }
+    }
+    ~FollowerThread() {
+        if (!m_thread.joinable()) return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+            m_queue.clear();
+        }
+        m_ready.notify_one();
+        m_thread.join();
+    }
+    FollowerThread(const FollowerThread&) = delete;
+    FollowerThread& operator=(const FollowerThread&) = delete;
+
+    void push(std::vector<std::string_view>&& rows) {
+        if (rows.empty()) return;
+        if (!m_thread.joinable()) {
+            m_follower.follow(rows);
+            rows.clear();
+            return;
+        }
+        {
+            // A follower slower than the reading makes the reading wait rather than the batches
+            // pile up: the cores are shared anyway, and memory is not spent on rows in waiting.
+            std::unique_lock lock(m_mutex);
+            m_room.wait(lock, [this] { return m_queue.size() < kMostWaiting; });
+            m_queue.push_back(std::move(rows));
+        }
+        rows = {};
+        m_ready.notify_one();
+    }
+    // Waits until every batch was followed; throws what the follower threw.
+    void finish() {
+        if (!m_thread.joinable()) return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_ready.notify_one();
+        m_thread.join();
+        if (m_failure) std::rethrow_exception(m_failure);
+    }
+
+private:
+    void run() {
+        for (;;) {
+            std::vector<std::string_view> rows;
+            {
+                std::unique_lock lock(m_mutex);
+                m_ready.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+                if (m_queue.empty()) return;
+                rows = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            m_room.notify_one();
+            if (m_failure) continue; // what is left is dropped once the follower failed
+            try {
+                m_follower.follow(rows);
+            } catch (...) {
+                m_failure = std::current_exception();
+            }
+        }
+    }
+
+    RowFollower& m_follower;
+    std::mutex m_mutex;
+    static constexpr std::size_t kMostWaiting = 8;
+    std::condition_variable m_ready;
+    std::condition_variable m_room;
+    std::deque<std::vector<std::string_view>> m_queue;
+    bool m_stopping = false;
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
+// Rows handed to a follower at once: enough to make the hand-over cost nothing.
+constexpr std::size_t kFollowBatch = 4096;
+
 std::atomic<bool> g_scratchFailureTold{false};
 
 void tellScratchFailureOnce(Ui& ui, const std::string& path) {
@@ -76,7 +166,7 @@ void resetScratchFailureNotice() {
 class ListLoader {
 public:
     static LoadResult run(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                          const std::string& programFolder) {
+                          const std::string& programFolder, RowFollower* follower) {
         if (!platform::exists(path)) {
             ui.ask(DialogType::Error, " Le fichier " + path + " est introuvable \n\n", {DialogButton::Yes});
             return LoadResult::Missing;
@@ -121,6 +211,14 @@ public:
             }
         }
 
+        // Declared after the rows it reads, so that a failure stops it before they go.
+        std::optional<FollowerThread> following;
+        std::vector<std::string_view> batch;
+        if (follower) {
+            follower->begin(static_cast<std::uint64_t>(std::max<std::int64_t>(platform::entrySize(path), 0)));
+            following.emplace(*follower);
+        }
+
         bool headerSeen = false;
         bool keepRows = true;
         std::string headerQuoted;
@@ -153,7 +251,17 @@ public:
             if (keepRows) {
                 char* start = rows.beginRow(listcodec::rowRoom(line.size()));
                 rows.commitRow(static_cast<std::size_t>(listcodec::decodeRow(line, start) - start));
+                if (following) {
+                    if (batch.empty()) batch.reserve(kFollowBatch);
+                    batch.push_back(rows.row(rows.size() - 1));
+                    if (batch.size() == kFollowBatch) following->push(std::move(batch));
+                }
             }
+        }
+        if (following) {
+            following->push(std::move(batch));
+            following->finish();
+
         }
         prefault.reset();
         rows.releaseSpare();
@@ -184,8 +292,8 @@ public:
 };
 
 LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                      const std::string& programFolder) {
-    return ListLoader::run(table, path, mode, ui, programFolder);
+                      const std::string& programFolder, RowFollower* follower) {
+    return ListLoader::run(table, path, mode, ui, programFolder, follower);
 }
 
 void ecrire_liste(GlobalList& table, const std::string& path, const std::string& backup) {

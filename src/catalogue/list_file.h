@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "catalogue/global_list.h"
 #include "util/ui.h"
@@ -21,8 +23,19 @@ inline constexpr const char* kTmpCsvName = "tmp.CSV";
 // Append mode with other headers: a plain box, nothing appended, ListModified still set.
 // Throws VerdanError ("Impossible d'ouvrir le fichier ...") when the list cannot be read,
 // and then leaves the table and ListModified as they were.
+// With a follower, the rows kept are also handed to it as they are read, in order, by batches,
+// on a thread of its own beside the reading (in Replace mode the header row first); it has seen
+// them all when lire_liste returns, and what it throws is thrown then, the table left as it was.
+class RowFollower {
+public:
+    virtual ~RowFollower() = default;
+    // Before the first batch: the size of the file, to make room ahead.
+    virtual void begin(std::uint64_t /*fileBytes*/) {}
+    // The texts stay valid until lire_liste returns.
+    virtual void follow(const std::vector<std::string_view>& rows) = 0;
+};
 LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                      const std::string& programFolder);
+                      const std::string& programFolder, RowFollower* follower = nullptr);
 
 // The next failure to write tmp.CSV is told again (for tests).
 void resetScratchFailureNotice();

@@ -44,22 +44,20 @@ void extraire_hd_liste_globale(GlobalListState& globalList) {
     const GlobalList& list = globalList.table;
     const int name = list.indice_col_liste("nom-disque");
     const int serial = list.indice_col_liste("NS-disque");
-    // Rows of one disk spell it the same way: an exact look-up settles nearly every row, and only
-    // a spelling not met yet is compared without regard to letter case.
-    std::unordered_set<std::string> spellings;
-    std::set<std::string, utf8::FoldedLess> seen;
+    DiskListBuilder disks(globalList.disks);
+    for (std::size_t row = 1; row < list.rowCount(); ++row) disks.add(list.cell(row, name), list.cell(row, serial));
+}
+
+void DiskListBuilder::add(std::string_view name, std::string_view serial) {
+    m_entry.assign(name);
+    m_entry += "-";
+    m_entry.append(serial);
     // A disk's rows mostly follow each other: the row above settles most rows without hashing.
-    std::string entry, previous;
-    for (std::size_t row = 1; row < list.rowCount(); ++row) {
-        entry.assign(list.cell(row, name));
-        entry += "-";
-        entry.append(list.cell(row, serial));
-        if (entry == previous) continue;
-        previous = entry;
-        if (entry == "-" || spellings.count(entry)) continue;
-        spellings.insert(entry);
-        if (seen.insert(entry).second) globalList.disks.push_back(entry);
-    }
+    if (m_entry == m_previous) return;
+    m_previous = m_entry;
+    if (m_entry == "-" || m_spellings.count(m_entry)) return;
+    m_spellings.insert(m_entry);
+    if (m_seen.insert(m_entry).second) m_disks.push_back(m_entry);
 }
 
 int fontSizeOfIndex(int index) {

@@ -1,7 +1,10 @@
 #pragma once
 #include <atomic>
 #include <functional>
+#include <set>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "catalogue/drive_table.h"
@@ -9,6 +12,7 @@
 #include "catalogue/index_keys.h"
 #include "catalogue/settings.h"
 #include "product.h"
+#include "util/utf8.h"
 
 namespace verdan {
 
@@ -63,6 +67,22 @@ void af_nb_media_bd(ProgramState& state);
 std::string diskEntry(const GlobalList& list, std::size_t row);
 // Rebuilds the list of disks present in the table, in order of first appearance.
 void extraire_hd_liste_globale(GlobalListState& globalList);
+
+// The disk list of rows given in order, "nom-disque" + "-" + "NS-disque", each disk once (letter
+// case aside) at its first row.
+class DiskListBuilder {
+public:
+    explicit DiskListBuilder(std::vector<std::string>& disks) : m_disks(disks) {}
+    void add(std::string_view name, std::string_view serial);
+
+private:
+    std::vector<std::string>& m_disks;
+    // Rows of one disk spell it the same way: an exact look-up settles nearly every row, and only
+    // a spelling not met yet is compared without regard to letter case.
+    std::unordered_set<std::string> m_spellings;
+    std::set<std::string, utf8::FoldedLess> m_seen;
+    std::string m_entry, m_previous;
+};
 
 // The font size of the table for a position in kFontSizes (8 when there is none).
 int fontSizeOfIndex(int index);

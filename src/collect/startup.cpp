@@ -2,7 +2,7 @@
 
 #include "catalogue/list_file.h"
 #include "platform/files.h"
-#include "util/beside.h"
+#include "catalogue/list_load.h"
 #include "util/dialogs.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
@@ -55,14 +55,8 @@ std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, con
 
 void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys) {
     GlobalListState& globalList = program.globalList;
-    lire_liste(globalList.table, program.catalogue.paths.ListFilePath, ListMode::Replace, ui,
-               program.programFolder);
-    // The disk list and the key set only read the table: the disk list is built beside.
-    runBeside([&] { extraire_hd_liste_globale(globalList); },
-              [&] {
-                  indexer_liste(globalList.table, globalList.keys, program.catalogue.params.indexLevel,
-                                keepKeys, globalList.index);
-              });
+    loadIndexedList(globalList, program.catalogue.paths.ListFilePath, program.catalogue.params.indexLevel,
+                    keepKeys, true, ui, program.programFolder);
     af_nb_media_bd(program);
 }
 

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+#include "catalogue/list_file.h"
+#include "catalogue/program_state.h"
+#include "util/ui.h"
+
+namespace verdan {
+
+// Reads the list file in place of the table (lire_liste, Replace) and makes its key set at the
+// level (added to the keys kept when keepKeys) and, when asked, its disk list, as indexer_liste
+// and extraire_hd_liste_globale would after it: but from the rows as they are read, on the second
+// core, so that a million rows are indexed in the time they take to be read.
+// Throws what lire_liste throws, and then leaves the table, the keys and the disks as they were.
+LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path, int level, bool keepKeys,
+                           bool rebuildDisks, Ui& ui, const std::string& programFolder);
+
+} // namespace verdan
