@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 // Eight bytes at a time: the list reader, the writer and the key builder look at every byte of a
 // million-row catalogue, and a word test is far cheaper than a test per byte.
 namespace verdan::wordscan {
@@ -52,6 +56,15 @@ template <std::size_t N> void cellStarts(std::string_view row, int last, std::ar
     starts[0] = 0;
     const std::size_t wanted = std::min(static_cast<std::size_t>(last) + 1, N - 1);
     std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i tab = _mm_set1_epi8('\t');
+    for (; i + 16 <= size && col <= wanted; i += 16) {
+        auto tabs = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), tab)));
+        for (; tabs && col <= wanted; tabs &= tabs - 1)
+            starts[col++] = i + static_cast<std::size_t>(std::countr_zero(tabs)) + 1;
+    }
+#endif
     for (; i + 8 <= size && col <= wanted; i += 8) {
         for (std::uint64_t tabs = bytesEqual(load(data + i), '\t'); tabs && col <= wanted; tabs &= tabs - 1)
             starts[col++] = i + firstByte(tabs) + 1;
