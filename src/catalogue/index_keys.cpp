@@ -83,7 +83,7 @@ std::uint32_t addRowKeys(const std::string_view* rows, std::size_t count, const 
         ends[j + 1] = batch.size();
     }
     for (std::size_t j = 0; j < count; ++j) {
-        hashes[j] = KeySet::hashOf(std::string_view(batch).substr(ends[j], ends[j + 1] - ends[j]));
+        hashes[j] = KeySet::hashOfFolding(batch.data() + ends[j], ends[j + 1] - ends[j]);
         keys.prefetch(hashes[j]);
     }
     std::uint32_t repeated = 0;

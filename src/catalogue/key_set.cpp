@@ -44,6 +44,10 @@ bool foldInPlace(char* s, std::size_t n) {
         if (s[i] >= 'A' && s[i] <= 'Z') s[i] = static_cast<char>(s[i] + 32);
     }
     for (i = 0; i < n;) {
+        if (i + 8 <= n && (wordscan::load(s + i) & kHighBits) == 0) {
+            i += 8;
+            continue;
+        }
         const auto c = static_cast<unsigned char>(s[i]);
         if (c < 0x80) {
             ++i;
@@ -143,9 +147,16 @@ KeySet::Hash KeySet::hashOf(std::string_view key) {
     std::array<char, 512> small;
     if (key.size() <= small.size()) {
         key.copy(small.data(), key.size());
-        if (foldInPlace(small.data(), key.size())) return hashBytes(small.data(), key.size());
+        return hashOfFolding(small.data(), key.size());
     }
     const std::string folded = utf8::fold(key);
+    return hashBytes(folded.data(), folded.size());
+}
+
+KeySet::Hash KeySet::hashOfFolding(char* key, std::size_t n) {
+    if (foldInPlace(key, n)) return hashBytes(key, n);
+    // Folded in part: folding again from there gives what folding the key gives.
+    const std::string folded = utf8::fold(std::string_view(key, n));
     return hashBytes(folded.data(), folded.size());
 }
 

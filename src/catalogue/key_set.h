@@ -47,6 +47,8 @@ public:
     // For batches: the fingerprint of a key, a hint to load its slot early, and the calls that
     // take it (the key's text is then not looked at again).
     static Hash hashOf(std::string_view key);
+    // The same for a key whose bytes may be changed: it is folded where it lies.
+    static Hash hashOfFolding(char* key, std::size_t n);
     void prefetch(Hash hash) const;
     bool contains(std::string_view key, Hash hash) const;
     bool insert(std::string_view key, Hash hash);

@@ -72,6 +72,18 @@ TEST(KeySetRules, LetterCaseIsIgnored) {
     EXPECT_FALSE(keys.contains("Ete a Noel OEUVRE Y S")) << "accents are not case";
 }
 
+TEST(KeySetRules, ABadByteInAKeyStillLetsItsLettersFold) {
+    KeySet keys;
+    EXPECT_TRUE(keys.insert("\xC3" "ABC \xFF \xC3\x89T\xC3\x89 ŒUVRE"));
+    EXPECT_TRUE(keys.contains("\xC3" "abc \xFF été œuvre"));
+    EXPECT_FALSE(keys.contains("\xC3" "abd \xFF été œuvre"));
+    std::string text = "\xC3" "ABC \xFF \xC3\x89T\xC3\x89 ŒUVRE";
+    const KeySet::Hash folding = KeySet::hashOfFolding(text.data(), text.size());
+    const KeySet::Hash direct = KeySet::hashOf("\xC3" "abc \xFF été œuvre");
+    EXPECT_EQ(folding.high, direct.high);
+    EXPECT_EQ(folding.low, direct.low);
+}
+
 TEST(KeySetRules, OnlyLettersFold) {
     KeySet keys;
     keys.insert("a×b");
