@@ -253,6 +253,36 @@ TEST_F(ListReading, RandomBytesNeverBreakTheTable) {
     }
 }
 
+TEST_F(ListReading, TmpCsvOfRandomLinesIsEachLineQuotedInTurn) {
+    // tmp.CSV is quoted a block at a time, sixteen bytes at a time: cells and lines of every length
+    // around those sizes, runs of tabs and a last line without its line feed must each come out
+    // as the line-by-line quoting gives them.
+    std::mt19937 rnd(777);
+    for (int round = 0; round < 40; ++round) {
+        std::string bytes;
+        std::string expected;
+        const int lines = 1 + static_cast<int>(rnd() % 300);
+        for (int l = 0; l < lines; ++l) {
+            std::string line;
+            const int cells = 1 + static_cast<int>(rnd() % 20);
+            for (int c = 0; c < cells; ++c) {
+                if (c > 0) line += '\t';
+                const std::size_t length = rnd() % 4 == 0 ? 0 : rnd() % 40;
+                for (std::size_t k = 0; k < length; ++k) line += static_cast<char>('a' + rnd() % 26);
+            }
+            line += rnd() % 9 == 0 ? "\xE9\x9C\"" : "";
+            bytes += line + (l + 1 < lines || round % 2 ? "\r\n" : "");
+            if (line.find_first_not_of('\t') == std::string::npos) continue; // blank: not kept
+            expected += '"';
+            for (char ch : line) expected += ch == '\t' ? std::string("\";\"") : std::string(1, ch);
+            expected += "\"\r\n";
+        }
+        if (expected.empty()) continue;
+        load(write(bytes));
+        ASSERT_EQ(TempFolder::read(tmpCsv()), expected) << round;
+    }
+}
+
 // --- Appending -----------------------------------------------------------------------------
 
 using ListAppending = ListFileTest;
