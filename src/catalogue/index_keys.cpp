@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <functional>
 
 #include "catalogue/word_scan.h"
 
@@ -38,24 +39,47 @@ void appendKey(const GlobalList& table, const KeyColumns& columns, std::size_t r
     appendRowKey(table.rowText(row), columns, level, out);
 }
 
-void appendRowKey(std::string_view text, const KeyColumns& columns, int level, std::string& out) {
-    level = clampLevel(level);
-    const int used[] = {columns.titre,  columns.ext,  columns.disque,    columns.ns,
-                        columns.taille, columns.date, columns.repertoire};
-    const int count = 4 + level;
-    int last = -1;
-    for (int i = 0; i < count; ++i) last = std::max(last, used[i]);
-    if (last < 0) return;
-    // Cut the row once, up to the last column needed, rather than searching it for every cell.
-    std::array<std::size_t, kListColumns + 1> starts{};
-    wordscan::cellStarts(text, last, starts);
+namespace {
+
+// The columns of the key at the level, -1 for one the header lacks; returns how many, and the last.
+int keyColumns(const KeyColumns& columns, int level, std::array<int, 7>& used, int& last) {
+    used = {columns.titre,  columns.ext,  columns.disque,    columns.ns,
+            columns.taille, columns.date, columns.repertoire};
+    const int count = 4 + clampLevel(level);
+    last = -1;
+    for (int i = 0; i < count; ++i) last = std::max(last, used[static_cast<std::size_t>(i)]);
+    return count;
+}
+
+void appendCells(std::string_view text, const CellStarts& starts, const std::array<int, 7>& used, int count,
+                 std::string& out) {
     for (int i = 0; i < count; ++i) {
-        const int col = used[i];
+        const int col = used[static_cast<std::size_t>(i)];
         if (col < 0) continue; // a foreign header without that column
         const std::size_t b = std::min(starts[static_cast<std::size_t>(col)], text.size());
         const std::size_t e = std::min(starts[static_cast<std::size_t>(col) + 1] - 1, text.size());
         if (e > b) out.append(text.data() + b, e - b);
     }
+}
+
+} // namespace
+
+void appendRowKey(std::string_view text, const KeyColumns& columns, int level, std::string& out) {
+    std::array<int, 7> used{};
+    int last = -1;
+    const int count = keyColumns(columns, level, used, last);
+    if (last < 0) return;
+    // Cut the row once, up to the last column needed, rather than searching it for every cell.
+    CellStarts starts{};
+    wordscan::cellStarts(text, last, starts);
+    appendCells(text, starts, used, count, out);
+}
+
+std::string_view cellAt(std::string_view row, const CellStarts& starts, int col) {
+    if (col < 0 || col >= kListColumns) return {};
+    const std::size_t b = std::min(starts[static_cast<std::size_t>(col)], row.size());
+    const std::size_t e = std::min(starts[static_cast<std::size_t>(col) + 1] - 1, row.size());
+    return e > b ? row.substr(b, e - b) : std::string_view();
 }
 
 std::string cle_index(const GlobalList& table, std::size_t row, int level) {
@@ -71,15 +95,25 @@ std::string labelNIdxText(std::size_t keys) {
     return "n-idx = " + std::to_string(keys);
 }
 
-std::uint32_t addRowKeys(const std::string_view* rows, std::size_t count, const KeyColumns& columns, int level,
-                         KeySet& keys) {
+std::uint32_t addRowKeys(const std::string_view* rows, std::size_t count, const KeyColumns& columns,
+                         int level, KeySet& keys, int alsoUpTo,
+                         const std::function<void(std::size_t, const CellStarts&)>& each) {
     count = std::min<std::size_t>(count, 32);
     thread_local std::string batch;
     std::array<std::size_t, 33> ends{};
     std::array<KeySet::Hash, 32> hashes{};
+    std::array<int, 7> used{};
+    int last = -1;
+    const int keyCount = keyColumns(columns, level, used, last);
+    if (each) last = std::max(last, std::min(alsoUpTo, kListColumns - 1));
     batch.clear();
+    CellStarts starts{};
     for (std::size_t j = 0; j < count; ++j) {
-        appendRowKey(rows[j], columns, level, batch);
+        if (last >= 0) {
+            wordscan::cellStarts(rows[j], last, starts);
+            appendCells(rows[j], starts, used, keyCount, batch);
+            if (each) each(j, starts);
+        }
         ends[j + 1] = batch.size();
     }
     for (std::size_t j = 0; j < count; ++j) {

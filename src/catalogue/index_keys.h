@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -32,11 +33,17 @@ void appendKey(const GlobalList& table, const KeyColumns& columns, std::size_t r
 // The same from the row's text (cells joined by tabs).
 void appendRowKey(std::string_view row, const KeyColumns& columns, int level, std::string& out);
 
+// Where the cells of a row start (see wordscan::cellStarts), and the cell they give.
+using CellStarts = std::array<std::size_t, kListColumns + 1>;
+std::string_view cellAt(std::string_view row, const CellStarts& starts, int col);
+
 // Adds the keys of up to 32 rows to the set, one more row holding each; bit j of the result is set
 // when the key of rows[j] was there already. The slots are fetched ahead for the whole batch, as
-// a million random look-ups would otherwise wait on memory one at a time.
-std::uint32_t addRowKeys(const std::string_view* rows, std::size_t count, const KeyColumns& columns, int level,
-                         KeySet& keys);
+// a million random look-ups would otherwise wait on memory one at a time. With `each`, the row
+// is cut once for its key and for the columns up to `alsoUpTo`, and each(j, starts) is called.
+std::uint32_t addRowKeys(const std::string_view* rows, std::size_t count, const KeyColumns& columns,
+                         int level, KeySet& keys, int alsoUpTo = -1,
+                         const std::function<void(std::size_t, const CellStarts&)>& each = {});
 inline constexpr std::size_t kKeyBatch = 16;
 std::string cle_index(const GlobalList& table, std::size_t row, int level);
 

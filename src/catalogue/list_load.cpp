@@ -27,12 +27,19 @@ public:
             reserveFor(rows);
             i = 1;
         }
-        for (std::size_t first = i; first < rows.size(); first += kKeyBatch)
-            addRowKeys(&rows[first], std::min(kKeyBatch, rows.size() - first), m_columns, m_level, keys);
-        if (m_withDisks) {
-            for (std::size_t r = i; r < rows.size(); ++r)
-                m_diskList.add(GlobalList::cellOfRow(rows[r], m_nameColumn),
-                               GlobalList::cellOfRow(rows[r], m_serialColumn));
+        for (std::size_t first = i; first < rows.size(); first += kKeyBatch) {
+            const std::size_t count = std::min(kKeyBatch, rows.size() - first);
+            if (!m_withDisks) {
+                addRowKeys(&rows[first], count, m_columns, m_level, keys);
+                continue;
+            }
+            // Each row is cut once for its key and its disk.
+            addRowKeys(&rows[first], count, m_columns, m_level, keys, std::max(m_nameColumn, m_serialColumn),
+                       [&](std::size_t j, const CellStarts& starts) {
+                           const std::string_view row = rows[first + j];
+                           m_diskList.add(cellAt(row, starts, m_nameColumn),
+                                          cellAt(row, starts, m_serialColumn));
+                       });
         }
         m_rowsSeen += rows.size();
     }
@@ -68,7 +75,8 @@ private:
 LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path, int level, bool keepKeys,
                            bool rebuildDisks, Ui& ui, const std::string& programFolder) {
     KeysAndDisks follower(level, rebuildDisks);
-    const LoadResult result = lire_liste(globalList.table, path, ListMode::Replace, ui, programFolder, &follower);
+    const LoadResult result =
+        lire_liste(globalList.table, path, ListMode::Replace, ui, programFolder, &follower);
     // The set made beside is the table's when it saw every row: not for a file without rows (the
     // table then gets its blank row), nor when keys kept from before must stay.
     if (result == LoadResult::Loaded && follower.rowsSeen() == globalList.table.rowCount() &&
