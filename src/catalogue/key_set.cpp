@@ -236,7 +236,9 @@ void KeySet::countEachOnce() {
 void KeySet::freeSlot(std::size_t hole) {
     const std::size_t slots = m_slots.size();
     auto next = [slots](std::size_t i) { return i + 1 == slots ? 0 : i + 1; };
-    auto distance = [slots](std::size_t from, std::size_t to) { return to >= from ? to - from : to + slots - from; };
+    auto distance = [slots](std::size_t from, std::size_t to) {
+        return to >= from ? to - from : to + slots - from;
+    };
     for (std::size_t slot = next(hole); m_slots[slot].count != 0; slot = next(slot)) {
         // A key may fill the hole unless its home lies after the hole on the way to where it is.
         if (distance(homeOf(m_slots[slot].high), slot) >= distance(hole, slot)) {

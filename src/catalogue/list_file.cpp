@@ -261,7 +261,6 @@ public:
         if (following) {
             following->push(std::move(batch));
             following->finish();
-
         }
         prefault.reset();
         rows.releaseSpare();

@@ -45,7 +45,8 @@ void extraire_hd_liste_globale(GlobalListState& globalList) {
     const int name = list.indice_col_liste("nom-disque");
     const int serial = list.indice_col_liste("NS-disque");
     DiskListBuilder disks(globalList.disks);
-    for (std::size_t row = 1; row < list.rowCount(); ++row) disks.add(list.cell(row, name), list.cell(row, serial));
+    for (std::size_t row = 1; row < list.rowCount(); ++row)
+        disks.add(list.cell(row, name), list.cell(row, serial));
 }
 
 void DiskListBuilder::add(std::string_view name, std::string_view serial) {

@@ -59,8 +59,8 @@ template <std::size_t N> void cellStarts(std::string_view row, int last, std::ar
 #if defined(__SSE2__) || defined(_M_X64)
     const __m128i tab = _mm_set1_epi8('\t');
     for (; i + 16 <= size && col <= wanted; i += 16) {
-        auto tabs = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), tab)));
+        auto tabs = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), tab)));
         for (; tabs && col <= wanted; tabs &= tabs - 1)
             starts[col++] = i + static_cast<std::size_t>(std::countr_zero(tabs)) + 1;
     }

@@ -74,12 +74,17 @@ TEST(KeySetRules, LetterCaseIsIgnored) {
 
 TEST(KeySetRules, ABadByteInAKeyStillLetsItsLettersFold) {
     KeySet keys;
-    EXPECT_TRUE(keys.insert("\xC3" "ABC \xFF \xC3\x89T\xC3\x89 ŒUVRE"));
-    EXPECT_TRUE(keys.contains("\xC3" "abc \xFF été œuvre"));
-    EXPECT_FALSE(keys.contains("\xC3" "abd \xFF été œuvre"));
-    std::string text = "\xC3" "ABC \xFF \xC3\x89T\xC3\x89 ŒUVRE";
+    EXPECT_TRUE(keys.insert("\xC3"
+                            "ABC \xFF \xC3\x89T\xC3\x89 ŒUVRE"));
+    EXPECT_TRUE(keys.contains("\xC3"
+                              "abc \xFF été œuvre"));
+    EXPECT_FALSE(keys.contains("\xC3"
+                               "abd \xFF été œuvre"));
+    std::string text = "\xC3"
+                       "ABC \xFF \xC3\x89T\xC3\x89 ŒUVRE";
     const KeySet::Hash folding = KeySet::hashOfFolding(text.data(), text.size());
-    const KeySet::Hash direct = KeySet::hashOf("\xC3" "abc \xFF été œuvre");
+    const KeySet::Hash direct = KeySet::hashOf("\xC3"
+                                               "abc \xFF été œuvre");
     EXPECT_EQ(folding.high, direct.high);
     EXPECT_EQ(folding.low, direct.low);
 }
@@ -144,7 +149,8 @@ TEST(KeySetRules, RemovalsKeepEveryOtherKeyFoundThroughGrowth) {
         << "odd multiples of 3 twice";
     for (int i = 0; i < n; i += 2) ASSERT_EQ(keys.insert("Clé " + std::to_string(i)), i % 3 != 0) << i;
     EXPECT_EQ(keys.size(), static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) ASSERT_EQ(keys.countOf("clé " + std::to_string(i)), i % 3 == 0 && i % 2 ? 2u : 1u) << i;
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ(keys.countOf("clé " + std::to_string(i)), i % 3 == 0 && i % 2 ? 2u : 1u) << i;
 }
 
 TEST(KeySetRules, KeysThatDifferByTheirLengthOrTheirLastByteStayApart) {

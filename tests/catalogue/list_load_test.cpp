@@ -24,10 +24,12 @@ std::string listFile(int rows) {
     std::string text = kHeader + "\r\n";
     for (int i = 0; i < rows; ++i) {
         const int disk = (i / 700) % 5;
-        const std::string title = (i % 11 == 0 ? "FILM \xC9T\xC9 " : "film \xE9t\xE9 ") + std::to_string(i / 2);
-        text += std::to_string(i + 1) + "\tDISQUE" + std::to_string(disk) + "\tvid\xE9o\t" + title + "\t.mkv\t2021-0" +
-                std::to_string(1 + i % 9) + "-01 10:00\t:\\films\\" + std::to_string(i % 3) + "\t" +
-                std::to_string(700 + i % 4) + " Mo\tE\tUSB\t" + std::to_string(1000 + disk) + "ABCD\t1 Go\t2 Go\t\r\n";
+        const std::string title =
+            (i % 11 == 0 ? "FILM \xC9T\xC9 " : "film \xE9t\xE9 ") + std::to_string(i / 2);
+        text += std::to_string(i + 1) + "\tDISQUE" + std::to_string(disk) + "\tvid\xE9o\t" + title +
+                "\t.mkv\t2021-0" + std::to_string(1 + i % 9) + "-01 10:00\t:\\films\\" +
+                std::to_string(i % 3) + "\t" + std::to_string(700 + i % 4) + " Mo\tE\tUSB\t" +
+                std::to_string(1000 + disk) + "ABCD\t1 Go\t2 Go\t\r\n";
     }
     return text;
 }
@@ -113,7 +115,8 @@ TEST_F(LoadIndexed, AFileThatCannotBeReadLeavesEverythingAsItWas) {
     EXPECT_EQ(state.disks, disks);
 
     std::filesystem::create_directory(folder.file("dossier.txt"));
-    EXPECT_THROW(loadIndexedList(state, folder.file("dossier.txt"), 1, false, true, ui, program()), VerdanError);
+    EXPECT_THROW(loadIndexedList(state, folder.file("dossier.txt"), 1, false, true, ui, program()),
+                 VerdanError);
     EXPECT_EQ(state.table.rowCount(), 21u);
     EXPECT_EQ(state.keys.size(), keys);
     EXPECT_EQ(state.keys.level(), 1);
