@@ -3,6 +3,7 @@
 #include "collect/collection_state.h"
 #include "collect/scan.h"
 #include "collect/shared_run.h"
+#include "platform/files.h"
 #include "platform/system.h"
 #include "util/cp1252.h"
 #include "util/format.h"
@@ -140,9 +141,13 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
         into.resize(std::min(kChunkLines, lines.size() - first));
         return std::make_unique<SharedRun>(
             into.size(),
-            [&into, &lines, &makeRow, first](std::size_t i) {
-                into[i].values = makeRow(*lines[first + i]);
-                into[i].hash = KeySet::hashOf(into[i].values.key);
+            [&into, &lines, &makeRow, first](std::size_t begin, std::size_t end) {
+                // Neighbouring lines often name files of one folder, which their batch keeps open.
+                platform::EntrySizes sizes;
+                for (std::size_t i = begin; i < end; ++i) {
+                    into[i].values = makeRow(*lines[first + i], sizes);
+                    into[i].hash = KeySet::hashOf(into[i].values.key);
+                }
             },
             helpers);
     };

@@ -12,11 +12,12 @@
 
 namespace verdan {
 
-// Runs fn(i) for every i below `count` on a few helper threads, taken in small batches, while
-// the caller does something else; finish() lends the caller's hand to what is left and waits.
+// Runs fn(begin, end) over every i below `count` on a few helper threads, in small batches of
+// consecutive i, while the caller does something else; finish() lends the caller's hand to what
+// is left and waits.
 class SharedRun {
 public:
-    SharedRun(std::size_t count, std::function<void(std::size_t)> fn, std::size_t helpers)
+    SharedRun(std::size_t count, std::function<void(std::size_t, std::size_t)> fn, std::size_t helpers)
         : m_count(count), m_fn(std::move(fn)) {
         for (std::size_t h = 0; h < helpers && h * kBatch < count; ++h) {
             try {
@@ -51,7 +52,7 @@ private:
             const std::size_t begin = m_next.fetch_add(kBatch);
             if (begin >= m_count) return;
             try {
-                for (std::size_t i = begin; i < std::min(m_count, begin + kBatch); ++i) m_fn(i);
+                m_fn(begin, std::min(m_count, begin + kBatch));
             } catch (...) {
                 std::lock_guard lock(m_failureMutex);
                 if (!m_failure) m_failure = std::current_exception();
@@ -62,7 +63,7 @@ private:
     }
 
     const std::size_t m_count;
-    const std::function<void(std::size_t)> m_fn;
+    const std::function<void(std::size_t, std::size_t)> m_fn;
     std::atomic<std::size_t> m_next{0};
     std::mutex m_failureMutex;
     std::exception_ptr m_failure;
