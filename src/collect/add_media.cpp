@@ -109,20 +109,23 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     const std::string libre = FormatTaille(disk.freeBytes, separator),
                       total = FormatTaille(disk.totalBytes, separator);
 
-    // The disk list is rebuilt from the rows already there while the new rows are made: those
-    // all name one disk, which joins the list at the end unless it is there already.
+    // The disk list is rebuilt from the rows already there while the new rows are made, unless
+    // it was made from the table as it is: the new rows all name one disk, which joins the list
+    // at the end unless it is there already.
     std::optional<JoinedThread> diskList;
-    bool disksGathered = false;
-    try {
-        diskList.emplace([&globalList, &disksGathered] {
-            try {
-                extraire_hd_liste_globale(globalList);
-                disksGathered = true;
-            } catch (...) {
-                // Rebuilt below, after the rows, when this fails.
-            }
-        });
-    } catch (const std::system_error&) {
+    bool disksGathered = disksCurrent(globalList);
+    if (!disksGathered) {
+        try {
+            diskList.emplace([&globalList, &disksGathered] {
+                try {
+                    extraire_hd_liste_globale(globalList);
+                    disksGathered = true;
+                } catch (...) {
+                    // Rebuilt below, after the rows, when this fails.
+                }
+            });
+        } catch (const std::system_error&) {
+        }
     }
 
     std::vector<const std::string*> lines;
@@ -208,6 +211,7 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
         extraire_hd_liste_globale(globalList);
     } else if (added > 0) {
         addDiskEntry(globalList.disks, diskEntry(list, outcome.lastRow));
+        markDisksCurrent(globalList);
     }
     outcome.added = added;
     const std::size_t now = list.mediaCount();

@@ -295,3 +295,40 @@ TEST_F(AddMedia, EachRowHasTheSizeOfItsOwnFileNow) {
     }
     EXPECT_EQ(gone, 14u);
 }
+
+// The disk list after an adding is the one read afresh from the table, whatever changed in the
+// table between two addings: disk cells, order, rows, headers.
+TEST_F(AddMedia, TheDiskListFollowsEveryChangeOfTheTableBetweenAddings) {
+    std::vector<std::string> after;
+    int next = 0;
+    auto addOneAndCheck = [&](const char* what) {
+        found("f" + std::to_string(next++) + ".avi");
+        ASSERT_EQ(add().added, 1u) << what;
+        after = program.globalList.disks;
+        extraire_hd_liste_globale(program.globalList);
+        EXPECT_EQ(after, program.globalList.disks) << what;
+    };
+    addOneAndCheck("first");
+    addOneAndCheck("nothing changed");
+    const int name = list.indice_col_liste("nom-disque"), serial = list.indice_col_liste("NS-disque");
+    list.setCell(1, name, "AUTRE");
+    addOneAndCheck("a disk name");
+    EXPECT_EQ(after, (std::vector<std::string>{"AUTRE-0A1B2C3D", "FILMS-0A1B2C3D"}));
+    list.reorderDataRows({3, 2, 1});
+    addOneAndCheck("the order");
+    EXPECT_EQ(after, (std::vector<std::string>{"FILMS-0A1B2C3D", "AUTRE-0A1B2C3D"}));
+    list.setColumn(serial, "0000", 1, 2);
+    addOneAndCheck("serials");
+    EXPECT_EQ(after.front(), "FILMS-0000");
+    list.removeRows({1, 2});
+    addOneAndCheck("rows removed");
+    // The two headers swapped: the titles now name the disks.
+    const int title = list.indice_col_liste("titre");
+    list.setCell(0, name, "titre");
+    list.setCell(0, title, "nom-disque");
+    addOneAndCheck("headers");
+    EXPECT_EQ(after.front(), "f0-0A1B2C3D");
+    EXPECT_EQ(after.back(), "FILMS-0A1B2C3D");
+    program.globalList.disks.clear();
+    addOneAndCheck("the disk list emptied by hand");
+}
