@@ -140,15 +140,16 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     // The values of the next lines are made on helper threads while the caller takes the current
     // ones in order: looking each file's size up again is most of the work.
     const std::size_t helpers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4) - 1;
+    // Neighbouring lines often name files of one folder, which each thread keeps open for the
+    // lines it takes next.
+    const auto sizes = std::make_unique<platform::EntrySizes[]>(helpers + 1);
     auto makeChunk = [&](std::vector<PendingRow>& into, std::size_t first) {
         into.resize(std::min(kChunkLines, lines.size() - first));
         return std::make_unique<SharedRun>(
             into.size(),
-            [&into, &lines, &makeRow, first](std::size_t begin, std::size_t end) {
-                // Neighbouring lines often name files of one folder, which their batch keeps open.
-                platform::EntrySizes sizes;
+            [&into, &lines, &makeRow, &sizes, first](std::size_t worker, std::size_t begin, std::size_t end) {
                 for (std::size_t i = begin; i < end; ++i) {
-                    into[i].values = makeRow(*lines[first + i], sizes);
+                    into[i].values = makeRow(*lines[first + i], sizes[worker]);
                     into[i].hash = KeySet::hashOf(into[i].values.key);
                 }
             },
