@@ -13,6 +13,7 @@
 
 #include "catalogue/index_keys.h"
 #include "catalogue/list_file.h"
+#include "catalogue/list_load.h"
 #include "collect/add_media.h"
 #include "collect/collection_state.h"
 #include "collect/scan.h"
@@ -106,8 +107,8 @@ int main(int argc, char** argv) {
             AnsweringUi ui;
             verdan::ProgramState program;
             verdan::GlobalListState& form2 = program.globalList;
-            verdan::lire_liste(form2.table, path, verdan::ListMode::Replace, ui, work);
-            verdan::indexer_liste(form2.table, form2.keys, 1, false, form2.index);
+            // The list as the program's start leaves it: read, its keys and its disk list made.
+            verdan::loadIndexedList(form2, path, 1, false, true, ui, work);
             const std::string drive = work + "/drive";
             makeFoundTree(drive);
             verdan::CollectionState state(program.drives);

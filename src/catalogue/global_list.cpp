@@ -48,8 +48,11 @@ std::pair<std::size_t, std::size_t> cellBounds(std::string_view row, int col) {
 void appendCellText(std::string& out, std::string_view text) {
     const std::size_t at = out.size();
     out.append(text);
-    for (std::size_t i = at; i < out.size(); ++i) {
-        if (out[i] == '\t' || out[i] == '\r' || out[i] == '\n') out[i] = '?';
+    // Every byte written back, changed or not, so that the loop runs many bytes at a time.
+    char* p = out.data() + at;
+    for (std::size_t i = 0, n = text.size(); i < n; ++i) {
+        const char c = p[i];
+        p[i] = c == '\t' || c == '\r' || c == '\n' ? '?' : c;
     }
 }
 
@@ -187,9 +190,9 @@ std::size_t GlobalList::appendRow(const std::vector<std::string>& cells) {
 }
 
 std::size_t GlobalList::appendRow(std::initializer_list<std::string_view> cells) {
-    std::string text;
-    buildRow(text, cells);
-    return appendBuiltRow(text);
+    // The text keeps its capacity: appending many rows allocates nothing per row.
+    buildRow(m_appendText, cells);
+    return appendBuiltRow(m_appendText);
 }
 
 std::size_t GlobalList::appendBuiltRow(const std::string& text) {

@@ -139,6 +139,7 @@ private:
 
     RowStore m_rows{RowStore::kMarkSpare};
     std::string m_scratch;
+    std::string m_appendText;
     GlobalListListener* m_listener = nullptr;
     std::size_t m_selectedRow = 1;
     std::uint64_t m_rowsStamp = 0;

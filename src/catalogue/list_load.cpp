@@ -82,7 +82,10 @@ LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path,
     if (result == LoadResult::Loaded && follower.rowsSeen() == globalList.table.rowCount() &&
         (!keepKeys || globalList.keys.size() == 0)) {
         adoptKeys(std::move(follower.keys), globalList.keys, level, globalList.index);
-        if (rebuildDisks) globalList.disks = std::move(follower.disks);
+        if (rebuildDisks) {
+            globalList.disks = std::move(follower.disks);
+            markDisksCurrent(globalList);
+        }
         return result;
     }
     runBeside(

@@ -47,6 +47,7 @@ void extraire_hd_liste_globale(GlobalListState& globalList) {
     DiskListBuilder disks(globalList.disks);
     for (std::size_t row = 1; row < list.rowCount(); ++row)
         disks.add(list.cell(row, name), list.cell(row, serial));
+    markDisksCurrent(globalList);
 }
 
 void DiskListBuilder::add(std::string_view name, std::string_view serial) {
@@ -59,6 +60,35 @@ void DiskListBuilder::add(std::string_view name, std::string_view serial) {
     if (m_entry == "-" || m_spellings.count(m_entry)) return;
     m_spellings.insert(m_entry);
     if (m_seen.insert(m_entry).second) m_disks.push_back(m_entry);
+}
+
+namespace {
+
+GlobalListState::DisksSource sourceNow(const GlobalListState& globalList) {
+    const GlobalList& list = globalList.table;
+    GlobalListState::DisksSource source;
+    source.known = true;
+    source.nameCol = list.indice_col_liste("nom-disque");
+    source.serialCol = list.indice_col_liste("NS-disque");
+    source.rowsStamp = list.rowsStamp();
+    source.nameStamp = list.columnStamp(source.nameCol);
+    source.serialStamp = list.columnStamp(source.serialCol);
+    return source;
+}
+
+} // namespace
+
+bool disksCurrent(const GlobalListState& globalList) {
+    const GlobalListState::DisksSource& was = globalList.disksSource;
+    const GlobalListState::DisksSource now = sourceNow(globalList);
+    return was.known && was.rowsStamp == now.rowsStamp && was.nameCol == now.nameCol &&
+           was.serialCol == now.serialCol && was.nameStamp == now.nameStamp &&
+           was.serialStamp == now.serialStamp && was.disks == globalList.disks;
+}
+
+void markDisksCurrent(GlobalListState& globalList) {
+    globalList.disksSource = sourceNow(globalList);
+    globalList.disksSource.disks = globalList.disks;
 }
 
 int fontSizeOfIndex(int index) {

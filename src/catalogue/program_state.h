@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
@@ -28,6 +29,14 @@ struct GlobalListState {
     std::string listFileCaption;               // Label_nf_media
     std::string favouritesCaption = "---";     // Label_rep_favori
     std::string helpText;                      // Label6
+    // The table and the disk list as they were when the list was last built from the table, so
+    // that an unchanged table need not be read again.
+    struct DisksSource {
+        bool known = false;
+        std::uint64_t rowsStamp = 0, nameStamp = 0, serialStamp = 0;
+        int nameCol = -1, serialCol = -1;
+        std::vector<std::string> disks;
+    } disksSource;
 };
 
 // The program-wide state both windows share; the windows display it.
@@ -67,6 +76,11 @@ void af_nb_media_bd(ProgramState& state);
 std::string diskEntry(const GlobalList& list, std::size_t row);
 // Rebuilds the list of disks present in the table, in order of first appearance.
 void extraire_hd_liste_globale(GlobalListState& globalList);
+// Whether the disk list is what extraire_hd_liste_globale would make of the table as it is now:
+// neither has changed since it last ran (or since markDisksCurrent).
+bool disksCurrent(const GlobalListState& globalList);
+// Records that the disk list matches the table, after both were changed together.
+void markDisksCurrent(GlobalListState& globalList);
 
 // The disk list of rows given in order, "nom-disque" + "-" + "NS-disque", each disk once (letter
 // case aside) at its first row.

@@ -3,6 +3,7 @@
 #include "collect/collection_state.h"
 #include "collect/scan.h"
 #include "collect/shared_run.h"
+#include "platform/files.h"
 #include "platform/system.h"
 #include "util/cp1252.h"
 #include "util/format.h"
@@ -108,20 +109,23 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     const std::string libre = FormatTaille(disk.freeBytes, separator),
                       total = FormatTaille(disk.totalBytes, separator);
 
-    // The disk list is rebuilt from the rows already there while the new rows are made: those
-    // all name one disk, which joins the list at the end unless it is there already.
+    // The disk list is rebuilt from the rows already there while the new rows are made, unless
+    // it was made from the table as it is: the new rows all name one disk, which joins the list
+    // at the end unless it is there already.
     std::optional<JoinedThread> diskList;
-    bool disksGathered = false;
-    try {
-        diskList.emplace([&globalList, &disksGathered] {
-            try {
-                extraire_hd_liste_globale(globalList);
-                disksGathered = true;
-            } catch (...) {
-                // Rebuilt below, after the rows, when this fails.
-            }
-        });
-    } catch (const std::system_error&) {
+    bool disksGathered = disksCurrent(globalList);
+    if (!disksGathered) {
+        try {
+            diskList.emplace([&globalList, &disksGathered] {
+                try {
+                    extraire_hd_liste_globale(globalList);
+                    disksGathered = true;
+                } catch (...) {
+                    // Rebuilt below, after the rows, when this fails.
+                }
+            });
+        } catch (const std::system_error&) {
+        }
     }
 
     std::vector<const std::string*> lines;
@@ -136,13 +140,18 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     // The values of the next lines are made on helper threads while the caller takes the current
     // ones in order: looking each file's size up again is most of the work.
     const std::size_t helpers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4) - 1;
+    // Neighbouring lines often name files of one folder, which each thread keeps open for the
+    // lines it takes next.
+    const auto sizes = std::make_unique<platform::EntrySizes[]>(helpers + 1);
     auto makeChunk = [&](std::vector<PendingRow>& into, std::size_t first) {
         into.resize(std::min(kChunkLines, lines.size() - first));
         return std::make_unique<SharedRun>(
             into.size(),
-            [&into, &lines, &makeRow, first](std::size_t i) {
-                into[i].values = makeRow(*lines[first + i]);
-                into[i].hash = KeySet::hashOf(into[i].values.key);
+            [&into, &lines, &makeRow, &sizes, first](std::size_t worker, std::size_t begin, std::size_t end) {
+                for (std::size_t i = begin; i < end; ++i) {
+                    into[i].values = makeRow(*lines[first + i], sizes[worker]);
+                    into[i].hash = KeySet::hashOf(into[i].values.key);
+                }
             },
             helpers);
     };
@@ -203,6 +212,7 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
         extraire_hd_liste_globale(globalList);
     } else if (added > 0) {
         addDiskEntry(globalList.disks, diskEntry(list, outcome.lastRow));
+        markDisksCurrent(globalList);
     }
     outcome.added = added;
     const std::size_t now = list.mediaCount();

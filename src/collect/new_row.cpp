@@ -3,7 +3,6 @@
 #include "catalogue/index_keys.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "util/file_helpers.h"
 #include "util/format.h"
 #include "util/text.h"
 #include "util/utf8.h"
@@ -68,6 +67,11 @@ std::string NewRowMaker::mediaKind(std::string_view ext) const {
 }
 
 NewRowValues NewRowMaker::operator()(std::string_view line) const {
+    platform::EntrySizes sizes;
+    return (*this)(line, sizes);
+}
+
+NewRowValues NewRowMaker::operator()(std::string_view line, platform::EntrySizes& sizes) const {
     const DiskIdentity& disk = m_disk;
     const int level = m_level;
     NewRowValues v;
@@ -90,7 +94,7 @@ NewRowValues NewRowMaker::operator()(std::string_view line) const {
         break;
     case FoundKind::File:
         v.folder = catalogueFolder(parts.path, m_driveRoot);
-        v.size = FormatTaille(FindFileSize(std::string(parts.path)), m_decimalSeparator);
+        v.size = FormatTaille(sizes(parts.path), m_decimalSeparator);
         // The composition of cle_index, from the values the row will hold.
         v.key.reserve(v.titre.size() + v.ext.size() + disk.label.size() + disk.serial.size() + v.size.size() +
                       v.date.size() + v.folder.size());

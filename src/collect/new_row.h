@@ -5,6 +5,7 @@
 
 #include "catalogue/settings.h"
 #include "collect/drive_survey.h"
+#include "platform/files.h"
 #include "platform/system.h"
 
 // What a found line gives a new row of the global list.
@@ -61,9 +62,11 @@ public:
     NewRowMaker(const DiskIdentity& disk, std::string driveRoot, int level,
                 const std::array<MediaCategory, 2>& media,
                 std::string decimalSeparator = platform::decimalSeparator());
-    // The size of a scanned file is looked up again now (FindFileSize): "N/A" when it has gone.
+    // The size of a scanned file is looked up again now: "N/A" when it has gone.
     // Safe to call from several threads at once.
     NewRowValues operator()(std::string_view line) const;
+    // The same, the size looked up through the calling thread's own `sizes`.
+    NewRowValues operator()(std::string_view line, platform::EntrySizes& sizes) const;
     std::string mediaKind(std::string_view ext) const;
 
 private:

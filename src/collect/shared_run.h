@@ -12,15 +12,18 @@
 
 namespace verdan {
 
-// Runs fn(i) for every i below `count` on a few helper threads, taken in small batches, while
-// the caller does something else; finish() lends the caller's hand to what is left and waits.
+// Runs fn(worker, begin, end) over every i below `count` on a few helper threads, in small
+// batches of consecutive i, while the caller does something else; finish() lends the caller's hand
+// to what is left and waits. `worker` tells the threads apart, so that each may keep things of
+// its own: helper h is h, the caller is `helpers`.
 class SharedRun {
 public:
-    SharedRun(std::size_t count, std::function<void(std::size_t)> fn, std::size_t helpers)
-        : m_count(count), m_fn(std::move(fn)) {
+    using Batch = std::function<void(std::size_t, std::size_t, std::size_t)>;
+    SharedRun(std::size_t count, Batch fn, std::size_t helpers)
+        : m_count(count), m_fn(std::move(fn)), m_caller(helpers) {
         for (std::size_t h = 0; h < helpers && h * kBatch < count; ++h) {
             try {
-                m_helpers.emplace_back([this] { work(); });
+                m_helpers.emplace_back([this, h] { work(h); });
             } catch (const std::system_error&) {
                 break; // no thread to be had: the caller does the rest
             }
@@ -37,7 +40,7 @@ public:
     SharedRun& operator=(const SharedRun&) = delete;
 
     void finish() {
-        work();
+        work(m_caller);
         for (auto& helper : m_helpers) helper.join();
         m_helpers.clear();
         if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
@@ -46,12 +49,12 @@ public:
 private:
     static constexpr std::size_t kBatch = 64;
 
-    void work() {
+    void work(std::size_t worker) {
         for (;;) {
             const std::size_t begin = m_next.fetch_add(kBatch);
             if (begin >= m_count) return;
             try {
-                for (std::size_t i = begin; i < std::min(m_count, begin + kBatch); ++i) m_fn(i);
+                m_fn(worker, begin, std::min(m_count, begin + kBatch));
             } catch (...) {
                 std::lock_guard lock(m_failureMutex);
                 if (!m_failure) m_failure = std::current_exception();
@@ -62,7 +65,8 @@ private:
     }
 
     const std::size_t m_count;
-    const std::function<void(std::size_t)> m_fn;
+    const Batch m_fn;
+    const std::size_t m_caller;
     std::atomic<std::size_t> m_next{0};
     std::mutex m_failureMutex;
     std::exception_ptr m_failure;

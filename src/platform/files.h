@@ -18,6 +18,22 @@ bool exists(const std::string& path);
 // Paths longer than the system's limit are followed too.
 std::int64_t entrySize(const std::string& path);
 
+// entrySize for many paths in a row, of which many share a folder (the lines of a scan): a folder
+// met again is kept open, so that its next entries are found without walking the whole path again.
+// For one thread; the folders it holds close with it.
+class EntrySizes {
+public:
+    EntrySizes();
+    ~EntrySizes();
+    EntrySizes(const EntrySizes&) = delete;
+    EntrySizes& operator=(const EntrySizes&) = delete;
+    std::int64_t operator()(std::string_view path);
+
+private:
+    struct Folders;
+    std::unique_ptr<Folders> m_folders;
+};
+
 enum class EntryAccess { Ok, Missing, Refused, Failed };
 // Whether the entry named literally by the path can be looked up, and if not, why.
 EntryAccess entryAccess(const std::string& path);

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <string>
 
 namespace verdan::platform {
@@ -85,6 +86,66 @@ int statPath(const std::string& path, struct stat& st) {
 std::int64_t entrySize(const std::string& path) {
     struct stat st {};
     if (path.empty() || statPath(path, st) != 0) return -1;
+    if (S_ISDIR(st.st_mode)) return 0;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+struct EntrySizes::Folders {
+    // A folder is opened when a second path names it: a list where no two files share a folder
+    // costs what entrySize costs.
+    struct Folder {
+        std::string path;
+        int fd = -1;
+        bool unopenable = false;
+    };
+    static constexpr std::size_t kKept = 8;
+    std::array<Folder, kKept> kept;
+    std::size_t oldest = 0;
+    std::string path; // the path asked, as a C string
+
+    ~Folders() {
+        for (const Folder& folder : kept)
+            if (folder.fd >= 0) ::close(folder.fd);
+    }
+    Folder* find(std::string_view folder) {
+        for (Folder& f : kept)
+            if (f.path == folder) return &f;
+        return nullptr;
+    }
+    void remember(std::string_view folder) {
+        Folder& f = kept[oldest];
+        oldest = (oldest + 1) % kKept;
+        if (f.fd >= 0) ::close(f.fd);
+        f.path.assign(folder);
+        f.fd = -1;
+        f.unopenable = false;
+    }
+};
+
+EntrySizes::EntrySizes() : m_folders(std::make_unique<Folders>()) {}
+EntrySizes::~EntrySizes() = default;
+
+std::int64_t EntrySizes::operator()(std::string_view path) {
+    Folders& folders = *m_folders;
+    folders.path.assign(path);
+    const std::size_t slash = path.rfind('/');
+    // The root's own entries, a path without a folder or with nothing after its last "/" are
+    // left to entrySize, which knows what they name.
+    if (slash == std::string_view::npos || slash == 0 || slash + 1 == path.size())
+        return entrySize(folders.path);
+    const std::string_view folderPath = path.substr(0, slash);
+    Folders::Folder* folder = folders.find(folderPath);
+    if (!folder) {
+        folders.remember(folderPath);
+        return entrySize(folders.path);
+    }
+    if (folder->fd < 0 && !folder->unopenable) {
+        folder->fd = ::open(folder->path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        folder->unopenable = folder->fd < 0;
+    }
+    if (folder->fd < 0) return entrySize(folders.path);
+    struct stat st {};
+    if (::fstatat(folder->fd, folders.path.c_str() + slash + 1, &st, 0) != 0) return -1;
     if (S_ISDIR(st.st_mode)) return 0;
     return static_cast<std::int64_t>(st.st_size);
 }

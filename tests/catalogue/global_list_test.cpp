@@ -90,6 +90,14 @@ TEST(GlobalListShape, CellsCannotHoldSeparators) {
     t.setCell(2, 3, "x\ty");
     EXPECT_EQ(t.cell(2, 3), "x?y");
     EXPECT_EQ(t.cell(2, 4), "");
+    // Long cells are cleaned many bytes at a time: separators anywhere, and nothing of a longer
+    // row left in the next one.
+    const std::string longCell = std::string(37, 'a') + "\t" + std::string(20, 'b') + "\r\n" + "\xC3\xA9";
+    t.appendRow({longCell, longCell});
+    const std::string clean = std::string(37, 'a') + "?" + std::string(20, 'b') + "??" + "\xC3\xA9";
+    EXPECT_EQ(t.rowText(3), clean + "\t" + clean + std::string(12, '\t'));
+    t.appendRow({"z"});
+    EXPECT_EQ(t.rowText(4), "z" + std::string(13, '\t'));
 }
 
 TEST(GlobalListShape, OutOfRangeIsHarmless) {

@@ -14,6 +14,7 @@
 #include "util/text.h"
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 using namespace verdan;
@@ -259,4 +260,75 @@ TEST_F(AddMedia, ScannedTreeEndsInTheListCellByCell) {
     EXPECT_EQ(list.cell(b, 6), ":\\films");
     EXPECT_EQ(list.cell(b, 7), FormatTaille(2048));
     EXPECT_EQ(program.globalList.keys.size(), 2u);
+}
+
+// Lines of many folders, in the found list's order (dates first), so that the files of one folder
+// come now together, now apart, across the batches made side by side: every row gets the size
+// its own file has now, even after the scan, and a file gone since reads "N/A".
+TEST_F(AddMedia, EachRowHasTheSizeOfItsOwnFileNow) {
+    std::map<std::string, std::int64_t> sizes;
+    auto pathOf = [](int i) {
+        return "films/" + std::to_string(i / 10 % 7) + (i / 5 % 2 ? "/sous/" : "/") + "f" +
+               std::to_string(i) + ".avi";
+    };
+    for (int i = 0; i < 200; ++i) {
+        // Half the lines share one date, the others have dates of their own.
+        found(pathOf(i), i / 20 % 2 ? "2020-05-01 10:00" : "2020-05-02 10:" + std::to_string(10 + i % 40));
+        sizes["f" + std::to_string(i)] = 1;
+    }
+    for (int i = 0; i < 200; i += 5) {
+        if (i % 3 == 0) {
+            ASSERT_TRUE(platform::removeFile(drive.file(pathOf(i))));
+            sizes["f" + std::to_string(i)] = -1;
+        } else {
+            drive.write(pathOf(i), std::string(static_cast<std::size_t>(i + 2), 'y'));
+            sizes["f" + std::to_string(i)] = i + 2;
+        }
+    }
+    EXPECT_EQ(add().added, 200u);
+    const std::vector<std::string> titles = column("titre"), taille = column("taille");
+    ASSERT_EQ(titles.size(), 200u);
+    std::size_t gone = 0;
+    for (std::size_t r = 0; r < titles.size(); ++r) {
+        ASSERT_EQ(taille[r], FormatTaille(sizes.at(titles[r]))) << titles[r];
+        gone += sizes.at(titles[r]) < 0;
+    }
+    EXPECT_EQ(gone, 14u);
+}
+
+// The disk list after an adding is the one read afresh from the table, whatever changed in the
+// table between two addings: disk cells, order, rows, headers.
+TEST_F(AddMedia, TheDiskListFollowsEveryChangeOfTheTableBetweenAddings) {
+    std::vector<std::string> after;
+    int next = 0;
+    auto addOneAndCheck = [&](const char* what) {
+        found("f" + std::to_string(next++) + ".avi");
+        ASSERT_EQ(add().added, 1u) << what;
+        after = program.globalList.disks;
+        extraire_hd_liste_globale(program.globalList);
+        EXPECT_EQ(after, program.globalList.disks) << what;
+    };
+    addOneAndCheck("first");
+    addOneAndCheck("nothing changed");
+    const int name = list.indice_col_liste("nom-disque"), serial = list.indice_col_liste("NS-disque");
+    list.setCell(1, name, "AUTRE");
+    addOneAndCheck("a disk name");
+    EXPECT_EQ(after, (std::vector<std::string>{"AUTRE-0A1B2C3D", "FILMS-0A1B2C3D"}));
+    list.reorderDataRows({3, 2, 1});
+    addOneAndCheck("the order");
+    EXPECT_EQ(after, (std::vector<std::string>{"FILMS-0A1B2C3D", "AUTRE-0A1B2C3D"}));
+    list.setColumn(serial, "0000", 1, 2);
+    addOneAndCheck("serials");
+    EXPECT_EQ(after.front(), "FILMS-0000");
+    list.removeRows({1, 2});
+    addOneAndCheck("rows removed");
+    // The two headers swapped: the titles now name the disks.
+    const int title = list.indice_col_liste("titre");
+    list.setCell(0, name, "titre");
+    list.setCell(0, title, "nom-disque");
+    addOneAndCheck("headers");
+    EXPECT_EQ(after.front(), "f0-0A1B2C3D");
+    EXPECT_EQ(after.back(), "FILMS-0A1B2C3D");
+    program.globalList.disks.clear();
+    addOneAndCheck("the disk list emptied by hand");
 }

@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 using namespace verdan;
 using verdan::test::TempFolder;
 
@@ -91,6 +96,80 @@ TEST(FileOps, NonLatinNamesThroughEveryOperation) {
     EXPECT_FALSE(platform::exists(a));
     EXPECT_TRUE(platform::isFolder(dir.path() + sep + "Фильмы"));
 }
+
+// Folders met again are kept open: every answer must still be the one entrySize gives for that
+// very path, whatever folders came between, and never a size remembered from an earlier ask.
+TEST(FileOps, EntrySizesAnswerAsEntrySizeDoes) {
+    TempFolder dir;
+    const char sep = platform::nativeSeparator();
+    constexpr int kFolders = 11; // more than are kept open at once
+    for (int i = 0; i < kFolders; ++i) {
+        const std::string folder = "dossier " + std::to_string(i);
+        ASSERT_TRUE(platform::createFolders(dir.file(folder) + sep + "sous"));
+        dir.write(folder + sep + "a.avi", std::string(static_cast<std::size_t>(i + 1), 'a'));
+        dir.write(folder + sep + "b.avi", std::string(static_cast<std::size_t>(2 * i + 3), 'b'));
+    }
+    platform::EntrySizes sizes;
+    auto check = [&](const std::string& path) { EXPECT_EQ(sizes(path), platform::entrySize(path)) << path; };
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < kFolders; ++i) {
+            const std::string folder = dir.file("dossier " + std::to_string(i)) + sep;
+            for (const char* name : {"a.avi", "b.avi", "sous", "absent.avi", "a.avi"}) check(folder + name);
+            check(dir.file("dossier " + std::to_string(i * 7 % kFolders)) + sep + "b.avi");
+            check(dir.file("manquant") + sep + "a.avi");
+        }
+    }
+    const std::string grown = dir.file("dossier 3") + sep + "a.avi";
+    EXPECT_EQ(sizes(grown), 4);
+    dir.write("dossier 3" + std::string(1, sep) + "a.avi", std::string(100, 'a'));
+    EXPECT_EQ(sizes(grown), 100);
+    ASSERT_TRUE(platform::removeFile(grown));
+    EXPECT_EQ(sizes(grown), -1);
+    EXPECT_EQ(sizes(dir.file("dossier 5") + sep + "sous"), 0);
+    EXPECT_EQ(sizes(dir.file("dossier 5") + sep + "b.avi"), 13);
+    check(dir.file("dossier 5") + sep);
+    check(dir.path());
+    check("");
+}
+
+#ifndef _WIN32
+// A folder too long to be opened by its path is still looked into.
+TEST(FileOps, EntrySizesBeyondThePathLimit) {
+    TempFolder dir;
+    const std::string part(200, 'd');
+    std::string deep = dir.path();
+    int fd = ::open(deep.c_str(), O_PATH | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < 25; ++level) {
+        ASSERT_EQ(::mkdirat(fd, part.c_str(), 0700), 0);
+        const int child = ::openat(fd, part.c_str(), O_PATH | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(fd = child, 0);
+        deep += "/" + part;
+    }
+    const int file = ::openat(fd, "f.avi", O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(file, 0);
+    EXPECT_EQ(::write(file, "12345", 5), 5);
+    ::close(file);
+    ::close(fd);
+    ASSERT_GT(deep.size(), 4096u);
+    platform::EntrySizes sizes;
+    EXPECT_EQ(sizes(deep + "/f.avi"), 5);
+    EXPECT_EQ(sizes(deep + "/f.avi"), 5);
+    EXPECT_EQ(sizes(deep + "/g.avi"), -1);
+    // Taken down from the bottom: the folder's own removal cannot walk a path this long.
+    fd = ::open(dir.path().c_str(), O_PATH | O_DIRECTORY);
+    std::vector<int> folders{fd};
+    for (int level = 0; level < 25; ++level)
+        folders.push_back(::openat(folders.back(), part.c_str(), O_PATH | O_DIRECTORY));
+    ::unlinkat(folders.back(), "f.avi", 0);
+    for (int level = 25; level-- > 0;) {
+        ::close(folders[static_cast<std::size_t>(level) + 1]);
+        EXPECT_EQ(::unlinkat(folders[static_cast<std::size_t>(level)], part.c_str(), AT_REMOVEDIR), 0);
+    }
+    ::close(fd);
+}
+#endif
 
 TEST(FileOps, RenameNeverReplaces) {
     TempFolder dir;
