@@ -164,18 +164,15 @@ std::vector<std::size_t> reverseRuns(const SortRuns& runs, std::vector<bool>& af
 
 } // namespace
 
-TextOrder sortTexts(std::size_t count, const SortTextOf& textOf, bool ascending,
-                    platform::SortKeyMaker& keys) {
+TextOrder sortTexts(std::size_t n, const SortTextOf& textOf, bool ascending, platform::SortKeyMaker& keys) {
     TextOrder result;
-    const std::size_t n = count;
     if (n > UINT32_MAX) throw std::bad_alloc();
     // Computing the keys is most of the work: each half of the texts has its keys made and
     // sorted on a core of its own, then the halves are merged.
     std::vector<SortItem> items(n);
     std::string arenas[2];
     const std::size_t half = n >= kThreadedRows && std::thread::hardware_concurrency() > 1 ? n / 2 : n;
-    const std::size_t keyHalf = half < n ? half : n;
-    SortKeys sortKeys{{nullptr, nullptr}, keyHalf};
+    SortKeys sortKeys{{nullptr, nullptr}, half};
     onBothCores(n, kThreadedRows, [&](std::size_t first, std::size_t last) {
         std::unique_ptr<platform::SortKeyMaker> own;
         if (first > 0) own = keys.clone();
@@ -191,8 +188,9 @@ TextOrder sortTexts(std::size_t count, const SortTextOf& textOf, bool ascending,
 
     // The halves are merged straight into the order, from both ends at once: the order is total
     // (indexes settle ties), so the first `half` items from the front and the rest from the back
-    // meet exactly. Each side marks the keys equal to the one before it on its own side.
-    result.order.resize(n);
+    // meet exactly. Each side marks the keys equal to the one before it on its own side. The
+    // indexes take 4 bytes while the keys are there, and are widened once they are gone.
+    std::vector<std::uint32_t> order(n);
     std::vector<unsigned char> same(n, 0);
     const SortItem* lastOfFront = nullptr;
     const SortItem* firstOfBack = nullptr;
@@ -203,7 +201,7 @@ TextOrder sortTexts(std::size_t count, const SortTextOf& textOf, bool ascending,
             for (std::size_t k = 0; k < last; ++k) {
                 const SortItem& item =
                     (b < n && (a >= half || less(items[b], items[a]))) ? items[b++] : items[a++];
-                result.order[k] = std::size_t{item.index} + 1;
+                order[k] = item.index;
                 if (previous && sortKeys.compare(*previous, item) == 0) same[k] = 1;
                 previous = &item;
             }
@@ -213,7 +211,7 @@ TextOrder sortTexts(std::size_t count, const SortTextOf& textOf, bool ascending,
             for (std::size_t k = n; k > first; --k) {
                 const SortItem& item =
                     (a > 0 && (b <= half || less(items[b - 1], items[a - 1]))) ? items[--a] : items[--b];
-                result.order[k - 1] = std::size_t{item.index} + 1;
+                order[k - 1] = item.index;
                 if (previous && sortKeys.compare(item, *previous) == 0) same[k] = 1;
                 previous = &item;
             }
@@ -224,6 +222,9 @@ TextOrder sortTexts(std::size_t count, const SortTextOf& textOf, bool ascending,
     std::vector<SortItem>().swap(items);
     for (std::string& arena : arenas) std::string().swap(arena);
     result.sameKeyAsAbove.assign(same.begin(), same.end());
+    std::vector<unsigned char>().swap(same);
+    result.order.reserve(n);
+    for (std::uint32_t index : order) result.order.push_back(std::size_t{index} + 1);
     return result;
 }
 
