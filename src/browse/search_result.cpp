@@ -125,18 +125,11 @@ void SearchResult::followRemovedListRows(const std::vector<bool>& keep) {
 }
 
 std::vector<std::size_t> SearchResult::sort(int col, bool ascending, platform::SortKeyMaker& keys) {
-    // The sort runs on a table of the one column: the rows themselves are never copied.
-    GlobalList column;
-    column.reserveRows(m_rows.size() + 1);
-    column.removeRows({1});
-    std::vector<std::string> cells(kListColumns);
-    for (std::size_t r = 1; r <= m_rows.size(); ++r) {
-        cells[static_cast<std::size_t>(col)] = cell(r, col);
-        column.appendRow(cells);
-    }
-    const std::vector<std::size_t> order = trier_grille(column, col, ascending, keys);
-    reorder(order);
-    return order;
+    // The cells are read where they are: neither the rows nor the column are copied.
+    TextOrder sorted = sortTexts(
+        m_rows.size(), [this, col](std::size_t i) { return cell(i + 1, col); }, ascending, keys);
+    reorder(sorted.order);
+    return std::move(sorted.order);
 }
 
 void SearchResult::reorder(const std::vector<std::size_t>& order) {

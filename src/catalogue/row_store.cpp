@@ -14,6 +14,17 @@ constexpr std::size_t kFirstBlock = 64 * 1024;
 constexpr std::size_t kLargestBlock = 4 * 1024 * 1024;
 // Waste below this is never worth a compaction.
 constexpr std::size_t kTolerableWaste = 1024 * 1024;
+// A reorder of a store this large goes by slices of about kSliceBytes, in blocks of kSliceBlock.
+constexpr std::size_t kSlicedReorder = 8 * 1024 * 1024;
+constexpr std::size_t kSliceBytes = 16 * 1024 * 1024;
+constexpr std::size_t kSliceBlock = 1024 * 1024;
+constexpr std::size_t kMostSlices = 256;
+
+void prefetchLine(const char* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#endif
+}
 } // namespace
 
 RowStore::RowStore(RowStore&& other) noexcept
@@ -164,6 +175,14 @@ void RowStore::keep(const std::vector<bool>& keep) {
 }
 
 void RowStore::reorder(const std::vector<std::size_t>& order) {
+    if (m_usedBytes >= kSlicedReorder && namesEachRowOnce(order)) {
+        reorderInSlices(order, kSliceBytes, kSliceBlock);
+    } else {
+        copyInOrder(order);
+    }
+}
+
+void RowStore::copyInOrder(const std::vector<std::size_t>& order) {
     // The rows are rewritten in their new order, so that every later pass over the table (a
     // search, a count, a save) reads memory in sequence rather than jumping at every row.
     RowStore fresh(m_spare);
@@ -195,21 +214,142 @@ void RowStore::reorder(const std::vector<std::size_t>& order) {
     *this = std::move(fresh);
 }
 
-void RowStore::permute(const std::vector<std::size_t>& order) {
-    // Two references to the same bytes would let an edit of one row change the other.
+bool RowStore::namesEachRowOnce(const std::vector<std::size_t>& order) const {
     std::vector<bool> named(m_refs.size(), false);
     bool once = order.size() == m_refs.size();
     for (std::size_t k = 0; k < order.size() && once; ++k) {
         once = order[k] < m_refs.size() && !named[order[k]];
         if (once) named[order[k]] = true;
     }
-    if (!once) {
-        reorder(order);
+    return once;
+}
+
+void RowStore::permute(const std::vector<std::size_t>& order) {
+    // Two references to the same bytes would let an edit of one row change the other.
+    if (!namesEachRowOnce(order)) {
+        copyInOrder(order);
         return;
     }
     std::vector<Ref> refs(order.size());
     for (std::size_t k = 0; k < order.size(); ++k) refs[k] = m_refs[order[k]];
     m_refs.swap(refs);
+}
+
+// Copying every row at once to its new place would hold all of them twice. Instead the rows are
+// first gathered, block by block, into slices of consecutive new positions, each old block freed as
+// soon as its rows are out; then each slice is written out in its final order and freed. The
+// store stays whole at every step (a failed allocation leaves it valid, in the new order), and
+// what it holds beyond its rows is about one slice and a block per slice.
+void RowStore::reorderInSlices(const std::vector<std::size_t>& order, std::size_t sliceBytes,
+                               std::size_t blockBytes) {
+    if (!namesEachRowOnce(order)) {
+        copyInOrder(order);
+        return;
+    }
+    {
+        std::vector<Ref> refs(order.size());
+        for (std::size_t k = 0; k < order.size(); ++k) refs[k] = m_refs[order[k]];
+        m_refs.swap(refs);
+    }
+    const std::size_t rows = m_refs.size();
+    const std::size_t oldBlocks = m_blocks.size();
+    // The rows of each old block, by their new positions.
+    std::vector<std::uint32_t> firstOfBlock(oldBlocks + 1, 0);
+    for (const Ref& r : m_refs) ++firstOfBlock[r.block + 1];
+    for (std::size_t b = 0; b < oldBlocks; ++b) firstOfBlock[b + 1] += firstOfBlock[b];
+    std::vector<std::uint32_t> rowsOfBlock(rows);
+    {
+        std::vector<std::uint32_t> next(firstOfBlock.begin(), firstOfBlock.end() - 1);
+        for (std::size_t k = 0; k < rows; ++k)
+            rowsOfBlock[next[m_refs[k].block]++] = static_cast<std::uint32_t>(k);
+    }
+    const std::size_t slices =
+        std::clamp<std::size_t>(m_liveBytes / std::max<std::size_t>(sliceBytes, 1), 1, kMostSlices);
+    const std::size_t perSlice = (rows + slices - 1) / slices;
+
+    blockBytes = std::max<std::size_t>(blockBytes, 1);
+    // Blocks of blockBytes bytes go round: from the old rows to the slices, from the slices to the
+    // rows' final places.
+    std::vector<std::unique_ptr<char[]>> pool;
+    auto release = [&](std::size_t b) {
+        Block& block = m_blocks[b];
+        if (block.capacity == blockBytes) {
+            pool.push_back(std::move(block.data));
+        } else {
+            block.data.reset();
+        }
+        m_usedBytes -= block.used;
+        block.capacity = 0;
+        block.used = 0;
+    };
+    // Appends row k to `tail` (an index in m_blocks, or SIZE_MAX for none yet) with up to `spare`
+    // bytes of room behind it, starting a block when it does not fit.
+    auto moveRow = [&](std::size_t k, std::size_t& tail, std::size_t spare) {
+        Ref& r = m_refs[k];
+        const std::size_t length = r.length;
+        if (tail == SIZE_MAX || m_blocks[tail].capacity - m_blocks[tail].used < length) {
+            Block block;
+            block.capacity = std::max(blockBytes, length + spare);
+            if (block.capacity == blockBytes && !pool.empty()) {
+                block.data = std::move(pool.back());
+                pool.pop_back();
+            } else {
+                block.data.reset(new char[block.capacity]);
+            }
+            m_blocks.push_back(std::move(block));
+            tail = m_blocks.size() - 1;
+        }
+        Block& to = m_blocks[tail];
+        const std::size_t room = std::min(spare, to.capacity - to.used - length);
+        std::memcpy(to.data.get() + to.used, m_blocks[r.block].data.get() + r.offset, length);
+        r.block = static_cast<std::uint32_t>(tail);
+        r.offset = static_cast<std::uint32_t>(to.used);
+        r.spare = static_cast<std::uint32_t>(room);
+        to.used += length + room;
+        m_usedBytes += length + room;
+    };
+
+    // The rows are read out of order: each is asked for a few rows ahead.
+    constexpr std::size_t kAhead = 8;
+    auto fetchRow = [&](std::size_t k) {
+        const Ref& r = m_refs[k];
+        const char* p = m_blocks[r.block].data.get() + r.offset;
+        for (std::size_t at = 0; at < r.length; at += 64) prefetchLine(p + at);
+    };
+    std::vector<std::size_t> sliceTail(slices, SIZE_MAX);
+    std::vector<std::vector<std::size_t>> sliceBlocks(slices);
+    for (std::size_t b = 0; b < oldBlocks; ++b) {
+        for (std::uint32_t i = firstOfBlock[b]; i < firstOfBlock[b + 1]; ++i) {
+            if (i + kAhead < firstOfBlock[b + 1]) fetchRow(rowsOfBlock[i + kAhead]);
+            const std::size_t k = rowsOfBlock[i];
+            const std::size_t slice = k / perSlice;
+            const std::size_t before = m_blocks.size();
+            moveRow(k, sliceTail[slice], 0);
+            if (m_blocks.size() != before) sliceBlocks[slice].push_back(sliceTail[slice]);
+        }
+        release(b);
+    }
+    std::vector<std::uint32_t>().swap(rowsOfBlock);
+    std::size_t tail = SIZE_MAX;
+    for (std::size_t slice = 0; slice < slices; ++slice) {
+        const std::size_t end = std::min(rows, (slice + 1) * perSlice);
+        for (std::size_t k = slice * perSlice; k < end; ++k) {
+            if (k + kAhead < rows) fetchRow(k + kAhead);
+            moveRow(k, tail, m_spare);
+        }
+        for (std::size_t b : sliceBlocks[slice]) release(b);
+    }
+
+    // Only the final blocks are left: they take the first numbers.
+    std::vector<std::uint32_t> renumber(m_blocks.size(), 0);
+    std::vector<Block> kept;
+    for (std::size_t b = 0; b < m_blocks.size(); ++b) {
+        if (!m_blocks[b].data) continue;
+        renumber[b] = static_cast<std::uint32_t>(kept.size());
+        kept.push_back(std::move(m_blocks[b]));
+    }
+    for (Ref& r : m_refs) r.block = renumber[r.block];
+    m_blocks.swap(kept);
 }
 
 void RowStore::appendFrom(RowStore&& other, std::size_t first) {

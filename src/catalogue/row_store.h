@@ -48,11 +48,16 @@ public:
     // keep[i] false drops row i; one pass.
     void keep(const std::vector<bool>& keep);
     // Row i of the result is row order[i] of the store; rows not named are dropped. The rows are
-    // written anew in that order.
+    // written anew in that order; when `order` names every row of a large store once, a slice of
+    // the rows at a time, so that the store never holds a second copy of them all.
     void reorder(const std::vector<std::size_t>& order);
     // The same when `order` names every row once, moving only the references: for an order that
     // keeps neighbours together (a reversal), where writing the rows anew costs more than it saves.
     void permute(const std::vector<std::size_t>& order);
+    // reorder by slices of about `sliceBytes` of rows, in blocks of `blockBytes`, whatever the
+    // store's size.
+    void reorderInSlices(const std::vector<std::size_t>& order, std::size_t sliceBytes,
+                         std::size_t blockBytes);
     // Moves rows [first, end) of other to the end, taking its blocks over.
     void appendFrom(RowStore&& other, std::size_t first);
 
@@ -89,6 +94,8 @@ private:
     };
 
     char* reserveTail(std::size_t bytes);
+    bool namesEachRowOnce(const std::vector<std::size_t>& order) const;
+    void copyInOrder(const std::vector<std::size_t>& order);
     void compactIfWasteful();
 
     std::vector<Block> m_blocks;

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "catalogue/row_store.h"
+
+using namespace verdan;
+
+namespace {
+
+std::vector<std::string> rowsOf(const RowStore& store) {
+    std::vector<std::string> rows;
+    for (std::size_t i = 0; i < store.size(); ++i) rows.emplace_back(store.row(i));
+    return rows;
+}
+
+// Rows of many lengths, empty ones and some longer than the blocks of the test's reorders, then
+// edits that move some of them to the end, so that the rows no longer lie in their order.
+struct MixedStore {
+    RowStore store{RowStore::kMarkSpare};
+    std::vector<std::string> rows;
+
+    MixedStore() {
+        std::mt19937 random(7);
+        for (int i = 0; i < 3000; ++i) {
+            std::size_t length = random() % 180;
+            if (i % 97 == 0) length = 1500 + random() % 1500;
+            if (i % 89 == 0) length = 0;
+            std::string row(length, static_cast<char>('a' + i % 26));
+            row += std::to_string(i);
+            rows.push_back(row);
+            store.push(row);
+        }
+        for (std::size_t i = 5; i < rows.size(); i += 7) {
+            rows[i] += " longer than it was";
+            store.set(i, rows[i]);
+        }
+    }
+};
+
+} // namespace
+
+TEST(RowStoreSlices, RowsTakeTheirNewOrderAndStayEditable) {
+    MixedStore m;
+    std::vector<std::size_t> order(m.rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::shuffle(order.begin(), order.end(), std::mt19937(11));
+    std::vector<std::string> expected;
+    for (std::size_t i : order) expected.push_back(m.rows[i]);
+
+    // Slices of 16 KB in blocks of 1 KB: dozens of slices, blocks going round, rows of their own.
+    m.store.reorderInSlices(order, 16 * 1024, 1024);
+    ASSERT_EQ(rowsOf(m.store), expected);
+    std::size_t bytes = 0;
+    for (const std::string& row : expected) bytes += row.size() + RowStore::kMarkSpare;
+    EXPECT_LT(m.store.memoryUsage(), bytes * 3 / 2 + expected.size() * 16) << "the slices' blocks were kept";
+
+    // A mark grows each row into its spare bytes: none may spill into its neighbour.
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        m.store.splice(i, expected[i].size(), expected[i].size(), " x");
+        expected[i] += " x";
+    }
+    ASSERT_EQ(rowsOf(m.store), expected);
+    // Longer edits, removals (and the compaction they lead to), and a second reorder.
+    for (std::size_t i = 0; i < expected.size(); i += 3) {
+        expected[i] += std::string(40, '+');
+        m.store.set(i, expected[i]);
+    }
+    std::vector<bool> keep(expected.size(), true);
+    for (std::size_t i = 1; i < keep.size(); i += 2) keep[i] = false;
+    m.store.keep(keep);
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        if (keep[i]) kept.push_back(expected[i]);
+    ASSERT_EQ(rowsOf(m.store), kept);
+    std::vector<std::size_t> reversed(kept.size());
+    std::iota(reversed.rbegin(), reversed.rend(), std::size_t{0});
+    m.store.reorderInSlices(reversed, 4096, 512);
+    std::reverse(kept.begin(), kept.end());
+    EXPECT_EQ(rowsOf(m.store), kept);
+    m.store.push("last");
+    EXPECT_EQ(m.store.row(m.store.size() - 1), "last");
+}
+
+TEST(RowStoreSlices, AnOrderThatRepeatsOrLeavesOutRowsIsCopied) {
+    MixedStore m;
+    m.store.reorderInSlices({3, 3, 0}, 1024, 256);
+    EXPECT_EQ(rowsOf(m.store), (std::vector<std::string>{m.rows[3], m.rows[3], m.rows[0]}));
+    m.store.set(0, "changed");
+    EXPECT_EQ(m.store.row(1), m.rows[3]) << "a row named twice is two rows";
+    m.store.reorderInSlices({}, 1024, 256);
+    EXPECT_TRUE(m.store.empty());
+}
