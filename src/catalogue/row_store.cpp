@@ -242,7 +242,13 @@ void RowStore::permute(const std::vector<std::size_t>& order) {
 // what it holds beyond its rows is about one slice and a block per slice.
 void RowStore::reorderInSlices(const std::vector<std::size_t>& order, std::size_t sliceBytes,
                                std::size_t blockBytes) {
-    if (!namesEachRowOnce(order)) {
+    // A reference names a place inside a block of at most kLargestBlock, among kMostBlocks: blocks
+    // so small that the old, the gathered and the final ones could outnumber them are not used.
+    blockBytes = std::clamp<std::size_t>(blockBytes, 1, kLargestBlock);
+    const bool blocksNameable =
+        m_blocks.size() + 2 * (m_usedBytes / blockBytes + kMostSlices + order.size() / 64) + 16 <=
+        kMostBlocks;
+    if (!blocksNameable || !namesEachRowOnce(order)) {
         copyInOrder(order);
         return;
     }
@@ -267,7 +273,6 @@ void RowStore::reorderInSlices(const std::vector<std::size_t>& order, std::size_
         std::clamp<std::size_t>(m_liveBytes / std::max<std::size_t>(sliceBytes, 1), 1, kMostSlices);
     const std::size_t perSlice = (rows + slices - 1) / slices;
 
-    blockBytes = std::max<std::size_t>(blockBytes, 1);
     // Blocks of blockBytes bytes go round: from the old rows to the slices, from the slices to the
     // rows' final places.
     std::vector<std::unique_ptr<char[]>> pool;
