@@ -85,13 +85,18 @@ char* RowStore::beginRow(std::size_t maxBytes) {
 void RowStore::commitRow(std::size_t bytes) {
     Block& tail = m_blocks.back();
     const std::size_t spare = std::min(m_spare, tail.capacity - tail.used - bytes);
-    // Zeroed before its fields are set: filling the bit fields of fresh memory would read it first,
-    // and each page of the references would be faulted twice (read, then copied on write).
-    Ref& ref = m_refs.emplace_back();
-    ref.block = static_cast<std::uint32_t>(m_blocks.size() - 1);
-    ref.offset = static_cast<std::uint32_t>(tail.used);
-    ref.length = static_cast<std::uint32_t>(bytes);
-    ref.spare = static_cast<std::uint32_t>(spare);
+    // Made whole in a register and stored once: fields filled in the vector's fresh memory would
+    // read it first, and each page of the references would be faulted twice (read, then copied
+    // on write), with a stall at every row for the store just made.
+    static_assert(sizeof(Ref) == sizeof(std::uint64_t));
+    Ref ref{};
+    ref.block = m_blocks.size() - 1;
+    ref.offset = tail.used;
+    ref.length = bytes;
+    ref.spare = spare;
+    std::uint64_t packed;
+    std::memcpy(&packed, &ref, sizeof packed);
+    std::memcpy(&m_refs.emplace_back(), &packed, sizeof packed);
     tail.used += bytes + spare;
     m_usedBytes += bytes + spare;
     m_liveBytes += bytes;
