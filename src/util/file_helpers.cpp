@@ -6,6 +6,11 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace verdan {
 
@@ -13,17 +18,43 @@ std::int64_t FindFileSize(const std::string& path) {
     return platform::entrySize(path);
 }
 
+namespace {
+
+// Line feeds in a block, sixteen bytes at a time: the count is asked of a million-line catalogue
+// before it is loaded, and the user waits for it.
+std::int64_t countLineFeeds(const char* p, std::size_t n) {
+    std::int64_t count = 0;
+    std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    while (i + 16 <= n) {
+        // Each byte of `sums` counts up to 255 line feeds before they are added up.
+        __m128i sums = _mm_setzero_si128();
+        const std::size_t end = std::min(n - 15, i + 255 * 16);
+        for (; i < end; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            sums = _mm_sub_epi8(sums, _mm_cmpeq_epi8(v, lineFeed));
+        }
+        const __m128i total = _mm_sad_epu8(sums, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8));
+    }
+#endif
+    return count + std::count(p + i, p + n, '\n');
+}
+
+} // namespace
+
 std::int64_t CountLines_Binary(const std::string& path) {
     if (!platform::exists(path)) return 0;
     auto in = platform::openForReading(path);
     if (!in) throw VerdanError(msg::cannotOpen(path));
     std::int64_t count = 0;
-    char block[8192];
+    std::vector<char> block(1 << 18);
     for (;;) {
-        long long n = in->read(block, sizeof block);
+        long long n = in->read(block.data(), static_cast<long long>(block.size()));
         if (n < 0) throw VerdanError(msg::cannotOpen(path));
         if (n == 0) break;
-        count += std::count(block, block + n, '\n');
+        count += countLineFeeds(block.data(), static_cast<std::size_t>(n));
     }
     return count;
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/files.h"
 #include "support/foreign_hold.h"
 #include "support/temp_folder.h"
@@ -41,10 +43,25 @@ TEST_F(FileHelpers, CountLinesBinaryCountsLineFeedsOnly) {
     EXPECT_EQ(CountLines_Binary(dir.write("crlf.txt", "a\r\nb\r\nc\r\n")), 3);
     EXPECT_EQ(CountLines_Binary(dir.write("cr.txt", "a\rb\rc\r")), 0);
     EXPECT_EQ(CountLines_Binary(dir.write("empty.txt", "")), 0);
-    // Across the 8192-byte blocks.
+    // Across the blocks read.
     std::string many;
-    for (int i = 0; i < 5000; ++i) many += "ligne\n";
-    EXPECT_EQ(CountLines_Binary(dir.write("many.txt", many)), 5000);
+    for (int i = 0; i < 50000; ++i) many += "ligne\n";
+    EXPECT_EQ(CountLines_Binary(dir.write("many.txt", many)), 50000);
+    // Sixteen bytes are counted at a time, each byte's tally added up every 255 rounds: line feeds
+    // only, more than that in a row, and ones at every place around those steps.
+    EXPECT_EQ(CountLines_Binary(dir.write("feeds.txt", std::string(100003, '\n'))), 100003);
+    std::string mixed;
+    std::int64_t feeds = 0;
+    for (int i = 0; i < 70000; ++i) {
+        const bool feed = i % 7 == 0 || i % 16 == 15 || (i / 4080) % 2 == 1;
+        mixed += feed ? '\n' : static_cast<char>(i % 128 == 10 ? 'x' : i % 256);
+        feeds += feed;
+    }
+    for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{15}, std::size_t{17}, mixed.size()})
+        EXPECT_EQ(CountLines_Binary(dir.write("mixed.txt", mixed.substr(0, cut))),
+                  std::count(mixed.begin(), mixed.begin() + static_cast<std::ptrdiff_t>(cut), '\n'))
+            << cut;
+    EXPECT_EQ(CountLines_Binary(dir.write("mixed.txt", mixed)), feeds);
 }
 
 TEST_F(FileHelpers, CountLinesBinaryReportsAnUnreadableFile) {
