@@ -6,6 +6,7 @@
 // row and the deletion of one disk; "browse" the sort by "titre", the same column again and a
 // search, then the search result's sort by "titre". Memory is the peak resident size of the
 // process (VmHWM), after the start and at the end; the result's sort gives its own peak.
+#include "app_setup.h"
 #include "collection_window.h"
 #include "global_list_window.h"
 #include "main_windows.h"
@@ -122,6 +123,7 @@ int main(int argc, char** argv) {
     enreg_fic_ini(settingsFilePath(folder.string()), settings);
 
     QApplication app(argc, argv);
+    setUpApplication();
     BenchUi ui;
     NoDrives drives;
     test::FakeShell shell;

@@ -4,8 +4,11 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "platform/system.h"
+
 // What the program sets on its application object before any window exists.
 inline void setUpApplication() {
+    verdan::platform::returnLargeBlocksWhenFreed();
     // No display name: the platform would append it to the title of every window and box.
     QApplication::setApplicationName(QStringLiteral("verdan"));
     // Qt's own dialogs and standard buttons speak French, as the rest of the program does: from

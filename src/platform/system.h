@@ -31,6 +31,10 @@ std::string programFolder();
 // Has the system give the pages of [data, data + bytes) now rather than at their first write, where
 // it can (Linux 5.14 on); touches no byte, so another thread may be writing there meanwhile.
 void prefaultMemory(char* data, std::size_t bytes);
+// Has large blocks of memory given back to the system as soon as they are freed, for the whole
+// run: the tables of a million-row catalogue come and go (a load, a reload, a sort), and a heap
+// that kept what they freed would hold it, and add it to the next peak, for the rest of the run.
+void returnLargeBlocksWhenFreed();
 
 // The value of an environment variable of this process, empty when it is unset.
 std::string environmentVariable(const std::string& name);

@@ -10,6 +10,9 @@
 #include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <chrono>
 #include <climits>
@@ -101,6 +104,14 @@ void prefaultMemory(char* data, std::size_t bytes) {
 #else
     (void)data;
     (void)bytes;
+#endif
+}
+
+void returnLargeBlocksWhenFreed() {
+#if defined(__GLIBC__)
+    // Without a fixed threshold the C library raises it after each large block freed, up to 32 MB,
+    // and the blocks of that size then come from a heap that keeps them.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 #endif
 }
 

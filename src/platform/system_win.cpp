@@ -96,4 +96,8 @@ void prefaultMemory(char*, std::size_t) {
     // Windows gives the pages at their first write.
 }
 
+void returnLargeBlocksWhenFreed() {
+    // The Windows heap gives blocks of this size their own pages, returned when freed.
+}
+
 } // namespace verdan::platform
