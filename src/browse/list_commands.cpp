@@ -1,9 +1,9 @@
 #include "browse/list_commands.h"
 
 #include "catalogue/list_file.h"
+#include "catalogue/list_load.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "catalogue/list_load.h"
 #include "util/dialogs.h"
 #include "util/error.h"
 #include "util/file_helpers.h"

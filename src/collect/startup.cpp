@@ -1,8 +1,8 @@
 #include "collect/startup.h"
 
 #include "catalogue/list_file.h"
-#include "platform/files.h"
 #include "catalogue/list_load.h"
+#include "platform/files.h"
 #include "util/dialogs.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
