@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "util/format.h"
+#include "util/mask.h"
 
 namespace verdan {
 std::size_t countMarkedRows(GridTable table) {
@@ -33,8 +34,9 @@ std::optional<std::size_t> marksLeftAfterRemoval(const ProgramState& program, co
         known.columnStamp != list.columnStamp(column))
         return std::nullopt;
     std::size_t taken = 0;
-    for (std::size_t r = 1; r < keep.size(); ++r)
-        if (!keep[r] && list.cell(r, column) == kMark) ++taken;
+    forEachCleared(keep, 1, keep.size(), [&](std::size_t r) {
+        if (list.cell(r, column) == kMark) ++taken;
+    });
     return taken <= known.count ? std::optional<std::size_t>(known.count - taken) : std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "util/mask.h"
 #include "util/text.h"
 
 namespace verdan {
@@ -236,12 +237,11 @@ void GlobalList::appendRowsFrom(GlobalList&& other, std::size_t firstRow) {
 void GlobalList::keepRows(const std::vector<bool>& keep) {
     const std::size_t rows = m_rows.size();
     std::size_t firstRemoved = rows, lastRemoved = 0, removed = 0;
-    for (std::size_t r = 1; r < rows && r < keep.size(); ++r) {
-        if (keep[r]) continue;
+    forEachCleared(keep, 1, rows, [&](std::size_t r) {
         if (firstRemoved == rows) firstRemoved = r;
         lastRemoved = r;
         ++removed;
-    }
+    });
     if (removed == 0) return;
     // The header row always stays; a mask of another length keeps the rows it does not name.
     std::vector<bool> adjusted;

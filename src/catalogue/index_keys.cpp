@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "catalogue/word_scan.h"
+#include "util/mask.h"
 
 namespace verdan {
 namespace {
@@ -174,17 +175,17 @@ bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level, const st
     if (keys.level() != clampLevel(level) || keys.rowCount() + 1 != table.rowCount()) return false;
     const KeyColumns columns = KeyColumns::of(table);
     std::string key;
-    const std::size_t rows = std::min(table.rowCount(), keep.size());
-    for (std::size_t r = 1; r < rows; ++r) {
-        if (keep[r]) continue;
+    bool followed = true;
+    forEachCleared(keep, 1, table.rowCount(), [&](std::size_t r) {
+        if (!followed) return;
         key.clear();
         appendKey(table, columns, r, level, key);
         if (!keys.remove(key)) {
             keys.setLevel(-1);
-            return false;
+            followed = false;
         }
-    }
-    return true;
+    });
+    return followed;
 }
 
 void indexAfterRemoval(const GlobalList& table, KeySet& keys, int level, bool forgotten, IndexState& state) {

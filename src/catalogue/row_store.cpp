@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/system.h"
+#include "util/mask.h"
 
 namespace verdan {
 namespace {
@@ -164,17 +165,26 @@ void RowStore::popBack() {
 }
 
 void RowStore::keep(const std::vector<bool>& keep) {
-    // The rows before the first one removed stay where they are.
-    std::size_t first = 0;
-    while (first < m_refs.size() && first < keep.size() && keep[first]) ++first;
-    std::size_t out = first;
-    for (std::size_t i = first; i < m_refs.size(); ++i) {
-        if (i < keep.size() && !keep[i]) {
-            m_liveBytes -= m_refs[i].length;
-            continue;
+    // The rows before the first one removed stay where they are; the runs between removed rows
+    // move in one piece each.
+    std::size_t out = SIZE_MAX; // where the next kept row goes, once a row was removed
+    std::size_t next = 0;       // first row not yet placed
+    forEachCleared(keep, 0, m_refs.size(), [&](std::size_t i) {
+        if (out == SIZE_MAX) {
+            out = i;
+        } else {
+            std::copy(m_refs.begin() + static_cast<std::ptrdiff_t>(next),
+                      m_refs.begin() + static_cast<std::ptrdiff_t>(i),
+                      m_refs.begin() + static_cast<std::ptrdiff_t>(out));
+            out += i - next;
         }
-        m_refs[out++] = m_refs[i];
-    }
+        m_liveBytes -= m_refs[i].length;
+        next = i + 1;
+    });
+    if (out == SIZE_MAX) return;
+    std::copy(m_refs.begin() + static_cast<std::ptrdiff_t>(next), m_refs.end(),
+              m_refs.begin() + static_cast<std::ptrdiff_t>(out));
+    out += m_refs.size() - next;
     m_refs.resize(out);
     compactIfWasteful();
 }

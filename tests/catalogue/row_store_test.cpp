@@ -95,3 +95,36 @@ TEST(RowStoreSlices, AnOrderThatRepeatsOrLeavesOutRowsIsCopied) {
     m.store.reorderInSlices({}, 1024, 256);
     EXPECT_TRUE(m.store.empty());
 }
+
+namespace {
+
+TEST(RowStoreKeep, ExactlyTheClearedRowsGoAndTheOthersKeepTheirOrder) {
+    // Masks of every shape: none, one, runs, the first and the last row, a mask shorter than the
+    // store (the rows it does not name stay), then edits of what is left.
+    std::mt19937 random(11);
+    for (int round = 0; round < 60; ++round) {
+        MixedStore m;
+        const std::size_t named = round % 5 == 0 ? m.rows.size() / 2 : m.rows.size();
+        std::vector<bool> keep(named, true);
+        const int removals = round % 7 == 0 ? 0 : 1 + static_cast<int>(random() % 40);
+        for (int k = 0; k < removals; ++k) {
+            const std::size_t at = random() % named;
+            const std::size_t run = round % 3 == 0 ? 1 + random() % 20 : 1;
+            for (std::size_t i = at; i < std::min(named, at + run); ++i) keep[i] = false;
+        }
+        if (round % 4 == 1) keep.front() = false;
+        if (round % 4 == 2) keep.back() = false;
+        std::vector<std::string> expected;
+        for (std::size_t i = 0; i < m.rows.size(); ++i)
+            if (i >= keep.size() || keep[i]) expected.push_back(m.rows[i]);
+        m.store.keep(keep);
+        ASSERT_EQ(rowsOf(m.store), expected) << round;
+        if (!expected.empty()) {
+            m.store.set(expected.size() / 2, "modifiée");
+            expected[expected.size() / 2] = "modifiée";
+            ASSERT_EQ(rowsOf(m.store), expected) << round;
+        }
+    }
+}
+
+} // namespace
