@@ -123,7 +123,7 @@ std::uint32_t addRowKeys(const std::string_view* rows, std::size_t count, const 
     }
     std::uint32_t repeated = 0;
     for (std::size_t j = 0; j < count; ++j) {
-        if (!keys.add({}, hashes[j])) repeated |= std::uint32_t{1} << j;
+        if (!keys.add(hashes[j])) repeated |= std::uint32_t{1} << j;
     }
     return repeated;
 }

@@ -188,7 +188,7 @@ std::size_t KeySet::find(Hash hash, bool& found) const {
     }
 }
 
-bool KeySet::contains(std::string_view, Hash hash) const {
+bool KeySet::contains(Hash hash) const {
     bool found = false;
     find(hash, found);
     return found;
@@ -201,7 +201,7 @@ void KeySet::insertNew(Hash hash, std::size_t slot, std::uint32_t count) {
     if (m_size * 8 > m_slots.size() * 7) rehash(slotsFor(m_size * 2));
 }
 
-bool KeySet::insert(std::string_view, Hash hash) {
+bool KeySet::insert(Hash hash) {
     bool found = false;
     const std::size_t slot = find(hash, found);
     if (found) return false;
@@ -209,7 +209,7 @@ bool KeySet::insert(std::string_view, Hash hash) {
     return true;
 }
 
-bool KeySet::add(std::string_view, Hash hash) {
+bool KeySet::add(Hash hash) {
     bool found = false;
     const std::size_t slot = find(hash, found);
     if (!found) {
@@ -249,7 +249,7 @@ void KeySet::freeSlot(std::size_t hole) {
     m_slots[hole].count = 0;
 }
 
-bool KeySet::remove(std::string_view, Hash hash) {
+bool KeySet::remove(Hash hash) {
     bool found = false;
     const std::size_t slot = find(hash, found);
     if (!found) return false;

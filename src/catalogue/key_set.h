@@ -21,13 +21,13 @@ public:
     KeySet(KeySet&& other);
     KeySet& operator=(KeySet&& other);
 
-    bool contains(std::string_view key) const { return contains(key, hashOf(key)); }
+    bool contains(std::string_view key) const { return contains(hashOf(key)); }
     // False when an equal key is already there (its count stays).
-    bool insert(std::string_view key) { return insert(key, hashOf(key)); }
+    bool insert(std::string_view key) { return insert(hashOf(key)); }
     // One more row holds the key; true when it is new.
-    bool add(std::string_view key) { return add(key, hashOf(key)); }
+    bool add(std::string_view key) { return add(hashOf(key)); }
     // One row fewer holds the key, which goes with its last row; false when it is not there.
-    bool remove(std::string_view key) { return remove(key, hashOf(key)); }
+    bool remove(std::string_view key) { return remove(hashOf(key)); }
     void clear();
     std::size_t size() const { return m_size; }
     // Rows counted over every key.
@@ -45,15 +45,15 @@ public:
         std::uint32_t low = 0;
     };
     // For batches: the fingerprint of a key, a hint to load its slot early, and the calls that
-    // take it (the key's text is then not looked at again).
+    // take it in place of the key.
     static Hash hashOf(std::string_view key);
     // The same for a key whose bytes may be changed: it is folded where it lies.
     static Hash hashOfFolding(char* key, std::size_t n);
     void prefetch(Hash hash) const;
-    bool contains(std::string_view key, Hash hash) const;
-    bool insert(std::string_view key, Hash hash);
-    bool add(std::string_view key, Hash hash);
-    bool remove(std::string_view key, Hash hash);
+    bool contains(Hash hash) const;
+    bool insert(Hash hash);
+    bool add(Hash hash);
+    bool remove(Hash hash);
 
     // The index level at which the set holds the key of every row of the table, -1 when it
     // holds something else (keys kept from another list, keys of two levels).

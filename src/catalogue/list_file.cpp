@@ -198,7 +198,8 @@ public:
         // The rows take about the file's size: their pages are asked for on a helper thread
         // while the first ones are decoded, rather than faulted in one by one on this one.
         std::vector<RowStore::Span> ahead;
-        if (const std::int64_t size = platform::entrySize(path); size > 0) {
+        const std::int64_t size = platform::entrySize(path);
+        if (size > 0) {
             rows.reserveRows(static_cast<std::size_t>(size / 100) + 16);
             if (size >= kPrefaultFrom) ahead = rows.reserveBytes(static_cast<std::size_t>(size));
         }
@@ -215,7 +216,7 @@ public:
         std::optional<FollowerThread> following;
         std::vector<std::string_view> batch;
         if (follower) {
-            follower->begin(static_cast<std::uint64_t>(std::max<std::int64_t>(platform::entrySize(path), 0)));
+            follower->begin(static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0)));
             following.emplace(*follower);
         }
 

@@ -166,7 +166,7 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
                 if (i + kPrefetchAhead < current.size())
                     globalList.keys.prefetch(current[i + kPrefetchAhead].hash);
                 const NewRowValues& v = current[i].values;
-                if (!globalList.keys.insert(v.key, current[i].hash)) continue;
+                if (!globalList.keys.insert(current[i].hash)) continue;
                 cells.fill({});
                 auto put = [&](Cell which, std::string_view text) {
                     if (const int c = column[which]; c >= 0) cells[static_cast<std::size_t>(c)] = text;
