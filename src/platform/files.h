@@ -13,6 +13,9 @@ char nativeSeparator();
 bool isFile(const std::string& path);
 bool isFolder(const std::string& path);
 bool exists(const std::string& path);
+// True when both paths name one and the same existing folder, however they reach it (links,
+// letter case, a final separator).
+bool sameFolder(const std::string& a, const std::string& b);
 
 // Size of the entry named literally by the path (a folder counts 0), -1 when there is none.
 // Paths longer than the system's limit are followed too.
@@ -70,6 +73,9 @@ bool replaceEntry(const std::string& from, const std::string& to);
 bool duplicateEntry(const std::string& from, const std::string& to);
 // Forces the renames done in a folder to disk, so that a power cut cannot undo them.
 bool syncFolder(const std::string& folder);
+// Forces these files of `folder`, and then the folder's renames, to disk in one batch; false when
+// one of them could not be.
+bool syncFiles(const std::vector<std::string>& paths, const std::string& folder);
 enum class ExchangeResult { Done, Unsupported, Failed };
 // Swaps two files' contents in one step where the system can (Linux renameat2); Unsupported
 // otherwise, and nothing has changed.
@@ -85,6 +91,12 @@ std::string temporaryName(const std::string& path);
 long temporaryNameOwner(const std::string& name);
 
 enum class WriteResult { Ok, CannotCreate, CannotWrite };
+
+// Why the system refused to make or write a file, as far as it said: a name it does not take is
+// the file's own trouble, a full disk or an input/output error the whole folder's.
+enum class FileFailure { None, NameRefused, NoRoom, Refused, InputOutput };
+// The failure of the last file call of this thread that failed.
+FileFailure lastFileFailure();
 
 // Writes to a temporary file beside the target and renames it over the target only when every
 // byte is on disk: a crash or a full disk leaves the previous file whole.
@@ -112,6 +124,8 @@ public:
     WriteResult commit();
     void abort();
     const std::string& temporaryPath() const { return m_temp; }
+    // Why open or a write failed, when the system said (None for a failure injected by a test).
+    FileFailure failure() const { return m_failure; }
 
 private:
     // Forces the bytes to disk (when asked) and closes the temporary file.
@@ -125,6 +139,7 @@ private:
     std::string m_temp;
     std::unique_ptr<Handle> m_handle;
     bool m_failed = false;
+    FileFailure m_failure = FileFailure::None;
     bool m_flushToDisk = true;
 };
 

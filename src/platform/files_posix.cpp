@@ -338,6 +338,23 @@ long currentProcessId() {
     return static_cast<long>(::getpid());
 }
 
+bool syncFiles(const std::vector<std::string>& paths, const std::string& folder) {
+    bool ok = true;
+    for (const std::string& path : paths) {
+        const int fd = faults::allowed() ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+        if (fd < 0 || !syncFd(fd)) ok = false;
+        if (fd >= 0) ::close(fd);
+    }
+    return ok && syncFolder(folder);
+}
+
+bool sameFolder(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && S_ISDIR(sa.st_mode) &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 bool processAlive(long pid) {
     return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
 }
@@ -372,22 +389,50 @@ AtomicFileWriter::~AtomicFileWriter() {
     abort();
 }
 
+FileFailure lastFileFailure() {
+    switch (errno) {
+    case EINVAL:
+    case ENAMETOOLONG:
+    case EILSEQ:
+        return FileFailure::NameRefused;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FileFailure::NoRoom;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileFailure::Refused;
+    default:
+        return FileFailure::InputOutput;
+    }
+}
+
 WriteResult AtomicFileWriter::open() {
     m_temp = temporaryName(m_target);
-    int fd = faults::allowed() ? ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666) : -1;
+    const bool allowed = faults::allowed();
+    int fd = allowed ? ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666) : -1;
     if (fd < 0) {
+        // An injected failure stands for a disk that failed, not for a name.
+        m_failure = allowed ? lastFileFailure() : FileFailure::InputOutput;
         m_temp.clear();
         return WriteResult::CannotCreate;
     }
     m_handle = std::make_unique<Handle>();
     m_handle->fd = fd;
     m_failed = false;
+    m_failure = FileFailure::None;
     return WriteResult::Ok;
 }
 
 bool AtomicFileWriter::write(std::string_view bytes) {
     if (!m_handle || m_failed) return false;
-    if (!writeAllowed(bytes.size()) || !writeAll(m_handle->fd, bytes)) m_failed = true;
+    if (!writeAllowed(bytes.size())) {
+        m_failed = true;
+    } else if (errno = 0; !writeAll(m_handle->fd, bytes)) {
+        m_failed = true;
+        if (errno != 0) m_failure = lastFileFailure();
+    }
 #ifdef __linux__
     // Bytes to be forced to disk start on their way now, while the next ones are made: the flush
     // at commit then waits for the last ones only. A refusal changes nothing, the flush remains.

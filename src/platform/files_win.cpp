@@ -210,6 +210,41 @@ long currentProcessId() {
     return static_cast<long>(::GetCurrentProcessId());
 }
 
+bool syncFiles(const std::vector<std::string>& paths, const std::string& folder) {
+    bool ok = true;
+    for (const std::string& path : paths) {
+        // Flushing needs a handle that may write; the file is only flushed, never written.
+        HANDLE h = faults::allowed() ? ::CreateFileW(widen(path).c_str(), GENERIC_WRITE,
+                                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                     : INVALID_HANDLE_VALUE;
+        if (h == INVALID_HANDLE_VALUE || !syncHandle(h)) ok = false;
+        if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+    }
+    return ok && syncFolder(folder);
+}
+
+namespace {
+
+bool folderIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    // Backup semantics opens a folder; the handle shares everything, so nothing else is disturbed.
+    HANDLE h = ::CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = ::GetFileInformationByHandle(h, &info) != 0;
+    ::CloseHandle(h);
+    return ok && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+} // namespace
+
+bool sameFolder(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    return folderIdentity(a, ia) && folderIdentity(b, ib) &&
+           ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+           ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
 bool processAlive(long pid) {
     if (pid <= 0) return false;
     HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
@@ -316,24 +351,51 @@ AtomicFileWriter::~AtomicFileWriter() {
     abort();
 }
 
+FileFailure lastFileFailure() {
+    switch (::GetLastError()) {
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY:
+        return FileFailure::NameRefused;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return FileFailure::NoRoom;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return FileFailure::Refused;
+    default:
+        return FileFailure::InputOutput;
+    }
+}
+
 WriteResult AtomicFileWriter::open() {
     m_temp = temporaryName(m_target);
-    HANDLE h = faults::allowed() ? ::CreateFileW(widen(m_temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                 FILE_ATTRIBUTE_NORMAL, nullptr)
-                                 : INVALID_HANDLE_VALUE;
+    const bool allowed = faults::allowed();
+    HANDLE h = allowed ? ::CreateFileW(widen(m_temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr)
+                       : INVALID_HANDLE_VALUE;
     if (h == INVALID_HANDLE_VALUE) {
+        // An injected failure stands for a disk that failed, not for a name.
+        m_failure = allowed ? lastFileFailure() : FileFailure::InputOutput;
         m_temp.clear();
         return WriteResult::CannotCreate;
     }
     m_handle = std::make_unique<Handle>();
     m_handle->h = h;
     m_failed = false;
+    m_failure = FileFailure::None;
     return WriteResult::Ok;
 }
 
 bool AtomicFileWriter::write(std::string_view bytes) {
     if (!m_handle || m_failed) return false;
-    if (!writeAllowed(bytes.size()) || !writeAll(m_handle->h, bytes)) m_failed = true;
+    if (!writeAllowed(bytes.size())) {
+        m_failed = true;
+    } else if (::SetLastError(0); !writeAll(m_handle->h, bytes)) {
+        m_failed = true;
+        if (::GetLastError() != 0) m_failure = lastFileFailure();
+    }
     return !m_failed;
 }
 
