@@ -1,6 +1,7 @@
 #include "collect/new_row.h"
 
 #include "catalogue/index_keys.h"
+#include "catalogue/media_categories.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "util/format.h"
@@ -49,21 +50,14 @@ NewRowMaker::NewRowMaker(const DiskIdentity& disk, std::string driveRoot, int le
       m_decimalSeparator(std::move(decimalSeparator)) {
     for (std::size_t i = 0; i < 2; ++i) {
         m_names[i] = media[i].name;
-        m_filters[i] = utf8::asciiLower(media[i].extensionFilter);
+        m_filters[i] = BuildExtensionList(media[i].extensionFilter);
     }
 }
 
 std::string NewRowMaker::mediaKind(std::string_view ext) const {
-    std::string_view kind = ext;
-    std::string_view bare = ext.substr(ext.empty() || ext.front() != '.' ? 0 : 1);
-    if (!bare.empty()) {
-        // A plain substring test, as the filters have always been read: "mp4" is inside "mp4a".
-        const std::string wanted = utf8::asciiLower(bare);
-        for (std::size_t i = 0; i < 2; ++i) {
-            if (m_filters[i].find(wanted) != std::string::npos) kind = m_names[i];
-        }
-    }
-    return DropPluralS(kind);
+    // Decided as the scan accepts the file: a film "x.mp4" is no music because "mp4a" holds "mp4".
+    const int category = ext.size() > 1 && ext.front() == '.' ? categoryOfExtension(ext, m_filters) : -1;
+    return DropPluralS(category < 0 ? ext : std::string_view(m_names[static_cast<std::size_t>(category)]));
 }
 
 NewRowValues NewRowMaker::operator()(std::string_view line) const {

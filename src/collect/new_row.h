@@ -43,9 +43,10 @@ std::string catalogueFolder(std::string_view path, std::string_view driveRoot);
 // "d" for the DVD pseudo-drive (the drive table's header cell).
 std::string driveCell(std::string_view driveText);
 
-// Media kind of a file from its extension: category 1's name when the extension (without its
-// dot, A-Z lower-cased) occurs inside its filter, category 2's when inside its own (category 2
-// wins), otherwise the extension itself; then one final "s" or "S" goes.
+// Media kind of a file from its extension: the name of the category whose filter lists the
+// extension, as the scan accepts it (an item equal to it, letter case aside, category 1 first),
+// otherwise the extension itself; then one final "s" or "S" goes. Rows already in a list keep the
+// kind they were given.
 std::string mediaKind(std::string_view ext, const std::array<MediaCategory, 2>& media);
 
 // The values a found line gives a new row, by meaning; size and key as the level wants them.
@@ -74,7 +75,8 @@ private:
     std::string m_driveRoot;
     int m_level;
     std::string m_decimalSeparator;
-    std::array<std::string, 2> m_names, m_filters; // category names, filters lower-cased
+    std::array<std::string, 2> m_names;                // category names
+    std::array<std::vector<std::string>, 2> m_filters; // their extensions, as the scan reads them
 };
 
 NewRowValues newRowValues(std::string_view line, const DiskIdentity& disk, std::string_view driveRoot,

@@ -10,23 +10,6 @@
 
 namespace verdan {
 
-std::vector<std::string> BuildExtensionList(std::string_view filter) {
-    std::vector<std::string> out;
-    std::size_t at = 0;
-    while (at <= filter.size()) {
-        std::size_t end = filter.find(',', at);
-        if (end == std::string_view::npos) end = filter.size();
-        std::string_view item = filter.substr(at, end - at);
-        while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
-        if (!item.empty()) {
-            std::string ext = ".";
-            out.push_back(ext += utf8::asciiLower(item));
-        }
-        at = end + 1;
-    }
-    return out;
-}
-
 std::int64_t minimumSizeBytes(std::string_view text) {
     // A plain whole number, as a strict integer reader takes it: "10.5" or "10 Mo" is none.
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);

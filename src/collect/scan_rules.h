@@ -7,13 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/media_categories.h"
 #include "catalogue/settings.h"
 
 namespace verdan {
-
-// ".avi", ".mp4" from "avi, mp4": items cut at commas, leading blanks skipped, empty items
-// dropped, lower-cased. Blanks at the end of an item stay part of it.
-std::vector<std::string> BuildExtensionList(std::string_view filter);
 
 // What every worker of a scan reads; fixed when the scan starts.
 struct ScanSettings {

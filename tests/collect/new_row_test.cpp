@@ -49,17 +49,22 @@ TEST(NewRow, FoldersTakeTheCatalogueFormOnEverySystem) {
     EXPECT_EQ(driveCell("drive"), "d");
 }
 
-TEST(NewRow, MediaKindIsASubstringTestWonByTheSecondCategory) {
+TEST(NewRow, MediaKindIsTheCategoryThatAcceptsTheFileTheFirstOneFirst) {
     EXPECT_EQ(mediaKind(".avi", kDefaults), "vidéo");
     EXPECT_EQ(mediaKind(".MKV", kDefaults), "vidéo");
-    EXPECT_EQ(mediaKind(".mp4", kDefaults), "musique") << "mp4 is inside mp4a";
+    // The scan takes "Été à Paris.mp4" as a video: "mp4a" of the music holds "mp4" but is not it.
+    EXPECT_EQ(mediaKind(".mp4", kDefaults), "vidéo");
+    EXPECT_EQ(mediaKind(".mp4a", kDefaults), "musique");
     EXPECT_EQ(mediaKind(".mp3", kDefaults), "musique");
+    EXPECT_EQ(mediaKind(".mp", kDefaults), ".mp") << "a part of an item is no item";
     EXPECT_EQ(mediaKind("", kDefaults), "");
     EXPECT_EQ(mediaKind(".", kDefaults), ".");
     auto media = kDefaults;
     media[0].extensionFilter = "avi";
     EXPECT_EQ(mediaKind(".ts", media), ".t");
     EXPECT_EQ(mediaKind(".Docs", media), ".Doc");
+    media[1].extensionFilter = "AVI, ogg";
+    EXPECT_EQ(mediaKind(".avi", media), "vidéo") << "both list it: the first category wins, as in the scan";
 }
 
 TEST(NewRow, DvdEntriesTakeTheirKeyAndFolderFromTheirText) {
