@@ -37,6 +37,10 @@ ThreeChoiceDialog::ThreeChoiceDialog(const QString& text, const QStringList& cap
     }
     m_buttons[0]->setDefault(true);
     m_row->setFixedHeight(height + 8);
+    // The row clips its buttons: it is never narrower than they are, with a little air each side,
+    // whatever the length of the text above.
+    const int width = m_width > 0 ? m_width : m_buttons[0]->sizeHint().width();
+    m_row->setMinimumWidth(3 * width + 16 + 2 * 8);
 }
 
 void ThreeChoiceDialog::resizeEvent(QResizeEvent* event) {

@@ -24,6 +24,17 @@ TEST(ThreeChoiceDialog, ButtonsKeepTheirOrderAndTheLayoutRule) {
     }
 }
 
+TEST(ThreeChoiceDialog, AShortTextStillShowsTheWholeButtons) {
+    ThreeChoiceDialog dialog("  Liste ?", kCaptions, 120);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    for (int k = 0; k < 3; ++k) {
+        QPushButton* b = dialog.button(k);
+        // What the row shows of each button: all of it, none cut by the row's edges.
+        EXPECT_EQ(b->visibleRegion().boundingRect(), b->rect()) << k;
+    }
+}
+
 TEST(ThreeChoiceDialog, EscapeAndTheButtonsGiveTheirIndex) {
     {
         ThreeChoiceDialog dialog("?", kCaptions, 120);
