@@ -5,6 +5,7 @@
 
 #include "catalogue/program_state.h"
 #include "platform/desktop.h"
+#include "platform/files.h"
 #include "platform/system.h"
 
 #include <QAbstractButton>
@@ -108,10 +109,9 @@ QString qtNameFilters(const std::string& filter) {
         QString description = parts[i];
         const QString& given = parts[i + 1];
         QString patterns = given;
-#ifndef _WIN32
         // Names keep the case they were given on a Windows disk: "*.prm" must find FILMS.PRM too.
-        if (patterns.toUpper() != patterns) patterns += QLatin1Char(' ') + patterns.toUpper();
-#endif
+        if (verdan::platform::fileNamesCaseSensitive() && patterns.toUpper() != patterns)
+            patterns += QLatin1Char(' ') + patterns.toUpper();
         if (patterns == given && description.endsWith(QLatin1Char('(') + given + QLatin1Char(')'))) {
             filters << description;
             continue;

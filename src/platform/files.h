@@ -10,6 +10,8 @@
 namespace verdan::platform {
 
 char nativeSeparator();
+// Whether the system tells file names apart by their letter case (Linux does, Windows does not).
+bool fileNamesCaseSensitive();
 bool isFile(const std::string& path);
 bool isFolder(const std::string& path);
 bool exists(const std::string& path);

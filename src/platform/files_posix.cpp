@@ -19,6 +19,10 @@ bool acceptableFileName(std::string_view name) {
            name.find('\0') == std::string_view::npos;
 }
 
+bool fileNamesCaseSensitive() {
+    return true;
+}
+
 char nativeSeparator() {
     return '/';
 }
@@ -413,8 +417,17 @@ WriteResult AtomicFileWriter::open() {
     const bool allowed = faults::allowed();
     int fd = allowed ? ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666) : -1;
     if (fd < 0) {
-        // An injected failure stands for a disk that failed, not for a name.
-        m_failure = allowed ? lastFileFailure() : FileFailure::InputOutput;
+        // An injected failure stands for a disk that failed, not for a name. FUSE's exFAT says a
+        // name it refuses does not exist, in a folder that does.
+        const int error = errno;
+        const std::size_t slash = m_target.rfind('/');
+        const bool missingName =
+            error == ENOENT &&
+            isFolder(slash == std::string::npos ? "." : m_target.substr(0, slash ? slash : 1));
+        errno = error;
+        m_failure = !allowed      ? FileFailure::InputOutput
+                    : missingName ? FileFailure::NameRefused
+                                  : lastFileFailure();
         m_temp.clear();
         return WriteResult::CannotCreate;
     }

@@ -7,6 +7,10 @@ namespace verdan::platform {
 
 using win::widen;
 
+bool fileNamesCaseSensitive() {
+    return false;
+}
+
 char nativeSeparator() {
     return '\\';
 }
