@@ -163,7 +163,10 @@ void TForm2::applyCopyLock() {
 void TForm2::Button_copie_multipleClick() {
     guarded(m_ui, [&] {
         verdan::Button_copie_multipleClick(m_program, m_browse, m_ui, *this, presentDrives(),
-                                           selectionOf(visibleView()));
+                                           selectionOf(visibleView()), [this] {
+                                               if (m_program.checkDrives) m_program.checkDrives();
+                                               return presentDrives();
+                                           });
     });
     refreshBrowse();
 }
@@ -312,7 +315,7 @@ void TForm2::BitBtn_copie_un_par_unClick() {
 }
 
 void TForm2::BitBtn5Click() {
-    guarded(m_ui, [&] { verdan::BitBtn5Click(m_browse, m_ui, m_shell); });
+    guarded(m_ui, [&] { verdan::BitBtn5Click(m_program, m_browse, m_ui, m_shell); });
     refreshBrowse();
 }
 

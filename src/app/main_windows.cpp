@@ -18,6 +18,7 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
         s.collectionWindow = geometryOf(*m_form1);
         s.globalListWindow = geometryOf(*m_form2);
     };
+    m_program.checkDrives = [this] { m_form1->onDevicesChanged(); };
 
     // Each window repaints itself after its own handlers; the other one follows here.
     connect(m_form1.get(), &TForm1::stateChanged, m_form2.get(), &TForm2::refreshView);
@@ -52,6 +53,7 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
 MainWindows::~MainWindows() {
     // The settings may still be written after the windows are gone.
     m_program.captureWindowBounds = nullptr;
+    m_program.checkDrives = nullptr;
 }
 
 QWidget& MainWindows::mainWindow() {

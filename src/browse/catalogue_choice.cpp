@@ -87,7 +87,11 @@ TemplateCopy copyEmptyListTemplate(const ProgramState& program, Ui& ui) {
     const std::string source = joinPath(program.programFolder, kEmptyListTemplate);
     if (!platform::isFile(source)) return TemplateCopy::NoTemplate;
     std::vector<char> buffer(64 * 1024);
-    if (copyThroughTemporary(source, program.catalogue.paths.ListFilePath, buffer) != CopyResult::Copied) {
+    const std::string& list = program.catalogue.paths.ListFilePath;
+    const std::size_t cut = list.find_last_of("\\/");
+    if (cut == std::string::npos ||
+        copyThroughTemporary(source, folderOf(list), std::string_view(list).substr(cut + 1), buffer) !=
+            CopyResult::Copied) {
         inform(ui, " liste vide impossible à créer   ");
         return TemplateCopy::Failed;
     }

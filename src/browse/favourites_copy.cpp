@@ -9,12 +9,14 @@
 #include "browse/marks.h"
 #include "browse/opening.h"
 #include "browse/retrieval_plan.h"
+#include "catalogue/contained_paths.h"
 #include "catalogue/file_copy.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "util/cp1252.h"
 #include "util/dialogs.h"
 #include "util/error.h"
+#include "util/file_helpers.h"
 #include "util/format.h"
 
 namespace verdan {
@@ -68,8 +70,9 @@ std::vector<char>& copyBuffer() {
 }
 
 CopyResult copyWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
-                            const std::string& source, const std::string& destination,
-                            const std::int64_t& total, std::int64_t before, std::int64_t& size) {
+                            const std::string& source, const std::string& folder, std::string_view name,
+                            const std::int64_t& total, std::int64_t before, std::int64_t& size,
+                            platform::FileFailure& why) {
     CopyProgressPanel& panel = browse.copyPanel;
     size = FileSize64(source);
     const std::uint32_t t0 = browse.tick();
@@ -78,27 +81,31 @@ CopyResult copyWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, 
     panel.fileBar = 0;
     view.copyProgressChanged();
     std::int64_t copied = 0;
-    const CopyResult result = copyThroughTemporary(source, destination, copyBuffer(), [&](std::int64_t done) {
-        copied = done;
-        const std::uint32_t now = browse.tick();
-        if (now - tLast > 1000 && now - t0 > 0) {
-            panel.speed =
-                speedText(static_cast<double>(done) / 1024 / 1024 / ((now - t0) / 1000.0)) + " Mo/s";
-            tLast = now;
-            const std::string remaining = remainingTimeText(browse.batchStartTick, now, total, before + done);
-            if (!remaining.empty()) panel.remaining = remaining;
-        }
-        if (size > 0) panel.fileBar = barPosition(done, size);
-        view.copyProgressChanged();
-        ui.processEvents();
-        if (program.StopRequested) {
-            if (ui.ask(DialogType::Confirmation, " Arrêter la copie ?",
-                       {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes)
-                return false;
-            program.StopRequested = false;
-        }
-        return true;
-    });
+    const CopyResult result = copyThroughTemporary(
+        source, folder, name, copyBuffer(),
+        [&](std::int64_t done) {
+            copied = done;
+            const std::uint32_t now = browse.tick();
+            if (now - tLast > 1000 && now - t0 > 0) {
+                panel.speed =
+                    speedText(static_cast<double>(done) / 1024 / 1024 / ((now - t0) / 1000.0)) + " Mo/s";
+                tLast = now;
+                const std::string remaining =
+                    remainingTimeText(browse.batchStartTick, now, total, before + done);
+                if (!remaining.empty()) panel.remaining = remaining;
+            }
+            if (size > 0) panel.fileBar = barPosition(done, size);
+            view.copyProgressChanged();
+            ui.processEvents();
+            if (program.StopRequested) {
+                if (ui.ask(DialogType::Confirmation, " Arrêter la copie ?",
+                           {DialogButton::Yes, DialogButton::No}) == DialogButton::Yes)
+                    return false;
+                program.StopRequested = false;
+            }
+            return true;
+        },
+        &why);
     if (result == CopyResult::Copied) {
         const std::uint32_t elapsed = browse.tick() - t0;
         if (elapsed > 0)
@@ -109,13 +116,6 @@ CopyResult copyWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, 
         view.copyProgressChanged();
     }
     return result;
-}
-
-// A destination that cannot be created: the folder refuses every file, or only this name (a ":"
-// in a title on a Windows file system).
-bool folderTakesFiles(const std::string& folder) {
-    platform::AtomicFileWriter probe(pathInFolder(folder, "verdan"), false);
-    return probe.open() == platform::WriteResult::Ok;
 }
 
 std::int64_t plannedSize(std::string_view sizeText) {
@@ -163,13 +163,14 @@ std::string existingDestinationsQuestion(std::int64_t existing, std::int64_t ski
 }
 
 CopyEnd CopyFileWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
-                             const std::string& source, const std::string& destination,
+                             const std::string& source, const std::string& folder, std::string_view name,
                              const std::int64_t& total, std::int64_t before, std::int64_t& size) {
+    platform::FileFailure why{};
     const CopyResult result =
-        copyWithProgress(program, browse, ui, view, source, destination, total, before, size);
+        copyWithProgress(program, browse, ui, view, source, folder, name, total, before, size, why);
     if (result == CopyResult::Copied) return CopyEnd::Copied;
     if (result == CopyResult::Abandoned) return CopyEnd::Stopped;
-    throw VerdanError(copyFailureText(result, source, destination));
+    throw VerdanError(copyFailureText(result, source, pathInFolder(folder, name), why));
 }
 
 void copyOneToFavourites(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
@@ -180,6 +181,7 @@ void copyOneToFavourites(ProgramState& program, BrowseState& browse, Ui& ui, Cop
         ui.showInfo(" Répertoire favoris inexistant <" + folder + "> ...    ");
         return;
     }
+    removeStaleTemporaries(folder);
     program.StopRequested = false;
     CopyProgressPanel& panel = browse.copyPanel;
     panel.fileName = browse.contextPanel.fileName;
@@ -194,8 +196,7 @@ void copyOneToFavourites(ProgramState& program, BrowseState& browse, Ui& ui, Cop
     CopyScope scope(program, browse, ui, view, false);
     // The planned total is the real size, known once the copy has read it.
     std::int64_t size = 0;
-    CopyFileWithProgress(program, browse, ui, view, source, pathInFolder(folder, fileNameOfPath(source)),
-                         size, 0, size);
+    CopyFileWithProgress(program, browse, ui, view, source, folder, fileNameOfPath(source), size, 0, size);
 }
 
 void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell,
@@ -207,8 +208,36 @@ void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui&
     if (!path.empty()) copyOneToFavourites(program, browse, ui, view, path);
 }
 
+namespace {
+
+// The cells of the visible table that a copy reads, by header.
+struct CopyColumns {
+    explicit CopyColumns(const GridTable& table)
+        : mark(table.indice_col_liste(kMark)), size(table.indice_col_liste("taille")),
+          title(table.indice_col_liste("titre")), ext(table.indice_col_liste("ext")),
+          folder(table.indice_col_liste("répertoire")), serial(table.indice_col_liste("NS-disque")),
+          disk(table.indice_col_liste("nom-disque")) {}
+    int mark, size, title, ext, folder, serial, disk;
+};
+
+std::string namesList(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& n : names) text += "\n    " + n;
+    return text;
+}
+
+} // namespace
+
+std::string refusedRowsText(const std::vector<std::string>& rows, const std::string& whatBecomes) {
+    return "  " + toText(static_cast<long long>(rows.size())) +
+           " ligne(s) refusée(s) : leur nom ou leur répertoire mènerait hors de son dossier (un « / », un "
+           "« \\ », « .. »...) ; elles " +
+           whatBecomes + " :\n" + namesList(rows);
+}
+
 void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
-                                const DriveRows& drives, const RowSet& selection) {
+                                const DriveRows& drives, const RowSet& selection,
+                                const std::function<DriveRows()>& recheckDrives) {
     if (program.copyRunning) return;
     const std::string folder = program.globalList.favouritesCaption;
     if (!platform::isFolder(folder)) {
@@ -217,16 +246,12 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     }
     GridTable table = visibleTable(program, browse);
     CopyProgressPanel& panel = browse.copyPanel;
-    const int markCol = table.indice_col_liste(kMark);
-    const int sizeCol = table.indice_col_liste("taille");
-    const int titleCol = table.indice_col_liste("titre");
-    const int extCol = table.indice_col_liste("ext");
-    const int folderCol = table.indice_col_liste("répertoire");
-    const int serialCol = table.indice_col_liste("NS-disque");
-    const int diskCol = table.indice_col_liste("nom-disque");
-    const auto isMarked = [&](std::size_t row) { return markCol >= 0 && table.cell(row, markCol) == kMark; };
+    const CopyColumns col(table);
+    const auto isMarked = [&](std::size_t row) {
+        return col.mark >= 0 && table.cell(row, col.mark) == kMark;
+    };
     const auto fileName = [&](std::size_t row) {
-        return std::string(table.cell(row, titleCol)) + std::string(table.cell(row, extCol));
+        return std::string(table.cell(row, col.title)) + std::string(table.cell(row, col.ext));
     };
     // The plan takes a row's cells from the list itself, which a result row refers to.
     const auto plannedFile = [&](std::size_t row) {
@@ -242,9 +267,9 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
         if (!isMarked(row)) continue;
         ++n;
         marked.push_back(row);
-        const std::int64_t planned = plannedSize(table.cell(row, sizeCol));
+        const std::int64_t planned = plannedSize(table.cell(row, col.size));
         total += planned;
-        if (platform::exists(pathInFolder(folder, fileName(row)))) {
+        if (isPlainFileName(fileName(row)) && platform::exists(pathInFolder(folder, fileName(row)))) {
             ++existing;
             existingSize += planned;
         }
@@ -261,7 +286,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
             CountMarks(program, browse);
             // Nothing highlighted marks nothing: asking again would go round in circles.
             if (countMarkedRows(table) > 0)
-                Button_copie_multipleClick(program, browse, ui, view, drives, selection);
+                Button_copie_multipleClick(program, browse, ui, view, drives, selection, recheckDrives);
         }
         panel.visible = false;
         view.copyProgressChanged();
@@ -298,9 +323,10 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     // The rows of disks on the shelf go into the retrieval plan before anything is copied, so that
     // the plan holds them whatever becomes of the copy.
     followFavouritesFolder(browse.plan, folder, ui);
+    removeStaleTemporaries(folder);
     bool planChanged = false;
     for (const std::size_t row : marked)
-        if (FindDriveBySerial(drives, table.cell(row, serialCol)).empty())
+        if (FindDriveBySerial(drives, table.cell(row, col.serial)).empty())
             planChanged = browse.plan.add(plannedFile(row)) || planChanged;
     if (planChanged) saveRetrievalPlan(browse.plan, ui);
     planChanged = false;
@@ -308,56 +334,93 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     BatchCopy batch(program, browse, ui, view, folder, n, total);
     browse.missingSourcesShown = false;
     browse.missingSources.clear();
-    std::vector<std::string> refused;
+    std::vector<std::string> refused, unsafe;
     view.copyProgressChanged();
-
-    for (const std::size_t row : marked) {
-        table.selectRow(row);
-        const std::string name = fileName(row);
-        const std::string drive = FindDriveBySerial(drives, table.cell(row, serialCol));
-        // An absent disk: its name before the catalogue's folder form (":\\films"), which reads as
-        // the disk to plug in ("FILMS:\\films\\a.avi") and names no file here.
-        const std::string source = drive.empty() ? std::string(table.cell(row, diskCol)) +
-                                                       std::string(table.cell(row, folderCol)) + "\\" + name
-                                                 : nativeFilePath(drive, table.cell(row, folderCol), name);
-        const std::string destination = pathInFolder(folder, name);
-        if (drive.empty() || !platform::isFile(source)) {
-            // A disk unplugged during the copy joins the plan too.
-            if (drive.empty()) planChanged = browse.plan.add(plannedFile(row)) || planChanged;
-            SignalSonore(ui);
-            browse.missingSourcesShown = true;
-            if (browse.missingSources.empty())
-                browse.missingSources.push_back(" Fichiers inexistants mais listés !");
-            browse.missingSources.push_back("");
-            browse.missingSources.push_back(source);
-            view.copyProgressChanged();
-            continue;
-        }
-        if (overwrite || !platform::exists(destination)) {
-            if (batch.copy(source, destination, std::string(table.cell(row, titleCol)),
-                           std::string(table.cell(row, folderCol))) == BatchCopy::Outcome::NameRefused) {
-                // Only this name is refused: the file stays marked and the others go on.
-                refused.push_back(name);
+    // The drives as they were at the click, asked again when a disk stops answering.
+    DriveRows present = drives;
+    const auto diskStillThere = [&](std::string_view serial) {
+        if (recheckDrives) present = recheckDrives();
+        return !FindDriveBySerial(present, serial).empty();
+    };
+    // However the pass ends, an error included, the counter says what is marked and the plan
+    // holds the disks that went.
+    const auto passEnd = [&] {
+        CountMarks(program, browse);
+        if (planChanged) saveRetrievalPlan(browse.plan, ui);
+        planChanged = false;
+    };
+    try {
+        for (const std::size_t row : marked) {
+            table.selectRow(row);
+            const std::string name = fileName(row);
+            const std::string_view serial = table.cell(row, col.serial);
+            const std::string_view rowFolder = table.cell(row, col.folder);
+            std::string drive = FindDriveBySerial(present, serial);
+            // The name makes the destination; the folder makes a source only on a plugged disk (a DVD
+            // of the shelf has its number there).
+            if (!isPlainFileName(name) || (!drive.empty() && !staysOnItsDisk(rowFolder))) {
+                unsafe.push_back(refusedRowLine(table.cell(row, col.disk), rowFolder, name));
                 continue;
             }
+            std::string source = fileOnDisk(drive, rowFolder, name);
+            // A disk unplugged since the click is found gone here, and joins the plan.
+            if (!drive.empty() && !platform::isFile(source) && !diskStillThere(serial)) drive.clear();
+            const auto listMissing = [&] {
+                // An absent disk: its name before the catalogue's folder form (":\\films"), which reads
+                // as the disk to plug in ("FILMS:\\films\\a.avi") and names no file here.
+                if (drive.empty()) {
+                    source = std::string(table.cell(row, col.disk)) +
+                             std::string(table.cell(row, col.folder)) + "\\" + name;
+                    planChanged = browse.plan.add(plannedFile(row)) || planChanged;
+                }
+                SignalSonore(ui);
+                browse.missingSourcesShown = true;
+                if (browse.missingSources.empty())
+                    browse.missingSources.push_back(" Fichiers inexistants mais listés !");
+                browse.missingSources.push_back("");
+                browse.missingSources.push_back(source);
+                view.copyProgressChanged();
+            };
+            if (drive.empty() || !platform::isFile(source)) {
+                listMissing();
+                continue;
+            }
+            if (overwrite || !platform::exists(pathInFolder(folder, name))) {
+                const BatchCopy::Outcome outcome =
+                    batch.copy(source, name, std::string(table.cell(row, col.title)),
+                               std::string(table.cell(row, col.folder)));
+                if (outcome == BatchCopy::Outcome::NameRefused) {
+                    // Only this name is refused: the file stays marked and the others go on.
+                    refused.push_back(name);
+                    continue;
+                }
+                if (outcome == BatchCopy::Outcome::SourceFailed) {
+                    // Unplugged during its copy: planned with the rest of its disk; otherwise the
+                    // file itself cannot be read, which ends the copy as any input error does.
+                    if (diskStillThere(serial)) throw VerdanError(batch.sourceFailure());
+                    drive.clear();
+                    listMissing();
+                    continue;
+                }
+            }
+            table.setCell(row, col.mark, "");
+            view.copyProgressChanged();
+            ui.processEvents();
+            if (program.StopRequested) break;
         }
-        table.setCell(row, markCol, "");
-        view.copyProgressChanged();
-        ui.processEvents();
-        if (program.StopRequested) break;
+    } catch (...) {
+        passEnd();
+        throw;
     }
-    CountMarks(program, browse);
-    if (planChanged) saveRetrievalPlan(browse.plan, ui);
+    passEnd();
 
     if (!browse.missingSources.empty())
         writeMissingSources(ui, pathInFolder(folder, kMissingSourcesFile), browse.missingSources);
-    if (!refused.empty()) {
-        std::string names;
-        for (const std::string& r : refused) names += "\n    " + r;
+    if (!refused.empty())
         showError(ui, "  Le dossier des favoris refuse le nom de " +
                           toText(static_cast<long long>(refused.size())) +
-                          " fichier(s), qui restent cochés :\n" + names);
-    }
+                          " fichier(s), qui restent cochés :\n" + namesList(refused));
+    if (!unsafe.empty()) showError(ui, refusedRowsText(unsafe, "ne sont pas copiées et restent cochées"));
     SignalSonore(ui);
     ui.showInfo(toText(batch.copiedCount()) + " copies effectuées sur " + toText(n) + " demandées  \n\n" +
                 "            les autres existant déjà (ou stop demandé)");
@@ -388,21 +451,33 @@ BatchCopy::BatchCopy(ProgramState& program, BrowseState& browse, Ui& ui, CopyVie
 
 BatchCopy::~BatchCopy() = default;
 
-BatchCopy::Outcome BatchCopy::copy(const std::string& source, const std::string& destination,
-                                   const std::string& title, const std::string& catalogueFolder) {
+BatchCopy::Outcome BatchCopy::copy(const std::string& source, std::string_view name, const std::string& title,
+                                   const std::string& catalogueFolder) {
     CopyProgressPanel& panel = m_browse.copyPanel;
     panel.fileName = title;
     panel.folder = catalogueFolder;
     panel.counter = toText(m_copiedCount + 1) + " / " + toText(m_count);
     std::int64_t size = 0;
-    const CopyResult result = copyWithProgress(m_program, m_browse, m_ui, m_view, source, destination,
-                                               m_total, m_copiedTotal, size);
-    if (result == CopyResult::CannotCreate && folderTakesFiles(m_folder)) return Outcome::NameRefused;
-    if (result != CopyResult::Copied && result != CopyResult::Abandoned)
-        throw VerdanError(copyFailureText(result, source, destination));
-    if (result == CopyResult::Copied) {
+    platform::FileFailure why{};
+    const CopyResult result = copyWithProgress(m_program, m_browse, m_ui, m_view, source, m_folder, name,
+                                               m_total, m_copiedTotal, size, why);
+    switch (result) {
+    case CopyResult::Copied:
         m_copiedTotal += size;
         ++m_copiedCount;
+        break;
+    case CopyResult::Abandoned:
+        break;
+    case CopyResult::NameRefused:
+        return Outcome::NameRefused;
+    case CopyResult::CannotOpenSource:
+    case CopyResult::CannotReadSource:
+        m_sourceFailure = copyFailureText(result, source, pathInFolder(m_folder, name));
+        return Outcome::SourceFailed;
+    case CopyResult::UnsafeName:
+    case CopyResult::CannotCreate:
+    case CopyResult::CannotWrite:
+        throw VerdanError(copyFailureText(result, source, pathInFolder(m_folder, name), why));
     }
     if (m_total > 0) panel.batchBar = barPosition(m_copiedTotal, m_total);
     return result == CopyResult::Copied ? Outcome::Copied : Outcome::Stopped;

@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "browse/browse_state.h"
 #include "catalogue/drive_lookup.h"
@@ -29,12 +32,13 @@ enum class CopyEnd { Copied, Stopped };
 
 // CopyFileWithProgress: copies in blocks of 256 KiB, with the panel's bar, speed and remaining
 // time, handling the pending events after every block; a stop asked meanwhile is confirmed
-// (" Arrêter la copie ?") and then leaves no destination file. `total` is read at every refresh
-// (the single copy passes `size` itself, which holds the real size from the start); `size`
-// receives the real size of the source. An input or output error throws VerdanError naming the
-// file, and nothing is left at the destination.
+// (" Arrêter la copie ?") and then leaves no destination file. The destination is `name` in
+// `folder`, once it is one plain file name there. `total` is read at every refresh (the single
+// copy passes `size` itself, which holds the real size from the start); `size` receives the real
+// size of the source. An input or output error throws VerdanError naming the file and what
+// happened, and nothing is left at the destination.
 CopyEnd CopyFileWithProgress(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
-                             const std::string& source, const std::string& destination,
+                             const std::string& source, const std::string& folder, std::string_view name,
                              const std::int64_t& total, std::int64_t before, std::int64_t& size);
 
 // "Copier vers les favoris" of the context panel, once the row's file is known to be there.
@@ -47,9 +51,16 @@ void BitBtn_copie_un_par_unClick(ProgramState& program, BrowseState& browse, Ui&
 
 // "Copie multiple (x)": every marked row of the visible table into the favourites folder.
 // `selection` is what is highlighted in that table, marked when nothing is marked and the user
-// asks for it.
+// asks for it. `drives` are the drives at the click; `recheckDrives`, when given, tells which are
+// there now, asked when a file of a present disk cannot be found or read: an unplugged disk's
+// files join the retrieval plan instead of ending the copy.
 void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
-                                const DriveRows& drives, const RowSet& selection);
+                                const DriveRows& drives, const RowSet& selection,
+                                const std::function<DriveRows()>& recheckDrives = {});
+
+// The message about rows whose cells would lead out of their folders, listed one a line;
+// `whatBecomes` says what became of them.
+std::string refusedRowsText(const std::vector<std::string>& rows, const std::string& whatBecomes);
 
 // The question of a batch whose destinations partly exist: skip them (`skipping` bytes left to
 // copy) or overwrite all (`all` bytes).
@@ -60,18 +71,21 @@ std::string existingDestinationsQuestion(std::int64_t existing, std::int64_t ski
 // the windows and the hourglass, from construction to end() (or destruction, an error included).
 class BatchCopy {
 public:
-    enum class Outcome { Copied, Stopped, NameRefused };
+    enum class Outcome { Copied, Stopped, NameRefused, SourceFailed };
     // `count` files of `total` planned bytes (an estimate) go into `folder`.
     BatchCopy(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view, std::string folder,
               std::int64_t count, std::int64_t total);
     ~BatchCopy();
     BatchCopy(const BatchCopy&) = delete;
     BatchCopy& operator=(const BatchCopy&) = delete;
-    // One file, with `title` and `catalogueFolder` shown on the panel. A stop confirmed during it
-    // leaves no destination. A name the folder refuses (a ":" on a Windows file system) is
-    // NameRefused; a folder that refuses every file and any other failure throw VerdanError.
-    Outcome copy(const std::string& source, const std::string& destination, const std::string& title,
+    // One file, to `name` in the folder, with `title` and `catalogueFolder` shown on the panel. A
+    // stop confirmed during it leaves no destination. A name the folder's file system refuses (a
+    // ":" on a Windows file system) is NameRefused; a source that cannot be opened or read is
+    // SourceFailed (sourceFailure() says it), for the caller to tell an unplugged disk from a
+    // damaged file; any other failure (a full disk) throws VerdanError saying what happened.
+    Outcome copy(const std::string& source, std::string_view name, const std::string& title,
                  const std::string& catalogueFolder);
+    const std::string& sourceFailure() const { return m_sourceFailure; }
     std::int64_t copiedCount() const { return m_copiedCount; }
     void end();
 
@@ -86,6 +100,7 @@ private:
     std::int64_t m_total;
     std::int64_t m_copiedTotal = 0;
     std::int64_t m_copiedCount = 0;
+    std::string m_sourceFailure;
     std::unique_ptr<Scope> m_scope;
 };
 

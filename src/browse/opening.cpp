@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "browse/sort.h"
+#include "catalogue/contained_paths.h"
+#include "catalogue/media_categories.h"
 #include "platform/files.h"
 #include "util/dialogs.h"
 #include "util/file_helpers.h"
@@ -16,7 +18,8 @@ namespace {
 struct ResolvedRow {
     std::string name;
     std::string serial;
-    std::string path; // empty when the disk is absent
+    std::string path;    // empty when the disk is absent or the row refused
+    std::string refusal; // why the row's cells cannot name a file of its disk
 };
 
 ResolvedRow resolveRow(GridTable table, std::size_t row, const DriveRows& drives) {
@@ -28,8 +31,19 @@ ResolvedRow resolveRow(GridTable table, std::size_t row, const DriveRows& drives
     if (root.empty()) return r;
     const std::string file = std::string(table.cell(row, table.indice_col_liste("titre"))) +
                              std::string(table.cell(row, table.indice_col_liste("ext")));
-    r.path = nativeFilePath(root, table.cell(row, table.indice_col_liste("répertoire")), file);
+    const std::string_view folder = table.cell(row, table.indice_col_liste("répertoire"));
+    // The blank row of an empty list names its disk's root, which is no file and opens nothing.
+    r.path =
+        file.empty() && folder.empty() ? nativeFilePath(root, folder, file) : fileOnDisk(root, folder, file);
+    if (r.path.empty()) r.refusal = refusedRowText(folder, file);
     return r;
+}
+
+// Says why the row names no file to act on; false when it names one.
+bool reportUnresolved(Ui& ui, const ResolvedRow& r, const std::string& diskAbsentText) {
+    if (!r.path.empty()) return false;
+    ui.showInfo(r.refusal.empty() ? diskAbsentText : r.refusal);
+    return true;
 }
 
 bool isDataRow(GridTable table, std::size_t row) {
@@ -48,12 +62,11 @@ void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveR
     // Only "Vider la liste" leaves the key set empty; the window then opens nothing.
     if (program.globalList.keys.size() == 0 || !isDataRow(table, row)) return;
     const ResolvedRow r = resolveRow(table, row, drives);
-    if (r.path.empty()) {
-        ui.showInfo(" Disque <" + r.name + ">   " + r.serial + "   introuvable, veuillez le brancher ");
+    if (reportUnresolved(ui, r,
+                         " Disque <" + r.name + ">   " + r.serial + "   introuvable, veuillez le brancher "))
         return;
-    }
     if (platform::isFile(r.path)) {
-        openDocumentSafely(ui, shell, r.path);
+        openDocumentSafely(ui, shell, r.path, categoryExtensions(program.catalogue.params.media));
     } else {
         ui.showInfo("Fichier " + r.path + " introuvable");
     }
@@ -104,10 +117,7 @@ bool PrepareSelectedFileFromGrid(BrowseState& browse, Ui& ui, const DriveRows& d
                                  std::size_t row) {
     if (!isDataRow(table, row)) return false;
     const ResolvedRow r = resolveRow(table, row, drives);
-    if (r.path.empty()) {
-        ui.showInfo("Disque <" + r.name + "> introuvable, veuillez le brancher");
-        return false;
-    }
+    if (reportUnresolved(ui, r, "Disque <" + r.name + "> introuvable, veuillez le brancher")) return false;
     browse.SelectedFile = r.path;
     browse.SelectedFolder = folderOfPath(r.path);
     if (platform::isFolder(browse.SelectedFolder)) return true;
@@ -141,10 +151,7 @@ std::string lancer_explorateur_ou_copie_StringGrid(ProgramState& program, Browse
     if (!isDataRow(table, current)) return {};
     table.selectRow(current);
     const ResolvedRow r = resolveRow(table, current, drives);
-    if (r.path.empty()) {
-        ui.showInfo(" Disque <" + r.name + ">   introuvable, veuillez le brancher ");
-        return {};
-    }
+    if (reportUnresolved(ui, r, " Disque <" + r.name + ">   introuvable, veuillez le brancher ")) return {};
     const std::string folder = folderOfPath(r.path);
     if (!platform::isFolder(folder)) {
         ui.showInfo(" Répertoire <" + folder + "> inexistant ");
@@ -161,11 +168,12 @@ void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& she
                                            RowAction::ShowInFileManager);
 }
 
-void BitBtn5Click(BrowseState& browse, Ui& ui, Shell& shell) {
+void BitBtn5Click(const ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell) {
     browse.contextPanel.visible = false;
     if (browse.SelectedFile.empty()) return;
     if (platform::isFile(browse.SelectedFile)) {
-        openDocumentSafely(ui, shell, browse.SelectedFile);
+        openDocumentSafely(ui, shell, browse.SelectedFile,
+                           categoryExtensions(program.catalogue.params.media));
     } else {
         ui.showInfo("Fichier " + browse.SelectedFile + " introuvable");
     }

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "catalogue/contained_paths.h"
 #include "catalogue/file_copy.h"
 #include "platform/files.h"
 #include "util/dialogs.h"
+#include "util/error.h"
+#include "util/file_helpers.h"
 #include "util/format.h"
 
 namespace verdan {
@@ -49,6 +52,7 @@ void copyPlannedDisk(ProgramState& program, BrowseState& browse, Ui& ui, CopyVie
     }
     RetrievalPlan& plan = browse.plan;
     followFavouritesFolder(plan, folder, ui);
+    removeStaleTemporaries(folder);
     std::vector<PlannedFile> files;
     for (const PlannedFile& f : plan.files())
         if (onDisk(f, disk.name, disk.serial)) files.push_back(f);
@@ -77,24 +81,34 @@ void copyPlannedDisk(ProgramState& program, BrowseState& browse, Ui& ui, CopyVie
 
     BatchCopy batch(program, browse, ui, view, folder, n, total);
     view.copyProgressChanged();
-    std::vector<std::string> notFound, refused;
+    std::vector<std::string> notFound, refused, unsafe;
     // The files fetched leave the plan on disk at most once a second: rewriting the whole plan
     // after each of thousands of small files would cost more than copying them. A power cut meanwhile
     // leaves some planned that are in the favourites folder already, which the next copy finds.
     std::vector<PlannedFile> fetched;
+    // The copies are renamed into place without being forced to disk: those a flush drops from
+    // the plan are forced first, all at once, lest a power cut lose both the file and its entry.
+    std::vector<std::string> copied;
     std::uint32_t lastSave = browse.tick();
     bool saving = true; // one error box for a plan that cannot be written, not one per file
     const auto flush = [&] {
         if (fetched.empty()) return;
+        lastSave = browse.tick();
+        // A copy that could not be forced to disk stays planned; the next copy finds it there.
+        if (!platform::syncFiles(copied, folder)) return;
+        copied.clear();
         plan.remove(fetched);
         fetched.clear();
-        lastSave = browse.tick();
         if (saving) saving = saveRetrievalPlan(plan, ui);
     };
     try {
         for (const PlannedFile& f : files) {
             const std::string name = f.title + f.ext;
-            const std::string source = nativeFilePath(disk.root, f.folder, name);
+            const std::string source = fileOnDisk(disk.root, f.folder, name);
+            if (source.empty()) {
+                unsafe.push_back(refusedRowLine(f.disk, f.folder, name));
+                continue;
+            }
             const std::string destination = pathInFolder(folder, name);
             const bool skipped = !overwrite && platform::exists(destination);
             if (!skipped && !platform::isFile(source)) {
@@ -102,13 +116,15 @@ void copyPlannedDisk(ProgramState& program, BrowseState& browse, Ui& ui, CopyVie
                 continue;
             }
             if (!skipped) {
-                const BatchCopy::Outcome outcome = batch.copy(source, destination, f.title, f.folder);
+                const BatchCopy::Outcome outcome = batch.copy(source, name, f.title, f.folder);
                 if (outcome == BatchCopy::Outcome::NameRefused) {
                     refused.push_back(name);
                     continue;
                 }
+                if (outcome == BatchCopy::Outcome::SourceFailed) throw VerdanError(batch.sourceFailure());
                 if (outcome == BatchCopy::Outcome::Stopped) break;
             }
+            copied.push_back(destination);
             // Only a file whole in the favourites folder leaves the plan.
             fetched.push_back(f);
             if (browse.tick() - lastSave > 1000) flush();
@@ -136,6 +152,8 @@ void copyPlannedDisk(ProgramState& program, BrowseState& browse, Ui& ui, CopyVie
         showError(ui, "  Le dossier des favoris refuse le nom de " + count(refused.size()) +
                           " fichier(s), qui restent dans le plan :\n" + names);
     }
+    if (!unsafe.empty())
+        showError(ui, refusedRowsText(unsafe, "ne sont pas copiées et restent dans le plan"));
     SignalSonore(ui);
     ui.showInfo(toText(batch.copiedCount()) + " copies effectuées sur " + toText(n) + " demandées  \n\n" +
                 "            les autres existant déjà (ou stop demandé)");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/contained_paths.h"
 #include "catalogue/file_copy.h"
 #include "platform/files.h"
 #include "util/cp1252.h"
@@ -9,6 +10,7 @@
 #include "util/error.h"
 #include "util/format.h"
 #include "util/text.h"
+#include "util/text_file.h"
 
 namespace verdan {
 namespace {
@@ -36,26 +38,36 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
     }
 }
 
-// A line that names a file the plan can find again: every field there, a serial, a folder in the
-// catalogue's form and a name. A line cut short or garbage fails one of these.
+// Whether a planned file names one file of its disk that a copy may fetch: a serial, a name and
+// a folder that stay in their folders, no control character anywhere.
+bool sound(const PlannedFile& file) {
+    if (trimBlanks(file.serial).empty()) return false;
+    if (!isPlainFileName(file.title + file.ext) || !staysOnItsDisk(file.folder)) return false;
+    for (const std::string* cell :
+         {&file.disk, &file.serial, &file.folder, &file.title, &file.ext, &file.size})
+        for (const char c : *cell)
+            if (static_cast<unsigned char>(c) < 0x20) return false;
+    // What the file's code page cannot spell names no file of a catalogue.
+    return cp1252::representable(file.disk) && cp1252::representable(file.folder) &&
+           cp1252::representable(file.title) && cp1252::representable(file.ext);
+}
+
+// A line that names a file the plan can find again: every field there and sound. A line cut
+// short, from a later version (another column), edited into a path or garbage fails.
 bool parseLine(std::string_view line, PlannedFile& file) {
     const std::vector<std::string_view> f = fieldsOf(line);
     if (f.size() != kFields) return false;
     file = {std::string(f[0]), std::string(f[1]), std::string(f[2]),
             std::string(f[3]), std::string(f[4]), std::string(f[5])};
-    if (trimBlanks(file.serial).empty() || file.folder.empty() || file.folder.front() != ':') return false;
-    if (file.title.empty() && file.ext.empty()) return false;
-    for (const std::string* cell :
-         {&file.disk, &file.serial, &file.folder, &file.title, &file.ext, &file.size})
-        for (const char c : *cell)
-            if (static_cast<unsigned char>(c) < 0x20) return false;
-    return true;
+    return sound(file);
 }
 
-std::string damageText(const std::string& path, std::size_t dropped, std::size_t kept) {
+std::string damageText(const std::string& path, std::size_t dropped, std::size_t kept,
+                       const std::string& keptAs) {
     return " Le fichier " + path + " était abîmé : " + toText(static_cast<long long>(dropped)) +
            " ligne(s) écartée(s). \n\n Le plan est réécrit avec les " + toText(static_cast<long long>(kept)) +
-           " fichier(s) lisible(s). ";
+           " fichier(s) lisible(s). " +
+           (keptAs.empty() ? std::string() : "\n\n Le fichier d'origine est gardé sous " + keptAs + " ");
 }
 
 } // namespace
@@ -85,7 +97,9 @@ std::string RetrievalPlan::keyOf(const PlannedFile& file) {
 }
 
 bool RetrievalPlan::add(const PlannedFile& file) {
-    if (!m_keys.insert(keyOf(file))) return false;
+    // A row whose cells would lead a copy out of its folders is never planned: the plan is read
+    // back by the same rule.
+    if (!sound(file) || !m_keys.insert(keyOf(file))) return false;
     m_files.push_back(file);
     return true;
 }
@@ -118,13 +132,15 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
                   msg::cannotOpen(path) + "\n\n  Le plan n'y sera pas modifié tant qu'il reste illisible.");
         return;
     }
-    const std::string text = cp1252::decode(bytes);
+    // Notepad saves as "Unicode" or as UTF-8 with its mark when asked: the entries are the same.
+    const std::string text = decodeTextFile(bytes);
     const std::vector<std::string_view> lines = splitLines(text);
     std::size_t dropped = 0;
     bool rewrite = lines.empty() || lines.front() != kRetrievalPlanHeader;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i == 0 && lines[i] == kRetrievalPlanHeader) continue;
-        if (trimControl(lines[i]).empty()) {
+        // Blank lines are dropped quietly; control characters are garbage, kept with the original.
+        if (lines[i].find_first_not_of(" \t\r") == std::string_view::npos) {
             rewrite = true;
             continue;
         }
@@ -137,9 +153,23 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
         if (!plan.add(file)) rewrite = true;
     }
     if (dropped == 0 && !rewrite) return;
+    // What the reader did not understand may be worth something to its writer: the file as it was
+    // stays beside the rewritten plan.
+    std::string keptAs;
+    if (dropped > 0) {
+        keptAs = path + kDamagedPlanSuffix;
+        if (platform::writeFileAtomically(keptAs, bytes) != platform::WriteResult::Ok) {
+            // Without its copy the file is never rewritten: the user can still mend it.
+            plan.markUnreadable();
+            showError(ui, msg::cannotCreate(keptAs) +
+                              "\n\n  Le plan n'y sera pas modifié tant qu'il reste illisible.");
+            return;
+        }
+    }
     saveRetrievalPlan(plan, ui);
     if (dropped > 0)
-        ui.ask(DialogType::Warning, damageText(path, dropped, plan.files().size()), {DialogButton::Ok});
+        ui.ask(DialogType::Warning, damageText(path, dropped, plan.files().size(), keptAs),
+               {DialogButton::Ok});
 }
 
 bool saveRetrievalPlan(const RetrievalPlan& plan, Ui& ui) {

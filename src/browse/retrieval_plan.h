@@ -18,6 +18,8 @@ namespace verdan {
 // shelf, kept in the favourites folder until their disk is plugged in.
 inline constexpr const char* kRetrievalPlanFile = "a_rapatrier.txt";
 inline constexpr const char* kRetrievalPlanHeader = "nom-disque\tNS-disque\trépertoire\ttitre\text\ttaille";
+// Beside the plan, the file as it was when the reader had to drop some of its lines.
+inline constexpr const char* kDamagedPlanSuffix = ".abime";
 
 // One planned file, in the catalogue's own terms.
 struct PlannedFile {
@@ -56,7 +58,8 @@ public:
     // holds be lost, until a later opening reads it.
     void markUnreadable() { m_unreadable = true; }
     bool unreadable() const { return m_unreadable; }
-    // False when the same file (letter case aside) is planned already.
+    // False when the same file (letter case aside) is planned already, or when the file's name or
+    // folder would lead a copy out of its folders.
     bool add(const PlannedFile& file);
     // Removes the files `drop` chooses; how many went.
     std::size_t removeIf(const std::function<bool(const PlannedFile&)>& drop);
@@ -72,10 +75,11 @@ private:
     KeySet m_keys;
 };
 
-// Reads the plan of `folder`: none there is an empty plan. A damaged file (garbage, another
-// header, cut lines) is read as far as its lines are sound, rewritten, and the user is told how
-// many lines were dropped. A file that cannot be read is said, and the plan starts empty without
-// ever replacing it.
+// Reads the plan of `folder`: none there is an empty plan. Windows-1252, or UTF-8 or UTF-16 after
+// their byte-order mark. A damaged file (garbage, another header, cut lines, another number of
+// columns, a name or folder that would leave its folder) is read as far as its lines are sound,
+// kept whole beside it (kDamagedPlanSuffix), rewritten, and the user is told how many lines were
+// dropped. A file that cannot be read is said, and the plan starts empty without ever replacing it.
 void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui);
 
 // Puts the plan on disk in one step (an empty plan removes its file). False, after the error box,

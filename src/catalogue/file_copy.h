@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
 #include "util/ui.h"
 
 namespace verdan {
@@ -12,19 +13,33 @@ namespace verdan {
 // Size in bytes of a file; -1 when there is no file there (a folder, nothing) or its size cannot be read.
 std::int64_t FileSize64(const std::string& path);
 
-enum class CopyResult { Copied, Abandoned, CannotOpenSource, CannotReadSource, CannotCreate, CannotWrite };
+enum class CopyResult {
+    Copied,
+    Abandoned,
+    UnsafeName,  // not one plain file name of the folder: nothing is made anywhere
+    NameRefused, // a plain name the folder's file system does not take (":" on a Windows disk)
+    CannotOpenSource,
+    CannotReadSource,
+    CannotCreate,
+    CannotWrite
+};
 
-// Copies `source` over `destination` through a temporary file beside it, renamed into place only
-// once whole: the destination holds its former content or the whole copy, never a part of it, and
-// an abandoned or failed copy leaves nothing behind. `buffer` is reused from call to call; its size
-// is the block size. `afterBlock(bytesSoFar)` runs after every block and abandons the copy by
-// returning false. The source is only ever read.
-CopyResult copyThroughTemporary(const std::string& source, const std::string& destination,
-                                std::vector<char>& buffer,
-                                const std::function<bool(std::int64_t)>& afterBlock = {});
+// Every copy goes through here. Copies `source` to `fileName` in `folder` through a temporary
+// file beside it, renamed into place only once whole: the destination holds its former content or
+// the whole copy, never a part of it, and an abandoned or failed copy leaves nothing behind. The
+// name is used only when checkDestination finds it inside the folder. `buffer` is reused from
+// call to call; its size is the block size. `afterBlock(bytesSoFar)` runs after every block and
+// abandons the copy by returning false. The source is only ever read. `why` receives what the
+// system said of a destination it could not make or write.
+CopyResult copyThroughTemporary(const std::string& source, const std::string& folder,
+                                std::string_view fileName, std::vector<char>& buffer,
+                                const std::function<bool(std::int64_t)>& afterBlock = {},
+                                platform::FileFailure* why = nullptr);
 
-// The standard French text of a failed copy, naming the file concerned.
-std::string copyFailureText(CopyResult result, const std::string& source, const std::string& destination);
+// The standard French text of a failed copy, naming the file concerned and, when the system said
+// it, what happened.
+std::string copyFailureText(CopyResult result, const std::string& source, const std::string& destination,
+                            platform::FileFailure why = platform::FileFailure::None);
 
 // The folder joined with a file name by the folder's own separator.
 std::string pathInFolder(const std::string& folder, std::string_view fileName);

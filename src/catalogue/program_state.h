@@ -61,6 +61,9 @@ struct ProgramState {
     std::string HelpTextAdvanced;
     // Filled by the window layer with the windows' current bounds before the settings are written.
     std::function<void(SettingsState&)> captureWindowBounds;
+    // Set by the window layer: asks the system which drives are there now and brings `drives` up
+    // to date, when a disk stops answering before its unplugging was announced.
+    std::function<void()> checkDrives;
     // Escape in the global-list window; a scan has a stop flag of its own.
     std::atomic<bool> StopRequested{false};
 

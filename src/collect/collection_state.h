@@ -44,6 +44,8 @@ struct CollectionState {
     FolderLists folders;               // CheckListBox_rep, ListBoxSel, RadioGroup1
     // The found list (ListBox_media_un_hd); quitting asks about lines never added.
     FoundList found;
+    // What the scan that filled it took for media: its files are opened, anything else shown.
+    std::vector<std::string> foundExtensions;
     std::string foundCountCaption = "n"; // Label6
     std::string scanStatus = "---";      // Label_attente
     std::vector<std::string> scanLog;    // Memo3

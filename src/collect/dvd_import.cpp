@@ -3,7 +3,9 @@
 #include <ctime>
 #include <vector>
 
+#include "catalogue/contained_paths.h"
 #include "collect/collection_state.h"
+#include "collect/new_row.h"
 #include "collect/scan.h"
 #include "platform/files.h"
 #include "util/cp1252.h"
@@ -46,11 +48,32 @@ void BitBtn5Click(CollectionState& state, Ui& ui, const std::string& today) {
     RepairAccents(bytes);
     const std::string text = cp1252::decode(bytes);
     const std::vector<std::string_view> lines = splitLines(text);
-    std::vector<std::string> found;
-    for (std::size_t i = 1; i < lines.size(); ++i)
-        found.push_back(today + "  >   -DVD" + convertDvdLine(lines[i]));
+    std::vector<std::string> found, refused;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::string line = today + "  >   -DVD" + convertDvdLine(lines[i]);
+        // The name the row will hold is a file name in the favourites folder when the DVD is
+        // copied: one that would leave it ("AC/DC", "..") is refused now, with its line.
+        const std::string_view name = fileNameOf(splitFoundLine(line).path, FoundKind::Dvd);
+        if (!name.empty() && !isPlainFileName(name)) {
+            refused.push_back(ExtractField(lines[i], 1, '\t') + " - " + ExtractField(lines[i], 2, '\t'));
+            continue;
+        }
+        found.push_back(std::move(line));
+    }
     state.found.insert(std::move(found));
     state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
+    // The count is on screen before any message.
+    if (state.onScanChanged) state.onScanChanged();
+    if (!refused.empty()) {
+        std::string lines;
+        for (const std::string& r : refused) lines += "\n    " + r;
+        ui.ask(DialogType::Warning,
+               " " + toText(static_cast<long long>(refused.size())) +
+                   " titre(s) refusé(s) : un titre ne peut contenir « / » ni n'être fait que de points, "
+                   "son nom sortirait du dossier des favoris. \n" +
+                   lines,
+               {DialogButton::Ok});
+    }
     if (state.found.empty()) ui.showInfo("Aucun média de trouvé ");
 }
 

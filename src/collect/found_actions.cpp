@@ -73,7 +73,7 @@ void openPath(CollectionState& state, Ui& ui, Shell& shell, const std::string& p
               const std::function<void()>& repaint) {
     if (path.empty()) return;
     if (platform::isFile(path)) {
-        openDocumentSafely(ui, shell, path);
+        openDocumentSafely(ui, shell, path, state.foundExtensions);
         return;
     }
     const std::string name = fileNameOfPath(path);

@@ -1,5 +1,6 @@
 #include "collect/scan.h"
 
+#include "catalogue/media_categories.h"
 #include "collect/collection_state.h"
 #include "collect/new_row.h"
 #include "platform/files.h"
@@ -71,6 +72,7 @@ void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui&
     run->startTick = state.tick();
     state.addButtonEnabled = false;
     run->settings = makeScanSettings(media, platform::decimalSeparator());
+    state.foundExtensions = categoryExtensions(media);
     ui.setBusy(true);
     state.scanStatus = "Listage en cours...";
     notifyChanged(state);

@@ -77,9 +77,10 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     // The windows take their bounds now: the settings written below must keep them.
     view.applyState();
 
-    // What a killed save or load left behind; the files of a running VERDAN stay.
+    // What a killed save, load or copy left behind; the files of a running VERDAN stay.
     removeStaleTemporaries(program.programFolder);
     removeStaleTemporaries(catalogue.paths.ListFolder);
+    removeStaleTemporaries(settings.favouritesFolder);
     offerBackupRestore(catalogue.paths, ui);
 
     if (!platform::isFile(catalogue.paths.ListFilePath)) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "util/ui.h"
 
@@ -10,6 +11,12 @@ namespace verdan {
 
 // Said before a program is shown in its folder instead of being opened.
 std::string programNotStartedText(const std::string& path);
+// Said before a file that is no media is shown in its folder instead of being opened.
+std::string notMediaText(const std::string& path);
+
+// True when the path's extension is one of the usual video, audio and image extensions, or one of
+// `categoryExtensions` (".avi", as the catalogue's categories list them), letter case aside.
+bool isMediaFile(std::string_view path, const std::vector<std::string>& categoryExtensions);
 
 // True when the extension of the path's file name is one the desktop runs rather than opens: a
 // fixed set of program, script and shortcut types, and those listed in `pathext` (";"-separated,
@@ -26,8 +33,11 @@ bool startsLikeAProgram(std::string_view firstBytes);
 // disks carry execute bits everywhere, so the bit alone says nothing.
 bool wouldRunAProgram(const std::string& path, std::string_view pathext);
 
-// Opens the document with its associated application; a program is shown selected in the file
-// manager instead, after a short message.
-void openDocumentSafely(Ui& ui, Shell& shell, const std::string& path);
+// Opens the document with its associated application when it is media (isMediaFile) and no
+// program; anything else is shown selected in the file manager instead, after a short message.
+// Whatever a desktop might do with other types (help files, scripts, installers, shortcuts of
+// every kind), only media is ever handed to it.
+void openDocumentSafely(Ui& ui, Shell& shell, const std::string& path,
+                        const std::vector<std::string>& categoryExtensions = {});
 
 } // namespace verdan

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "browse/favourites_copy.h"
 #include "browse/marks.h"
@@ -11,6 +12,7 @@
 #include "support/foreign_hold.h"
 #include "support/unprivileged.h"
 #include "util/cp1252.h"
+#include "util/error.h"
 #include "util/format.h"
 
 using namespace verdan;
@@ -307,6 +309,68 @@ TEST_F(RetrievalPlanTest, ThePlanOnDiskNeverForgetsAFileNotYetInTheFavourites) {
     EXPECT_FALSE(platform::exists(planPath()));
 }
 
+// Whatever file operation fails, a file leaves the plan on disk only once it is whole in the
+// favourites; and a copy that cannot be forced to disk stays planned, lest a power cut lose both.
+TEST_F(RetrievalPlanTest, AFailureAtAnyStepOfThePlansCopyNeverDropsAFileNotSafelyCopied) {
+    const std::vector<std::string> titles = {"e1", "e2"};
+    std::vector<PlannedFile> files;
+    for (const std::string& t : titles) files.push_back(planned("SERIES", "0000AAAA", t));
+    for (const std::string& t : titles) putFile("SERIES", t, "contenu " + t);
+    plug("SERIES", "0000AAAA");
+    bool keptUnsynced = false;
+    for (long long n = 1;; ++n) {
+        for (const std::string& t : titles) platform::removeFile(inFavourites(t + ".avi"));
+        plan(files);
+        ui.shown.clear();
+        platform::faults::failOperation(n);
+        try {
+            copyPlannedDisk(program, browse, ui, view, plannedDisks(browse.plan, drives).at(0));
+        } catch (const VerdanError&) {
+        }
+        const long long seen = platform::faults::operationsSeen();
+        platform::faults::failOperation(0);
+        const std::string onDisk = cp1252::decode(TempFolder::read(planPath()));
+        bool errorShown = false;
+        for (const FakeUi::Shown& shown : ui.shown)
+            errorShown = errorShown || shown.type == DialogType::Error;
+        for (const std::string& t : titles) {
+            const bool whole = TempFolder::read(inFavourites(t + ".avi")) == "contenu " + t;
+            if (onDisk.find("\t" + t + "\t") == std::string::npos) {
+                EXPECT_TRUE(whole) << n << " " << t;
+            }
+            const bool inMemory = std::any_of(browse.plan.files().begin(), browse.plan.files().end(),
+                                              [&](const PlannedFile& f) { return f.title == t; });
+            keptUnsynced = keptUnsynced || (whole && inMemory && !errorShown);
+        }
+        if (seen < n) break; // the whole copy ran without meeting the failure
+    }
+    EXPECT_TRUE(keptUnsynced) << "no failure to force a copy to disk kept it planned";
+}
+
+TEST_F(RetrievalPlanTest, ADiskUnpluggedDuringAMultipleCopyPlansItsRemainingFiles) {
+    plug("FILMS", "1234ABCD");
+    for (const char* t : {"Un", "Deux", "Trois"}) {
+        putFile("FILMS", t);
+        marked("FILMS", "1234ABCD", t);
+    }
+    // The disk goes once the first file is copied; the drive table taken at the click still has it.
+    bool unplugged = false;
+    ui.onProcessEvents = [&] {
+        if (unplugged || !platform::isFile(inFavourites("Un.avi"))) return;
+        unplugged = true;
+        std::filesystem::remove_all(pathFromUtf8(dir.file("FILMS")));
+    };
+    ui.answers = {DialogButton::Yes};
+    Button_copie_multipleClick(program, browse, ui, view, drives, {},
+                               [&] { return unplugged ? DriveRows{} : drives; });
+    ui.onProcessEvents = nullptr;
+    EXPECT_EQ(plannedTitles(), (std::vector<std::string>{"Deux", "Trois"}));
+    EXPECT_EQ(TempFolder::read(planPath()),
+              planFile({planned("FILMS", "1234ABCD", "Deux"), planned("FILMS", "1234ABCD", "Trois")}));
+    EXPECT_EQ(column(list(), kMark), (std::vector<std::string>{"", kMark, kMark}));
+    EXPECT_EQ(browse.markCountCaption, "2");
+}
+
 TEST_F(RetrievalPlanTest, ADiskArrivingDuringACopyIsAskedAboutWhenItEnds) {
     plan({planned("SERIES", "0000AAAA", "Lost")});
     putFile("SERIES", "Lost");
@@ -353,7 +417,8 @@ TEST_F(RetrievalPlanTest, ADamagedPlanIsReadAsFarAsItIsSoundAndRewritten) {
     EXPECT_EQ(ui.shown[0].text,
               " Le fichier " + planPath() +
                   " était abîmé : 3 ligne(s) écartée(s). \n\n Le plan est réécrit avec les 2 "
-                  "fichier(s) lisible(s). ");
+                  "fichier(s) lisible(s). \n\n Le fichier d'origine est gardé sous " +
+                  planPath() + ".abime ");
     EXPECT_EQ(TempFolder::read(planPath()), planFile({lost, live}));
 
     // Read again, the rewritten file is sound: nothing said.
@@ -362,11 +427,13 @@ TEST_F(RetrievalPlanTest, ADamagedPlanIsReadAsFarAsItIsSoundAndRewritten) {
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(browse.plan.files().size(), 2u);
 
-    // Pure garbage: an empty plan, and its file goes.
-    dir.write("favoris/a_rapatrier.txt", std::string("\x00\x01\x02\x03", 4));
+    // Pure garbage: an empty plan, and its file goes, kept whole beside it.
+    const std::string garbage("\x00\x01\x02\x03", 4);
+    dir.write("favoris/a_rapatrier.txt", garbage);
     openRetrievalPlan(browse.plan, favourites(), ui);
     EXPECT_TRUE(browse.plan.files().empty());
     EXPECT_FALSE(platform::exists(planPath()));
+    EXPECT_EQ(TempFolder::read(planPath() + ".abime"), garbage);
 }
 
 TEST_F(RetrievalPlanTest, ThePlanFollowsTheFavouritesFolderAndJoinsThePlanThere) {

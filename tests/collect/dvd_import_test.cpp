@@ -83,10 +83,20 @@ TEST_F(DvdImport, FilesAsPeopleMakeThem) {
 }
 
 TEST_F(DvdImport, NothingToImportAndFilesThatCannotBeRead) {
+    // The window paints what the state says when it is told: under the message, the count is 0.
+    state.foundCountCaption = "12";
+    std::string painted = state.foundCountCaption;
+    std::size_t messagesWhenPainted = 0;
+    state.onScanChanged = [&] {
+        painted = state.foundCountCaption;
+        messagesWhenPainted = ui.shown.size();
+    };
     import("n\ttitre\r\n");
     EXPECT_TRUE(found().empty());
     EXPECT_EQ(ui.shown.back().text, "Aucun média de trouvé ");
     EXPECT_EQ(state.foundCountCaption, "0");
+    EXPECT_EQ(painted, "0");
+    EXPECT_EQ(messagesWhenPainted, 1u) << "painted after the file dialog, before the message";
 
     ui.shown.clear();
     BitBtn5Click(state, ui, "2025-03-05"); // cancelled

@@ -204,6 +204,10 @@ TEST_F(OpeningSequence, AMissingListWithABackupOffersToRestoreIt) {
     platform::replaceEntry(list, backup);
     const std::string killedSave = list + ".tmp999999999_0";
     std::ofstream(verdan::test::pathFromUtf8(killedSave), std::ios::binary) << "n\tnom-disque\r\nhalf a li";
+    const std::string favourites = joinPath(program.programFolder, "favoris");
+    platform::createFolders(favourites);
+    const std::string killedCopy = joinPath(favourites, "Alien.avi.tmp999999999_3");
+    std::ofstream(verdan::test::pathFromUtf8(killedCopy), std::ios::binary) << "half a film";
 
     ui.answers = {DialogButton::Yes};
     openingSequence(program, form1, ui, view);
@@ -214,6 +218,7 @@ TEST_F(OpeningSequence, AMissingListWithABackupOffersToRestoreIt) {
     EXPECT_EQ(program.globalList.table.mediaCount(), 2u);
     EXPECT_EQ(TempFolder::read(list), TempFolder::read(backup));
     EXPECT_FALSE(platform::exists(killedSave)) << "what a killed save left is removed at start-up";
+    EXPECT_FALSE(platform::exists(killedCopy)) << "and what a killed copy left in the favourites";
 }
 
 TEST_F(OpeningSequence, DecliningTheRestoreKeepsTheBackupForLater) {

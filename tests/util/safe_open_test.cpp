@@ -94,12 +94,13 @@ void setPathext(const char* value) {
 } // namespace
 
 TEST_F(SafeOpening, ThePathextOfTheEnvironmentIsRead) {
+    // A catalogue whose category lists ".xyz" as media: PATHEXT still makes it a program.
     const std::string p = file("a.xyz", "data", false);
     const std::string saved = std::getenv("PATHEXT") ? std::getenv("PATHEXT") : "";
     setPathext(".COM;.XYZ");
-    openDocumentSafely(ui, shell, p);
+    openDocumentSafely(ui, shell, p, {".xyz"});
     setPathext(".COM;.EXE");
-    openDocumentSafely(ui, shell, p);
+    openDocumentSafely(ui, shell, p, {".xyz"});
     setPathext(saved.c_str());
     EXPECT_EQ(shell.calls, (std::vector<FakeShell::Call>{{"show", p}, {"open", p}}));
 }
