@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <vector>
 
 #include "browse/marks.h"
@@ -336,11 +337,17 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     browse.missingSources.clear();
     std::vector<std::string> refused, unsafe;
     view.copyProgressChanged();
-    // The drives as they were at the click, asked again when a disk stops answering.
+    // The drives as they were at the click, asked again when a disk stops answering. A disk
+    // found there with files missing is asked about at most once a second, not once per file.
     DriveRows present = drives;
-    const auto diskStillThere = [&](std::string_view serial) {
+    std::map<std::string, std::uint32_t, std::less<>> answered;
+    const auto diskStillThere = [&](std::string_view serial, bool now) {
+        const auto seen = answered.find(serial);
+        if (!now && seen != answered.end() && browse.tick() - seen->second <= 1000) return true;
         if (recheckDrives) present = recheckDrives();
-        return !FindDriveBySerial(present, serial).empty();
+        const bool there = !FindDriveBySerial(present, serial).empty();
+        if (there) answered[std::string(serial)] = browse.tick();
+        return there;
     };
     // However the pass ends, an error included, the counter says what is marked and the plan
     // holds the disks that went.
@@ -364,7 +371,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
             }
             std::string source = fileOnDisk(drive, rowFolder, name);
             // A disk unplugged since the click is found gone here, and joins the plan.
-            if (!drive.empty() && !platform::isFile(source) && !diskStillThere(serial)) drive.clear();
+            if (!drive.empty() && !platform::isFile(source) && !diskStillThere(serial, false)) drive.clear();
             const auto listMissing = [&] {
                 // An absent disk: its name before the catalogue's folder form (":\\films"), which reads
                 // as the disk to plug in ("FILMS:\\films\\a.avi") and names no file here.
@@ -397,7 +404,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
                 if (outcome == BatchCopy::Outcome::SourceFailed) {
                     // Unplugged during its copy: planned with the rest of its disk; otherwise the
                     // file itself cannot be read, which ends the copy as any input error does.
-                    if (diskStillThere(serial)) throw VerdanError(batch.sourceFailure());
+                    if (diskStillThere(serial, true)) throw VerdanError(batch.sourceFailure());
                     drive.clear();
                     listMissing();
                     continue;
