@@ -33,6 +33,8 @@ TEST(ThreeChoiceDialog, AShortTextStillShowsTheWholeButtons) {
         // What the row shows of each button: all of it, none cut by the row's edges.
         EXPECT_EQ(b->visibleRegion().boundingRect(), b->rect()) << k;
     }
+    const QString pictures = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");
+    if (!pictures.isEmpty()) dialog.grab().save(pictures + "/three_choice_short_text.png");
 }
 
 TEST(ThreeChoiceDialog, EscapeAndTheButtonsGiveTheirIndex) {
