@@ -78,6 +78,22 @@ void RetrievalPlan::reset(std::string folder) {
     m_unreadable = false;
     m_files.clear();
     m_keys.clear();
+    m_diskStamp = {};
+    m_onDisk.clear();
+}
+
+bool RetrievalPlan::contains(const PlannedFile& file) const {
+    return m_keys.contains(keyOf(file));
+}
+
+void RetrievalPlan::markOnDisk(const FileStamp& stamp) {
+    m_diskStamp = stamp;
+    m_onDisk.clear();
+    for (const PlannedFile& f : m_files) m_onDisk.insert(keyOf(f));
+}
+
+bool RetrievalPlan::wasOnDisk(const PlannedFile& file) const {
+    return m_onDisk.contains(keyOf(file));
 }
 
 std::string RetrievalPlan::keyOf(const PlannedFile& file) {
@@ -110,6 +126,8 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
     plan.reset(folder);
     const std::string path = plan.path();
     std::string bytes;
+    // Taken before the reading: a write by another program meanwhile shows as a change.
+    const FileStamp stamp = stampOf(path);
     const platform::ReadStatus status = platform::readWholeFile(path, bytes);
     if (status == platform::ReadStatus::Missing) return;
     if (status == platform::ReadStatus::Failed) {
@@ -136,21 +154,69 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
         // The same file twice is planned once.
         if (!plan.add(file)) rewrite = true;
     }
+    plan.markOnDisk(stamp);
     if (dropped == 0 && !rewrite) return;
     saveRetrievalPlan(plan, ui);
     if (dropped > 0)
         ui.ask(DialogType::Warning, damageText(path, dropped, plan.files().size()), {DialogButton::Ok});
 }
 
-bool saveRetrievalPlan(const RetrievalPlan& plan, Ui& ui) {
+namespace {
+
+// Takes in what another program did to the plan's file since this one read or wrote it. False,
+// after the error box, when the file is there but cannot be read: it is then not written over.
+bool mergeFromDisk(RetrievalPlan& plan, Ui& ui) {
+    const std::string path = plan.path();
+    const FileStamp now = stampOf(path);
+    if (now == plan.diskStamp()) return true;
+    std::string bytes;
+    const platform::ReadStatus status = platform::readWholeFile(path, bytes);
+    if (status == platform::ReadStatus::Failed) {
+        showError(ui, msg::cannotOpen(path));
+        return false;
+    }
+    const std::string text = cp1252::decode(bytes);
+    std::vector<PlannedFile> there;
+    bool damaged = false;
+    for (const std::string_view line : splitLines(text)) {
+        if (line == kRetrievalPlanHeader || trimControl(line).empty()) continue;
+        PlannedFile file;
+        if (parseLine(line, file))
+            there.push_back(std::move(file));
+        else
+            damaged = true;
+    }
+    RetrievalPlan seen;
+    for (const PlannedFile& f : there) seen.add(f);
+    // Gone from the file though it was there when read here: the other program fetched it or
+    // cleared it. A damaged file says nothing of what it lost, so nothing goes for it.
+    if (!damaged && status == platform::ReadStatus::Ok)
+        plan.removeIf([&](const PlannedFile& f) { return plan.wasOnDisk(f) && !seen.contains(f); });
+    else if (status == platform::ReadStatus::Missing)
+        plan.removeIf([&](const PlannedFile& f) { return plan.wasOnDisk(f); });
+    // New in the file: planned by the other program. Those this program removed since it read
+    // them were in the file then, and stay removed.
+    for (const PlannedFile& f : there)
+        if (!plan.wasOnDisk(f)) plan.add(f);
+    return true;
+}
+
+} // namespace
+
+bool saveRetrievalPlan(RetrievalPlan& plan, Ui& ui) {
     // Said once, when it was opened.
     if (!plan.isOpen() || plan.unreadable()) return false;
+    if (!mergeFromDisk(plan, ui)) return false;
     const std::string path = plan.path();
     if (plan.files().empty()) {
-        if (!platform::exists(path)) return true;
+        if (!platform::exists(path)) {
+            plan.markOnDisk({});
+            return true;
+        }
         if (platform::removeFile(path)) {
             // Forced to disk where the system can, lest a power cut bring back files fetched.
             platform::syncFolder(plan.folder());
+            plan.markOnDisk({});
             return true;
         }
         showError(ui, msg::cannotWrite(path));
@@ -164,6 +230,7 @@ bool saveRetrievalPlan(const RetrievalPlan& plan, Ui& ui) {
         showError(ui, msg::cannotCreate(path));
         return false;
     }
+    plan.markOnDisk(stampOf(path));
     return true;
 }
 
