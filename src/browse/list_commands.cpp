@@ -33,7 +33,7 @@ void reloadFromListFile(ProgramState& program, Ui& ui, bool rebuildDisks) {
 // The temporaries an interrupted write of this catalogue left; those of the other catalogues of
 // the folder may belong to a program of another computer.
 void removeStaleListTemporaries(const ListPaths& paths) {
-    removeStaleTemporaries(folderOf(paths.ListFilePath), paths.ListName + ".");
+    removeStaleTemporaries(folderOf(paths.ListFilePath), paths.filesPrefix());
 }
 
 } // namespace

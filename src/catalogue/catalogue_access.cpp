@@ -87,6 +87,8 @@ bool mayWriteCatalogue(ProgramState& program, Ui& ui) {
 void releaseListLock(ProgramState& program) {
     program.listLock.release();
     program.catalogue.accessListFile.clear();
+    program.catalogue.readOnly = false;
+    program.catalogue.holder = {};
 }
 
 std::string accessCaption(const ProgramState& program) {

@@ -17,7 +17,8 @@ void followListLock(ProgramState& program, Ui& ui);
 // this program may not: the list is open read-only, or another program has taken it over since.
 bool mayWriteCatalogue(ProgramState& program, Ui& ui);
 
-// At quit: the lock file goes (unless another program has taken it over).
+// At quit, or when the list is to be written elsewhere: the lock file goes (unless another
+// program has taken it over). The next write settles the lock of the list file then current.
 void releaseListLock(ProgramState& program);
 
 // What the windows show after their title: empty unless the list is open read-only.

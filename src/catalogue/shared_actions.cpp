@@ -62,10 +62,11 @@ bool BitBtn_nomfic_mediaClick(ProgramState& program, Ui& ui) {
     // The parameter file goes with its list: a catalogue is the pair, side by side in one folder.
     catalogue.paths.derive(*chosen, catalogue.paths.ListName);
     catalogue.ParamsModified = true;
-    // The next save writes the list there: a catalogue of that name may be there already, held
-    // by another program, or written by one before the save.
+    // The next save writes the list there: a catalogue of that name may be there already, written
+    // by another program before the save, or held by one (its lock is settled at the save, so
+    // that nothing is written there before).
     rememberListFile(program);
-    followListLock(program, ui);
+    releaseListLock(program);
     return true;
 }
 

@@ -86,7 +86,7 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     // of a program that has this list open (on another computer, its process cannot be seen).
     removeStaleTemporaries(program.programFolder);
     if (!catalogue.readOnly) {
-        removeStaleTemporaries(catalogue.paths.ListFolder, catalogue.paths.ListName + ".");
+        removeStaleTemporaries(catalogue.paths.ListFolder, catalogue.paths.filesPrefix());
         offerBackupRestore(catalogue.paths, ui);
     }
 

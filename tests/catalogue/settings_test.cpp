@@ -384,3 +384,11 @@ TEST_F(SharedParameterFile, ReadOnlyNeverWritesAndSaysSoWhenAsked) {
                   c.paths.ListFilePath + "\n\n  Rien n'est enregistré. ");
     EXPECT_EQ(TempFolder::read(c.paths.ParamFilePath), before);
 }
+
+TEST(ListPathsRule, TheCatalogueFilesShareTheirNamesBeginning) {
+    ListPaths p;
+    p.derive("listes", "films.2020");
+    EXPECT_EQ(p.filesPrefix(), "films.");
+    p.derive("listes", "liste_globale_médias");
+    EXPECT_EQ(p.filesPrefix(), "liste_globale_médias.");
+}
