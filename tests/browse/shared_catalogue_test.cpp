@@ -281,3 +281,28 @@ TEST_F(SharedCatalogue, TakenBackTheListIsStillAskedAboutWhatTheOtherSaved) {
     EXPECT_EQ(fileTitles(listFile()), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
 }
 #endif
+
+TEST_F(SharedCatalogue, AChangeOfCatalogueMovesTheLockAndAnAbandonedOneKeepsIt) {
+    open();
+    writeList({row("1", "S", "serie")}, "series");
+    dir.write("listes/series.prm", "[LISTE]\r\nRadioGroup_index.ItemIndex=1\r\n");
+    const std::string seriesLock = lockFilePath(listFile("series"));
+
+    // Abandoned at "Annuler": the first catalogue keeps its lock, the other was let go.
+    ui.fileAnswers = {joinPath(listFolder(), "series.prm")};
+    ui.threeChoiceAnswers = {2};
+    BitBtn_fic_lstClick(program, ui, view);
+    EXPECT_EQ(program.catalogue.paths.ListName, "liste_globale_médias");
+    EXPECT_TRUE(platform::isFile(lockPath()));
+    EXPECT_FALSE(platform::exists(seriesLock));
+    deleteFirstRow();
+    EXPECT_TRUE(saveCurrentList(program, ui)); // still this program's to write
+
+    // Done: the lock goes with the list.
+    ui.fileAnswers = {joinPath(listFolder(), "series.prm")};
+    ui.threeChoiceAnswers = {0};
+    BitBtn_fic_lstClick(program, ui, view);
+    EXPECT_EQ(program.catalogue.paths.ListName, "series");
+    EXPECT_FALSE(platform::exists(lockPath()));
+    EXPECT_TRUE(platform::isFile(seriesLock));
+}
