@@ -31,10 +31,12 @@ public:
           m_listFolder(program.settings.listFolder), m_caption(program.collectionListFileCaption),
           m_levelCaption(program.globalList.index.levelCaption) {}
 
-    // The previous catalogue's lock stays held until the change is done or abandoned; it goes
-    // with the snapshot when the change is done.
+    // The previous catalogue's lock (held or not) stays as it is until the change is done or
+    // abandoned; it goes with the snapshot when the change is done.
     void keepLock(ProgramState& program) {
-        if (!m_lock.held()) m_lock = std::move(program.listLock);
+        if (m_lockKept) return;
+        m_lock = std::move(program.listLock);
+        m_lockKept = true;
     }
 
     void restore(ProgramState& program) {
@@ -43,12 +45,15 @@ public:
         program.settings.listFolder = m_listFolder;
         program.collectionListFileCaption = m_caption;
         program.globalList.index.levelCaption = m_levelCaption;
-        if (m_lock.held()) program.listLock = std::move(m_lock);
+        // The lock taken for the abandoned catalogue goes, the previous one comes back.
+        if (m_lockKept) program.listLock = std::move(m_lock);
+        m_lockKept = false;
         af_nb_media_bd(program);
     }
 
 private:
     ListLock m_lock;
+    bool m_lockKept = false;
     CurrentCatalogue m_catalogue;
     std::string m_listName;
     std::string m_listFolder;
@@ -85,7 +90,7 @@ void becomeCurrent(ProgramState& program, CatalogueSnapshot& before, Ui& ui, con
     if (program.catalogue.paths.ListFilePath == previous) return;
     // What is there now is what a save would write over without asking, until a load reads it.
     rememberListFile(program);
-    before.keepLock(program);
+    if (program.listLock.listFile() != program.catalogue.paths.ListFilePath) before.keepLock(program);
     followListLock(program, ui);
 }
 

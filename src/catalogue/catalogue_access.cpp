@@ -55,7 +55,17 @@ std::string lockedListQuestion(const std::string& listFile, const LockHolder& ho
 }
 
 void followListLock(ProgramState& program, Ui& ui) {
-    if (program.catalogue.accessListFile == program.catalogue.paths.ListFilePath) return;
+    const CurrentCatalogue& catalogue = program.catalogue;
+    const std::string& listFile = catalogue.paths.ListFilePath;
+    if (catalogue.accessListFile == listFile &&
+        (catalogue.readOnly || program.listLock.listFile() == listFile))
+        return;
+    // The lock held is this list's already: kept, not let go and taken again.
+    if (program.listLock.held() && program.listLock.listFile() == listFile) {
+        program.catalogue.accessListFile = listFile;
+        program.catalogue.readOnly = false;
+        return;
+    }
     program.listLock.release();
     settle(program, ui);
 }

@@ -283,10 +283,17 @@ TEST_F(SharedCatalogue, TakenBackTheListIsStillAskedAboutWhatTheOtherSaved) {
 #endif
 
 TEST_F(SharedCatalogue, AChangeOfCatalogueMovesTheLockAndAnAbandonedOneKeepsIt) {
-    open();
     writeList({row("1", "S", "serie")}, "series");
     dir.write("listes/series.prm", "[LISTE]\r\nRadioGroup_index.ItemIndex=1\r\n");
     const std::string seriesLock = lockFilePath(listFile("series"));
+    // Abandoned before any lock was held here: none is left behind either.
+    ui.fileAnswers = {joinPath(listFolder(), "series.prm")};
+    ui.threeChoiceAnswers = {2};
+    BitBtn_fic_lstClick(program, ui, view);
+    EXPECT_FALSE(platform::exists(seriesLock));
+    EXPECT_FALSE(program.listLock.held());
+
+    open();
 
     // Abandoned at "Annuler": the first catalogue keeps its lock, the other was let go.
     ui.fileAnswers = {joinPath(listFolder(), "series.prm")};
