@@ -8,6 +8,7 @@
 #include "widget_factory.h"
 
 #include "browse/search.h"
+#include "catalogue/catalogue_access.h"
 #include "window_geometry.h"
 
 #include <QApplication>
@@ -120,6 +121,9 @@ TForm2::~TForm2() {
 void TForm2::refreshView() {
     const GlobalListState& globalList = m_program.globalList;
     const CatalogueParams& p = m_program.catalogue.params;
+    const std::string access = accessCaption(m_program);
+    setWindowTitle(
+        qs(access.empty() ? std::string(kProductTitle) : std::string(kProductTitle) + "      " + access));
     Label_n->setText(qs(globalList.mediaCountCaption));
     Label_nf_media->setText(qs(globalList.listFileCaption));
     Label_media_1_->setText(qs(p.media[0].name));
@@ -197,7 +201,8 @@ void TForm2::changeCatalogue(const std::function<void()>& command) {
 }
 
 void TForm2::Button_enregistrer_listeClick() {
-    guarded(m_ui, [this] { verdan::Button_enregistrer_listeClick(m_program, m_ui); });
+    // A list changed on disk may be reloaded instead of saved.
+    followListReplacement([this] { verdan::Button_enregistrer_listeClick(m_program, m_ui); });
     refreshView();
 }
 
@@ -210,7 +215,9 @@ void TForm2::Button_undoClick() {
 void TForm2::quit(QuitSender sender) {
     if (QScreen* s = screen())
         QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
-    const QuitOutcome outcome = m_quit(sender);
+    QuitOutcome outcome = QuitOutcome::Stay;
+    // Its offer to save may reload a list changed on disk instead.
+    followListReplacement([&] { outcome = m_quit(sender); });
     refreshView();
     if (outcome == QuitOutcome::ExitNow) QApplication::exit(0);
 }
@@ -257,10 +264,13 @@ void TForm2::CheckBox_mode_avancerClick() {
 }
 
 void TForm2::ComboBox1Change() {
-    m_program.catalogue.params.fontIndex = ComboBox1->currentIndex();
+    const int chosen = ComboBox1->currentIndex();
     bool ok = false;
     int size = ComboBox1->currentText().toInt(&ok);
     applyFontSize(ok ? size : 8);
+    // The same size chosen again changes nothing to write.
+    if (m_program.catalogue.params.fontIndex == chosen) return;
+    m_program.catalogue.params.fontIndex = chosen;
     m_program.catalogue.ParamsModified = true;
 }
 

@@ -1,5 +1,6 @@
 #include "browse/catalogue_choice.h"
 
+#include "catalogue/catalogue_access.h"
 #include "catalogue/drive_lookup.h"
 #include "catalogue/file_copy.h"
 #include "catalogue/list_file.h"
@@ -30,16 +31,29 @@ public:
           m_listFolder(program.settings.listFolder), m_caption(program.collectionListFileCaption),
           m_levelCaption(program.globalList.index.levelCaption) {}
 
-    void restore(ProgramState& program) const {
+    // The previous catalogue's lock (held or not) stays as it is until the change is done or
+    // abandoned; it goes with the snapshot when the change is done.
+    void keepLock(ProgramState& program) {
+        if (m_lockKept) return;
+        m_lock = std::move(program.listLock);
+        m_lockKept = true;
+    }
+
+    void restore(ProgramState& program) {
         program.catalogue = m_catalogue;
         program.settings.listName = m_listName;
         program.settings.listFolder = m_listFolder;
         program.collectionListFileCaption = m_caption;
         program.globalList.index.levelCaption = m_levelCaption;
+        // The lock taken for the abandoned catalogue goes, the previous one comes back.
+        if (m_lockKept) program.listLock = std::move(m_lock);
+        m_lockKept = false;
         af_nb_media_bd(program);
     }
 
 private:
+    ListLock m_lock;
+    bool m_lockKept = false;
     CurrentCatalogue m_catalogue;
     std::string m_listName;
     std::string m_listFolder;
@@ -57,21 +71,32 @@ bool offerToSaveChanges(ProgramState& program, Ui& ui) {
                "actuelle ? \n\n       " +
                    program.catalogue.paths.ListFilePath,
                {DialogButton::Yes, DialogButton::No, DialogButton::Cancel});
-    if (answer == DialogButton::Yes) saveCurrentList(program, ui);
-    return answer == DialogButton::Yes || answer == DialogButton::No;
+    // Not written (read-only, or the user cancelled on a list changed on disk): the rows stay
+    // here with the user, unless the user reloaded the list, which left nothing to save.
+    if (answer == DialogButton::Yes)
+        return saveCurrentList(program, ui) || !program.globalList.table.ListModified;
+    return answer == DialogButton::No;
 }
 
-// Makes the catalogue named by folder and name current, paths and the names the windows show.
-void becomeCurrent(ProgramState& program, const std::string& folder, const std::string& name) {
+// Makes the catalogue named by folder and name current, paths and the names the windows show, and
+// settles its lock (the previous one kept by the snapshot meanwhile).
+void becomeCurrent(ProgramState& program, CatalogueSnapshot& before, Ui& ui, const std::string& folder,
+                   const std::string& name) {
+    const std::string previous = program.catalogue.paths.ListFilePath;
     program.catalogue.paths.derive(folder, name);
     program.settings.listFolder = folder;
     program.settings.listName = name;
     program.collectionListFileCaption = name;
+    if (program.catalogue.paths.ListFilePath == previous) return;
+    // What is there now is what a save would write over without asking, until a load reads it.
+    rememberListFile(program);
+    if (program.listLock.listFile() != program.catalogue.paths.ListFilePath) before.keepLock(program);
+    followListLock(program, ui);
 }
 
 // Reads a parameter file into the current catalogue; the level label follows the level read.
 void readParameters(ProgramState& program, const std::string& paramFile) {
-    if (lire_parametre_liste(paramFile, program.catalogue.params))
+    if (readCatalogueParams(program.catalogue, paramFile))
         program.globalList.index.levelCaption = labelIdxText(program.catalogue.params.indexLevel);
 }
 
@@ -83,7 +108,7 @@ std::string withoutExtension(const std::string& name) {
 // The empty list file of a new catalogue, from the template beside the program. False (and told)
 // when the template is there but could not be copied.
 enum class TemplateCopy { Copied, NoTemplate, Failed };
-TemplateCopy copyEmptyListTemplate(const ProgramState& program, Ui& ui) {
+TemplateCopy copyEmptyListTemplate(ProgramState& program, Ui& ui) {
     const std::string source = joinPath(program.programFolder, kEmptyListTemplate);
     if (!platform::isFile(source)) return TemplateCopy::NoTemplate;
     std::vector<char> buffer(64 * 1024);
@@ -95,6 +120,8 @@ TemplateCopy copyEmptyListTemplate(const ProgramState& program, Ui& ui) {
         inform(ui, " liste vide impossible à créer   ");
         return TemplateCopy::Failed;
     }
+    // Written here: the save that follows writes over it without asking.
+    rememberListFile(program);
     inform(ui, " liste vide créée   ");
     return TemplateCopy::Copied;
 }
@@ -132,13 +159,14 @@ void BitBtn_fic_lstClick(ProgramState& program, Ui& ui, CatalogueChoiceView& vie
     if (!chosen) return;
     if (!offerToSaveChanges(program, ui)) return;
     const std::string& paramFile = *chosen;
-    const CatalogueSnapshot before(program);
+    CatalogueSnapshot before(program);
     GlobalListState& globalList = program.globalList;
     // Once the rows in memory are no longer the previous catalogue's, going back to it would let a
     // save write them over its list file.
     bool rowsReplaced = false;
     try {
-        becomeCurrent(program, folderOfPath(paramFile), withoutExtension(fileNameOfPath(paramFile)));
+        becomeCurrent(program, before, ui, folderOfPath(paramFile),
+                      withoutExtension(fileNameOfPath(paramFile)));
         readParameters(program, paramFile);
         const std::string& listFile = program.catalogue.paths.ListFilePath;
         if (!platform::isFile(listFile)) {
@@ -169,9 +197,12 @@ void BitBtn_fic_lstClick(ProgramState& program, Ui& ui, CatalogueChoiceView& vie
             CatalogueChoiceView& view;
             ~PanelsDown() { view.showWaitingPanels(false); }
         } panelsDown{view};
-        lire_liste(globalList.table, listFile, append ? ListMode::Append : ListMode::Replace, ui,
-                   program.programFolder);
+        const FileStamp read = stampOf(listFile);
+        const LoadResult loaded =
+            lire_liste(globalList.table, listFile, append ? ListMode::Append : ListMode::Replace, ui,
+                       program.programFolder);
         rowsReplaced = true;
+        if (loaded == LoadResult::Loaded) program.catalogue.listOnDisk.remember(listFile, read);
         const int level = program.catalogue.params.indexLevel;
         if (append) {
             reindexer_liste(globalList.table, globalList.keys, level, globalList.index, ui,
@@ -200,8 +231,8 @@ void Edit_nom_fic_media_sans_extKeyDown(ProgramState& program, Ui& ui, Catalogue
         return;
     }
     if (!offerToSaveChanges(program, ui)) return;
-    const CatalogueSnapshot before(program);
-    becomeCurrent(program, program.catalogue.paths.ListFolder, name);
+    CatalogueSnapshot before(program);
+    becomeCurrent(program, before, ui, program.catalogue.paths.ListFolder, name);
     const ListPaths& paths = program.catalogue.paths;
     bool rowsReplaced = false;
     try {
@@ -233,7 +264,7 @@ void Edit_nom_fic_media_sans_extKeyDown(ProgramState& program, Ui& ui, Catalogue
         if (!rowsReplaced) before.restore(program);
         throw;
     }
-    enregistrer_parametre_liste(program.catalogue, ui, true);
+    saveCatalogueParams(program, ui, true);
     af_nb_media_bd(program);
 }
 

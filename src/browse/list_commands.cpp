@@ -1,5 +1,6 @@
 #include "browse/list_commands.h"
 
+#include "catalogue/catalogue_access.h"
 #include "catalogue/list_file.h"
 #include "catalogue/list_load.h"
 #include "platform/files.h"
@@ -21,12 +22,53 @@ void inform(Ui& ui, const std::string& text, DialogButton button) {
 
 void reloadFromListFile(ProgramState& program, Ui& ui, bool rebuildDisks) {
     GlobalListState& globalList = program.globalList;
-    loadIndexedList(globalList, program.catalogue.paths.ListFilePath, program.catalogue.params.indexLevel,
-                    false, rebuildDisks, ui, program.programFolder);
+    const std::string& path = program.catalogue.paths.ListFilePath;
+    const FileStamp read = stampOf(path);
+    if (loadIndexedList(globalList, path, program.catalogue.params.indexLevel, false, rebuildDisks, ui,
+                        program.programFolder) == LoadResult::Loaded)
+        program.catalogue.listOnDisk.remember(path, read);
     af_nb_media_bd(program);
 }
 
+// The temporaries an interrupted write of this catalogue left; those of the other catalogues of
+// the folder may belong to a program of another computer.
+void removeStaleListTemporaries(const ListPaths& paths) {
+    removeStaleTemporaries(folderOf(paths.ListFilePath), paths.filesPrefix());
+}
+
 } // namespace
+
+std::string listChangedQuestion(const std::string& listFile, const std::string& anyway) {
+    return "  Le fichier de la liste a changé depuis sa lecture (un autre programme l'a enregistré ?)  \n\n  "
+           "  " +
+           listFile + "\n\n  Recharger : les modifications faites ici sont perdues. \n  " + anyway +
+           " : l'autre version est gardée dans la sauvegarde. ";
+}
+
+DiskCheck checkListOnDisk(ProgramState& program, Ui& ui, const std::string& anyway) {
+    const std::string& path = program.catalogue.paths.ListFilePath;
+    const FileOnDisk& read = program.catalogue.listOnDisk;
+    if (!read.changed(path)) return DiskCheck::Unchanged;
+    if (!platform::exists(path)) {
+        // Renamed or removed by hand, or by a program on another computer: the list written now
+        // may be all that is left of it.
+        return confirm(ui, "  Le fichier de la liste a disparu depuis sa lecture :  \n\n    " + path +
+                               "\n\n  L'enregistrer quand même ?")
+                   ? DiskCheck::WriteAnyway
+                   : DiskCheck::Cancelled;
+    }
+    switch (ui.askThreeChoices(listChangedQuestion(path, anyway), "Recharger", anyway, "Annuler", 150)) {
+    case 0: {
+        BusyScope busy(ui);
+        reloadFromListFile(program, ui, true);
+        return DiskCheck::Reloaded;
+    }
+    case 1:
+        return DiskCheck::WriteAnyway;
+    default:
+        return DiskCheck::Cancelled;
+    }
+}
 
 std::string saveDateLabel(const std::string& nowText) {
     return nowText.substr(0, utf8::offsetOfChar(nowText, 16));
@@ -56,22 +98,29 @@ bool Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& vie
     return true;
 }
 
-void saveCurrentList(ProgramState& program, Ui& ui) {
+bool saveCurrentList(ProgramState& program, Ui& ui) {
     GlobalListState& globalList = program.globalList;
     const ListPaths& paths = program.catalogue.paths;
+    if (!mayWriteCatalogue(program, ui)) return false;
+    const DiskCheck check = checkListOnDisk(program, ui, "Enregistrer quand même");
+    if (check == DiskCheck::Reloaded || check == DiskCheck::Cancelled) return false;
     BusyScope busy(ui);
-    removeStaleTemporaries(folderOf(paths.ListFilePath));
+    removeStaleListTemporaries(paths);
     // The list file becomes the backup only once the new list is whole on disk, so that a
     // failure at any moment leaves a whole list under each name.
     ecrire_liste(globalList.table, paths.ListFilePath, paths.backupPath());
+    rememberListFile(program);
     program.catalogue.params.dateLabel = saveDateLabel(platform::nowDateTimeText());
     program.saveSettings();
-    enregistrer_parametre_liste(program.catalogue, ui, false);
+    saveCatalogueParams(program, ui, false);
+    return true;
 }
 
 bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
     GlobalListState& globalList = program.globalList;
     const ListPaths& paths = program.catalogue.paths;
+    // Read-only: said before any question.
+    if (!mayWriteCatalogue(program, ui)) return false;
     const std::string question =
         globalList.mediaCountCaption == "aucun média"
             ? "  Enregistrer la liste vide dans le fichier  \n\n    " + paths.ListFilePath +
@@ -79,7 +128,7 @@ bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui) {
             : " Enregistrer la liste des " + toText(static_cast<long long>(globalList.table.mediaCount())) +
                   " médias  dans le fichier  \n\n" + "    " + paths.ListFilePath + "              \n";
     if (!confirm(ui, question)) return false;
-    saveCurrentList(program, ui);
+    if (!saveCurrentList(program, ui)) return false;
     inform(ui, "   Enregistrement effectué     ", DialogButton::Ok);
     return true;
 }
@@ -97,12 +146,21 @@ void Button_undoClick(ProgramState& program, Ui& ui) {
         inform(ui, "   La dernière sauvegarde ne contient rien \n\n" + backup, DialogButton::Yes);
         return;
     }
+    // The swap writes both files: not in read-only, and not over a list another program saved
+    // since it was read here without the user's word. A list file gone since is left to the swap,
+    // which needs both files and says so.
+    if (!mayWriteCatalogue(program, ui)) return;
+    if (platform::exists(paths.ListFilePath)) {
+        const DiskCheck check = checkListOnDisk(program, ui, "Undo quand même");
+        if (check == DiskCheck::Reloaded || check == DiskCheck::Cancelled) return;
+    }
     GlobalList& list = program.globalList.table;
     if (list.ListModified &&
         confirm(ui, "   avant de charger cette liste, enregistrer les modifications effectuées sur la liste "
                     "actuelle ? \n\n       " +
                         paths.ListFilePath)) {
         ecrire_liste(list, paths.ListFilePath);
+        rememberListFile(program);
     }
     if (!confirm(ui, "      Charger la sauvegarde de          \n\n     " + toText(b) + " médias ?")) return;
     if (!echanger_fichiers(backup, paths.ListFilePath)) {
@@ -144,7 +202,7 @@ QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, s
     }
     if (program.catalogue.ParamsModified) {
         try {
-            enregistrer_parametre_liste(program.catalogue, ui, false);
+            saveCatalogueParams(program, ui, false);
         } catch (const VerdanError& e) {
             report(e);
         }
@@ -159,6 +217,7 @@ QuitOutcome Button_exitClick(ProgramState& program, Ui& ui, QuitSender sender, s
     } catch (const VerdanError& e) {
         report(e);
     }
+    releaseListLock(program);
     return sender == QuitSender::Form1Closing ? QuitOutcome::CloseMainWindow : QuitOutcome::ExitNow;
 }
 

@@ -21,8 +21,18 @@ bool Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& vie
 // "Enregistrer la liste": the previous list file becomes the backup, the table is written, the
 // date label is set, then the settings file and the parameter file. False when the user declined.
 bool Button_enregistrer_listeClick(ProgramState& program, Ui& ui);
-// What the save does once the user agreed, without its question and closing message.
-void saveCurrentList(ProgramState& program, Ui& ui);
+// What the save does once the user agreed, without its question and closing message. False when
+// nothing was written: the list is open read-only, or the list file changed on disk since it was
+// read and the user reloaded it or cancelled.
+bool saveCurrentList(ProgramState& program, Ui& ui);
+
+// Before the table is written over the list file: when the file is no longer what the table was
+// read from or written to (another program saved it since), the user reloads it (losing the
+// changes made here), writes anyway (`anyway` names that choice; the other version goes to the
+// backup) or cancels. A list file that vanished since is asked about too.
+enum class DiskCheck { Unchanged, Reloaded, WriteAnyway, Cancelled };
+DiskCheck checkListOnDisk(ProgramState& program, Ui& ui, const std::string& anyway);
+std::string listChangedQuestion(const std::string& listFile, const std::string& anyway);
 
 // "Undo": exchanges the list file and its backup and loads it.
 void Button_undoClick(ProgramState& program, Ui& ui);

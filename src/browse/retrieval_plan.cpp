@@ -70,6 +70,35 @@ std::string damageText(const std::string& path, std::size_t dropped, std::size_t
            (keptAs.empty() ? std::string() : "\n\n Le fichier d'origine est gardé sous " + keptAs + " ");
 }
 
+// What a plan file holds, read as far as its lines are sound.
+struct PlanFileRead {
+    std::vector<PlannedFile> files;
+    std::size_t dropped = 0; // lines that name no file, garbage included
+    bool rewrite = false;    // no header, blank lines: sound, but not as the plan writes itself
+};
+
+PlanFileRead readPlanFile(std::string_view bytes) {
+    // Notepad saves as "Unicode" or as UTF-8 with its mark when asked: the entries are the same.
+    const std::string text = decodeTextFile(bytes);
+    const std::vector<std::string_view> lines = splitLines(text);
+    PlanFileRead read;
+    read.rewrite = lines.empty() || lines.front() != kRetrievalPlanHeader;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 0 && lines[i] == kRetrievalPlanHeader) continue;
+        // Blank lines are dropped quietly; control characters are garbage, kept with the original.
+        if (lines[i].find_first_not_of(" \t\r") == std::string_view::npos) {
+            read.rewrite = true;
+            continue;
+        }
+        PlannedFile file;
+        if (parseLine(lines[i], file))
+            read.files.push_back(std::move(file));
+        else
+            ++read.dropped;
+    }
+    return read;
+}
+
 } // namespace
 
 PlannedFile plannedFileOfRow(const GlobalList& table, std::size_t row) {
@@ -90,6 +119,22 @@ void RetrievalPlan::reset(std::string folder) {
     m_unreadable = false;
     m_files.clear();
     m_keys.clear();
+    m_diskStamp = {};
+    m_onDisk.clear();
+}
+
+bool RetrievalPlan::contains(const PlannedFile& file) const {
+    return m_keys.contains(keyOf(file));
+}
+
+void RetrievalPlan::markOnDisk(const FileStamp& stamp) {
+    m_diskStamp = stamp;
+    m_onDisk.clear();
+    for (const PlannedFile& f : m_files) m_onDisk.insert(keyOf(f));
+}
+
+bool RetrievalPlan::wasOnDisk(const PlannedFile& file) const {
+    return m_onDisk.contains(keyOf(file));
 }
 
 std::string RetrievalPlan::keyOf(const PlannedFile& file) {
@@ -124,6 +169,8 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
     plan.reset(folder);
     const std::string path = plan.path();
     std::string bytes;
+    // Taken before the reading: a write by another program meanwhile shows as a change.
+    const FileStamp stamp = stampOf(path);
     const platform::ReadStatus status = platform::readWholeFile(path, bytes);
     if (status == platform::ReadStatus::Missing) return;
     if (status == platform::ReadStatus::Failed) {
@@ -132,26 +179,13 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
                   msg::cannotOpen(path) + "\n\n  Le plan n'y sera pas modifié tant qu'il reste illisible.");
         return;
     }
-    // Notepad saves as "Unicode" or as UTF-8 with its mark when asked: the entries are the same.
-    const std::string text = decodeTextFile(bytes);
-    const std::vector<std::string_view> lines = splitLines(text);
-    std::size_t dropped = 0;
-    bool rewrite = lines.empty() || lines.front() != kRetrievalPlanHeader;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i == 0 && lines[i] == kRetrievalPlanHeader) continue;
-        // Blank lines are dropped quietly; control characters are garbage, kept with the original.
-        if (lines[i].find_first_not_of(" \t\r") == std::string_view::npos) {
-            rewrite = true;
-            continue;
-        }
-        PlannedFile file;
-        if (!parseLine(lines[i], file)) {
-            ++dropped;
-            continue;
-        }
-        // The same file twice is planned once.
+    const PlanFileRead read = readPlanFile(bytes);
+    std::size_t dropped = read.dropped;
+    bool rewrite = read.rewrite;
+    // The same file twice is planned once.
+    for (const PlannedFile& file : read.files)
         if (!plan.add(file)) rewrite = true;
-    }
+    plan.markOnDisk(stamp);
     if (dropped == 0 && !rewrite) return;
     // What the reader did not understand may be worth something to its writer: the file as it was
     // stays beside the rewritten plan.
@@ -172,15 +206,54 @@ void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui) {
                {DialogButton::Ok});
 }
 
-bool saveRetrievalPlan(const RetrievalPlan& plan, Ui& ui) {
+namespace {
+
+// Takes in what another program did to the plan's file since this one read or wrote it. False,
+// after the error box, when the file is there but cannot be read: it is then not written over.
+bool mergeFromDisk(RetrievalPlan& plan, Ui& ui) {
+    const std::string path = plan.path();
+    const FileStamp now = stampOf(path);
+    if (now == plan.diskStamp()) return true;
+    std::string bytes;
+    const platform::ReadStatus status = platform::readWholeFile(path, bytes);
+    if (status == platform::ReadStatus::Failed) {
+        showError(ui, msg::cannotOpen(path));
+        return false;
+    }
+    const PlanFileRead read = readPlanFile(bytes);
+    const std::vector<PlannedFile>& there = read.files;
+    const bool damaged = read.dropped > 0;
+    RetrievalPlan seen;
+    for (const PlannedFile& f : there) seen.add(f);
+    // Gone from the file though it was there when read here: the other program fetched it or
+    // cleared it. A damaged file says nothing of what it lost, so nothing goes for it.
+    if (!damaged && status == platform::ReadStatus::Ok)
+        plan.removeIf([&](const PlannedFile& f) { return plan.wasOnDisk(f) && !seen.contains(f); });
+    else if (status == platform::ReadStatus::Missing)
+        plan.removeIf([&](const PlannedFile& f) { return plan.wasOnDisk(f); });
+    // New in the file: planned by the other program. Those this program removed since it read
+    // them were in the file then, and stay removed.
+    for (const PlannedFile& f : there)
+        if (!plan.wasOnDisk(f)) plan.add(f);
+    return true;
+}
+
+} // namespace
+
+bool saveRetrievalPlan(RetrievalPlan& plan, Ui& ui) {
     // Said once, when it was opened.
     if (!plan.isOpen() || plan.unreadable()) return false;
+    if (!mergeFromDisk(plan, ui)) return false;
     const std::string path = plan.path();
     if (plan.files().empty()) {
-        if (!platform::exists(path)) return true;
+        if (!platform::exists(path)) {
+            plan.markOnDisk({});
+            return true;
+        }
         if (platform::removeFile(path)) {
             // Forced to disk where the system can, lest a power cut bring back files fetched.
             platform::syncFolder(plan.folder());
+            plan.markOnDisk({});
             return true;
         }
         showError(ui, msg::cannotWrite(path));
@@ -194,6 +267,7 @@ bool saveRetrievalPlan(const RetrievalPlan& plan, Ui& ui) {
         showError(ui, msg::cannotCreate(path));
         return false;
     }
+    plan.markOnDisk(stampOf(path));
     return true;
 }
 

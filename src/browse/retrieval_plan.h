@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/drive_lookup.h"
+#include "catalogue/file_stamp.h"
 #include "catalogue/global_list.h"
 #include "catalogue/key_set.h"
 #include "util/ui.h"
@@ -65,6 +66,13 @@ public:
     std::size_t removeIf(const std::function<bool(const PlannedFile&)>& drop);
     // Removes these files (letter case aside), in one pass however many they are; how many went.
     std::size_t remove(const std::vector<PlannedFile>& files);
+    bool contains(const PlannedFile& file) const;
+
+    // What its file held when this program last read or wrote it, so that another program's
+    // entries added since are kept, and those it removed since stay removed.
+    void markOnDisk(const FileStamp& stamp);
+    const FileStamp& diskStamp() const { return m_diskStamp; }
+    bool wasOnDisk(const PlannedFile& file) const;
 
 private:
     static std::string keyOf(const PlannedFile& file);
@@ -73,6 +81,8 @@ private:
     bool m_unreadable = false;
     std::vector<PlannedFile> m_files;
     KeySet m_keys;
+    FileStamp m_diskStamp;
+    KeySet m_onDisk;
 };
 
 // Reads the plan of `folder`: none there is an empty plan. Windows-1252, or UTF-8 or UTF-16 after
@@ -83,8 +93,11 @@ private:
 void openRetrievalPlan(RetrievalPlan& plan, const std::string& folder, Ui& ui);
 
 // Puts the plan on disk in one step (an empty plan removes its file). False, after the error box,
-// when it cannot be written; the previous file is then whole.
-bool saveRetrievalPlan(const RetrievalPlan& plan, Ui& ui);
+// when it cannot be written; the previous file is then whole. When another program wrote the
+// file since this one read it, the file is read again first and the plan takes its entries in:
+// those added there join, those removed there go (unless the file is damaged now), and those
+// removed here stay removed.
+bool saveRetrievalPlan(RetrievalPlan& plan, Ui& ui);
 
 // The plan lives in the favourites folder and follows it: when the folder is another, the entries
 // join those of the new folder's plan, which is written before the old file goes. A plan not

@@ -22,6 +22,12 @@ void ListPaths::derive(const std::string& folder, const std::string& name, bool 
     ListFilePath = ListFileFromBase(ListBasePath);
 }
 
+std::string ListPaths::filesPrefix() const {
+    const std::size_t start = ListFilePath.find_last_of("\\/");
+    const std::string name = ListFilePath.substr(start == std::string::npos ? 0 : start + 1);
+    return name.substr(0, name.size() - 3);
+}
+
 std::string ListPaths::backupPath() const {
     std::string s = ListFileFromBase(ListFilePath);
     return s.substr(0, s.size() - 4) + ".bak";

@@ -19,6 +19,9 @@ struct ListPaths {
     void derive(const std::string& folder, const std::string& name, bool withParamFile = true);
     // Backup of the list file: same path with ".bak" in place of its extension.
     std::string backupPath() const;
+    // How the names of the catalogue's files begin, the list's, its backup's, its parameter
+    // file's and their temporaries' ("films." for "films.2020", whose list is "films.txt").
+    std::string filesPrefix() const;
 };
 
 } // namespace verdan

@@ -47,6 +47,8 @@ struct ProgramState {
     SettingsState settings;
     // Paths, parameters (index level, date label, font size, media categories) and ParamsModified.
     CurrentCatalogue catalogue;
+    // The lock file of the current list while this program holds it.
+    ListLock listLock;
     GlobalListState globalList;
     // A copy into the favourites folder walks the global list: while it runs, nothing may change
     // the list or switch the catalogue (the windows lock those controls).

@@ -3,6 +3,8 @@
 #include "platform/files.h"
 #include "util/file_helpers.h"
 
+#include <type_traits>
+
 namespace verdan {
 
 void SaveWindowBounds(IniFile& ini, const std::string& section, const WindowGeometry& w) {
@@ -85,11 +87,47 @@ std::string sectionOf(int i) {
 std::string suffix(int i) {
     return i == 0 ? "1_" : "2_";
 }
-} // namespace
 
-bool lire_parametre_liste(const std::string& paramFilePath, CatalogueParams& params) {
-    if (!platform::isFile(paramFilePath)) return false;
-    const IniFile ini = IniFile::load(paramFilePath);
+// Every key of a parameter file as it is written, with the value it holds: f(section, key, field)
+// where field(params) is the value's place in the parameters.
+template <class F> void forEachParam(F&& f) {
+    f(
+        std::string("LISTE"), std::string("form2.Label_date_der_maj.caption"),
+        [](auto& p) -> auto& { return p.dateLabel; });
+    f(
+        std::string("LISTE"), std::string("RadioGroup_index.ItemIndex"),
+        [](auto& p) -> auto& { return p.indexLevel; });
+    f(
+        std::string("LISTE"), std::string("form2.ComboBox1.ItemIndex"),
+        [](auto& p) -> auto& { return p.fontIndex; });
+    for (int i = 0; i < 2; ++i) {
+        const std::string s = sectionOf(i), n = suffix(i);
+        const auto at = static_cast<std::size_t>(i);
+        f(
+            s, "Edit_type_media_" + n + ".Text", [at](auto& p) -> auto& { return p.media[at].name; });
+        f(
+            s,
+            "Edit_filtre_ext_" + n + ".Text", [at](auto& p) -> auto& { return p.media[at].extensionFilter; });
+        f(
+            s, "Edit_taille_mini_" + n + ".Text", [at](auto& p) -> auto& { return p.media[at].minimumSize; });
+        f(
+            s,
+            "CheckBox_mini_" + n + ".checked", [at](auto& p) -> auto& { return p.media[at].minimumSizeOn; });
+    }
+}
+
+template <class T>
+void writeValue(IniFile& ini, const std::string& section, const std::string& key, const T& value) {
+    if constexpr (std::is_same_v<T, bool>) {
+        ini.writeBool(section, key, value);
+    } else if constexpr (std::is_same_v<T, int>) {
+        ini.writeInteger(section, key, value);
+    } else {
+        ini.writeString(section, key, value);
+    }
+}
+
+void readParams(const IniFile& ini, CatalogueParams& params) {
     const CatalogueParams d = CatalogueParams::missingKeyDefaults();
     params.dateLabel = ini.readString("LISTE", "form2.Label_date_der_maj.caption", d.dateLabel);
     params.indexLevel =
@@ -108,28 +146,81 @@ bool lire_parametre_liste(const std::string& paramFilePath, CatalogueParams& par
         m.minimumSize = ini.readString(s, "Edit_taille_mini_" + n + ".text", def.minimumSize);
         m.minimumSizeOn = ini.readBool(s, "CheckBox_mini_" + n + ".checked", def.minimumSizeOn);
     }
+}
+
+bool sameValues(const CatalogueParams& a, const CatalogueParams& b) {
+    bool same = true;
+    forEachParam(
+        [&](const std::string&, const std::string&, auto field) { same = same && field(a) == field(b); });
+    return same;
+}
+
+std::string paramFileOf(const ListPaths& p) {
+    return joinPath(p.ListFolder, p.ListName + ".prm");
+}
+
+} // namespace
+
+bool lire_parametre_liste(const std::string& paramFilePath, CatalogueParams& params, ParamsOnDisk* onDisk) {
+    if (!platform::isFile(paramFilePath)) return false;
+    // Taken before the reading: a write by another program meanwhile shows as a change.
+    const FileStamp stamp = stampOf(paramFilePath);
+    readParams(IniFile::load(paramFilePath), params);
+    if (onDisk) {
+        onDisk->file.path = paramFilePath;
+        onDisk->file.known = true;
+        onDisk->file.stamp = stamp;
+        onDisk->values = params;
+    }
     return true;
 }
 
-void enregistrer_parametre_liste(CurrentCatalogue& catalogue, Ui& ui, bool announce) {
+bool readCatalogueParams(CurrentCatalogue& catalogue, const std::string& paramFilePath) {
+    return lire_parametre_liste(paramFilePath, catalogue.params, &catalogue.paramsOnDisk);
+}
+
+bool paramsNeedWriting(const CurrentCatalogue& catalogue) {
+    const std::string path = paramFileOf(catalogue.paths);
+    const ParamsOnDisk& disk = catalogue.paramsOnDisk;
+    if (!disk.file.known || disk.file.path != path || !platform::isFile(path)) return true;
+    return !sameValues(catalogue.params, disk.values);
+}
+
+bool enregistrer_parametre_liste(CurrentCatalogue& catalogue, Ui& ui, bool announce) {
     const ListPaths& p = catalogue.paths;
-    const std::string path = joinPath(p.ListFolder, p.ListName + ".prm");
-    IniFile ini = IniFile::load(path);
-    const CatalogueParams& params = catalogue.params;
-    ini.writeString("LISTE", "form2.Label_date_der_maj.caption", params.dateLabel);
-    ini.writeInteger("LISTE", "RadioGroup_index.ItemIndex", params.indexLevel);
-    ini.writeInteger("LISTE", "form2.ComboBox1.ItemIndex", params.fontIndex);
-    for (int i = 0; i < 2; ++i) {
-        const std::string s = sectionOf(i), n = suffix(i);
-        const MediaCategory& m = params.media[static_cast<std::size_t>(i)];
-        ini.writeString(s, "Edit_type_media_" + n + ".Text", m.name);
-        ini.writeString(s, "Edit_filtre_ext_" + n + ".Text", m.extensionFilter);
-        ini.writeString(s, "Edit_taille_mini_" + n + ".Text", m.minimumSize);
-        ini.writeBool(s, "CheckBox_mini_" + n + ".checked", m.minimumSizeOn);
+    if (catalogue.readOnly) {
+        if (announce)
+            ui.ask(DialogType::Warning, readOnlyMessage(catalogue.holder, p.ListFilePath),
+                   {DialogButton::Ok});
+        return false;
     }
+    if (!announce && !paramsNeedWriting(catalogue)) {
+        catalogue.ParamsModified = false;
+        return false;
+    }
+    const std::string path = paramFileOf(p);
+    ParamsOnDisk& disk = catalogue.paramsOnDisk;
+    CatalogueParams& params = catalogue.params;
+    IniFile ini = IniFile::load(path);
+    // Another program wrote the file since it was read here: the values this program did not
+    // change are taken from the file, and only the others are written, every other line kept.
+    const bool merge =
+        disk.file.known && disk.file.path == path && platform::isFile(path) && disk.file.changed(path);
+    CatalogueParams theirs = params;
+    if (merge) readParams(ini, theirs);
+    forEachParam([&](const std::string& section, const std::string& key, auto field) {
+        if (merge && field(params) == field(disk.values)) {
+            field(params) = field(theirs);
+            return;
+        }
+        writeValue(ini, section, key, field(params));
+    });
     ini.save();
+    disk.file.remember(path);
+    disk.values = params;
     catalogue.ParamsModified = false;
     if (announce) ui.showInfo("Paramètres enregistrés  dans    \n\n" + p.ListName + ".prm");
+    return true;
 }
 
 } // namespace verdan

@@ -2,7 +2,9 @@
 #include <array>
 #include <string>
 
+#include "catalogue/file_stamp.h"
 #include "catalogue/ini_file.h"
+#include "catalogue/list_lock.h"
 #include "catalogue/list_paths.h"
 #include "util/ui.h"
 
@@ -81,18 +83,46 @@ struct CatalogueParams {
     static CatalogueParams missingKeyDefaults();
 };
 
+// A parameter file as this program last read or wrote it: another program may have written it
+// since, and then only the values this program changed may replace the file's.
+struct ParamsOnDisk {
+    FileOnDisk file;
+    CatalogueParams values;
+};
+
 // The current catalogue: its paths, its parameters and the flag that says the file is behind.
 struct CurrentCatalogue {
     ListPaths paths;
     CatalogueParams params;
     bool ParamsModified = false;
+    // The list file as the table was last read from it or written to it.
+    FileOnDisk listOnDisk;
+    ParamsOnDisk paramsOnDisk;
+    // The list file whose lock was settled last (taken, or left to its holder). While another
+    // program holds it, this program opens the catalogue read-only: it never writes the list nor
+    // its parameter file, and says so, naming the holder.
+    std::string accessListFile;
+    bool readOnly = false;
+    LockHolder holder;
 };
 
 // Reads ParamFilePath into the parameters; false (and nothing changed) when the file does not exist.
-bool lire_parametre_liste(const std::string& paramFilePath, CatalogueParams& params);
+// Remembers the values read in `onDisk`, when given.
+bool lire_parametre_liste(const std::string& paramFilePath, CatalogueParams& params,
+                          ParamsOnDisk* onDisk = nullptr);
+// lire_parametre_liste into the current catalogue, remembered as read.
+bool readCatalogueParams(CurrentCatalogue& catalogue, const std::string& paramFilePath);
+
+// Whether a write of the parameter file would change it: the file is missing, is another than
+// the one read, or a value differs from what it holds.
+bool paramsNeedWriting(const CurrentCatalogue& catalogue);
 
 // Writes ListFolder + sep + ListName + ".prm" from the current values, clears ParamsModified,
-// and with `announce` says so. Throws VerdanError("Impossible d'écrire dans ...").
-void enregistrer_parametre_liste(CurrentCatalogue& catalogue, Ui& ui, bool announce);
+// and with `announce` says so. Without `announce` (a write the program makes on its own), a file
+// that would not change is left alone. When another program wrote the file since this one read
+// it, the file is read again and only the values changed here replace its own; the others are
+// taken from it. Read-only: nothing is written (and, announced, the user is told). False when
+// nothing was written. Throws VerdanError("Impossible d'écrire dans ...").
+bool enregistrer_parametre_liste(CurrentCatalogue& catalogue, Ui& ui, bool announce);
 
 } // namespace verdan

@@ -1,5 +1,6 @@
 #include "catalogue/shared_actions.h"
 
+#include "catalogue/catalogue_access.h"
 #include "platform/files.h"
 #include "util/dialogs.h"
 #include "util/format.h"
@@ -28,7 +29,7 @@ bool Button_vider_bdClick(ProgramState& program, Ui& ui) {
     af_nb_media_bd(program);
     globalList.disks.clear();
     globalList.table.ListModified = true;
-    enregistrer_parametre_liste(program.catalogue, ui, false);
+    saveCatalogueParams(program, ui, false);
     return true;
 }
 
@@ -61,6 +62,11 @@ bool BitBtn_nomfic_mediaClick(ProgramState& program, Ui& ui) {
     // The parameter file goes with its list: a catalogue is the pair, side by side in one folder.
     catalogue.paths.derive(*chosen, catalogue.paths.ListName);
     catalogue.ParamsModified = true;
+    // The next save writes the list there: a catalogue of that name may be there already, written
+    // by another program before the save, or held by one (its lock is settled at the save, so
+    // that nothing is written there before).
+    rememberListFile(program);
+    releaseListLock(program);
     return true;
 }
 

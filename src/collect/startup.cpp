@@ -1,5 +1,6 @@
 #include "collect/startup.h"
 
+#include "catalogue/catalogue_access.h"
 #include "catalogue/list_file.h"
 #include "catalogue/list_load.h"
 #include "platform/files.h"
@@ -55,8 +56,11 @@ std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, con
 
 void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys) {
     GlobalListState& globalList = program.globalList;
-    loadIndexedList(globalList, program.catalogue.paths.ListFilePath, program.catalogue.params.indexLevel,
-                    keepKeys, true, ui, program.programFolder);
+    const std::string& path = program.catalogue.paths.ListFilePath;
+    const FileStamp read = stampOf(path);
+    if (loadIndexedList(globalList, path, program.catalogue.params.indexLevel, keepKeys, true, ui,
+                        program.programFolder) == LoadResult::Loaded)
+        program.catalogue.listOnDisk.remember(path, read);
     af_nb_media_bd(program);
 }
 
@@ -68,20 +72,24 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     lire_fic_ini(program.settingsPath(), program.programFolder, view.screenInfo(), settings);
 
     catalogue.paths.derive(settings.listFolder, settings.listName, true);
-    if (lire_parametre_liste(catalogue.paths.ParamFilePath, catalogue.params)) {
-        // Applying the font size read marks the parameters as changed, so they are written back at quit.
-        catalogue.ParamsModified = true;
+    // Read, not changed: the parameter file is written again only when a value changes.
+    if (readCatalogueParams(catalogue, catalogue.paths.ParamFilePath))
         form1.indexControls.chooseLevel(catalogue.params.indexLevel, program.globalList.index);
-    }
     program.globalList.favouritesCaption = settings.favouritesFolder;
     // The windows take their bounds now: the settings written below must keep them.
     view.applyState();
 
-    // What a killed save, load or copy left behind; the files of a running VERDAN stay.
+    // Before anything is written beside the list: another program may have it open.
+    followListLock(program, ui);
+
+    // What a killed save, load or copy left behind; the files of a running VERDAN stay, and so do
+    // those of a program that has this list open (on another computer, its process cannot be seen).
     removeStaleTemporaries(program.programFolder);
-    removeStaleTemporaries(catalogue.paths.ListFolder);
     removeStaleTemporaries(settings.favouritesFolder);
-    offerBackupRestore(catalogue.paths, ui);
+    if (!catalogue.readOnly) {
+        removeStaleTemporaries(catalogue.paths.ListFolder, catalogue.paths.filesPrefix());
+        offerBackupRestore(catalogue.paths, ui);
+    }
 
     if (!platform::isFile(catalogue.paths.ListFilePath)) {
         // A new catalogue: its folder may not exist yet (a first start, a folder removed since).
@@ -90,7 +98,7 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
             program.saveSettings();
             catalogue.paths.derive(settings.listFolder, settings.listName, false);
             platform::createFolders(catalogue.paths.ListFolder);
-            enregistrer_parametre_liste(catalogue, ui, false);
+            saveCatalogueParams(program, ui, false);
         } catch (const VerdanError& e) {
             showError(ui, e.text());
         }
@@ -104,6 +112,8 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     form1.indexControls.firstActivation();
     view.applyState();
 
+    // What a save would write over without asking, until a load reads it.
+    rememberListFile(program);
     const std::string& listFile = catalogue.paths.ListFilePath;
     if (platform::isFile(listFile)) {
         // Only the question of the advanced mode needs the count: a million lines are read for it.
@@ -143,7 +153,9 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
 
 std::string activate(ProgramState& program) {
     SetAllMarks(program.globalList.table, "");
-    return CollectionState::windowTitle(program.collectionListFileCaption);
+    const std::string access = accessCaption(program);
+    return CollectionState::windowTitle(program.collectionListFileCaption +
+                                        (access.empty() ? std::string() : "      " + access));
 }
 
 } // namespace verdan

@@ -58,6 +58,41 @@ public:
 // Null when the file cannot be opened.
 std::unique_ptr<InputFile> openForReading(const std::string& path);
 
+// What a file is now, cheaply: its size, its modification time (in the system's own units) and
+// up to `edge` bytes of its head and of its tail, all read through one opening.
+struct FileSample {
+    std::int64_t size = 0;
+    std::int64_t modified = 0;
+    std::string head;
+    std::string tail; // empty when the head already holds the whole file
+};
+ReadStatus sampleFile(const std::string& path, std::size_t edge, FileSample& out);
+
+// A small file made anew and kept open while the object lives, to say that this program holds
+// what it names. On Windows it is opened without FILE_SHARE_DELETE, so that no one can remove or
+// rename it while it is held; other programs can still read it.
+class HeldFile {
+public:
+    enum class Result { Created, Exists, Failed };
+    HeldFile();
+    ~HeldFile(); // closes the file and leaves it in place
+    HeldFile(HeldFile&& other) noexcept;
+    HeldFile& operator=(HeldFile&& other) noexcept;
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+    // Creates the file with these bytes, never over an existing one.
+    Result create(const std::string& path, std::string_view bytes);
+    bool held() const;
+    // Closes the file, then removes it when `remove`; false when it should have gone and did not.
+    bool close(bool remove);
+
+private:
+    struct Handle;
+    std::unique_ptr<Handle> m_handle;
+    std::string m_path;
+};
+
 // Whether the system lets a file carry this name (Windows refuses <>:"/\|?*, control
 // characters, a final dot or blank and device names such as CON).
 bool acceptableFileName(std::string_view name);

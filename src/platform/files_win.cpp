@@ -1,6 +1,8 @@
 #include "platform/files.h"
 #include "platform/wide_win.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace verdan::platform {
@@ -168,6 +170,114 @@ ReadStatus readWholeFile(const std::string& path, std::string& out) {
     }
     ::CloseHandle(h);
     return ReadStatus::Ok;
+}
+
+namespace {
+
+// Reads `size` bytes at `at`; false when fewer came.
+bool readAt(HANDLE h, std::string& into, std::int64_t at, std::size_t size) {
+    into.resize(size);
+    LARGE_INTEGER where{};
+    where.QuadPart = at;
+    if (!::SetFilePointerEx(h, where, nullptr, FILE_BEGIN)) return false;
+    std::size_t done = 0;
+    while (done < size) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1 << 20));
+        if (!::ReadFile(h, into.data() + done, want, &got, nullptr) || got == 0) break;
+        done += got;
+    }
+    into.resize(done);
+    return done == size;
+}
+
+} // namespace
+
+ReadStatus sampleFile(const std::string& path, std::size_t edge, FileSample& out) {
+    out = {};
+    if (isFolder(path)) return ReadStatus::Failed;
+    HANDLE h = openRead(path);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = ::GetLastError();
+        return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? ReadStatus::Missing
+                                                                        : ReadStatus::Failed;
+    }
+    LARGE_INTEGER size{};
+    FILETIME written{};
+    bool ok = ::GetFileSizeEx(h, &size) && ::GetFileTime(h, nullptr, nullptr, &written);
+    if (ok) {
+        out.size = size.QuadPart;
+        out.modified = static_cast<std::int64_t>((static_cast<std::uint64_t>(written.dwHighDateTime) << 32) |
+                                                 written.dwLowDateTime);
+        const auto bytes = static_cast<std::size_t>(size.QuadPart);
+        ok = readAt(h, out.head, 0, std::min(bytes, edge));
+        if (ok && bytes > edge) {
+            const std::size_t tail = std::min(bytes - edge, edge);
+            ok = readAt(h, out.tail, static_cast<std::int64_t>(bytes - tail), tail);
+        }
+    }
+    ::CloseHandle(h);
+    return ok ? ReadStatus::Ok : ReadStatus::Failed;
+}
+
+struct HeldFile::Handle {
+    HANDLE h = INVALID_HANDLE_VALUE;
+};
+
+HeldFile::HeldFile() = default;
+HeldFile::~HeldFile() {
+    close(false);
+}
+HeldFile::HeldFile(HeldFile&& other) noexcept = default;
+HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
+    if (this != &other) {
+        close(false);
+        m_handle = std::move(other.m_handle);
+        m_path = std::move(other.m_path);
+    }
+    return *this;
+}
+
+HeldFile::Result HeldFile::create(const std::string& path, std::string_view bytes) {
+    close(false);
+    // Readable by others, never removable nor renamable while this handle is open.
+    HANDLE h = ::CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = ::GetLastError();
+        return e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS || e == ERROR_SHARING_VIOLATION
+                   ? Result::Exists
+                   : Result::Failed;
+    }
+    // Not counted by the fault hooks: those count the steps of saves.
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        if (!::WriteFile(h, bytes.data() + done, want, &wrote, nullptr) || wrote == 0) break;
+        done += wrote;
+    }
+    if (done != bytes.size() || !::FlushFileBuffers(h)) {
+        ::CloseHandle(h);
+        ::DeleteFileW(widen(path).c_str());
+        return Result::Failed;
+    }
+    m_handle = std::make_unique<Handle>();
+    m_handle->h = h;
+    m_path = path;
+    return Result::Created;
+}
+
+bool HeldFile::held() const {
+    return m_handle != nullptr;
+}
+
+bool HeldFile::close(bool remove) {
+    if (!m_handle) return true;
+    ::CloseHandle(m_handle->h);
+    m_handle.reset();
+    if (!remove) return true;
+    return ::DeleteFileW(widen(m_path).c_str()) != 0 || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 bool removeFile(const std::string& path) {

@@ -36,6 +36,11 @@ void prefaultMemory(char* data, std::size_t bytes);
 // that kept what they freed would hold it, and add it to the next peak, for the rest of the run.
 void returnLargeBlocksWhenFreed();
 
+// The name of this computer and of the user running the program, as the system gives them;
+// empty when it does not.
+std::string machineName();
+std::string userName();
+
 // The value of an environment variable of this process, empty when it is unset.
 std::string environmentVariable(const std::string& name);
 

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <pwd.h>
 #include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 
 #include <chrono>
 #include <climits>
+#include <vector>
 
 namespace verdan::platform {
 
@@ -87,6 +89,25 @@ std::string userConfigFolder() {
 
 bool folderWritable(const std::string& folder) {
     return !folder.empty() && isFolder(folder) && ::access(folder.c_str(), W_OK) == 0;
+}
+
+std::string machineName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
+}
+
+std::string userName() {
+    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_name)
+        return found->pw_name;
+    for (const char* variable : {"USER", "LOGNAME"})
+        if (const char* value = std::getenv(variable); value && *value) return value;
+    return {};
 }
 
 std::string environmentVariable(const std::string& name) {

@@ -77,6 +77,19 @@ bool folderWritable(const std::string& folder) {
     return true;
 }
 
+std::string machineName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &size) ? narrow(std::wstring(name, size)) : std::string();
+}
+
+std::string userName() {
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    // size counts the terminating null on success.
+    return ::GetUserNameW(name, &size) && size > 0 ? narrow(std::wstring(name, size - 1)) : std::string();
+}
+
 std::string environmentVariable(const std::string& name) {
     const std::wstring key = widen(name);
     std::wstring value(256, L'\0');

@@ -141,9 +141,10 @@ bool echanger_fichiers(const std::string& a, const std::string& b) {
     return ok;
 }
 
-int removeStaleTemporaries(const std::string& folder) {
+int removeStaleTemporaries(const std::string& folder, const std::string& prefix) {
     int removed = 0;
     for (const std::string& name : platform::folderEntries(folder)) {
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
         const long owner = platform::temporaryNameOwner(name);
         if (owner < 0 || owner == platform::currentProcessId() || platform::processAlive(owner)) continue;
         if (platform::removeFile(joinPath(folder, name))) ++removed;

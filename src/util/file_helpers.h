@@ -24,8 +24,10 @@ std::string ReadKeyValue(const std::string& path, const std::string& key);
 bool echanger_fichiers(const std::string& a, const std::string& b);
 
 // Removes the temporary files that an interrupted write left in a folder (names made by
-// platform::temporaryName whose process is gone); returns how many went.
-int removeStaleTemporaries(const std::string& folder);
+// platform::temporaryName whose process is gone); returns how many went. With a prefix, only
+// names that start with it: a process of another computer, which cannot be seen from here, may
+// be writing the files of another catalogue of a shared folder.
+int removeStaleTemporaries(const std::string& folder, const std::string& prefix = {});
 
 // The folder part of a path ("." when there is none).
 std::string folderOf(const std::string& path);

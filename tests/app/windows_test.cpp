@@ -525,3 +525,23 @@ TEST_F(WindowsWithTwoCatalogues, EnterInTheListNameBoxSwitchesThenCreates) {
     EXPECT_TRUE(platform::isFile(prm("nouvelle")));
     EXPECT_EQ(text1("Label_nf_media"), "nouvelle");
 }
+
+TEST_F(Windows, AListHeldByAnotherProgramSaysReadOnlyInBothTitlesAndSavesNothing) {
+    writeSettings(false);
+    writeList({row("1", "FILMS", "Alien")});
+    dir.write(
+        "listes/liste_globale_médias.txt.verrou",
+        "[VERROU]\r\nmachine=AUTRE-PC\r\nutilisateur=bruno\r\nprocessus=4242\r\ndepuis=12/06/2026 22:45\r\n");
+    const std::string before = TempFolder::read(listFile());
+    ui.answers = {DialogButton::Yes};
+    start();
+    const QString readOnly = u("lecture seule : ouverte par bruno sur AUTRE-PC depuis 12/06/2026 22:45");
+    EXPECT_EQ(form2->windowTitle(), u("V E R D A N   v 1 . 9      ") + readOnly);
+    EXPECT_TRUE(form1->windowTitle().endsWith(u("liste_globale_médias      ") + readOnly));
+    EXPECT_EQ(rows(), 1); // browsing goes on
+    ui.shown.clear();
+    click2("Button_enregistrer_liste");
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].type, DialogType::Warning);
+    EXPECT_EQ(TempFolder::read(listFile()), before);
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "browse/favourites_copy.h"
@@ -14,6 +15,7 @@
 #include "util/cp1252.h"
 #include "util/error.h"
 #include "util/format.h"
+#include "util/text.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -515,4 +517,89 @@ TEST_F(RetrievalPlanTest, APlanThatCannotBeReadIsNeverWrittenOver) {
         openRetrievalPlan(browse.plan, favourites(), ui);
         EXPECT_EQ(browse.plan.files(), (std::vector<PlannedFile>{lost}));
     });
+}
+
+// The favourites folder shared by two programs (two computers, or the same one twice): each
+// program's plan is the other's too.
+class SharedRetrievalPlan : public ::testing::Test {
+protected:
+    static PlannedFile entry(const std::string& title) {
+        return {"FILMS", "1234ABCD", ":\\films", title, ".avi", "1 Ko"};
+    }
+    // The other program's write, a moment after this one read the plan.
+    void writtenElsewhere(const std::vector<std::string>& titles, const std::string& extra = {}) {
+        std::string text = std::string(kRetrievalPlanHeader) + "\r\n";
+        for (const std::string& t : titles) text += "FILMS\t1234ABCD\t:\\films\t" + t + "\t.avi\t1 Ko\r\n";
+        const std::string path = dir.write(kRetrievalPlanFile, cp1252::encode(text + extra));
+        std::filesystem::last_write_time(pathFromUtf8(path), std::filesystem::file_time_type::clock::now() +
+                                                                 std::chrono::seconds(++m_writes * 2));
+    }
+    std::vector<std::string> titlesOnDisk() const {
+        std::vector<std::string> titles;
+        const std::string text = cp1252::decode(TempFolder::read(dir.file(kRetrievalPlanFile)));
+        for (std::string_view line : splitLines(text)) {
+            std::vector<std::string> cells;
+            std::size_t start = 0;
+            for (std::size_t tab; (tab = line.find('\t', start)) != std::string_view::npos; start = tab + 1)
+                cells.emplace_back(line.substr(start, tab - start));
+            if (cells.size() == 5 && cells[0] == "FILMS") titles.push_back(cells[3]);
+        }
+        return titles;
+    }
+    static std::vector<std::string> titles(const RetrievalPlan& plan) {
+        std::vector<std::string> t;
+        for (const PlannedFile& f : plan.files()) t.push_back(f.title);
+        return t;
+    }
+    TempFolder dir;
+    FakeUi ui;
+    RetrievalPlan plan;
+
+private:
+    int m_writes = 0;
+};
+
+TEST_F(SharedRetrievalPlan, EachProgramsAdditionsAndRemovalsSurviveTheOthersSave) {
+    writtenElsewhere({"a", "b", "c"});
+    openRetrievalPlan(plan, dir.path(), ui);
+    // The other program fetched b and planned d; this one fetched a and planned e.
+    writtenElsewhere({"a", "c", "d"});
+    plan.remove({entry("a")});
+    plan.add(entry("e"));
+    ASSERT_TRUE(saveRetrievalPlan(plan, ui));
+    EXPECT_EQ(titlesOnDisk(), (std::vector<std::string>{"c", "e", "d"}));
+    EXPECT_EQ(titles(plan), titlesOnDisk());
+
+    // Saved again with nothing new elsewhere: the file is what this program holds.
+    plan.add(entry("f"));
+    ASSERT_TRUE(saveRetrievalPlan(plan, ui));
+    EXPECT_EQ(titlesOnDisk(), (std::vector<std::string>{"c", "e", "d", "f"}));
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(SharedRetrievalPlan, ADamagedFileSaysNothingOfWhatItLost) {
+    writtenElsewhere({"a", "b"});
+    openRetrievalPlan(plan, dir.path(), ui);
+    writtenElsewhere({"b", "c"}, "FILMS\t1234ABCD\t:\\fil");
+    plan.add(entry("d"));
+    ASSERT_TRUE(saveRetrievalPlan(plan, ui));
+    EXPECT_EQ(titlesOnDisk(), (std::vector<std::string>{"a", "b", "d", "c"}));
+}
+
+TEST_F(SharedRetrievalPlan, AFileRemovedElsewhereTookItsEntriesAndAnEmptyPlanRemovesItsFile) {
+    writtenElsewhere({"a", "b"});
+    openRetrievalPlan(plan, dir.path(), ui);
+    platform::removeFile(dir.file(kRetrievalPlanFile)); // the other program fetched them all
+    plan.add(entry("c"));
+    ASSERT_TRUE(saveRetrievalPlan(plan, ui));
+    EXPECT_EQ(titlesOnDisk(), (std::vector<std::string>{"c"}));
+
+    writtenElsewhere({"c", "d"});
+    plan.remove({entry("c")});
+    ASSERT_TRUE(saveRetrievalPlan(plan, ui));
+    EXPECT_EQ(titlesOnDisk(), (std::vector<std::string>{"d"}));
+    writtenElsewhere({"d"});
+    plan.remove({entry("d")});
+    ASSERT_TRUE(saveRetrievalPlan(plan, ui));
+    EXPECT_FALSE(platform::exists(dir.file(kRetrievalPlanFile)));
 }

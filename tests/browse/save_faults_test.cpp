@@ -6,6 +6,7 @@
 #include <set>
 
 #include "browse/list_commands.h"
+#include "catalogue/catalogue_access.h"
 #include "catalogue/list_file.h"
 #include "platform/files.h"
 #include "support/program_fixture.h"
@@ -57,6 +58,8 @@ protected:
         v.current = readOrEmpty(list());
         platform::writeFileAtomically(backup(), v.older);
         lire_liste(program.globalList.table, list(), ListMode::Replace, ui, dir.path());
+        // Read by this program, as a load remembers it: no other program wrote it since.
+        rememberListFile(program);
         program.globalList.table.appendRow({"3", "A", "vidéo", "nouveau"});
         program.globalList.table.ListModified = true;
         af_nb_media_bd(program);
@@ -222,6 +225,7 @@ TEST_F(SaveFaults, ADiskThatFillsUpAtAnyOfFortySizesLosesNothing) {
         SCOPED_TRACE("room for " + std::to_string(room) + " of " + std::to_string(size) + " bytes");
         platform::writeFileAtomically(list(), v.current);
         platform::writeFileAtomically(backup(), v.older);
+        rememberListFile(program); // the list as this program last saw it
         program.globalList.table.ListModified = true;
         ui.answers = {DialogButton::Yes};
         platform::setWriteFailureAfter(room);

@@ -9,10 +9,12 @@
 #include "util/error.h"
 #include "util/file_helpers.h"
 
+#include <chrono>
 #include <filesystem>
 
 using namespace verdan;
 using verdan::test::FakeUi;
+using verdan::test::pathFromUtf8;
 using verdan::test::TempFolder;
 
 namespace {
@@ -301,4 +303,92 @@ TEST_F(ParameterFile, WriteFailureKeepsTheFlag) {
     EXPECT_THROW(enregistrer_parametre_liste(c, ui, true), VerdanError);
     EXPECT_TRUE(c.ParamsModified);
     EXPECT_TRUE(ui.shown.empty());
+}
+
+// A parameter file that another program also writes (the same catalogue open on two computers).
+class SharedParameterFile : public ParameterFile {
+protected:
+    void SetUp() override {
+        c = catalogue();
+        dir.write("liste_globale_médias.prm",
+                  "[LISTE]\r\nRadioGroup_index.ItemIndex=1\r\n[MEDIA_1]\r\nEdit_filtre_ext_1_.Text=avi\r\n"
+                  "[MEDIA_2]\r\nEdit_filtre_ext_2_.Text=mp3\r\n");
+        ASSERT_TRUE(readCatalogueParams(c, c.paths.ParamFilePath));
+    }
+    // Another program's write, a little later than the reading (as any real one is).
+    void writtenElsewhere(const std::string& text) {
+        const auto before = std::filesystem::last_write_time(pathFromUtf8(c.paths.ParamFilePath));
+        dir.write("liste_globale_médias.prm", text);
+        std::filesystem::last_write_time(pathFromUtf8(c.paths.ParamFilePath),
+                                         before + std::chrono::seconds(2));
+    }
+    CurrentCatalogue c;
+};
+
+TEST_F(SharedParameterFile, OnlyTheValuesChangedHereReplaceTheOtherProgramsOnes) {
+    writtenElsewhere("[LISTE]\r\nRadioGroup_index.ItemIndex=3\r\n[MEDIA_1]\r\nEdit_filtre_ext_1_.Text=avi\r\n"
+                     "[MEDIA_2]\r\nEdit_filtre_ext_2_.Text=flac\r\n; notes de bruno\r\n");
+    c.params.media[0].extensionFilter = "mkv";
+    c.ParamsModified = true;
+    ASSERT_TRUE(enregistrer_parametre_liste(c, ui, false));
+    const std::string text = TempFolder::read(c.paths.ParamFilePath);
+    EXPECT_NE(text.find("Edit_filtre_ext_1_.Text=mkv\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Edit_filtre_ext_2_.Text=flac\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("RadioGroup_index.ItemIndex=3\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("; notes de bruno\r\n"), std::string::npos) << text;
+    // The program goes on with the file's values, so that its next write keeps them too.
+    EXPECT_EQ(c.params.media[1].extensionFilter, "flac");
+    EXPECT_EQ(c.params.indexLevel, 3);
+    EXPECT_FALSE(c.ParamsModified);
+
+    writtenElsewhere(TempFolder::read(c.paths.ParamFilePath) + "[AUTRE]\r\nx=1\r\n");
+    c.params.media[1].minimumSize = "50";
+    ASSERT_TRUE(enregistrer_parametre_liste(c, ui, false));
+    const std::string again = TempFolder::read(c.paths.ParamFilePath);
+    EXPECT_NE(again.find("Edit_filtre_ext_2_.Text=flac\r\n"), std::string::npos) << again;
+    EXPECT_NE(again.find("Edit_taille_mini_2_.Text=50\r\n"), std::string::npos) << again;
+    EXPECT_NE(again.find("[AUTRE]\r\nx=1\r\n"), std::string::npos) << again;
+}
+
+TEST_F(SharedParameterFile, AWriteOfItsOwnIsMadeOnlyWhenAValueChanged) {
+    const std::string handMade = TempFolder::read(c.paths.ParamFilePath);
+    c.ParamsModified = true; // what applying the font size read used to leave
+    EXPECT_FALSE(enregistrer_parametre_liste(c, ui, false));
+    EXPECT_EQ(TempFolder::read(c.paths.ParamFilePath), handMade);
+    EXPECT_FALSE(c.ParamsModified);
+    EXPECT_TRUE(ui.shown.empty());
+
+    // Another program's values stay when nothing changed here, also through the user's own save.
+    writtenElsewhere("[LISTE]\r\nRadioGroup_index.ItemIndex=1\r\n[MEDIA_1]\r\nEdit_filtre_ext_1_.Text=avi\r\n"
+                     "[MEDIA_2]\r\nEdit_filtre_ext_2_.Text=ogg\r\n");
+    EXPECT_FALSE(paramsNeedWriting(c));
+    EXPECT_FALSE(enregistrer_parametre_liste(c, ui, false));
+    EXPECT_TRUE(enregistrer_parametre_liste(c, ui, true));
+    EXPECT_NE(TempFolder::read(c.paths.ParamFilePath).find("Edit_filtre_ext_2_.Text=ogg\r\n"),
+              std::string::npos);
+    EXPECT_EQ(c.params.media[1].extensionFilter, "ogg");
+}
+
+TEST_F(SharedParameterFile, ReadOnlyNeverWritesAndSaysSoWhenAsked) {
+    const std::string before = TempFolder::read(c.paths.ParamFilePath);
+    c.readOnly = true;
+    c.holder = {"AUTRE-PC", "bruno", 12, "12/06/2026 22:45"};
+    c.params.media[0].name = "films";
+    EXPECT_FALSE(enregistrer_parametre_liste(c, ui, false));
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_FALSE(enregistrer_parametre_liste(c, ui, true));
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{readOnlyMessage(c.holder, c.paths.ListFilePath)}));
+    EXPECT_EQ(ui.texts()[0],
+              "  Liste ouverte en lecture seule : elle est ouverte par bruno sur AUTRE-PC depuis "
+              "12/06/2026 22:45  \n\n    " +
+                  c.paths.ListFilePath + "\n\n  Rien n'est enregistré. ");
+    EXPECT_EQ(TempFolder::read(c.paths.ParamFilePath), before);
+}
+
+TEST(ListPathsRule, TheCatalogueFilesShareTheirNamesBeginning) {
+    ListPaths p;
+    p.derive("listes", "films.2020");
+    EXPECT_EQ(p.filesPrefix(), "films.");
+    p.derive("listes", "liste_globale_médias");
+    EXPECT_EQ(p.filesPrefix(), "liste_globale_médias.");
 }

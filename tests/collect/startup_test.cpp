@@ -116,18 +116,22 @@ TEST_F(OpeningSequence, MediaTextOfTheQuestion) {
     EXPECT_NE(loadQuestion(3, "VidÃ©os", "", "a.txt").find("<Vidéos>"), std::string::npos);
 }
 
-TEST_F(OpeningSequence, ParameterFileIsReadAndMarkedForWritingBack) {
+TEST_F(OpeningSequence, ParameterFileIsReadAndLeftAsItWas) {
     writeSettings(true);
-    std::ofstream(verdan::test::pathFromUtf8(joinPath(listFolder(), "liste_globale_médias.prm")),
-                  std::ios::binary)
+    const std::string prm = joinPath(listFolder(), "liste_globale_médias.prm");
+    std::ofstream(verdan::test::pathFromUtf8(prm), std::ios::binary)
         << "[LISTE]\r\nRadioGroup_index.ItemIndex=3\r\nform2.ComboBox1.ItemIndex=3\r\n[MEDIA_1]\r\n"
            "Edit_type_media_1_.Text=films\r\n";
+    const std::string written = TempFolder::read(prm);
     writeList({row("1", "FILMS", "Alien")});
     ui.answers = {DialogButton::Yes};
     openingSequence(program, form1, ui, view);
     EXPECT_EQ(program.catalogue.params.indexLevel, 3);
     EXPECT_EQ(program.catalogue.params.fontIndex, 3);
-    EXPECT_TRUE(program.catalogue.ParamsModified);
+    // Read is not changed: a quit does not write it back (another program may have changed it).
+    EXPECT_FALSE(program.catalogue.ParamsModified);
+    EXPECT_FALSE(enregistrer_parametre_liste(program.catalogue, ui, false));
+    EXPECT_EQ(TempFolder::read(prm), written);
     EXPECT_EQ(program.globalList.index.levelCaption, "idx4");
     EXPECT_NE(ui.shown[0].text.find("<films+musiques>"), std::string::npos);
 }

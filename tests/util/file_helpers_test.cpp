@@ -140,6 +140,15 @@ TEST_F(FileHelpers, StaleTemporariesOfGoneProcessesAreRemoved) {
     EXPECT_TRUE(platform::isFile(mine)) << "a file of this process is still being written";
 }
 
+TEST_F(FileHelpers, OnlyTheTemporariesOfOneCatalogueWhenAskedSo) {
+    // The other catalogue of a shared folder may be being saved from another computer.
+    dir.write("films.txt.tmp999999999_3", "killed save");
+    dir.write("films.2020.prm.tmp999999999_4", "killed save");
+    dir.write("series.txt.tmp999999999_5", "another computer's save");
+    EXPECT_EQ(removeStaleTemporaries(dir.path(), "films."), 2);
+    EXPECT_EQ(platform::folderEntries(dir.path()), (std::vector<std::string>{"series.txt.tmp999999999_5"}));
+}
+
 TEST(TemporaryNames, OwnerIsReadBackOnlyFromTheExactForm) {
     EXPECT_EQ(platform::temporaryNameOwner("liste.txt.tmp1234_0"), 1234);
     EXPECT_EQ(platform::temporaryNameOwner("a.tmp1_22"), 1);
