@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+
+#include "platform/threads.h"
 
 namespace verdan {
 
@@ -35,7 +38,18 @@ void LineReader::readAhead() {
 }
 
 void LineReader::requestRead() {
-    if (!m_thread.joinable()) m_thread = std::thread([this] { readAhead(); });
+    if (!m_thread.joinable() && !m_alone) {
+        try {
+            m_thread = platform::startThread([this] { readAhead(); });
+        } catch (const std::system_error&) {
+            m_alone = true; // no helper to be had: each block is read when it is needed
+        }
+    }
+    if (m_alone) {
+        m_requested = true;
+        m_got = kPending;
+        return;
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_requested = true;
     m_got = kPending;
@@ -43,6 +57,10 @@ void LineReader::requestRead() {
 }
 
 long long LineReader::awaitRead() {
+    if (m_alone) {
+        m_requested = false;
+        return m_input.read(m_spare.data() + m_headroom, m_spare.size() - m_headroom);
+    }
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return m_got != kPending; });
     m_requested = false;

@@ -14,7 +14,8 @@ namespace verdan {
 // Lines of a byte stream ended by CR LF, LF or CR alone, each cut to `maxLine` bytes, read in
 // large blocks. A line longer than the block keeps its head and the rest is skipped, so a huge
 // line never grows the memory. The next block is read on a helper thread while the lines of the
-// current one are handed out; the helper touches only the input and the spare block.
+// current one are handed out; the helper touches only the input and the spare block. Without a
+// thread to be had, each block is read here when it is needed.
 class LineReader {
 public:
     enum class Status { Line, End, Failed };
@@ -57,6 +58,7 @@ private:
     std::condition_variable m_changed;
     bool m_requested = false; // a read of the spare block is asked for or running
     bool m_stopping = false;
+    bool m_alone = false; // no helper thread could be started
     static constexpr long long kPending = -2;
     long long m_got = 0; // bytes of the last read, -1 for an error, kPending while it runs
 };

@@ -17,6 +17,7 @@
 #include "catalogue/line_reader.h"
 #include "catalogue/list_codec.h"
 #include "platform/files.h"
+#include "platform/threads.h"
 #include "util/cp1252.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
@@ -33,7 +34,8 @@ constexpr std::int64_t kPrefaultFrom = 16 << 20;
 // A thread joined however its scope is left.
 class JoinedThread {
 public:
-    template <class Fn> explicit JoinedThread(Fn&& fn) : m_thread(std::forward<Fn>(fn)) {}
+    template <class Fn>
+    explicit JoinedThread(Fn&& fn) : m_thread(platform::startThread(std::forward<Fn>(fn))) {}
     ~JoinedThread() { m_thread.join(); }
     JoinedThread(const JoinedThread&) = delete;
     JoinedThread& operator=(const JoinedThread&) = delete;
@@ -67,7 +69,7 @@ class FollowerThread {
 public:
     explicit FollowerThread(RowFollower& follower) : m_follower(follower) {
         try {
-            m_thread = std::thread([this] { run(); });
+            m_thread = platform::startThread([this] { run(); });
         } catch (const std::system_error&) {
         }
     }

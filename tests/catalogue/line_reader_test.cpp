@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/line_reader.h"
+#include "support/refused_threads.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -88,4 +89,15 @@ TEST(LineReading, StoppingEarlyLeavesNothingRunning) {
         ASSERT_EQ(reader.next(line), LineReader::Status::Line);
         EXPECT_EQ(line, std::string(16, 'x'));
     } // the read running ahead is waited for, not abandoned
+}
+
+TEST(LineReading, WithoutAHelperThreadEveryBlockIsReadHere) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i) + (i % 3 ? "\r\n" : "\n");
+    const std::vector<std::string> expected = readAll(text, 4096, 64);
+    test::RefusedThreads refused(test::kEveryStart);
+    for (std::size_t block : {7u, 64u, 100000u}) EXPECT_EQ(readAll(text, 4096, block), expected) << block;
+    bool failed = false;
+    readAll(text, 4096, 64, &failed);
+    EXPECT_TRUE(failed) << "a read error is still seen";
 }

@@ -3,6 +3,7 @@
 #include "catalogue/list_file.h"
 #include "platform/files.h"
 #include "support/fake_ui.h"
+#include "support/refused_threads.h"
 #include "support/temp_folder.h"
 #include "support/unprivileged.h"
 #include "util/cp1252.h"
@@ -498,6 +499,34 @@ TEST_F(ListWriting, AFolderThatDoesNotExist) {
         EXPECT_EQ(e.text(), "Impossible de créer le fichier " + path);
     }
     EXPECT_TRUE(table.ListModified);
+}
+
+// A system that gives no thread (no process left, no address space for a stack) only makes the
+// load and the save slower: whichever of their helpers is refused, every row is read and written.
+TEST_F(ListWriting, WithoutHelperThreadsEveryRowIsReadAndWritten) {
+    std::string bytes = kHeader + "\r\n";
+    for (int i = 0; bytes.size() < (3 << 20); ++i)
+        bytes += dataLine(std::to_string(i), "Caf\xE9 " + std::to_string(i)) + "\r\n";
+    const std::string path = write(bytes);
+    load(path);
+    const std::size_t rows = table.rowCount();
+    const std::string csv = TempFolder::read(tmpCsv());
+    for (long long after = 0; after < 4; ++after) {
+        for (long long count : {1LL, test::kEveryStart}) {
+            SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
+            table.resetToEmptyList();
+            {
+                test::RefusedThreads refused(count, after);
+                load(path);
+                table.ListModified = true;
+                ecrire_liste(table, folder.file("copie.txt"));
+            }
+            EXPECT_EQ(table.rowCount(), rows);
+            EXPECT_EQ(TempFolder::read(tmpCsv()), csv);
+            EXPECT_EQ(TempFolder::read(folder.file("copie.txt")), bytes);
+            EXPECT_FALSE(table.ListModified);
+        }
+    }
 }
 
 // --- Media count of a list file ------------------------------------------------------------
