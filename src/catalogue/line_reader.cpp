@@ -94,6 +94,10 @@ bool LineReader::fill() {
     return true;
 }
 
+bool LineReader::onlyTabs(std::size_t from, std::size_t to) const {
+    return std::all_of(m_buffer.data() + from, m_buffer.data() + to, [](char c) { return c == '\t'; });
+}
+
 std::size_t LineReader::findLineEnd() {
     if (!m_lfKnown || m_nextLf < m_pos) {
         const void* lf = std::memchr(m_buffer.data() + m_pos, '\n', m_end - m_pos);
@@ -123,24 +127,34 @@ LineReader::Status LineReader::next(std::string_view& line) {
         }
         const std::size_t at = findLineEnd();
         if (at < m_end) {
-            line = std::string_view(m_buffer.data() + m_pos, std::min(at - m_pos, m_maxLine));
+            std::size_t length = at - m_pos;
+            if (length > m_maxLine) {
+                length = m_maxLine;
+                m_cutLines += !onlyTabs(m_pos + m_maxLine, at);
+            }
+            line = std::string_view(m_buffer.data() + m_pos, length);
             consumeLineEnd(at);
             return Status::Line;
         }
         if (m_end - m_pos >= m_maxLine) {
-            // Keep the head, then drop everything up to the line's end.
+            // Keep the head, then drop everything up to the line's end (a line of exactly the
+            // longest length comes here too, and loses nothing).
             m_long.assign(m_buffer.data() + m_pos, m_maxLine);
             line = m_long;
+            bool cut = !onlyTabs(m_pos + m_maxLine, m_end);
             for (;;) {
                 m_pos = m_end;
-                if (m_eof) return Status::Line;
+                if (m_eof) break;
                 if (!fill()) return Status::Failed;
                 const std::size_t end = findLineEnd();
+                cut = cut || !onlyTabs(m_pos, end);
                 if (end < m_end) {
                     consumeLineEnd(end);
-                    return Status::Line;
+                    break;
                 }
             }
+            if (cut) ++m_cutLines;
+            return Status::Line;
         }
         if (m_eof) {
             line = std::string_view(m_buffer.data() + m_pos, m_end - m_pos);

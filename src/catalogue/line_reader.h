@@ -27,6 +27,9 @@ public:
 
     // The line stays valid until the next call.
     Status next(std::string_view& line);
+    // Lines handed out so far that lost more than tabs to the cut: a row saved with its empty
+    // cells' tabs after a cut head runs past `maxLine` again, and loses nothing when read back.
+    std::size_t cutLines() const { return m_cutLines; }
 
 private:
     // Keeps [m_pos, m_end) and puts the next block behind it; false on a read error.
@@ -36,6 +39,7 @@ private:
     void readAhead();
     // Position of the first CR or LF in [m_pos, m_end), or m_end.
     std::size_t findLineEnd();
+    bool onlyTabs(std::size_t from, std::size_t to) const;
     void consumeLineEnd(std::size_t at);
 
     platform::InputFile& m_input;
@@ -52,6 +56,7 @@ private:
     bool m_eof = false;
     bool m_skipLf = false;
     std::string m_long;
+    std::size_t m_cutLines = 0;
 
     std::thread m_thread;
     std::mutex m_mutex;

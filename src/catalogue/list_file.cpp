@@ -21,6 +21,7 @@
 #include "util/cp1252.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
+#include "util/format.h"
 #include "util/repair.h"
 #include "util/text.h"
 
@@ -289,6 +290,13 @@ public:
         if (table.rowCount() == 0) table.resetToEmptyList();
         if (table.rowCount() == 1) table.appendBlankRow();
         table.selectRow(1);
+        // The file format keeps no longer line: the cut stays, but the user learns of it before a
+        // save makes it final.
+        if (keepRows && reader.cutLines() > 0)
+            ui.showInfo(" " + toText(static_cast<long long>(reader.cutLines())) + " ligne(s) de plus de " +
+                        toText(static_cast<long long>(kMaxListLine)) +
+                        " caractères ont été coupées à la lecture de \n\n " + path +
+                        " \n\n La prochaine sauvegarde les enregistrera coupées. ");
         return result;
     }
 };

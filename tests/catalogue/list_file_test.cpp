@@ -161,6 +161,33 @@ TEST_F(ListReading, ATenMegabyteLineCostsNoMoreThanItsHead) {
     EXPECT_EQ(table.cell(2, 3), "next") << "a CR alone after the huge line still ends it";
 }
 
+TEST_F(ListReading, CutLinesAreToldOnceWithTheirNumberAndStayCut) {
+    const std::string exact = dataLine("2", std::string(4096 - dataLine("2", "").size(), 'E'));
+    ASSERT_EQ(exact.size(), 4096u);
+    const std::string path =
+        write(kHeader + "\r\n" + dataLine("1", std::string(5000, 'L')) + "\r\n" + exact + "\n" +
+              dataLine("3", std::string(3 << 20, 'M')) + "\r" + dataLine("4", "d"));
+    load(path);
+    ASSERT_EQ(table.rowCount(), 5u);
+    EXPECT_EQ(table.rowText(2).size(), exact.size() + 1) << "a line of exactly 4096 characters loses nothing";
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].kind, "info");
+    EXPECT_EQ(ui.shown[0].text,
+              " 2 ligne(s) de plus de 4096 caractères ont été coupées à la lecture de \n\n " + path +
+                  " \n\n La prochaine sauvegarde les enregistrera coupées. ");
+
+    // Saved and read again, nothing is longer any more; an appending that keeps nothing says nothing.
+    ecrire_liste(table, path);
+    ui.shown.clear();
+    load(path);
+    EXPECT_TRUE(ui.shown.empty());
+    std::string other = kHeader + "\r\n" + dataLine("5", std::string(5000, 'x')) + "\r\n";
+    other[0] = 'N';
+    load(write(other, "autre.txt"), ListMode::Append);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text.rfind(" entêtes différentes", 0), 0u);
+}
+
 TEST_F(ListReading, EveryKindOfLineEndGivesTheSameTable) {
     load(dataFile("cr_only.txt"));
     const std::size_t rows = table.rowCount();
