@@ -1,6 +1,8 @@
 #include "collect/dvd_import.h"
 
 #include <ctime>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "collect/collection_state.h"
@@ -13,6 +15,25 @@
 #include "util/text.h"
 
 namespace verdan {
+namespace {
+
+constexpr std::size_t kDvdBatch = 1 << 16;
+
+// Calls fn with each line of `text`, ended by CR LF, LF or CR alone (none after the last line end).
+template <class Fn> void forEachLine(std::string_view text, Fn&& fn) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            fn(text.substr(start));
+            return;
+        }
+        fn(text.substr(start, end - start));
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+}
+
+} // namespace
 
 std::string convertDvdLine(std::string_view line) {
     return PadLeftPairs(ExtractField(line, 1, '\t'), 4) + " - :\\" + ExtractField(line, 2, '\t');
@@ -44,12 +65,24 @@ void BitBtn5Click(CollectionState& state, Ui& ui, const std::string& today) {
     // the first number; the repair then turns its accents back from their Windows-1252 reading.
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
     RepairAccents(bytes);
-    const std::string text = cp1252::decode(bytes);
-    const std::vector<std::string_view> lines = splitLines(text);
-    std::vector<std::string> found;
-    for (std::size_t i = 1; i < lines.size(); ++i)
-        found.push_back(today + "  >   -DVD" + convertDvdLine(lines[i]));
-    state.found.insert(std::move(found));
+
+    // The lines go to the found list by batches, which keeps one of equal lines: a file of a
+    // million blank lines costs one line, not a million. A line that repeats the one before gives
+    // the same entry and is not even made again.
+    std::vector<std::string> batch;
+    std::string_view previous;
+    bool header = true, first = true;
+    forEachLine(bytes, [&](std::string_view line) {
+        if (std::exchange(header, false)) return;
+        if (!std::exchange(first, false) && line == previous) return;
+        previous = line;
+        batch.push_back(today + "  >   -DVD" + convertDvdLine(cp1252::decode(line)));
+        if (batch.size() == kDvdBatch) {
+            state.found.insert(std::move(batch));
+            batch.clear();
+        }
+    });
+    state.found.insert(std::move(batch));
     state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
     if (state.found.empty()) ui.showInfo("Aucun média de trouvé ");
 }

@@ -6,6 +6,9 @@
 #include "collect/collection_state.h"
 #include "collect/dvd_import.h"
 #include "support/fake_drives.h"
+#ifndef _WIN32
+#include "support/peak_memory.h"
+#endif
 #include "support/program_fixture.h"
 #include "util/error.h"
 
@@ -100,3 +103,31 @@ TEST_F(DvdImport, NothingToImportAndFilesThatCannotBeRead) {
         EXPECT_EQ(e.text(), "Impossible d'ouvrir le fichier " + dir.file("absent.txt"));
     }
 }
+
+TEST_F(DvdImport, BlankAndRepeatedLinesMakeOneEntryHoweverMany) {
+    std::string text = "n\ttitre\r\n";
+    for (int i = 0; i < 200000; ++i) text += i % 3 ? "\r\n" : "5\tX\r\n";
+    import(text + "\n\r6\tx\r\n5\tX");
+    EXPECT_EQ(found(), (std::vector<std::string>{"2025-03-05  >   -DVD" + std::string(10, ' ') + " - :\\",
+                                                 "2025-03-05  >   -DVD        5 - :\\X",
+                                                 "2025-03-05  >   -DVD        6 - :\\x"}));
+    EXPECT_EQ(state.foundCountCaption, "3");
+}
+
+#ifndef _WIN32
+TEST_F(DvdImport, TwentyMegabytesOfBlankLinesTakeSecondsAndMemoryInProportion) {
+    // They took minutes and 146 times the file's size, a found line made for each.
+    const std::string text = "n\ttitre\r\n" + std::string(20 << 20, '\n');
+    const std::string path = dir.write("vide.txt", text);
+    const std::optional<Cost> cost = costInChild([&] {
+        ui.fileAnswers.push_back(path);
+        BitBtn5Click(state, ui, "2025-03-05");
+        if (state.found.size() != 1) throw std::logic_error("one entry expected");
+    });
+    ASSERT_TRUE(cost) << "the import failed in the child";
+    if (kCostsMeasurable) {
+        EXPECT_LT(cost->seconds, 10.0);
+        EXPECT_LT(cost->peakBytes, static_cast<std::int64_t>(3 * text.size()));
+    }
+}
+#endif
