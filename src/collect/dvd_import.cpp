@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/list_file.h"
 #include "collect/collection_state.h"
 #include "collect/scan.h"
 #include "platform/files.h"
@@ -74,6 +75,8 @@ void BitBtn5Click(CollectionState& state, Ui& ui, const std::string& today) {
     bool header = true, first = true;
     forEachLine(bytes, [&](std::string_view line) {
         if (std::exchange(header, false)) return;
+        // Cut as a list line is cut: a longer one could not be stored in a catalogue row.
+        line = line.substr(0, kMaxListLine);
         if (!std::exchange(first, false) && line == previous) return;
         previous = line;
         batch.push_back(today + "  >   -DVD" + convertDvdLine(cp1252::decode(line)));

@@ -104,6 +104,28 @@ TEST_F(DvdImport, NothingToImportAndFilesThatCannotBeRead) {
     }
 }
 
+TEST_F(DvdImport, LinesAreCutAsListLinesAreAndTheLongestTitleStillJoinsTheList) {
+    // Past 2 MiB a title did not fit a row of the table, and the adding ended the program.
+    const std::string huge(3 << 20, 'T');
+    import("n\ttitre\r\n1\t" + huge + "\r\n2\t\xC3\xA9" + std::string(5000, 'e') + "\n3\t" +
+           std::string(5000, '\xE9') + "\n4\tCourt\n");
+    const std::vector<std::string> lines = found();
+    ASSERT_EQ(lines.size(), 4u);
+    for (const std::string& line : lines) ASSERT_LT(line.size(), 10000u) << "not cut";
+    // 4,096 characters of each line: the number, its tab and the title's head; a UTF-8 accent is one.
+    EXPECT_EQ(lines[0], "2025-03-05  >   -DVD        1 - :\\" + std::string(4094, 'T'));
+    EXPECT_EQ(lines[1], "2025-03-05  >   -DVD        2 - :\\é" + std::string(4093, 'e'));
+    std::string accents;
+    for (int i = 0; i < 4094; ++i) accents += "é";
+    EXPECT_EQ(lines[2], "2025-03-05  >   -DVD        3 - :\\" + accents);
+
+    ui.shown.clear();
+    ui.answers = {DialogButton::Yes};
+    BitBtn_rajout_bdClick(program, state, provider, ui);
+    EXPECT_EQ(column("titre"), (std::vector<std::string>{std::string(4094, 'T'), "é" + std::string(4093, 'e'),
+                                                         accents, "Court"}));
+}
+
 TEST_F(DvdImport, BlankAndRepeatedLinesMakeOneEntryHoweverMany) {
     std::string text = "n\ttitre\r\n";
     for (int i = 0; i < 200000; ++i) text += i % 3 ? "\r\n" : "5\tX\r\n";
