@@ -19,6 +19,7 @@
 #include "util/error.h"
 #include "util/file_helpers.h"
 #include "util/format.h"
+#include "util/text.h"
 
 namespace verdan {
 namespace {
@@ -221,19 +222,13 @@ struct CopyColumns {
     int mark, size, title, ext, folder, serial, disk;
 };
 
-std::string namesList(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& n : names) text += "\n    " + n;
-    return text;
-}
-
 } // namespace
 
 std::string refusedRowsText(const std::vector<std::string>& rows, const std::string& whatBecomes) {
     return "  " + toText(static_cast<long long>(rows.size())) +
            " ligne(s) refusée(s) : leur nom ou leur répertoire mènerait hors de son dossier (un « / », un "
            "« \\ », « .. »...) ; elles " +
-           whatBecomes + " :\n" + namesList(rows);
+           whatBecomes + " :\n" + listedLines(rows);
 }
 
 void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& ui, CopyView& view,
@@ -426,7 +421,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
     if (!refused.empty())
         showError(ui, "  Le dossier des favoris refuse le nom de " +
                           toText(static_cast<long long>(refused.size())) +
-                          " fichier(s), qui restent cochés :\n" + namesList(refused));
+                          " fichier(s), qui restent cochés :\n" + listedLines(refused));
     if (!unsafe.empty()) showError(ui, refusedRowsText(unsafe, "ne sont pas copiées et restent cochées"));
     SignalSonore(ui);
     ui.showInfo(toText(batch.copiedCount()) + " copies effectuées sur " + toText(n) + " demandées  \n\n" +

@@ -10,6 +10,7 @@
 #include "util/error.h"
 #include "util/file_helpers.h"
 #include "util/format.h"
+#include "util/text.h"
 
 namespace verdan {
 namespace {
@@ -138,20 +139,14 @@ void copyPlannedDisk(ProgramState& program, BrowseState& browse, Ui& ui, CopyVie
     }
     flush();
 
-    if (!notFound.empty()) {
-        std::string paths;
-        for (const std::string& p : notFound) paths += "\n    " + p;
+    if (!notFound.empty())
         ui.ask(DialogType::Warning,
                " " + count(notFound.size()) + " fichier(s) introuvable(s) sur le disque " + disk.name +
-                   ", qui reste(nt) dans le plan :\n" + paths,
+                   ", qui reste(nt) dans le plan :\n" + listedLines(notFound),
                {DialogButton::Ok});
-    }
-    if (!refused.empty()) {
-        std::string names;
-        for (const std::string& r : refused) names += "\n    " + r;
+    if (!refused.empty())
         showError(ui, "  Le dossier des favoris refuse le nom de " + count(refused.size()) +
-                          " fichier(s), qui restent dans le plan :\n" + names);
-    }
+                          " fichier(s), qui restent dans le plan :\n" + listedLines(refused));
     if (!unsafe.empty())
         showError(ui, refusedRowsText(unsafe, "ne sont pas copiées et restent dans le plan"));
     SignalSonore(ui);

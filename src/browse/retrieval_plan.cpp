@@ -1,6 +1,10 @@
 #include "browse/retrieval_plan.h"
 
 #include <algorithm>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "catalogue/contained_paths.h"
 #include "catalogue/file_copy.h"
@@ -294,16 +298,23 @@ bool onDisk(const PlannedFile& file, std::string_view name, std::string_view ser
 }
 
 std::vector<PlannedDisk> plannedDisks(const RetrievalPlan& plan, const DriveRows& drives) {
+    // Each file finds its disk by hash: a plan over 50,000 disks is read at every start.
+    using DiskKey = std::pair<std::string_view, std::string_view>;
+    struct DiskHash {
+        std::size_t operator()(const DiskKey& k) const {
+            const std::size_t h = std::hash<std::string_view>{}(k.first);
+            return h ^
+                   (std::hash<std::string_view>{}(k.second) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
+        }
+    };
+    std::unordered_map<DiskKey, std::size_t, DiskHash> indexOf;
     std::vector<PlannedDisk> disks;
     for (const PlannedFile& f : plan.files()) {
-        auto it = std::find_if(disks.begin(), disks.end(),
-                               [&](const PlannedDisk& d) { return onDisk(f, d.name, d.serial); });
-        if (it == disks.end()) {
-            disks.push_back({f.disk, f.serial, 0, 0, {}});
-            it = disks.end() - 1;
-        }
-        ++it->count;
-        it->bytes += std::max<std::int64_t>(0, ParseTaille(f.size));
+        const auto [at, added] = indexOf.try_emplace(DiskKey(f.disk, f.serial), disks.size());
+        if (added) disks.push_back({f.disk, f.serial, 0, 0, {}});
+        PlannedDisk& disk = disks[at->second];
+        ++disk.count;
+        disk.bytes += std::max<std::int64_t>(0, ParseTaille(f.size));
     }
     std::stable_sort(disks.begin(), disks.end(),
                      [](const PlannedDisk& a, const PlannedDisk& b) { return a.count > b.count; });

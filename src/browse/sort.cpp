@@ -1,4 +1,5 @@
 #include "browse/sort.h"
+#include "platform/threads.h"
 #include "util/ui.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -108,7 +110,8 @@ void makeKeys(const SortTextOf& textOf, std::size_t first, std::size_t last, pla
     }
 }
 
-// Runs `work(first, last)` over [0, n), half of it on a second thread when n is large.
+// Runs `work(first, last)` over [0, n), half of it on a second thread when n is large; without a
+// thread to be had, both halves here, one after the other.
 template <class Work> void onBothCores(std::size_t n, std::size_t threshold, Work work) {
     if (n < threshold || std::thread::hardware_concurrency() < 2) {
         work(std::size_t{0}, n);
@@ -116,13 +119,20 @@ template <class Work> void onBothCores(std::size_t n, std::size_t threshold, Wor
     }
     const std::size_t half = n / 2;
     std::exception_ptr failure;
-    std::thread helper([&] {
-        try {
-            work(half, n);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
+    std::thread helper;
+    try {
+        helper = platform::startThread([&] {
+            try {
+                work(half, n);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        work(std::size_t{0}, half);
+        work(half, n);
+        return;
+    }
     try {
         work(std::size_t{0}, half);
     } catch (...) {

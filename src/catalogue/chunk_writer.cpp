@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <string_view>
+#include <system_error>
 
+#include "platform/threads.h"
 #include "util/error.h"
 
 namespace verdan {
@@ -22,7 +24,11 @@ void ChunkWriter::fail() const {
 
 void ChunkWriter::open() {
     if (m_writer.open() != platform::WriteResult::Ok) fail();
-    m_thread = std::thread([this] { run(); });
+    try {
+        m_thread = platform::startThread([this] { run(); });
+    } catch (const std::system_error&) {
+        // No helper to be had: each full block is written here, the rows wait meanwhile.
+    }
 }
 
 void ChunkWriter::run() {
@@ -47,6 +53,12 @@ void ChunkWriter::waitIdle(std::unique_lock<std::mutex>& lock) {
 
 void ChunkWriter::handOver() {
     if (m_used == 0) return;
+    if (!m_thread.joinable()) {
+        const std::string_view bytes(m_blocks[m_current].get(), m_used);
+        if (!m_writer.write(m_transform ? m_transform(bytes) : bytes)) fail();
+        m_used = 0;
+        return;
+    }
     std::unique_lock<std::mutex> lock(m_mutex);
     waitIdle(lock);
     m_pending = m_current;

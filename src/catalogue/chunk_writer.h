@@ -15,7 +15,8 @@ namespace verdan {
 // Writes a file through a temporary one renamed over it at commit, in blocks filled by the caller.
 // Full blocks go to the system on a helper thread while the caller fills the next one, so that
 // a million-row list is converted and written at the same time. The helper touches nothing but
-// the block it is given and the writer; it ends before commit returns or the object goes.
+// the block it is given and the writer; it ends before commit returns or the object goes. Without
+// a thread to be had, the caller writes each block itself.
 // Any failure throws VerdanError("Impossible de créer le fichier <path>").
 class ChunkWriter {
 public:

@@ -318,14 +318,26 @@ void IniFile::writeBool(std::string_view section, std::string_view key, bool val
 }
 
 std::string IniFile::serialize() const {
-    std::string text;
-    text.reserve(m_text.size() + static_cast<std::size_t>(std::count(m_text.begin(), m_text.end(), '\n')));
-    for (char c : m_text) {
-        if (c == '\n') text += '\r';
-        text += c;
+    // Made in one pass at its final size: a large file is held twice while it is written, where a
+    // text with CR LF and then its encoding held it five times.
+    const bool asUtf8 = m_scope == Scope::Installation && !cp1252::representable(m_text);
+    std::string out;
+    out.reserve((asUtf8 ? kUtf8Bom.size() : 0) + m_text.size() +
+                static_cast<std::size_t>(std::count(m_text.begin(), m_text.end(), '\n')));
+    if (asUtf8) out += kUtf8Bom;
+    std::size_t pos = 0;
+    while (pos < m_text.size()) {
+        const auto c = static_cast<unsigned char>(m_text[pos]);
+        if (c < 0x80 || asUtf8) {
+            if (c == '\n') out += '\r';
+            out += static_cast<char>(c);
+            ++pos;
+            continue;
+        }
+        const int b = cp1252::encodeChar(utf8::next(m_text, pos));
+        out += static_cast<char>(b < 0 ? '?' : b);
     }
-    if (m_scope == Scope::Installation && !cp1252::representable(text)) return std::string(kUtf8Bom) + text;
-    return cp1252::encode(text);
+    return out;
 }
 
 void IniFile::save() const {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+
+#include "platform/threads.h"
 
 namespace verdan {
 
@@ -35,7 +38,18 @@ void LineReader::readAhead() {
 }
 
 void LineReader::requestRead() {
-    if (!m_thread.joinable()) m_thread = std::thread([this] { readAhead(); });
+    if (!m_thread.joinable() && !m_alone) {
+        try {
+            m_thread = platform::startThread([this] { readAhead(); });
+        } catch (const std::system_error&) {
+            m_alone = true; // no helper to be had: each block is read when it is needed
+        }
+    }
+    if (m_alone) {
+        m_requested = true;
+        m_got = kPending;
+        return;
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_requested = true;
     m_got = kPending;
@@ -43,6 +57,10 @@ void LineReader::requestRead() {
 }
 
 long long LineReader::awaitRead() {
+    if (m_alone) {
+        m_requested = false;
+        return m_input.read(m_spare.data() + m_headroom, m_spare.size() - m_headroom);
+    }
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return m_got != kPending; });
     m_requested = false;
@@ -76,6 +94,10 @@ bool LineReader::fill() {
     return true;
 }
 
+bool LineReader::onlyTabs(std::size_t from, std::size_t to) const {
+    return std::all_of(m_buffer.data() + from, m_buffer.data() + to, [](char c) { return c == '\t'; });
+}
+
 std::size_t LineReader::findLineEnd() {
     if (!m_lfKnown || m_nextLf < m_pos) {
         const void* lf = std::memchr(m_buffer.data() + m_pos, '\n', m_end - m_pos);
@@ -105,24 +127,34 @@ LineReader::Status LineReader::next(std::string_view& line) {
         }
         const std::size_t at = findLineEnd();
         if (at < m_end) {
-            line = std::string_view(m_buffer.data() + m_pos, std::min(at - m_pos, m_maxLine));
+            std::size_t length = at - m_pos;
+            if (length > m_maxLine) {
+                length = m_maxLine;
+                m_cutLines += !onlyTabs(m_pos + m_maxLine, at);
+            }
+            line = std::string_view(m_buffer.data() + m_pos, length);
             consumeLineEnd(at);
             return Status::Line;
         }
         if (m_end - m_pos >= m_maxLine) {
-            // Keep the head, then drop everything up to the line's end.
+            // Keep the head, then drop everything up to the line's end (a line of exactly the
+            // longest length comes here too, and loses nothing).
             m_long.assign(m_buffer.data() + m_pos, m_maxLine);
             line = m_long;
+            bool cut = !onlyTabs(m_pos + m_maxLine, m_end);
             for (;;) {
                 m_pos = m_end;
-                if (m_eof) return Status::Line;
+                if (m_eof) break;
                 if (!fill()) return Status::Failed;
                 const std::size_t end = findLineEnd();
+                cut = cut || !onlyTabs(m_pos, end);
                 if (end < m_end) {
                     consumeLineEnd(end);
-                    return Status::Line;
+                    break;
                 }
             }
+            if (cut) ++m_cutLines;
+            return Status::Line;
         }
         if (m_eof) {
             line = std::string_view(m_buffer.data() + m_pos, m_end - m_pos);

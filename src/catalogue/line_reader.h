@@ -14,7 +14,8 @@ namespace verdan {
 // Lines of a byte stream ended by CR LF, LF or CR alone, each cut to `maxLine` bytes, read in
 // large blocks. A line longer than the block keeps its head and the rest is skipped, so a huge
 // line never grows the memory. The next block is read on a helper thread while the lines of the
-// current one are handed out; the helper touches only the input and the spare block.
+// current one are handed out; the helper touches only the input and the spare block. Without a
+// thread to be had, each block is read here when it is needed.
 class LineReader {
 public:
     enum class Status { Line, End, Failed };
@@ -26,6 +27,9 @@ public:
 
     // The line stays valid until the next call.
     Status next(std::string_view& line);
+    // Lines handed out so far that lost more than tabs to the cut: a row saved with its empty
+    // cells' tabs after a cut head runs past `maxLine` again, and loses nothing when read back.
+    std::size_t cutLines() const { return m_cutLines; }
 
 private:
     // Keeps [m_pos, m_end) and puts the next block behind it; false on a read error.
@@ -35,6 +39,7 @@ private:
     void readAhead();
     // Position of the first CR or LF in [m_pos, m_end), or m_end.
     std::size_t findLineEnd();
+    bool onlyTabs(std::size_t from, std::size_t to) const;
     void consumeLineEnd(std::size_t at);
 
     platform::InputFile& m_input;
@@ -51,12 +56,14 @@ private:
     bool m_eof = false;
     bool m_skipLf = false;
     std::string m_long;
+    std::size_t m_cutLines = 0;
 
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_requested = false; // a read of the spare block is asked for or running
     bool m_stopping = false;
+    bool m_alone = false; // no helper thread could be started
     static constexpr long long kPending = -2;
     long long m_got = 0; // bytes of the last read, -1 for an error, kPending while it runs
 };

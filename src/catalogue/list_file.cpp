@@ -17,9 +17,11 @@
 #include "catalogue/line_reader.h"
 #include "catalogue/list_codec.h"
 #include "platform/files.h"
+#include "platform/threads.h"
 #include "util/cp1252.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
+#include "util/format.h"
 #include "util/repair.h"
 #include "util/text.h"
 
@@ -33,7 +35,8 @@ constexpr std::int64_t kPrefaultFrom = 16 << 20;
 // A thread joined however its scope is left.
 class JoinedThread {
 public:
-    template <class Fn> explicit JoinedThread(Fn&& fn) : m_thread(std::forward<Fn>(fn)) {}
+    template <class Fn>
+    explicit JoinedThread(Fn&& fn) : m_thread(platform::startThread(std::forward<Fn>(fn))) {}
     ~JoinedThread() { m_thread.join(); }
     JoinedThread(const JoinedThread&) = delete;
     JoinedThread& operator=(const JoinedThread&) = delete;
@@ -67,7 +70,7 @@ class FollowerThread {
 public:
     explicit FollowerThread(RowFollower& follower) : m_follower(follower) {
         try {
-            m_thread = std::thread([this] { run(); });
+            m_thread = platform::startThread([this] { run(); });
         } catch (const std::system_error&) {
         }
     }
@@ -287,6 +290,13 @@ public:
         if (table.rowCount() == 0) table.resetToEmptyList();
         if (table.rowCount() == 1) table.appendBlankRow();
         table.selectRow(1);
+        // The file format keeps no longer line: the cut stays, but the user learns of it before a
+        // save makes it final.
+        if (keepRows && reader.cutLines() > 0)
+            ui.showInfo(" " + toText(static_cast<long long>(reader.cutLines())) + " ligne(s) de plus de " +
+                        toText(static_cast<long long>(kMaxListLine)) +
+                        " caractères ont été coupées à la lecture de \n\n " + path +
+                        " \n\n La prochaine sauvegarde les enregistrera coupées. ");
         return result;
     }
 };

@@ -21,6 +21,7 @@ inline constexpr const char* kTmpCsvName = "tmp.CSV";
 // Missing file: " Le fichier <path> est introuvable \n\n" (error box, Oui), nothing changes.
 // tmp.CSV that cannot be written is given up: the load goes on and the user is told once a run.
 // Append mode with other headers: a plain box, nothing appended, ListModified still set.
+// Lines longer than kMaxListLine keep their head; a plain box then says how many were cut.
 // Throws VerdanError ("Impossible d'ouvrir le fichier ...") when the list cannot be read,
 // and then leaves the table and ListModified as they were.
 // With a follower, the rows kept are also handed to it as they are read, in order, by batches,

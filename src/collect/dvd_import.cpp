@@ -1,9 +1,12 @@
 #include "collect/dvd_import.h"
 
 #include <ctime>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/contained_paths.h"
+#include "catalogue/list_file.h"
 #include "collect/collection_state.h"
 #include "collect/new_row.h"
 #include "collect/scan.h"
@@ -15,6 +18,25 @@
 #include "util/text.h"
 
 namespace verdan {
+namespace {
+
+constexpr std::size_t kDvdBatch = 1 << 16;
+
+// Calls fn with each line of `text`, ended by CR LF, LF or CR alone (none after the last line end).
+template <class Fn> void forEachLine(std::string_view text, Fn&& fn) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            fn(text.substr(start));
+            return;
+        }
+        fn(text.substr(start, end - start));
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+}
+
+} // namespace
 
 std::string convertDvdLine(std::string_view line) {
     return PadLeftPairs(ExtractField(line, 1, '\t'), 4) + " - :\\" + ExtractField(line, 2, '\t');
@@ -46,34 +68,45 @@ void BitBtn5Click(CollectionState& state, Ui& ui, const std::string& today) {
     // the first number; the repair then turns its accents back from their Windows-1252 reading.
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
     RepairAccents(bytes);
-    const std::string text = cp1252::decode(bytes);
-    const std::vector<std::string_view> lines = splitLines(text);
-    std::vector<std::string> found, refused;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::string line = today + "  >   -DVD" + convertDvdLine(lines[i]);
+
+    // The lines go to the found list by batches, which keeps one of equal lines: a file of a
+    // million blank lines costs one line, not a million. A line that repeats the one before gives
+    // the same entry and is not even made again.
+    std::vector<std::string> batch, refused;
+    std::string_view previous;
+    bool header = true, first = true;
+    forEachLine(bytes, [&](std::string_view line) {
+        if (std::exchange(header, false)) return;
+        // Cut as a list line is cut: a longer one could not be stored in a catalogue row.
+        line = line.substr(0, kMaxListLine);
+        if (!std::exchange(first, false) && line == previous) return;
+        previous = line;
+        const std::string text = cp1252::decode(line);
+        std::string entry = today + "  >   -DVD" + convertDvdLine(text);
         // The name the row will hold is a file name in the favourites folder when the DVD is
         // copied: one that would leave it ("AC/DC", "..") is refused now, with its line.
-        const std::string_view name = fileNameOf(splitFoundLine(line).path, FoundKind::Dvd);
+        const std::string_view name = fileNameOf(splitFoundLine(entry).path, FoundKind::Dvd);
         if (!name.empty() && !isPlainFileName(name)) {
-            refused.push_back(ExtractField(lines[i], 1, '\t') + " - " + ExtractField(lines[i], 2, '\t'));
-            continue;
+            refused.push_back(ExtractField(text, 1, '\t') + " - " + ExtractField(text, 2, '\t'));
+            return;
         }
-        found.push_back(std::move(line));
-    }
-    state.found.insert(std::move(found));
+        batch.push_back(std::move(entry));
+        if (batch.size() == kDvdBatch) {
+            state.found.insert(std::move(batch));
+            batch.clear();
+        }
+    });
+    state.found.insert(std::move(batch));
     state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
     // The count is on screen before any message.
     if (state.onScanChanged) state.onScanChanged();
-    if (!refused.empty()) {
-        std::string lines;
-        for (const std::string& r : refused) lines += "\n    " + r;
+    if (!refused.empty())
         ui.ask(DialogType::Warning,
                " " + toText(static_cast<long long>(refused.size())) +
                    " titre(s) refusé(s) : un titre ne peut contenir « / » ni n'être fait que de points, "
                    "son nom sortirait du dossier des favoris. \n" +
-                   lines,
+                   listedLines(refused),
                {DialogButton::Ok});
-    }
     if (state.found.empty()) ui.showInfo("Aucun média de trouvé ");
 }
 

@@ -10,7 +10,9 @@
 #include "util/text.h"
 
 #include <chrono>
+#include <functional>
 #include <system_error>
+#include <vector>
 
 namespace verdan {
 
@@ -83,6 +85,7 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
     state.found.clear();
     state.scanWorkers.setCurrent(run);
     int launched = 0;
+    std::vector<std::function<void()>> here;
     if (state.drives.hasDriveRows()) {
         for (const auto& name : state.folders.selected) {
             const std::string path = folderPath(state.SelectedDrive, name);
@@ -110,16 +113,19 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
                 ui.runOnUiThread([&] { FinishScan(state, ui, *run); });
             };
             try {
-                state.scanWorkers.launch(ui, std::move(body));
+                state.scanWorkers.launch(ui, body);
                 ++launched;
             } catch (const std::system_error&) {
-                // No thread to be had: that folder is left out rather than the scan never ending.
+                here.push_back(std::move(body));
             }
         }
     }
     // No worker can report before this handler returns: hand-offs wait for this thread.
-    run->workers = launched;
-    if (launched == 0) {
+    run->workers = launched + static_cast<int>(here.size());
+    // A folder without a thread of its own is walked here, after the others have started: the
+    // window waits meanwhile, but no folder is left out.
+    for (const auto& body : here) body();
+    if (run->workers == 0) {
         state.scanWorkers.setCurrent(nullptr);
         ui.setBusy(false);
         state.scanStatus = "---";

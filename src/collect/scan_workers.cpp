@@ -1,6 +1,7 @@
 #include "collect/scan_workers.h"
 
 #include "collect/scan_walk.h"
+#include "platform/threads.h"
 #include "util/ui.h"
 
 #include <algorithm>
@@ -21,7 +22,9 @@ void ScanWorkers::launch(Ui& ui, std::function<void()> body) {
     reap();
     m_ui = &ui;
     auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread t([body = std::move(body), done] {
+    // Room first: a thread started and then not kept would end the program.
+    m_workers.reserve(m_workers.size() + 1);
+    std::thread t = platform::startThread([body = std::move(body), done] {
         body();
         done->store(true);
     });

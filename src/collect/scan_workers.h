@@ -25,6 +25,7 @@ public:
     // The current scan is stopped and loses the found list: what its workers still hand over is dropped.
     void abandonCurrent();
 
+    // Throws std::system_error when no thread can be had.
     void launch(Ui& ui, std::function<void()> body);
     // Stops every scan and waits for all workers, running their hand-offs meanwhile.
     void stopAndWait();

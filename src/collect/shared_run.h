@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/threads.h"
+
 namespace verdan {
 
 // Runs fn(worker, begin, end) over every i below `count` on a few helper threads, in small
@@ -21,9 +23,11 @@ public:
     using Batch = std::function<void(std::size_t, std::size_t, std::size_t)>;
     SharedRun(std::size_t count, Batch fn, std::size_t helpers)
         : m_count(count), m_fn(std::move(fn)), m_caller(helpers) {
+        // Room first: a thread started and then not kept would end the program.
+        m_helpers.reserve(helpers);
         for (std::size_t h = 0; h < helpers && h * kBatch < count; ++h) {
             try {
-                m_helpers.emplace_back([this, h] { work(h); });
+                m_helpers.push_back(platform::startThread([this, h] { work(h); }));
             } catch (const std::system_error&) {
                 break; // no thread to be had: the caller does the rest
             }
@@ -76,7 +80,8 @@ private:
 // A thread joined however its scope is left.
 class JoinedThread {
 public:
-    template <class Fn> explicit JoinedThread(Fn&& fn) : m_thread(std::forward<Fn>(fn)) {}
+    template <class Fn>
+    explicit JoinedThread(Fn&& fn) : m_thread(platform::startThread(std::forward<Fn>(fn))) {}
     ~JoinedThread() {
         if (m_thread.joinable()) m_thread.join();
     }

@@ -22,6 +22,10 @@ inline std::string cannotOpen(const std::string& path) {
 inline std::string cannotWrite(const std::string& path) {
     return "Impossible d'écrire dans " + path;
 }
+// A failure the program did not foresee, with the library's own words for it.
+inline std::string unexpected(const std::string& what) {
+    return " Erreur inattendue : " + what + " \n\n L'opération est abandonnée ; le programme continue. ";
+}
 } // namespace msg
 
 } // namespace verdan

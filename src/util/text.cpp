@@ -102,4 +102,11 @@ std::vector<std::string_view> splitLines(std::string_view text) {
     return lines;
 }
 
+std::string listedLines(const std::vector<std::string>& items, std::size_t most) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size() && i < most; ++i) text += "\n    " + items[i];
+    if (items.size() > most) text += "\n    ... et " + std::to_string(items.size() - most) + " autre(s)";
+    return text;
+}
+
 } // namespace verdan

@@ -30,4 +30,8 @@ std::string_view trimControl(std::string_view s);
 // Lines of a text, ended by CR LF, LF or CR alone; a final line end does not open an empty line.
 std::vector<std::string_view> splitLines(std::string_view text);
 
+// The items a message names, one an indented line ("\n    item"): the first `most`, then how
+// many more, so that a message about thousands of rows still fits on a screen.
+std::string listedLines(const std::vector<std::string>& items, std::size_t most = 30);
+
 } // namespace verdan

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <random>
 
 #include "browse/favourites_copy.h"
 #include "browse/marks.h"
@@ -155,6 +156,52 @@ TEST_F(RetrievalPlanTest, TheDiskListCountsSizesAndTellsWhichDisksArePlugged) {
     EXPECT_EQ(planTotalText(disks),
               "Total : 5 fichier(s) sur 3 disque(s), " + FormatTaille(1073741824LL + 5 * 1048576 + 10));
     EXPECT_EQ(planTotalText({}), " Aucun fichier à rapatrier ");
+}
+
+TEST(PlannedDisks, OrderedAsMostFilesFirstTiesInThePlansOrderHoweverMany) {
+    // The order the list always had: disks as first met, then a stable sort on the count.
+    auto reference = [](const RetrievalPlan& plan) {
+        std::vector<std::pair<std::string, std::size_t>> disks;
+        for (const PlannedFile& f : plan.files()) {
+            const std::string id = f.disk + "|" + f.serial;
+            auto it = std::find_if(disks.begin(), disks.end(), [&](const auto& d) { return d.first == id; });
+            if (it == disks.end()) it = disks.insert(disks.end(), {id, 0});
+            ++it->second;
+        }
+        std::stable_sort(disks.begin(), disks.end(),
+                         [](const auto& a, const auto& b) { return a.second > b.second; });
+        return disks;
+    };
+    std::mt19937 rnd(5);
+    RetrievalPlan plan;
+    plan.reset("plan");
+    // Names and serials that differ only in case or in which of the two holds a character are
+    // other disks.
+    const char* names[] = {"FILMS", "films", "FILM", "SFILM", "Séries", "SÉRIES", ""};
+    const char* serials[] = {"0000000A", "0000000a", "A", "", "S0000000"};
+    for (int i = 0; i < 4000; ++i)
+        plan.add({names[rnd() % 7] + std::to_string(rnd() % 40), serials[rnd() % 5], ":\\x",
+                  std::to_string(i), ".avi", std::to_string(1 + rnd() % 9) + " Ko"});
+    const auto expected = reference(plan);
+    const std::vector<PlannedDisk> disks = plannedDisks(plan, {});
+    ASSERT_EQ(disks.size(), expected.size());
+    std::size_t files = 0;
+    for (std::size_t i = 0; i < disks.size(); ++i) {
+        EXPECT_EQ(disks[i].name + "|" + disks[i].serial, expected[i].first) << i;
+        EXPECT_EQ(disks[i].count, expected[i].second) << i;
+        files += disks[i].count;
+    }
+    EXPECT_EQ(files, plan.files().size());
+
+    // Fifty thousand disks took seconds at every start, the disks compared with each other.
+    RetrievalPlan large;
+    large.reset("plan");
+    for (int d = 0; d < 50000; ++d)
+        large.add(
+            {"DISQUE" + std::to_string(d), "ABCD" + std::to_string(d % 10000), ":\\x", "t", ".avi", "1 Ko"});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(plannedDisks(large, {}).size(), 50000u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST_F(RetrievalPlanTest, YesCopiesTheArrivedDisksFilesAndEmptiesItsPartOfThePlan) {

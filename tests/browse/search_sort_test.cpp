@@ -5,6 +5,7 @@
 #include "browse/sort.h"
 #include "browse_fixture.h"
 #include "catalogue/list_file.h"
+#include "support/refused_threads.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -272,6 +273,38 @@ TEST_F(Sorting, LongTitlesThatShareTheirStartSortByTheirWholeKey) {
         trier_grille(copy, 3, ascending, keys, &runs);
         EXPECT_EQ(column(copy, "taille"), expected);
         EXPECT_EQ(runs.sameKeyAsAbove, same);
+    }
+}
+
+TEST_F(Sorting, WithoutASecondThreadBothHalvesAreSortedHere) {
+    const char* words[] = {"Été", "ete", "Ami", "zoo", "Œuf", "oeuf", "ÉTÉ", "abc"};
+    std::vector<std::string> texts, ids;
+    for (int i = 0; i < 24000; ++i) {
+        Media m;
+        m.title = words[(i * 7) % 8];
+        m.size = std::to_string(i);
+        add(m);
+        texts.push_back(m.title);
+        ids.push_back(m.size);
+    }
+    std::vector<bool> same;
+    const std::vector<std::string> expected = referenceOrder(texts, ids, true, keys, &same);
+    // The keys, the sort and the merge each ask for a thread.
+    for (long long after = 0; after < 3; ++after) {
+        for (long long count : {1LL, kEveryStart}) {
+            SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
+            GlobalList copy;
+            std::vector<std::size_t> all;
+            for (std::size_t r = 1; r < list().rowCount(); ++r) all.push_back(r);
+            copy.assignRowsFrom(list(), all);
+            SortRuns runs;
+            {
+                RefusedThreads refused(count, after);
+                trier_grille(copy, 3, true, keys, &runs);
+            }
+            EXPECT_EQ(column(copy, "taille"), expected);
+            EXPECT_EQ(runs.sameKeyAsAbove, same);
+        }
     }
 }
 

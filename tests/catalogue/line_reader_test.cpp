@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/line_reader.h"
+#include "support/refused_threads.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ private:
 };
 
 std::vector<std::string> readAll(const std::string& bytes, std::size_t maxLine, std::size_t block,
-                                 bool* failed = nullptr) {
+                                 bool* failed = nullptr, std::size_t* cut = nullptr) {
     FailingInput input(bytes, failed ? bytes.size() / 2 : bytes.size() + 1);
     LineReader reader(input, maxLine, block);
     std::vector<std::string> lines;
@@ -44,6 +45,7 @@ std::vector<std::string> readAll(const std::string& bytes, std::size_t maxLine, 
         if (status == LineReader::Status::End) break;
         lines.emplace_back(line);
     }
+    if (cut) *cut = reader.cutLines();
     return lines;
 }
 } // namespace
@@ -88,4 +90,51 @@ TEST(LineReading, StoppingEarlyLeavesNothingRunning) {
         ASSERT_EQ(reader.next(line), LineReader::Status::Line);
         EXPECT_EQ(line, std::string(16, 'x'));
     } // the read running ahead is waited for, not abandoned
+}
+
+TEST(LineReading, CutLinesAreCountedButNotThoseThatLoseOnlyTabs) {
+    struct Case {
+        std::string text;
+        std::size_t block;
+        std::size_t cut;
+    };
+    const std::string four(4, 'a'), five(5, 'b');
+    const std::vector<Case> cases = {
+        {four + "\n" + four + "\r\n" + four, 64, 0},
+        {four + "\n" + four + "\r\n" + four, 2, 0}, // each exact line ends in a later block
+        {four + "\r" + five + "\r\n" + five, 64, 2},
+        {four + "\r" + five + "\r\n" + five, 3, 2},
+        {four + "\r\n" + std::string(50, 'x') + "\n\n", 4, 1},         // the rest spans several blocks
+        {four + "\t\t\r" + four + std::string(50, '\t') + "\n", 4, 0}, // tabs alone lose nothing
+        {four + "\t\t\r" + four + std::string(50, '\t') + "\n", 3, 0},
+        {four + "\t\tx\r" + four + std::string(50, '\t') + "x", 3, 2},
+    };
+    for (const Case& c : cases) {
+        std::size_t cut = 99;
+        readAll(c.text, 4, c.block, nullptr, &cut);
+        EXPECT_EQ(cut, c.cut) << c.text << " in blocks of " << c.block;
+    }
+    std::mt19937 rnd(11);
+    for (int round = 0; round < 300; ++round) {
+        std::string text(rnd() % 200, 'a');
+        for (char& c : text) c = "aab\t\r\n"[rnd() % 6];
+        const std::size_t maxLine = 1 + rnd() % 12;
+        std::size_t expected = 0;
+        for (std::string_view line : splitLines(text))
+            expected += line.size() > maxLine && line.find_first_not_of('\t', maxLine) != line.npos;
+        std::size_t cut = 0;
+        readAll(text, maxLine, 1 + rnd() % 40, nullptr, &cut);
+        ASSERT_EQ(cut, expected) << "round " << round;
+    }
+}
+
+TEST(LineReading, WithoutAHelperThreadEveryBlockIsReadHere) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i) + (i % 3 ? "\r\n" : "\n");
+    const std::vector<std::string> expected = readAll(text, 4096, 64);
+    test::RefusedThreads refused(test::kEveryStart);
+    for (std::size_t block : {7u, 64u, 100000u}) EXPECT_EQ(readAll(text, 4096, block), expected) << block;
+    bool failed = false;
+    readAll(text, 4096, 64, &failed);
+    EXPECT_TRUE(failed) << "a read error is still seen";
 }

@@ -3,6 +3,7 @@
 #include "catalogue/list_file.h"
 #include "platform/files.h"
 #include "support/fake_ui.h"
+#include "support/refused_threads.h"
 #include "support/temp_folder.h"
 #include "support/unprivileged.h"
 #include "util/cp1252.h"
@@ -158,6 +159,33 @@ TEST_F(ListReading, ATenMegabyteLineCostsNoMoreThanItsHead) {
     EXPECT_EQ(table.cell(1, 0).size(), 100u);
     EXPECT_EQ(table.cell(1, 1).size(), 4096u - 101u);
     EXPECT_EQ(table.cell(2, 3), "next") << "a CR alone after the huge line still ends it";
+}
+
+TEST_F(ListReading, CutLinesAreToldOnceWithTheirNumberAndStayCut) {
+    const std::string exact = dataLine("2", std::string(4096 - dataLine("2", "").size(), 'E'));
+    ASSERT_EQ(exact.size(), 4096u);
+    const std::string path =
+        write(kHeader + "\r\n" + dataLine("1", std::string(5000, 'L')) + "\r\n" + exact + "\n" +
+              dataLine("3", std::string(3 << 20, 'M')) + "\r" + dataLine("4", "d"));
+    load(path);
+    ASSERT_EQ(table.rowCount(), 5u);
+    EXPECT_EQ(table.rowText(2).size(), exact.size() + 1) << "a line of exactly 4096 characters loses nothing";
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].kind, "info");
+    EXPECT_EQ(ui.shown[0].text,
+              " 2 ligne(s) de plus de 4096 caractères ont été coupées à la lecture de \n\n " + path +
+                  " \n\n La prochaine sauvegarde les enregistrera coupées. ");
+
+    // Saved and read again, nothing is longer any more; an appending that keeps nothing says nothing.
+    ecrire_liste(table, path);
+    ui.shown.clear();
+    load(path);
+    EXPECT_TRUE(ui.shown.empty());
+    std::string other = kHeader + "\r\n" + dataLine("5", std::string(5000, 'x')) + "\r\n";
+    other[0] = 'N';
+    load(write(other, "autre.txt"), ListMode::Append);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text.rfind(" entêtes différentes", 0), 0u);
 }
 
 TEST_F(ListReading, EveryKindOfLineEndGivesTheSameTable) {
@@ -498,6 +526,34 @@ TEST_F(ListWriting, AFolderThatDoesNotExist) {
         EXPECT_EQ(e.text(), "Impossible de créer le fichier " + path);
     }
     EXPECT_TRUE(table.ListModified);
+}
+
+// A system that gives no thread (no process left, no address space for a stack) only makes the
+// load and the save slower: whichever of their helpers is refused, every row is read and written.
+TEST_F(ListWriting, WithoutHelperThreadsEveryRowIsReadAndWritten) {
+    std::string bytes = kHeader + "\r\n";
+    for (int i = 0; bytes.size() < (3 << 20); ++i)
+        bytes += dataLine(std::to_string(i), "Caf\xE9 " + std::to_string(i)) + "\r\n";
+    const std::string path = write(bytes);
+    load(path);
+    const std::size_t rows = table.rowCount();
+    const std::string csv = TempFolder::read(tmpCsv());
+    for (long long after = 0; after < 4; ++after) {
+        for (long long count : {1LL, test::kEveryStart}) {
+            SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
+            table.resetToEmptyList();
+            {
+                test::RefusedThreads refused(count, after);
+                load(path);
+                table.ListModified = true;
+                ecrire_liste(table, folder.file("copie.txt"));
+            }
+            EXPECT_EQ(table.rowCount(), rows);
+            EXPECT_EQ(TempFolder::read(tmpCsv()), csv);
+            EXPECT_EQ(TempFolder::read(folder.file("copie.txt")), bytes);
+            EXPECT_FALSE(table.ListModified);
+        }
+    }
 }
 
 // --- Media count of a list file ------------------------------------------------------------

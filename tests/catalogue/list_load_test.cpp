@@ -2,6 +2,7 @@
 
 #include "catalogue/list_load.h"
 #include "support/fake_ui.h"
+#include "support/refused_threads.h"
 #include "support/temp_folder.h"
 #include "util/error.h"
 
@@ -120,6 +121,30 @@ TEST_F(LoadIndexed, AFileThatCannotBeReadLeavesEverythingAsItWas) {
     EXPECT_EQ(state.table.rowCount(), 21u);
     EXPECT_EQ(state.keys.size(), keys);
     EXPECT_EQ(state.keys.level(), 1);
+}
+
+TEST_F(LoadIndexed, WithoutHelperThreadsTheKeysAndDisksAreTheSame) {
+    const std::string path = folder.write("liste.txt", listFile(9001));
+    const GlobalListState expected = oneAfterTheOther(path, 2);
+    for (long long after = 0; after < 4; ++after) {
+        for (long long count : {1LL, test::kEveryStart}) {
+            SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
+            GlobalListState state;
+            {
+                test::RefusedThreads refused(count, after);
+                ASSERT_EQ(loadIndexedList(state, path, 2, false, true, ui, program()), LoadResult::Loaded);
+            }
+            expectSameIndex(state, expected, 2);
+            // Keys kept from before: indexed after the reading, the disk list beside it.
+            state.keys.add("gardée");
+            {
+                test::RefusedThreads refused(count, after);
+                loadIndexedList(state, path, 2, true, true, ui, program());
+            }
+            EXPECT_EQ(state.keys.size(), expected.keys.size() + 1);
+            EXPECT_EQ(state.disks, expected.disks);
+        }
+    }
 }
 
 // A follower that fails part-way: the load fails with it and the table stays as it was.

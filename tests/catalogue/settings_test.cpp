@@ -3,12 +3,16 @@
 #include "catalogue/settings.h"
 #include "platform/files.h"
 #include "support/fake_ui.h"
+#ifndef _WIN32
+#include "support/peak_memory.h"
+#endif
 #include "support/temp_folder.h"
 #include "support/utf16.h"
 #include "util/cp1252.h"
 #include "util/error.h"
 #include "util/file_helpers.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -278,6 +282,31 @@ TEST_F(ParameterFile, WrittenThenReadAndAnnounced) {
     EXPECT_EQ(back.fontIndex, -1);
     EXPECT_EQ(back.media, c.params.media);
 }
+
+#ifndef _WIN32
+TEST_F(ParameterFile, TwentyMegabytesOfBlankLinesAreReadAndWrittenInProportion) {
+    // Blank lines of a hand-edited file, LF alone, in the section every save writes into.
+    const std::string text =
+        "[LISTE]\nRadioGroup_index.ItemIndex=3\n" + std::string(20 << 20, '\n') + "[MEDIA_1]\n";
+    CurrentCatalogue c = catalogue();
+    dir.write("liste_globale_médias.prm", text);
+    const std::optional<test::Cost> cost = test::costInChild([&] {
+        if (!lire_parametre_liste(c.paths.ParamFilePath, c.params) || c.params.indexLevel != 3)
+            throw std::logic_error("not read");
+        enregistrer_parametre_liste(c, ui, false);
+    });
+    ASSERT_TRUE(cost) << "failed in the child";
+    if (test::kCostsMeasurable) {
+        EXPECT_LT(cost->seconds, 10.0);
+        EXPECT_LT(cost->peakBytes, static_cast<std::int64_t>(4 * text.size()));
+    }
+    // What the child wrote: the keys after the section's last key, every blank line kept, CR LF.
+    const std::string written = TempFolder::read(c.paths.ParamFilePath);
+    EXPECT_EQ(
+        written.rfind("[LISTE]\r\nRadioGroup_index.ItemIndex=3\r\nform2.Label_date_der_maj.caption=", 0), 0u);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(written.begin(), written.end(), '\n')), (20u << 20) + 14u);
+}
+#endif
 
 TEST_F(ParameterFile, PathComesFromFolderAndNameNotFromParamFilePath) {
     CurrentCatalogue c = catalogue();

@@ -6,6 +6,9 @@
 #include "collect/collection_state.h"
 #include "collect/dvd_import.h"
 #include "support/fake_drives.h"
+#ifndef _WIN32
+#include "support/peak_memory.h"
+#endif
 #include "support/program_fixture.h"
 #include "util/error.h"
 
@@ -110,3 +113,53 @@ TEST_F(DvdImport, NothingToImportAndFilesThatCannotBeRead) {
         EXPECT_EQ(e.text(), "Impossible d'ouvrir le fichier " + dir.file("absent.txt"));
     }
 }
+
+TEST_F(DvdImport, LinesAreCutAsListLinesAreAndTheLongestTitleStillJoinsTheList) {
+    // Past 2 MiB a title did not fit a row of the table, and the adding ended the program.
+    const std::string huge(3 << 20, 'T');
+    import("n\ttitre\r\n1\t" + huge + "\r\n2\t\xC3\xA9" + std::string(5000, 'e') + "\n3\t" +
+           std::string(5000, '\xE9') + "\n4\tCourt\n");
+    const std::vector<std::string> lines = found();
+    ASSERT_EQ(lines.size(), 4u);
+    for (const std::string& line : lines) ASSERT_LT(line.size(), 10000u) << "not cut";
+    // 4,096 characters of each line: the number, its tab and the title's head; a UTF-8 accent is one.
+    EXPECT_EQ(lines[0], "2025-03-05  >   -DVD        1 - :\\" + std::string(4094, 'T'));
+    EXPECT_EQ(lines[1], "2025-03-05  >   -DVD        2 - :\\é" + std::string(4093, 'e'));
+    std::string accents;
+    for (int i = 0; i < 4094; ++i) accents += "é";
+    EXPECT_EQ(lines[2], "2025-03-05  >   -DVD        3 - :\\" + accents);
+
+    ui.shown.clear();
+    ui.answers = {DialogButton::Yes};
+    BitBtn_rajout_bdClick(program, state, provider, ui);
+    EXPECT_EQ(column("titre"), (std::vector<std::string>{std::string(4094, 'T'), "é" + std::string(4093, 'e'),
+                                                         accents, "Court"}));
+}
+
+TEST_F(DvdImport, BlankAndRepeatedLinesMakeOneEntryHoweverMany) {
+    std::string text = "n\ttitre\r\n";
+    for (int i = 0; i < 200000; ++i) text += i % 3 ? "\r\n" : "5\tX\r\n";
+    import(text + "\n\r6\tx\r\n5\tX");
+    EXPECT_EQ(found(), (std::vector<std::string>{"2025-03-05  >   -DVD" + std::string(10, ' ') + " - :\\",
+                                                 "2025-03-05  >   -DVD        5 - :\\X",
+                                                 "2025-03-05  >   -DVD        6 - :\\x"}));
+    EXPECT_EQ(state.foundCountCaption, "3");
+}
+
+#ifndef _WIN32
+TEST_F(DvdImport, TwentyMegabytesOfBlankLinesTakeSecondsAndMemoryInProportion) {
+    // They took minutes and 146 times the file's size, a found line made for each.
+    const std::string text = "n\ttitre\r\n" + std::string(20 << 20, '\n');
+    const std::string path = dir.write("vide.txt", text);
+    const std::optional<Cost> cost = costInChild([&] {
+        ui.fileAnswers.push_back(path);
+        BitBtn5Click(state, ui, "2025-03-05");
+        if (state.found.size() != 1) throw std::logic_error("one entry expected");
+    });
+    ASSERT_TRUE(cost) << "the import failed in the child";
+    if (kCostsMeasurable) {
+        EXPECT_LT(cost->seconds, 10.0);
+        EXPECT_LT(cost->peakBytes, static_cast<std::int64_t>(3 * text.size()));
+    }
+}
+#endif

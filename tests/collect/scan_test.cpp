@@ -4,6 +4,7 @@
 #include "collect/drive_survey.h"
 #include "collect/scan.h"
 #include "support/fake_drives.h"
+#include "support/refused_threads.h"
 #include "support/temp_folder.h"
 #include "support/ui_thread.h"
 #include "util/file_helpers.h"
@@ -186,6 +187,33 @@ TEST_F(MediaScan, RootAndOneOfItsFoldersListEachFileOnce) {
     EXPECT_EQ(state.scanLog[0], "Scan : " + drive.path());
     EXPECT_EQ(state.scanLog.back(), "2 --- Recherche terminée !!!! ---");
     EXPECT_EQ(summaries(), 1);
+}
+
+TEST_F(MediaScan, AFolderWithoutAThreadOfItsOwnIsWalkedHereAndNothingIsLeftOut) {
+    file("a/1.avi");
+    file("a/2.mp3");
+    file("b/3.avi");
+    file("c/4.mkv");
+    chooseDrive();
+    tick("a");
+    tick("b");
+    tick("c");
+    for (long long after : {0LL, 1LL, 2LL}) {
+        for (long long count : {1LL, test::kEveryStart}) {
+            SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
+            ui.shown.clear();
+            state.scanLog.clear();
+            {
+                test::RefusedThreads refused(count, after);
+                startAndFinish();
+            }
+            EXPECT_EQ(state.found.size(), 4u);
+            EXPECT_EQ(summaries(), 1);
+            EXPECT_EQ(state.scanLog.back(), "3 --- Recherche terminée !!!! ---");
+            EXPECT_TRUE(state.addButtonEnabled);
+            waitForAllWorkers();
+        }
+    }
 }
 
 TEST_F(MediaScan, SixtyFoldersSixtyWorkersOneSummaryNothingLost) {

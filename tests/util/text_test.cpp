@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "util/text.h"
 
 using namespace verdan;
@@ -71,4 +73,13 @@ TEST(SplitLines, AcceptsEveryLineEnd) {
     EXPECT_EQ(lines[1], "");
     EXPECT_TRUE(splitLines("").empty());
     EXPECT_EQ(splitLines("\n\r").size(), 2u);
+}
+
+TEST(ListedLines, AMessageNamesThirtyItemsThenSaysHowManyMore) {
+    EXPECT_EQ(listedLines({}), "");
+    EXPECT_EQ(listedLines({"a", "b"}), "\n    a\n    b");
+    const std::vector<std::string> many(32, "x");
+    const std::string text = listedLines(many);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 31);
+    EXPECT_TRUE(text.ends_with("\n    x\n    ... et 2 autre(s)"));
 }
