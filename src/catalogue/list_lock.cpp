@@ -3,7 +3,6 @@
 #include "catalogue/ini_file.h"
 #include "platform/system.h"
 #include "util/format.h"
-#include "util/utf8.h"
 
 namespace verdan {
 namespace {
@@ -63,8 +62,9 @@ LockHolder currentHolder() {
     holder.machine = platform::machineName();
     holder.user = platform::userName();
     holder.process = platform::currentProcessId();
-    const std::string now = platform::nowDateTimeText();
-    holder.since = now.substr(0, utf8::offsetOfChar(now, 16));
+    // Whole, seconds included: the date label's cut to 16 characters would leave "17:09:1" where
+    // the short date has fewer than ten.
+    holder.since = platform::nowDateTimeText();
     return holder;
 }
 
