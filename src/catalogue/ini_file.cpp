@@ -4,6 +4,7 @@
 #include "util/cp1252.h"
 #include "util/error.h"
 #include "util/format.h"
+#include "util/text_file.h"
 #include "util/utf8.h"
 
 #include <algorithm>
@@ -47,48 +48,6 @@ std::string quoteIfNeeded(std::string_view v) {
     return std::string(v);
 }
 
-// Bytes that are no UTF-8 are taken as Windows-1252, so that a mislabelled file loses nothing.
-void appendUtf8(std::string& out, std::string_view bytes) {
-    out.reserve(out.size() + bytes.size());
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const auto c = static_cast<unsigned char>(bytes[pos]);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++pos;
-            continue;
-        }
-        const std::size_t start = pos;
-        if (utf8::next(bytes, pos) == 0xFFFD && bytes.substr(start, 3) != "\xEF\xBF\xBD") {
-            pos = start + 1;
-            utf8::append(out, cp1252::decodeByte(c));
-        } else {
-            out.append(bytes.substr(start, pos - start));
-        }
-    }
-}
-
-std::string decodeUtf16LE(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() / 2 + bytes.size() / 8);
-    auto unit = [&](std::size_t i) {
-        return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
-                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    };
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
-            unit(i + 2) <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-            i += 2;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        utf8::append(out, cp);
-    }
-    return out;
-}
-
 // CR LF, LF and CR alone each end a line; afterwards every line ends with one '\n'.
 void normaliseLineEnds(std::string& s) {
     std::size_t w = 0;
@@ -120,14 +79,8 @@ void IniFile::parse(std::string_view text) {
 }
 
 void IniFile::parseBytes(std::string_view bytes) {
-    if (bytes.substr(0, 3) == kUtf8Bom) {
-        m_text.clear();
-        appendUtf8(m_text, bytes.substr(3));
-    } else if (bytes.substr(0, 2) == "\xFF\xFE") {
-        m_text = decodeUtf16LE(bytes.substr(2));
-    } else {
-        m_text = cp1252::decode(bytes);
-    }
+    // Windows-1252, or UTF-8 or UTF-16 after their byte-order mark (a file saved by Notepad).
+    m_text = decodeTextFile(bytes);
     normaliseLineEnds(m_text);
     index();
 }
