@@ -459,5 +459,5 @@ void TForm2::SpeedButton1Click() {
 }
 
 void TForm2::BitBtn_helpClick() {
-    guarded(m_ui, [&] { verdan::BitBtn_helpClick(m_shell, platform::executableFolder()); });
+    guarded(m_ui, [&] { verdan::BitBtn_helpClick(m_shell, m_program.installedFiles()); });
 }

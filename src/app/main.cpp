@@ -17,6 +17,7 @@ int main(int argc, char* argv[]) {
     QtShell shell;
     verdan::ProgramState program;
     program.programFolder = verdan::platform::programFolder();
+    program.installedFolder = verdan::platform::executableFolder();
     // A per-user program folder may not exist yet on a first start.
     verdan::platform::createFolders(program.programFolder);
 

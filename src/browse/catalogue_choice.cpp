@@ -109,7 +109,7 @@ std::string withoutExtension(const std::string& name) {
 // when the template is there but could not be copied.
 enum class TemplateCopy { Copied, NoTemplate, Failed };
 TemplateCopy copyEmptyListTemplate(ProgramState& program, Ui& ui) {
-    const std::string source = joinPath(program.programFolder, kEmptyListTemplate);
+    const std::string source = joinPath(program.installedFiles(), kEmptyListTemplate);
     if (!platform::isFile(source)) return TemplateCopy::NoTemplate;
     std::vector<char> buffer(64 * 1024);
     const std::string& list = program.catalogue.paths.ListFilePath;

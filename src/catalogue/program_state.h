@@ -41,7 +41,12 @@ struct GlobalListState {
 
 // The program-wide state both windows share; the windows display it.
 struct ProgramState {
+    // Where VERDAN keeps its settings, tmp.CSV and its default folders: the executable's folder
+    // when it can be written (a portable installation), else the user's own folder.
     std::string programFolder;
+    // Where the files installed with the program are (the empty-list template, the guide): the
+    // executable's folder. Empty: the program folder, as in a portable installation.
+    std::string installedFolder;
     // The settings file's items: the collection window's favourites folder label, list-name box,
     // list-folder label, the windows' bounds and the advanced mode of the global-list window.
     SettingsState settings;
@@ -70,6 +75,9 @@ struct ProgramState {
     std::atomic<bool> StopRequested{false};
 
     std::string settingsPath() const { return settingsFilePath(programFolder); }
+    const std::string& installedFiles() const {
+        return installedFolder.empty() ? programFolder : installedFolder;
+    }
     // enreg_fic_ini with the windows' bounds as they are now.
     void saveSettings();
 };

@@ -64,11 +64,22 @@ void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys) {
     af_nb_media_bd(program);
 }
 
+std::string programFolderElsewhereText(const std::string& installed, const std::string& programFolder) {
+    return " Le dossier du programme " + installed +
+           " ne peut pas être modifié : les réglages et les listes "
+           "sont gardés dans " +
+           programFolder + " ";
+}
+
 void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, StartupView& view) {
     SettingsState& settings = program.settings;
     CurrentCatalogue& catalogue = program.catalogue;
 
     view.currentBounds(settings.collectionWindow, settings.globalListWindow);
+    // An installation the user cannot write (copied to "Program Files"): its settings and default
+    // catalogues live in the user's own folder, which is said once, at the first start there.
+    if (program.programFolder != program.installedFiles() && !platform::isFile(program.settingsPath()))
+        ui.showInfo(programFolderElsewhereText(program.installedFiles(), program.programFolder));
     lire_fic_ini(program.settingsPath(), program.programFolder, view.screenInfo(), settings);
 
     catalogue.paths.derive(settings.listFolder, settings.listName, true);

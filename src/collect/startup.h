@@ -23,6 +23,9 @@ public:
     virtual void focusGlobalListButton() = 0;
 };
 
+// Said at the first start of an installation whose folder cannot be written.
+std::string programFolderElsewhereText(const std::string& installed, const std::string& programFolder);
+
 // Asked at start-up when the list file is missing but its backup is there.
 std::string restoreQuestion(const std::string& listFile, const std::string& backup, std::int64_t mediaCount);
 

@@ -267,6 +267,22 @@ TEST_F(CatalogueChoice, AMissingListFileAndTheEmptyListTemplate) {
     EXPECT_NE(readBytes(listFile("films")).find("Casino"), std::string::npos);
 }
 
+// An installation the user cannot write keeps its files elsewhere; the template stays beside the
+// program.
+TEST_F(CatalogueChoice, TheTemplateIsReadBesideTheProgramWhenItsFilesAreElsewhere) {
+    TempFolder installed;
+    program.installedFolder = installed.path();
+    platform::duplicateEntry(kTemplate, joinPath(installed.path(), kEmptyListTemplate));
+    writeParams("nouvelle", "vidéos", "musiques", 1);
+    ui.fileAnswers = {prm("nouvelle")};
+    ui.answers = {DialogButton::Yes, DialogButton::Yes, DialogButton::Yes};
+    ui.threeChoiceAnswers = {0};
+    BitBtn_fic_lstClick(program, ui, view);
+    ASSERT_GE(ui.shown.size(), 3u);
+    EXPECT_EQ(ui.shown[2].text, " liste vide créée   ");
+    EXPECT_EQ(readBytes(listFile("nouvelle")), readBytes(kTemplate));
+}
+
 TEST_F(CatalogueChoice, KeepingTheRowsWhenCreatingSavesThemUnderTheirTrueCount) {
     installTemplate();
     writeParams("copie", "vidéos", "musiques", 1);

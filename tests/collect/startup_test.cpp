@@ -62,6 +62,23 @@ TEST_F(OpeningSequence, NoListFileWritesBothFilesAndLoadsNothing) {
     EXPECT_FALSE(form1.indexControls.reinitEnabled);
 }
 
+// Copied where the user cannot write ("Program Files"): the program's files live in the user's own
+// folder, said once, and the empty-list template is still read beside the program.
+TEST_F(OpeningSequence, AnInstallationThatCannotBeWrittenSaysWhereItsFilesAreOnce) {
+    TempFolder installed;
+    program.installedFolder = installed.path();
+    openingSequence(program, form1, ui, view);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{
+                              programFolderElsewhereText(installed.path(), program.programFolder)}));
+    EXPECT_TRUE(platform::isFile(program.settingsPath()));
+
+    ui.shown.clear();
+    CollectionState again{program.drives};
+    openingSequence(program, again, ui, view);
+    EXPECT_TRUE(ui.shown.empty()) << "said once, at the first start";
+    EXPECT_EQ(program.installedFiles(), installed.path());
+}
+
 TEST_F(OpeningSequence, AdvancedModeAsksWithTheCountThenLoads) {
     writeSettings(true);
     writeList({row("1", "FILMS", "Alien"), row("2", "FILMS", "Brazil")});
