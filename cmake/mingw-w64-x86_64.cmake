@@ -1,4 +1,5 @@
-# Cross-build of the core for 64-bit Windows with MinGW-w64 (Debian: g++-mingw-w64-x86-64-posix).
+# Cross-build for 64-bit Windows with MinGW-w64 (Debian: g++-mingw-w64-x86-64-posix); the Qt
+# build of scripts/qt-windows chains to it through Qt's own toolchain file.
 # The -posix compilers are required: the -win32 ones have no std::thread nor std::mutex.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -14,8 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# One self-contained .exe: no libstdc++, libgcc or winpthread DLL to ship or to find under Wine.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# The C++ runtime as DLLs (libstdc++-6, libgcc_s_seh-1, libwinpthread-1), as the Qt DLLs load it:
+# one runtime in the process, shipped beside the program with Qt's.
 
 # Lets ctest and gtest_discover_tests run the test executable here.
 find_program(VERDAN_WINE wine)
