@@ -133,6 +133,15 @@ std::string serialOf(const MountEntry& m, dev_t device) {
         std::string uuid = serialFromUuid(linkNameFor("/dev/disk/by-uuid", device));
         if (!uuid.empty()) return uuid;
     }
+    // Without udev (a container, a minimal system) nothing names the UUID: the superblock holds
+    // it, and the disk keeps the serial it has where udev runs.
+    if (onDevice && (m.fileSystem == "ext2" || m.fileSystem == "ext3" || m.fileSystem == "ext4")) {
+        std::string superblock;
+        if (readDevice(m.source, 1024, 1024, superblock)) {
+            std::string uuid = serialFromUuid(extSuperblockUuid(superblock));
+            if (!uuid.empty()) return uuid;
+        }
+    }
     return serialWithoutUuid(m.fileSystem, m.source);
 }
 

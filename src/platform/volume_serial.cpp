@@ -45,6 +45,18 @@ std::string serialFromUuid(std::string_view uuid) {
     return digits.substr(digits.size() - 8);
 }
 
+std::string extSuperblockUuid(std::string_view sb) {
+    constexpr std::size_t kMagic = 0x38, kUuid = 0x68;
+    if (sb.size() < kUuid + 16 || le16(sb, kMagic) != 0xEF53) return {};
+    std::string digits;
+    for (std::size_t i = kUuid; i < kUuid + 16; ++i) {
+        const auto byte = static_cast<unsigned char>(sb[i]);
+        digits += "0123456789abcdef"[byte >> 4];
+        digits += "0123456789abcdef"[byte & 15];
+    }
+    return digits == std::string(32, '0') ? std::string() : digits;
+}
+
 std::optional<std::uint32_t> bootSectorSerial(std::string_view b) {
     if (b.size() < 512) return std::nullopt;
     const std::string_view oem = b.substr(3, 8);

@@ -17,6 +17,10 @@ std::string serialFromUuid(std::string_view uuid);
 // Serial stored in a FAT12/16/32, exFAT or NTFS boot sector (at least 512 bytes).
 std::optional<std::uint32_t> bootSectorSerial(std::string_view sector);
 
+// The UUID of an ext2, ext3 or ext4 superblock (the 1024 bytes from byte 1024 of the device) as
+// its 32 hexadecimal digits, as udev names it under /dev/disk/by-uuid. Empty when it is none.
+std::string extSuperblockUuid(std::string_view superblock);
+
 // Reads `size` bytes at byte `offset` of a device or image into `out`; false when it cannot.
 using ByteReader = std::function<bool(std::uint64_t offset, std::size_t size, std::string& out)>;
 

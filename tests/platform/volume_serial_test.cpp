@@ -217,6 +217,24 @@ TEST_F(FreshImages, BootSectorsAgreeWithBlkid) {
     if (ran == 0) GTEST_SKIP() << "mkfs.vfat, mkfs.exfat and mkfs.ntfs are not installed";
 }
 
+// Where udev names no UUID, the superblock gives the same one, so an ext disk keeps its serial.
+TEST_F(FreshImages, ExtSuperblockUuidIsTheOneBlkidShows) {
+    if (!toolPresent("mkfs.ext4") || !toolPresent("blkid")) GTEST_SKIP() << "mkfs.ext4 or blkid missing";
+    for (const char* fs : {"ext2", "ext4"}) {
+        const std::string img = image(std::string(fs) + ".img", 8);
+        ASSERT_TRUE(
+            sh(std::string("mkfs.ext4 -q -t ") + fs + " -U 5e1f0c2a-7b3d-4c5e-9f60-00000a1b2c3d " + img));
+        const std::string superblock = readAll(img).substr(1024, 1024);
+        EXPECT_EQ(extSuperblockUuid(superblock), "5e1f0c2a7b3d4c5e9f6000000a1b2c3d") << fs;
+        EXPECT_EQ(serialFromUuid(extSuperblockUuid(superblock)), serialFromUuid(blkidUuid(img))) << fs;
+    }
+    const std::string vfat = image("v.img", 8);
+    if (toolPresent("mkfs.vfat") && sh("mkfs.vfat " + vfat)) {
+        EXPECT_EQ(extSuperblockUuid(readAll(vfat).substr(1024, 1024)), "") << "not an ext superblock";
+    }
+    EXPECT_EQ(extSuperblockUuid(std::string(1024, '\0')), "");
+}
+
 TEST_F(FreshImages, DiscImagesGiveASerial) {
     if (!toolPresent("genisoimage") || !toolPresent("mkudffs"))
         GTEST_SKIP() << "genisoimage or mkudffs missing";
