@@ -2,6 +2,7 @@
 #include "main_windows.h"
 #include "qt_shell.h"
 #include "qt_ui.h"
+#include "widget_map.h"
 
 #include "catalogue/program_state.h"
 #include "platform/drives.h"
@@ -25,5 +26,6 @@ int main(int argc, char* argv[]) {
     MainWindows windows(program, ui, shell, *drives);
     ui.setParentWindow(&windows.mainWindow());
     windows.mainWindow().show();
+    startWidgetMapIfAsked();
     return app.exec();
 }
