@@ -69,9 +69,19 @@ std::string nativeFilePath(std::string_view root, std::string_view folder, std::
     return path;
 }
 
+namespace {
+
+// A Windows path may also be written with "/" (Qt's dialogs, a path typed by hand): both cut it.
+// Elsewhere "\\" is a character of a name.
+std::size_t lastSeparator(std::string_view path) {
+    return separatorOf(path) == '/' ? path.rfind('/') : path.find_last_of("\\/");
+}
+
+} // namespace
+
 std::string folderOfPath(std::string_view path) {
     const char sep = separatorOf(path);
-    const std::size_t last = path.rfind(sep);
+    const std::size_t last = lastSeparator(path);
     if (last == std::string_view::npos) return {};
     // A drive root keeps its separator: "E:\a.avi" gives "E:\", "/a.avi" gives "/".
     const bool root = sep == '/' ? last == 0 : (last == 2 && path[1] == ':');
@@ -79,7 +89,7 @@ std::string folderOfPath(std::string_view path) {
 }
 
 std::string fileNameOfPath(std::string_view path) {
-    const std::size_t last = path.rfind(separatorOf(path));
+    const std::size_t last = lastSeparator(path);
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 

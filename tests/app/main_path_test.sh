@@ -149,17 +149,18 @@ wine)
     fill_disk "$disk_folder"
     drive_text='R:\'
     prog="$WINEPREFIX/drive_c/VERDAN"
+    rm -rf "$prog" "$WINEPREFIX/drive_c/ouvert.txt"
     mkdir -p "$prog"
     cp "$program" "$prog/verdan.exe"
     cp "$(dirname "$program")/liste_vide.txt0" "$prog/"
     # Opening a file: the shell's association for the film types only notes what it was given.
     for ext in .avi .mkv .mp4 .mp3; do
-        wine reg add "HKCU\\Software\\Classes\\$ext" /ve /d VerdanTest.Media /f >/dev/null 2>&1
+        wine reg add "HKLM\\Software\\Classes\\$ext" /ve /d VerdanTest.Media /f >/dev/null 2>&1
     done
-    wine reg add 'HKCU\Software\Classes\VerdanTest.Media\shell\open\command' /ve \
+    wine reg add 'HKLM\Software\Classes\VerdanTest.Media\shell\open\command' /ve \
         /d 'C:\windows\system32\cmd.exe /c echo %1>>C:\ouvert.txt' /f >/dev/null 2>&1
     wineserver -w
-    opened() { tr -d '\r' <"$WINEPREFIX/drive_c/ouvert.txt" 2>/dev/null; }
+    opened() { tr -d '\r' 2>/dev/null <"$WINEPREFIX/drive_c/ouvert.txt"; }
     # Qt's default font engine shows no text in Wine's edit boxes; FreeType does.
     start_program() {
         VERDAN_WIDGET_MAP="$work/map.txt" wine "$prog/verdan.exe" -platform windows:fontengine=freetype \
@@ -256,6 +257,22 @@ wait_for StringGrid_hd
 sleep 1
 main_windows+=("$(xdotool search --onlyvisible --name '^V E R D A N   v 1 \. 9 .*liste_globale' | head -n1)")
 shot start
+if [ "$mode" = wine ]; then
+    # A drive that appears while the program runs: the drive table follows when the system says
+    # so (WM_DEVICECHANGE). Wine says so only for drives its mount manager mounts itself, not for
+    # a drive mapped to a folder: what it did is reported, not required.
+    before=$(rows_of StringGrid_hd)
+    "$root/scripts/wine-drives" T floppy "CLÉ" 00001234 >/dev/null
+    for _ in $(seq 50); do
+        [ "$(rows_of StringGrid_hd)" -gt "$before" ] && break
+        sleep 0.1
+    done
+    if [ "$(rows_of StringGrid_hd)" -gt "$before" ]; then
+        echo "NOTE: a drive mapped while the program ran was listed (WM_DEVICECHANGE received)"
+    else
+        echo "NOTE: a drive mapped while the program ran was not announced by Wine (no WM_DEVICECHANGE)"
+    fi
+fi
 disk_row=$(row_named StringGrid_hd "$drive_text")
 [ -n "$disk_row" ] || fail "the disk $drive_text is not among the drives: $(grep '^StringGrid_hd\[' "$work/map.txt" | cut -f6 | tr '\n' ' ')"
 click "$disk_row"

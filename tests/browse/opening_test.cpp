@@ -61,6 +61,12 @@ TEST(DriveLookup, CatalogueFoldersOnTodaysRoot) {
     EXPECT_EQ(folderOfPath("/a.avi"), "/");
     EXPECT_EQ(fileNameOfPath("/media/x/a b.avi"), "a b.avi");
     EXPECT_EQ(fileNameOfPath("E:\\Films\\Alien.avi"), "Alien.avi");
+    // A Windows path written with "/" in part (a dialog's, a typed one) is cut at either; a Linux
+    // name may hold a "\\".
+    EXPECT_EQ(fileNameOfPath("C:\\Temp\\films/Alien.avi"), "Alien.avi");
+    EXPECT_EQ(folderOfPath("C:\\Temp\\films/Alien.avi"), "C:\\Temp\\films");
+    EXPECT_EQ(folderOfPath("C:/Alien.avi"), "C:/");
+    EXPECT_EQ(fileNameOfPath("/media/x/a\\b.avi"), "a\\b.avi");
     EXPECT_EQ(driveRoot("D:\\"), "D");
     EXPECT_EQ(driveRoot(""), "");
     EXPECT_EQ(driveRoot("/"), "/");
