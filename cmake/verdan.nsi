@@ -4,7 +4,9 @@
 ; verdan.ini and its default catalogues beside itself, so its folder must stay writable. The
 ; uninstaller removes the files it installed and nothing else: catalogues, favourites and settings
 ; stay where they are.
-Unicode true
+; A 64-bit installer for a 64-bit program: it runs wherever the program does (a 64-bit Wine
+; prefix runs no 32-bit program).
+Target amd64-unicode
 !include "MUI2.nsh"
 
 Name "VERDAN ${VERSION}"

@@ -8,7 +8,7 @@ RUN_PACKAGES=(xvfb xauth)
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest librsvg2-bin python3
                   xvfb xauth xdotool)
 # scripts/package-windows: the installer's maker, and an X server to try what it made.
-PACKAGE_WINDOWS_PACKAGES=(nsis xvfb xauth)
+PACKAGE_WINDOWS_PACKAGES=(nsis xvfb xauth xdotool)
 # scripts/qt-windows: Debian's Qt source package is unpacked by dpkg-source and built with
 # Debian's own Qt tools (moc, rcc, uic) of the same version.
 QT_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools

@@ -45,13 +45,15 @@ new_prefix() { # folder
     wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; fail "wineboot failed"; }
     wineserver -w
 }
-# Waits for the collection window in the program's widget map, then ends the program.
-shown_then_ended() { # map why
+# Waits for the collection window on the screen (its title bears the catalogue's name), then
+# ends the program.
+shown_then_ended() { # why
     for _ in $(seq 300); do
-        grep -q '^window:Form1' "$1" 2>/dev/null && break
+        xdotool search --onlyvisible --name '^V E R D A N .*liste_globale' >/dev/null 2>&1 && break
         sleep 0.1
     done
-    grep -q '^window:Form1' "$1" 2>/dev/null || fail "the program did not show its window ($2)"
+    xdotool search --onlyvisible --name '^V E R D A N .*liste_globale' >/dev/null 2>&1 ||
+        fail "the program did not show its window ($1)"
     wineserver -k
     wineserver -w
 }
@@ -61,8 +63,8 @@ new_prefix "$work/portable"
 portable="$WINEPREFIX/drive_c/VERDAN"
 (cd "$WINEPREFIX/drive_c" && cmake -E tar xf "$zip") || fail "the zip does not unpack"
 [ -f "$portable/verdan.exe" ] || fail "no VERDAN/verdan.exe in the zip"
-WINEDEBUG=+loaddll VERDAN_WIDGET_MAP="$work/map-portable.txt" wine "$portable/verdan.exe" >"$work/verdan.log" 2>&1 &
-shown_then_ended "$work/map-portable.txt" "portable"
+WINEDEBUG=+loaddll wine "$portable/verdan.exe" >"$work/verdan.log" 2>&1 &
+shown_then_ended "portable"
 # Wine names each module it loads; every DLL of the folder must be among them.
 while IFS= read -r dll; do
     name=$(basename "$dll")
@@ -82,8 +84,8 @@ installed=$(winepath -u "$user_dir\\Programs\\VERDAN" 2>/dev/null)
 start_menu=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\VERDAN")
 [ -f "$start_menu/VERDAN.lnk" ] || fail "no Start-menu shortcut"
 # The shortcut, opened as the Start menu opens it.
-VERDAN_WIDGET_MAP="$work/map-installed.txt" wine start /unix "$start_menu/VERDAN.lnk" >"$work/verdan.log" 2>&1
-shown_then_ended "$work/map-installed.txt" "started from its shortcut"
+wine start /unix "$start_menu/VERDAN.lnk" >"$work/verdan.log" 2>&1
+shown_then_ended "started from its shortcut"
 [ -f "$installed/verdan.ini" ] || fail "the installed program kept no settings beside itself"
 ls "$installed/listes/"*.prm >/dev/null 2>&1 || fail "the installed program made no catalogue"
 printf 'a catalogue of the user\r\n' >"$installed/listes/mes_films.txt"
