@@ -60,6 +60,7 @@ protected:
 };
 
 TEST_F(ScanWindow, ChooseTickScanAndSeeTheFoundLines) {
+    SKIP_ON_WINDOWS(kFolderDrives);
     ASSERT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->rowCount(), 1);
     EXPECT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->item(0, 1)->text(), "FILMS");
     EXPECT_EQ(widget<QTableWidget>(form1, "StringGrid_hd")->item(0, 2)->text(), "USB");

@@ -50,3 +50,15 @@ template <class W> W* widget(QWidget* window, const char* name) {
 }
 
 } // namespace verdan::test
+
+// What a test of the windows cannot check under Windows, with the reason, shown as a skip there.
+#ifdef _WIN32
+#define SKIP_ON_WINDOWS(why) GTEST_SKIP() << (why)
+#else
+#define SKIP_ON_WINDOWS(why) static_cast<void>(0)
+#endif
+// Disks made of folders, as Linux mounts them: a Windows drive is a letter, and the rows' paths
+// are built from the letter, so these disks are not found there.
+inline constexpr const char* kFolderDrives = "the test's disks are folders; a Windows drive is a letter";
+// Sizes in pixels measured with the fonts of the Linux tests, which Wine's offscreen platform lacks.
+inline constexpr const char* kLinuxFontMetrics = "pixel sizes are measured with the Linux test fonts";
