@@ -109,7 +109,7 @@ xdotool getdisplaygeometry >/dev/null 2>&1 || skip "Xvfb did not answer on $DISP
 
 # --- the disk: the same files, names and dates on both systems ---------------------------------------
 label="FILMS été"
-serial=0a1b2c3d
+serial=0b2c3d4e
 fill_disk() { # root
     mkdir -p "$1/films/policiers" "$1/musique" "$1/documents"
     truncate -s 12000000 "$1/films/Alien.avi"
@@ -144,10 +144,11 @@ linux)
     ;;
 wine)
     export WINEDEBUG=-all
-    line=$("$root/scripts/wine-drives" R hd "$label" "$serial")
-    disk_folder="$WINEPREFIX/verdan-drives/r"
+    # W: and X:, beside the drives R: to V: that scripts/test-windows made for the other tests.
+    "$root/scripts/wine-drives" W hd "$label" "$serial" >/dev/null
+    disk_folder="$WINEPREFIX/verdan-drives/w"
     fill_disk "$disk_folder"
-    drive_text='R:\'
+    drive_text='W:\'
     prog="$WINEPREFIX/drive_c/VERDAN"
     rm -rf "$prog" "$WINEPREFIX/drive_c/ouvert.txt"
     mkdir -p "$prog"
@@ -262,7 +263,7 @@ if [ "$mode" = wine ]; then
     # so (WM_DEVICECHANGE). Wine says so only for drives its mount manager mounts itself, not for
     # a drive mapped to a folder: what it did is reported, not required.
     before=$(rows_of StringGrid_hd)
-    "$root/scripts/wine-drives" T floppy "CLÉ" 00001234 >/dev/null
+    "$root/scripts/wine-drives" X floppy "CLÉ" 00001234 >/dev/null
     for _ in $(seq 50); do
         [ "$(rows_of StringGrid_hd)" -gt "$before" ] && break
         sleep 0.1
@@ -309,7 +310,7 @@ for _ in $(seq 100); do
 done
 case $mode in
 linux) want_opened="file://$drive_text/films/Alien.avi" ;;
-wine) want_opened='R:\films\Alien.avi' ;;
+wine) want_opened='W:\films\Alien.avi' ;;
 esac
 [ "$(opened)" = "$want_opened" ] || fail "the opening gave \"$(opened)\", not \"$want_opened\""
 click Button_init_filtre
