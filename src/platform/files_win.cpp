@@ -436,6 +436,8 @@ bool copyInto(const std::string& from, const std::string& to, DWORD disposition,
     }
     if (ok && flushToDisk) ok = syncHandle(h);
     if (!closeHandle(h)) ok = false;
+    // A new name left half written goes; a file that was there before is never touched.
+    if (!ok && disposition == CREATE_NEW) ::DeleteFileW(widen(to).c_str());
     return ok;
 }
 
@@ -448,10 +450,8 @@ bool copyFile(const std::string& from, const std::string& to) {
 bool duplicateEntry(const std::string& from, const std::string& to) {
     if (!faults::allowed()) return false;
     if (::CreateHardLinkW(widen(to).c_str(), widen(from).c_str(), nullptr)) return true;
-    // FAT, exFAT and many shares have no hard links.
-    if (copyInto(from, to, CREATE_NEW, true)) return true;
-    ::DeleteFileW(widen(to).c_str());
-    return false;
+    // FAT, exFAT and many shares have no hard links. A name already taken stays as it was.
+    return copyInto(from, to, CREATE_NEW, true);
 }
 
 struct AtomicFileWriter::Handle {

@@ -211,3 +211,14 @@ TEST(FileOps, ReadWholeFileTellsMissingFromFailed) {
     EXPECT_EQ(platform::readWholeFile(dir.write("f", std::string("a\0b", 3)), out), platform::ReadStatus::Ok);
     EXPECT_EQ(out.size(), 3u);
 }
+
+// A second name for a file never costs a file that already bore that name, on either system.
+TEST_F(AtomicWrite, ASecondNameThatIsTakenLeavesItsFileAlone) {
+    const std::string from = dir.write("liste.txt", "new");
+    const std::string taken = dir.write("liste.bak", "old");
+    EXPECT_FALSE(platform::duplicateEntry(from, taken));
+    EXPECT_EQ(TempFolder::read(taken), "old");
+    const std::string fresh = dir.file("liste.bak2");
+    EXPECT_TRUE(platform::duplicateEntry(from, fresh));
+    EXPECT_EQ(TempFolder::read(fresh), "new");
+}
