@@ -98,10 +98,6 @@ bool ligne_contient(const GlobalList& table, std::string_view text, std::size_t 
     return RowMatcher(table, text).matches(table, row);
 }
 
-void filtrer_grille(const GlobalList& source, SearchResult& result, std::string_view text) {
-    result.assign(source, matchingRows(source, text));
-}
-
 bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const std::string& text) {
     if (trimControl(text).empty()) return false;
     browse.searchText = text;

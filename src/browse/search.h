@@ -27,9 +27,6 @@ private:
 // Whether the row holds the text in one of the searched columns (columns found in `table`).
 bool ligne_contient(const GlobalList& table, std::string_view text, std::size_t row);
 
-// `result` becomes the header row of `source` followed by its matching rows, in order.
-void filtrer_grille(const GlobalList& source, SearchResult& result, std::string_view text);
-
 // "rechercher": a text that is blank does nothing (false); otherwise the search result, made
 // with the text exactly as typed, is shown in place of the full table.
 bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const std::string& text);

@@ -156,10 +156,6 @@ long IniFile::keyEntry(std::size_t header, std::string_view key) const {
     return -1;
 }
 
-bool IniFile::hasSection(std::string_view section) const {
-    return sectionEntry(section) >= 0;
-}
-
 std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) const {
     const long header = sectionEntry(section);
     if (header < 0) return std::nullopt;

@@ -37,8 +37,6 @@ public:
     void writeInteger(std::string_view section, std::string_view key, long long value);
     void writeBool(std::string_view section, std::string_view key, bool value);
 
-    bool hasSection(std::string_view section) const;
-
     // The file's bytes with CR LF line ends: Windows-1252, or UTF-8 after a byte-order mark when the
     // settings file holds a character Windows-1252 has no byte for.
     std::string serialize() const;

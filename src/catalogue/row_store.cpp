@@ -158,12 +158,6 @@ void RowStore::clear() {
     m_usedBytes = 0;
 }
 
-void RowStore::popBack() {
-    m_liveBytes -= m_refs.back().length;
-    m_refs.pop_back();
-    compactIfWasteful();
-}
-
 void RowStore::keep(const std::vector<bool>& keep) {
     // The rows before the first one removed stay where they are; the runs between removed rows
     // move in one piece each.

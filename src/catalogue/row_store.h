@@ -42,8 +42,6 @@ public:
     // when the row's spare bytes allow it.
     void splice(std::size_t i, std::size_t start, std::size_t end, std::string_view text);
     void clear();
-    // Drops the last row; its bytes are waste until the next compaction.
-    void popBack();
 
     // keep[i] false drops row i; one pass.
     void keep(const std::vector<bool>& keep);

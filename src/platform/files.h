@@ -160,7 +160,6 @@ public:
     long long writeFrom(InputFile& in, char* buffer, std::size_t size);
     WriteResult commit();
     void abort();
-    const std::string& temporaryPath() const { return m_temp; }
     // Why open or a write failed, when the system said (None for a failure injected by a test).
     FileFailure failure() const { return m_failure; }
 
