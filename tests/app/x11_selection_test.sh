@@ -39,32 +39,8 @@ cleanup() {
 trap cleanup EXIT
 
 # --- the X server -------------------------------------------------------------------------------
-if [ -n "${VERDAN_TEST_DISPLAY:-}" ]; then
-    [ -e "/tmp/.X$VERDAN_TEST_DISPLAY-lock" ] && skip "display :$VERDAN_TEST_DISPLAY is in use"
-    Xvfb ":$VERDAN_TEST_DISPLAY" -screen 0 1366x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    display=$VERDAN_TEST_DISPLAY
-else
-    exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    exec 3>&-
-    for _ in $(seq 50); do
-        [ -s "$work/display" ] && break
-        sleep 0.1
-    done
-    display=$(head -n1 "$work/display")
-fi
-export DISPLAY=":$display"
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    kill -0 "$xvfb_pid" 2>/dev/null || skip "Xvfb could not start: $(tail -n 3 "$work/xvfb.log")"
-    sleep 0.1
-done
-xdotool getdisplaygeometry >/dev/null 2>&1 || skip "Xvfb did not answer on $DISPLAY"
-# The server that answered must be ours, not one that was ending there.
-sleep 0.2
-kill -0 "$xvfb_pid" 2>/dev/null || skip "Xvfb could not start: $(tail -n 3 "$work/xvfb.log")"
+source "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb
 
 # --- a portable installation: the program folder is the executable's folder -------------------------
 crlf() { printf '%s\r\n' "$@"; }

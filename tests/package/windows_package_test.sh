@@ -9,8 +9,8 @@
 #
 #   windows_package_test.sh ZIP INSTALLER
 set -u
-zip=${1:?usage: $0 ZIP INSTALLER}
-installer=${2:?usage: $0 ZIP INSTALLER}
+zip=$(realpath "${1:?usage: $0 ZIP INSTALLER}")
+installer=$(realpath "${2:?usage: $0 ZIP INSTALLER}")
 unset WINEPATH QT_QPA_PLATFORM
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 
@@ -30,15 +30,9 @@ fail() {
     exit 1
 }
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+skip() { fail "$*"; }
+source "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb
 
 new_prefix() { # folder
     export WINEPREFIX="$1"
