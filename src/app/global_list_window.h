@@ -6,6 +6,7 @@
 #include "browse/browse_state.h"
 #include "browse/favourites_copy.h"
 #include "browse/keyboard.h"
+#include "browse/list_follower.h"
 #include "browse/list_commands.h"
 #include "browse/retrieval_plan.h"
 #include "catalogue/program_state.h"
@@ -156,6 +157,7 @@ private:
     GlobalListModel* m_model = nullptr;
     GlobalListModel* m_filterModel = nullptr;
     verdan::BrowseState m_browse;
+    verdan::BrowseFollower m_follower{m_program, m_browse};
     bool m_fontApplied = false; // applyFontSize has run since creation
     // Shift and Ctrl as they were when the mouse was last pressed on a table's rows.
     Qt::KeyboardModifiers m_pressModifiers;

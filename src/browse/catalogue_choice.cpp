@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_access.h"
 #include "catalogue/drive_lookup.h"
 #include "catalogue/file_copy.h"
+#include "catalogue/list_edits.h"
 #include "catalogue/list_file.h"
 #include "catalogue/shared_actions.h"
 #include "platform/files.h"
@@ -202,11 +203,13 @@ void BitBtn_fic_lstClick(ProgramState& program, Ui& ui, CatalogueChoiceView& vie
             lire_liste(globalList.table, listFile, append ? ListMode::Append : ListMode::Replace, ui,
                        program.programFolder);
         rowsReplaced = true;
+        announceListReplaced(globalList);
         if (loaded == LoadResult::Loaded) program.catalogue.listOnDisk.remember(listFile, read);
         const int level = program.catalogue.params.indexLevel;
         if (append) {
-            reindexer_liste(globalList.table, globalList.keys, level, globalList.index, ui,
-                            [&program] { af_nb_media_bd(program); });
+            reindexer_liste(
+                globalList.table, globalList.keys, level, globalList.index, ui,
+                [&program] { af_nb_media_bd(program); }, globalList.observers);
         } else {
             indexer_liste(globalList.table, globalList.keys, level, false, globalList.index);
         }

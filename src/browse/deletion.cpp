@@ -6,6 +6,7 @@
 
 #include "browse/marks.h"
 #include "browse/search.h"
+#include "catalogue/list_edits.h"
 #include "util/dialogs.h"
 #include "util/format.h"
 
@@ -18,22 +19,6 @@ std::string count(std::size_t n) {
 
 bool isEmptyList(const GlobalList& list) {
     return list.rowCount() < 2 || (list.rowCount() == 2 && list.isBlankRow(1));
-}
-
-// Removing every data row would leave a table without its blank row; it becomes the empty list.
-// The key set loses the keys of the rows gone, so that a deletion costs what it deletes.
-void removeRows(ProgramState& program, const std::vector<bool>& keep) {
-    GlobalListState& globalList = program.globalList;
-    GlobalList& list = globalList.table;
-    const int level = program.catalogue.params.indexLevel;
-    const bool forgotten = forgetKeysOfRows(list, globalList.keys, level, keep);
-    const std::size_t kept = static_cast<std::size_t>(std::count(keep.begin() + 1, keep.end(), true));
-    if (kept == 0) {
-        list.resetToEmptyList();
-    } else {
-        list.keepRows(keep);
-    }
-    indexAfterRemoval(list, globalList.keys, level, forgotten, globalList.index);
 }
 
 // Whether "name-serial" is the entry of these two cells, without building it.
@@ -63,22 +48,19 @@ std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& 
 
     std::vector<bool> keep(list.rowCount(), true);
     for (std::size_t r : rows) keep[r] = false;
-    // Read before the rows go: a count of the marks left without reading a million rows again.
-    const std::optional<std::size_t> marksLeft = marksLeftAfterRemoval(program, browse, keep);
+    // The list's observers (the search result, the mark counter) follow the rows removed.
+    const int level = program.catalogue.params.indexLevel;
     const bool emptied = n == 1 && list.rowCount() == 2;
     if (emptied) {
-        list.setRow(1, {});
-        indexAfterRemoval(list, program.globalList.keys, program.catalogue.params.indexLevel, false,
-                          program.globalList.index);
+        blankOnlyListRow(program.globalList, level);
     } else {
-        removeRows(program, keep);
+        removeListRows(program.globalList, level, keep);
     }
     list.ListModified = true;
     af_nb_media_bd(program);
 
     std::optional<GridPosition> position;
     if (browse.filterShown) {
-        followRemovedRows(browse, keep);
         const std::size_t results = browse.filter.rowCount() - 1;
         std::size_t first = SIZE_MAX;
         for (std::size_t r : selected)
@@ -95,7 +77,6 @@ std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& 
         list.selectRow(position->currentRow);
         browse.keyboard.restartAt(position->currentRow);
     }
-    CountMarksAfterRemoval(program, browse, marksLeft);
     return position;
 }
 
@@ -120,19 +101,17 @@ std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& 
     if (!confirm(ui,
                  " Effacer les " + count(n) + " médias de la liste et relatives au disque " + entry + " ?"))
         return 0;
-    const std::optional<std::size_t> marksLeft = marksLeftAfterRemoval(program, browse, keep);
     if (n > 0) {
-        removeRows(program, keep);
-        if (browse.filterShown) followRemovedRows(browse, keep);
+        removeListRows(program.globalList, program.catalogue.params.indexLevel, keep);
     } else {
         indexAfterRemoval(list, program.globalList.keys, program.catalogue.params.indexLevel, true,
                           program.globalList.index);
+        CountMarks(program, browse);
     }
     browse.keyboard.restartAt(0);
     af_nb_media_bd(program);
     ui.showInfo(count(n) + " médias effacés de la liste et relatives au disque " + entry);
     list.ListModified = true;
-    CountMarksAfterRemoval(program, browse, marksLeft);
     return n;
 }
 

@@ -198,7 +198,7 @@ void indexAfterRemoval(const GlobalList& table, KeySet& keys, int level, bool fo
 }
 
 ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, IndexState& state, Ui& ui,
-                               const std::function<void()>& refreshCounts) {
+                               const std::function<void()>& refreshCounts, const ListObservers& observers) {
     // One pass both rebuilds the set and finds the top-most row of each key.
     keys.clear();
     state.levelCaption = labelIdxText(level);
@@ -224,7 +224,8 @@ ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, Index
         BusyScope busy(ui);
         // The rows removed never hold a first spelling, so the set just built is already the set
         // of the shortened table: no second rebuild.
-        table.keepRows(firstOfKey);
+        editList(observers, {ListChange::Kind::RowsRemoved, &firstOfKey},
+                 [&] { table.keepRows(firstOfKey); });
         keys.countEachOnce();
         showKeyCount(keys, state);
         if (refreshCounts) refreshCounts();
@@ -257,8 +258,10 @@ void IndexLevelControls::chooseLevel(int item, IndexState& state) {
 }
 
 ReindexOutcome IndexLevelControls::reinitClick(GlobalList& table, KeySet& keys, IndexState& state, Ui& ui,
-                                               const std::function<void()>& refreshCounts) {
-    const ReindexOutcome outcome = reindexer_liste(table, keys, itemIndex, state, ui, refreshCounts);
+                                               const std::function<void()>& refreshCounts,
+                                               const ListObservers& observers) {
+    const ReindexOutcome outcome =
+        reindexer_liste(table, keys, itemIndex, state, ui, refreshCounts, observers);
     setProtection(false);
     return outcome;
 }

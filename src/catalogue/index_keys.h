@@ -9,6 +9,7 @@
 
 #include "catalogue/global_list.h"
 #include "catalogue/key_set.h"
+#include "catalogue/list_change.h"
 #include "util/ui.h"
 
 namespace verdan {
@@ -75,9 +76,10 @@ enum class ReindexOutcome { NoDuplicate, Declined, Cleaned };
 
 // Removes every row whose key repeats a row above it, after the user's confirmation; the top-most
 // row of each key stays and the order is kept. ListModified is left as it was. `refreshCounts`
-// runs after the cleaning, before the closing message.
+// runs after the cleaning, before the closing message; `observers` hear the rows removed.
 ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, IndexState& state, Ui& ui,
-                               const std::function<void()>& refreshCounts = {});
+                               const std::function<void()>& refreshCounts = {},
+                               const ListObservers& observers = {});
 
 // The level controls of the collection window: CheckBox1 protects RadioGroup_index and BitBtn_reinit.
 struct IndexLevelControls {
@@ -95,7 +97,8 @@ struct IndexLevelControls {
     void chooseLevel(int item, IndexState& state);
     // BitBtn_reinitClick: re-indexes, then unticks CheckBox1.
     ReindexOutcome reinitClick(GlobalList& table, KeySet& keys, IndexState& state, Ui& ui,
-                               const std::function<void()>& refreshCounts = {});
+                               const std::function<void()>& refreshCounts = {},
+                               const ListObservers& observers = {});
 };
 
 } // namespace verdan

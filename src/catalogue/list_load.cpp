@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/list_edits.h"
 #include "catalogue/list_file.h"
 #include "util/beside.h"
 
@@ -74,6 +75,15 @@ private:
 
 LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path, int level, bool keepKeys,
                            bool rebuildDisks, Ui& ui, const std::string& programFolder) {
+    // Whatever the load left in the table, even when it failed half-way, is another list: its
+    // observers start again from it once keys and disks are made.
+    struct Announce {
+        GlobalListState& globalList;
+        std::uint64_t stamp = globalList.table.rowsStamp();
+        ~Announce() {
+            if (globalList.table.rowsStamp() != stamp) announceListReplaced(globalList);
+        }
+    } announce{globalList};
     KeysAndDisks follower(level, rebuildDisks);
     const LoadResult result =
         lire_liste(globalList.table, path, ListMode::Replace, ui, programFolder, &follower);

@@ -10,6 +10,7 @@
 
 #include "catalogue/drive_table.h"
 #include "catalogue/global_list.h"
+#include "catalogue/list_change.h"
 #include "catalogue/index_keys.h"
 #include "catalogue/settings.h"
 #include "product.h"
@@ -25,6 +26,8 @@ struct GlobalListState {
     KeySet keys;                               // ListBox_media_key
     IndexState index;                          // Label_idx, Label_n_idx, Label3 of the collection window
     std::vector<std::string> disks;            // ListBox_hd_referencer
+    // Told of every edit of the table made through catalogue/list_edits.h.
+    ListObservers observers;
     std::string mediaCountCaption = "0 média"; // Label_n
     std::string listFileCaption;               // Label_nf_media
     std::string favouritesCaption = "---";     // Label_rep_favori

@@ -1,6 +1,7 @@
 #include "catalogue/shared_actions.h"
 
 #include "catalogue/catalogue_access.h"
+#include "catalogue/list_edits.h"
 #include "platform/files.h"
 #include "util/dialogs.h"
 #include "util/format.h"
@@ -26,6 +27,7 @@ bool Button_vider_bdClick(ProgramState& program, Ui& ui) {
         return false;
     globalList.table.resetToEmptyList();
     globalList.keys.clear();
+    announceListReplaced(globalList);
     af_nb_media_bd(program);
     globalList.disks.clear();
     globalList.table.ListModified = true;

@@ -23,7 +23,8 @@ ReindexOutcome BitBtn_reinitClick(ProgramState& program, CollectionState& state,
     // parameter file since the level was last chosen here.
     state.indexControls.itemIndex = program.catalogue.params.indexLevel;
     const ReindexOutcome outcome = state.indexControls.reinitClick(
-        globalList.table, globalList.keys, globalList.index, ui, [&program] { af_nb_media_bd(program); });
+        globalList.table, globalList.keys, globalList.index, ui, [&program] { af_nb_media_bd(program); },
+        globalList.observers);
     // The cleaned table differs from the file: quitting must offer to save it, or the cleaning is
     // silently lost.
     if (outcome == ReindexOutcome::Cleaned) globalList.table.ListModified = true;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "browse/browse_state.h"
+#include "browse/list_follower.h"
 #include "support/fake_shell.h"
 #include "support/program_fixture.h"
 
@@ -11,6 +12,9 @@ namespace verdan::test {
 // A program with a global list built in memory, the window's browse state and fake ports.
 struct BrowseFixture : ProgramFixture {
     BrowseState browse;
+    // What the program object does for the windows: the search result and the mark counter follow
+    // every edit of the list.
+    BrowseFollower follower{program, browse};
     FakeShell shell;
 
     GlobalList& list() { return program.globalList.table; }

@@ -1,0 +1,53 @@
+#include "browse/list_follower.h"
+
+#include <algorithm>
+
+#include "browse/marks.h"
+#include "browse/search.h"
+
+namespace verdan {
+
+BrowseFollower::BrowseFollower(ProgramState& program, BrowseState& browse)
+    : m_program(program), m_browse(browse) {
+    m_program.globalList.observers.push_back(this);
+}
+
+BrowseFollower::~BrowseFollower() {
+    ListObservers& observers = m_program.globalList.observers;
+    observers.erase(std::remove(observers.begin(), observers.end(), this), observers.end());
+}
+
+void BrowseFollower::listAboutToChange(const ListChange& change) {
+    // Read before the rows go: a count of the marks left without reading a million rows again.
+    if (change.kind == ListChange::Kind::RowsRemoved && change.keep)
+        m_marksLeft = marksLeftAfterRemoval(m_program, m_browse, *change.keep);
+}
+
+void BrowseFollower::listChanged(const ListChange& change) {
+    switch (change.kind) {
+    case ListChange::Kind::Replaced:
+        m_replaced = true;
+        break;
+    case ListChange::Kind::RowsRemoved:
+        // A result about to be made again need not follow.
+        if (m_replaced || !change.keep) break;
+        if (m_browse.filterShown) followRemovedRows(m_browse, *change.keep);
+        CountMarksAfterRemoval(m_program, m_browse, m_marksLeft);
+        m_marksLeft.reset();
+        break;
+    case ListChange::Kind::RowsAppended:
+    case ListChange::Kind::CellsChanged:
+        // New rows are not in the result until the next search; a result row shows its list row's
+        // cells as they are now.
+        break;
+    }
+}
+
+bool BrowseFollower::settle(bool replaced) {
+    if (!m_replaced && !replaced) return false;
+    m_replaced = false;
+    listReplaced(m_program, m_browse);
+    return true;
+}
+
+} // namespace verdan
