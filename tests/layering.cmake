@@ -1,6 +1,6 @@
 # Checks the include direction between the folders of src/, so that a wrong include fails the
 # tests rather than waiting for a reviewer:
-#   platform <- util <- catalogue <- collect, browse <- app
+#   platform <- util <- catalogue <- collect, browse <- program <- app
 # collect and browse never include each other, only app includes Qt, and the core includes POSIX
 # headers only in platform/*_posix.cpp (MinGW-w64 has unistd.h, dirent.h and pthread.h too, so the
 # cross-build alone would let POSIX calls into the core). In app/, neither window reaches the other.
@@ -15,8 +15,9 @@ set(allowed_util platform util)
 set(allowed_catalogue platform util catalogue)
 set(allowed_collect platform util catalogue collect)
 set(allowed_browse platform util catalogue browse)
-set(allowed_app platform util catalogue collect browse app)
-set(folders platform util catalogue collect browse app)
+set(allowed_program platform util catalogue collect browse program)
+set(allowed_app platform util catalogue collect browse program app)
+set(folders platform util catalogue collect browse program app)
 set(posix_headers "unistd|fcntl|dirent|pthread|langinfo|dlfcn|pwd|grp|poll|termios|mntent|libgen|sys/[a-z_]+")
 
 set(faults "")

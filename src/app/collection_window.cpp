@@ -35,10 +35,11 @@
 
 using namespace verdan;
 
-TForm1::TForm1(ProgramState& program, Ui& ui, Shell& shell, platform::DriveProvider& drives,
-               StartupView& startup, std::function<QuitOutcome(QuitSender)> quit, QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_ui(ui), m_shell(shell), m_drives(drives), m_startup(startup),
-      m_quit(std::move(quit)), m_state(program.drives) {
+TForm1::TForm1(Program& app, StartupView& startup, std::function<QuitOutcome(QuitSender)> quit,
+               QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_program(app.state()), m_ui(app.ui()), m_shell(app.shell()),
+      m_drives(app.drives()), m_startup(startup), m_quit(std::move(quit)), m_state(app.collection()) {
+    m_app.addView(*this);
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     widgets::fillWith(this, QColor(243, 244, 235));
@@ -103,7 +104,7 @@ void TForm1::bindEdits() {
             const CatalogueParams& p = m_program.catalogue.params;
             Label_media_1_->setText(qs(p.media[0].name));
             Label_media_2_->setText(qs(p.media[1].name));
-            emit stateChanged();
+            m_app.changed(this);
         });
         connect(e, &QLineEdit::returnPressed, this,
                 [this] { guarded(m_ui, [this] { saveCategories(m_program.catalogue, m_ui); }); });
@@ -141,15 +142,11 @@ void TForm1::CheckBox1Click(bool ticked) {
 }
 
 void TForm1::RadioGroup_indexClick(int item) {
-    verdan::RadioGroup_indexClick(m_program, m_state, item);
-    refreshView();
-    emit stateChanged(); // Label_idx of the global-list window
+    m_app.chooseIndexLevel(item); // Label_idx of both windows
 }
 
 void TForm1::BitBtn_reinitClick() {
-    guarded(m_ui, [&] { verdan::BitBtn_reinitClick(m_program, m_state, m_ui); });
-    refreshView();
-    emit stateChanged();
+    guarded(m_ui, [&] { m_app.reindex(); });
 }
 
 void TForm1::BitBtn5Click() {
@@ -178,6 +175,19 @@ void TForm1::applyHints() {
     Edit_nom_fic_media_sans_ext->setToolTip(QString::fromUtf8(hints::kListName));
     RadioGroup_index->setToolTip(QString::fromUtf8(hints::kIndexLevel));
     BitBtn_reinit->setToolTip(QString::fromUtf8(hints::kReindex));
+}
+
+TForm1::~TForm1() {
+    m_app.removeView(*this);
+    // The scan's workers outlive the window in the program: they stop before what they report to
+    // goes.
+    m_state.onScanChanged = nullptr;
+    m_state.scanWorkers.stopAndWait();
+}
+
+void TForm1::programChanged() {
+    setEnabled(!m_program.copyRunning);
+    refreshView();
 }
 
 void TForm1::refreshView() {
@@ -236,11 +246,11 @@ void TForm1::FormActivate() {
     // activation that the closing error box itself gives back is not one the user asked for.
     const bool justFailed = m_failedAt && platform::tickCount() - *m_failedAt < 1000;
     if (m_state.FirstActivation && !justFailed) {
-        if (!guarded(m_ui, [this] { openingSequence(m_program, m_state, m_ui, m_startup); })) {
+        if (!guarded(m_ui, [this] { m_app.openingSequence(m_startup); })) {
             m_failedAt = platform::tickCount();
         }
     }
-    setWindowTitle(qs(activate(m_program)));
+    setWindowTitle(qs(m_app.activate()));
     emit activated();
     m_activating = false;
 }

@@ -10,6 +10,7 @@
 #include "collect/collection_state.h"
 #include "collect/startup.h"
 #include "platform/drives.h"
+#include "program/program.h"
 #include "util/ui.h"
 
 class QCheckBox;
@@ -26,13 +27,13 @@ class QToolButton;
 class FoundListModel;
 
 // The collection window, main window of the program.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private verdan::ProgramView {
     Q_OBJECT
 public:
     // `startup`: the windows as the opening sequence sees them; `quit`: the quit procedure.
-    TForm1(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell,
-           verdan::platform::DriveProvider& drives, verdan::StartupView& startup,
+    TForm1(verdan::Program& app, verdan::StartupView& startup,
            std::function<verdan::QuitOutcome(verdan::QuitSender)> quit, QWidget* parent = nullptr);
+    ~TForm1() override;
     verdan::CollectionState& state() { return m_state; }
 
     // Shows the state in the widgets.
@@ -88,8 +89,6 @@ public:
     void SpeedButton1Click();
 
 signals:
-    // A handler changed state that the global-list window shows too.
-    void stateChanged();
     // Every activation, after the title is set and the marks cleared.
     void activated();
     // BitBtn_form2_bis: the global-list window is wanted in this one's place.
@@ -108,6 +107,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // A copy walks the global list: this window, which adds to it and switches catalogues, waits
+    // for its end.
+    void programChanged() override;
     void bindEdits();
     void connectFoundActions();
     bool foundListEvent(QObject* watched, QEvent* event);
@@ -129,6 +131,7 @@ private:
     void buildFoundColumn(QWidget* column);
     void buildFloatingPanels();
 
+    verdan::Program& m_app;
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
     verdan::Shell& m_shell;
@@ -137,7 +140,7 @@ private:
     std::function<verdan::QuitOutcome(verdan::QuitSender)> m_quit;
     FoundListModel* m_foundModel = nullptr;
     bool m_fillingFolders = false;
-    verdan::CollectionState m_state;
+    verdan::CollectionState& m_state;
     bool m_closingAccepted = false;
     bool m_activating = false;
     std::optional<std::uint32_t> m_failedAt;

@@ -192,9 +192,7 @@ void TForm1::BitBtn_lister_mediaClick() {
 }
 
 void TForm1::BitBtn_rajout_bdClick() {
-    guarded(m_ui, [this] { verdan::BitBtn_rajout_bdClick(m_program, m_state, m_drives, m_ui); });
-    refreshView();
-    emit stateChanged();
+    guarded(m_ui, [this] { m_app.addFoundLines(); });
     refreshCollection();
 }
 

@@ -262,8 +262,7 @@ void TForm1::BitBtn6Click() {
 
 void TForm1::BitBtn_rep_favoriClick() {
     guarded(m_ui, [this] { verdan::BitBtn_rep_favoriClick(m_program, m_ui); });
-    refreshView();
-    emit stateChanged();
+    m_app.changed();
 }
 
 void TForm1::SpeedButton1Click() {

@@ -34,9 +34,10 @@
 
 using namespace verdan;
 
-TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, std::function<QuitOutcome(QuitSender)> quit,
-               QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_ui(ui), m_shell(shell), m_quit(std::move(quit)) {
+TForm2::TForm2(Program& app, std::function<QuitOutcome(QuitSender)> quit, QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_program(app.state()), m_ui(app.ui()), m_shell(app.shell()),
+      m_quit(std::move(quit)), m_browse(app.browse()) {
+    m_app.addView(*this);
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(kProductTitle));
     widgets::fillWith(this, QColor(255, 250, 217));
@@ -114,7 +115,8 @@ TForm2::TForm2(ProgramState& program, Ui& ui, Shell& shell, std::function<QuitOu
 }
 
 TForm2::~TForm2() {
-    // The search result's rows are a member, gone before the child widgets that show them.
+    m_app.removeView(*this);
+    // The search result outlives the window in the program: its model leaves it now.
     delete m_filterModel;
 }
 
@@ -171,20 +173,9 @@ void TForm2::showLoadingPanel(bool shown) {
     if (shown) m_ui.processEvents();
 }
 
-void TForm2::followListReplacement(const std::function<void()>& command) {
-    bool replaced = false;
-    const QMetaObject::Connection seen =
-        connect(m_model, &QAbstractItemModel::modelReset, this, [&replaced] { replaced = true; });
-    guarded(m_ui, command);
-    disconnect(seen);
-    if (replaced) listReplaced(m_program, m_browse);
-}
-
 void TForm2::Button_charger_bdClick() {
-    followListReplacement([this] { verdan::Button_charger_bdClick(m_program, m_ui, *this); });
+    guarded(m_ui, [this] { m_app.loadList(*this); });
     Panel4->hide();
-    refreshView();
-    emit stateChanged();
 }
 
 void TForm2::BitBtn_choix_lstClick() {
@@ -193,31 +184,22 @@ void TForm2::BitBtn_choix_lstClick() {
 
 void TForm2::changeCatalogue(const std::function<void()>& command) {
     guarded(m_ui, command);
-    // Replaced, completed or left as it was: the search result is made again from the table as it
-    // now stands.
-    listReplaced(m_program, m_browse);
     Panel4->hide();
-    refreshView();
 }
 
 void TForm2::Button_enregistrer_listeClick() {
-    // A list changed on disk may be reloaded instead of saved.
-    followListReplacement([this] { verdan::Button_enregistrer_listeClick(m_program, m_ui); });
-    refreshView();
+    guarded(m_ui, [this] { m_app.saveList(); });
 }
 
 void TForm2::Button_undoClick() {
-    followListReplacement([this] { verdan::Button_undoClick(m_program, m_ui); });
-    refreshView();
-    emit stateChanged();
+    guarded(m_ui, [this] { m_app.undo(); });
 }
 
 void TForm2::quit(QuitSender sender) {
     if (QScreen* s = screen())
         QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
     QuitOutcome outcome = QuitOutcome::Stay;
-    // Its offer to save may reload a list changed on disk instead.
-    followListReplacement([&] { outcome = m_quit(sender); });
+    guarded(m_ui, [&] { outcome = m_quit(sender); });
     refreshView();
     if (outcome == QuitOutcome::ExitNow) QApplication::exit(0);
 }

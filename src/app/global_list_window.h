@@ -6,10 +6,10 @@
 #include "browse/browse_state.h"
 #include "browse/favourites_copy.h"
 #include "browse/keyboard.h"
-#include "browse/list_follower.h"
 #include "browse/list_commands.h"
 #include "browse/retrieval_plan.h"
 #include "catalogue/program_state.h"
+#include "program/program.h"
 #include "util/ui.h"
 
 class QCheckBox;
@@ -31,12 +31,15 @@ class QTreeWidget;
 // The global-list window; created hidden, shown from the collection window.
 class GlobalListModel;
 
-class TForm2 : public QMainWindow, private verdan::ListCommandsView, private verdan::CopyView {
+class TForm2 : public QMainWindow,
+               private verdan::ListCommandsView,
+               private verdan::CopyView,
+               private verdan::ProgramView {
     Q_OBJECT
 public:
     // `quit`: the quit procedure.
-    TForm2(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell,
-           std::function<verdan::QuitOutcome(verdan::QuitSender)> quit, QWidget* parent = nullptr);
+    TForm2(verdan::Program& app, std::function<verdan::QuitOutcome(verdan::QuitSender)> quit,
+           QWidget* parent = nullptr);
     ~TForm2() override;
     verdan::BrowseState& browseState() { return m_browse; }
 
@@ -47,8 +50,7 @@ public:
     void Button_charger_bdClick();
     // "Choisir => ": the catalogue choice, which the coordinator runs for both windows.
     void BitBtn_choix_lstClick();
-    // Runs a change of catalogue made from either window: the table, the search result and the
-    // labels follow whatever it did.
+    // Runs a change of catalogue made from either window, then takes its panel away.
     void changeCatalogue(const std::function<void()>& command);
     void Button_enregistrer_listeClick();
     void Button_undoClick();
@@ -83,7 +85,7 @@ public:
     void ListBox_hd_referencerClick(int index);
     void BitBtn_tout_cocherClick();
     void BitBtn_tout_decocherClick();
-    // The list's marks were cleared elsewhere: those of the search result go too.
+    // The marks were cleared at the collection window's activation: the counter shows it.
     void listMarksCleared();
     void BitBtn_coche_selectionClick();
     // True when the key was handled here and the table must not see it.
@@ -105,8 +107,6 @@ public:
     QTableView* visibleView() const;
 
 signals:
-    // A handler changed state that the collection window shows too.
-    void stateChanged();
     // BitBtn1: the collection window is wanted in this one's place.
     void collectionAsked();
     // BitBtn_choix_lst: another catalogue is wanted, then this window.
@@ -128,9 +128,7 @@ private:
     // While a copy walks the table, what would change it or switch the catalogue is locked.
     void applyCopyLock();
     void quit(verdan::QuitSender sender);
-    // Runs a command that may load another list into the table; when it did, the search result,
-    // the arrow keys' row and the mark counter follow.
-    void followListReplacement(const std::function<void()>& command);
+    void programChanged() override { refreshView(); }
     void connectBrowse();
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Shows the browse state: the table on screen, the counter, the chosen disk, the context panel.
@@ -150,14 +148,14 @@ private:
     const verdan::PlannedDisk* chosenPlannedDisk() const;
     void enablePlanButtons();
 
+    verdan::Program& m_app;
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
     verdan::Shell& m_shell;
     std::function<verdan::QuitOutcome(verdan::QuitSender)> m_quit;
     GlobalListModel* m_model = nullptr;
     GlobalListModel* m_filterModel = nullptr;
-    verdan::BrowseState m_browse;
-    verdan::BrowseFollower m_follower{m_program, m_browse};
+    verdan::BrowseState& m_browse;
     bool m_fontApplied = false; // applyFontSize has run since creation
     // Shift and Ctrl as they were when the mouse was last pressed on a table's rows.
     Qt::KeyboardModifiers m_pressModifiers;

@@ -152,7 +152,7 @@ void TForm2::applyCopyLock() {
         w->setEnabled(!locked);
     if (locked) Button_retirer_disque->setEnabled(false);
     // The collection window adds to the list and switches catalogues: it follows.
-    emit stateChanged();
+    m_app.changed();
     if (!locked) {
         refreshPlanPanel();
         // A disk plugged in during the copy was not asked about: it is now.
@@ -214,7 +214,7 @@ void TForm2::selectRows(QTableView* table, RowRange rows) {
 }
 
 void TForm2::Button_rechercherClick() {
-    if (!verdan::Button_rechercherClick(m_program, m_browse, ss(Edit1->text()))) return;
+    if (!m_app.search(ss(Edit1->text()))) return;
     for (int c = 0; c < kListColumns; ++c) StringGrid_filter->setColumnWidth(c, StringGrid1->columnWidth(c));
     refreshBrowse();
 }
@@ -330,8 +330,7 @@ void TForm2::Button_delClick() {
     const int top = table->rowAt(0);
     const std::size_t topVisible = top < 0 ? 1 : static_cast<std::size_t>(top) + 1;
     std::optional<GridPosition> position;
-    guarded(m_ui,
-            [&] { position = verdan::Button_delClick(m_program, m_browse, m_ui, selection, topVisible); });
+    guarded(m_ui, [&] { position = m_app.deleteRows(selection, topVisible); });
     if (position && table->model()->rowCount() > 0) {
         table->selectRow(static_cast<int>(position->currentRow) - 1);
         table->scrollTo(table->model()->index(static_cast<int>(position->topVisibleRow) - 1, 0),
@@ -342,18 +341,14 @@ void TForm2::Button_delClick() {
 
 void TForm2::Button_effacer_liste_un_hdClick() {
     std::size_t deleted = 0;
-    guarded(m_ui, [&] { deleted = verdan::Button_effacer_liste_un_hdClick(m_program, m_browse, m_ui); });
+    guarded(m_ui, [&] { deleted = m_app.deleteDisk(); });
     // The arrow keys start again from the top: no row stays highlighted that they would not extend.
     if (deleted > 0) StringGrid1->clearSelection();
     refreshView();
 }
 
 void TForm2::Button_vider_bdClick() {
-    guarded(m_ui, [&] {
-        if (verdan::Button_vider_bdClick(m_program, m_ui)) listReplaced(m_program, m_browse);
-    });
-    refreshView();
-    emit stateChanged();
+    guarded(m_ui, [&] { m_app.emptyList(); });
 }
 
 void TForm2::ListBox_hd_referencerClick(int index) {
@@ -372,7 +367,6 @@ void TForm2::BitBtn_tout_decocherClick() {
 }
 
 void TForm2::listMarksCleared() {
-    verdan::listMarksCleared(m_program, m_browse);
     refreshBrowse();
 }
 
@@ -450,8 +444,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm2::BitBtn_rep_favoriClick() {
     guarded(m_ui, [&] { verdan::BitBtn_rep_favoriClick(m_program, m_ui); });
-    refreshView();
-    emit stateChanged();
+    m_app.changed();
 }
 
 void TForm2::SpeedButton1Click() {

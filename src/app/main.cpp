@@ -23,7 +23,8 @@ int main(int argc, char* argv[]) {
     verdan::platform::createFolders(program.programFolder);
 
     auto drives = verdan::platform::makeSystemDriveProvider();
-    MainWindows windows(program, ui, shell, *drives);
+    verdan::Program verdanProgram(program, ui, shell, *drives);
+    MainWindows windows(verdanProgram);
     ui.setParentWindow(&windows.mainWindow());
     windows.mainWindow().show();
     startWidgetMapIfAsked();

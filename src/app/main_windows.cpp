@@ -7,12 +7,11 @@
 
 using namespace verdan;
 
-MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::DriveProvider& drives)
-    : m_program(program), m_ui(ui) {
+MainWindows::MainWindows(Program& app) : m_app(app), m_program(app.state()), m_ui(app.ui()) {
     auto quitting = [this](QuitSender sender) { return quit(sender); };
     StartupView& startup = *this;
-    m_form1 = std::make_unique<TForm1>(program, ui, shell, drives, startup, quitting);
-    m_form2 = std::make_unique<TForm2>(program, ui, shell, quitting);
+    m_form1 = std::make_unique<TForm1>(app, startup, quitting);
+    m_form2 = std::make_unique<TForm2>(app, quitting);
     shareMinimumSize(*m_form1, *m_form2);
     m_program.captureWindowBounds = [this](SettingsState& s) {
         s.collectionWindow = geometryOf(*m_form1);
@@ -20,16 +19,8 @@ MainWindows::MainWindows(ProgramState& program, Ui& ui, Shell& shell, platform::
     };
     m_program.checkDrives = [this] { m_form1->onDevicesChanged(); };
 
-    // Each window repaints itself after its own handlers; the other one follows here.
-    connect(m_form1.get(), &TForm1::stateChanged, m_form2.get(), &TForm2::refreshView);
-    connect(m_form2.get(), &TForm2::stateChanged, m_form1.get(), [this] {
-        // A copy walks the global list: the collection window, which adds to it and switches
-        // catalogues, waits for its end.
-        m_form1->setEnabled(!m_program.copyRunning);
-        m_form1->refreshView();
-    });
-    // "tout décocher" after every activation, which cleared the list's marks: the search result's
-    // marks go too.
+    // Both windows are views of the program, told of what either changed. Every activation clears
+    // the marks of both tables: the counter shows it.
     connect(m_form1.get(), &TForm1::activated, m_form2.get(), &TForm2::listMarksCleared);
     connect(m_form1.get(), &TForm1::globalListAsked, this, &MainWindows::showGlobalList);
     connect(m_form2.get(), &TForm2::collectionAsked, this, &MainWindows::showCollection);
@@ -75,8 +66,7 @@ void MainWindows::showCollection() {
 
 QuitOutcome MainWindows::quit(QuitSender sender) {
     QuitOutcome outcome = QuitOutcome::Stay;
-    const std::size_t found = m_form1->state().found.size();
-    guarded(m_ui, [&] { outcome = Button_exitClick(m_program, m_ui, sender, found); });
+    guarded(m_ui, [&] { outcome = m_app.quit(sender); });
     return outcome;
 }
 
@@ -87,14 +77,12 @@ void MainWindows::changeCatalogue(const std::function<void()>& command) {
 }
 
 void MainWindows::chooseCatalogue(bool thenShowGlobalList) {
-    changeCatalogue([this] { BitBtn_fic_lstClick(m_program, m_ui, m_choiceView); });
+    changeCatalogue([this] { m_app.chooseCatalogue(m_choiceView); });
     if (thenShowGlobalList) showGlobalList();
 }
 
 void MainWindows::switchToNamedCatalogue(const QString& name) {
-    changeCatalogue([this, &name] {
-        Edit_nom_fic_media_sans_extKeyDown(m_program, m_ui, m_choiceView, name.toStdString());
-    });
+    changeCatalogue([this, &name] { m_app.switchToNamedCatalogue(m_choiceView, name.toStdString()); });
 }
 
 void MainWindows::ChoiceView::showWaitingPanels(bool shown) {

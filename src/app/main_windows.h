@@ -6,20 +6,18 @@
 #include "browse/catalogue_choice.h"
 #include "browse/list_commands.h"
 #include "collect/startup.h"
-#include "platform/drives.h"
-#include "util/ui.h"
+#include "program/program.h"
 
 class QWidget;
 class TForm1;
 class TForm2;
 
-// The program's two windows and all that takes both: going from one to the other, showing in one
-// what the other changed, the opening sequence's view of the pair and the quit procedure.
+// The program's two windows wired to the program object: going from one to the other, the opening
+// sequence's and the catalogue choice's view of the pair, and the Qt side of quitting.
 class MainWindows : public QObject, private verdan::StartupView {
     Q_OBJECT
 public:
-    MainWindows(verdan::ProgramState& program, verdan::Ui& ui, verdan::Shell& shell,
-                verdan::platform::DriveProvider& drives);
+    explicit MainWindows(verdan::Program& app);
     ~MainWindows() override;
 
     TForm1& collection() { return *m_form1; }
@@ -61,6 +59,7 @@ private:
     };
     void changeCatalogue(const std::function<void()>& command);
 
+    verdan::Program& m_app;
     verdan::ProgramState& m_program;
     verdan::Ui& m_ui;
     ChoiceView m_choiceView{*this};

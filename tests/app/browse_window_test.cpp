@@ -710,6 +710,7 @@ TEST_F(PlanWindow, TheDisksToFetchAreListedAndAnArrivalIsCopiedAlsoAfterARestart
             w.form1 = nullptr;
             w.form2 = nullptr;
             w.windows.reset();
+            w.app.reset();
         }
     } closing{*this};
     ui.answers = {DialogButton::Yes}; // the load of the list

@@ -17,6 +17,7 @@ namespace verdan::test {
 struct WindowsUnderTest {
     FakeDriveProvider drives;
     FakeShell shell;
+    std::unique_ptr<Program> app;
     std::unique_ptr<MainWindows> windows;
     TForm1* form1 = nullptr;
     TForm2* form2 = nullptr;
@@ -26,7 +27,9 @@ struct WindowsUnderTest {
         form1 = nullptr;
         form2 = nullptr;
         windows.reset();
-        windows = std::make_unique<MainWindows>(program, ui, shell, drives);
+        app.reset();
+        app = std::make_unique<Program>(program, ui, shell, drives);
+        windows = std::make_unique<MainWindows>(*app);
         form1 = &windows->collection();
         form2 = &windows->globalList();
     }

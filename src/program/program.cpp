@@ -1,0 +1,112 @@
+#include "program/program.h"
+
+#include <algorithm>
+
+#include "browse/marks.h"
+#include "browse/search.h"
+#include "catalogue/shared_actions.h"
+#include "collect/index_level.h"
+#include "collect/scan.h"
+
+namespace verdan {
+
+Program::Program(ProgramState& state, Ui& ui, Shell& shell, platform::DriveProvider& drives)
+    : m_state(state), m_ui(ui), m_shell(shell), m_drives(drives), m_collection(state.drives) {}
+
+void Program::addView(ProgramView& view) {
+    m_views.push_back(&view);
+}
+
+void Program::removeView(ProgramView& view) {
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), &view), m_views.end());
+}
+
+void Program::changed(const ProgramView* current) {
+    for (ProgramView* view : m_views)
+        if (view != current) view->programChanged();
+}
+
+template <class Command> auto Program::change(Command&& command, bool replaced) {
+    struct Settle {
+        Program& program;
+        bool replaced;
+        ~Settle() {
+            program.m_follower.settle(replaced);
+            program.changed();
+        }
+    } settle{*this, replaced};
+    return command();
+}
+
+void Program::openingSequence(StartupView& view) {
+    change([&] { verdan::openingSequence(m_state, m_collection, m_ui, view); });
+}
+
+std::string Program::activate() {
+    std::string title = verdan::activate(m_state);
+    // The list's marks are cleared at every activation: the search result's go too.
+    listMarksCleared(m_state, m_browse);
+    return title;
+}
+
+void Program::listMedia() {
+    BitBtn_lister_mediaClick(m_state, m_collection, m_ui);
+}
+
+AddOutcome Program::addFoundLines() {
+    return change([&] { return BitBtn_rajout_bdClick(m_state, m_collection, m_drives, m_ui); });
+}
+
+void Program::chooseIndexLevel(int item) {
+    change([&] { RadioGroup_indexClick(m_state, m_collection, item); });
+}
+
+ReindexOutcome Program::reindex() {
+    return change([&] { return BitBtn_reinitClick(m_state, m_collection, m_ui); });
+}
+
+bool Program::search(const std::string& text) {
+    return Button_rechercherClick(m_state, m_browse, text);
+}
+
+std::optional<GridPosition> Program::deleteRows(const RowSet& selected, std::size_t topVisibleRow) {
+    return change([&] { return Button_delClick(m_state, m_browse, m_ui, selected, topVisibleRow); });
+}
+
+std::size_t Program::deleteDisk() {
+    return change([&] { return Button_effacer_liste_un_hdClick(m_state, m_browse, m_ui); });
+}
+
+bool Program::emptyList() {
+    return change([&] { return Button_vider_bdClick(m_state, m_ui); });
+}
+
+bool Program::loadList(ListCommandsView& view) {
+    return change([&] { return Button_charger_bdClick(m_state, m_ui, view); });
+}
+
+bool Program::saveList() {
+    // A list changed on disk may be reloaded instead of saved.
+    return change([&] { return Button_enregistrer_listeClick(m_state, m_ui); });
+}
+
+void Program::undo() {
+    change([&] { Button_undoClick(m_state, m_ui); });
+}
+
+QuitOutcome Program::quit(QuitSender sender) {
+    // Its offer to save may reload a list changed on disk instead.
+    return change([&] { return Button_exitClick(m_state, m_ui, sender, m_collection.found.size()); });
+}
+
+void Program::chooseCatalogue(CatalogueChoiceView& view) {
+    // Replaced, completed or left as it was: the search result is made again from the table as
+    // it now stands.
+    change([&] { BitBtn_fic_lstClick(m_state, m_ui, view); }, true);
+}
+
+void Program::switchToNamedCatalogue(CatalogueChoiceView& view, const std::string& name) {
+    change([&] { Edit_nom_fic_media_sans_extKeyDown(m_state, m_ui, view, name); }, true);
+}
+
+} // namespace verdan
