@@ -20,10 +20,6 @@ bool isPathSeparator(char c) {
     return c == '/' || c == native;
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 bool windowsPaths() {
     static const bool windows = platform::nativeSeparator() == '\\';
     return windows;
@@ -102,26 +98,6 @@ NewRowValues NewRowMaker::operator()(std::string_view line, platform::EntrySizes
         break;
     }
     return v;
-}
-
-FoundLineParts splitFoundLine(std::string_view line) {
-    FoundLineParts parts;
-    const std::size_t gt = line.find('>');
-    if (gt == std::string_view::npos) {
-        parts.path = trimBlanks(line);
-        return parts;
-    }
-    const std::string_view date = trimBlanks(line.substr(0, gt));
-    parts.date = date.substr(0, utf8::offsetOfChar(date, 16));
-    // No cut at 255 characters: a longer path (common on Linux) would lose the end of its name.
-    parts.path = trimBlanks(line.substr(gt + 1));
-    return parts;
-}
-
-FoundKind foundKindOf(std::string_view line, std::string_view path) {
-    const bool dvd = startsWith(path, "-DVD") || startsWith(path, "DVD|");
-    if (!dvd) return FoundKind::File;
-    return line.find("DVD|") != std::string_view::npos ? FoundKind::DvdPipe : FoundKind::Dvd;
 }
 
 std::string_view fileNameOf(std::string_view path, FoundKind kind) {

@@ -2,7 +2,8 @@
 
 #include "catalogue/media_categories.h"
 #include "collect/collection_state.h"
-#include "collect/new_row.h"
+#include "collect/collection_types.h"
+#include "collect/found_line.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "util/dialogs.h"
@@ -175,7 +176,7 @@ void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
         for (const auto& line : state.found) {
             if (hasUnreadableSize(line)) {
                 ++count;
-                panel.lines.push_back(line + " = " + toText(index));
+                panel.lines.push_back(unreadableListEntry(line, static_cast<std::size_t>(index)));
                 // A name altered for the catalogue is not found again; a refused one is.
                 if (platform::entryAccess(std::string(splitFoundLine(line).path)) ==
                     platform::EntryAccess::Refused)

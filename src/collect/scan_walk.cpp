@@ -1,5 +1,7 @@
 #include "collect/scan_walk.h"
 
+#include "collect/found_line.h"
+
 #include "platform/dir_walk.h"
 #include "platform/files.h"
 #include "util/file_helpers.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "collect/collection_state.h"
+#include "collect/found_line.h"
 #include "collect/scan.h"
 #include "collect/scan_walk.h"
 #include "platform/dir_walk.h"
