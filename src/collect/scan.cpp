@@ -135,11 +135,6 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
     }
 }
 
-void AddFoundLine(CollectionState& state, std::string line) {
-    state.found.insert(std::move(line));
-    state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
-}
-
 void AddFoundLines(CollectionState& state, std::vector<std::string> lines) {
     state.found.insert(std::move(lines));
     state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
