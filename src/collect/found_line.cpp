@@ -69,6 +69,16 @@ FoundKind foundKindOf(std::string_view line, std::string_view path) {
     return line.find(kDvdPipeMark) != std::string_view::npos ? FoundKind::DvdPipe : FoundKind::Dvd;
 }
 
+std::string_view dvdTitleText(std::string_view line, std::string_view path) {
+    const std::size_t at = line.find(":\\");
+    return at == std::string_view::npos ? path : line.substr(at + 2);
+}
+
+std::string dvdFolderText(std::string_view line, FoundKind kind) {
+    if (kind == FoundKind::DvdPipe) return ExtractField(line, 1, '|') + ExtractField(line, 3, '|');
+    return ExtractField(line, 4, '-');
+}
+
 std::string unreadableListEntry(std::string_view line, std::size_t position) {
     return std::string(line) + std::string(kPositionMark) + toText(static_cast<long long>(position));
 }

@@ -35,6 +35,12 @@ enum class FoundKind { File, Dvd, DvdPipe };
 // other line names a scanned file, whatever its name holds ("Film-DVDRip.avi" is a file).
 FoundKind foundKindOf(std::string_view line, std::string_view path);
 
+// The text after the first ":\" of a DVD's line; its whole path part when it has none.
+std::string_view dvdTitleText(std::string_view line, std::string_view path);
+// What a DVD's line gives the folder cell of its row: the fourth of its parts cut at "-" (the
+// number, after "DVD"), or the first and the third cut at "|" in the pipe form.
+std::string dvdFolderText(std::string_view line, FoundKind kind);
+
 // The N/A list shows a found line followed by " = " and its position in the found list; the path
 // may hold " = " too, so the position is what follows the last one.
 std::string unreadableListEntry(std::string_view line, std::size_t position);

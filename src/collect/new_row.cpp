@@ -32,12 +32,6 @@ bool startsWithFolder(std::string_view path, std::string_view root) {
     return windowsPaths() ? utf8::compareFolded(head, root) == 0 : head == root;
 }
 
-// The text after the first ":\" of a DVD entry; its whole path part when it has none.
-std::string_view dvdTitleText(std::string_view line, std::string_view path) {
-    const std::size_t at = line.find(":\\");
-    return at == std::string_view::npos ? path : line.substr(at + 2);
-}
-
 } // namespace
 
 NewRowMaker::NewRowMaker(const DiskIdentity& disk, std::string driveRoot, int level,
@@ -75,12 +69,12 @@ NewRowValues NewRowMaker::operator()(std::string_view line, platform::EntrySizes
     switch (v.kind) {
     case FoundKind::DvdPipe:
         v.key = dvdTitleText(line, parts.path);
-        v.folder = ExtractField(line, 1, '|') + ExtractField(line, 3, '|');
+        v.folder = dvdFolderText(line, v.kind);
         break;
     case FoundKind::Dvd:
         v.key = dvdTitleText(line, parts.path);
         v.key += "DVD-";
-        v.folder = ExtractField(line, 4, '-');
+        v.folder = dvdFolderText(line, v.kind);
         break;
     case FoundKind::File:
         v.folder = catalogueFolder(parts.path, m_driveRoot);
