@@ -37,8 +37,8 @@ FoundKind foundKindOf(std::string_view line, std::string_view path);
 
 // The text after the first ":\" of a DVD's line; its whole path part when it has none.
 std::string_view dvdTitleText(std::string_view line, std::string_view path);
-// What a DVD's line gives the folder cell of its row: the fourth of its parts cut at "-" (the
-// number, after "DVD"), or the first and the third cut at "|" in the pipe form.
+// What a DVD's line gives the folder cell of its row: the fourth of its parts cut at "-" ("DVD"
+// and the number), or the first and the third cut at "|" in the pipe form.
 std::string dvdFolderText(std::string_view line, FoundKind kind);
 
 // The N/A list shows a found line followed by " = " and its position in the found list; the path
