@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "browse/sort.h"
+#include "browse/text_order.h"
 
 namespace verdan {
 namespace {

@@ -7,8 +7,7 @@
 #include "catalogue/drive_table.h"
 #include "catalogue/index_keys.h"
 #include "catalogue/program_state.h"
-#include "collect/folders.h"
-#include "collect/found_actions.h"
+#include "collect/collection_types.h"
 #include "collect/found_list.h"
 #include "collect/scan_workers.h"
 #include "platform/system.h"
@@ -20,13 +19,6 @@ inline constexpr const char* kHelpTextSimple =
     " - click droit pour un choix multiple, gauche pour le nom dans le presse-papier";
 inline constexpr const char* kHelpTextAdvancedLine =
     " - touche SUPPR ou bouton pour effacer la sélection    ";
-
-// The yellow panel of files whose size could not be read (Panel_na).
-struct UnreadablePanel {
-    bool visible = false;
-    std::string caption = "Fichier N/A"; // Label8
-    std::vector<std::string> lines;      // ListBox_na: found line + " = " + its position
-};
 
 // What the collection window shows of its own, as plain state; the window displays it.
 struct CollectionState {

@@ -1,6 +1,7 @@
 #include "collect/drive_survey.h"
 
 #include "collect/collection_state.h"
+#include "collect/folders.h"
 #include "collect/scan.h"
 #include "util/cp1252.h"
 #include "util/format.h"

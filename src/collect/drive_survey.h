@@ -3,23 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "collect/disk_identity.h"
 #include "platform/drives.h"
 #include "util/ui.h"
 
 namespace verdan {
 
 struct CollectionState;
-
-// What QueryDisk tells of one drive.
-struct DiskIdentity {
-    std::string label;
-    std::string fileSystem;
-    std::string serial;
-    std::string typeText = "Inconnu";
-    std::int64_t freeBytes = -1;
-    std::int64_t totalBytes = -1;
-    bool ok = false;
-};
 
 // "Inconnu", "Racine inexistante", "USB", "disque", "Reseau", "DVD", "RAM Disk".
 const char* driveTypeText(int code);

@@ -8,6 +8,7 @@
 #include "catalogue/contained_paths.h"
 #include "catalogue/list_file.h"
 #include "collect/collection_state.h"
+#include "collect/found_line.h"
 #include "collect/new_row.h"
 #include "collect/scan.h"
 #include "platform/files.h"
@@ -82,7 +83,7 @@ void BitBtn5Click(CollectionState& state, Ui& ui, const std::string& today) {
         if (!std::exchange(first, false) && line == previous) return;
         previous = line;
         const std::string text = cp1252::decode(line);
-        std::string entry = today + "  >   -DVD" + convertDvdLine(text);
+        std::string entry = makeDvdFoundLine(today, convertDvdLine(text));
         // The name the row will hold is a file name in the favourites folder when the DVD is
         // copied: one that would leave it ("AC/DC", "..") is refused now, with its line.
         const std::string_view name = fileNameOf(splitFoundLine(entry).path, FoundKind::Dvd);

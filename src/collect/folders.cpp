@@ -11,12 +11,6 @@
 
 namespace verdan {
 
-void FolderLists::clear() {
-    items.clear();
-    selected.clear();
-    hoveredItem = -1;
-}
-
 void ListFolders(const std::string& drive, FolderLists& lists, platform::SortKeyMaker& keys) {
     lists.items.clear();
     lists.hoveredItem = -1;
@@ -45,10 +39,6 @@ void ListFolders(const std::string& drive, FolderLists& lists, platform::SortKey
 void ListFolders(const std::string& drive, FolderLists& lists) {
     platform::SortKeyMaker keys;
     ListFolders(drive, lists, keys);
-}
-
-std::string folderPath(const std::string& drive, const std::string& itemName) {
-    return itemName == kRootEntry ? drive : joinPath(drive, itemName);
 }
 
 void CheckListBox_repClick(CollectionState& state, Ui& ui, int item, bool ticked) {

@@ -13,10 +13,6 @@
 
 namespace verdan {
 
-std::string foundLinePath(std::string_view line) {
-    return std::string(splitFoundLine(line).path);
-}
-
 std::string foundListHint(const CollectionState& state, std::optional<std::size_t> index) {
     if (!index || *index >= state.found.size()) return {};
     const std::string& line = state.found.at(*index);
@@ -109,11 +105,6 @@ void playFoundFile(CollectionState& state, Ui& ui, Shell& shell, const std::func
 void openFoundLine(CollectionState& state, Ui& ui, Shell& shell, std::string_view line, FoundSource source,
                    const std::function<void()>& repaint) {
     openPath(state, ui, shell, foundLinePath(line), source, repaint);
-}
-
-std::string unreadableListLine(std::string_view entry) {
-    const std::size_t cut = entry.rfind(" = ");
-    return std::string(cut == std::string_view::npos ? entry : entry.substr(0, cut));
 }
 
 void deleteFoundLines(CollectionState& state, Ui& ui, const std::vector<std::size_t>& selected) {

@@ -8,28 +8,13 @@
 #include <vector>
 
 #include "catalogue/program_state.h"
+#include "collect/collection_types.h"
+#include "collect/found_line.h"
 #include "util/ui.h"
 
 namespace verdan {
 
 struct CollectionState;
-
-// Panel1 of the collection window: the actions on the right-clicked found file.
-struct FoundFilePanel {
-    bool visible = false;
-    std::string fileName; // Label11
-    std::string folder;   // Label12
-    // In the window's coordinates; the buttons' left edges inside the panel, in the order
-    // "Ouvrir le dossier", "Copier vers les favoris", "Visionner/écouter", "Annuler".
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int buttonWidth = 0;
-    std::array<int, 4> buttonLefts{};
-};
-
-// The full path of a found line: the text after its first ">", blanks trimmed.
-std::string foundLinePath(std::string_view line);
 
 // The hint of the found list for the line under the pointer: its position, three blanks, the last
 // part of its path, three blanks. Empty when no line is there.
@@ -72,8 +57,6 @@ enum class FoundSource { FoundList, UnreadableList };
 // The rename panel shows for the found list only.
 void openFoundLine(CollectionState& state, Ui& ui, Shell& shell, std::string_view line, FoundSource source,
                    const std::function<void()>& repaint);
-// The line of a position of the N/A list: its found line, without the " = " and position added.
-std::string unreadableListLine(std::string_view entry);
 
 // BitBtn_deleteClick (and the Delete key in the found list): the highlighted lines go after a
 // question. The count of found files stays as the scan left it.

@@ -20,10 +20,6 @@ bool isPathSeparator(char c) {
     return c == '/' || c == native;
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 bool windowsPaths() {
     static const bool windows = platform::nativeSeparator() == '\\';
     return windows;
@@ -34,12 +30,6 @@ bool startsWithFolder(std::string_view path, std::string_view root) {
     if (path.size() < root.size()) return false;
     const std::string_view head = path.substr(0, root.size());
     return windowsPaths() ? utf8::compareFolded(head, root) == 0 : head == root;
-}
-
-// The text after the first ":\" of a DVD entry; its whole path part when it has none.
-std::string_view dvdTitleText(std::string_view line, std::string_view path) {
-    const std::size_t at = line.find(":\\");
-    return at == std::string_view::npos ? path : line.substr(at + 2);
 }
 
 } // namespace
@@ -79,12 +69,12 @@ NewRowValues NewRowMaker::operator()(std::string_view line, platform::EntrySizes
     switch (v.kind) {
     case FoundKind::DvdPipe:
         v.key = dvdTitleText(line, parts.path);
-        v.folder = ExtractField(line, 1, '|') + ExtractField(line, 3, '|');
+        v.folder = dvdFolderText(line, v.kind);
         break;
     case FoundKind::Dvd:
         v.key = dvdTitleText(line, parts.path);
         v.key += "DVD-";
-        v.folder = ExtractField(line, 4, '-');
+        v.folder = dvdFolderText(line, v.kind);
         break;
     case FoundKind::File:
         v.folder = catalogueFolder(parts.path, m_driveRoot);
@@ -102,26 +92,6 @@ NewRowValues NewRowMaker::operator()(std::string_view line, platform::EntrySizes
         break;
     }
     return v;
-}
-
-FoundLineParts splitFoundLine(std::string_view line) {
-    FoundLineParts parts;
-    const std::size_t gt = line.find('>');
-    if (gt == std::string_view::npos) {
-        parts.path = trimBlanks(line);
-        return parts;
-    }
-    const std::string_view date = trimBlanks(line.substr(0, gt));
-    parts.date = date.substr(0, utf8::offsetOfChar(date, 16));
-    // No cut at 255 characters: a longer path (common on Linux) would lose the end of its name.
-    parts.path = trimBlanks(line.substr(gt + 1));
-    return parts;
-}
-
-FoundKind foundKindOf(std::string_view line, std::string_view path) {
-    const bool dvd = startsWith(path, "-DVD") || startsWith(path, "DVD|");
-    if (!dvd) return FoundKind::File;
-    return line.find("DVD|") != std::string_view::npos ? FoundKind::DvdPipe : FoundKind::Dvd;
 }
 
 std::string_view fileNameOf(std::string_view path, FoundKind kind) {

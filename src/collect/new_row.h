@@ -4,25 +4,13 @@
 #include <string_view>
 
 #include "catalogue/settings.h"
-#include "collect/drive_survey.h"
+#include "collect/disk_identity.h"
+#include "collect/found_line.h"
 #include "platform/files.h"
 #include "platform/system.h"
 
 // What a found line gives a new row of the global list.
 namespace verdan {
-
-// A found line: its date (before the first ">") and its path or DVD text (after it), both
-// pointing into the line.
-struct FoundLineParts {
-    std::string_view date; // trimmed, at most 16 characters; empty when the line has no ">"
-    std::string_view path; // trimmed; the whole line when it has no ">"
-};
-FoundLineParts splitFoundLine(std::string_view line);
-
-enum class FoundKind { File, Dvd, DvdPipe };
-// What the DVD import writes starts its path part with "-DVD" (or "DVD|" for the pipe form); any
-// other line names a scanned file, whatever its name holds ("Film-DVDRip.avi" is a file).
-FoundKind foundKindOf(std::string_view line, std::string_view path);
 
 // The file name at the end of a path: after the last native separator (and ":" on Windows); a DVD
 // text is cut after its last "\" or ":" on every system.

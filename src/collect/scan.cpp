@@ -2,7 +2,8 @@
 
 #include "catalogue/media_categories.h"
 #include "collect/collection_state.h"
-#include "collect/new_row.h"
+#include "collect/collection_types.h"
+#include "collect/found_line.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "util/dialogs.h"
@@ -134,11 +135,6 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
     }
 }
 
-void AddFoundLine(CollectionState& state, std::string line) {
-    state.found.insert(std::move(line));
-    state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
-}
-
 void AddFoundLines(CollectionState& state, std::vector<std::string> lines) {
     state.found.insert(std::move(lines));
     state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
@@ -175,7 +171,7 @@ void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
         for (const auto& line : state.found) {
             if (hasUnreadableSize(line)) {
                 ++count;
-                panel.lines.push_back(line + " = " + toText(index));
+                panel.lines.push_back(unreadableListEntry(line, static_cast<std::size_t>(index)));
                 // A name altered for the catalogue is not found again; a refused one is.
                 if (platform::entryAccess(std::string(splitFoundLine(line).path)) ==
                     platform::EntryAccess::Refused)

@@ -16,8 +16,6 @@ struct CollectionState;
 void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui& ui);
 // One worker per selected folder.
 void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& run);
-// User-interface thread: one found line into the sorted found list.
-void AddFoundLine(CollectionState& state, std::string line);
 // User-interface thread: a worker's batch of found lines into the sorted found list at once.
 void AddFoundLines(CollectionState& state, std::vector<std::string> lines);
 // User-interface thread, at the end of each worker; the last one shows the summary.

@@ -1,7 +1,6 @@
 #include "collect/scan_rules.h"
 
 #include "util/cp1252.h"
-#include "util/format.h"
 #include "util/text.h"
 #include "util/utf8.h"
 
@@ -61,22 +60,6 @@ std::string storableName(std::string_view name, bool& altered) {
         }
     }
     return out;
-}
-
-std::string makeFoundLine(std::string_view modified, std::int64_t size, std::string_view path,
-                          std::string_view decimalSeparator) {
-    std::string line;
-    line.reserve(modified.size() + path.size() + 40);
-    line.append(modified);
-    line += "   ";
-    line += PadRight(FormatTaille(size, decimalSeparator), 15);
-    line += "    >    ";
-    line.append(path);
-    return line;
-}
-
-bool hasUnreadableSize(std::string_view line) {
-    return line.substr(0, line.find('>')).find("N/A") != std::string_view::npos;
 }
 
 } // namespace verdan

@@ -43,10 +43,4 @@ int AcceptFile(std::string_view name, const std::function<std::int64_t()>& size,
 // whether that happened.
 std::string storableName(std::string_view name, bool& altered);
 
-// "yyyy-mm-dd hh:nn", three blanks, the size text padded to 16 characters, "    >    ", the path.
-std::string makeFoundLine(std::string_view modified, std::int64_t size, std::string_view path,
-                          std::string_view decimalSeparator);
-// The size part of a found line says "N/A".
-bool hasUnreadableSize(std::string_view line);
-
 } // namespace verdan

@@ -1,5 +1,7 @@
 #include "collect/scan_walk.h"
 
+#include "collect/found_line.h"
+
 #include "platform/dir_walk.h"
 #include "platform/files.h"
 #include "util/file_helpers.h"
@@ -59,6 +61,68 @@ struct Level {
     bool altered = false;
 };
 
+// The path of the folder the walk starts from as found lines show it; the drive's root stays as
+// the system names it.
+std::string shownStart(const std::string& folder, const std::string& driveRoot, bool& altered) {
+    if (!driveRoot.empty() && folder.compare(0, driveRoot.size(), driveRoot) == 0)
+        return driveRoot + storablePath(std::string_view(folder).substr(driveRoot.size()), altered);
+    return storablePath(folder, altered);
+}
+
+// Lists one folder, whose shown path is `shown`: its media files now, its subfolders for later.
+// `entry` is the walk's one entry, reused from folder to folder.
+void listFolder(Level& level, const std::string& shown, ScanRun& run, platform::DirEntry& entry,
+                const std::function<void(std::string&&)>& found) {
+    platform::FolderReader& reader = *level.reader;
+    while (!run.stopRequested.load() && reader.next(entry)) {
+        if (entry.kind == platform::EntryKind::Folder) {
+            if (excludedFolder(entry.name)) continue;
+            bool altered = false;
+            std::string shownName = storableName(entry.name, altered);
+            level.subfolders.push_back({entry.name, std::move(shownName), level.altered || altered});
+            continue;
+        }
+        if (entry.kind != platform::EntryKind::File) continue;
+        bool altered = false;
+        const std::string shownName = storableName(entry.name, altered);
+        altered = altered || level.altered;
+        platform::EntryStat st;
+        bool statDone = false;
+        auto size = [&]() -> std::int64_t {
+            if (!statDone) {
+                st = reader.stat(entry);
+                statDone = true;
+            }
+            // A name a catalogue cannot hold could never be found again by its listed path.
+            return altered || !st.ok ? -1 : st.size;
+        };
+        if (AcceptFile(shownName, size, run.settings, run.counters) == 0) continue;
+        const std::int64_t bytes = size();
+        if (bytes < 0) run.counters.unreadable.fetch_add(1);
+        // Without a time the file has vanished; the legacy epoch keeps the line well formed.
+        const std::string modified = st.ok ? platform::localMinuteText(st.modified) : "1980-01-01 00:00";
+        found(makeFoundLine(modified, bytes, joinPath(shown, shownName), run.settings.decimalSeparator));
+    }
+}
+
+// Leaves the deepest folder, done with. A folder whose handle was given up is found again through
+// "..", as long as it is still the same folder. False when the walk is back above its start.
+bool backUp(std::vector<Level>& levels, std::string& shown) {
+    std::unique_ptr<platform::FolderReader> done = std::move(levels.back().reader);
+    levels.pop_back();
+    if (levels.empty()) return false;
+    Level& parent = levels.back();
+    if (!parent.reader) {
+        auto again = done ? done->openParent() : nullptr;
+        if (again && again->isOpen() && again->id() == parent.id)
+            parent.reader = std::move(again);
+        else
+            parent.next = parent.subfolders.size(); // the tree moved: the rest of it goes
+    }
+    shown.resize(parent.shownLength);
+    return true;
+}
+
 } // namespace
 
 void ScanFolder(const std::string& folder, ScanRun& run, const std::function<void(std::string&&)>& found) {
@@ -75,72 +139,18 @@ void ScanFolder(const std::string& folder, ScanRun& run, const std::function<voi
         if (root.isOpen() && root.device() != device) return;
     }
 
-    std::string shown; // the current folder's path as found lines show it
     bool startAltered = false;
-    {
-        const std::string& root = run.driveRoot;
-        if (!root.empty() && folder.compare(0, root.size(), root) == 0)
-            shown = root + storablePath(std::string_view(folder).substr(root.size()), startAltered);
-        else
-            shown = storablePath(folder, startAltered);
-    }
+    std::string shown = shownStart(folder, run.driveRoot, startAltered); // the current folder's
 
     std::vector<Level> levels;
     platform::DirEntry entry;
-    // Lists one folder: its media files now, its subfolders for later.
-    auto read = [&](Level& level) {
-        platform::FolderReader& reader = *level.reader;
-        while (!run.stopRequested.load() && reader.next(entry)) {
-            if (entry.kind == platform::EntryKind::Folder) {
-                if (excludedFolder(entry.name)) continue;
-                bool altered = false;
-                std::string shownName = storableName(entry.name, altered);
-                level.subfolders.push_back({entry.name, std::move(shownName), level.altered || altered});
-                continue;
-            }
-            if (entry.kind != platform::EntryKind::File) continue;
-            bool altered = false;
-            const std::string shownName = storableName(entry.name, altered);
-            altered = altered || level.altered;
-            platform::EntryStat st;
-            bool statDone = false;
-            auto size = [&]() -> std::int64_t {
-                if (!statDone) {
-                    st = reader.stat(entry);
-                    statDone = true;
-                }
-                // A name a catalogue cannot hold could never be found again by its listed path.
-                return altered || !st.ok ? -1 : st.size;
-            };
-            if (AcceptFile(shownName, size, run.settings, run.counters) == 0) continue;
-            const std::int64_t bytes = size();
-            if (bytes < 0) run.counters.unreadable.fetch_add(1);
-            // Without a time the file has vanished; the legacy epoch keeps the line well formed.
-            const std::string modified = st.ok ? platform::localMinuteText(st.modified) : "1980-01-01 00:00";
-            found(makeFoundLine(modified, bytes, joinPath(shown, shownName), run.settings.decimalSeparator));
-        }
-    };
-
     levels.push_back({std::move(start), {}, {}, 0, shown.size(), startAltered});
     levels.back().id = levels.back().reader->id();
-    read(levels.back());
+    listFolder(levels.back(), shown, run, entry, found);
     while (!levels.empty() && !run.stopRequested.load()) {
         Level& level = levels.back();
         if (level.next == level.subfolders.size()) {
-            // Back up. A folder whose handle was given up is found again through "..", as long
-            // as it is still the same folder.
-            std::unique_ptr<platform::FolderReader> done = std::move(level.reader);
-            levels.pop_back();
-            if (levels.empty()) break;
-            Level& parent = levels.back();
-            if (!parent.reader) {
-                auto again = done ? done->openParent() : nullptr;
-                if (again && again->isOpen() && again->id() == parent.id)
-                    parent.reader = std::move(again);
-                else
-                    parent.next = parent.subfolders.size(); // the tree moved: the rest of it goes
-            }
-            shown.resize(parent.shownLength);
+            if (!backUp(levels, shown)) break;
             continue;
         }
         if (!level.reader) {
@@ -163,7 +173,7 @@ void ScanFolder(const std::string& folder, ScanRun& run, const std::function<voi
         next.shownLength = shown.size();
         next.altered = altered;
         levels.push_back(std::move(next));
-        read(levels.back());
+        listFolder(levels.back(), shown, run, entry, found);
     }
 }
 

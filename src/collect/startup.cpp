@@ -71,7 +71,10 @@ std::string programFolderElsewhereText(const std::string& installed, const std::
            programFolder + " ";
 }
 
-void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, StartupView& view) {
+namespace {
+
+// The settings, then the catalogue they name with its parameters; the windows take their bounds.
+void readSettings(ProgramState& program, CollectionState& form1, Ui& ui, StartupView& view) {
     SettingsState& settings = program.settings;
     CurrentCatalogue& catalogue = program.catalogue;
 
@@ -89,75 +92,107 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     program.globalList.favouritesCaption = settings.favouritesFolder;
     // The windows take their bounds now: the settings written below must keep them.
     view.applyState();
+}
 
+void clearLeftovers(ProgramState& program, Ui& ui) {
+    CurrentCatalogue& catalogue = program.catalogue;
     // Before anything is written beside the list: another program may have it open.
     followListLock(program, ui);
 
     // What a killed save, load or copy left behind; the files of a running VERDAN stay, and so do
     // those of a program that has this list open (on another computer, its process cannot be seen).
     removeStaleTemporaries(program.programFolder);
-    removeStaleTemporaries(settings.favouritesFolder);
+    removeStaleTemporaries(program.settings.favouritesFolder);
     if (!catalogue.readOnly) {
         removeStaleTemporaries(catalogue.paths.ListFolder, catalogue.paths.filesPrefix());
         offerBackupRestore(catalogue.paths, ui);
     }
+}
 
-    if (!platform::isFile(catalogue.paths.ListFilePath)) {
-        // A new catalogue: its folder may not exist yet (a first start, a folder removed since).
-        // A write that fails is said once and the start goes on: nothing is lost by it.
-        try {
-            program.saveSettings();
-            catalogue.paths.derive(settings.listFolder, settings.listName, false);
-            platform::createFolders(catalogue.paths.ListFolder);
-            saveCatalogueParams(program, ui, false);
-        } catch (const VerdanError& e) {
-            showError(ui, e.text());
-        }
+void startNewCatalogue(ProgramState& program, Ui& ui) {
+    SettingsState& settings = program.settings;
+    CurrentCatalogue& catalogue = program.catalogue;
+    if (platform::isFile(catalogue.paths.ListFilePath)) return;
+    // A new catalogue: its folder may not exist yet (a first start, a folder removed since).
+    // A write that fails is said once and the start goes on: nothing is lost by it.
+    try {
+        program.saveSettings();
+        catalogue.paths.derive(settings.listFolder, settings.listName, false);
+        platform::createFolders(catalogue.paths.ListFolder);
+        saveCatalogueParams(program, ui, false);
+    } catch (const VerdanError& e) {
+        showError(ui, e.text());
     }
-    program.collectionListFileCaption = catalogue.paths.ListName;
+}
 
+void showCaptions(ProgramState& program, CollectionState& form1, StartupView& view) {
+    program.collectionListFileCaption = program.catalogue.paths.ListName;
     program.HelpTextSimple = kHelpTextSimple;
     program.HelpTextAdvanced = program.HelpTextSimple + "\n" + kHelpTextAdvancedLine;
-    program.globalList.helpText = settings.advancedMode ? program.HelpTextAdvanced : program.HelpTextSimple;
+    program.globalList.helpText =
+        program.settings.advancedMode ? program.HelpTextAdvanced : program.HelpTextSimple;
     form1.helpPanelText = program.HelpTextAdvanced;
     form1.indexControls.firstActivation();
     view.applyState();
+}
 
+// The advanced mode asks first, over the collection window.
+void loadAfterQuestion(ProgramState& program, Ui& ui, StartupView& view, std::int64_t count) {
+    const CurrentCatalogue& catalogue = program.catalogue;
+    const std::string question =
+        loadQuestion(count, catalogue.params.media[0].name, catalogue.params.media[1].name,
+                     fileNameOf(catalogue.paths.ListFilePath));
+    if (ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) !=
+        DialogButton::Yes)
+        return;
+    BusyScope busy(ui);
+    view.showLoadingPanel(true);
+    try {
+        loadCurrentList(program, ui, true);
+    } catch (...) {
+        view.showLoadingPanel(false);
+        throw;
+    }
+    view.focusGlobalListButton();
+    view.showLoadingPanel(false);
+}
+
+// The basic mode loads at once, in the global-list window.
+void loadInGlobalListWindow(ProgramState& program, Ui& ui, StartupView& view) {
+    view.showGlobalListLoading(true);
+    BusyScope busy(ui);
+    try {
+        loadCurrentList(program, ui, true);
+    } catch (...) {
+        view.showGlobalListLoading(false);
+        throw;
+    }
+    view.showGlobalListWindow();
+    view.showGlobalListLoading(false);
+}
+
+void loadAtStart(ProgramState& program, Ui& ui, StartupView& view) {
+    const SettingsState& settings = program.settings;
+    const std::string& listFile = program.catalogue.paths.ListFilePath;
+    if (!platform::isFile(listFile)) return;
+    // Only the question of the advanced mode needs the count: a million lines are read for it.
+    const std::int64_t count = settings.advancedMode ? listFileMediaCount(listFile) : 0;
+    if (settings.advancedMode && count != 0)
+        loadAfterQuestion(program, ui, view, count);
+    else
+        loadInGlobalListWindow(program, ui, view);
+}
+
+} // namespace
+
+void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, StartupView& view) {
+    readSettings(program, form1, ui, view);
+    clearLeftovers(program, ui);
+    startNewCatalogue(program, ui);
+    showCaptions(program, form1, view);
     // What a save would write over without asking, until a load reads it.
     rememberListFile(program);
-    const std::string& listFile = catalogue.paths.ListFilePath;
-    if (platform::isFile(listFile)) {
-        // Only the question of the advanced mode needs the count: a million lines are read for it.
-        const std::int64_t count = settings.advancedMode ? listFileMediaCount(listFile) : 0;
-        if (settings.advancedMode && count != 0) {
-            const std::string question = loadQuestion(count, catalogue.params.media[0].name,
-                                                      catalogue.params.media[1].name, fileNameOf(listFile));
-            if (ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) ==
-                DialogButton::Yes) {
-                BusyScope busy(ui);
-                view.showLoadingPanel(true);
-                try {
-                    loadCurrentList(program, ui, true);
-                } catch (...) {
-                    view.showLoadingPanel(false);
-                    throw;
-                }
-                view.focusGlobalListButton();
-                view.showLoadingPanel(false);
-            }
-        } else {
-            view.showGlobalListLoading(true);
-            BusyScope busy(ui);
-            try {
-                loadCurrentList(program, ui, true);
-            } catch (...) {
-                view.showGlobalListLoading(false);
-                throw;
-            }
-            view.showGlobalListWindow();
-            view.showGlobalListLoading(false);
-        }
-    }
+    loadAtStart(program, ui, view);
     view.applyState();
     form1.FirstActivation = false;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "collect/collection_state.h"
+#include "collect/found_line.h"
 #include "collect/scan.h"
 #include "collect/scan_walk.h"
 #include "platform/dir_walk.h"
@@ -392,7 +393,9 @@ TEST_F(ScanFolderTest, RefusedFilesAndFoldersAreToldForWhatTheyAre) {
         state.tick = [] { return 0u; };
         ScanRun summed;
         summed.settings = run.settings;
-        ScanFolder(root.path(), summed, [&](std::string&& line) { AddFoundLine(state, std::move(line)); });
+        std::vector<std::string> lines;
+        ScanFolder(root.path(), summed, [&](std::string&& line) { lines.push_back(std::move(line)); });
+        AddFoundLines(state, std::move(lines));
         SummarizeScan(state, ui, summed);
         return state.unreadablePanel.caption + "|" + ui.shown.back().text;
     });

@@ -133,15 +133,3 @@ TEST(StorableName, CharactersACatalogueCannotHoldBecomeQuestionMarks) {
     EXPECT_TRUE(altered);
     EXPECT_EQ(cp1252::storable("AC\\DC – Ж"), "AC\\DC – ?") << "a label is no folder name";
 }
-
-TEST(FoundLine, FixedLayout) {
-    const std::string line = makeFoundLine("2024-03-05 14:07", 1536 * 1024, "D:\\films\\a.avi", ",");
-    EXPECT_EQ(line, "2024-03-05 14:07   1,50 Mo             >    D:\\films\\a.avi");
-    EXPECT_EQ(line.substr(16, 3), "   ");
-    EXPECT_EQ(line.substr(35, 9), "    >    ");
-    const std::string na = makeFoundLine("2024-03-05 14:07", -1, "/m/??.avi", ",");
-    EXPECT_EQ(na, "2024-03-05 14:07   N/A                 >    /m/??.avi");
-    EXPECT_TRUE(hasUnreadableSize(na));
-    EXPECT_FALSE(hasUnreadableSize(makeFoundLine("2024-03-05 14:07", 10, "/media/N/A/b.avi", ",")));
-    EXPECT_EQ(utf8::length(makeFoundLine("2024-03-05 14:07", 5LL << 30, "é", ",")), 45u);
-}

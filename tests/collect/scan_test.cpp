@@ -2,6 +2,7 @@
 
 #include "collect/collection_state.h"
 #include "collect/drive_survey.h"
+#include "collect/folders.h"
 #include "collect/scan.h"
 #include "support/fake_drives.h"
 #include "support/refused_threads.h"
