@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/files_copy.h"
 
 #include <atomic>
 
@@ -92,6 +93,40 @@ long temporaryNameOwner(const std::string& name) {
     while (i < name.size() && isDigit(name[i])) ++i;
     if (i == counterStart || i != name.size()) return -1;
     return pid;
+}
+
+namespace copying {
+
+bool copyInto(const std::string& from, const std::string& to, Target target, bool flushToDisk) {
+    auto in = openForReading(from);
+    if (!in || !faults::allowed()) return false;
+    auto out = createOutput(to, target);
+    if (!out) return false;
+    char buffer[1 << 16];
+    bool ok = true;
+    for (;;) {
+        const long long n = in->read(buffer, sizeof buffer);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        if (!writeAllowed(static_cast<std::size_t>(n)) ||
+            !out->write(std::string_view(buffer, static_cast<std::size_t>(n)))) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && flushToDisk) ok = out->flush();
+    if (!out->close()) ok = false;
+    if (!ok && target == Target::NewName) removeOwnFile(to);
+    return ok;
+}
+
+} // namespace copying
+
+bool copyFile(const std::string& from, const std::string& to) {
+    return copying::copyInto(from, to, copying::Target::Replace, false);
 }
 
 bool AtomicFileWriter::rotateBackup() {

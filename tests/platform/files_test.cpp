@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/files_copy.h"
 #include "support/temp_folder.h"
 
 #include <algorithm>
@@ -221,4 +222,29 @@ TEST_F(AtomicWrite, ASecondNameThatIsTakenLeavesItsFileAlone) {
     const std::string fresh = dir.file("liste.bak2");
     EXPECT_TRUE(platform::duplicateEntry(from, fresh));
     EXPECT_EQ(TempFolder::read(fresh), "new");
+}
+
+// The copy that stands in for a hard link where there are none: whichever of its steps fails, a
+// name it made itself keeps no half-written file, and a file that was there before stays.
+TEST_F(AtomicWrite, AFailedCopyRemovesOnlyTheFileItMade) {
+    using platform::copying::Target;
+    const std::string from = dir.write("liste.txt", std::string(200000, 'x'));
+    const std::string taken = dir.write("liste.bak", "old");
+    EXPECT_FALSE(platform::copying::copyInto(from, taken, Target::NewName, true));
+    EXPECT_EQ(TempFolder::read(taken), "old");
+    for (long long step = 1; step < 100; ++step) {
+        const std::string fresh = dir.file("copie" + std::to_string(step));
+        platform::faults::failOperation(step);
+        const bool ok = platform::copying::copyInto(from, fresh, Target::NewName, true);
+        platform::faults::failOperation(0);
+        if (ok) {
+            EXPECT_EQ(TempFolder::read(fresh), TempFolder::read(from));
+            break;
+        }
+        EXPECT_FALSE(platform::exists(fresh)) << "step " << step;
+    }
+    platform::faults::failOperation(2);
+    EXPECT_FALSE(platform::copying::copyInto(from, taken, Target::Replace, false));
+    platform::faults::failOperation(0);
+    EXPECT_TRUE(platform::isFile(taken));
 }
