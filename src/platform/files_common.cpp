@@ -129,16 +129,6 @@ bool copyFile(const std::string& from, const std::string& to) {
     return copying::copyInto(from, to, copying::Target::Replace, false);
 }
 
-bool AtomicFileWriter::rotateBackup() {
-    if (m_backup.empty() || !isFile(m_target)) return true;
-    // The backup is replaced in one move by a second name of the current file, so that it holds
-    // either the previous backup or the current file at every moment.
-    const std::string copy = temporaryName(m_backup);
-    if (duplicateEntry(m_target, copy) && replaceEntry(copy, m_backup)) return true;
-    removeFile(copy);
-    return false;
-}
-
 long long AtomicFileWriter::writeThroughBuffer(InputFile& in, char* buffer, std::size_t size) {
     const long long n = in.read(buffer, size);
     if (n <= 0) return n < 0 ? kReadFailed : 0;
@@ -147,7 +137,8 @@ long long AtomicFileWriter::writeThroughBuffer(InputFile& in, char* buffer, std:
 
 WriteResult AtomicFileWriter::commit() {
     if (!m_handle) return WriteResult::CannotCreate;
-    const bool ok = closeTemporary() && rotateBackup() && replaceEntry(m_temp, m_target);
+    const bool ok =
+        closeTemporary() && (!m_beforeReplace || m_beforeReplace(m_target)) && replaceEntry(m_temp, m_target);
     if (!ok) {
         removeFile(m_temp);
         m_temp.clear();

@@ -459,8 +459,8 @@ struct AtomicFileWriter::Handle {
     HANDLE h = INVALID_HANDLE_VALUE;
 };
 
-AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk, std::string backup)
-    : m_target(std::move(target)), m_backup(std::move(backup)), m_flushToDisk(flushToDisk) {}
+AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk, BeforeReplace beforeReplace)
+    : m_target(std::move(target)), m_beforeReplace(std::move(beforeReplace)), m_flushToDisk(flushToDisk) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
     abort();

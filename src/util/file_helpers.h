@@ -19,10 +19,6 @@ bool SecondLineEmpty(const std::string& path);
 // Throws VerdanError ("Impossible d'ouvrir le fichier ...") when the file cannot be read.
 std::string ReadKeyValue(const std::string& path, const std::string& key);
 
-// Exchanges two files of one folder. Each name holds one of the two whole files at every moment,
-// and a failure puts both back: false when either is missing or the exchange failed.
-bool echanger_fichiers(const std::string& a, const std::string& b);
-
 // Removes the temporary files that an interrupted write left in a folder (names made by
 // platform::temporaryName whose process is gone); returns how many went. With a prefix, only
 // names that start with it: a process of another computer, which cannot be seen from here, may

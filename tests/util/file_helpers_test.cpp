@@ -112,21 +112,6 @@ TEST_F(FileHelpers, ReadKeyValueFirstMatchCaseSensitive) {
     }
 }
 
-TEST_F(FileHelpers, EchangerFichiersSwapsBothWaysAndLeavesNoTemporary) {
-    const std::string a = dir.write("liste.txt", "nouveau");
-    const std::string b = dir.write("liste.bak", "ancien");
-    for (const bool oneStep : {true, false}) {
-        platform::faults::setExchangeSupported(oneStep);
-        EXPECT_TRUE(echanger_fichiers(a, b));
-        EXPECT_EQ(TempFolder::read(a), "ancien");
-        EXPECT_EQ(TempFolder::read(b), "nouveau");
-        EXPECT_TRUE(echanger_fichiers(a, b));
-        EXPECT_EQ(TempFolder::read(a), "nouveau");
-        EXPECT_EQ(platform::folderEntries(dir.path()).size(), 2u) << "one step: " << oneStep;
-    }
-    platform::faults::setExchangeSupported(true);
-}
-
 TEST_F(FileHelpers, StaleTemporariesOfGoneProcessesAreRemoved) {
     dir.write("liste.txt", "x");
     dir.write("liste.txt.tmp999999999_3", "killed save");
@@ -155,13 +140,6 @@ TEST(TemporaryNames, OwnerIsReadBackOnlyFromTheExactForm) {
     EXPECT_EQ(platform::temporaryNameOwner(platform::temporaryName("x.ini")), platform::currentProcessId());
     for (const char* other : {"liste.txt", "a.tmp", "a.tmp_1", "a.tmp12_", "a.tmp12_3b", "a.tmp1234567890_1"})
         EXPECT_EQ(platform::temporaryNameOwner(other), -1) << other;
-}
-
-TEST_F(FileHelpers, EchangerFichiersWithAMissingFileTouchesNothing) {
-    const std::string a = dir.write("liste.txt", "nouveau");
-    EXPECT_FALSE(echanger_fichiers(a, dir.file("liste.bak")));
-    EXPECT_EQ(TempFolder::read(a), "nouveau");
-    EXPECT_FALSE(echanger_fichiers(dir.file("x"), a));
 }
 
 TEST(JoinPath, NativeSeparatorNotDoubled) {
