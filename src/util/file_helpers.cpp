@@ -14,10 +14,6 @@
 
 namespace verdan {
 
-std::int64_t FindFileSize(const std::string& path) {
-    return platform::entrySize(path);
-}
-
 namespace {
 
 // Line feeds in a block, sixteen bytes at a time: the count is asked of a million-line catalogue

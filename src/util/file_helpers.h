@@ -4,9 +4,6 @@
 
 namespace verdan {
 
-// Size of the entry named literally by the path, 64-bit; -1 when there is none.
-std::int64_t FindFileSize(const std::string& path);
-
 // Line feeds in the file, read in 8192-byte blocks; 0 when it does not exist.
 // Throws VerdanError when it exists but cannot be read.
 std::int64_t CountLines_Binary(const std::string& path);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #ifndef _WIN32
@@ -96,6 +97,27 @@ TEST(FileOps, NonLatinNamesThroughEveryOperation) {
     EXPECT_TRUE(platform::removeFile(a));
     EXPECT_FALSE(platform::exists(a));
     EXPECT_TRUE(platform::isFolder(dir.path() + sep + "Фильмы"));
+}
+
+TEST(FileOps, EntrySizeIsMinusOneForNothingAndLiteral) {
+    TempFolder dir;
+    EXPECT_EQ(platform::entrySize(dir.file("absent.avi")), -1);
+    dir.write("a.avi", "12345");
+    EXPECT_EQ(platform::entrySize(dir.file("a.avi")), 5);
+    // Wildcards are not patterns: a name altered for display must not find another file.
+    EXPECT_EQ(platform::entrySize(dir.file("?.avi")), -1);
+    EXPECT_EQ(platform::entrySize(dir.file("*.avi")), -1);
+    EXPECT_EQ(platform::entrySize(""), -1);
+}
+
+TEST(FileOps, EntrySizeIs64Bit) {
+    TempFolder dir;
+    const std::string big = dir.file("big.mkv");
+    std::error_code ec;
+    { std::ofstream(big, std::ios::binary); }
+    std::filesystem::resize_file(big, 5'000'000'000ULL, ec);
+    if (ec) GTEST_SKIP() << "no sparse file of 5 GB here: " << ec.message();
+    EXPECT_EQ(platform::entrySize(big), 5'000'000'000LL);
 }
 
 // Folders met again are kept open: every answer must still be the one entrySize gives for that

@@ -19,25 +19,6 @@ protected:
     TempFolder dir;
 };
 
-TEST_F(FileHelpers, FindFileSizeIsMinusOneForNothingAndLiteral) {
-    EXPECT_EQ(FindFileSize(dir.file("absent.avi")), -1);
-    dir.write("a.avi", "12345");
-    EXPECT_EQ(FindFileSize(dir.file("a.avi")), 5);
-    // Wildcards are not patterns: a name altered for display must not find another file.
-    EXPECT_EQ(FindFileSize(dir.file("?.avi")), -1);
-    EXPECT_EQ(FindFileSize(dir.file("*.avi")), -1);
-    EXPECT_EQ(FindFileSize(""), -1);
-}
-
-TEST_F(FileHelpers, FindFileSizeIs64Bit) {
-    const std::string big = dir.file("big.mkv");
-    std::error_code ec;
-    { std::ofstream(big, std::ios::binary); }
-    std::filesystem::resize_file(big, 5'000'000'000ULL, ec);
-    if (ec) GTEST_SKIP() << "no sparse file of 5 GB here: " << ec.message();
-    EXPECT_EQ(FindFileSize(big), 5'000'000'000LL);
-}
-
 TEST_F(FileHelpers, CountLinesBinaryCountsLineFeedsOnly) {
     EXPECT_EQ(CountLines_Binary(dir.file("none.txt")), 0);
     EXPECT_EQ(CountLines_Binary(dir.write("crlf.txt", "a\r\nb\r\nc\r\n")), 3);
