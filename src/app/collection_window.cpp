@@ -41,7 +41,7 @@ TForm1::TForm1(ProgramState& program, Ui& ui, Shell& shell, platform::DriveProvi
       m_quit(std::move(quit)), m_state(program.drives) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
-    widgets::fillWith(this, QColor(243, 244, 235));
+    widgets::fillWith(this, colours::kCollectionWindow);
 
     auto* central = new QWidget(this);
     central->setObjectName("Form1_client");
@@ -303,7 +303,7 @@ ScreenInfo TForm1::screenInfo() const {
 }
 
 void TForm1::applyState() {
-    widgets::fillWith(Panel2, QColor(255, 255, 225));
+    widgets::fillWith(Panel2, colours::kHelpPanel);
     applyHints();
     refreshView();
 }
