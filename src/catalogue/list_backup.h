@@ -14,7 +14,7 @@ std::string listBackupPath(const std::string& listFile);
 
 // The step of a save between the new list being whole on disk and its move over the list file:
 // the backup is replaced, in one move, by a second name of the list file about to be replaced.
-// True when there is no list file yet. Nothing is done, and nothing is kept, for an empty backup.
+// True when there is no list file yet. An empty backup path gives no step: no backup is kept.
 platform::AtomicFileWriter::BeforeReplace listBackupRotation(std::string backup);
 
 // Undo: exchanges two files of one folder. Each name holds one of the two whole files at every
