@@ -42,7 +42,7 @@ TForm1::TForm1(Program& app, StartupView& startup, std::function<QuitOutcome(Qui
     m_app.addView(*this);
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kProductTitle));
-    widgets::fillWith(this, QColor(243, 244, 235));
+    widgets::fillWith(this, colours::kCollectionWindow);
 
     auto* central = new QWidget(this);
     central->setObjectName("Form1_client");
@@ -313,7 +313,7 @@ ScreenInfo TForm1::screenInfo() const {
 }
 
 void TForm1::applyState() {
-    widgets::fillWith(Panel2, QColor(255, 255, 225));
+    widgets::fillWith(Panel2, colours::kHelpPanel);
     applyHints();
     refreshView();
 }

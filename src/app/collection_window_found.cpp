@@ -6,6 +6,7 @@
 #include "collect/category_edits.h"
 #include "collect/found_actions.h"
 #include "handler_guard.h"
+#include "presentation.h"
 #include "qt_ui.h"
 
 #include <QCoreApplication>
@@ -178,7 +179,8 @@ void TForm1::showRenamePanel() {
         return;
     }
     Label1->setText(qs(m_state.renamePanelName));
-    Panel3->setGeometry(20, 20, width() - 50, Panel3->sizeHint().height());
+    Panel3->setGeometry(pixels::kRenamePanelOffset, pixels::kRenamePanelOffset,
+                        width() - pixels::kRenamePanelNarrowing, Panel3->sizeHint().height());
     Panel3->show();
     Panel3->raise();
 }

@@ -1,6 +1,7 @@
 // Builds the collection window: a band of catalogue parameters along the top, the drive table on
 // the left, the folder lists in the middle, the found list on the right, notice panels on top.
 #include "collection_window.h"
+#include "presentation.h"
 #include "widget_factory.h"
 
 #include <QGridLayout>
@@ -28,25 +29,24 @@ protected:
 };
 
 const char* kFilterHint1 = "un double click => avi, mp4, mkv, mov, wmv, flv, vob, ts";
-const QColor kNoticeYellow(255, 255, 170);
 } // namespace
 
 void TForm1::buildParameterBand(QWidget* band) {
     // Two rows, so that the window fits a 1366-pixel screen: the list, its index and its level
     // above; the media categories and the favourites folder below. Paths are cut to fit.
     auto* rows = new QVBoxLayout(band);
-    rows->setContentsMargins(6, 4, 6, 4);
-    rows->setSpacing(3);
+    rows->setContentsMargins(pixels::kBandMargins);
+    rows->setSpacing(pixels::kRowSpacing);
     auto* top = new QHBoxLayout;
-    top->setSpacing(12);
+    top->setSpacing(pixels::kParameterGroupSpacing);
     auto* bottom = new QHBoxLayout;
-    bottom->setSpacing(12);
+    bottom->setSpacing(pixels::kParameterGroupSpacing);
     rows->addLayout(top);
     rows->addLayout(bottom);
 
     auto* list = new QGridLayout;
-    list->setHorizontalSpacing(8);
-    list->setVerticalSpacing(3);
+    list->setHorizontalSpacing(pixels::kCellSpacing);
+    list->setVerticalSpacing(pixels::kRowSpacing);
     auto* title = label(band, "Label18", "PaRaMètres");
     QFont bold = title->font();
     bold.setBold(true);
@@ -62,7 +62,7 @@ void TForm1::buildParameterBand(QWidget* band) {
     list->addWidget(BitBtn_fic_lst, 2, 0);
     list->addWidget(label(band, "Label15", "Liste en cours"), 2, 1);
     Edit_nom_fic_media_sans_ext = edit(band, "Edit_nom_fic_media_sans_ext", "liste_globale_vidéos_truc");
-    Edit_nom_fic_media_sans_ext->setMinimumWidth(160);
+    Edit_nom_fic_media_sans_ext->setMinimumWidth(pixels::kListNameEditWidth);
     list->addWidget(Edit_nom_fic_media_sans_ext, 2, 2);
     Label_nf_media = elidedLabel(band, "Label_nf_media", "*12345.txt");
     list->addWidget(Label_nf_media, 2, 3);
@@ -105,12 +105,15 @@ void TForm1::buildParameterBand(QWidget* band) {
     CheckBox_mini_2_ = check(band, "CheckBox_mini_2_", "Taille minimale en Mo", false);
     Edit_taille_mini_1_ = edit(band, "Edit_taille_mini_1_", "10");
     Edit_taille_mini_2_ = edit(band, "Edit_taille_mini_2_", "10");
-    for (QLineEdit* e : {Edit_taille_mini_1_, Edit_taille_mini_2_}) e->setMaximumWidth(60);
-    for (QLineEdit* e : {Edit_type_media_1_, Edit_type_media_2_}) e->setMinimumWidth(90);
-    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_}) e->setMinimumWidth(220);
+    for (QLineEdit* e : {Edit_taille_mini_1_, Edit_taille_mini_2_})
+        e->setMaximumWidth(pixels::kMinimumSizeEditWidth);
+    for (QLineEdit* e : {Edit_type_media_1_, Edit_type_media_2_})
+        e->setMinimumWidth(pixels::kMediaKindEditWidth);
+    for (QLineEdit* e : {Edit_filtre_ext_1_, Edit_filtre_ext_2_})
+        e->setMinimumWidth(pixels::kExtensionFilterEditWidth);
     auto* media = new QGridLayout;
-    media->setHorizontalSpacing(8);
-    media->setVerticalSpacing(3);
+    media->setHorizontalSpacing(pixels::kCellSpacing);
+    media->setVerticalSpacing(pixels::kRowSpacing);
     media->addWidget(Label_media_1_, 0, 0);
     media->addWidget(Edit_type_media_1_, 0, 1);
     media->addWidget(label(band, "Label9", "Filtre", "avi, mp4, mkv, mov, wmv, flv, vob, ts"), 0, 2);
@@ -143,7 +146,7 @@ void TForm1::buildParameterBand(QWidget* band) {
 
 void TForm1::buildDriveColumn(QWidget* column) {
     auto* v = new QVBoxLayout(column);
-    v->setContentsMargins(6, 4, 6, 4);
+    v->setContentsMargins(pixels::kBandMargins);
     auto* heading = label(column, "Label13", "ajout");
     QFont bold = heading->font();
     bold.setBold(true);
@@ -151,7 +154,7 @@ void TForm1::buildDriveColumn(QWidget* column) {
     v->addWidget(heading);
     BitBtn_form2_bis = button(column, "BitBtn_form2_bis", "Liste globale des médias =>",
                               "  écran d'utilsation de la liste globale  ");
-    BitBtn_form2_bis->setMinimumHeight(34);
+    BitBtn_form2_bis->setMinimumHeight(pixels::kStepButtonHeight);
     v->addWidget(BitBtn_form2_bis);
     v->addWidget(label(column, "Label2", "Pour compléter la liste des média  ..."));
     const char* adviceHint =
@@ -162,15 +165,15 @@ void TForm1::buildDriveColumn(QWidget* column) {
     StringGrid_hd->setHorizontalHeaderLabels(
         {"drive", "nom-disque", "type-disque", "NS-disque", "libre", "total"});
     StringGrid_hd->verticalHeader()->hide();
-    StringGrid_hd->verticalHeader()->setDefaultSectionSize(18);
+    StringGrid_hd->verticalHeader()->setDefaultSectionSize(pixels::kDriveRowHeight);
     StringGrid_hd->setRowCount(0);
-    StringGrid_hd->setColumnWidth(0, 110); // mount points on Linux are longer than "D:\"
+    StringGrid_hd->setColumnWidth(0, pixels::kDriveColumnWidth);
     StringGrid_hd->setItemDelegateForColumn(0, new ElideMiddleDelegate(StringGrid_hd));
-    for (int c = 1; c < 6; ++c) StringGrid_hd->setColumnWidth(c, 84);
+    for (int c = 1; c < 6; ++c) StringGrid_hd->setColumnWidth(c, pixels::kDriveDetailColumnWidth);
     StringGrid_hd->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid_hd->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid_hd->setSelectionBehavior(QAbstractItemView::SelectItems);
-    StringGrid_hd->setMinimumWidth(300);
+    StringGrid_hd->setMinimumWidth(pixels::kDriveTableMinWidth);
     v->addWidget(StringGrid_hd, 1);
     Button_actualiser_hd = button(column, "Button_actualiser_hd", "actualiser USB après branchement");
     v->addWidget(Button_actualiser_hd);
@@ -192,7 +195,7 @@ void TForm1::buildDriveColumn(QWidget* column) {
 
 void TForm1::buildFolderColumn(QWidget* column) {
     auto* v = new QVBoxLayout(column);
-    v->setContentsMargins(6, 4, 6, 4);
+    v->setContentsMargins(pixels::kBandMargins);
     v->addWidget(label(column, "Label5", "2- cocher les répertoires ciblés"));
     RadioGroup1 =
         radioGroup(column, "RadioGroup1", "", {u("tout sélectionner"), u("tout déselectionner")}, -1);
@@ -205,13 +208,13 @@ void TForm1::buildFolderColumn(QWidget* column) {
     v->addWidget(ListBoxSel, 2);
     BitBtn_lister_media =
         button(column, "BitBtn_lister_media", "3- lister les médias des répertoires cochés  ==> ");
-    BitBtn_lister_media->setMinimumHeight(34);
+    BitBtn_lister_media->setMinimumHeight(pixels::kStepButtonHeight);
     v->addWidget(BitBtn_lister_media);
 }
 
 void TForm1::buildFoundColumn(QWidget* column) {
     auto* v = new QVBoxLayout(column);
-    v->setContentsMargins(6, 4, 6, 4);
+    v->setContentsMargins(pixels::kBandMargins);
     auto* status = new QHBoxLayout;
     Label6 = label(column, "Label6", "n");
     Label_attente = label(column, "Label_attente", "---");
@@ -224,7 +227,7 @@ void TForm1::buildFoundColumn(QWidget* column) {
     status->addWidget(Button3);
     v->addLayout(status);
     BitBtn_rajout_bd = button(column, "BitBtn_rajout_bd", "4- rajouter dans la liste globale");
-    BitBtn_rajout_bd->setMinimumHeight(34);
+    BitBtn_rajout_bd->setMinimumHeight(pixels::kStepButtonHeight);
     v->addWidget(BitBtn_rajout_bd);
     ListBox_media_un_hd =
         named(new QListView(column), "ListBox_media_un_hd", "  double click pour lancer le média  ");
@@ -247,7 +250,7 @@ void TForm1::buildFoundColumn(QWidget* column) {
 void TForm1::buildFloatingPanels() {
     QWidget* host = centralWidget();
 
-    Panel1 = panel(host, "Panel1", QColor(255, 250, 217));
+    Panel1 = panel(host, "Panel1", colours::kFilePanel);
     {
         // No layout: the right click gives the panel its width and the buttons theirs.
         Label11 = label(Panel1, "Label11", "Fichier");
@@ -259,13 +262,16 @@ void TForm1::buildFloatingPanels() {
         BitBtn3 = button(Panel1, "BitBtn3", "Annuler");
         const int lineHeight = Label11->sizeHint().height();
         const int buttonHeight = BitBtn1->sizeHint().height();
-        Label11->move(10, 10);
-        Label12->move(10, 14 + lineHeight);
-        for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn4, BitBtn3}) b->move(10, 26 + 2 * lineHeight);
-        Panel1->resize(500, 36 + 2 * lineHeight + buttonHeight);
+        using namespace pixels;
+        const int secondLineTop = kFilePanelMargin + lineHeight + kFilePanelLineGap;
+        const int buttonsTop = secondLineTop + lineHeight + kFilePanelButtonGap;
+        Label11->move(kFilePanelMargin, kFilePanelMargin);
+        Label12->move(kFilePanelMargin, secondLineTop);
+        for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn4, BitBtn3}) b->move(kFilePanelMargin, buttonsTop);
+        Panel1->resize(kFilePanelWidth, buttonsTop + buttonHeight + kFilePanelMargin);
     }
 
-    Panel_na = panel(host, "Panel_na", kNoticeYellow);
+    Panel_na = panel(host, "Panel_na", colours::kNotice);
     {
         auto* g = new QGridLayout(Panel_na);
         Label8 = label(Panel_na, "Label8", "Fichier N/A");
@@ -281,7 +287,7 @@ void TForm1::buildFloatingPanels() {
         g->addWidget(ListBox_na, 2, 0, 1, 2);
     }
 
-    Panel3 = panel(host, "Panel3", kNoticeYellow);
+    Panel3 = panel(host, "Panel3", colours::kNotice);
     {
         auto* h = new QHBoxLayout(Panel3);
         Label1 = label(Panel3, "Label1", "nom");
@@ -290,15 +296,15 @@ void TForm1::buildFloatingPanels() {
         h->addWidget(SpeedButton2);
     }
 
-    Panel_attendre = panel(host, "Panel_attendre", kNoticeYellow);
+    Panel_attendre = panel(host, "Panel_attendre", colours::kNotice);
     {
         auto* h = new QHBoxLayout(Panel_attendre);
         auto* text = label(Panel_attendre, "Label_attendre", "Chargement en cours ...");
         QFont f = text->font();
         f.setBold(true);
-        f.setPixelSize(16);
+        f.setPixelSize(pixels::kLoadingTextPixels);
         text->setFont(f);
         h->addWidget(text);
-        Panel_attendre->resize(320, 80);
+        Panel_attendre->resize(pixels::kLoadingPanel);
     }
 }

@@ -40,7 +40,7 @@ TForm2::TForm2(Program& app, std::function<QuitOutcome(QuitSender)> quit, QWidge
     m_app.addView(*this);
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(kProductTitle));
-    widgets::fillWith(this, QColor(255, 250, 217));
+    widgets::fillWith(this, colours::kGlobalListWindow);
 
     auto* central = new QWidget(this);
     central->setObjectName("Form2_client");
@@ -84,8 +84,8 @@ TForm2::TForm2(Program& app, std::function<QuitOutcome(QuitSender)> quit, QWidge
     buildFloatingPanels();
     resize(fitOnScreen(*this, QSize(1561, 751)));
 
-    widgets::fillWith(Panel1, QColor(255, 250, 217));
-    widgets::fillWith(Panel2, QColor(255, 255, 225));
+    widgets::fillWith(Panel1, colours::kFilePanel);
+    widgets::fillWith(Panel2, colours::kHelpPanel);
     applyFontSize(8);
     // The table's look at creation, until a parameter file sets the font.
     for (QTableView* t : {StringGrid1, StringGrid_filter}) t->verticalHeader()->setDefaultSectionSize(15);

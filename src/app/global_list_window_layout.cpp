@@ -1,6 +1,7 @@
 // Builds the global-list window: the list's name, counts and commands along the top, the table in
 // the middle, the disks, deletion, marking and favourites on the right, panels on top.
 #include "global_list_window.h"
+#include "presentation.h"
 #include "widget_factory.h"
 
 #include "browse/opening.h"
@@ -20,21 +21,14 @@
 using namespace widgets;
 
 namespace {
-const QColor kNoticeYellow(255, 255, 170);
-// Panel1: left offset of its labels, their line height, top and height of its buttons.
-constexpr int kPanelLabelLeft = 10;
-constexpr int kPanelLine = 22;
-constexpr int kPanelButtonsTop = 80;
-constexpr int kPanelButtonHeight = 28;
-constexpr int kPanelHeight = 120;
 const char* kSearchHint = "  de la troisième colonne [média] à  la colonne [taille]    ";
 } // namespace
 
 void TForm2::buildTopBand(QWidget* band) {
     auto* grid = new QGridLayout(band);
-    grid->setContentsMargins(6, 4, 6, 4);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(3);
+    grid->setContentsMargins(pixels::kBandMargins);
+    grid->setHorizontalSpacing(pixels::kCellSpacing);
+    grid->setVerticalSpacing(pixels::kRowSpacing);
 
     Label1 = label(band, "Label1", "Liste globale des médias");
     QFont title = Label1->font();
@@ -88,13 +82,13 @@ void TForm2::buildTopBand(QWidget* band) {
     // Search.
     Label4 = label(band, "Label4", "Rechercher", "  de la colonne [média] à  la colonne [taille]  ");
     Edit1 = edit(band, "Edit1", "", kSearchHint);
-    Edit1->setMinimumWidth(260);
+    Edit1->setMinimumWidth(pixels::kSearchEditWidth);
     Button_rechercher = button(band, "Button_rechercher", "rechercher", kSearchHint);
     Button_init_filtre = button(band, "Button_init_filtre", "X", "réinitialiser le tableau ");
     Bevel3 = named(new QFrame(band), "Bevel3");
     Bevel3->setFrameShape(QFrame::StyledPanel);
     auto* search = new QHBoxLayout(Bevel3);
-    search->setContentsMargins(4, 2, 4, 2);
+    search->setContentsMargins(pixels::kSearchBoxMargins);
     search->addWidget(Label4);
     search->addWidget(Edit1, 1);
     search->addWidget(Button_rechercher);
@@ -109,7 +103,7 @@ void TForm2::buildTopBand(QWidget* band) {
 
 void TForm2::buildSidePanel(QWidget* side) {
     auto* v = new QVBoxLayout(side);
-    v->setContentsMargins(6, 0, 0, 0);
+    v->setContentsMargins(pixels::kSidePanelMargins);
 
     Panel2 = named(new QFrame(side), "Panel2");
     Panel2->setFrameShape(QFrame::StyledPanel);
@@ -178,7 +172,7 @@ void TForm2::buildSidePanel(QWidget* side) {
     SpeedButton1 = speedButton(side, "SpeedButton1", "", " ouvrir le dossier des favoris ");
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     BitBtn_help = button(side, "BitBtn_help", "?", " fichier d'aide ");
-    BitBtn_help->setMaximumWidth(32);
+    BitBtn_help->setMaximumWidth(pixels::kHelpButtonWidth);
     auto* fav = new QHBoxLayout;
     fav->addWidget(BitBtn_rep_favori);
     fav->addWidget(SpeedButton1);
@@ -189,7 +183,7 @@ void TForm2::buildSidePanel(QWidget* side) {
     v->addWidget(Label_rep_favori);
     Button_son = button(side, "Button_son", "son");
     Button_son->hide();
-    side->setFixedWidth(440);
+    side->setFixedWidth(pixels::kSidePanelWidth);
 
     advancedControls = {BitBtn1,
                         Button_charger_bd,
@@ -219,7 +213,7 @@ void TForm2::buildFloatingPanels() {
     QWidget* host = centralWidget();
 
     // Panel1 is sized and its buttons placed for each file name (placePanel1): no layout.
-    Panel1 = panel(host, "Panel1", QColor(255, 250, 217));
+    Panel1 = panel(host, "Panel1", colours::kFilePanel);
     Label11 = label(Panel1, "Label11", "");
     Label12 = label(Panel1, "Label12", "");
     Label9 = label(Panel1, "Label9", "");
@@ -231,7 +225,7 @@ void TForm2::buildFloatingPanels() {
     around.minButtonWidth = panel1ButtonWidth();
     placePanel1(verdan::placeContextPanel(0, around));
 
-    Panel3 = panel(host, "Panel3", kNoticeYellow);
+    Panel3 = panel(host, "Panel3", colours::kNotice);
     {
         auto* g = new QGridLayout(Panel3);
         g->addWidget(label(Panel3, "Label14", "Copie"), 0, 0);
@@ -257,26 +251,26 @@ void TForm2::buildFloatingPanels() {
         g->addWidget(LabelETA, 5, 2);
         BitBtn3 = button(Panel3, "BitBtn3", "Annuler");
         g->addWidget(BitBtn3, 6, 2);
-        Panel3->resize(520, 200);
+        Panel3->resize(pixels::kCopyPanel);
     }
 
     buildPlanPanel();
 
-    Panel4 = panel(host, "Panel4", kNoticeYellow);
+    Panel4 = panel(host, "Panel4", colours::kNotice);
     {
         auto* h = new QHBoxLayout(Panel4);
         auto* text = label(Panel4, "Label_chargement", "chargement en cours ...");
         QFont f = text->font();
         f.setBold(true);
-        f.setPixelSize(16);
+        f.setPixelSize(pixels::kLoadingTextPixels);
         text->setFont(f);
         h->addWidget(text);
-        Panel4->resize(320, 80);
+        Panel4->resize(pixels::kLoadingPanel);
     }
 }
 
 int TForm2::panel1LabelLeft() const {
-    return kPanelLabelLeft;
+    return pixels::kListFilePanelLabelLeft;
 }
 
 int TForm2::panel1ButtonWidth() const {
@@ -287,15 +281,17 @@ int TForm2::panel1ButtonWidth() const {
 }
 
 void TForm2::placePanel1(const verdan::PanelPlacement& placement) {
-    Panel1->resize(placement.width, kPanelHeight);
-    int top = 8;
+    using namespace pixels;
+    Panel1->resize(placement.width, kListFilePanelHeight);
+    int top = kListFilePanelLabelsTop;
     for (QLabel* l : {Label11, Label12, Label9}) {
-        l->setGeometry(kPanelLabelLeft, top, placement.width - 2 * kPanelLabelLeft, kPanelLine);
-        top += kPanelLine;
+        l->setGeometry(kListFilePanelLabelLeft, top, placement.width - 2 * kListFilePanelLabelLeft,
+                       kListFilePanelLine);
+        top += kListFilePanelLine;
     }
     QPushButton* const buttons[] = {BitBtn2, BitBtn_copie_un_par_un, BitBtn5, BitBtn4};
     for (std::size_t i = 0; i < placement.buttons.size(); ++i) {
         const verdan::ButtonSpan& span = placement.buttons[i];
-        buttons[i]->setGeometry(span.left, kPanelButtonsTop, span.width, kPanelButtonHeight);
+        buttons[i]->setGeometry(span.left, kListFilePanelButtonsTop, span.width, kListFilePanelButtonHeight);
     }
 }

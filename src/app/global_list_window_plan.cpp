@@ -22,13 +22,12 @@
 using namespace verdan;
 
 namespace {
-const QColor kPlanPanelColour(236, 244, 255);
 enum PlanColumn { Name, Serial, Files, Size, Plugged, ColumnCount };
 } // namespace
 
 void TForm2::buildPlanPanel() {
     using namespace widgets;
-    Panel_a_rapatrier = panel(centralWidget(), "Panel_a_rapatrier", kPlanPanelColour);
+    Panel_a_rapatrier = panel(centralWidget(), "Panel_a_rapatrier", colours::kPlanPanel);
     auto* v = new QVBoxLayout(Panel_a_rapatrier);
     auto* title = label(Panel_a_rapatrier, "Label_a_rapatrier", "Disques à brancher");
     QFont bold = title->font();
@@ -41,10 +40,10 @@ void TForm2::buildPlanPanel() {
     ListView_disques->setHeaderLabels(
         {u("nom-disque"), u("NS-disque"), u("fichiers"), u("taille"), u("état")});
     ListView_disques->header()->setStretchLastSection(true);
-    ListView_disques->setColumnWidth(Name, 150);
-    ListView_disques->setColumnWidth(Serial, 90);
-    ListView_disques->setColumnWidth(Files, 60);
-    ListView_disques->setColumnWidth(Size, 90);
+    ListView_disques->setColumnWidth(Name, pixels::kPlanNameColumnWidth);
+    ListView_disques->setColumnWidth(Serial, pixels::kPlanSerialColumnWidth);
+    ListView_disques->setColumnWidth(Files, pixels::kPlanFilesColumnWidth);
+    ListView_disques->setColumnWidth(Size, pixels::kPlanSizeColumnWidth);
     v->addWidget(ListView_disques, 1);
     Label_total_plan = label(Panel_a_rapatrier, "Label_total_plan", "");
     Label_total_plan->setFont(bold);
@@ -66,7 +65,7 @@ void TForm2::buildPlanPanel() {
     // The style's hint cuts the longest caption short on some platforms.
     for (QPushButton* b :
          {Button_copier_disque, Button_retirer_disque, Button_vider_plan, Button_fermer_plan})
-        b->setMinimumWidth(b->sizeHint().width() + 12);
+        b->setMinimumWidth(b->sizeHint().width() + pixels::kPlanButtonSlack);
     v->addLayout(buttons);
     // Placed again whenever the table's size changes.
     gridStack->installEventFilter(this);
@@ -84,8 +83,12 @@ void TForm2::buildPlanPanel() {
 void TForm2::placePlanPanel() {
     // Over the table, by its right edge, so that the side panel stays in view.
     const QRect table = gridStack->geometry();
-    Panel_a_rapatrier->resize(std::min(620, std::max(360, table.width() - 20)), 300);
-    Panel_a_rapatrier->move(std::max(0, table.right() - Panel_a_rapatrier->width() - 10), table.top() + 40);
+    using namespace pixels;
+    Panel_a_rapatrier->resize(
+        std::min(kPlanPanelMaxWidth, std::max(kPlanPanelMinWidth, table.width() - 2 * kPlanPanelGap)),
+        kPlanPanelHeight);
+    Panel_a_rapatrier->move(std::max(0, table.right() - Panel_a_rapatrier->width() - kPlanPanelGap),
+                            table.top() + kPlanPanelBelowTableTop);
 }
 
 void TForm2::refreshPlanPanel() {

@@ -1,6 +1,7 @@
 #include "browse/list_commands.h"
 
 #include "catalogue/catalogue_access.h"
+#include "catalogue/list_backup.h"
 #include "catalogue/list_file.h"
 #include "catalogue/list_load.h"
 #include "platform/files.h"

@@ -94,10 +94,6 @@ bool RowMatcher::matches(const GlobalList& table, std::size_t row) const {
     return search(text.substr(begin, end - begin));
 }
 
-bool ligne_contient(const GlobalList& table, std::string_view text, std::size_t row) {
-    return RowMatcher(table, text).matches(table, row);
-}
-
 bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const std::string& text) {
     if (trimControl(text).empty()) return false;
     browse.searchText = text;

@@ -24,9 +24,6 @@ private:
     std::array<std::size_t, 256> m_skip{};
 };
 
-// Whether the row holds the text in one of the searched columns (columns found in `table`).
-bool ligne_contient(const GlobalList& table, std::string_view text, std::size_t row);
-
 // "rechercher": a text that is blank does nothing (false); otherwise the search result, made
 // with the text exactly as typed, is shown in place of the full table.
 bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const std::string& text);

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "catalogue/list_backup.h"
 #include "platform/threads.h"
 #include "util/error.h"
 
@@ -11,8 +12,8 @@ namespace verdan {
 
 ChunkWriter::ChunkWriter(std::string path, bool flushToDisk, std::size_t blockSize, Transform transform,
                          std::string backup)
-    : m_path(std::move(path)), m_writer(m_path, flushToDisk, std::move(backup)), m_blockSize(blockSize),
-      m_transform(std::move(transform)) {}
+    : m_path(std::move(path)), m_writer(m_path, flushToDisk, listBackupRotation(std::move(backup))),
+      m_blockSize(blockSize), m_transform(std::move(transform)) {}
 
 ChunkWriter::~ChunkWriter() {
     stop();

@@ -24,7 +24,7 @@ public:
     // valid until its next call.
     using Transform = std::function<std::string_view(std::string_view block)>;
 
-    // With a backup path, the file replaced at commit becomes the backup (see AtomicFileWriter).
+    // With a backup path, the file replaced at commit becomes the backup (see listBackupRotation).
     ChunkWriter(std::string path, bool flushToDisk, std::size_t blockSize, Transform transform = {},
                 std::string backup = {});
     ~ChunkWriter();

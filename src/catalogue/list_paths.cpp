@@ -1,5 +1,6 @@
 #include "catalogue/list_paths.h"
 
+#include "catalogue/list_backup.h"
 #include "util/file_helpers.h"
 
 namespace verdan {
@@ -29,8 +30,7 @@ std::string ListPaths::filesPrefix() const {
 }
 
 std::string ListPaths::backupPath() const {
-    std::string s = ListFileFromBase(ListFilePath);
-    return s.substr(0, s.size() - 4) + ".bak";
+    return listBackupPath(ListFilePath);
 }
 
 } // namespace verdan

@@ -1,6 +1,7 @@
 #include "collect/startup.h"
 
 #include "catalogue/catalogue_access.h"
+#include "catalogue/list_backup.h"
 #include "catalogue/list_file.h"
 #include "catalogue/list_load.h"
 #include "platform/files.h"
@@ -23,17 +24,12 @@ std::string fileNameOf(const std::string& path) {
 void offerBackupRestore(const ListPaths& paths, Ui& ui) {
     const std::string& list = paths.ListFilePath;
     const std::string backup = paths.backupPath();
-    if (platform::exists(list) || !platform::isFile(backup)) return;
+    if (!onlyBackupLeft(list, backup)) return;
     const std::string question = restoreQuestion(list, backup, listFileMediaCount(backup));
     if (ui.ask(DialogType::Confirmation, question, {DialogButton::Yes, DialogButton::No}) !=
         DialogButton::Yes)
         return;
-    const std::string copy = platform::temporaryName(list);
-    if (platform::duplicateEntry(backup, copy) && platform::replaceEntry(copy, list) &&
-        platform::syncFolder(folderOf(list)))
-        return;
-    platform::removeFile(copy);
-    showError(ui, msg::cannotCreate(list));
+    if (!restoreListBackup(list, backup)) showError(ui, msg::cannotCreate(list));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -139,13 +140,14 @@ FileFailure lastFileFailure();
 // byte is on disk: a crash or a full disk leaves the previous file whole.
 class AtomicFileWriter {
 public:
+    // A step of commit between the new file being whole on disk and its move over the target,
+    // given the target's path (a backup of the file about to be replaced); false fails the commit
+    // and leaves the target as it was.
+    using BeforeReplace = std::function<bool(const std::string& target)>;
+
     // flushToDisk false skips forcing the bytes to the device before the rename: for an
     // intermediate file that is rewritten anyway, the replacement stays whole but may be lost in a crash.
-    // With a backup path, commit also makes the file being replaced the backup: the new file is
-    // whole on disk first, then the backup is replaced by the current file, then the current file
-    // by the new one, each step in one move, so that the target always holds a whole file and the
-    // backup a whole earlier one.
-    explicit AtomicFileWriter(std::string target, bool flushToDisk = true, std::string backup = {});
+    explicit AtomicFileWriter(std::string target, bool flushToDisk = true, BeforeReplace beforeReplace = {});
     ~AtomicFileWriter(); // drops the temporary file unless committed
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -166,12 +168,11 @@ public:
 private:
     // Forces the bytes to disk (when asked) and closes the temporary file.
     bool closeTemporary();
-    bool rotateBackup();
     long long writeThroughBuffer(InputFile& in, char* buffer, std::size_t size);
 
     struct Handle;
     std::string m_target;
-    std::string m_backup;
+    BeforeReplace m_beforeReplace;
     std::string m_temp;
     std::unique_ptr<Handle> m_handle;
     bool m_failed = false;

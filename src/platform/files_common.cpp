@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/files_copy.h"
 
 #include <atomic>
 
@@ -94,14 +95,38 @@ long temporaryNameOwner(const std::string& name) {
     return pid;
 }
 
-bool AtomicFileWriter::rotateBackup() {
-    if (m_backup.empty() || !isFile(m_target)) return true;
-    // The backup is replaced in one move by a second name of the current file, so that it holds
-    // either the previous backup or the current file at every moment.
-    const std::string copy = temporaryName(m_backup);
-    if (duplicateEntry(m_target, copy) && replaceEntry(copy, m_backup)) return true;
-    removeFile(copy);
-    return false;
+namespace copying {
+
+bool copyInto(const std::string& from, const std::string& to, Target target, bool flushToDisk) {
+    auto in = openForReading(from);
+    if (!in || !faults::allowed()) return false;
+    auto out = createOutput(to, target);
+    if (!out) return false;
+    char buffer[1 << 16];
+    bool ok = true;
+    for (;;) {
+        const long long n = in->read(buffer, sizeof buffer);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        if (!writeAllowed(static_cast<std::size_t>(n)) ||
+            !out->write(std::string_view(buffer, static_cast<std::size_t>(n)))) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && flushToDisk) ok = out->flush();
+    if (!out->close()) ok = false;
+    if (!ok && target == Target::NewName) removeOwnFile(to);
+    return ok;
+}
+
+} // namespace copying
+
+bool copyFile(const std::string& from, const std::string& to) {
+    return copying::copyInto(from, to, copying::Target::Replace, false);
 }
 
 long long AtomicFileWriter::writeThroughBuffer(InputFile& in, char* buffer, std::size_t size) {
@@ -112,7 +137,8 @@ long long AtomicFileWriter::writeThroughBuffer(InputFile& in, char* buffer, std:
 
 WriteResult AtomicFileWriter::commit() {
     if (!m_handle) return WriteResult::CannotCreate;
-    const bool ok = closeTemporary() && rotateBackup() && replaceEntry(m_temp, m_target);
+    const bool ok =
+        closeTemporary() && (!m_beforeReplace || m_beforeReplace(m_target)) && replaceEntry(m_temp, m_target);
     if (!ok) {
         removeFile(m_temp);
         m_temp.clear();

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/files_copy.h"
 #include "platform/long_path_posix.h"
 
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 
 namespace verdan::platform {
 
@@ -219,32 +221,19 @@ bool syncFd(int fd) {
     return faults::allowed() && ::fsync(fd) == 0;
 }
 
-// Copies a file; `disposition` is O_EXCL for a new name only, O_TRUNC to replace.
-bool copyInto(const std::string& from, const std::string& to, int disposition, bool flushToDisk) {
-    auto in = openForReading(from);
-    if (!in) return false;
-    if (!faults::allowed()) return false;
-    int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | disposition | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    char buffer[1 << 16];
-    bool ok = true;
-    for (;;) {
-        long long n = in->read(buffer, sizeof buffer);
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        if (!writeAllowed(static_cast<std::size_t>(n)) || !writeAll(fd, std::string_view(buffer, n))) {
-            ok = false;
-            break;
-        }
+class PosixOutputFile : public copying::OutputFile {
+public:
+    explicit PosixOutputFile(int fd) : m_fd(fd) {}
+    ~PosixOutputFile() override {
+        if (m_fd >= 0) ::close(m_fd);
     }
-    if (ok && flushToDisk) ok = syncFd(fd);
-    if (!closeFd(fd)) ok = false;
-    if (!ok && disposition == O_EXCL) ::unlink(to.c_str());
-    return ok;
-}
+    bool write(std::string_view bytes) override { return writeAll(m_fd, bytes); }
+    bool flush() override { return syncFd(m_fd); }
+    bool close() override { return closeFd(std::exchange(m_fd, -1)); }
+
+private:
+    int m_fd;
+};
 
 } // namespace
 
@@ -396,7 +385,7 @@ bool duplicateEntry(const std::string& from, const std::string& to) {
     // FAT, exFAT and some network shares have no hard links.
     if (errno != EPERM && errno != EOPNOTSUPP && errno != EXDEV && errno != EMLINK && errno != ENOSYS)
         return false;
-    return copyInto(from, to, O_EXCL, true);
+    return copying::copyInto(from, to, copying::Target::NewName, true);
 }
 
 bool syncFolder(const std::string& folder) {
@@ -467,9 +456,20 @@ bool createFolders(const std::string& path) {
     return ::mkdir(path.c_str(), 0777) == 0 || isFolder(path);
 }
 
-bool copyFile(const std::string& from, const std::string& to) {
-    return copyInto(from, to, O_TRUNC, false);
+namespace copying {
+
+std::unique_ptr<OutputFile> createOutput(const std::string& path, Target target) {
+    const int disposition = target == Target::NewName ? O_EXCL : O_TRUNC;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | disposition | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixOutputFile>(fd);
 }
+
+void removeOwnFile(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+} // namespace copying
 
 struct AtomicFileWriter::Handle {
     int fd = -1;
@@ -478,8 +478,8 @@ struct AtomicFileWriter::Handle {
     bool kernelCopy = true;
 };
 
-AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk, std::string backup)
-    : m_target(std::move(target)), m_backup(std::move(backup)), m_flushToDisk(flushToDisk) {}
+AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk, BeforeReplace beforeReplace)
+    : m_target(std::move(target)), m_beforeReplace(std::move(beforeReplace)), m_flushToDisk(flushToDisk) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
     abort();

@@ -1,9 +1,11 @@
 #include "platform/files.h"
+#include "platform/files_copy.h"
 #include "platform/wide_win.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace verdan::platform {
 
@@ -414,52 +416,51 @@ bool createFolders(const std::string& path) {
 
 namespace {
 
-bool copyInto(const std::string& from, const std::string& to, DWORD disposition, bool flushToDisk) {
-    auto in = openForReading(from);
-    if (!in || !faults::allowed()) return false;
-    HANDLE h = ::CreateFileW(widen(to).c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    char buffer[1 << 16];
-    bool ok = true;
-    for (;;) {
-        long long n = in->read(buffer, sizeof buffer);
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        if (!writeAllowed(static_cast<std::size_t>(n)) || !writeAll(h, std::string_view(buffer, n))) {
-            ok = false;
-            break;
-        }
+class WinOutputFile : public copying::OutputFile {
+public:
+    explicit WinOutputFile(HANDLE h) : m_h(h) {}
+    ~WinOutputFile() override {
+        if (m_h != INVALID_HANDLE_VALUE) ::CloseHandle(m_h);
     }
-    if (ok && flushToDisk) ok = syncHandle(h);
-    if (!closeHandle(h)) ok = false;
-    // A new name left half written goes; a file that was there before is never touched.
-    if (!ok && disposition == CREATE_NEW) ::DeleteFileW(widen(to).c_str());
-    return ok;
-}
+    bool write(std::string_view bytes) override { return writeAll(m_h, bytes); }
+    bool flush() override { return syncHandle(m_h); }
+    bool close() override { return closeHandle(std::exchange(m_h, INVALID_HANDLE_VALUE)); }
+
+private:
+    HANDLE m_h;
+};
 
 } // namespace
 
-bool copyFile(const std::string& from, const std::string& to) {
-    return copyInto(from, to, CREATE_ALWAYS, false);
+namespace copying {
+
+std::unique_ptr<OutputFile> createOutput(const std::string& path, Target target) {
+    const DWORD disposition = target == Target::NewName ? CREATE_NEW : CREATE_ALWAYS;
+    HANDLE h = ::CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<WinOutputFile>(h);
 }
+
+void removeOwnFile(const std::string& path) {
+    ::DeleteFileW(widen(path).c_str());
+}
+
+} // namespace copying
 
 bool duplicateEntry(const std::string& from, const std::string& to) {
     if (!faults::allowed()) return false;
     if (::CreateHardLinkW(widen(to).c_str(), widen(from).c_str(), nullptr)) return true;
     // FAT, exFAT and many shares have no hard links. A name already taken stays as it was.
-    return copyInto(from, to, CREATE_NEW, true);
+    return copying::copyInto(from, to, copying::Target::NewName, true);
 }
 
 struct AtomicFileWriter::Handle {
     HANDLE h = INVALID_HANDLE_VALUE;
 };
 
-AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk, std::string backup)
-    : m_target(std::move(target)), m_backup(std::move(backup)), m_flushToDisk(flushToDisk) {}
+AtomicFileWriter::AtomicFileWriter(std::string target, bool flushToDisk, BeforeReplace beforeReplace)
+    : m_target(std::move(target)), m_beforeReplace(std::move(beforeReplace)), m_flushToDisk(flushToDisk) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
     abort();

@@ -14,10 +14,6 @@
 
 namespace verdan {
 
-std::int64_t FindFileSize(const std::string& path) {
-    return platform::entrySize(path);
-}
-
 namespace {
 
 // Line feeds in a block, sixteen bytes at a time: the count is asked of a million-line catalogue
@@ -106,39 +102,6 @@ std::string ReadKeyValue(const std::string& path, const std::string& key) {
         if (line.substr(0, prefix.size()) == prefix) return std::string(line.substr(prefix.size()));
     }
     return {};
-}
-
-bool echanger_fichiers(const std::string& a, const std::string& b) {
-    if (!platform::isFile(a) || !platform::isFile(b)) return false;
-    const std::string folder = folderOf(a);
-    switch (platform::exchangeEntries(a, b)) {
-    case platform::ExchangeResult::Done:
-        // The swap is made: a folder that cannot be synced does not undo it.
-        platform::syncFolder(folder);
-        return true;
-    case platform::ExchangeResult::Failed:
-        return false;
-    case platform::ExchangeResult::Unsupported:
-        break;
-    }
-    // Second names of both files first; then each name is replaced in one move, so that neither
-    // name is ever missing, and the first move can be undone while the second names exist.
-    // Between the two moves a's content is only under keepA: a name that the clean-up of
-    // temporary files leaves alone, so that a crash there loses no version.
-    std::string keepA = platform::temporaryName(a);
-    keepA.replace(keepA.rfind(".tmp"), 4, ".swap");
-    const std::string keepB = platform::temporaryName(b);
-    bool ok = platform::duplicateEntry(a, keepA) && platform::duplicateEntry(b, keepB) &&
-              platform::replaceEntry(keepB, a);
-    if (ok && !platform::replaceEntry(keepA, b)) {
-        // a already holds b's content: give it its own back.
-        ok = false;
-        if (!platform::replaceEntry(keepA, a)) return false; // keepA stays: the only copy left of a
-    }
-    platform::removeFile(keepA);
-    platform::removeFile(keepB);
-    if (ok) platform::syncFolder(folder);
-    return ok;
 }
 
 int removeStaleTemporaries(const std::string& folder, const std::string& prefix) {

@@ -4,9 +4,6 @@
 
 namespace verdan {
 
-// Size of the entry named literally by the path, 64-bit; -1 when there is none.
-std::int64_t FindFileSize(const std::string& path);
-
 // Line feeds in the file, read in 8192-byte blocks; 0 when it does not exist.
 // Throws VerdanError when it exists but cannot be read.
 std::int64_t CountLines_Binary(const std::string& path);
@@ -18,10 +15,6 @@ bool SecondLineEmpty(const std::string& path);
 // Value after "key=" on the first line that starts with it (case-sensitive), lines trimmed.
 // Throws VerdanError ("Impossible d'ouvrir le fichier ...") when the file cannot be read.
 std::string ReadKeyValue(const std::string& path, const std::string& key);
-
-// Exchanges two files of one folder. Each name holds one of the two whole files at every moment,
-// and a failure puts both back: false when either is missing or the exchange failed.
-bool echanger_fichiers(const std::string& a, const std::string& b);
 
 // Removes the temporary files that an interrupted write left in a folder (names made by
 // platform::temporaryName whose process is gone); returns how many went. With a prefix, only

@@ -10,6 +10,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "catalogue/list_backup.h"
 #include "catalogue/list_file.h"
 #include "platform/files.h"
 #include "support/temp_folder.h"

@@ -5,6 +5,7 @@
 #include "collect/scan.h"
 #include "collect/scan_walk.h"
 #include "platform/dir_walk.h"
+#include "platform/files.h"
 #include "support/child_process.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
@@ -345,9 +346,10 @@ TEST_F(ScanFolderTest, TreesDeeperOrLongerThanThePathLimitAreWalkedWhole) {
     for (const auto& l : lines) EXPECT_FALSE(hasUnreadableSize(l)) << l.substr(0, 60);
     EXPECT_EQ(run.counters.inaccessibleFolders, 0);
     // Adding looks each file up again by its path.
-    EXPECT_EQ(FindFileSize(deep.back()), 3);
-    EXPECT_EQ(FindFileSize(longNames.back()), 3);
-    EXPECT_EQ(FindFileSize(deep.back() + "x"), -1);
+    platform::EntrySizes sizes;
+    EXPECT_EQ(sizes(deep.back()), 3);
+    EXPECT_EQ(sizes(longNames.back()), 3);
+    EXPECT_EQ(sizes(deep.back() + "x"), -1);
     removeChain(base, "d");
     removeChain(base, std::string(250, 'n'));
     if (base != root.path()) ::rmdir(base.c_str());

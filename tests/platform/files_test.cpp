@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/files_copy.h"
 #include "support/temp_folder.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #ifndef _WIN32
@@ -95,6 +97,27 @@ TEST(FileOps, NonLatinNamesThroughEveryOperation) {
     EXPECT_TRUE(platform::removeFile(a));
     EXPECT_FALSE(platform::exists(a));
     EXPECT_TRUE(platform::isFolder(dir.path() + sep + "Фильмы"));
+}
+
+TEST(FileOps, EntrySizeIsMinusOneForNothingAndLiteral) {
+    TempFolder dir;
+    EXPECT_EQ(platform::entrySize(dir.file("absent.avi")), -1);
+    dir.write("a.avi", "12345");
+    EXPECT_EQ(platform::entrySize(dir.file("a.avi")), 5);
+    // Wildcards are not patterns: a name altered for display must not find another file.
+    EXPECT_EQ(platform::entrySize(dir.file("?.avi")), -1);
+    EXPECT_EQ(platform::entrySize(dir.file("*.avi")), -1);
+    EXPECT_EQ(platform::entrySize(""), -1);
+}
+
+TEST(FileOps, EntrySizeIs64Bit) {
+    TempFolder dir;
+    const std::string big = dir.file("big.mkv");
+    std::error_code ec;
+    { std::ofstream(big, std::ios::binary); }
+    std::filesystem::resize_file(big, 5'000'000'000ULL, ec);
+    if (ec) GTEST_SKIP() << "no sparse file of 5 GB here: " << ec.message();
+    EXPECT_EQ(platform::entrySize(big), 5'000'000'000LL);
 }
 
 // Folders met again are kept open: every answer must still be the one entrySize gives for that
@@ -221,4 +244,29 @@ TEST_F(AtomicWrite, ASecondNameThatIsTakenLeavesItsFileAlone) {
     const std::string fresh = dir.file("liste.bak2");
     EXPECT_TRUE(platform::duplicateEntry(from, fresh));
     EXPECT_EQ(TempFolder::read(fresh), "new");
+}
+
+// The copy that stands in for a hard link where there are none: whichever of its steps fails, a
+// name it made itself keeps no half-written file, and a file that was there before stays.
+TEST_F(AtomicWrite, AFailedCopyRemovesOnlyTheFileItMade) {
+    using platform::copying::Target;
+    const std::string from = dir.write("liste.txt", std::string(200000, 'x'));
+    const std::string taken = dir.write("liste.bak", "old");
+    EXPECT_FALSE(platform::copying::copyInto(from, taken, Target::NewName, true));
+    EXPECT_EQ(TempFolder::read(taken), "old");
+    for (long long step = 1; step < 100; ++step) {
+        const std::string fresh = dir.file("copie" + std::to_string(step));
+        platform::faults::failOperation(step);
+        const bool ok = platform::copying::copyInto(from, fresh, Target::NewName, true);
+        platform::faults::failOperation(0);
+        if (ok) {
+            EXPECT_EQ(TempFolder::read(fresh), TempFolder::read(from));
+            break;
+        }
+        EXPECT_FALSE(platform::exists(fresh)) << "step " << step;
+    }
+    platform::faults::failOperation(2);
+    EXPECT_FALSE(platform::copying::copyInto(from, taken, Target::Replace, false));
+    platform::faults::failOperation(0);
+    EXPECT_TRUE(platform::isFile(taken));
 }

@@ -19,25 +19,6 @@ protected:
     TempFolder dir;
 };
 
-TEST_F(FileHelpers, FindFileSizeIsMinusOneForNothingAndLiteral) {
-    EXPECT_EQ(FindFileSize(dir.file("absent.avi")), -1);
-    dir.write("a.avi", "12345");
-    EXPECT_EQ(FindFileSize(dir.file("a.avi")), 5);
-    // Wildcards are not patterns: a name altered for display must not find another file.
-    EXPECT_EQ(FindFileSize(dir.file("?.avi")), -1);
-    EXPECT_EQ(FindFileSize(dir.file("*.avi")), -1);
-    EXPECT_EQ(FindFileSize(""), -1);
-}
-
-TEST_F(FileHelpers, FindFileSizeIs64Bit) {
-    const std::string big = dir.file("big.mkv");
-    std::error_code ec;
-    { std::ofstream(big, std::ios::binary); }
-    std::filesystem::resize_file(big, 5'000'000'000ULL, ec);
-    if (ec) GTEST_SKIP() << "no sparse file of 5 GB here: " << ec.message();
-    EXPECT_EQ(FindFileSize(big), 5'000'000'000LL);
-}
-
 TEST_F(FileHelpers, CountLinesBinaryCountsLineFeedsOnly) {
     EXPECT_EQ(CountLines_Binary(dir.file("none.txt")), 0);
     EXPECT_EQ(CountLines_Binary(dir.write("crlf.txt", "a\r\nb\r\nc\r\n")), 3);
@@ -112,21 +93,6 @@ TEST_F(FileHelpers, ReadKeyValueFirstMatchCaseSensitive) {
     }
 }
 
-TEST_F(FileHelpers, EchangerFichiersSwapsBothWaysAndLeavesNoTemporary) {
-    const std::string a = dir.write("liste.txt", "nouveau");
-    const std::string b = dir.write("liste.bak", "ancien");
-    for (const bool oneStep : {true, false}) {
-        platform::faults::setExchangeSupported(oneStep);
-        EXPECT_TRUE(echanger_fichiers(a, b));
-        EXPECT_EQ(TempFolder::read(a), "ancien");
-        EXPECT_EQ(TempFolder::read(b), "nouveau");
-        EXPECT_TRUE(echanger_fichiers(a, b));
-        EXPECT_EQ(TempFolder::read(a), "nouveau");
-        EXPECT_EQ(platform::folderEntries(dir.path()).size(), 2u) << "one step: " << oneStep;
-    }
-    platform::faults::setExchangeSupported(true);
-}
-
 TEST_F(FileHelpers, StaleTemporariesOfGoneProcessesAreRemoved) {
     dir.write("liste.txt", "x");
     dir.write("liste.txt.tmp999999999_3", "killed save");
@@ -155,13 +121,6 @@ TEST(TemporaryNames, OwnerIsReadBackOnlyFromTheExactForm) {
     EXPECT_EQ(platform::temporaryNameOwner(platform::temporaryName("x.ini")), platform::currentProcessId());
     for (const char* other : {"liste.txt", "a.tmp", "a.tmp_1", "a.tmp12_", "a.tmp12_3b", "a.tmp1234567890_1"})
         EXPECT_EQ(platform::temporaryNameOwner(other), -1) << other;
-}
-
-TEST_F(FileHelpers, EchangerFichiersWithAMissingFileTouchesNothing) {
-    const std::string a = dir.write("liste.txt", "nouveau");
-    EXPECT_FALSE(echanger_fichiers(a, dir.file("liste.bak")));
-    EXPECT_EQ(TempFolder::read(a), "nouveau");
-    EXPECT_FALSE(echanger_fichiers(dir.file("x"), a));
 }
 
 TEST(JoinPath, NativeSeparatorNotDoubled) {
