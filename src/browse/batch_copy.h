@@ -149,7 +149,4 @@ std::string refusedRowsText(const std::vector<std::string>& rows, const std::str
 // copy) or overwrite all (`all` bytes).
 std::string existingDestinationsQuestion(std::int64_t existing, std::int64_t skipping, std::int64_t all);
 
-// The favourites folder's list of missing sources, as the multiple copy writes it.
-inline constexpr const char* kMissingSourcesFile = "fichiers_inexistants.txt";
-
 } // namespace verdan

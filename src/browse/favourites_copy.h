@@ -31,4 +31,7 @@ void Button_copie_multipleClick(ProgramState& program, BrowseState& browse, Ui& 
 // "Annuler" of the progress panel (and Escape): the copy stops after its current block.
 void BitBtn3Click(ProgramState& program);
 
+// The favourites folder's list of missing sources, as the multiple copy writes it.
+inline constexpr const char* kMissingSourcesFile = "fichiers_inexistants.txt";
+
 } // namespace verdan

@@ -9,7 +9,6 @@
 #include "browse/marks.h"
 #include "browse_fixture.h"
 #include "catalogue/contained_paths.h"
-#include "catalogue/drive_lookup.h"
 #include "platform/files.h"
 #include "util/error.h"
 #include "util/format.h"
@@ -100,7 +99,6 @@ TEST_F(BatchCopyTest, MarkedRowsBecomeFilesWithTheirPlannedSizesAndCraftedNamesR
     ASSERT_EQ(marked.size(), 3u);
     EXPECT_EQ(marked[0].origin, 1u);
     EXPECT_EQ(marked[0].name, "Alien.avi");
-    EXPECT_EQ(marked[0].title, "Alien");
     EXPECT_EQ(marked[0].plannedBytes, 1024);
     EXPECT_EQ(marked[0].refusedLine, "");
     // A size that is no size ("N/A") plans nothing rather than taking from the total.
@@ -109,23 +107,6 @@ TEST_F(BatchCopyTest, MarkedRowsBecomeFilesWithTheirPlannedSizesAndCraftedNamesR
     EXPECT_EQ(marked[2].origin, 4u);
     EXPECT_EQ(marked[2].plannedBytes, 512);
     EXPECT_EQ(marked[2].refusedLine, refusedRowLine("FILMS", ":\\films", "AC/DC.avi"));
-    // The source is the caller's to find, as the disk may come or go.
-    EXPECT_EQ(marked[0].source, "");
-}
-
-TEST_F(BatchCopyTest, PlannedFilesAreReadFromTheirDiskAndThoseThatWouldLeaveItRefused) {
-    const std::vector<PlannedFile> planned = {
-        {"FILMS", "1234ABCD", folderCell("films"), "Lost", ".avi", "2 Ko"},
-        {"FILMS", "1234ABCD", ":\\..\\dehors", "secret", ".avi", "1 Ko"}};
-    const std::vector<BatchFile> toCopy = plannedFilesToCopy(planned, driveRoot(driveCell()));
-    ASSERT_EQ(toCopy.size(), 2u);
-    EXPECT_EQ(toCopy[0].source, file("Lost.avi"));
-    EXPECT_EQ(toCopy[0].name, "Lost.avi");
-    EXPECT_EQ(toCopy[0].plannedBytes, 2048);
-    EXPECT_EQ(toCopy[0].refusedLine, "");
-    EXPECT_EQ(toCopy[1].origin, 1u);
-    EXPECT_EQ(toCopy[1].source, "");
-    EXPECT_EQ(toCopy[1].refusedLine, refusedRowLine("FILMS", ":\\..\\dehors", "secret.avi"));
 }
 
 TEST_F(BatchCopyTest, TotalsCountExistingDestinationsAndSkippingThemLeavesTheRest) {
