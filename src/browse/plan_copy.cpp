@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "catalogue/contained_paths.h"
+#include "browse/batch_copy.h"
 #include "catalogue/file_copy.h"
 #include "platform/files.h"
 #include "util/dialogs.h"
-#include "util/error.h"
 #include "util/file_helpers.h"
 #include "util/format.h"
 #include "util/text.h"
@@ -19,9 +18,49 @@ std::string count(std::size_t n) {
     return toText(static_cast<long long>(n));
 }
 
-std::int64_t plannedBytes(const PlannedFile& f) {
-    return std::max<std::int64_t>(0, ParseTaille(f.size));
-}
+// The plan's side of the run: a file done with (copied, or already in the favourites folder and
+// skipped) leaves the plan.
+class PlannedFileSteps : public BatchSteps {
+public:
+    PlannedFileSteps(BrowseState& browse, Ui& ui, const std::string& folder,
+                     const std::vector<PlannedFile>& planned)
+        : m_browse(browse), m_ui(ui), m_folder(folder), m_planned(planned), m_lastSave(browse.tick()) {}
+
+    void done(const BatchFile& f) override {
+        m_copied.push_back(pathInFolder(m_folder, f.name));
+        // Only a file whole in the favourites folder leaves the plan.
+        m_fetched.push_back(m_planned[f.origin]);
+        if (m_browse.tick() - m_lastSave > 1000) flush();
+    }
+    void finished() override { flush(); }
+
+private:
+    // The files fetched leave the plan on disk at most once a second: rewriting the whole plan
+    // after each of thousands of small files would cost more than copying them. A power cut
+    // meanwhile leaves some planned that are in the favourites folder already, which the next copy
+    // finds.
+    void flush() {
+        if (m_fetched.empty()) return;
+        m_lastSave = m_browse.tick();
+        // A copy that could not be forced to disk stays planned; the next copy finds it there.
+        if (!platform::syncFiles(m_copied, m_folder)) return;
+        m_copied.clear();
+        m_browse.plan.remove(m_fetched);
+        m_fetched.clear();
+        if (m_saving) m_saving = saveRetrievalPlan(m_browse.plan, m_ui);
+    }
+
+    BrowseState& m_browse;
+    Ui& m_ui;
+    const std::string& m_folder;
+    const std::vector<PlannedFile>& m_planned;
+    std::vector<PlannedFile> m_fetched;
+    // The copies are renamed into place without being forced to disk: those a flush drops from
+    // the plan are forced first, all at once, lest a power cut lose both the file and its entry.
+    std::vector<std::string> m_copied;
+    std::uint32_t m_lastSave;
+    bool m_saving = true; // one error box for a plan that cannot be written, not one per file
+};
 
 // The notification that comes while a question or a copy of the plan is under way is taken up
 // after it, not inside it.
@@ -51,107 +90,30 @@ void copyPlannedDisk(ProgramState& program, BrowseState& browse, Ui& ui, CopyVie
         ui.showInfo(" Répertoire <" + folder + "> inexistant ");
         return;
     }
-    RetrievalPlan& plan = browse.plan;
-    followFavouritesFolder(plan, folder, ui);
+    followFavouritesFolder(browse.plan, folder, ui);
     removeStaleTemporaries(folder);
-    std::vector<PlannedFile> files;
-    for (const PlannedFile& f : plan.files())
-        if (onDisk(f, disk.name, disk.serial)) files.push_back(f);
-    if (files.empty()) return;
+    std::vector<PlannedFile> planned;
+    for (const PlannedFile& f : browse.plan.files())
+        if (onDisk(f, disk.name, disk.serial)) planned.push_back(f);
+    if (planned.empty()) return;
+    const std::vector<BatchFile> files = plannedFilesToCopy(planned, disk.root);
+    const BatchTotals totals = batchTotals(files, folder);
+    const ExistingChoice choice = askAboutExisting(ui, totals);
+    if (choice == ExistingChoice::Cancel) return;
 
-    std::int64_t n = static_cast<std::int64_t>(files.size()), total = 0, existing = 0, existingSize = 0;
-    for (const PlannedFile& f : files) {
-        total += plannedBytes(f);
-        if (platform::exists(pathInFolder(folder, f.title + f.ext))) {
-            ++existing;
-            existingSize += plannedBytes(f);
-        }
-    }
-    bool overwrite = true;
-    if (existing > 0) {
-        const DialogButton answer = ui.ask(
-            DialogType::Confirmation, existingDestinationsQuestion(existing, total - existingSize, total),
-            {DialogButton::Yes, DialogButton::No, DialogButton::Cancel});
-        if (answer == DialogButton::Cancel) return;
-        overwrite = answer != DialogButton::Yes;
-        if (!overwrite) {
-            n -= existing;
-            total -= existingSize;
-        }
-    }
-
-    BatchCopy batch(program, browse, ui, view, folder, n, total);
-    view.copyProgressChanged();
-    std::vector<std::string> notFound, refused, unsafe;
-    // The files fetched leave the plan on disk at most once a second: rewriting the whole plan
-    // after each of thousands of small files would cost more than copying them. A power cut meanwhile
-    // leaves some planned that are in the favourites folder already, which the next copy finds.
-    std::vector<PlannedFile> fetched;
-    // The copies are renamed into place without being forced to disk: those a flush drops from
-    // the plan are forced first, all at once, lest a power cut lose both the file and its entry.
-    std::vector<std::string> copied;
-    std::uint32_t lastSave = browse.tick();
-    bool saving = true; // one error box for a plan that cannot be written, not one per file
-    const auto flush = [&] {
-        if (fetched.empty()) return;
-        lastSave = browse.tick();
-        // A copy that could not be forced to disk stays planned; the next copy finds it there.
-        if (!platform::syncFiles(copied, folder)) return;
-        copied.clear();
-        plan.remove(fetched);
-        fetched.clear();
-        if (saving) saving = saveRetrievalPlan(plan, ui);
-    };
-    try {
-        for (const PlannedFile& f : files) {
-            const std::string name = f.title + f.ext;
-            const std::string source = fileOnDisk(disk.root, f.folder, name);
-            if (source.empty()) {
-                unsafe.push_back(refusedRowLine(f.disk, f.folder, name));
-                continue;
-            }
-            const std::string destination = pathInFolder(folder, name);
-            const bool skipped = !overwrite && platform::exists(destination);
-            if (!skipped && !platform::isFile(source)) {
-                notFound.push_back(source);
-                continue;
-            }
-            if (!skipped) {
-                const BatchCopy::Outcome outcome = batch.copy(source, name, f.title, f.folder);
-                if (outcome == BatchCopy::Outcome::NameRefused) {
-                    refused.push_back(name);
-                    continue;
-                }
-                if (outcome == BatchCopy::Outcome::SourceFailed) throw VerdanError(batch.sourceFailure());
-                if (outcome == BatchCopy::Outcome::Stopped) break;
-            }
-            copied.push_back(destination);
-            // Only a file whole in the favourites folder leaves the plan.
-            fetched.push_back(f);
-            if (browse.tick() - lastSave > 1000) flush();
-            view.copyProgressChanged();
-            ui.processEvents();
-            if (program.StopRequested) break;
-        }
-    } catch (...) {
-        flush();
-        throw;
-    }
-    flush();
-
-    if (!notFound.empty())
+    const BatchTotals left = afterChoice(totals, choice);
+    BatchCopy batch(program, browse, ui, view, folder, left.count, left.bytes);
+    PlannedFileSteps steps(browse, ui, folder, planned);
+    BatchOptions options;
+    options.overwrite = choice == ExistingChoice::Overwrite;
+    options.skippedNeedsSource = false;
+    const BatchOutcome outcome = batch.run(files, options, steps);
+    if (!outcome.missing.empty())
         ui.ask(DialogType::Warning,
-               " " + count(notFound.size()) + " fichier(s) introuvable(s) sur le disque " + disk.name +
-                   ", qui reste(nt) dans le plan :\n" + listedLines(notFound),
+               " " + count(outcome.missing.size()) + " fichier(s) introuvable(s) sur le disque " + disk.name +
+                   ", qui reste(nt) dans le plan :\n" + listedLines(outcome.missing),
                {DialogButton::Ok});
-    if (!refused.empty())
-        showError(ui, "  Le dossier des favoris refuse le nom de " + count(refused.size()) +
-                          " fichier(s), qui restent dans le plan :\n" + listedLines(refused));
-    if (!unsafe.empty())
-        showError(ui, refusedRowsText(unsafe, "ne sont pas copiées et restent dans le plan"));
-    SignalSonore(ui);
-    ui.showInfo(toText(batch.copiedCount()) + " copies effectuées sur " + toText(n) + " demandées  \n\n" +
-                "            les autres existant déjà (ou stop demandé)");
+    reportBatch(ui, outcome, {"qui restent dans le plan", "ne sont pas copiées et restent dans le plan"});
     batch.end();
 }
 
