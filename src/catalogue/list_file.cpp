@@ -327,7 +327,6 @@ private:
     Ui& m_ui;
     RowFollower* const m_follower;
 
-    // Declared in the order of the original scope: what reads the rows goes before them.
     std::unique_ptr<platform::InputFile> m_input;
     std::optional<LineReader> m_reader;
     std::string m_csvPath;
@@ -335,8 +334,9 @@ private:
     bool m_csvFailed = false;
     GlobalList m_staging;
     std::vector<RowStore::Span> m_ahead;
+    // The helper threads are declared after the rows and pages they touch, so that a failure
+    // stops them before those go.
     std::optional<JoinedThread> m_prefault;
-    // Declared after the rows it reads, so that a failure stops it before they go.
     std::optional<FollowerThread> m_following;
     std::vector<std::string_view> m_batch;
     bool m_headerSeen = false;
