@@ -21,8 +21,6 @@ namespace {
 // Lines made at once: the values of a chunk are computed side by side, then taken in order.
 constexpr std::size_t kChunkLines = 8192;
 constexpr std::size_t kPrefetchAhead = 8;
-// A loop that only inserts keys reaches its next slots sooner than one that also makes rows.
-constexpr std::size_t kInsertAhead = 32;
 
 constexpr const char* kHeaders[kNewCells] = {"n",         "nom-disque", "média",  "titre", "ext",
                                              "date",      "répertoire", "taille", "drive", "type-disque",
@@ -133,33 +131,36 @@ bool replacesBlankRow(const GlobalList& list) {
 }
 
 StagedRows stageNewRows(const std::vector<std::string_view>& lines, const StagingInput& input,
-                        const NewRowLayout& layout, const KeySet& known) {
+                        const NewRowLayout& layout, KeySet& keys) {
     StagedRows staged;
     staged.level = input.level;
     const NewRowMaker makeRow(input.disk, input.driveText, input.level, input.media,
                               cp1252::storable(input.decimalSeparator));
     RowWriter writer(input, layout, staged.table);
     ChunkMaker chunks(lines, makeRow);
-    // Keys met earlier in this batch, which `known` must not be asked to hold.
-    KeySet batch;
-
-    std::vector<PendingRow> current, next;
-    if (!lines.empty()) chunks.start(current, 0)->finish();
-    for (std::size_t first = 0; first < lines.size(); first += kChunkLines) {
-        std::unique_ptr<SharedRun> ahead;
-        if (first + kChunkLines < lines.size()) ahead = chunks.start(next, first + kChunkLines);
-        for (std::size_t i = 0; i < current.size(); ++i) {
-            if (i + kPrefetchAhead < current.size()) {
-                known.prefetch(current[i + kPrefetchAhead].hash);
-                batch.prefetch(current[i + kPrefetchAhead].hash);
+    try {
+        std::vector<PendingRow> current, next;
+        if (!lines.empty()) chunks.start(current, 0)->finish();
+        for (std::size_t first = 0; first < lines.size(); first += kChunkLines) {
+            std::unique_ptr<SharedRun> ahead;
+            if (first + kChunkLines < lines.size()) ahead = chunks.start(next, first + kChunkLines);
+            for (std::size_t i = 0; i < current.size(); ++i) {
+                if (i + kPrefetchAhead < current.size()) keys.prefetch(current[i + kPrefetchAhead].hash);
+                // Noted before it joins the set, so that a failure takes out whatever joined.
+                staged.keys.push_back(current[i].hash);
+                if (!keys.insert(current[i].hash)) {
+                    staged.keys.pop_back();
+                    continue;
+                }
+                writer.write(current[i].values, layout.firstNumber + staged.keys.size() - 1);
             }
-            const KeySet::Hash hash = current[i].hash;
-            if (known.contains(hash) || !batch.insert(hash)) continue;
-            writer.write(current[i].values, layout.firstNumber + staged.keys.size());
-            staged.keys.push_back(hash);
+            if (ahead) ahead->finish();
+            std::swap(current, next);
         }
-        if (ahead) ahead->finish();
-        std::swap(current, next);
+    } catch (...) {
+        // The keys of rows that never reach the list would keep those files out for good.
+        for (const KeySet::Hash& key : staged.keys) keys.remove(key);
+        throw;
     }
     return staged;
 }
@@ -175,10 +176,6 @@ std::size_t appendStagedRows(GlobalListState& globalList, StagedRows&& staged) {
         list.appendRowsFrom(std::move(staged.table), StagedRows::kFirstRow);
         lastRow = list.rowCount() - 1;
         list.selectRow(lastRow);
-    }
-    for (std::size_t i = 0; i < staged.keys.size(); ++i) {
-        if (i + kInsertAhead < staged.keys.size()) keys.prefetch(staged.keys[i + kInsertAhead]);
-        keys.insert(staged.keys[i]);
     }
     // Keys of another level than the set's make it a mix that a deletion must rebuild.
     if (keys.level() != std::clamp(staged.level, 0, kIndexLevels - 1)) keys.setLevel(-1);

@@ -39,7 +39,7 @@ struct StagingInput {
     std::string decimalSeparator;
 };
 
-// The new rows in the found lines' order, each with its key, none of them known to the list.
+// The new rows in the found lines' order, with their keys.
 struct StagedRows {
     GlobalList table; // the rows from kFirstRow on
     std::vector<KeySet::Hash> keys;
@@ -49,15 +49,17 @@ struct StagedRows {
     std::size_t size() const { return keys.size(); }
 };
 
-// Makes the rows of the found lines, skipping every line whose key `known`
-// holds or an earlier line of the batch gave. The sizes of scanned files are looked up again
-// now, on a few threads: "N/A" for a file gone. Touches neither the list nor `known`.
+// Makes the rows of the found lines, skipping every line whose key `keys` holds. The key of each
+// row made joins `keys` at once, so that a later line of the batch with the same key is skipped
+// too, and the set is probed once a line; should the staging fail, they leave it again. The
+// sizes of scanned files are looked up again now, on a few threads: "N/A" for a file gone.
 StagedRows stageNewRows(const std::vector<std::string_view>& lines, const StagingInput& input,
-                        const NewRowLayout& layout, const KeySet& known);
+                        const NewRowLayout& layout, KeySet& keys);
 
 // Puts the staged rows at the end of the list (in place of its blank row, if that is all it
-// holds) as one insertion, selects the last one, and brings the key set and the disk list along.
-// Returns the row selected, 0 when nothing was staged.
+// holds) as one insertion and selects the last one; the key set, which holds their keys already,
+// is marked a mix when they are of another level, and the disk list follows. Returns the row
+// selected, 0 when nothing was staged.
 std::size_t appendStagedRows(GlobalListState& globalList, StagedRows&& staged);
 
 } // namespace verdan

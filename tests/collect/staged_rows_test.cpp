@@ -9,6 +9,7 @@
 #include "util/text.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 using namespace verdan;
 using verdan::test::TempFolder;
@@ -49,8 +50,12 @@ protected:
         drive.write(rel, bytes);
         found.push_back(makeFoundLine(date, static_cast<std::int64_t>(bytes.size()), path, ","));
     }
-    StagedRows stage(int level) { return stage(level, known); }
-    StagedRows stage(int level, const KeySet& keys) {
+    // Against a copy of `known`, which the staging would fill.
+    StagedRows stage(int level) {
+        KeySet keys = known;
+        return stage(level, keys);
+    }
+    StagedRows stage(int level, KeySet& keys) {
         input.level = level;
         const std::vector<std::string_view> lines(found.begin(), found.end());
         return stageNewRows(lines, input, layout, keys);
@@ -82,23 +87,35 @@ TEST_F(StagingNewRows, TheLevelDecidesWhichLinesNameTheSameFile) {
 TEST_F(StagingNewRows, KnownKeysAndRepeatsOfTheBatchAreSkippedAndTheNumbersCloseUp) {
     file("a.avi");
     file("b.avi");
-    const StagedRows first = stage(1);
-    ASSERT_EQ(first.size(), 2u);
-    for (const KeySet::Hash& key : first.keys) known.insert(key);
+    ASSERT_EQ(stage(1, known).size(), 2u);
+    EXPECT_EQ(known.size(), 2u) << "their keys joined the set";
 
     file("c.avi");
     file("sous/a.avi"); // the same name and size elsewhere on the disk
     file("d.avi", "xx");
     file("autre/c.avi");
     layout.firstNumber = 7;
-    const StagedRows second = stage(1);
+    const StagedRows second = stage(1, known);
     EXPECT_EQ(column(second, "titre"), (std::vector<std::string>{"c", "d"}));
     EXPECT_EQ(column(second, "n"), (std::vector<std::string>{"        7", "        8"}));
-    EXPECT_EQ(known.size(), 2u) << "the list's keys stay as they were";
+    EXPECT_EQ(known.size(), 4u);
     EXPECT_EQ(second.keys.size(), second.table.rowCount() - StagedRows::kFirstRow);
 
     known.clear();
     EXPECT_EQ(stage(1).size(), 4u) << "repeats inside the batch still count once";
+}
+
+// A row the list cannot hold (a title of megabytes, from a hand-made DVD list) stops the staging.
+TEST_F(StagingNewRows, AFailedStagingTakesItsKeysOutAgain) {
+    known.insert(KeySet::hashOf("déjà là"));
+    file("a.avi");
+    file("b.avi");
+    found.push_back(dvdLine(1, std::string(3 << 20, 'T')));
+    EXPECT_THROW(stage(1, known), std::length_error);
+    EXPECT_EQ(known.size(), 1u);
+    EXPECT_TRUE(known.contains("déjà là"));
+    found.pop_back();
+    EXPECT_EQ(stage(1, known).size(), 2u) << "the files are not kept out";
 }
 
 TEST_F(StagingNewRows, AFileGoneSinceTheScanHasNoSize) {
