@@ -165,145 +165,188 @@ void resetScratchFailureNotice() {
     g_scratchFailureTold = false;
 }
 
-// Builds the new rows in a table of its own, so that a failure leaves the caller's table whole.
+// Reads a list file as a job in steps: the rows are built in a table of their own, so that a
+// failure leaves the caller's table whole, and reach it once every line was read.
 class ListLoader {
 public:
-    static LoadResult run(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                          const std::string& programFolder, RowFollower* follower) {
-        if (!platform::exists(path)) {
-            ui.ask(DialogType::Error, " Le fichier " + path + " est introuvable \n\n", {DialogButton::Yes});
+    ListLoader(GlobalList& table, const std::string& path, ListMode mode, Ui& ui, RowFollower* follower)
+        : m_table(table), m_path(path), m_mode(mode), m_ui(ui), m_follower(follower) {}
+    ListLoader(const ListLoader&) = delete;
+    ListLoader& operator=(const ListLoader&) = delete;
+
+    LoadResult run(const std::string& programFolder) {
+        if (!platform::exists(m_path)) {
+            m_ui.ask(DialogType::Error, " Le fichier " + m_path + " est introuvable \n\n",
+                     {DialogButton::Yes});
             return LoadResult::Missing;
         }
-        auto input = platform::openForReading(path);
-        if (!input) throw VerdanError(msg::cannotOpen(path));
-        LineReader reader(*input, kMaxListLine);
-
-        // tmp.CSV is rewritten at every load and read by nobody: replaced whole, never forced to
-        // disk, and given up when it cannot be written (a full program folder must not stop a load).
-        const std::string csvPath = joinPath(programFolder, kTmpCsvName);
-        std::optional<ChunkWriter> csv;
-        csv.emplace(csvPath, false, kWriteBlock, QuoteLines());
-        bool csvFailed = false;
-        const auto csvStep = [&](auto&& step) {
-            if (csvFailed) return;
-            try {
-                step(*csv);
-            } catch (const VerdanError&) {
-                csvFailed = true;
-                csv.reset();
-            }
-        };
-        csvStep([](ChunkWriter& w) { w.open(); });
-
-        GlobalList staging;
-        RowStore& rows = staging.store();
-        rows.clear();
-        // The rows take about the file's size: their pages are asked for on a helper thread
-        // while the first ones are decoded, rather than faulted in one by one on this one.
-        std::vector<RowStore::Span> ahead;
-        const std::int64_t size = platform::entrySize(path);
-        if (size > 0) {
-            rows.reserveRows(static_cast<std::size_t>(size / 100) + 16);
-            if (size >= kPrefaultFrom) ahead = rows.reserveBytes(static_cast<std::size_t>(size));
-        }
-        std::optional<JoinedThread> prefault;
-        if (!ahead.empty()) {
-            try {
-                prefault.emplace([&ahead] { RowStore::prefault(ahead); });
-            } catch (const std::system_error&) {
-                // No thread to be had: the pages come as the rows are written.
-            }
-        }
-
-        // Declared after the rows it reads, so that a failure stops it before they go.
-        std::optional<FollowerThread> following;
-        std::vector<std::string_view> batch;
-        if (follower) {
-            follower->begin(static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0)));
-            following.emplace(*follower);
-        }
-
-        bool headerSeen = false;
-        bool keepRows = true;
-        std::string headerQuoted;
-        std::string_view line;
-        for (;;) {
-            const LineReader::Status status = reader.next(line);
-            if (status == LineReader::Status::Failed) throw VerdanError(msg::cannotOpen(path));
-            if (status == LineReader::Status::End) break;
-            if (trimControl(line).empty()) continue;
-
-            csvStep([&line](ChunkWriter& w) {
-                char* raw = w.room(line.size() + 1);
-                std::memcpy(raw, line.data(), line.size());
-                raw[line.size()] = '\n';
-                w.advance(raw + line.size() + 1);
-            });
-
-            const bool isHeader = !headerSeen;
-            if (isHeader) {
-                headerSeen = true;
-                std::string quoted(listcodec::quotedRoom(line.size()), '\0');
-                const char* end = listcodec::quoteLine(line, quoted.data());
-                headerQuoted = cp1252::decode(
-                    std::string_view(quoted.data(), static_cast<std::size_t>(end - quoted.data()) - 2));
-                if (mode == ListMode::Append) {
-                    keepRows = entetes_identiques(table.rowCells(0), headerQuoted);
-                    continue;
-                }
-            }
-            if (keepRows) {
-                char* start = rows.beginRow(listcodec::rowRoom(line.size()));
-                rows.commitRow(static_cast<std::size_t>(listcodec::decodeRow(line, start) - start));
-                if (following) {
-                    if (batch.empty()) batch.reserve(kFollowBatch);
-                    batch.push_back(rows.row(rows.size() - 1));
-                    if (batch.size() == kFollowBatch) following->push(std::move(batch));
-                }
-            }
-        }
-        if (following) {
-            following->push(std::move(batch));
-            following->finish();
-        }
-        prefault.reset();
-        rows.releaseSpare();
-        csvStep([](ChunkWriter& w) { w.commit(); });
-        if (csvFailed) tellScratchFailureOnce(ui, csvPath);
-
-        LoadResult result = LoadResult::Loaded;
-        if (mode == ListMode::Replace) {
-            // A file without a single non-blank line gives the empty list, not a table without headers.
-            if (rows.empty()) staging.resetToEmptyList();
-            table.replaceAll(std::move(staging));
-            table.ListModified = false;
-        } else {
-            if (headerSeen && keepRows) {
-                table.appendRowsFrom(std::move(staging), 0);
-            } else {
-                ui.showInfo(" entêtes différentes, impossible de compléter  \n\n" +
-                            std::string(table.cell(0, 0)) + "\n\n" + headerQuoted);
-                result = LoadResult::HeadersDiffer;
-            }
-            table.ListModified = true;
-        }
-        if (table.rowCount() == 0) table.resetToEmptyList();
-        if (table.rowCount() == 1) table.appendBlankRow();
-        table.selectRow(1);
-        // The file format keeps no longer line: the cut stays, but the user learns of it before a
-        // save makes it final.
-        if (keepRows && reader.cutLines() > 0)
-            ui.showInfo(" " + toText(static_cast<long long>(reader.cutLines())) + " ligne(s) de plus de " +
-                        toText(static_cast<long long>(kMaxListLine)) +
-                        " caractères ont été coupées à la lecture de \n\n " + path +
-                        " \n\n La prochaine sauvegarde les enregistrera coupées. ");
+        m_input = platform::openForReading(m_path);
+        if (!m_input) throw VerdanError(msg::cannotOpen(m_path));
+        m_reader.emplace(*m_input, kMaxListLine);
+        openScratch(programFolder);
+        const std::int64_t size = platform::entrySize(m_path);
+        makeRoom(size);
+        startFollowing(size);
+        readLines();
+        finishRows();
+        finishScratch();
+        const LoadResult result = install();
+        tellCutLines();
         return result;
     }
+
+private:
+    // tmp.CSV is rewritten at every load and read by nobody: replaced whole, never forced to
+    // disk, and given up when it cannot be written (a full program folder must not stop a load).
+    void openScratch(const std::string& programFolder) {
+        m_csvPath = joinPath(programFolder, kTmpCsvName);
+        m_csv.emplace(m_csvPath, false, kWriteBlock, QuoteLines());
+        scratchStep([](ChunkWriter& w) { w.open(); });
+    }
+    template <class Step> void scratchStep(Step&& step) {
+        if (m_csvFailed) return;
+        try {
+            step(*m_csv);
+        } catch (const VerdanError&) {
+            m_csvFailed = true;
+            m_csv.reset();
+        }
+    }
+    void copyToScratch(std::string_view line) {
+        scratchStep([line](ChunkWriter& w) {
+            char* raw = w.room(line.size() + 1);
+            std::memcpy(raw, line.data(), line.size());
+            raw[line.size()] = '\n';
+            w.advance(raw + line.size() + 1);
+        });
+    }
+    void finishScratch() {
+        scratchStep([](ChunkWriter& w) { w.commit(); });
+        if (m_csvFailed) tellScratchFailureOnce(m_ui, m_csvPath);
+    }
+
+    // The rows take about the file's size: their pages are asked for on a helper thread while the
+    // first ones are decoded, rather than faulted in one by one on this one.
+    void makeRoom(std::int64_t size) {
+        RowStore& rows = m_staging.store();
+        rows.clear();
+        if (size > 0) {
+            rows.reserveRows(static_cast<std::size_t>(size / 100) + 16);
+            if (size >= kPrefaultFrom) m_ahead = rows.reserveBytes(static_cast<std::size_t>(size));
+        }
+        if (m_ahead.empty()) return;
+        try {
+            m_prefault.emplace([this] { RowStore::prefault(m_ahead); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the pages come as the rows are written.
+        }
+    }
+    void startFollowing(std::int64_t size) {
+        if (!m_follower) return;
+        m_follower->begin(static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0)));
+        m_following.emplace(*m_follower);
+    }
+
+    void readLines() {
+        std::string_view line;
+        for (;;) {
+            const LineReader::Status status = m_reader->next(line);
+            if (status == LineReader::Status::Failed) throw VerdanError(msg::cannotOpen(m_path));
+            if (status == LineReader::Status::End) break;
+            if (trimControl(line).empty()) continue;
+            copyToScratch(line);
+            if (!m_headerSeen) {
+                m_headerSeen = true;
+                takeHeader(line);
+                if (m_mode == ListMode::Append) continue;
+            }
+            if (m_keepRows) takeRow(line);
+        }
+    }
+    // Appended rows are kept only under the table's own headers.
+    void takeHeader(std::string_view line) {
+        std::string quoted(listcodec::quotedRoom(line.size()), '\0');
+        const char* end = listcodec::quoteLine(line, quoted.data());
+        m_headerQuoted = cp1252::decode(
+            std::string_view(quoted.data(), static_cast<std::size_t>(end - quoted.data()) - 2));
+        if (m_mode == ListMode::Append) m_keepRows = entetes_identiques(m_table.rowCells(0), m_headerQuoted);
+    }
+    void takeRow(std::string_view line) {
+        RowStore& rows = m_staging.store();
+        char* start = rows.beginRow(listcodec::rowRoom(line.size()));
+        rows.commitRow(static_cast<std::size_t>(listcodec::decodeRow(line, start) - start));
+        if (!m_following) return;
+        if (m_batch.empty()) m_batch.reserve(kFollowBatch);
+        m_batch.push_back(rows.row(rows.size() - 1));
+        if (m_batch.size() == kFollowBatch) m_following->push(std::move(m_batch));
+    }
+    void finishRows() {
+        if (m_following) {
+            m_following->push(std::move(m_batch));
+            m_following->finish();
+        }
+        m_prefault.reset();
+        m_staging.store().releaseSpare();
+    }
+
+    LoadResult install() {
+        LoadResult result = LoadResult::Loaded;
+        if (m_mode == ListMode::Replace) {
+            // A file without a single non-blank line gives the empty list, not a table without headers.
+            if (m_staging.store().empty()) m_staging.resetToEmptyList();
+            m_table.replaceAll(std::move(m_staging));
+            m_table.ListModified = false;
+        } else {
+            if (m_headerSeen && m_keepRows) {
+                m_table.appendRowsFrom(std::move(m_staging), 0);
+            } else {
+                m_ui.showInfo(" entêtes différentes, impossible de compléter  \n\n" +
+                              std::string(m_table.cell(0, 0)) + "\n\n" + m_headerQuoted);
+                result = LoadResult::HeadersDiffer;
+            }
+            m_table.ListModified = true;
+        }
+        if (m_table.rowCount() == 0) m_table.resetToEmptyList();
+        if (m_table.rowCount() == 1) m_table.appendBlankRow();
+        m_table.selectRow(1);
+        return result;
+    }
+    // The file format keeps no longer line: the cut stays, but the user learns of it before a
+    // save makes it final.
+    void tellCutLines() const {
+        if (!m_keepRows || m_reader->cutLines() == 0) return;
+        m_ui.showInfo(" " + toText(static_cast<long long>(m_reader->cutLines())) + " ligne(s) de plus de " +
+                      toText(static_cast<long long>(kMaxListLine)) +
+                      " caractères ont été coupées à la lecture de \n\n " + m_path +
+                      " \n\n La prochaine sauvegarde les enregistrera coupées. ");
+    }
+
+    GlobalList& m_table;
+    const std::string& m_path;
+    const ListMode m_mode;
+    Ui& m_ui;
+    RowFollower* const m_follower;
+
+    std::unique_ptr<platform::InputFile> m_input;
+    std::optional<LineReader> m_reader;
+    std::string m_csvPath;
+    std::optional<ChunkWriter> m_csv;
+    bool m_csvFailed = false;
+    GlobalList m_staging;
+    std::vector<RowStore::Span> m_ahead;
+    // The helper threads are declared after the rows and pages they touch, so that a failure
+    // stops them before those go.
+    std::optional<JoinedThread> m_prefault;
+    std::optional<FollowerThread> m_following;
+    std::vector<std::string_view> m_batch;
+    bool m_headerSeen = false;
+    bool m_keepRows = true;
+    std::string m_headerQuoted;
 };
 
 LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
                       const std::string& programFolder, RowFollower* follower) {
-    return ListLoader::run(table, path, mode, ui, programFolder, follower);
+    return ListLoader(table, path, mode, ui, follower).run(programFolder);
 }
 
 void ecrire_liste(GlobalList& table, const std::string& path, const std::string& backup) {

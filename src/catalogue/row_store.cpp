@@ -249,6 +249,123 @@ void RowStore::permute(const std::vector<std::size_t>& order) {
 // soon as its rows are out; then each slice is written out in its final order and freed. The
 // store stays whole at every step (a failed allocation leaves it valid, in the new order), and
 // what it holds beyond its rows is about one slice and a block per slice.
+// The two passes work on the references already in their new order. Blocks of one size go
+// round: from the old rows to the slices, from the slices to the rows' final places.
+class RowStore::SlicedReorder {
+public:
+    SlicedReorder(RowStore& store, std::size_t blockBytes, std::size_t slices)
+        : m_store(store), m_blockBytes(blockBytes), m_slices(slices),
+          m_perSlice((store.m_refs.size() + slices - 1) / slices) {}
+
+    // Moves the rows, one old block after the other, to the slice of their new position, and
+    // frees each old block once its rows are out. Returns the blocks of each slice.
+    std::vector<std::vector<std::size_t>> gatherIntoSlices() {
+        const std::size_t oldBlocks = m_store.m_blocks.size();
+        std::vector<std::uint32_t> firstOfBlock, rowsOfBlock;
+        rowsByOldBlock(firstOfBlock, rowsOfBlock);
+        std::vector<std::size_t> sliceTail(m_slices, SIZE_MAX);
+        std::vector<std::vector<std::size_t>> sliceBlocks(m_slices);
+        for (std::size_t b = 0; b < oldBlocks; ++b) {
+            for (std::uint32_t i = firstOfBlock[b]; i < firstOfBlock[b + 1]; ++i) {
+                if (i + kAhead < firstOfBlock[b + 1]) fetchRow(rowsOfBlock[i + kAhead]);
+                const std::size_t k = rowsOfBlock[i];
+                const std::size_t slice = k / m_perSlice;
+                const std::size_t before = m_store.m_blocks.size();
+                moveRow(k, sliceTail[slice], 0);
+                if (m_store.m_blocks.size() != before) sliceBlocks[slice].push_back(sliceTail[slice]);
+            }
+            release(b);
+        }
+        return sliceBlocks;
+    }
+
+    // Writes each slice out in its final order, with the store's spare bytes behind each row, and
+    // frees its blocks.
+    void writeInPlace(const std::vector<std::vector<std::size_t>>& sliceBlocks) {
+        const std::size_t rows = m_store.m_refs.size();
+        std::size_t tail = SIZE_MAX;
+        for (std::size_t slice = 0; slice < m_slices; ++slice) {
+            const std::size_t end = std::min(rows, (slice + 1) * m_perSlice);
+            for (std::size_t k = slice * m_perSlice; k < end; ++k) {
+                if (k + kAhead < rows) fetchRow(k + kAhead);
+                moveRow(k, tail, m_store.m_spare);
+            }
+            for (std::size_t b : sliceBlocks[slice]) release(b);
+        }
+    }
+
+private:
+    // The rows are read out of order: each is asked for a few rows ahead.
+    static constexpr std::size_t kAhead = 8;
+
+    // The new positions of the rows of each old block, block after block (a counting sort):
+    // those of block b are rowsOfBlock[firstOfBlock[b]] up to firstOfBlock[b + 1].
+    void rowsByOldBlock(std::vector<std::uint32_t>& firstOfBlock,
+                        std::vector<std::uint32_t>& rowsOfBlock) const {
+        const std::vector<Ref>& refs = m_store.m_refs;
+        const std::size_t oldBlocks = m_store.m_blocks.size();
+        firstOfBlock.assign(oldBlocks + 1, 0);
+        for (const Ref& r : refs) ++firstOfBlock[r.block + 1];
+        for (std::size_t b = 0; b < oldBlocks; ++b) firstOfBlock[b + 1] += firstOfBlock[b];
+        rowsOfBlock.resize(refs.size());
+        std::vector<std::uint32_t> next(firstOfBlock.begin(), firstOfBlock.end() - 1);
+        for (std::size_t k = 0; k < refs.size(); ++k)
+            rowsOfBlock[next[refs[k].block]++] = static_cast<std::uint32_t>(k);
+    }
+
+    void release(std::size_t b) {
+        Block& block = m_store.m_blocks[b];
+        if (block.capacity == m_blockBytes) {
+            m_pool.push_back(std::move(block.data));
+        } else {
+            block.data.reset();
+        }
+        m_store.m_usedBytes -= block.used;
+        block.capacity = 0;
+        block.used = 0;
+    }
+
+    // Appends row k to `tail` (an index in m_blocks, or SIZE_MAX for none yet) with up to `spare`
+    // bytes of room behind it, starting a block when it does not fit.
+    void moveRow(std::size_t k, std::size_t& tail, std::size_t spare) {
+        std::vector<Block>& blocks = m_store.m_blocks;
+        Ref& r = m_store.m_refs[k];
+        const std::size_t length = r.length;
+        if (tail == SIZE_MAX || blocks[tail].capacity - blocks[tail].used < length) {
+            Block block;
+            block.capacity = std::max(m_blockBytes, length + spare);
+            if (block.capacity == m_blockBytes && !m_pool.empty()) {
+                block.data = std::move(m_pool.back());
+                m_pool.pop_back();
+            } else {
+                block.data.reset(new char[block.capacity]);
+            }
+            blocks.push_back(std::move(block));
+            tail = blocks.size() - 1;
+        }
+        Block& to = blocks[tail];
+        const std::size_t room = std::min(spare, to.capacity - to.used - length);
+        std::memcpy(to.data.get() + to.used, blocks[r.block].data.get() + r.offset, length);
+        r.block = static_cast<std::uint32_t>(tail);
+        r.offset = static_cast<std::uint32_t>(to.used);
+        r.spare = static_cast<std::uint32_t>(room);
+        to.used += length + room;
+        m_store.m_usedBytes += length + room;
+    }
+
+    void fetchRow(std::size_t k) const {
+        const Ref& r = m_store.m_refs[k];
+        const char* p = m_store.m_blocks[r.block].data.get() + r.offset;
+        for (std::size_t at = 0; at < r.length; at += 64) prefetchLine(p + at);
+    }
+
+    RowStore& m_store;
+    const std::size_t m_blockBytes;
+    const std::size_t m_slices;
+    const std::size_t m_perSlice;
+    std::vector<std::unique_ptr<char[]>> m_pool;
+};
+
 void RowStore::reorderInSlices(const std::vector<std::size_t>& order, std::size_t sliceBytes,
                                std::size_t blockBytes) {
     // A reference names a place inside a block of at most kLargestBlock, among kMostBlocks: blocks
@@ -266,94 +383,14 @@ void RowStore::reorderInSlices(const std::vector<std::size_t>& order, std::size_
         for (std::size_t k = 0; k < order.size(); ++k) refs[k] = m_refs[order[k]];
         m_refs.swap(refs);
     }
-    const std::size_t rows = m_refs.size();
-    const std::size_t oldBlocks = m_blocks.size();
-    // The rows of each old block, by their new positions.
-    std::vector<std::uint32_t> firstOfBlock(oldBlocks + 1, 0);
-    for (const Ref& r : m_refs) ++firstOfBlock[r.block + 1];
-    for (std::size_t b = 0; b < oldBlocks; ++b) firstOfBlock[b + 1] += firstOfBlock[b];
-    std::vector<std::uint32_t> rowsOfBlock(rows);
-    {
-        std::vector<std::uint32_t> next(firstOfBlock.begin(), firstOfBlock.end() - 1);
-        for (std::size_t k = 0; k < rows; ++k)
-            rowsOfBlock[next[m_refs[k].block]++] = static_cast<std::uint32_t>(k);
-    }
     const std::size_t slices =
         std::clamp<std::size_t>(m_liveBytes / std::max<std::size_t>(sliceBytes, 1), 1, kMostSlices);
-    const std::size_t perSlice = (rows + slices - 1) / slices;
+    SlicedReorder passes(*this, blockBytes, slices);
+    passes.writeInPlace(passes.gatherIntoSlices());
+    dropFreedBlocks();
+}
 
-    // Blocks of blockBytes bytes go round: from the old rows to the slices, from the slices to the
-    // rows' final places.
-    std::vector<std::unique_ptr<char[]>> pool;
-    auto release = [&](std::size_t b) {
-        Block& block = m_blocks[b];
-        if (block.capacity == blockBytes) {
-            pool.push_back(std::move(block.data));
-        } else {
-            block.data.reset();
-        }
-        m_usedBytes -= block.used;
-        block.capacity = 0;
-        block.used = 0;
-    };
-    // Appends row k to `tail` (an index in m_blocks, or SIZE_MAX for none yet) with up to `spare`
-    // bytes of room behind it, starting a block when it does not fit.
-    auto moveRow = [&](std::size_t k, std::size_t& tail, std::size_t spare) {
-        Ref& r = m_refs[k];
-        const std::size_t length = r.length;
-        if (tail == SIZE_MAX || m_blocks[tail].capacity - m_blocks[tail].used < length) {
-            Block block;
-            block.capacity = std::max(blockBytes, length + spare);
-            if (block.capacity == blockBytes && !pool.empty()) {
-                block.data = std::move(pool.back());
-                pool.pop_back();
-            } else {
-                block.data.reset(new char[block.capacity]);
-            }
-            m_blocks.push_back(std::move(block));
-            tail = m_blocks.size() - 1;
-        }
-        Block& to = m_blocks[tail];
-        const std::size_t room = std::min(spare, to.capacity - to.used - length);
-        std::memcpy(to.data.get() + to.used, m_blocks[r.block].data.get() + r.offset, length);
-        r.block = static_cast<std::uint32_t>(tail);
-        r.offset = static_cast<std::uint32_t>(to.used);
-        r.spare = static_cast<std::uint32_t>(room);
-        to.used += length + room;
-        m_usedBytes += length + room;
-    };
-
-    // The rows are read out of order: each is asked for a few rows ahead.
-    constexpr std::size_t kAhead = 8;
-    auto fetchRow = [&](std::size_t k) {
-        const Ref& r = m_refs[k];
-        const char* p = m_blocks[r.block].data.get() + r.offset;
-        for (std::size_t at = 0; at < r.length; at += 64) prefetchLine(p + at);
-    };
-    std::vector<std::size_t> sliceTail(slices, SIZE_MAX);
-    std::vector<std::vector<std::size_t>> sliceBlocks(slices);
-    for (std::size_t b = 0; b < oldBlocks; ++b) {
-        for (std::uint32_t i = firstOfBlock[b]; i < firstOfBlock[b + 1]; ++i) {
-            if (i + kAhead < firstOfBlock[b + 1]) fetchRow(rowsOfBlock[i + kAhead]);
-            const std::size_t k = rowsOfBlock[i];
-            const std::size_t slice = k / perSlice;
-            const std::size_t before = m_blocks.size();
-            moveRow(k, sliceTail[slice], 0);
-            if (m_blocks.size() != before) sliceBlocks[slice].push_back(sliceTail[slice]);
-        }
-        release(b);
-    }
-    std::vector<std::uint32_t>().swap(rowsOfBlock);
-    std::size_t tail = SIZE_MAX;
-    for (std::size_t slice = 0; slice < slices; ++slice) {
-        const std::size_t end = std::min(rows, (slice + 1) * perSlice);
-        for (std::size_t k = slice * perSlice; k < end; ++k) {
-            if (k + kAhead < rows) fetchRow(k + kAhead);
-            moveRow(k, tail, m_spare);
-        }
-        for (std::size_t b : sliceBlocks[slice]) release(b);
-    }
-
+void RowStore::dropFreedBlocks() {
     // Only the final blocks are left: they take the first numbers.
     std::vector<std::uint32_t> renumber(m_blocks.size(), 0);
     std::vector<Block> kept;

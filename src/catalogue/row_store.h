@@ -91,10 +91,14 @@ private:
         std::size_t used = 0;
     };
 
+    class SlicedReorder;
+
     char* reserveTail(std::size_t bytes);
     bool namesEachRowOnce(const std::vector<std::size_t>& order) const;
     void copyInOrder(const std::vector<std::size_t>& order);
     void compactIfWasteful();
+    // After a sliced reorder: the blocks it freed go, the others are numbered anew.
+    void dropFreedBlocks();
 
     std::vector<Block> m_blocks;
     std::vector<Block> m_spareBlocks; // from reserveBytes, taken in order
