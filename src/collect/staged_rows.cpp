@@ -1,6 +1,7 @@
 #include "collect/staged_rows.h"
 
 #include "catalogue/index_keys.h"
+#include "catalogue/list_edits.h"
 #include "collect/new_row.h"
 #include "collect/shared_run.h"
 #include "platform/files.h"
@@ -172,8 +173,7 @@ std::size_t appendStagedRows(GlobalListState& globalList, StagedRows&& staged) {
     const bool disksWereCurrent = disksCurrent(globalList);
     std::size_t lastRow = 0;
     if (staged.size() > 0) {
-        if (replacesBlankRow(list)) list.removeRows({1});
-        list.appendRowsFrom(std::move(staged.table), StagedRows::kFirstRow);
+        appendListRows(globalList, std::move(staged.table), StagedRows::kFirstRow, replacesBlankRow(list));
         lastRow = list.rowCount() - 1;
         list.selectRow(lastRow);
     }

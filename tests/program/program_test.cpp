@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "collect/folders.h"
 #include "program/program.h"
 #include "support/fake_drives.h"
 #include "support/fake_shell.h"
