@@ -150,7 +150,7 @@ void TForm1::BitBtn_reinitClick() {
 }
 
 void TForm1::BitBtn5Click() {
-    guarded(m_ui, [&] { verdan::BitBtn5Click(m_state, m_ui, todayText()); });
+    guarded(m_ui, [&] { verdan::importDvdList(m_state, m_ui, todayText()); });
     refreshCollection();
 }
 

@@ -192,12 +192,12 @@ void TForm1::BitBtn_lister_mediaClick() {
 }
 
 void TForm1::BitBtn_rajout_bdClick() {
-    guarded(m_ui, [this] { m_app.addFoundLines(); });
+    guarded(m_ui, [this] { m_app.addToGlobalList(); });
     refreshCollection();
 }
 
 void TForm1::onDevicesChanged() {
-    guarded(m_ui, [this] { verdan::DevicesChanged(m_state, m_drives, m_ui); });
+    guarded(m_ui, [this] { verdan::followDeviceChange(m_state, m_drives, m_ui); });
     refreshCollection();
     emit drivesChanged();
 }

@@ -315,7 +315,7 @@ void TForm2::BitBtn_copie_un_par_unClick() {
 }
 
 void TForm2::BitBtn5Click() {
-    guarded(m_ui, [&] { verdan::BitBtn5Click(m_program, m_browse, m_ui, m_shell); });
+    guarded(m_ui, [&] { verdan::viewContextRow(m_program, m_browse, m_ui, m_shell); });
     refreshBrowse();
 }
 

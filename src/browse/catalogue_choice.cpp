@@ -148,8 +148,8 @@ std::string replaceOrCompleteQuestion(std::int64_t mediaCount, const std::string
 }
 
 std::string categoriesOfParamFile(const std::string& paramFilePath) {
-    std::string text = RepairAccentsUtf8(ReadKeyValue(paramFilePath, "Edit_type_media_1_.Text") + "+" +
-                                         ReadKeyValue(paramFilePath, "Edit_type_media_2_.Text"));
+    std::string text = repairAccentsOfUtf8(ReadKeyValue(paramFilePath, "Edit_type_media_1_.Text") + "+" +
+                                           ReadKeyValue(paramFilePath, "Edit_type_media_2_.Text"));
     return text == "+" ? "médias" : text;
 }
 

@@ -32,7 +32,7 @@ void BrowseFollower::listChanged(const ListChange& change) {
         // A result about to be made again need not follow.
         if (m_replaced || !change.keep) break;
         if (m_browse.filterShown) followRemovedRows(m_browse, *change.keep);
-        CountMarksAfterRemoval(m_program, m_browse, m_marksLeft);
+        countMarksAfterRemoval(m_program, m_browse, m_marksLeft);
         m_marksLeft.reset();
         break;
     case ListChange::Kind::RowsAppended:

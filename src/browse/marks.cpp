@@ -40,7 +40,7 @@ std::optional<std::size_t> marksLeftAfterRemoval(const ProgramState& program, co
     return taken <= known.count ? std::optional<std::size_t>(known.count - taken) : std::nullopt;
 }
 
-void CountMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::optional<std::size_t> left) {
+void countMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::optional<std::size_t> left) {
     const GlobalList& list = program.globalList.table;
     // An emptied list keeps its blank row, unmarked; the search result counts its own rows.
     if (!left || browse.filterShown || list.mediaCount() == 0) {

@@ -21,7 +21,7 @@ void CountMarks(ProgramState& program, BrowseState& browse);
 std::optional<std::size_t> marksLeftAfterRemoval(const ProgramState& program, const BrowseState& browse,
                                                  const std::vector<bool>& keep);
 // Label10 after a deletion from the list: `left` (from marksLeftAfterRemoval) when known, else counted.
-void CountMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::optional<std::size_t> left);
+void countMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::optional<std::size_t> left);
 
 // "tout cocher" and "tout décocher": both tables, then the count.
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse);

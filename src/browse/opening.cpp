@@ -168,7 +168,7 @@ void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& she
                                            RowAction::ShowInFileManager);
 }
 
-void BitBtn5Click(const ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell) {
+void viewContextRow(const ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell) {
     browse.contextPanel.visible = false;
     if (browse.SelectedFile.empty()) return;
     if (platform::isFile(browse.SelectedFile)) {

@@ -77,7 +77,7 @@ std::string lancer_explorateur_ou_copie_StringGrid(ProgramState& program, Browse
 void BitBtn2Click(ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell, const DriveRows& drives,
                   std::size_t current);
 // "Visionner/écouter": hides the panel and opens the right-clicked file.
-void BitBtn5Click(const ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell);
+void viewContextRow(const ProgramState& program, BrowseState& browse, Ui& ui, Shell& shell);
 void BitBtn4Click(BrowseState& browse);
 
 // "?": opens "help_verdan.pdf" of the executable's folder when it is there.

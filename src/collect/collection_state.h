@@ -45,8 +45,8 @@ struct CollectionState {
     bool renamePanelVisible = false; // Panel3
     std::string renamePanelName;     // Label1
     // The found file last right-clicked, and Panel1 with its actions.
-    std::string SelectedFoundFile;
-    std::string SelectedFoundFolder;
+    std::string selectedFoundFile;
+    std::string selectedFoundFolder;
     FoundFilePanel foundPanel;
     bool foundHintsOn = true;
     bool addButtonEnabled = true; // BitBtn_rajout_bd

@@ -164,7 +164,7 @@ void RefreshDrives(CollectionState& state, platform::DriveProvider& provider, Ui
     ui.setBusy(false);
 }
 
-void DevicesChanged(CollectionState& state, platform::DriveProvider& provider, Ui& ui) {
+void followDeviceChange(CollectionState& state, platform::DriveProvider& provider, Ui& ui) {
     const Survey survey = surveyDrives(provider);
     // A proc, tmpfs, FUSE or container mount changes the mount table but no drive.
     if (sameDrives(state.drives, survey)) return;
@@ -189,7 +189,7 @@ void DevicesChanged(CollectionState& state, platform::DriveProvider& provider, U
     // The chosen drive has gone. A scan of it ends now, with what it had found, once.
     if (const std::shared_ptr<ScanRun> run = state.scanWorkers.current()) {
         state.scanWorkers.abandonCurrent();
-        SummarizeScan(state, ui, *run);
+        summarizeScan(state, ui, *run);
     }
     refreshFrom(state, survey);
 }

@@ -30,7 +30,7 @@ void RefreshDrives(CollectionState& state, platform::DriveProvider& provider, Ui
 // which disk) changed; then the table is rebuilt, and the chosen drive, its ticked folders, the
 // found list and a running scan stay when that drive is still there. When it has gone, a scan of
 // it ends with its summary and everything is refreshed as by RefreshDrives.
-void DevicesChanged(CollectionState& state, platform::DriveProvider& provider, Ui& ui);
+void followDeviceChange(CollectionState& state, platform::DriveProvider& provider, Ui& ui);
 // "actualiser USB après branchement"
 void Button_actualiser_hdClick(CollectionState& state, platform::DriveProvider& provider, Ui& ui);
 // Chooses the drive of the table's current row and lists its folders.

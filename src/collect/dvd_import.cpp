@@ -52,7 +52,7 @@ std::string todayText() {
     return buffer;
 }
 
-void BitBtn5Click(CollectionState& state, Ui& ui, const std::string& today) {
+void importDvdList(CollectionState& state, Ui& ui, const std::string& today) {
     const std::optional<std::string> chosen =
         ui.chooseFile("Rajout d'une liste de DVD", "Fichier Texte (*.txt *.TXT)", "");
     if (!chosen) return;

@@ -15,11 +15,11 @@ std::string convertDvdLine(std::string_view line);
 // Today as yyyy-mm-dd, in the user's time zone.
 std::string todayText();
 
-// BitBtn5Click, "A- rajout de liste de DVD": a tab-separated file (a header line, then a number and
+// importDvdList, "A- rajout de liste de DVD": a tab-separated file (a header line, then a number and
 // a title per line) fills the found list with DVD entries dated `today`, to be added with
 // "4- rajouter dans la liste globale" under the DVD pseudo-disk (the drive table's header row
 // becomes current). Windows-1252 with any line ends, or UTF-8 with or without a byte-order mark.
 // Each line is cut at kMaxListLine characters, as a list line is.
-void BitBtn5Click(CollectionState& state, Ui& ui, const std::string& today);
+void importDvdList(CollectionState& state, Ui& ui, const std::string& today);
 
 } // namespace verdan

@@ -26,11 +26,11 @@ bool openFoundFilePanel(CollectionState& state, std::optional<std::size_t> curre
     if (!currentLine || *currentLine >= state.found.size()) return false;
     const std::string path = foundLinePath(state.found.at(*currentLine));
     if (path.empty()) return false;
-    state.SelectedFoundFile = path;
-    state.SelectedFoundFolder = folderOfPath(path);
+    state.selectedFoundFile = path;
+    state.selectedFoundFolder = folderOfPath(path);
     FoundFilePanel& panel = state.foundPanel;
     panel.fileName = fileNameOfPath(path);
-    panel.folder = state.SelectedFoundFolder;
+    panel.folder = state.selectedFoundFolder;
     // Wide enough for the name, and for each button's caption whole.
     panel.width = std::max({textWidth(panel.fileName) + 2 * a.labelLeft, 500, 4 * a.minButtonWidth + 50});
     panel.buttonWidth = (panel.width - 50) / 4;
@@ -53,13 +53,13 @@ void hideFoundFilePanel(CollectionState& state) {
 
 void showFoundFileFolder(CollectionState& state, Shell& shell) {
     hideFoundFilePanel(state);
-    shell.showInFileManager(state.SelectedFoundFile);
+    shell.showInFileManager(state.selectedFoundFile);
 }
 
 void copyFoundFileToFavourites(CollectionState& state, const ProgramState& program, Ui& ui,
                                const std::function<void(const std::string&)>& status) {
     BusyScope busy(ui);
-    CopyFileWithConfirm(ui, state.SelectedFoundFile, program.settings.favouritesFolder, status);
+    CopyFileWithConfirm(ui, state.selectedFoundFile, program.settings.favouritesFolder, status);
     hideFoundFilePanel(state);
 }
 
@@ -99,7 +99,7 @@ void openPath(CollectionState& state, Ui& ui, Shell& shell, const std::string& p
 
 void playFoundFile(CollectionState& state, Ui& ui, Shell& shell, const std::function<void()>& repaint) {
     hideFoundFilePanel(state);
-    openPath(state, ui, shell, state.SelectedFoundFile, FoundSource::FoundList, repaint);
+    openPath(state, ui, shell, state.selectedFoundFile, FoundSource::FoundList, repaint);
 }
 
 void openFoundLine(CollectionState& state, Ui& ui, Shell& shell, std::string_view line, FoundSource source,

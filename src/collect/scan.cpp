@@ -30,7 +30,7 @@ bool isCurrent(const CollectionState& state, const ScanRun& run) {
 // Found lines of a worker, handed over in batches: one insertion and one refresh of the view each.
 void deliverLines(CollectionState& state, ScanRun& run, std::vector<std::string>& lines) {
     if (!isCurrent(state, run)) return; // an abandoned scan: the list now belongs to another
-    AddFoundLines(state, std::move(lines));
+    addToFoundList(state, std::move(lines));
     notifyChanged(state);
 }
 
@@ -135,7 +135,7 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
     }
 }
 
-void AddFoundLines(CollectionState& state, std::vector<std::string> lines) {
+void addToFoundList(CollectionState& state, std::vector<std::string> lines) {
     state.found.insert(std::move(lines));
     state.foundCountCaption = toText(static_cast<long long>(state.found.size()));
 }
@@ -144,10 +144,10 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run) {
     if (!isCurrent(state, run)) return;
     if (++run.finished != run.workers) return;
     state.scanWorkers.setCurrent(nullptr);
-    SummarizeScan(state, ui, run);
+    summarizeScan(state, ui, run);
 }
 
-void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
+void summarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
     ui.setBusy(false);
     state.scanLog.push_back(toText(run.finished) + " --- Recherche terminée !!!! ---");
     const std::string duration = FormatDuree(state.tick() - run.startTick);

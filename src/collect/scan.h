@@ -17,12 +17,12 @@ void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui&
 // One worker per selected folder.
 void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& run);
 // User-interface thread: a worker's batch of found lines into the sorted found list at once.
-void AddFoundLines(CollectionState& state, std::vector<std::string> lines);
+void addToFoundList(CollectionState& state, std::vector<std::string> lines);
 // User-interface thread, at the end of each worker; the last one shows the summary.
 void FinishScan(CollectionState& state, Ui& ui, ScanRun& run);
 // The end of a scan that no longer owns the found list: the pointer, the status, the N/A panel and
 // the summary message.
-void SummarizeScan(CollectionState& state, Ui& ui, ScanRun& run);
+void summarizeScan(CollectionState& state, Ui& ui, ScanRun& run);
 // "stop (Esc) " and the Escape key: stops the current scan through its own flag, which its
 // workers read.
 void Button2Click(CollectionState& state, Ui& ui);

@@ -44,7 +44,7 @@ std::string loadQuestion(std::int64_t mediaCount, const std::string& media1, con
                          const std::string& listFileName) {
     std::string media = media1;
     if (!media2.empty()) media += "+" + media2;
-    media = RepairAccentsUtf8(media);
+    media = repairAccentsOfUtf8(media);
     if (media.empty() || media == "+") media = "médias";
     return ".   Charger la liste globale de  " + toText(mediaCount) + "  <" + media +
            ">  du fichier suivant  ?" + "          \n\n" + "     " + listFileName;

@@ -53,7 +53,7 @@ void Program::listMedia() {
     BitBtn_lister_mediaClick(m_state, m_collection, m_ui);
 }
 
-AddOutcome Program::addFoundLines() {
+AddOutcome Program::addToGlobalList() {
     return change([&] { return BitBtn_rajout_bdClick(m_state, m_collection, m_drives, m_ui); });
 }
 

@@ -63,7 +63,7 @@ public:
     // The scan of the ticked folders of the chosen drive ("3- lister ...").
     void listMedia();
     // "4- rajouter dans la liste globale".
-    AddOutcome addFoundLines();
+    AddOutcome addToGlobalList();
     // The index level chosen, and "Réindexer la liste globale".
     void chooseIndexLevel(int item);
     ReindexOutcome reindex();

@@ -50,7 +50,7 @@ void RepairAccents(std::string& text) {
     }
 }
 
-std::string RepairAccentsUtf8(std::string_view text) {
+std::string repairAccentsOfUtf8(std::string_view text) {
     bool lossless = true;
     std::string bytes = cp1252::encode(text, &lossless);
     if (lossless) {

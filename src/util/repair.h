@@ -10,6 +10,6 @@ void RepairAccents(std::string& cp1252Bytes);
 
 // The same on UTF-8 text: encoded to Windows-1252, repaired, decoded. A text holding characters
 // that Windows-1252 cannot store is repaired run by run, leaving those characters as they are.
-std::string RepairAccentsUtf8(std::string_view text);
+std::string repairAccentsOfUtf8(std::string_view text);
 
 } // namespace verdan

@@ -230,7 +230,7 @@ TEST_F(ContainedCopy, DvdTitlesThatWouldLeaveTheFavouritesFolderAreRefusedAtTheI
     const std::string path = dir.write(
         "dvd.txt", "n\ttitre\r\n1\tAC/DC Live\r\n2\t..\r\n3\tLes Temps modernes\r\n4\tStar Wars: IV\r\n");
     ui.fileAnswers.push_back(path);
-    BitBtn5Click(state, ui, "2025-03-05");
+    importDvdList(state, ui, "2025-03-05");
     EXPECT_EQ(state.found.lines(),
               (std::vector<std::string>{"2025-03-05  >   -DVD        3 - :\\Les Temps modernes",
                                         "2025-03-05  >   -DVD        4 - :\\Star Wars: IV"}));

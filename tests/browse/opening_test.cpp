@@ -280,11 +280,11 @@ TEST_F(Opening, CopyToFavouritesCopiesTheRowsFileAfterTheSameChecks) {
 
 TEST_F(Opening, PanelViewButtonOpensTheFileAndCancelOnlyHides) {
     ASSERT_TRUE(rightClick(1));
-    BitBtn5Click(program, browse, ui, shell);
+    viewContextRow(program, browse, ui, shell);
     EXPECT_FALSE(browse.contextPanel.visible);
     EXPECT_EQ(shell.calls, (Calls{{"open", file("Alien.avi")}}));
     ASSERT_TRUE(rightClick(2));
-    BitBtn5Click(program, browse, ui, shell);
+    viewContextRow(program, browse, ui, shell);
     EXPECT_EQ(ui.shown.back().text, "Fichier " + file("Perdu.avi") + " introuvable");
     ASSERT_TRUE(rightClick(1));
     BitBtn4Click(browse);
@@ -326,7 +326,7 @@ TEST_F(Opening, AProgramNamedByARowIsShownInItsFolderNeverStarted) {
     reindex();
     for (std::size_t row : rows) dblClick(row);
     ASSERT_TRUE(rightClick(rows[0]));
-    BitBtn5Click(program, browse, ui, shell);
+    viewContextRow(program, browse, ui, shell);
     dblClick(1); // the film next to them opens as before
 
     Calls expected;

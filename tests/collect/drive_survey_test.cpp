@@ -209,7 +209,7 @@ protected:
 TEST_F(DeviceChange, AMountThatChangesNoDriveChangesNothing) {
     provider.drives[0].freeBytes -= 4096; // space moves all the time: no drive came or went
     const auto log = state.driveLog;
-    DevicesChanged(state, provider, ui);
+    followDeviceChange(state, provider, ui);
     EXPECT_EQ(provider.listCalls, 2);
     expectChoiceKept(2);
     EXPECT_EQ(state.driveLog, log);
@@ -225,20 +225,20 @@ TEST_F(DeviceChange, ANewDriveRebuildsTheTableAndKeepsTheChoice) {
     usb.freeBytes = usb.totalBytes = 1024;
     usb.ok = true;
     provider.drives.insert(provider.drives.begin(), usb);
-    DevicesChanged(state, provider, ui);
+    followDeviceChange(state, provider, ui);
     ASSERT_EQ(state.drives.rowCount(), 4);
     EXPECT_EQ(state.drives.cell(1, 1), "CLÉ");
     expectChoiceKept(3);
 
     provider.drives.erase(provider.drives.begin() + 1); // another drive than the chosen one goes
-    DevicesChanged(state, provider, ui);
+    followDeviceChange(state, provider, ui);
     ASSERT_EQ(state.drives.rowCount(), 3);
     expectChoiceKept(2);
 }
 
 TEST_F(DeviceChange, TheChosenDriveGoneOrAnotherDiskInItsPlaceRefreshesEverything) {
     provider.drives[1].serial = "99998888"; // another disk mounted where the chosen one was
-    DevicesChanged(state, provider, ui);
+    followDeviceChange(state, provider, ui);
     EXPECT_EQ(state.SelectedDrive, "");
     EXPECT_EQ(state.drives.currentRow(), 0);
     EXPECT_TRUE(state.folders.items.empty());
@@ -253,7 +253,7 @@ TEST_F(DeviceChange, WithoutAChosenDriveTheFoundListStays) {
     RefreshDrives(state, provider, ui);
     state.found.insert("---- DVD|x");
     provider.drives.pop_back();
-    DevicesChanged(state, provider, ui);
+    followDeviceChange(state, provider, ui);
     EXPECT_EQ(state.drives.rowCount(), 2);
     EXPECT_EQ(state.drives.currentRow(), 0);
     EXPECT_EQ(state.found.size(), 1u);

@@ -26,7 +26,7 @@ protected:
     void import(const std::string& bytes) {
         const std::string path = dir.write("dvd.txt", bytes);
         ui.fileAnswers.push_back(path);
-        BitBtn5Click(state, ui, "2025-03-05");
+        importDvdList(state, ui, "2025-03-05");
     }
     std::vector<std::string> found() const { return state.found.lines(); }
     std::vector<std::string> column(const char* header) const {
@@ -102,12 +102,12 @@ TEST_F(DvdImport, NothingToImportAndFilesThatCannotBeRead) {
     EXPECT_EQ(messagesWhenPainted, 1u) << "painted after the file dialog, before the message";
 
     ui.shown.clear();
-    BitBtn5Click(state, ui, "2025-03-05"); // cancelled
+    importDvdList(state, ui, "2025-03-05"); // cancelled
     EXPECT_EQ(ui.shown.size(), 1u);
 
     ui.fileAnswers.push_back(dir.file("absent.txt"));
     try {
-        BitBtn5Click(state, ui, "2025-03-05");
+        importDvdList(state, ui, "2025-03-05");
         ADD_FAILURE() << "no error";
     } catch (const VerdanError& e) {
         EXPECT_EQ(e.text(), "Impossible d'ouvrir le fichier " + dir.file("absent.txt"));
@@ -153,7 +153,7 @@ TEST_F(DvdImport, TwentyMegabytesOfBlankLinesTakeSecondsAndMemoryInProportion) {
     const std::string path = dir.write("vide.txt", text);
     const std::optional<Cost> cost = costInChild([&] {
         ui.fileAnswers.push_back(path);
-        BitBtn5Click(state, ui, "2025-03-05");
+        importDvdList(state, ui, "2025-03-05");
         if (state.found.size() != 1) throw std::logic_error("one entry expected");
     });
     ASSERT_TRUE(cost) << "the import failed in the child";

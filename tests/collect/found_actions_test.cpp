@@ -78,7 +78,7 @@ TEST_F(FoundActions, TheRightClickedFileFillsThePanelPlacedAndSizedByItsName) {
     const FoundFilePanel& p = state.foundPanel;
     EXPECT_TRUE(p.visible);
     EXPECT_FALSE(state.foundHintsOn);
-    EXPECT_EQ(state.SelectedFoundFile, alien);
+    EXPECT_EQ(state.selectedFoundFile, alien);
     EXPECT_EQ(p.fileName, "Alien.avi");
     EXPECT_EQ(p.folder, dir.file("films"));
     EXPECT_EQ(p.width, 500);
@@ -109,7 +109,7 @@ TEST_F(FoundActions, TheRightClickedFileFillsThePanelPlacedAndSizedByItsName) {
     hideFoundFilePanel(state);
     EXPECT_FALSE(p.visible);
     EXPECT_TRUE(state.foundHintsOn);
-    EXPECT_EQ(state.SelectedFoundFile, alien); // kept until the next right click
+    EXPECT_EQ(state.selectedFoundFile, alien); // kept until the next right click
 }
 
 TEST_F(FoundActions, PanelButtonsActOnTheSelectedFile) {

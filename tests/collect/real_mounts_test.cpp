@@ -190,10 +190,10 @@ TEST_F(RealMounts, MountingDuringAScanLeavesItAloneUntilItsOwnDriveGoes) {
     if (::mount("proc", folder(work.file("proc")).c_str(), "proc", 0, nullptr) == 0)
         mounted.push_back(work.file("proc"));
     bind(drive + "/films", work.file("view"));
-    DevicesChanged(state, *drives, ui);
+    followDeviceChange(state, *drives, ui);
     // A new disk.
     const std::string usb = mountTmpfs(work.file("usb"), "verdan_usb");
-    DevicesChanged(state, *drives, ui);
+    followDeviceChange(state, *drives, ui);
     EXPECT_GT(rowOf(usb), 0);
     EXPECT_EQ(state.SelectedDrive, drive);
     EXPECT_EQ(state.drives.cell(state.drives.currentRow(), 0), drive);
@@ -206,7 +206,7 @@ TEST_F(RealMounts, MountingDuringAScanLeavesItAloneUntilItsOwnDriveGoes) {
     ASSERT_TRUE(ui.pumpUntil([&] { return state.found.size() >= 2; }));
     ASSERT_EQ(::umount2(drive.c_str(), MNT_DETACH), 0);
     mounted.erase(std::find(mounted.begin(), mounted.end(), drive));
-    DevicesChanged(state, *drives, ui);
+    followDeviceChange(state, *drives, ui);
     EXPECT_EQ(summaries(), 2);
     EXPECT_FALSE(state.scanWorkers.current());
     ASSERT_TRUE(ui.pumpUntil([&] { return state.scanWorkers.liveWorkers() == 0; }));

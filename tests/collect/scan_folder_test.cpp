@@ -397,8 +397,8 @@ TEST_F(ScanFolderTest, RefusedFilesAndFoldersAreToldForWhatTheyAre) {
         summed.settings = run.settings;
         std::vector<std::string> lines;
         ScanFolder(root.path(), summed, [&](std::string&& line) { lines.push_back(std::move(line)); });
-        AddFoundLines(state, std::move(lines));
-        SummarizeScan(state, ui, summed);
+        addToFoundList(state, std::move(lines));
+        summarizeScan(state, ui, summed);
         return state.unreadablePanel.caption + "|" + ui.shown.back().text;
     });
     ASSERT_TRUE(out.has_value()) << "no child as nobody";

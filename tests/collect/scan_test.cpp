@@ -315,10 +315,10 @@ TEST_F(MediaScan, MountsThatLeaveTheChosenDriveInPlaceLeaveTheScanAlone) {
     state.scanTuning.batchLines = 1;
     start();
     ASSERT_TRUE(ui.pumpUntil([&] { return state.found.size() >= 2; }));
-    DevicesChanged(state, provider, ui); // a tmpfs or FUSE mount: no drive changed
+    followDeviceChange(state, provider, ui); // a tmpfs or FUSE mount: no drive changed
     TempFolder other;
     provider.add(other.path(), "CLÉ", "ABCD0001", platform::kDriveRemovable);
-    DevicesChanged(state, provider, ui); // a new drive
+    followDeviceChange(state, provider, ui); // a new drive
     EXPECT_EQ(state.drives.rowCount(), 3);
     EXPECT_FALSE(scanOver());
     EXPECT_TRUE(scanLocked(state));
@@ -338,7 +338,7 @@ TEST_F(MediaScan, ADrivePulledOutDuringItsScanEndsItWithItsSummaryOnce) {
     const std::string count = state.foundCountCaption;
     provider.drives.clear();
     now = 5100;
-    DevicesChanged(state, provider, ui);
+    followDeviceChange(state, provider, ui);
     EXPECT_TRUE(scanOver());
     EXPECT_EQ(infos(),
               (std::vector<std::string>{" Listage terminé,   " + count + " médias retenus  en  100ms"}));

@@ -102,7 +102,7 @@ TEST_F(WholePath, ScanAddSearchDeleteSaveAndSwitchCatalogueWithoutAWindow) {
     EXPECT_EQ(program->collection().found.size(), 2u) << "the two videos, not the notes";
     const int before = windows.changes;
     ui.answers = {DialogButton::Yes};
-    const AddOutcome added = program->addFoundLines();
+    const AddOutcome added = program->addToGlobalList();
     EXPECT_EQ(added.added, 2u);
     EXPECT_EQ(titles(), (std::vector<std::string>{"Brazil", "Alien", "Aliens"}));
     EXPECT_EQ(state.globalList.disks, (std::vector<std::string>{"ARCHIVES-99998888", "FILMS-0A1B2C3D"}));

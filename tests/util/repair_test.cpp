@@ -39,10 +39,10 @@ TEST(RepairAccents, LongLinesWithGenuineCircumflexStayFast) {
     EXPECT_EQ(line, expected);
 }
 
-TEST(RepairAccentsUtf8, WorksOnUtf8Text) {
+TEST(repairAccentsOfUtf8, WorksOnUtf8Text) {
     // "VidÃ©o" as UTF-8 is what a mis-decoded name looks like in memory.
-    EXPECT_EQ(RepairAccentsUtf8("VidÃ©o"), "Vidéo");
-    EXPECT_EQ(RepairAccentsUtf8("château"), "château");
+    EXPECT_EQ(repairAccentsOfUtf8("VidÃ©o"), "Vidéo");
+    EXPECT_EQ(repairAccentsOfUtf8("château"), "château");
     // Characters outside Windows-1252 survive, and the runs around them are repaired.
-    EXPECT_EQ(RepairAccentsUtf8("Фильм VidÃ©o"), "Фильм Vidéo");
+    EXPECT_EQ(repairAccentsOfUtf8("Фильм VidÃ©o"), "Фильм Vidéo");
 }
