@@ -48,7 +48,7 @@ TForm1::TForm1(Program& app, StartupView& startup, std::function<QuitOutcome(Qui
     central->setObjectName("Form1_client");
     setCentralWidget(central);
     auto* v = new QVBoxLayout(central);
-    v->setContentsMargins(4, 4, 4, 4);
+    v->setContentsMargins(pixels::kWindowMargins);
     auto* band = new QFrame(central);
     band->setObjectName("Form1_band");
     band->setFrameShape(QFrame::StyledPanel);
@@ -67,7 +67,7 @@ TForm1::TForm1(Program& app, StartupView& startup, std::function<QuitOutcome(Qui
     columns->addWidget(foundColumn, 5);
     v->addLayout(columns, 1);
     buildFloatingPanels();
-    resize(fitOnScreen(*this, QSize(1561, 751)));
+    resize(fitOnScreen(*this, pixels::kWindowSize));
 
     connect(BitBtn_form2_bis, &QPushButton::clicked, this, [this] { BitBtn_form2_bisClick(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
@@ -319,7 +319,8 @@ void TForm1::applyState() {
 }
 
 void TForm1::placeOverCentre(QWidget* panel, const QWidget* over) {
-    panel->move((over->width() - panel->width()) / 2, (over->height() - panel->height()) / 2 + 100);
+    panel->move((over->width() - panel->width()) / 2,
+                (over->height() - panel->height()) / 2 + pixels::kWaitingPanelBelowCentre);
 }
 
 void TForm1::showLoadingPanel(bool shown) {

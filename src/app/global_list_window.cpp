@@ -46,7 +46,7 @@ TForm2::TForm2(Program& app, std::function<QuitOutcome(QuitSender)> quit, QWidge
     central->setObjectName("Form2_client");
     setCentralWidget(central);
     auto* v = new QVBoxLayout(central);
-    v->setContentsMargins(4, 4, 4, 4);
+    v->setContentsMargins(pixels::kWindowMargins);
     auto* band = new QFrame(central);
     band->setObjectName("Form2_band");
     buildTopBand(band);
@@ -82,7 +82,7 @@ TForm2::TForm2(Program& app, std::function<QuitOutcome(QuitSender)> quit, QWidge
     body->addWidget(side);
     v->addLayout(body, 1);
     buildFloatingPanels();
-    resize(fitOnScreen(*this, QSize(1561, 751)));
+    resize(fitOnScreen(*this, pixels::kWindowSize));
 
     widgets::fillWith(Panel1, colours::kFilePanel);
     widgets::fillWith(Panel2, colours::kHelpPanel);
@@ -162,7 +162,8 @@ void TForm2::showPanel4(bool shown, int overWidth, int overHeight) {
         Panel4->hide();
         return;
     }
-    Panel4->move((overWidth - Panel4->width()) / 2, (overHeight - Panel4->height()) / 2 + 100);
+    Panel4->move((overWidth - Panel4->width()) / 2,
+                 (overHeight - Panel4->height()) / 2 + pixels::kWaitingPanelBelowCentre);
     Panel4->show();
     Panel4->raise();
     Panel4->repaint();

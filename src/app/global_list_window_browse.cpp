@@ -3,6 +3,7 @@
 #include "global_list_model.h"
 #include "global_list_window.h"
 #include "handler_guard.h"
+#include "presentation.h"
 #include "qt_ui.h"
 
 #include "browse/deletion.h"
@@ -128,7 +129,8 @@ void TForm2::copyProgressChanged() {
     if (p.visible && !Panel3->isVisible()) {
         // Centred across the window, 100 pixels above its bottom edge.
         QWidget* host = Panel3->parentWidget();
-        Panel3->move((host->width() - Panel3->width()) / 2, host->height() - Panel3->height() - 100);
+        Panel3->move((host->width() - Panel3->width()) / 2,
+                     host->height() - Panel3->height() - pixels::kCopyPanelAboveBottom);
     }
     Panel3->setVisible(p.visible);
     if (p.visible) Panel3->raise();

@@ -33,6 +33,13 @@ inline constexpr QColor kPlanPanel(236, 244, 255);
 } // namespace colours
 
 namespace pixels {
+// Both windows open at this size, cut to the screen.
+inline constexpr QSize kWindowSize(1561, 751);
+inline constexpr QMargins kWindowMargins(4, 4, 4, 4);
+// Waiting panels sit this far below the centre of the window they cover; the copy panel this far
+// above the bottom of its window.
+inline constexpr int kWaitingPanelBelowCentre = 100;
+inline constexpr int kCopyPanelAboveBottom = 100;
 // Bands and columns of controls: their margins, the space between their rows and between cells.
 inline constexpr QMargins kBandMargins(6, 4, 6, 4);
 inline constexpr int kRowSpacing = 3;
