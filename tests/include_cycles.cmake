@@ -7,7 +7,7 @@ if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
 endif()
 
-set(folders collect browse)
+set(folders platform util catalogue collect browse program)
 
 set(faults "")
 set(checked 0)

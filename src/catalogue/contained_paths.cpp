@@ -1,7 +1,6 @@
 #include "catalogue/contained_paths.h"
 
 #include "catalogue/drive_lookup.h"
-#include "catalogue/file_copy.h"
 #include "platform/files.h"
 
 namespace verdan {
@@ -27,6 +26,18 @@ bool hasControl(std::string_view text) {
 bool isPlainFileName(std::string_view name) {
     return !name.empty() && name.find_first_of("/\\") == std::string_view::npos && !hasControl(name) &&
            !onlyDotsAndBlanks(name);
+}
+
+std::string pathInFolder(const std::string& folder, std::string_view fileName) {
+    char sep = platform::nativeSeparator();
+    if (folder.find('\\') != std::string::npos)
+        sep = '\\';
+    else if (folder.find('/') != std::string::npos)
+        sep = '/';
+    std::string path = folder;
+    if (path.empty() || path.back() != sep) path.push_back(sep);
+    path.append(fileName);
+    return path;
 }
 
 bool staysOnItsDisk(std::string_view folder) {

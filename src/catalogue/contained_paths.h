@@ -13,6 +13,9 @@ namespace verdan {
 // climb, and Windows drops the final dots and blanks of a name).
 bool isPlainFileName(std::string_view name);
 
+// The folder joined with a file name by the folder's own separator.
+std::string pathInFolder(const std::string& folder, std::string_view fileName);
+
 // A catalogue folder (":\films\2020", ":\" for the root) that stays on its disk: it begins with
 // the colon and a separator (or is the colon alone), none of its names climbs (".." or any name
 // made of dots and blanks alone) and none holds a control character.

@@ -85,18 +85,6 @@ std::string copyFailureText(CopyResult result, const std::string& source, const 
     return {};
 }
 
-std::string pathInFolder(const std::string& folder, std::string_view fileName) {
-    char sep = platform::nativeSeparator();
-    if (folder.find('\\') != std::string::npos)
-        sep = '\\';
-    else if (folder.find('/') != std::string::npos)
-        sep = '/';
-    std::string path = folder;
-    if (path.empty() || path.back() != sep) path.push_back(sep);
-    path.append(fileName);
-    return path;
-}
-
 void CopyFileWithConfirm(Ui& ui, const std::string& source, const std::string& folder,
                          const std::function<void(const std::string&)>& status) {
     const std::string name = fileNameOfPath(source);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/contained_paths.h"
 #include "platform/files.h"
 #include "util/ui.h"
 
@@ -40,9 +41,6 @@ CopyResult copyThroughTemporary(const std::string& source, const std::string& fo
 // it, what happened.
 std::string copyFailureText(CopyResult result, const std::string& source, const std::string& destination,
                             platform::FileFailure why = platform::FileFailure::None);
-
-// The folder joined with a file name by the folder's own separator.
-std::string pathInFolder(const std::string& folder, std::string_view fileName);
 
 // The copy of one file into a folder, with its confirmations: the folder is created when the
 // user wants it, an existing file is replaced only after a question, and the outcome is told.

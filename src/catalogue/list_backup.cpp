@@ -22,6 +22,10 @@ std::string listBackupPath(const std::string& listFile) {
     return s.substr(0, s.size() - 4) + ".bak";
 }
 
+std::string ListPaths::backupPath() const {
+    return listBackupPath(ListFilePath);
+}
+
 platform::AtomicFileWriter::BeforeReplace listBackupRotation(std::string backup) {
     if (backup.empty()) return {};
     return [backup = std::move(backup)](const std::string& listFile) {

@@ -1,6 +1,5 @@
 #include "catalogue/list_paths.h"
 
-#include "catalogue/list_backup.h"
 #include "util/file_helpers.h"
 
 namespace verdan {
@@ -27,10 +26,6 @@ std::string ListPaths::filesPrefix() const {
     const std::size_t start = ListFilePath.find_last_of("\\/");
     const std::string name = ListFilePath.substr(start == std::string::npos ? 0 : start + 1);
     return name.substr(0, name.size() - 3);
-}
-
-std::string ListPaths::backupPath() const {
-    return listBackupPath(ListFilePath);
 }
 
 } // namespace verdan

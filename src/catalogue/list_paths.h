@@ -17,7 +17,7 @@ struct ListPaths {
 
     // Sets folder and name, then ListBasePath, ParamFilePath (when asked) and ListFilePath.
     void derive(const std::string& folder, const std::string& name, bool withParamFile = true);
-    // Backup of the list file (see listBackupPath).
+    // Backup of the list file, by the backup's rule (catalogue/list_backup.cpp).
     std::string backupPath() const;
     // How the names of the catalogue's files begin, the list's, its backup's, its parameter
     // file's and their temporaries' ("films." for "films.2020", whose list is "films.txt").

@@ -10,8 +10,8 @@
 
 #include "catalogue/drive_table.h"
 #include "catalogue/global_list.h"
-#include "catalogue/list_change.h"
 #include "catalogue/index_keys.h"
+#include "catalogue/list_change.h"
 #include "catalogue/settings.h"
 #include "product.h"
 #include "util/utf8.h"
@@ -22,10 +22,10 @@ inline constexpr const char* kProductTitle = VERDAN_PRODUCT_TITLE;
 
 // What the global-list window shows besides the parameters of the catalogue.
 struct GlobalListState {
-    GlobalList table;                          // StringGrid1
-    KeySet keys;                               // ListBox_media_key
-    IndexState index;                          // Label_idx, Label_n_idx, Label3 of the collection window
-    std::vector<std::string> disks;            // ListBox_hd_referencer
+    GlobalList table;               // StringGrid1
+    KeySet keys;                    // ListBox_media_key
+    IndexState index;               // Label_idx, Label_n_idx, Label3 of the collection window
+    std::vector<std::string> disks; // ListBox_hd_referencer
     // Told of every edit of the table made through catalogue/list_edits.h.
     ListObservers observers;
     std::string mediaCountCaption = "0 média"; // Label_n
