@@ -13,6 +13,7 @@
 #include "program/program.h"
 #include "util/ui.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -126,6 +127,11 @@ private:
     void placeOverCentre(QWidget* panel, const QWidget* over);
 
     void buildParameterBand(QWidget* band);
+    void buildListGroup(QWidget* band, QBoxLayout* row);
+    void buildIndexGroup(QWidget* band, QBoxLayout* row);
+    // The two media categories.
+    void buildMediaGroup(QWidget* band, QBoxLayout* row);
+    void buildFavouritesGroup(QWidget* band, QBoxLayout* row);
     void buildDriveColumn(QWidget* column);
     void buildFolderColumn(QWidget* column);
     void buildFoundColumn(QWidget* column);

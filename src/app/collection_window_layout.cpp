@@ -44,6 +44,14 @@ void TForm1::buildParameterBand(QWidget* band) {
     rows->addLayout(top);
     rows->addLayout(bottom);
 
+    buildListGroup(band, top);
+    buildIndexGroup(band, top);
+    buildMediaGroup(band, bottom);
+    buildFavouritesGroup(band, bottom);
+}
+
+// The list, its folder, its parameter file and the date of its last save.
+void TForm1::buildListGroup(QWidget* band, QBoxLayout* row) {
     auto* list = new QGridLayout;
     list->setHorizontalSpacing(pixels::kCellSpacing);
     list->setVerticalSpacing(pixels::kRowSpacing);
@@ -73,9 +81,10 @@ void TForm1::buildParameterBand(QWidget* band) {
     list->addWidget(BitBtn6, 3, 0);
     list->setColumnStretch(2, 1);
     list->setColumnStretch(3, 1);
-    top->addLayout(list, 1);
+    row->addLayout(list, 1);
+}
 
-    // Index level.
+void TForm1::buildIndexGroup(QWidget* band, QBoxLayout* row) {
     CheckBox1 = check(band, "CheckBox1", "modif de l'index", false,
                       " protection de la modification accidentelle de l'index   ");
     Label3 = label(band, "Label3", "nb idx");
@@ -90,10 +99,11 @@ void TForm1::buildParameterBand(QWidget* band) {
     indexColumn->addWidget(Label3);
     indexColumn->addWidget(BitBtn_reinit);
     indexColumn->addStretch();
-    top->addLayout(indexColumn);
-    top->addWidget(RadioGroup_index);
+    row->addLayout(indexColumn);
+    row->addWidget(RadioGroup_index);
+}
 
-    // The two media categories.
+void TForm1::buildMediaGroup(QWidget* band, QBoxLayout* row) {
     Label_media_1_ = label(band, "Label_media_1_", "médias 1");
     Label_media_2_ = label(band, "Label_media_2_", "médias 2");
     Edit_type_media_1_ = edit(band, "Edit_type_media_1_", "vidéos");
@@ -127,9 +137,10 @@ void TForm1::buildParameterBand(QWidget* band) {
     media->addWidget(CheckBox_mini_2_, 1, 4);
     media->addWidget(Edit_taille_mini_2_, 1, 5);
     media->setColumnStretch(3, 1);
-    bottom->addLayout(media, 3);
+    row->addLayout(media, 3);
+}
 
-    // Favourites folder.
+void TForm1::buildFavouritesGroup(QWidget* band, QBoxLayout* row) {
     BitBtn_rep_favori = button(band, "BitBtn_rep_favori", "Répertoire des favoris");
     SpeedButton1 = speedButton(band, "SpeedButton1", "", " ouvrir le dossier des favoris ");
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
@@ -141,7 +152,7 @@ void TForm1::buildParameterBand(QWidget* band) {
     auto* favColumn = new QVBoxLayout;
     favColumn->addLayout(fav);
     favColumn->addStretch();
-    bottom->addLayout(favColumn, 2);
+    row->addLayout(favColumn, 2);
 }
 
 void TForm1::buildDriveColumn(QWidget* column) {

@@ -12,6 +12,7 @@
 #include "program/program.h"
 #include "util/ui.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -121,6 +122,9 @@ protected:
 private:
     void buildTopBand(QWidget* band);
     void buildSidePanel(QWidget* side);
+    void buildDiskControls(QWidget* side, QBoxLayout* v);
+    void buildMarkControls(QWidget* side, QBoxLayout* v);
+    void buildFavouritesRow(QWidget* side, QBoxLayout* v);
     void buildFloatingPanels();
     void showLoadingPanel(bool shown) override;
     // Panel3 and Memo1 as the copy leaves them, painted at once.

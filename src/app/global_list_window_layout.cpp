@@ -114,6 +114,17 @@ void TForm2::buildSidePanel(QWidget* side) {
     help->addWidget(Label6);
     v->addWidget(Panel2);
 
+    // What the advanced mode shows besides the panel's own controls.
+    advancedControls = {BitBtn1,     Button_charger_bd,  Button_vider_bd, Button_enregistrer_liste,
+                        Button_undo, Label_date_der_maj, Label_idx,       Label_n_idx};
+    buildDiskControls(side, v);
+    buildMarkControls(side, v);
+    buildFavouritesRow(side, v);
+    side->setFixedWidth(pixels::kSidePanelWidth);
+}
+
+// The disks of the list, the copy's missing sources in their place, and the deletions.
+void TForm2::buildDiskControls(QWidget* side, QBoxLayout* v) {
     v->addWidget(label(side, "Label3", "disques présents dans la liste"));
     ListBox_hd_referencer = listBox(side, "ListBox_hd_referencer");
     v->addWidget(ListBox_hd_referencer, 1);
@@ -142,6 +153,12 @@ void TForm2::buildSidePanel(QWidget* side) {
     auto* bevel2 = bevel(side, "Bevel2");
     v->addWidget(bevel2);
 
+    advancedControls +=
+        {l2, Label_hd_selectionner, l5, Button_effacer_liste_un_hd, bevel1, Button_del, bevel2};
+}
+
+// The marks, their counter and what copies or plans the marked files.
+void TForm2::buildMarkControls(QWidget* side, QBoxLayout* v) {
     BitBtn_tout_cocher = button(side, "BitBtn_tout_cocher", "tout cocher");
     BitBtn_tout_decocher = button(side, "BitBtn_tout_decocher", "tout décocher");
     BitBtn_coche_selection = button(side, "BitBtn_coche_selection", "(dé)cocher sélection");
@@ -168,6 +185,11 @@ void TForm2::buildSidePanel(QWidget* side) {
     auto* bevel4 = bevel(side, "Bevel4");
     v->addWidget(bevel4);
 
+    advancedControls +=
+        {BitBtn_tout_cocher, BitBtn_tout_decocher, l7, l8, Label10, Button_copie_multiple, bevel4};
+}
+
+void TForm2::buildFavouritesRow(QWidget* side, QBoxLayout* v) {
     BitBtn_rep_favori = button(side, "BitBtn_rep_favori", "Dossier des favoris");
     SpeedButton1 = speedButton(side, "SpeedButton1", "", " ouvrir le dossier des favoris ");
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
@@ -183,30 +205,6 @@ void TForm2::buildSidePanel(QWidget* side) {
     v->addWidget(Label_rep_favori);
     Button_son = button(side, "Button_son", "son");
     Button_son->hide();
-    side->setFixedWidth(pixels::kSidePanelWidth);
-
-    advancedControls = {BitBtn1,
-                        Button_charger_bd,
-                        Button_vider_bd,
-                        Button_enregistrer_liste,
-                        Button_undo,
-                        bevel2,
-                        l5,
-                        l2,
-                        Label_hd_selectionner,
-                        Button_effacer_liste_un_hd,
-                        bevel1,
-                        Button_del,
-                        Label_date_der_maj,
-                        bevel4,
-                        BitBtn_tout_cocher,
-                        BitBtn_tout_decocher,
-                        Button_copie_multiple,
-                        l7,
-                        l8,
-                        Label10,
-                        Label_idx,
-                        Label_n_idx};
 }
 
 void TForm2::buildFloatingPanels() {
