@@ -31,14 +31,15 @@ public:
     virtual ~ListObserver() = default;
     // Before the edit, while the rows it removes can still be read.
     virtual void listAboutToChange(const ListChange& /*change*/) {}
-    virtual void listChanged(const ListChange& change) = 0;
+    virtual void listChanged(const ListChange& /*change*/) {}
 };
 using ListObservers = std::vector<ListObserver*>;
 
-// The observers hear `change` around `edit`, which makes it.
-template <class Edit> void editList(const ListObservers& observers, const ListChange& change, Edit&& edit) {
+// The observers hear `change` around `makeChange`, which makes it.
+template <class Edit>
+void editList(const ListObservers& observers, const ListChange& change, Edit&& makeChange) {
     for (ListObserver* o : observers) o->listAboutToChange(change);
-    edit();
+    makeChange();
     for (ListObserver* o : observers) o->listChanged(change);
 }
 
