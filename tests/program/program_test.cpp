@@ -136,3 +136,26 @@ TEST_F(WholePath, ScanAddSearchDeleteSaveAndSwitchCatalogueWithoutAWindow) {
     EXPECT_TRUE(resultTitles().empty());
     EXPECT_TRUE(state.globalList.disks.empty());
 }
+
+// Re-indexing at a coarser level removes the rows whose key repeats: a search result shown then
+// loses them as it would by a deletion, instead of naming rows that moved or are gone.
+TEST_F(WholePath, ASearchResultFollowsTheDuplicatesAReindexingRemoves) {
+    const std::string list = joinPath(joinPath(dir.path(), "listes"), "liste_globale_médias.txt");
+    std::ofstream(pathFromUtf8(list), std::ios::binary)
+        << cp1252::encode("n\tnom-disque\tmédia\ttitre\text\tdate\trépertoire\ttaille\tdrive\ttype-disque"
+                          "\tNS-disque\tlibre\ttotal\t x\r\n" +
+                          ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") + "\r\n" +
+                          ProgramFixture::row("2", "ARCHIVES", "Brazil", "800 Mo", "99998888") + "\r\n" +
+                          ProgramFixture::row("3", "ARCHIVES", "Brazil 2", "900 Mo", "99998888") + "\r\n");
+    ui.answers = {DialogButton::Yes};
+    program->openingSequence(windows);
+    ASSERT_TRUE(program->search("brazil"));
+    ASSERT_EQ(resultTitles(), (std::vector<std::string>{"Brazil", "Brazil", "Brazil 2"}));
+
+    state.catalogue.params.indexLevel = 0; // idx1: the size no longer tells the two apart
+    ui.answers = {DialogButton::Yes};
+    EXPECT_EQ(program->reindex(), ReindexOutcome::Cleaned);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Brazil", "Brazil 2"}));
+    EXPECT_EQ(resultTitles(), (std::vector<std::string>{"Brazil", "Brazil 2"}));
+    EXPECT_EQ(program->browse().filter.listRow(2), 2u);
+}
