@@ -129,7 +129,8 @@ int main(int argc, char** argv) {
     test::FakeShell shell;
     ProgramState program;
     program.programFolder = folder.string();
-    MainWindows windows(program, ui, shell, drives);
+    Program verdanProgram(program, ui, shell, drives);
+    MainWindows windows(verdanProgram);
     ui.setParentWindow(&windows.mainWindow());
     TForm2& form2 = windows.globalList();
     auto* table = form2.findChild<QTableView*>("StringGrid1");

@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     program.programFolder = programFolder.path().toStdString();
     program.catalogue.params.media[0].extensionFilter = "avi, mp4, mkv, mov, wmv, flv, vob, ts";
     program.catalogue.params.media[1].extensionFilter = "mp3, ogg, mp4a";
-    MainWindows windows(program, ui, shell, drives);
+    Program verdanProgram(program, ui, shell, drives);
+    MainWindows windows(verdanProgram);
     TForm1& form1 = windows.collection();
     ui.setParentWindow(&form1);
     form1.show();
