@@ -187,7 +187,7 @@ void TForm1::RadioGroup1Click(int choice) {
 }
 
 void TForm1::BitBtn_lister_mediaClick() {
-    guarded(m_ui, [this] { verdan::BitBtn_lister_mediaClick(m_program, m_state, m_ui); });
+    guarded(m_ui, [this] { m_app.listMedia(); });
     refreshCollection();
 }
 
