@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "collect/folders.h"
+#include "platform/drives.h"
 #include "program/program.h"
 #include "support/fake_drives.h"
 #include "support/fake_shell.h"
@@ -61,6 +62,9 @@ protected:
             disk.write(f, std::string(2048, 'x'));
         }
         drives.add(disk.path(), "FILMS", "0A1B2C3D");
+        // The adding asks for the disk by its root: on Windows the drive letter of the folder.
+        const std::string root = platform::nativeDriveRoot(disk.path());
+        if (root != disk.path()) drives.add(root, "FILMS", "0A1B2C3D");
         program = std::make_unique<Program>(state, ui, shell, drives);
         program->addView(windows);
     }
