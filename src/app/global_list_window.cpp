@@ -201,7 +201,6 @@ void TForm2::quit(QuitSender sender) {
         QCursor::setPos(s->geometry().width() / 2 - 50, s->geometry().height() / 2 - 30);
     QuitOutcome outcome = QuitOutcome::Stay;
     guarded(m_ui, [&] { outcome = m_quit(sender); });
-    refreshView();
     if (outcome == QuitOutcome::ExitNow) QApplication::exit(0);
 }
 

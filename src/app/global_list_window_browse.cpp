@@ -338,7 +338,6 @@ void TForm2::Button_delClick() {
         table->scrollTo(table->model()->index(static_cast<int>(position->topVisibleRow) - 1, 0),
                         QAbstractItemView::PositionAtTop);
     }
-    refreshView();
 }
 
 void TForm2::Button_effacer_liste_un_hdClick() {
@@ -346,7 +345,6 @@ void TForm2::Button_effacer_liste_un_hdClick() {
     guarded(m_ui, [&] { deleted = m_app.deleteDisk(); });
     // The arrow keys start again from the top: no row stays highlighted that they would not extend.
     if (deleted > 0) StringGrid1->clearSelection();
-    refreshView();
 }
 
 void TForm2::Button_vider_bdClick() {

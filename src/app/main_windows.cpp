@@ -73,7 +73,6 @@ QuitOutcome MainWindows::quit(QuitSender sender) {
 void MainWindows::changeCatalogue(const std::function<void()>& command) {
     m_form2->changeCatalogue(command);
     m_form1->showLoadingPanel(false);
-    m_form1->refreshView();
 }
 
 void MainWindows::chooseCatalogue(bool thenShowGlobalList) {
