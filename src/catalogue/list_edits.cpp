@@ -1,6 +1,8 @@
 #include "catalogue/list_edits.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
 #include "catalogue/index_keys.h"
 
@@ -43,13 +45,41 @@ void appendListRows(GlobalListState& globalList, GlobalList&& staged, std::size_
     });
 }
 
-void replaceListCells(GlobalListState& globalList, std::size_t row,
-                      const std::vector<std::pair<int, std::string>>& cells) {
-    if (row == 0 || row >= globalList.table.rowCount() || cells.empty()) return;
-    const int column = cells.size() == 1 ? cells.front().first : -1;
-    const ListChange change{ListChange::Kind::CellsChanged, nullptr, row, 1, column};
+void replaceListCells(GlobalListState& globalList, int level, const std::vector<RowCells>& rows) {
+    GlobalList& list = globalList.table;
+    KeySet& keys = globalList.keys;
+    std::size_t first = SIZE_MAX, last = 0;
+    for (const RowCells& r : rows) {
+        if (r.row == 0 || r.row >= list.rowCount() || r.cells.empty()) continue;
+        first = std::min(first, r.row);
+        last = std::max(last, r.row);
+    }
+    if (first == SIZE_MAX) return;
+    const int column =
+        rows.size() == 1 && rows.front().cells.size() == 1 ? rows.front().cells.front().first : -1;
+    const ListChange change{ListChange::Kind::CellsChanged, nullptr, first, last - first + 1, column};
     editList(globalList.observers, change, [&] {
-        for (const auto& [col, text] : cells) globalList.table.setCell(row, col, text);
+        // A set that holds the key of every row at this level follows key by key; any other is
+        // built again once.
+        bool followed =
+            keys.level() == std::clamp(level, 0, kIndexLevels - 1) && keys.rowCount() + 1 == list.rowCount();
+        const KeyColumns columns = KeyColumns::of(list);
+        std::string key;
+        for (const RowCells& r : rows) {
+            if (r.row == 0 || r.row >= list.rowCount()) continue;
+            if (followed) {
+                key.clear();
+                appendKey(list, columns, r.row, level, key);
+                followed = keys.remove(key);
+            }
+            for (const auto& [col, text] : r.cells) list.setCell(r.row, col, text);
+            if (followed) {
+                key.clear();
+                appendKey(list, columns, r.row, level, key);
+                keys.add(key);
+            }
+        }
+        indexAfterRemoval(list, keys, level, followed, globalList.index);
     });
 }
 

@@ -25,9 +25,14 @@ void blankOnlyListRow(GlobalListState& globalList, int level);
 // stages the rows, to skip the files already there.
 void appendListRows(GlobalListState& globalList, GlobalList&& staged, std::size_t first, bool replaceBlank);
 
-// Sets the given cells (column, text) of data row `row`.
-void replaceListCells(GlobalListState& globalList, std::size_t row,
-                      const std::vector<std::pair<int, std::string>>& cells);
+// Cells (column, text) of one data row.
+struct RowCells {
+    std::size_t row = 0;
+    std::vector<std::pair<int, std::string>> cells;
+};
+// Sets the given cells of data rows, as one edit. The key set follows the keys the rows now have at
+// `level`: a row's old key goes, its new one comes.
+void replaceListCells(GlobalListState& globalList, int level, const std::vector<RowCells>& rows);
 
 // The table was loaded or emptied in place: its observers start again from it.
 void announceListReplaced(GlobalListState& globalList);

@@ -117,10 +117,10 @@ TEST_F(ListEdits, AppendedRowsAreNumberedAsTheTableHasThemAndTakeTheBlankRowsPla
 }
 
 TEST_F(ListEdits, CellsOfOneRowAndNoRowOutsideTheData) {
-    replaceListCells(gl, 2, {{3, "B2"}});
-    replaceListCells(gl, 3, {{3, "C2"}, {6, ":\\autres"}});
-    replaceListCells(gl, 0, {{3, "en-tête"}});
-    replaceListCells(gl, 9, {{3, "ailleurs"}});
+    replaceListCells(gl, kLevel, {{2, {{3, "B2"}}}});
+    replaceListCells(gl, kLevel, {{3, {{3, "C2"}, {6, ":\\autres"}}}});
+    replaceListCells(gl, kLevel, {{0, {{3, "en-tête"}}}});
+    replaceListCells(gl, kLevel, {{9, {{3, "ailleurs"}}}});
     EXPECT_EQ(recorder.heard, (std::vector<std::string>{"before cells 2+1 col3 /4", "after cells 2+1 col3 /4",
                                                         "before cells 3+1 /4", "after cells 3+1 /4"}));
     EXPECT_EQ(gl.table.cell(2, 3), "B2");
