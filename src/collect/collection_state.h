@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct CollectionState {
     FolderLists folders;               // CheckListBox_rep, ListBoxSel, RadioGroup1
     // The found list (ListBox_media_un_hd); quitting asks about lines never added.
     FoundList found;
+    // The scan that filled the found list, while the list is its own: a refresh of its disk may be
+    // offered.
+    std::optional<ScannedDisk> scannedDisk;
     // What the scan that filled it took for media: its files are opened, anything else shown.
     std::vector<std::string> foundExtensions;
     std::string foundCountCaption = "n"; // Label6
@@ -57,6 +61,12 @@ struct CollectionState {
     std::function<void()> onScanChanged;
     // Last, so that its workers are stopped before anything they report to goes away.
     ScanWorkers scanWorkers;
+
+    // The found list emptied, and with it what its scan had walked.
+    void clearFound() {
+        found.clear();
+        scannedDisk.reset();
+    }
 
     // Title after every activation: the product title, six blanks, the list name shown.
     static std::string windowTitle(const std::string& listNameLabel);

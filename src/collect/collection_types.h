@@ -1,7 +1,11 @@
 #pragma once
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "collect/disk_identity.h"
 
 // Plain parts of the collection window's state, apart from the operations on them, so that the
 // state and the scan can use them without including the headers of those operations, which
@@ -53,6 +57,23 @@ struct UnreadablePanel {
     bool visible = false;
     std::string caption = "Fichier N/A"; // Label8
     std::vector<std::string> lines;      // ListBox_na: see unreadableListEntry
+};
+
+// What the scan that filled the found list walked, kept for a refresh of its disk's rows.
+struct ScannedDisk {
+    DiskIdentity disk;                // as the scan's drive answered when the scan started
+    std::string driveRoot;            // the drive scanned
+    std::vector<std::string> folders; // the ticked folders walked, as paths
+    // Folders, as found lines show them, that the walk did not read to the end: nothing under
+    // them is compared.
+    std::vector<std::string> unread;
+    // Every line the scan found: a line the user took out of the found list still names a file
+    // that is there.
+    std::vector<std::string> lines;
+    bool stopped = false; // "stop (Esc)" ended it
+    // Whether the list has rows of the disk, as last seen (stamps of the rows, names and serials).
+    std::optional<std::array<std::uint64_t, 3>> listSeen;
+    bool hasRows = false;
 };
 
 } // namespace verdan

@@ -55,7 +55,7 @@ DiskIdentity QueryDisk(platform::DriveProvider& provider, const std::string& dri
 void ClearCollectionLists(CollectionState& state) {
     state.drives.clearToHeader();
     state.folders.clear();
-    state.found.clear();
+    state.clearFound();
 }
 
 namespace {
@@ -195,7 +195,7 @@ void followDeviceChange(CollectionState& state, platform::DriveProvider& provide
 }
 
 void Button_actualiser_hdClick(CollectionState& state, platform::DriveProvider& provider, Ui& ui) {
-    state.found.clear();
+    state.clearFound();
     state.driveLog.clear();
     RefreshDrives(state, provider, ui);
 }
@@ -208,7 +208,7 @@ void StringGrid_hdClick(CollectionState& state, Ui& ui) {
     state.SelectedDrive = state.drives.cell(row, 0);
     state.driveRowSelect = true;
     state.folders.clear();
-    state.found.clear();
+    state.clearFound();
     state.folders.selected.clear();
     state.foundCountCaption = std::string("n"); // a move: GCC 12 at -O3 warns wrongly on literals here
     state.scanLog.clear();

@@ -60,7 +60,7 @@ void importDvdList(CollectionState& state, Ui& ui, const std::string& today) {
     abandonScan(state, ui);
     state.drives.setCurrentRow(0);
     state.folders.clear();
-    state.found.clear();
+    state.clearFound();
 
     std::string bytes;
     if (platform::readWholeFile(*chosen, bytes) != platform::ReadStatus::Ok)

@@ -50,7 +50,7 @@ void CheckListBox_repClick(CollectionState& state, Ui& ui, int item, bool ticked
     entry.checked = ticked;
     state.scanStatus = "---";
     lists.radioIndex = -1;
-    state.found.clear();
+    state.clearFound();
     state.foundCountCaption = std::string("0"); // a move: GCC 12 at -O3 warns wrongly on literals here
     auto& sel = lists.selected;
     auto same = std::find_if(sel.begin(), sel.end(),

@@ -56,6 +56,14 @@ NewRowValues NewRowMaker::operator()(std::string_view line) const {
 }
 
 NewRowValues NewRowMaker::operator()(std::string_view line, platform::EntrySizes& sizes) const {
+    return make(line, [&](std::string_view path) { return FormatTaille(sizes(path), m_decimalSeparator); });
+}
+
+NewRowValues NewRowMaker::asFound(std::string_view line) const {
+    return make(line, [&](std::string_view) { return std::string(splitFoundLine(line).size); });
+}
+
+template <class SizeText> NewRowValues NewRowMaker::make(std::string_view line, SizeText&& sizeOf) const {
     const DiskIdentity& disk = m_disk;
     const int level = m_level;
     NewRowValues v;
@@ -78,7 +86,7 @@ NewRowValues NewRowMaker::operator()(std::string_view line, platform::EntrySizes
         break;
     case FoundKind::File:
         v.folder = catalogueFolder(parts.path, m_driveRoot);
-        v.size = FormatTaille(sizes(parts.path), m_decimalSeparator);
+        v.size = sizeOf(parts.path);
         // The composition of cle_index, from the values the row will hold.
         v.key.reserve(v.titre.size() + v.ext.size() + disk.label.size() + disk.serial.size() + v.size.size() +
                       v.date.size() + v.folder.size());

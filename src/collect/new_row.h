@@ -56,9 +56,14 @@ public:
     NewRowValues operator()(std::string_view line) const;
     // The same, the size looked up through the calling thread's own `sizes`.
     NewRowValues operator()(std::string_view line, platform::EntrySizes& sizes) const;
+    // The same with the size the line itself gives, as the scan found it a moment ago.
+    NewRowValues asFound(std::string_view line) const;
     std::string mediaKind(std::string_view ext) const;
 
 private:
+    // `sizeOf(path)` gives the size text of a scanned file.
+    template <class SizeText> NewRowValues make(std::string_view line, SizeText&& sizeOf) const;
+
     DiskIdentity m_disk;
     std::string m_driveRoot;
     int m_level;

@@ -52,10 +52,11 @@ void abandonScan(CollectionState& state, Ui& ui) {
     notifyChanged(state);
 }
 
-void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui& ui) {
+void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui& ui,
+                              const DiskIdentity& disk) {
     if (scanLocked(state)) return;
     abandonScan(state, ui);
-    state.found.clear();
+    state.clearFound();
     notifyChanged(state);
     if (state.SelectedDrive.empty()) {
         ShowInfo(ui, " choisir un disque...");
@@ -72,6 +73,7 @@ void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui&
     }
     auto run = std::make_shared<ScanRun>();
     run->driveRoot = state.SelectedDrive;
+    run->disk = disk;
     run->startTick = state.tick();
     state.addButtonEnabled = false;
     run->settings = makeScanSettings(media, platform::decimalSeparator());
@@ -83,7 +85,7 @@ void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui&
 }
 
 void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& run) {
-    state.found.clear();
+    state.clearFound();
     state.scanWorkers.setCurrent(run);
     int launched = 0;
     std::vector<std::function<void()>> here;
@@ -91,6 +93,7 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
         for (const auto& name : state.folders.selected) {
             const std::string path = folderPath(state.SelectedDrive, name);
             state.scanLog.push_back("Scan : " + path);
+            run->folders.push_back(path);
             auto body = [&state, &ui, run, path, tuning = state.scanTuning] {
                 std::vector<std::string> batch;
                 auto last = std::chrono::steady_clock::now();
@@ -110,6 +113,11 @@ void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& 
                     flush();
                 } catch (...) {
                     // Out of memory in the middle of a walk: the scan still ends with its summary.
+                    try {
+                        run->noteUnread(path);
+                    } catch (...) {
+                        run->stopRequested.store(true); // noted as a stop, which compares nothing
+                    }
                 }
                 ui.runOnUiThread([&] { FinishScan(state, ui, *run); });
             };
@@ -149,6 +157,14 @@ void FinishScan(CollectionState& state, Ui& ui, ScanRun& run) {
 
 void summarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
     ui.setBusy(false);
+    ScannedDisk scanned;
+    scanned.disk = run.disk;
+    scanned.driveRoot = run.driveRoot;
+    scanned.folders = run.folders;
+    scanned.unread = run.unread();
+    scanned.lines = state.found.lines();
+    scanned.stopped = run.stopRequested.load();
+    state.scannedDisk = std::move(scanned);
     state.scanLog.push_back(toText(run.finished) + " --- Recherche terminée !!!! ---");
     const std::string duration = FormatDuree(state.tick() - run.startTick);
     state.scanStatus = "Listage terminé en " + duration;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue/program_state.h"
+#include "collect/disk_identity.h"
 #include "collect/scan_walk.h"
 #include "collect/scan_workers.h"
 #include "util/ui.h"
@@ -13,7 +14,9 @@ namespace verdan {
 struct CollectionState;
 
 // "3- lister les médias des répertoires cochés  ==> ", with the media categories of the catalogue.
-void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui& ui);
+// `disk`: the chosen drive's, kept with what the scan walks for a refresh of its rows.
+void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui& ui,
+                              const DiskIdentity& disk = {});
 // One worker per selected folder.
 void StartScans(CollectionState& state, Ui& ui, const std::shared_ptr<ScanRun>& run);
 // User-interface thread: a worker's batch of found lines into the sorted found list at once.

@@ -76,9 +76,12 @@ void listFolder(Level& level, const std::string& shown, ScanRun& run, platform::
     platform::FolderReader& reader = *level.reader;
     while (!run.stopRequested.load() && reader.next(entry)) {
         if (entry.kind == platform::EntryKind::Folder) {
-            if (excludedFolder(entry.name)) continue;
             bool altered = false;
             std::string shownName = storableName(entry.name, altered);
+            if (excludedFolder(entry.name)) {
+                run.noteUnread(joinPath(shown, shownName));
+                continue;
+            }
             level.subfolders.push_back({entry.name, std::move(shownName), level.altered || altered});
             continue;
         }
@@ -107,40 +110,60 @@ void listFolder(Level& level, const std::string& shown, ScanRun& run, platform::
 
 // Leaves the deepest folder, done with. A folder whose handle was given up is found again through
 // "..", as long as it is still the same folder. False when the walk is back above its start.
-bool backUp(std::vector<Level>& levels, std::string& shown) {
+bool backUp(std::vector<Level>& levels, std::string& shown, ScanRun& run) {
     std::unique_ptr<platform::FolderReader> done = std::move(levels.back().reader);
     levels.pop_back();
     if (levels.empty()) return false;
     Level& parent = levels.back();
+    shown.resize(parent.shownLength);
     if (!parent.reader) {
         auto again = done ? done->openParent() : nullptr;
-        if (again && again->isOpen() && again->id() == parent.id)
+        if (again && again->isOpen() && again->id() == parent.id) {
             parent.reader = std::move(again);
-        else
+        } else {
             parent.next = parent.subfolders.size(); // the tree moved: the rest of it goes
+            run.noteUnread(shown);
+        }
     }
-    shown.resize(parent.shownLength);
     return true;
+}
+
+// A stop leaves the folder being read and the subfolders still to walk above it unread; what was
+// walked before, and the files of the folders above, were read to the end.
+void noteLeftAtStop(const std::vector<Level>& levels, const std::string& shown, ScanRun& run) {
+    if (levels.empty()) return;
+    run.noteUnread(shown);
+    for (std::size_t i = 0; i + 1 < levels.size(); ++i) {
+        const std::string folder = shown.substr(0, levels[i].shownLength);
+        for (std::size_t k = levels[i].next; k < levels[i].subfolders.size(); ++k)
+            run.noteUnread(joinPath(folder, levels[i].subfolders[k].shown));
+    }
 }
 
 } // namespace
 
 void ScanFolder(const std::string& folder, ScanRun& run, const std::function<void(std::string&&)>& found) {
-    if (run.stopRequested.load()) return;
+    bool startAltered = false;
+    std::string shown = shownStart(folder, run.driveRoot, startAltered); // the current folder's
+    if (run.stopRequested.load()) {
+        run.noteUnread(shown);
+        return;
+    }
     auto start = std::make_unique<platform::FolderReader>(folder);
     if (!start->isOpen()) {
         if (countsAsInaccessible(*start)) run.counters.inaccessibleFolders.fetch_add(1);
+        run.noteUnread(shown);
         return; // refused, vanished or a link
     }
     // The scan stays on the chosen drive: a ticked folder may be the mount point of another one.
     std::uint64_t device = start->device();
     if (!run.driveRoot.empty()) {
         const platform::FolderReader root(run.driveRoot);
-        if (root.isOpen() && root.device() != device) return;
+        if (root.isOpen() && root.device() != device) {
+            run.noteUnread(shown);
+            return;
+        }
     }
-
-    bool startAltered = false;
-    std::string shown = shownStart(folder, run.driveRoot, startAltered); // the current folder's
 
     std::vector<Level> levels;
     platform::DirEntry entry;
@@ -150,20 +173,26 @@ void ScanFolder(const std::string& folder, ScanRun& run, const std::function<voi
     while (!levels.empty() && !run.stopRequested.load()) {
         Level& level = levels.back();
         if (level.next == level.subfolders.size()) {
-            if (!backUp(levels, shown)) break;
+            if (!backUp(levels, shown, run)) break;
             continue;
         }
         if (!level.reader) {
             level.next = level.subfolders.size();
+            run.noteUnread(shown);
             continue;
         }
         const Subfolder& sub = level.subfolders[level.next++];
         auto child = level.reader->openChild(sub.name);
         if (!child->isOpen()) {
             if (countsAsInaccessible(*child)) run.counters.inaccessibleFolders.fetch_add(1);
+            run.noteUnread(joinPath(shown, sub.shown));
             continue;
         }
-        if (child->device() != device) continue; // another mounted file system is a drive of its own
+        if (child->device() != device) {
+            // Another mounted file system is a drive of its own, and hides what lies below it here.
+            run.noteUnread(joinPath(shown, sub.shown));
+            continue;
+        }
         const bool altered = sub.altered;
         shown = joinPath(shown, sub.shown);
         if (levels.size() >= kOpenLevels) levels[levels.size() - kOpenLevels].reader.reset();
@@ -175,6 +204,7 @@ void ScanFolder(const std::string& folder, ScanRun& run, const std::function<voi
         levels.push_back(std::move(next));
         listFolder(levels.back(), shown, run, entry, found);
     }
+    if (run.stopRequested.load()) noteLeftAtStop(levels, shown, run);
 }
 
 } // namespace verdan
