@@ -1,12 +1,16 @@
 #include "collect/add_media.h"
 
 #include "collect/collection_state.h"
+#include "collect/disk_refresh.h"
 #include "collect/scan.h"
 #include "collect/shared_run.h"
 #include "collect/staged_rows.h"
 #include "platform/system.h"
+#include "util/dialogs.h"
 #include "util/format.h"
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,12 +72,18 @@ std::vector<std::string_view> foundLines(const FoundList& found) {
     return lines;
 }
 
+// The media count and the key count after rows came.
+void showCounts(ProgramState& program) {
+    IndexState& index = program.globalList.index;
+    af_nb_media_bd(program);
+    index.keyCountCaption = labelNIdxText(program.globalList.keys.size());
+    index.collectionKeyCountCaption = index.keyCountCaption;
+}
+
 // The window behind the report already shows the new counts, and no hourglass hangs over it.
 void report(ProgramState& program, std::size_t found, std::size_t added, BusyScope& busy, Ui& ui) {
     GlobalListState& globalList = program.globalList;
-    af_nb_media_bd(program);
-    globalList.index.keyCountCaption = labelNIdxText(globalList.keys.size());
-    globalList.index.collectionKeyCountCaption = globalList.index.keyCountCaption;
+    showCounts(program);
     busy.release();
 
     const std::size_t now = globalList.table.mediaCount();
@@ -95,19 +105,27 @@ void report(ProgramState& program, std::size_t found, std::size_t added, BusySco
 
 } // namespace
 
-AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
-                                 platform::DriveProvider& provider, Ui& ui) {
-    AddOutcome outcome;
-    GlobalListState& globalList = program.globalList;
-    if (!mayAdd(globalList.table, state, ui)) return outcome;
+namespace {
+
+constexpr int kRefreshButtonWidth = 150;
+
+// What every row of an adding from the drive grid's current row shares; `disk.ok` false when the
+// drive cannot be queried.
+StagingInput stagingInput(const ProgramState& program, const CollectionState& state,
+                          platform::DriveProvider& provider) {
     StagingInput input;
     input.driveText = state.drives.cell(state.drives.currentRow(), 0);
     input.disk = QueryDisk(provider, input.driveText);
-    if (!input.disk.ok) return outcome;
     input.level = program.catalogue.params.indexLevel;
     input.media = program.catalogue.params.media;
     input.decimalSeparator = platform::decimalSeparator();
+    return input;
+}
 
+// Appends the found list's files whose key is not known and reports it.
+AddOutcome addFoundLines(ProgramState& program, CollectionState& state, const StagingInput& input, Ui& ui) {
+    AddOutcome outcome;
+    GlobalListState& globalList = program.globalList;
     BusyScope busy(ui);
     globalList.table.ListModified = true;
     outcome.changed = true;
@@ -119,6 +137,87 @@ AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
     outcome.added = staged.size();
     outcome.lastRow = appendStagedRows(globalList, std::move(staged));
     report(program, state.found.size(), outcome.added, busy, ui);
+    return outcome;
+}
+
+} // namespace
+
+AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
+                                 platform::DriveProvider& provider, Ui& ui) {
+    if (!mayAdd(program.globalList.table, state, ui)) return {};
+    const StagingInput input = stagingInput(program, state, provider);
+    if (!input.disk.ok) return {};
+    return addFoundLines(program, state, input, ui);
+}
+
+bool refreshOffered(const ProgramState& program, CollectionState& state) {
+    if (!state.scannedDisk || scanLocked(state) || !state.drives.hasDriveRows()) return false;
+    ScannedDisk& scan = *state.scannedDisk;
+    if (!scan.disk.ok || scan.disk.serial == "-") return false;
+    const GlobalList& table = program.globalList.table;
+    const std::array<std::uint64_t, 3> stamps{table.rowsStamp(),
+                                              table.columnStamp(table.indice_col_liste("nom-disque")),
+                                              table.columnStamp(table.indice_col_liste("NS-disque"))};
+    if (!scan.listSeen || *scan.listSeen != stamps) {
+        scan.hasRows = diskHasRows(table, scan.disk);
+        scan.listSeen = stamps;
+    }
+    return scan.hasRows;
+}
+
+RefreshOutcome BitBtn_maj_disqueClick(ProgramState& program, CollectionState& state,
+                                      platform::DriveProvider& provider, Ui& ui) {
+    RefreshOutcome outcome;
+    if (scanLocked(state)) {
+        ui.ask(DialogType::Information, " Le listage n'est pas encore terminé ", {DialogButton::Yes});
+        return outcome;
+    }
+    if (!state.scannedDisk || !state.drives.hasDriveRows()) return outcome;
+    const ScannedDisk& scan = *state.scannedDisk;
+    const StagingInput input = stagingInput(program, state, provider);
+    if (!input.disk.ok || input.disk.serial == "-") return outcome;
+    // Only the disk that was scanned is compared with its scan: the same name with another serial
+    // is another disk.
+    if (input.driveText != scan.driveRoot || input.disk.label != scan.disk.label ||
+        input.disk.serial != scan.disk.serial) {
+        ShowInfo(ui, " Ce n'est plus le disque listé : relancer 3- lister...");
+        return outcome;
+    }
+    GlobalListState& globalList = program.globalList;
+    RefreshPlan plan = [&] {
+        const BusyScope busy(ui);
+        return planDiskRefresh(globalList.table, globalList.keys, scan, state.found, input);
+    }();
+    const RefreshQuestion question = refreshQuestion(globalList.table, scan, plan);
+    if (plan.changesNothing()) {
+        ui.ask(DialogType::Information, question.unchanged, {DialogButton::Yes});
+        return outcome;
+    }
+    const int choice = ui.askThreeChoicesWithDetails(question.text, question.details, "Oui",
+                                                     "Nouveaux seulement", "Annuler", kRefreshButtonWidth);
+    if (choice == 1) {
+        const AddOutcome added = addFoundLines(program, state, input, ui);
+        outcome.changed = added.changed;
+        outcome.added = added.added;
+        return outcome;
+    }
+    if (choice != 0) return outcome;
+
+    BusyScope busy(ui);
+    globalList.table.ListModified = true;
+    outcome.changed = true;
+    const RefreshApplied applied = applyDiskRefresh(globalList, scan, plan, input);
+    outcome.added = applied.added;
+    outcome.removed = applied.removed;
+    outcome.updated = applied.updated;
+    showCounts(program);
+    busy.release();
+    ui.ask(DialogType::Information,
+           "  Disque " + scan.disk.label + " mis à jour : " + count(applied.added) + " rajoutés, " +
+               count(applied.removed) + " effacés, " + count(plan.moved.size()) + " déplacés ou renommés, " +
+               count(plan.modified.size()) + " modifiés \n\n  ce qui fait un total de " +
+               count(globalList.table.mediaCount()),
+           {DialogButton::Yes});
     return outcome;
 }
 

@@ -22,4 +22,20 @@ struct AddOutcome {
 AddOutcome BitBtn_rajout_bdClick(ProgramState& program, CollectionState& state,
                                  platform::DriveProvider& provider, Ui& ui);
 
+// Whether "Mettre à jour ce disque" is offered: the found list is a finished scan's, of a disk
+// with rows in the list.
+bool refreshOffered(const ProgramState& program, CollectionState& state);
+
+struct RefreshOutcome {
+    bool changed = false; // the list was touched (ListModified set)
+    std::size_t added = 0;
+    std::size_t removed = 0;
+    std::size_t updated = 0; // moved, renamed or modified rows rewritten
+};
+
+// "Mettre à jour ce disque": compares the scanned folders with the disk's rows and, on the user's
+// word, updates them (Oui), adds the new files only ("Nouveaux seulement") or leaves them.
+RefreshOutcome BitBtn_maj_disqueClick(ProgramState& program, CollectionState& state,
+                                      platform::DriveProvider& provider, Ui& ui);
+
 } // namespace verdan

@@ -50,7 +50,12 @@ std::string Program::activate() {
 }
 
 void Program::listMedia() {
-    BitBtn_lister_mediaClick(m_state, m_collection, m_ui);
+    // The disk's identity goes with the scan: a refresh compares the rows of the disk scanned.
+    const DiskIdentity disk =
+        m_collection.drives.hasDriveRows()
+            ? QueryDisk(m_drives, m_collection.drives.cell(m_collection.drives.currentRow(), 0))
+            : DiskIdentity{};
+    BitBtn_lister_mediaClick(m_state, m_collection, m_ui, disk);
 }
 
 AddOutcome Program::addToGlobalList() {
@@ -63,6 +68,14 @@ void Program::chooseIndexLevel(int item) {
 
 ReindexOutcome Program::reindex() {
     return change([&] { return BitBtn_reinitClick(m_state, m_collection, m_ui); });
+}
+
+bool Program::refreshOffered() {
+    return verdan::refreshOffered(m_state, m_collection);
+}
+
+RefreshOutcome Program::refreshDisk() {
+    return change([&] { return BitBtn_maj_disqueClick(m_state, m_collection, m_drives, m_ui); });
 }
 
 bool Program::search(const std::string& text) {

@@ -64,6 +64,9 @@ public:
     void listMedia();
     // "4- rajouter dans la liste globale".
     AddOutcome addToGlobalList();
+    // "Mettre à jour ce disque", offered after a scan of a disk the list has rows of.
+    bool refreshOffered();
+    RefreshOutcome refreshDisk();
     // The index level chosen, and "Réindexer la liste globale".
     void chooseIndexLevel(int item);
     ReindexOutcome reindex();

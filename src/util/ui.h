@@ -28,6 +28,19 @@ public:
     // Confirmation with three captioned buttons: 0, 1, 2 (2 also for Escape), -1 otherwise.
     virtual int askThreeChoices(const std::string& text, const std::string& first, const std::string& second,
                                 const std::string& third, int buttonWidth) = 0;
+    // The same where words of the text open a list the user can read before answering: each
+    // detail's `words` stand in `text` as they are. Without a way to show them, the plain question.
+    struct Detail {
+        std::string words;
+        std::string title;
+        std::vector<std::string> lines;
+    };
+    virtual int askThreeChoicesWithDetails(const std::string& text, const std::vector<Detail>& details,
+                                           const std::string& first, const std::string& second,
+                                           const std::string& third, int buttonWidth) {
+        (void)details;
+        return askThreeChoices(text, first, second, third, buttonWidth);
+    }
     // Empty when the user cancels.
     virtual std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                                   const std::string& initialFolder) = 0;

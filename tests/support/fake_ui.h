@@ -29,6 +29,8 @@ public:
     };
 
     std::vector<Shown> shown;
+    // The lists a question with details offered, by the words that open them.
+    std::vector<std::vector<Detail>> details;
     std::deque<DialogButton> answers;
     std::deque<int> threeChoiceAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
@@ -73,6 +75,15 @@ public:
         int a = threeChoiceAnswers.front();
         threeChoiceAnswers.pop_front();
         return a;
+    }
+
+    int askThreeChoicesWithDetails(const std::string& text, const std::vector<Detail>& offered,
+                                   const std::string& first, const std::string& second,
+                                   const std::string& third, int width) override {
+        for (const Detail& d : offered)
+            EXPECT_NE(text.find(d.words), std::string::npos) << "no \"" << d.words << "\" in: " << text;
+        details.push_back(offered);
+        return askThreeChoices(text, first, second, third, width);
     }
 
     std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,

@@ -1,0 +1,501 @@
+#include "collect/disk_refresh.h"
+
+#include "catalogue/index_keys.h"
+#include "catalogue/list_edits.h"
+#include "collect/found_line.h"
+#include "platform/files.h"
+#include "util/cp1252.h"
+#include "util/file_helpers.h"
+#include "util/format.h"
+#include "util/utf8.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace verdan {
+
+namespace {
+
+bool windowsPaths() {
+    static const bool windows = platform::nativeSeparator() == '\\';
+    return windows;
+}
+
+// A folder in the catalogue's form as its disk tells folders apart: letter case aside on Windows.
+std::string folderKey(std::string_view folder) {
+    return windowsPaths() ? utf8::fold(folder) : std::string(folder);
+}
+
+// The catalogue's form (":\films\2020") of a folder the scan names by its path.
+std::string catalogueFolderOf(const std::string& folder, std::string_view driveRoot) {
+    return catalogueFolder(joinPath(folder, "x"), driveRoot);
+}
+
+// Folders in the catalogue's form, and whether a folder is one of them or lies below one.
+class FolderSet {
+public:
+    void add(std::string_view folder) { m_keys.insert(folderKey(folder)); }
+    bool covers(std::string_view folder) const {
+        if (m_keys.empty()) return false;
+        if (folder != m_lastFolder) {
+            m_lastFolder = folder;
+            m_lastCovered = lookUp(folderKey(folder));
+        }
+        return m_lastCovered;
+    }
+
+private:
+    bool lookUp(std::string key) const {
+        for (;;) {
+            if (m_keys.count(key) > 0) return true;
+            const std::size_t cut = key.rfind('\\');
+            if (cut == std::string::npos || cut + 1 == key.size()) return false;
+            // The parent of ":\films" is the root ":\", which keeps its backslash.
+            key.resize(cut == key.find('\\') ? cut + 1 : cut);
+        }
+    }
+
+    std::unordered_set<std::string> m_keys;
+    // Rows and lines of one folder come together: the last answer is asked again and again.
+    mutable std::string m_lastFolder;
+    mutable bool m_lastCovered = false;
+};
+
+// One compared file of either side: a catalogue path ("folder\name") and what a move must keep.
+std::string pathKey(std::string_view folder, std::string_view titre, std::string_view ext) {
+    std::string key;
+    key.reserve(folder.size() + 1 + titre.size() + ext.size());
+    key += folder;
+    key += '\\';
+    key += titre;
+    key += ext;
+    return key;
+}
+
+// Size texts written with either decimal separator.
+bool sameSize(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i] == ',' ? '.' : a[i];
+        const char y = b[i] == ',' ? '.' : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// "yyyy-mm-dd hh:nn" as minutes since 1970; -1 when it is not such a text.
+long long minutesOf(std::string_view date) {
+    if (date.size() != 16) return -1;
+    auto number = [&](std::size_t at, std::size_t n) {
+        long long v = 0;
+        for (std::size_t i = at; i < at + n; ++i) {
+            if (date[i] < '0' || date[i] > '9') return -1LL;
+            v = v * 10 + (date[i] - '0');
+        }
+        return v;
+    };
+    const long long y = number(0, 4), m = number(5, 2), d = number(8, 2), h = number(11, 2),
+                    n = number(14, 2);
+    if (y < 0 || m < 1 || m > 12 || d < 1 || d > 31 || h < 0 || n < 0) return -1;
+    // Days from the civil date (proleptic Gregorian), after H. Hinnant.
+    const long long yy = y - (m <= 2);
+    const long long era = (yy >= 0 ? yy : yy - 399) / 400;
+    const long long yoe = yy - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long long days = era * 146097 + doe - 719468;
+    return (days * 24 + h) * 60 + n;
+}
+
+// The same date, or one hour apart (local time kept by the file system, read across a change of
+// summer time).
+bool sameDate(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    const long long x = minutesOf(a), y = minutesOf(b);
+    return x >= 0 && y >= 0 && (x - y == 60 || y - x == 60);
+}
+
+bool knownSize(std::string_view size) {
+    return !size.empty() && size.find("N/A") == std::string_view::npos;
+}
+
+std::string lowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// How far apart two files are in the disk's tree: the folders climbed and descended between them,
+// then whether the name changed.
+std::size_t distance(std::string_view a, std::string_view b) {
+    std::size_t common = 0, at = 0;
+    const std::size_t n = std::min(a.size(), b.size());
+    while (at < n && a[at] == b[at]) {
+        if (a[at] == '\\') common = at + 1;
+        ++at;
+    }
+    const bool sameName = at == a.size() && at == b.size();
+    auto depthAfter = [common](std::string_view p) {
+        return static_cast<std::size_t>(
+            std::count(p.begin() + static_cast<std::ptrdiff_t>(common), p.end(), '\\'));
+    };
+    return 2 * (depthAfter(a) + depthAfter(b)) + (sameName ? 0 : 1);
+}
+
+struct HashKey {
+    std::size_t operator()(const std::pair<std::uint64_t, std::uint32_t>& k) const {
+        return static_cast<std::size_t>(k.first ^ (std::uint64_t{k.second} << 17));
+    }
+};
+using KeyCounts = std::unordered_map<std::pair<std::uint64_t, std::uint32_t>, long long, HashKey>;
+std::pair<std::uint64_t, std::uint32_t> fingerprint(std::string_view key) {
+    const KeySet::Hash h = KeySet::hashOf(key);
+    return {h.high, h.low};
+}
+
+// A compared row of the disk.
+struct DiskRow {
+    std::size_t row;
+    std::string path;
+};
+
+struct Columns {
+    int name, serial, titre, ext, date, folder, size;
+    static Columns of(const GlobalList& t) {
+        return {t.indice_col_liste("nom-disque"), t.indice_col_liste("NS-disque"),
+                t.indice_col_liste("titre"),      t.indice_col_liste("ext"),
+                t.indice_col_liste("date"),       t.indice_col_liste("répertoire"),
+                t.indice_col_liste("taille")};
+    }
+};
+
+// A line of the scan as it is compared.
+struct ScanLine {
+    std::size_t line;
+    std::string path;
+    std::string_view date, size, ext;
+};
+
+class Planner {
+public:
+    Planner(const GlobalList& table, const KeySet& keys, const ScannedDisk& scan, const FoundList& found,
+            const StagingInput& input)
+        : m_table(table), m_keys(keys), m_scan(scan), m_found(found), m_input(input),
+          m_maker(input.disk, input.driveText, input.level, input.media,
+                  cp1252::storable(input.decimalSeparator)),
+          m_cols(Columns::of(table)) {
+        for (const std::string& folder : scan.folders)
+            m_walked.add(catalogueFolderOf(folder, scan.driveRoot));
+        for (const std::string& folder : scan.unread) m_unread.add(catalogueFolderOf(folder, scan.driveRoot));
+    }
+
+    RefreshPlan run() {
+        collectRows();
+        matchLines();
+        for (const auto& [path, rows] : m_rowsByPath)
+            for (std::size_t r : rows)
+                if (!m_matchedRows.count(r)) m_vanished.push_back(r);
+        std::sort(m_vanished.begin(), m_vanished.end());
+        keepNewCandidates();
+        pairMoves();
+        std::sort(m_plan.moved.begin(), m_plan.moved.end(), [](auto& a, auto& b) { return a.row < b.row; });
+        std::sort(m_plan.modified.begin(), m_plan.modified.end(),
+                  [](auto& a, auto& b) { return a.row < b.row; });
+        std::sort(m_plan.added.begin(), m_plan.added.end());
+        return std::move(m_plan);
+    }
+
+private:
+    std::string_view cell(std::size_t row, int col) const {
+        return col < 0 ? std::string_view() : m_table.cell(row, col);
+    }
+
+    // The disk's rows under the walked folders; those under a folder not read are only counted.
+    void collectRows() {
+        const DiskIdentity& disk = m_scan.disk;
+        for (std::size_t r = 1; r < m_table.rowCount(); ++r) {
+            if (cell(r, m_cols.serial) != disk.serial || cell(r, m_cols.name) != disk.label) continue;
+            const std::string_view folder = cell(r, m_cols.folder);
+            if (!m_walked.covers(folder)) continue;
+            if (m_unread.covers(folder)) {
+                ++m_plan.notCompared;
+                continue;
+            }
+            m_rowsByPath[pathKey(folder, cell(r, m_cols.titre), cell(r, m_cols.ext))].push_back(r);
+        }
+    }
+
+    void matchLines() {
+        for (std::size_t i = 0; i < m_scan.lines.size(); ++i) {
+            const std::string& text = m_scan.lines[i];
+            const FoundLineParts parts = splitFoundLine(text);
+            if (foundKindOf(text, parts.path) != FoundKind::File) continue;
+            const std::string folder = catalogueFolder(parts.path, m_scan.driveRoot);
+            if (!m_walked.covers(folder) || m_unread.covers(folder)) continue;
+            const NameParts name = splitFileName(fileNameOf(parts.path, FoundKind::File));
+            ScanLine line{i, pathKey(folder, name.titre, name.ext), parts.date, parts.size, name.ext};
+            const auto at = m_rowsByPath.find(line.path);
+            if (at == m_rowsByPath.end()) {
+                // A line the user took out of the found list is not to be added.
+                if (m_found.contains(text)) m_candidates.push_back(std::move(line));
+                continue;
+            }
+            matchRow(at->second, line);
+        }
+    }
+
+    // The file is where a row says: unchanged or modified. Of rows repeating one path (added again
+    // after a change, at a level that keeps the size), the one that agrees stays; the others go.
+    void matchRow(const std::vector<std::size_t>& rows, const ScanLine& line) {
+        std::optional<std::size_t> first, agreeing;
+        for (std::size_t r : rows) {
+            if (m_matchedRows.count(r) > 0) continue; // lines differing in letter case only
+            if (!first) first = r;
+            if ((!knownSize(line.size) || sameSize(cell(r, m_cols.size), line.size)) &&
+                sameDate(cell(r, m_cols.date), line.date)) {
+                agreeing = r;
+                break;
+            }
+        }
+        if (!first) return;
+        const std::size_t chosen = agreeing ? *agreeing : *first;
+        m_matchedRows.insert(chosen);
+        if (agreeing) {
+            ++m_plan.unchanged;
+        } else {
+            m_plan.modified.push_back({chosen, line.line});
+            m_oldKeys.push_back(chosen);
+            m_newKeys.push_back(line.line);
+        }
+    }
+
+    std::string rowKey(std::size_t row) const {
+        std::string key;
+        appendKey(m_table, KeyColumns::of(m_table), row, m_input.level, key);
+        return key;
+    }
+
+    // A file the list lacks is new unless its key stays held by a row (a name already catalogued,
+    // at a level that leaves the folder out), or by a file before it.
+    void keepNewCandidates() {
+        KeyCounts change;
+        for (std::size_t r : m_vanished) --change[fingerprint(rowKey(r))];
+        for (std::size_t r : m_oldKeys) --change[fingerprint(rowKey(r))];
+        for (std::size_t l : m_newKeys) ++change[fingerprint(m_maker.asFound(m_scan.lines[l]).key)];
+        std::vector<ScanLine> kept;
+        for (ScanLine& line : m_candidates) {
+            const std::string key = m_maker.asFound(m_scan.lines[line.line]).key;
+            const auto print = fingerprint(key);
+            long long& delta = change[print];
+            if (static_cast<long long>(m_keys.countOf(key)) + delta > 0) continue;
+            ++delta;
+            kept.push_back(std::move(line));
+        }
+        m_candidates = std::move(kept);
+    }
+
+    // What a move keeps: the size, the extension and the date (to the hour's shift).
+    static std::string moveGroup(std::string_view size, std::string_view ext, long long minutes) {
+        std::string g(size);
+        std::replace(g.begin(), g.end(), ',', '.');
+        g += '|';
+        g += lowerAscii(ext);
+        g += '|';
+        g += std::to_string(minutes);
+        return g;
+    }
+
+    void pairMoves() {
+        std::unordered_map<std::string, std::vector<std::size_t>> groups; // candidates by group
+        for (std::size_t c = 0; c < m_candidates.size(); ++c) {
+            const ScanLine& line = m_candidates[c];
+            const long long minutes = minutesOf(line.date);
+            if (knownSize(line.size) && minutes >= 0)
+                groups[moveGroup(line.size, line.ext, minutes)].push_back(c);
+        }
+        // Every pairing a vanished row could make, closest first. A crowd of look-alike files (empty
+        // ones of one minute) is bounded: a row looks at the first of them only.
+        constexpr std::size_t kLookAlikes = 256;
+        std::vector<std::tuple<std::size_t, std::size_t, std::size_t>> pairs; // distance, vanished, candidate
+        for (std::size_t v = 0; v < m_vanished.size(); ++v) {
+            const std::size_t r = m_vanished[v];
+            const std::string_view size = cell(r, m_cols.size);
+            const long long minutes = minutesOf(cell(r, m_cols.date));
+            if (!knownSize(size) || minutes < 0) continue;
+            const std::string path =
+                pathKey(cell(r, m_cols.folder), cell(r, m_cols.titre), cell(r, m_cols.ext));
+            for (const long long shift : {0LL, -60LL, 60LL}) {
+                const auto g = groups.find(moveGroup(size, cell(r, m_cols.ext), minutes + shift));
+                if (g == groups.end()) continue;
+                for (std::size_t k = 0; k < g->second.size() && k < kLookAlikes; ++k)
+                    pairs.emplace_back(distance(path, m_candidates[g->second[k]].path), v, g->second[k]);
+            }
+        }
+        std::sort(pairs.begin(), pairs.end());
+        std::vector<bool> rowTaken(m_vanished.size()), lineTaken(m_candidates.size());
+        for (const auto& [d, v, c] : pairs) {
+            if (rowTaken[v] || lineTaken[c]) continue;
+            rowTaken[v] = lineTaken[c] = true;
+            m_plan.moved.push_back({m_vanished[v], m_candidates[c].line});
+        }
+        for (std::size_t v = 0; v < m_vanished.size(); ++v)
+            if (!rowTaken[v]) m_plan.vanished.push_back(m_vanished[v]);
+        for (std::size_t c = 0; c < m_candidates.size(); ++c)
+            if (!lineTaken[c]) m_plan.added.push_back(m_candidates[c].line);
+    }
+
+    const GlobalList& m_table;
+    const KeySet& m_keys;
+    const ScannedDisk& m_scan;
+    const FoundList& m_found;
+    const StagingInput& m_input;
+    const NewRowMaker m_maker;
+    const Columns m_cols;
+    FolderSet m_walked, m_unread;
+    std::unordered_map<std::string, std::vector<std::size_t>> m_rowsByPath;
+    std::unordered_set<std::size_t> m_matchedRows;
+    std::vector<std::size_t> m_vanished;
+    std::vector<std::size_t> m_oldKeys; // rows whose key changes
+    std::vector<std::size_t> m_newKeys; // their lines
+    std::vector<ScanLine> m_candidates;
+    RefreshPlan m_plan;
+};
+
+std::string count(std::size_t n) {
+    return toText(static_cast<long long>(n));
+}
+
+// Where a row's file is on the plugged disk, as the scan's lines name files.
+std::string diskPath(std::string_view driveRoot, std::string_view folder, std::string_view titre,
+                     std::string_view ext) {
+    std::string rest(folder.size() > 1 && folder.front() == ':' ? folder.substr(1) : folder);
+    while (!rest.empty() && rest.back() == '\\') rest.pop_back();
+    rest += '\\';
+    rest += titre;
+    rest += ext;
+    std::string root(driveRoot);
+    while (!root.empty() && (root.back() == '\\' || root.back() == '/')) root.pop_back();
+    const char separator = platform::nativeSeparator();
+    for (char& c : rest)
+        if (c == '\\') c = separator;
+    return root + rest;
+}
+
+} // namespace
+
+RefreshPlan planDiskRefresh(const GlobalList& table, const KeySet& keys, const ScannedDisk& scan,
+                            const FoundList& found, const StagingInput& input) {
+    return Planner(table, keys, scan, found, input).run();
+}
+
+RefreshQuestion refreshQuestion(const GlobalList& table, const ScannedDisk& scan, const RefreshPlan& plan) {
+    const Columns cols = Columns::of(table);
+    auto cellOf = [&](std::size_t r, int c) { return c < 0 ? std::string_view() : table.cell(r, c); };
+    auto rowPath = [&](std::size_t r) {
+        return diskPath(scan.driveRoot, cellOf(r, cols.folder), cellOf(r, cols.titre), cellOf(r, cols.ext));
+    };
+    auto linePath = [&](std::size_t l) { return std::string(splitFoundLine(scan.lines[l]).path); };
+
+    RefreshQuestion q;
+    const std::string added = count(plan.added.size()) + " nouveaux";
+    const std::string vanished = count(plan.vanished.size()) + " disparus";
+    const std::string moved = count(plan.moved.size()) + " déplacés ou renommés";
+    const std::string modified = count(plan.modified.size()) + " modifiés (taille ou date)";
+    std::string notes;
+    if (scan.stopped)
+        notes = "  Listage interrompu : rien n'est comparé dans les dossiers non parcourus, " +
+                count(plan.notCompared) + " médias y restent tels quels \n\n";
+    else if (plan.notCompared > 0)
+        notes = "  " + count(plan.notCompared) +
+                " médias de dossiers illisibles ne sont pas comparés et restent tels quels \n\n";
+    q.text = "  Disque " + scan.disk.label + " : " + added + ", " + vanished + ", " + moved + ", " +
+             modified + " \n\n" + notes + "  Mettre la liste à jour ?";
+    q.unchanged = "  Disque " + scan.disk.label + " : rien n'a changé dans les dossiers listés \n\n" + notes;
+    if (!plan.added.empty()) {
+        Ui::Detail d{added, "Nouveaux", {}};
+        for (std::size_t l : plan.added) d.lines.push_back(linePath(l));
+        q.details.push_back(std::move(d));
+    }
+    if (!plan.vanished.empty()) {
+        Ui::Detail d{vanished, "Disparus", {}};
+        for (std::size_t r : plan.vanished) d.lines.push_back(rowPath(r));
+        q.details.push_back(std::move(d));
+    }
+    if (!plan.moved.empty()) {
+        Ui::Detail d{moved, "Déplacés ou renommés", {}};
+        for (const auto& u : plan.moved) d.lines.push_back(rowPath(u.row) + "   =>   " + linePath(u.line));
+        q.details.push_back(std::move(d));
+    }
+    if (!plan.modified.empty()) {
+        Ui::Detail d{modified, "Modifiés (taille ou date)", {}};
+        for (const auto& u : plan.modified) {
+            const FoundLineParts parts = splitFoundLine(scan.lines[u.line]);
+            d.lines.push_back(linePath(u.line) + "   (" + std::string(cellOf(u.row, cols.size)) + ", " +
+                              std::string(cellOf(u.row, cols.date)) + "   =>   " + std::string(parts.size) +
+                              ", " + std::string(parts.date) + ")");
+        }
+        q.details.push_back(std::move(d));
+    }
+    return q;
+}
+
+RefreshApplied applyDiskRefresh(GlobalListState& globalList, const ScannedDisk& scan, const RefreshPlan& plan,
+                                const StagingInput& input) {
+    GlobalList& table = globalList.table;
+    const NewRowMaker maker(input.disk, input.driveText, input.level, input.media,
+                            cp1252::storable(input.decimalSeparator));
+    const Columns cols = Columns::of(table);
+    RefreshApplied applied;
+
+    std::vector<RowCells> updates;
+    for (const auto* list : {&plan.moved, &plan.modified}) {
+        for (const RefreshPlan::Update& u : *list) {
+            const NewRowValues v = maker.asFound(scan.lines[u.line]);
+            RowCells row{u.row, {}};
+            const std::array<std::pair<int, std::string_view>, 5> cells{{{cols.titre, v.titre},
+                                                                         {cols.ext, v.ext},
+                                                                         {cols.date, v.date},
+                                                                         {cols.folder, v.folder},
+                                                                         {cols.size, v.size}}};
+            for (const auto& [col, text] : cells)
+                if (col >= 0) row.cells.emplace_back(col, std::string(text));
+            updates.push_back(std::move(row));
+        }
+    }
+    replaceListCells(globalList, input.level, updates);
+    applied.updated = updates.size();
+
+    if (!plan.vanished.empty()) {
+        std::vector<bool> keep(table.rowCount(), true);
+        for (std::size_t r : plan.vanished) keep[r] = false;
+        removeListRows(globalList, input.level, keep);
+        applied.removed = plan.vanished.size();
+    }
+
+    std::vector<std::string_view> lines;
+    lines.reserve(plan.added.size());
+    for (std::size_t l : plan.added) lines.emplace_back(scan.lines[l]);
+    StagedRows staged = stageNewRows(lines, input, NewRowLayout::of(table), globalList.keys);
+    applied.added = staged.size();
+    applied.lastRow = appendStagedRows(globalList, std::move(staged));
+    if (!disksCurrent(globalList)) extraire_hd_liste_globale(globalList);
+    return applied;
+}
+
+bool diskHasRows(const GlobalList& table, const DiskIdentity& disk) {
+    const int name = table.indice_col_liste("nom-disque"), serial = table.indice_col_liste("NS-disque");
+    if (name < 0 || serial < 0) return false;
+    for (std::size_t r = 1; r < table.rowCount(); ++r)
+        if (table.cell(r, serial) == disk.serial && table.cell(r, name) == disk.label) return true;
+    return false;
+}
+
+} // namespace verdan
