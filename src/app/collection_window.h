@@ -61,6 +61,7 @@ public:
     void RadioGroup1Click(int choice);
     void BitBtn_lister_mediaClick();
     void BitBtn_rajout_bdClick();
+    void BitBtn_maj_disqueClick();
     // "modif de l'index", the level chosen, "Réindexer la liste globale".
     void CheckBox1Click(bool ticked);
     void RadioGroup_indexClick(int item);
@@ -172,6 +173,7 @@ private:
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;
     QPushButton* BitBtn_rajout_bd = nullptr;
+    QPushButton* BitBtn_maj_disque = nullptr;
     QListView* ListBox_media_un_hd = nullptr;
     QPushButton* BitBtn_delete = nullptr;
     QFrame* Panel1 = nullptr;

@@ -43,6 +43,7 @@ void TForm1::connectCollection() {
             [this](int id) { RadioGroup1Click(id); });
     connect(BitBtn_lister_media, &QPushButton::clicked, this, [this] { BitBtn_lister_mediaClick(); });
     connect(BitBtn_rajout_bd, &QPushButton::clicked, this, [this] { BitBtn_rajout_bdClick(); });
+    connect(BitBtn_maj_disque, &QPushButton::clicked, this, [this] { BitBtn_maj_disqueClick(); });
     CheckListBox_rep->viewport()->installEventFilter(this);
 }
 
@@ -123,6 +124,8 @@ void TForm1::refreshScanView() {
     Label6->setText(qs(m_state.foundCountCaption));
     Label_attente->setText(qs(m_state.scanStatus));
     BitBtn_rajout_bd->setEnabled(m_state.addButtonEnabled);
+    BitBtn_maj_disque->setVisible(m_app.refreshOffered());
+    BitBtn_maj_disque->setEnabled(m_state.addButtonEnabled);
     const bool locked = scanLocked(m_state);
     for (QWidget* w :
          std::initializer_list<QWidget*>{StringGrid_hd, CheckListBox_rep, RadioGroup1, BitBtn_lister_media})
@@ -193,6 +196,11 @@ void TForm1::BitBtn_lister_mediaClick() {
 
 void TForm1::BitBtn_rajout_bdClick() {
     guarded(m_ui, [this] { m_app.addToGlobalList(); });
+    refreshCollection();
+}
+
+void TForm1::BitBtn_maj_disqueClick() {
+    guarded(m_ui, [this] { m_app.refreshDisk(); });
     refreshCollection();
 }
 

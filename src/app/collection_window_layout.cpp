@@ -239,7 +239,16 @@ void TForm1::buildFoundColumn(QWidget* column) {
     v->addLayout(status);
     BitBtn_rajout_bd = button(column, "BitBtn_rajout_bd", "4- rajouter dans la liste globale");
     BitBtn_rajout_bd->setMinimumHeight(pixels::kStepButtonHeight);
-    v->addWidget(BitBtn_rajout_bd);
+    // Offered after a scan of a disk the list already has rows of.
+    BitBtn_maj_disque = button(column, "BitBtn_maj_disque", "Mettre à jour ce disque",
+                               " comparer les répertoires listés avec la liste globale : nouveaux, disparus, "
+                               "déplacés, modifiés ");
+    BitBtn_maj_disque->setMinimumHeight(pixels::kStepButtonHeight);
+    BitBtn_maj_disque->hide();
+    auto* steps = new QHBoxLayout;
+    steps->addWidget(BitBtn_rajout_bd, 1);
+    steps->addWidget(BitBtn_maj_disque);
+    v->addLayout(steps);
     ListBox_media_un_hd =
         named(new QListView(column), "ListBox_media_un_hd", "  double click pour lancer le média  ");
     ListBox_media_un_hd->setSelectionMode(QAbstractItemView::ExtendedSelection);

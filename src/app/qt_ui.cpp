@@ -98,6 +98,19 @@ int QtUi::askThreeChoices(const std::string& text, const std::string& first, con
     return dialog.choice();
 }
 
+int QtUi::askThreeChoicesWithDetails(const std::string& text, const std::vector<Detail>& details,
+                                     const std::string& first, const std::string& second,
+                                     const std::string& third, int buttonWidth) {
+    ThreeChoiceDialog dialog(qs(text), {qs(first), qs(second), qs(third)}, buttonWidth, m_parent);
+    for (const Detail& d : details) {
+        QStringList lines;
+        for (const std::string& line : d.lines) lines << qs(line);
+        dialog.addDetail(qs(d.words), qs(d.title), lines);
+    }
+    dialog.exec();
+    return dialog.choice();
+}
+
 namespace {
 // "description|pattern|description|pattern", as the core gives its filters, becomes one Qt name
 // filter per pair.

@@ -18,6 +18,9 @@ public:
                              std::vector<verdan::DialogButton> buttons) override;
     int askThreeChoices(const std::string& text, const std::string& first, const std::string& second,
                         const std::string& third, int buttonWidth) override;
+    int askThreeChoicesWithDetails(const std::string& text, const std::vector<Detail>& details,
+                                   const std::string& first, const std::string& second,
+                                   const std::string& third, int buttonWidth) override;
     std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                           const std::string& initialFolder) override;
     std::optional<std::string> chooseFolder(const std::string& title,

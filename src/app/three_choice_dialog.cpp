@@ -1,14 +1,16 @@
 #include "three_choice_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
 ThreeChoiceDialog::ThreeChoiceDialog(const QString& text, const QStringList& captions, int buttonWidth,
                                      QWidget* parent)
-    : QDialog(parent), m_width(buttonWidth) {
+    : QDialog(parent), m_plain(text), m_width(buttonWidth) {
     setWindowTitle("Confirmation");
     setObjectName("ThreeChoiceDialog");
     auto* v = new QVBoxLayout(this);
@@ -58,4 +60,55 @@ void ThreeChoiceDialog::layoutButtons() {
 void ThreeChoiceDialog::reject() {
     m_choice = 2;
     QDialog::reject();
+}
+
+void ThreeChoiceDialog::addDetail(const QString& words, const QString& title, const QStringList& lines) {
+    const qsizetype from = m_details.isEmpty() ? 0 : m_details.back().at + m_details.back().words.size();
+    const qsizetype at = m_plain.indexOf(words, from);
+    if (at < 0 || words.isEmpty()) return;
+    m_details.push_back({at, words, title, lines});
+    showText();
+}
+
+void ThreeChoiceDialog::showText() {
+    // The text as it was given, blanks and line breaks kept, with each detail's words a link.
+    QString html = "<p style=\"white-space:pre\">";
+    qsizetype done = 0;
+    for (qsizetype k = 0; k < m_details.size(); ++k) {
+        const Detail& d = m_details[k];
+        html += m_plain.mid(done, d.at - done).toHtmlEscaped();
+        html += QString("<a href=\"%1\">%2</a>").arg(k).arg(d.words.toHtmlEscaped());
+        done = d.at + d.words.size();
+    }
+    html += m_plain.mid(done).toHtmlEscaped();
+    html.replace("\n", "<br>");
+    html += "</p>";
+    m_text->setTextFormat(Qt::RichText);
+    m_text->setText(html);
+    m_text->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    disconnect(m_text, &QLabel::linkActivated, this, nullptr);
+    connect(m_text, &QLabel::linkActivated, this, [this](const QString& link) {
+        if (QDialog* list = showDetail(link.toInt())) list->exec();
+    });
+}
+
+QDialog* ThreeChoiceDialog::showDetail(int k) {
+    if (k < 0 || k >= m_details.size()) return nullptr;
+    const Detail& d = m_details[k];
+    auto* list = new QDialog(this);
+    list->setAttribute(Qt::WA_DeleteOnClose);
+    list->setObjectName("ThreeChoiceDetail");
+    list->setWindowTitle(d.title);
+    auto* v = new QVBoxLayout(list);
+    auto* text = new QPlainTextEdit(list);
+    text->setObjectName("ThreeChoiceDetailLines");
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setPlainText(d.lines.join('\n'));
+    v->addWidget(text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, list);
+    connect(buttons, &QDialogButtonBox::rejected, list, &QDialog::reject);
+    v->addWidget(buttons);
+    list->resize(900, 420);
+    return list;
 }

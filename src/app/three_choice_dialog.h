@@ -13,6 +13,11 @@ public:
                       QWidget* parent = nullptr);
     // 0, 1 or 2 (2 also for Escape and the window's cross).
     int choice() const { return m_choice; }
+    // The first `words` of the text after the last detail's become a link that shows `lines` in a
+    // window of their own, over the question, which waits meanwhile.
+    void addDetail(const QString& words, const QString& title, const QStringList& lines);
+    // The detail of link `k` shown; returns its window (closed by the caller in tests).
+    QDialog* showDetail(int k);
     QPushButton* button(int k) const { return m_buttons[k]; }
 
 protected:
@@ -22,6 +27,15 @@ protected:
 private:
     void layoutButtons();
 
+    void showText();
+
+    struct Detail {
+        qsizetype at = 0;
+        QString words, title;
+        QStringList lines;
+    };
+    QString m_plain;
+    QList<Detail> m_details;
     QLabel* m_text = nullptr;
     QWidget* m_row = nullptr;
     QPushButton* m_buttons[3] = {};
