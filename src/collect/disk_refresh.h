@@ -22,6 +22,7 @@ struct RefreshPlan {
     struct Update {
         std::size_t row = 0;
         std::size_t line = 0;
+        bool operator==(const Update&) const = default;
     };
     std::vector<std::size_t> vanished; // rows, in order
     std::vector<Update> moved;         // moved or renamed: same size, date and extension
