@@ -1,7 +1,8 @@
 // Times one operation on a list file and prints "seconds=... hwm_kb=... rows=..." for scripts/bench.
-// Usage: verdan_list_bench idle|load|write|index|reindex|add LIST_FILE WORK_FOLDER
+// Usage: verdan_list_bench idle|load|write|index|reindex|add|refresh LIST_FILE WORK_FOLDER
 // "add" appends 100,000 found lines of real files (made once under WORK_FOLDER/drive) to the list
-// indexed at idx2, as "4- rajouter dans la liste globale" does.
+// indexed at idx2, as "4- rajouter dans la liste globale" does. "refresh" adds them untimed, then
+// times "Mettre à jour ce disque" answered Oui after a scan that finds 1 % of them changed.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,9 @@
 #include "catalogue/list_load.h"
 #include "collect/add_media.h"
 #include "collect/collection_state.h"
+#include "collect/disk_refresh.h"
 #include "collect/scan.h"
+#include "found_tree.h"
 #include "platform/system.h"
 #include "support/answering_ui.h"
 #include "util/error.h"
@@ -24,6 +27,7 @@
 namespace {
 
 using verdan::test::AnsweringUi;
+using namespace verdan::bench;
 
 // Peak resident memory of this process (Linux).
 long peakResidentKb() {
@@ -33,31 +37,6 @@ long peakResidentKb() {
         if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
     }
     return -1;
-}
-
-constexpr int kFoundFolders = 1000, kFilesPerFolder = 100;
-
-std::string foundPath(const std::string& drive, int folder, int file) {
-    return drive + "/films/" + std::to_string(folder) + "/Vidéo n°" + std::to_string(folder) + "-" +
-           std::to_string(file) + " (VOSTFR).avi";
-}
-
-// The files to be found: sparse, so that a tree of terabytes takes no room.
-void makeFoundTree(const std::string& drive) {
-    namespace fs = std::filesystem;
-    if (fs::exists(drive + "/.complete")) return;
-    fs::remove_all(drive);
-    std::uint64_t seed = 88172645463325252ULL;
-    for (int f = 0; f < kFoundFolders; ++f) {
-        fs::create_directories(drive + "/films/" + std::to_string(f));
-        for (int i = 0; i < kFilesPerFolder; ++i) {
-            seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
-            const std::string path = foundPath(drive, f, i);
-            std::ofstream(path, std::ios::binary).flush();
-            fs::resize_file(path, 1048576 + seed % (4ULL << 30));
-        }
-    }
-    std::ofstream(drive + "/.complete").flush();
 }
 
 // The one drive of the collection window, as the system would describe it.
@@ -90,11 +69,85 @@ double since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The disk's lines as a scan finds them, with the size each file has, changed or not.
+std::vector<std::string> scannedLines(const std::string& drive, bool changed, const std::string& separator) {
+    std::vector<std::string> lines;
+    auto line = [&](const std::string& path, std::uintmax_t size) {
+        lines.push_back(
+            verdan::makeFoundLine("2021-06-15 20:45", static_cast<std::int64_t>(size), path, separator));
+    };
+    for (int f = 0; f < kFoundFolders; ++f) {
+        for (int i = 0; i < kFilesPerFolder; ++i) {
+            const std::string path = foundPath(drive, f, i);
+            const std::uintmax_t size = std::filesystem::file_size(path);
+            const Change change = changed ? changeOf(f, i) : Change::None;
+            if (change == Change::Gone) continue;
+            line(change == Change::Renamed ? renamedPath(drive, f, i) : path,
+                 change == Change::Grown ? size + kGrowth : size);
+            if (change == Change::NewBeside) line(newPath(drive, f, i), 5ULL << 20);
+        }
+    }
+    return lines;
+}
+
+int refresh(const std::string& path, const std::string& work) {
+    try {
+        AnsweringUi ui;
+        verdan::ProgramState program;
+        verdan::GlobalListState& form2 = program.globalList;
+        verdan::loadIndexedList(form2, path, 1, false, true, ui, work);
+        const std::string drive = work + "/drive";
+        makeFoundTree(drive);
+        verdan::CollectionState state(program.drives);
+        const int row = state.drives.addRow();
+        state.drives.setCell(row, 0, drive);
+        state.drives.setCurrentRow(row);
+        const std::string separator = verdan::platform::decimalSeparator();
+        for (std::string& line : scannedLines(drive, false, separator)) state.found.insert(std::move(line));
+        BenchDrives drives;
+        verdan::BitBtn_rajout_bdClick(program, state, drives, ui);
+
+        // What a new scan of the whole drive hands over, the new files' sizes looked up as the
+        // adding does (they are not on the disk here: "N/A", at the same cost).
+        verdan::ScannedDisk scan;
+        scan.disk = verdan::QueryDisk(drives, drive);
+        scan.driveRoot = drive;
+        scan.folders = {drive};
+        scan.lines = scannedLines(drive, true, separator);
+        state.clearFound();
+        state.found.insert(scan.lines);
+        state.scannedDisk = std::move(scan);
+        const std::size_t rowsBefore = form2.table.rowCount() - 1;
+        // The comparison alone, which changes nothing, then the whole command.
+        verdan::StagingInput input;
+        input.disk = state.scannedDisk->disk;
+        input.driveText = drive;
+        input.level = 1;
+        input.decimalSeparator = separator;
+        auto start = std::chrono::steady_clock::now();
+        const verdan::RefreshPlan plan =
+            verdan::planDiskRefresh(form2.table, form2.keys, *state.scannedDisk, state.found, input);
+        const double planSeconds = since(start);
+        start = std::chrono::steady_clock::now();
+        const verdan::RefreshOutcome outcome = verdan::BitBtn_maj_disqueClick(program, state, drives, ui);
+        const double seconds = since(start);
+        std::printf("seconds=%.4f compare_seconds=%.4f hwm_kb=%ld rows=%zu added=%zu removed=%zu updated=%zu "
+                    "unchanged=%zu\n",
+                    seconds, planSeconds, peakResidentKb(), rowsBefore, outcome.added, outcome.removed,
+                    outcome.updated, plan.unchanged);
+    } catch (const verdan::VerdanError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s idle|load|write|index|reindex|add LIST_FILE WORK_FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s idle|load|write|index|reindex|add|refresh LIST_FILE WORK_FOLDER\n",
+                     argv[0]);
         return 2;
     }
     const std::string mode = argv[1], path = argv[2], work = argv[3];
@@ -102,6 +155,7 @@ int main(int argc, char** argv) {
         std::printf("seconds=0 hwm_kb=%ld rows=0\n", peakResidentKb());
         return 0;
     }
+    if (mode == "refresh") return refresh(path, work);
     if (mode == "add") {
         try {
             AnsweringUi ui;

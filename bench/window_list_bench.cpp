@@ -1,11 +1,14 @@
 // The global-list window of the real program (offscreen) on a large list; prints "name=value"
 // lines for scripts/bench.
-//   verdan_window_list_bench open|browse LIST_FILE WORK_FOLDER [SEARCH_TEXT]
+//   verdan_window_list_bench open|browse|refresh LIST_FILE WORK_FOLDER [SEARCH_TEXT]
 // Both modes start the program in basic mode on the list and time it until the global-list table
 // is painted with its rows. "open" then times "Recharger", "Effacer (supp)" on one highlighted
 // row and the deletion of one disk; "browse" the sort by "titre", the same column again and a
 // search, then the search result's sort by "titre". Memory is the peak resident size of the
 // process (VmHWM), after the start and at the end; the result's sort gives its own peak.
+// "refresh" scans the 100,000 files of WORK_FOLDER/drive in the collection window and adds them,
+// changes 1 % of them on disk, scans again (timed) and times "Mettre à jour ce disque" answered Oui
+// until the collection window has painted again; the files are put back as they were.
 #include "app_setup.h"
 #include "collection_window.h"
 #include "global_list_window.h"
@@ -17,7 +20,10 @@
 #include "platform/drives.h"
 #include "support/fake_shell.h"
 
+#include "found_tree.h"
+
 #include <QAbstractItemModel>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTableView>
@@ -51,23 +57,49 @@ long statusKb(const char* field) {
 class BenchUi : public QtUi {
 public:
     void showInfo(const std::string& text) override { lastInfo = text; }
-    DialogButton ask(DialogType, const std::string&, std::vector<DialogButton> buttons) override {
+    int askThreeChoices(const std::string&, const std::string&, const std::string&, const std::string&,
+                        int) override {
+        return 0;
+    }
+    int askThreeChoicesWithDetails(const std::string&, const std::vector<Detail>&, const std::string&,
+                                   const std::string&, const std::string&, int) override {
+        return 0;
+    }
+    DialogButton ask(DialogType, const std::string& text, std::vector<DialogButton> buttons) override {
+        lastAsk = text;
         for (DialogButton b : buttons)
             if (b == DialogButton::Yes) return b;
         return buttons.empty() ? DialogButton::Ok : buttons.front();
     }
     void playSound(SystemSound) override {}
     std::string lastInfo;
+    std::string lastAsk;
 };
 
-class NoDrives : public platform::DriveProvider {
+// No drive, or the one drive of the refresh.
+class BenchDrives : public platform::DriveProvider {
 public:
-    std::vector<platform::DriveInfo> listDrives() override { return {}; }
+    explicit BenchDrives(std::string root = {}) : m_root(std::move(root)) {}
+    std::vector<platform::DriveInfo> listDrives() override {
+        if (m_root.empty()) return {};
+        return {queryDisk(m_root)};
+    }
     platform::DriveInfo queryDisk(const std::string& root) override {
         platform::DriveInfo d;
         d.root = root;
+        if (root != m_root) return d;
+        d.label = "BANC_ESSAI";
+        d.fileSystem = "ext4";
+        d.serial = "0BADF00D";
+        d.typeCode = platform::kDriveRemovable;
+        d.freeBytes = 123LL << 30;
+        d.totalBytes = 2000LL << 30;
+        d.ok = true;
         return d;
     }
+
+private:
+    std::string m_root;
 };
 
 // Counts the paints of a widget.
@@ -92,6 +124,37 @@ template <class F> void step(const char* name, QTableView* table, PaintCounter& 
     std::printf("%s_seconds=%.4f\n%s_rss_kb=%ld\n", name, since(start), name, statusKb("VmRSS"));
 }
 
+// "3- lister ..." of the whole drive, until its summary.
+double scanWholeDrive(TForm1& form1, BenchUi& ui) {
+    const auto start = Clock::now();
+    ui.lastInfo.clear();
+    form1.BitBtn_lister_mediaClick();
+    while (ui.lastInfo.rfind(" Listage terminé,", 0) != 0)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return since(start);
+}
+
+// The disk's rows added, 1 % of its files changed, scanned again and refreshed; prints both times.
+void refreshDisk(TForm1& form1, BenchUi& ui, const std::string& drive) {
+    form1.StringGrid_hdClick(1);
+    form1.CheckListBox_repClick(0, true); // " << racine >>"
+    scanWholeDrive(form1, ui);
+    form1.BitBtn_rajout_bdClick();
+    bench::changeFoundTree(drive, true);
+    const double scan = scanWholeDrive(form1, ui);
+    PaintCounter counter;
+    QWidget* found = form1.findChild<QAbstractScrollArea*>("ListBox_media_un_hd")->viewport();
+    found->installEventFilter(&counter);
+    const auto start = Clock::now();
+    form1.BitBtn_maj_disqueClick();
+    found->update();
+    while (counter.paints == 0) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double refresh = since(start);
+    bench::changeFoundTree(drive, false);
+    std::printf("scan_seconds=%.4f\nrefresh_seconds=%.4f\nrefresh_report=%s\n", scan, refresh,
+                ui.lastAsk.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -105,7 +168,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path list = std::filesystem::absolute(argv[2]);
     const std::filesystem::path folder = std::filesystem::absolute(argv[3]) / "window";
     const std::string searchText = argc == 5 ? argv[4] : "e";
-    if (mode != "open" && mode != "browse") {
+    if (mode != "open" && mode != "browse" && mode != "refresh") {
         std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
         return 2;
     }
@@ -125,7 +188,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     setUpApplication();
     BenchUi ui;
-    NoDrives drives;
+    const std::string drive = std::filesystem::absolute(argv[3]).string() + "/drive";
+    if (mode == "refresh") bench::makeFoundTree(drive);
+    BenchDrives drives(mode == "refresh" ? drive : std::string());
     test::FakeShell shell;
     ProgramState program;
     program.programFolder = folder.string();
@@ -144,7 +209,9 @@ int main(int argc, char** argv) {
     std::printf("startup_seconds=%.4f\nrows=%d\n", since(programStart), table->model()->rowCount());
     std::printf("startup_hwm_kb=%ld\nstartup_rss_kb=%ld\n", statusKb("VmHWM"), statusKb("VmRSS"));
 
-    if (mode == "open") {
+    if (mode == "refresh") {
+        refreshDisk(windows.collection(), ui, drive);
+    } else if (mode == "open") {
         step("reload", table, counter, [&] { form2.Button_charger_bdClick(); });
         table->selectRow(table->model()->rowCount() / 2);
         step("delete_row", table, counter, [&] { form2.Button_delClick(); });

@@ -2,7 +2,9 @@
 
 #include "catalogue/index_keys.h"
 #include "catalogue/list_edits.h"
+#include "catalogue/word_scan.h"
 #include "collect/found_line.h"
+#include "collect/shared_run.h"
 #include "platform/files.h"
 #include "util/cp1252.h"
 #include "util/file_helpers.h"
@@ -14,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -44,15 +47,7 @@ public:
     void add(std::string_view folder) { m_keys.insert(folderKey(folder)); }
     bool covers(std::string_view folder) const {
         if (m_keys.empty()) return false;
-        if (folder != m_lastFolder) {
-            m_lastFolder = folder;
-            m_lastCovered = lookUp(folderKey(folder));
-        }
-        return m_lastCovered;
-    }
-
-private:
-    bool lookUp(std::string key) const {
+        std::string key = folderKey(folder);
         for (;;) {
             if (m_keys.count(key) > 0) return true;
             const std::size_t cut = key.rfind('\\');
@@ -62,13 +57,37 @@ private:
         }
     }
 
+private:
     std::unordered_set<std::string> m_keys;
-    // Rows and lines of one folder come together: the last answer is asked again and again.
-    mutable std::string m_lastFolder;
-    mutable bool m_lastCovered = false;
 };
 
-// One compared file of either side: a catalogue path ("folder\name") and what a move must keep.
+// Whether a folder is compared: under a walked folder and not under one left unread. Rows and
+// lines of one folder come together, so the last answer is asked again and again.
+class ComparedFolders {
+public:
+    ComparedFolders(const FolderSet& walked, const FolderSet& unread) : m_walked(walked), m_unread(unread) {}
+    enum class Answer { Outside, Unread, Compared };
+    Answer of(std::string_view folder) {
+        if (folder != m_folder || !m_known) {
+            m_folder = folder;
+            m_known = true;
+            m_answer = !m_walked.covers(folder)  ? Answer::Outside
+                       : m_unread.covers(folder) ? Answer::Unread
+                                                 : Answer::Compared;
+        }
+        return m_answer;
+    }
+
+private:
+    const FolderSet& m_walked;
+    const FolderSet& m_unread;
+    std::string m_folder;
+    bool m_known = false;
+    Answer m_answer = Answer::Outside;
+};
+
+// One compared file of either side is its catalogue path, "folder\name", told by a 64-bit hash:
+// two of a disk's hundred thousand paths share one with a chance of about one in 10^9.
 std::string pathKey(std::string_view folder, std::string_view titre, std::string_view ext) {
     std::string key;
     key.reserve(folder.size() + 1 + titre.size() + ext.size());
@@ -77,6 +96,15 @@ std::string pathKey(std::string_view folder, std::string_view titre, std::string
     key += titre;
     key += ext;
     return key;
+}
+std::uint64_t pathHash(std::string& buffer, std::string_view folder, std::string_view titre,
+                       std::string_view ext) {
+    buffer.clear();
+    buffer += folder;
+    buffer += '\\';
+    buffer += titre;
+    buffer += ext;
+    return std::hash<std::string_view>{}(buffer);
 }
 
 // Size texts written with either decimal separator.
@@ -161,10 +189,29 @@ std::pair<std::uint64_t, std::uint32_t> fingerprint(std::string_view key) {
     return {h.high, h.low};
 }
 
-// A compared row of the disk.
+// Cell `col` of a row's text found from its end: the serial sits among the last cells of a row,
+// and a million rows of other disks are passed over by reading a few bytes of each.
+std::string_view cellFromEnd(std::string_view row, int col) {
+    std::size_t tabs = static_cast<std::size_t>(kListColumns - 1 - col);
+    std::size_t end = row.size();
+    while (tabs > 0 && end > 0) {
+        --end;
+        if (row[end] == '\t') --tabs;
+    }
+    if (tabs > 0) return {};
+    std::size_t start = end;
+    while (start > 0 && row[start - 1] != '\t') --start;
+    return row.substr(start, end - start);
+}
+
+// A compared row of the disk, by the hash of its path.
 struct DiskRow {
-    std::size_t row;
-    std::string path;
+    std::uint64_t hash = 0;
+    std::size_t row = 0;
+    // Its cells, read once; nothing changes the table while a refresh is worked out.
+    std::string_view size, date;
+    bool matched = false;
+    bool operator<(const DiskRow& o) const { return hash != o.hash ? hash < o.hash : row < o.row; }
 };
 
 struct Columns {
@@ -200,9 +247,8 @@ public:
     RefreshPlan run() {
         collectRows();
         matchLines();
-        for (const auto& [path, rows] : m_rowsByPath)
-            for (std::size_t r : rows)
-                if (!m_matchedRows.count(r)) m_vanished.push_back(r);
+        for (const DiskRow& r : m_rows)
+            if (!r.matched) m_vanished.push_back(r.row);
         std::sort(m_vanished.begin(), m_vanished.end());
         keepNewCandidates();
         pairMoves();
@@ -218,61 +264,124 @@ private:
         return col < 0 ? std::string_view() : m_table.cell(row, col);
     }
 
-    // The disk's rows under the walked folders; those under a folder not read are only counted.
+    // The disk's rows under the walked folders, those under a folder not read only counted. A
+    // million rows are read on every core: only the few cells asked are found in each.
     void collectRows() {
-        const DiskIdentity& disk = m_scan.disk;
-        for (std::size_t r = 1; r < m_table.rowCount(); ++r) {
-            if (cell(r, m_cols.serial) != disk.serial || cell(r, m_cols.name) != disk.label) continue;
-            const std::string_view folder = cell(r, m_cols.folder);
-            if (!m_walked.covers(folder)) continue;
-            if (m_unread.covers(folder)) {
-                ++m_plan.notCompared;
-                continue;
-            }
-            m_rowsByPath[pathKey(folder, cell(r, m_cols.titre), cell(r, m_cols.ext))].push_back(r);
+        const std::size_t helpers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4) - 1;
+        struct Worker {
+            std::vector<DiskRow> rows;
+            std::size_t notCompared = 0;
+            std::size_t firstRow = SIZE_MAX;
+            std::string buffer;
+            std::optional<ComparedFolders> folders;
+        };
+        std::vector<Worker> workers(helpers + 1);
+        for (Worker& w : workers) w.folders.emplace(m_walked, m_unread);
+        const Columns& c = m_cols;
+        const int last = std::max({c.name, c.serial, c.titre, c.ext, c.folder, c.size, c.date});
+        if (c.name < 0 || c.serial < 0 || m_table.rowCount() < 2) return;
+        SharedRun run(
+            m_table.rowCount() - 1,
+            [&](std::size_t worker, std::size_t begin, std::size_t end) {
+                Worker& w = workers[worker];
+                CellStarts starts{};
+                for (std::size_t r = begin + 1; r < end + 1; ++r) {
+                    const std::string_view text = m_table.rowText(r);
+                    if (cellFromEnd(text, c.serial) != m_scan.disk.serial) continue;
+                    wordscan::cellStarts(text, last, starts);
+                    if (cellAt(text, starts, c.serial) != m_scan.disk.serial ||
+                        cellAt(text, starts, c.name) != m_scan.disk.label)
+                        continue;
+                    w.firstRow = std::min(w.firstRow, r);
+                    const std::string_view folder = cellAt(text, starts, c.folder);
+                    const ComparedFolders::Answer answer = w.folders->of(folder);
+                    if (answer == ComparedFolders::Answer::Unread) ++w.notCompared;
+                    if (answer != ComparedFolders::Answer::Compared) continue;
+                    w.rows.push_back({pathHash(w.buffer, folder, cellAt(text, starts, c.titre),
+                                               cellAt(text, starts, c.ext)),
+                                      r, cellAt(text, starts, c.size), cellAt(text, starts, c.date)});
+                }
+            },
+            helpers);
+        run.finish();
+        for (Worker& w : workers) {
+            m_rows.insert(m_rows.end(), w.rows.begin(), w.rows.end());
+            m_plan.notCompared += w.notCompared;
+            m_plan.firstDiskRow = std::min(m_plan.firstDiskRow, w.firstRow);
         }
+        std::sort(m_rows.begin(), m_rows.end());
     }
 
+    // Each line's path is found and hashed on every core; the rows are then matched in order.
     void matchLines() {
-        for (std::size_t i = 0; i < m_scan.lines.size(); ++i) {
-            const std::string& text = m_scan.lines[i];
-            const FoundLineParts parts = splitFoundLine(text);
-            if (foundKindOf(text, parts.path) != FoundKind::File) continue;
-            const std::string folder = catalogueFolder(parts.path, m_scan.driveRoot);
-            if (!m_walked.covers(folder) || m_unread.covers(folder)) continue;
-            const NameParts name = splitFileName(fileNameOf(parts.path, FoundKind::File));
-            ScanLine line{i, pathKey(folder, name.titre, name.ext), parts.date, parts.size, name.ext};
-            const auto at = m_rowsByPath.find(line.path);
-            if (at == m_rowsByPath.end()) {
+        struct LineHash {
+            std::uint64_t hash = 0;
+            bool compared = false;
+        };
+        const std::vector<std::string>& lines = m_scan.lines;
+        std::vector<LineHash> hashes(lines.size());
+        const std::size_t helpers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4) - 1;
+        std::vector<std::optional<ComparedFolders>> folders(helpers + 1);
+        std::vector<std::string> buffers(helpers + 1);
+        SharedRun run(
+            lines.size(),
+            [&](std::size_t worker, std::size_t begin, std::size_t end) {
+                if (!folders[worker]) folders[worker].emplace(m_walked, m_unread);
+                for (std::size_t i = begin; i < end; ++i) {
+                    const FoundLineParts parts = splitFoundLine(lines[i]);
+                    if (foundKindOf(lines[i], parts.path) != FoundKind::File) continue;
+                    const std::string folder = catalogueFolder(parts.path, m_scan.driveRoot);
+                    if (folders[worker]->of(folder) != ComparedFolders::Answer::Compared) continue;
+                    const NameParts name = splitFileName(fileNameOf(parts.path, FoundKind::File));
+                    hashes[i] = {pathHash(buffers[worker], folder, name.titre, name.ext), true};
+                }
+            },
+            helpers);
+        run.finish();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (!hashes[i].compared) continue;
+            const std::uint64_t hash = hashes[i].hash;
+            auto at = std::lower_bound(m_rows.begin(), m_rows.end(), DiskRow{hash, 0, {}, {}, false});
+            const FoundLineParts parts = splitFoundLine(lines[i]);
+            ScanLine line{
+                i, {}, parts.date, parts.size, splitFileName(fileNameOf(parts.path, FoundKind::File)).ext};
+            if (at == m_rows.end() || at->hash != hash) {
                 // A line the user took out of the found list is not to be added.
-                if (m_found.contains(text)) m_candidates.push_back(std::move(line));
+                if (m_found.contains(lines[i])) {
+                    const NameParts name = splitFileName(fileNameOf(parts.path, FoundKind::File));
+                    line.path = pathKey(catalogueFolder(parts.path, m_scan.driveRoot), name.titre, name.ext);
+                    m_candidates.push_back(std::move(line));
+                }
                 continue;
             }
-            matchRow(at->second, line);
+            auto last = at;
+            while (last != m_rows.end() && last->hash == hash) ++last;
+            matchRow(at, last, line);
         }
     }
 
     // The file is where a row says: unchanged or modified. Of rows repeating one path (added again
     // after a change, at a level that keeps the size), the one that agrees stays; the others go.
-    void matchRow(const std::vector<std::size_t>& rows, const ScanLine& line) {
-        std::optional<std::size_t> first, agreeing;
-        for (std::size_t r : rows) {
-            if (m_matchedRows.count(r) > 0) continue; // lines differing in letter case only
-            if (!first) first = r;
-            if ((!knownSize(line.size) || sameSize(cell(r, m_cols.size), line.size)) &&
-                sameDate(cell(r, m_cols.date), line.date)) {
-                agreeing = r;
+    void matchRow(std::vector<DiskRow>::iterator begin, std::vector<DiskRow>::iterator end,
+                  const ScanLine& line) {
+        DiskRow* first = nullptr;
+        DiskRow* agreeing = nullptr;
+        for (auto it = begin; it != end; ++it) {
+            if (it->matched) continue; // lines differing in letter case only
+            if (!first) first = &*it;
+            if ((!knownSize(line.size) || sameSize(it->size, line.size)) && sameDate(it->date, line.date)) {
+                agreeing = &*it;
                 break;
             }
         }
         if (!first) return;
-        const std::size_t chosen = agreeing ? *agreeing : *first;
-        m_matchedRows.insert(chosen);
+        DiskRow& chosen = agreeing ? *agreeing : *first;
+        chosen.matched = true;
         if (agreeing) {
             ++m_plan.unchanged;
         } else {
-            m_plan.modified.push_back({chosen, line.line});
-            m_oldKeys.push_back(chosen);
+            m_plan.modified.push_back({chosen.row, line.line});
+            m_oldKeys.push_back(chosen.row);
             m_newKeys.push_back(line.line);
         }
     }
@@ -360,8 +469,7 @@ private:
     const NewRowMaker m_maker;
     const Columns m_cols;
     FolderSet m_walked, m_unread;
-    std::unordered_map<std::string, std::vector<std::size_t>> m_rowsByPath;
-    std::unordered_set<std::size_t> m_matchedRows;
+    std::vector<DiskRow> m_rows; // by hash
     std::vector<std::size_t> m_vanished;
     std::vector<std::size_t> m_oldKeys; // rows whose key changes
     std::vector<std::size_t> m_newKeys; // their lines
@@ -474,10 +582,15 @@ RefreshApplied applyDiskRefresh(GlobalListState& globalList, const ScannedDisk& 
     applied.updated = updates.size();
 
     if (!plan.vanished.empty()) {
+        const bool disksWereCurrent = disksCurrent(globalList);
         std::vector<bool> keep(table.rowCount(), true);
         for (std::size_t r : plan.vanished) keep[r] = false;
+        const bool firstRowStays = plan.firstDiskRow < keep.size() && keep[plan.firstDiskRow];
         removeListRows(globalList, input.level, keep);
         applied.removed = plan.vanished.size();
+        // The disk keeps its first row, and with it its place in the disk list: no other disk's
+        // entry moves. Reading a million rows again would cost more than the whole refresh.
+        if (disksWereCurrent && firstRowStays) markDisksCurrent(globalList);
     }
 
     std::vector<std::string_view> lines;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ struct RefreshPlan {
     std::vector<std::size_t> added;    // lines of files the list lacks, in the scan's order
     std::size_t unchanged = 0;
     std::size_t notCompared = 0; // the disk's rows under a folder the scan did not read to the end
+    std::size_t firstDiskRow = SIZE_MAX; // the disk's first row in the table, compared or not
 
     bool changesNothing() const {
         return vanished.empty() && moved.empty() && modified.empty() && added.empty();
