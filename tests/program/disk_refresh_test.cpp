@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "catalogue/index_keys.h"
 #include "collect/folders.h"
 #include "collect/scan.h"
 #include "platform/drives.h"
@@ -122,6 +123,33 @@ protected:
             }
         return out;
     }
+    void refreshLookAlikes(int level) {
+        state.catalogue.params.indexLevel = level;
+        put("films/a/X.avi", 4000);
+        put("films/c/Z.avi", 4000);
+        scanAndAdd();
+        move("films/a/X.avi", "films/a/Y.avi");
+        put("films/b/X.avi", 4000);
+        move("films/c/Z.avi", "films/c/W.avi");
+        scan();
+        ui.threeChoiceAnswers = {0};
+        program->refreshDisk();
+        EXPECT_EQ(
+            ui.shown[ui.shown.size() - 2].text,
+            "  Disque FILMS : 1 nouveaux, 0 disparus, 2 déplacés ou renommés, 0 modifiés (taille ou date) "
+            "\n\n  Mettre la liste à jour ?");
+        std::vector<std::string> rows = filmsRows();
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, (std::vector<std::string>{"Lost.avi :\\series 700 Mo", "W.avi :\\films\\c 3.91 Ko",
+                                                  "X.avi :\\films\\b 3.91 Ko", "Y.avi :\\films\\a 3.91 Ko"}));
+        // The set follows the moved rows' new keys: as a rebuild makes it.
+        KeySet rebuilt;
+        IndexState index;
+        indexer_liste(state.globalList.table, rebuilt, level, false, index);
+        EXPECT_EQ(state.globalList.keys.size(), rebuilt.size());
+        EXPECT_EQ(state.globalList.keys.rowCount(), rebuilt.rowCount());
+    }
+
     // A file of the disk as the scan names it, with the system's separators.
     std::string native(const std::string& rel) const {
         return utf8FromPath(fs::path(pathFromUtf8(disk.file(rel))).make_preferred());
@@ -198,6 +226,16 @@ TEST_F(DiskRefresh, EveryKindOfChangeIsAskedListedAppliedAndUndoneAfterASave) {
     program->undo();
     EXPECT_EQ(TempFolder::read(listFile), before) << "Undo gives the list back as it was before the refresh";
     EXPECT_EQ(filmsRows().size(), 5u);
+}
+
+// Three look-alike files (same size and date) for two vanished rows: the closest paths pair, the
+// third is new, at a level that leaves the folder out of the key and at one that keeps it.
+TEST_F(DiskRefresh, LookAlikesPairByTheClosestPathAtIdx1) {
+    refreshLookAlikes(0);
+}
+
+TEST_F(DiskRefresh, LookAlikesPairByTheClosestPathAtIdx4) {
+    refreshLookAlikes(3);
 }
 
 TEST_F(DiskRefresh, NewOnlyAddsAsTheAddingDoesAndCancelChangesNothing) {
