@@ -90,21 +90,31 @@ std::vector<std::string> scannedLines(const std::string& drive, bool changed, co
     return lines;
 }
 
-int refresh(const std::string& path, const std::string& work) {
-    try {
-        AnsweringUi ui;
-        verdan::ProgramState program;
-        verdan::GlobalListState& form2 = program.globalList;
-        verdan::loadIndexedList(form2, path, 1, false, true, ui, work);
-        const std::string drive = work + "/drive";
+// The list as the program's start leaves it (read, its keys and its disk list made) and the
+// collection window on the found files' drive.
+struct Adding {
+    AnsweringUi ui;
+    verdan::ProgramState program;
+    verdan::CollectionState state{program.drives};
+    BenchDrives drives;
+    std::string drive;
+    std::string separator = verdan::platform::decimalSeparator();
+
+    Adding(const std::string& path, const std::string& work) : drive(work + "/drive") {
+        verdan::loadIndexedList(program.globalList, path, 1, false, true, ui, work);
         makeFoundTree(drive);
-        verdan::CollectionState state(program.drives);
         const int row = state.drives.addRow();
         state.drives.setCell(row, 0, drive);
         state.drives.setCurrentRow(row);
-        const std::string separator = verdan::platform::decimalSeparator();
+    }
+};
+
+int refresh(const std::string& path, const std::string& work) {
+    try {
+        Adding adding(path, work);
+        auto& [ui, program, state, drives, drive, separator] = adding;
+        verdan::GlobalListState& form2 = program.globalList;
         for (std::string& line : scannedLines(drive, false, separator)) state.found.insert(std::move(line));
-        BenchDrives drives;
         verdan::BitBtn_rajout_bdClick(program, state, drives, ui);
 
         // What a new scan of the whole drive hands over, the new files' sizes looked up as the
@@ -158,24 +168,14 @@ int main(int argc, char** argv) {
     if (mode == "refresh") return refresh(path, work);
     if (mode == "add") {
         try {
-            AnsweringUi ui;
-            verdan::ProgramState program;
+            Adding adding(path, work);
+            auto& [ui, program, state, drives, drive, separator] = adding;
             verdan::GlobalListState& form2 = program.globalList;
-            // The list as the program's start leaves it: read, its keys and its disk list made.
-            verdan::loadIndexedList(form2, path, 1, false, true, ui, work);
-            const std::string drive = work + "/drive";
-            makeFoundTree(drive);
-            verdan::CollectionState state(program.drives);
-            const int row = state.drives.addRow();
-            state.drives.setCell(row, 0, drive);
-            state.drives.setCurrentRow(row);
-            const std::string separator = verdan::platform::decimalSeparator();
             for (int f = 0; f < kFoundFolders; ++f) {
                 for (int i = 0; i < kFilesPerFolder; ++i)
                     state.found.insert(verdan::makeFoundLine("2021-06-15 20:45", 734003200,
                                                              foundPath(drive, f, i), separator));
             }
-            BenchDrives drives;
             const double cpuBefore = cpuSeconds();
             const auto start = std::chrono::steady_clock::now();
             const verdan::AddOutcome outcome = verdan::BitBtn_rajout_bdClick(program, state, drives, ui);

@@ -8,6 +8,7 @@
 #include "support/fake_drives.h"
 #include "support/fake_shell.h"
 #include "support/program_fixture.h"
+#include "support/program_views.h"
 #include "support/ui_thread.h"
 #include "support/unprivileged.h"
 #include "util/cp1252.h"
@@ -21,22 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Windows : ProgramView, StartupView {
-    void programChanged() override {}
-    ScreenInfo screenInfo() override { return {1366, 768, {0, 0, 1366, 728}}; }
-    void currentBounds(WindowGeometry& f1, WindowGeometry& f2) override {
-        f1 = {0, 0, 1200, 700, 0};
-        f2 = f1;
-    }
-    void applyState() override {}
-    void showLoadingPanel(bool) override {}
-    void showGlobalListLoading(bool) override {}
-    void showGlobalListWindow() override {}
-    void focusGlobalListButton() override {}
-};
-
-const char* kHeader = "n\tnom-disque\tmédia\ttitre\text\tdate\trépertoire\ttaille\tdrive\ttype-disque"
-                      "\tNS-disque\tlibre\ttotal\t x\r\n";
+using Windows = ProgramViews;
 
 // A disk made of a folder, scanned and refreshed through the program object alone.
 class DiskRefresh : public ::testing::Test {
@@ -52,18 +38,12 @@ protected:
     std::string listFile;
 
     void SetUp() override {
-        state.programFolder = dir.path();
-        const std::string lists = joinPath(dir.path(), "listes");
-        platform::createFolders(lists);
-        std::ofstream(pathFromUtf8(state.settingsPath()), std::ios::binary)
-            << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(lists) << "\r\n";
-        listFile = joinPath(lists, "liste_globale_médias.txt");
         // Another disk's row, and a row of this disk under a folder that is never ticked.
         std::string series = ProgramFixture::row("2", "FILMS", "Lost", "700 Mo", "0A1B2C3D");
         series.replace(series.find(":\\films"), 7, ":\\series");
-        std::ofstream(pathFromUtf8(listFile), std::ios::binary) << cp1252::encode(
-            std::string(kHeader) + ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") +
-            "\r\n" + series + "\r\n");
+        listFile = writeProgramFolder(state, dir.path(),
+                                      ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") +
+                                          "\r\n" + series + "\r\n");
         drives.add(disk.path(), "FILMS", "0A1B2C3D");
         const std::string root = platform::nativeDriveRoot(disk.path());
         if (root != disk.path()) drives.add(root, "FILMS", "0A1B2C3D");

@@ -6,6 +6,7 @@
 #include "support/fake_drives.h"
 #include "support/fake_shell.h"
 #include "support/program_fixture.h"
+#include "support/program_views.h"
 #include "support/ui_thread.h"
 #include "util/cp1252.h"
 
@@ -17,22 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The two windows as the program object sees them: told of every change, never asked anything.
-struct Windows : ProgramView, StartupView, CatalogueChoiceView {
-    int changes = 0;
-    void programChanged() override { ++changes; }
-    ScreenInfo screenInfo() override { return {1366, 768, {0, 0, 1366, 728}}; }
-    void currentBounds(WindowGeometry& f1, WindowGeometry& f2) override {
-        f1 = {0, 0, 1200, 700, 0};
-        f2 = f1;
-    }
-    void applyState() override {}
-    void showLoadingPanel(bool) override {}
-    void showGlobalListLoading(bool) override {}
-    void showGlobalListWindow() override {}
-    void focusGlobalListButton() override {}
-    void showWaitingPanels(bool) override {}
-};
+using Windows = ProgramViews;
 
 // A whole user's path through the program object alone, with scripted answers and a disk made of
 // a folder: nothing of it needs a window.
@@ -48,15 +34,8 @@ protected:
     Windows windows;
 
     void SetUp() override {
-        state.programFolder = dir.path();
-        const std::string lists = joinPath(dir.path(), "listes");
-        platform::createFolders(lists);
-        std::ofstream(pathFromUtf8(state.settingsPath()), std::ios::binary)
-            << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(lists) << "\r\n";
-        std::ofstream(pathFromUtf8(joinPath(lists, "liste_globale_médias.txt")), std::ios::binary)
-            << cp1252::encode("n\tnom-disque\tmédia\ttitre\text\tdate\trépertoire\ttaille\tdrive\ttype-disque"
-                              "\tNS-disque\tlibre\ttotal\t x\r\n" +
-                              ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") + "\r\n");
+        writeProgramFolder(state, dir.path(),
+                           ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") + "\r\n");
         for (const char* f : {"films/Alien.avi", "films/Aliens.mkv", "films/notes.txt"}) {
             fs::create_directories(fs::path(pathFromUtf8(disk.file(f))).parent_path());
             disk.write(f, std::string(2048, 'x'));
