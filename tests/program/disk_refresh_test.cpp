@@ -22,38 +22,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Windows = ProgramViews;
-
 // A disk made of a folder, scanned and refreshed through the program object alone.
-class DiskRefresh : public ::testing::Test {
+class DiskRefresh : public ProgramOnAFolderDisk {
 protected:
-    TempFolder dir;
-    TempFolder disk;
-    ThreadedFakeUi ui;
-    FakeShell shell;
-    FakeDriveProvider drives;
-    ProgramState state;
-    std::unique_ptr<Program> program;
-    Windows windows;
-    std::string listFile;
-
     void SetUp() override {
         // Another disk's row, and a row of this disk under a folder that is never ticked.
         std::string series = ProgramFixture::row("2", "FILMS", "Lost", "700 Mo", "0A1B2C3D");
         series.replace(series.find(":\\films"), 7, ":\\series");
-        listFile = writeProgramFolder(state, dir.path(),
-                                      ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") +
-                                          "\r\n" + series + "\r\n");
-        drives.add(disk.path(), "FILMS", "0A1B2C3D");
-        const std::string root = platform::nativeDriveRoot(disk.path());
-        if (root != disk.path()) drives.add(root, "FILMS", "0A1B2C3D");
-        program = std::make_unique<Program>(state, ui, shell, drives);
-        program->addView(windows);
+        start(ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") + "\r\n" + series +
+              "\r\n");
         ui.answers = {DialogButton::Yes};
         program->openingSequence(windows);
     }
-    void TearDown() override { program.reset(); }
-
     // A file of `size` bytes last written at a fixed time of day `minute` minutes in.
     void put(const std::string& name, std::size_t size, int minute = 0) {
         fs::create_directories(fs::path(pathFromUtf8(disk.file(name))).parent_path());

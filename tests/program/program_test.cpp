@@ -18,36 +18,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Windows = ProgramViews;
-
 // A whole user's path through the program object alone, with scripted answers and a disk made of
 // a folder: nothing of it needs a window.
-class WholePath : public ::testing::Test {
+class WholePath : public ProgramOnAFolderDisk {
 protected:
-    TempFolder dir;
-    TempFolder disk;
-    ThreadedFakeUi ui;
-    FakeShell shell;
-    FakeDriveProvider drives;
-    ProgramState state;
-    std::unique_ptr<Program> program;
-    Windows windows;
-
     void SetUp() override {
-        writeProgramFolder(state, dir.path(),
-                           ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") + "\r\n");
         for (const char* f : {"films/Alien.avi", "films/Aliens.mkv", "films/notes.txt"}) {
             fs::create_directories(fs::path(pathFromUtf8(disk.file(f))).parent_path());
             disk.write(f, std::string(2048, 'x'));
         }
-        drives.add(disk.path(), "FILMS", "0A1B2C3D");
-        // The adding asks for the disk by its root: on Windows the drive letter of the folder.
-        const std::string root = platform::nativeDriveRoot(disk.path());
-        if (root != disk.path()) drives.add(root, "FILMS", "0A1B2C3D");
-        program = std::make_unique<Program>(state, ui, shell, drives);
-        program->addView(windows);
+        start(ProgramFixture::row("1", "ARCHIVES", "Brazil", "700 Mo", "99998888") + "\r\n");
     }
-    void TearDown() override { program.reset(); }
 
     std::vector<std::string> titles() {
         std::vector<std::string> out;

@@ -1,12 +1,18 @@
 #pragma once
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "program/program.h"
+#include "support/fake_drives.h"
+#include "support/fake_shell.h"
 #include "support/temp_folder.h"
+#include "support/ui_thread.h"
 #include "util/cp1252.h"
 #include "util/file_helpers.h"
 
 #include <fstream>
+#include <memory>
 
 namespace verdan::test {
 
@@ -43,5 +49,32 @@ inline std::string writeProgramFolder(ProgramState& state, const std::string& fo
                           dataLines);
     return list;
 }
+
+// The program object over a program folder and a disk FILMS-0A1B2C3D made of a folder, with
+// scripted answers and no window.
+class ProgramOnAFolderDisk : public ::testing::Test {
+protected:
+    TempFolder dir;
+    TempFolder disk;
+    ThreadedFakeUi ui;
+    FakeShell shell;
+    FakeDriveProvider drives;
+    ProgramState state;
+    std::unique_ptr<Program> program;
+    ProgramViews windows;
+    std::string listFile;
+
+    // The default list holds `dataLines` (with their line ends).
+    void start(const std::string& dataLines) {
+        listFile = writeProgramFolder(state, dir.path(), dataLines);
+        drives.add(disk.path(), "FILMS", "0A1B2C3D");
+        // The adding asks for the disk by its root: on Windows the drive letter of the folder.
+        const std::string root = platform::nativeDriveRoot(disk.path());
+        if (root != disk.path()) drives.add(root, "FILMS", "0A1B2C3D");
+        program = std::make_unique<Program>(state, ui, shell, drives);
+        program->addView(windows);
+    }
+    void TearDown() override { program.reset(); }
+};
 
 } // namespace verdan::test
