@@ -189,6 +189,22 @@ std::pair<std::uint64_t, std::uint32_t> fingerprint(std::string_view key) {
     return {h.high, h.low};
 }
 
+// Where a row's file is on the plugged disk, as the scan's lines name files.
+std::string diskPath(std::string_view driveRoot, std::string_view folder, std::string_view titre,
+                     std::string_view ext) {
+    std::string rest(folder.size() > 1 && folder.front() == ':' ? folder.substr(1) : folder);
+    while (!rest.empty() && rest.back() == '\\') rest.pop_back();
+    rest += '\\';
+    rest += titre;
+    rest += ext;
+    std::string root(driveRoot);
+    while (!root.empty() && (root.back() == '\\' || root.back() == '/')) root.pop_back();
+    const char separator = platform::nativeSeparator();
+    for (char& c : rest)
+        if (c == '\\') c = separator;
+    return root + rest;
+}
+
 // Cell `col` of a row's text found from its end: the serial sits among the last cells of a row,
 // and a million rows of other disks are passed over by reading a few bytes of each.
 std::string_view cellFromEnd(std::string_view row, int col) {
@@ -248,7 +264,7 @@ public:
         collectRows();
         matchLines();
         for (const DiskRow& r : m_rows)
-            if (!r.matched) m_vanished.push_back(r.row);
+            if (!r.matched && isGone(r.row)) m_vanished.push_back(r.row);
         std::sort(m_vanished.begin(), m_vanished.end());
         keepNewCandidates();
         pairMoves();
@@ -310,6 +326,16 @@ private:
             m_plan.firstDiskRow = std::min(m_plan.firstDiskRow, w.firstRow);
         }
         std::sort(m_rows.begin(), m_rows.end());
+    }
+
+    // A row the scan did not meet is gone only when its file is not there: a file the catalogue's
+    // filters or minimum sizes no longer take, or one the system would not show, stays listed.
+    bool isGone(std::size_t row) {
+        const std::string path = diskPath(m_scan.driveRoot, cell(row, m_cols.folder), cell(row, m_cols.titre),
+                                          cell(row, m_cols.ext));
+        if (platform::entryAccess(path) == platform::EntryAccess::Missing) return true;
+        ++m_plan.stillThere;
+        return false;
     }
 
     // Each line's path is found and hashed on every core; the rows are then matched in order.
@@ -479,22 +505,6 @@ private:
 
 std::string count(std::size_t n) {
     return toText(static_cast<long long>(n));
-}
-
-// Where a row's file is on the plugged disk, as the scan's lines name files.
-std::string diskPath(std::string_view driveRoot, std::string_view folder, std::string_view titre,
-                     std::string_view ext) {
-    std::string rest(folder.size() > 1 && folder.front() == ':' ? folder.substr(1) : folder);
-    while (!rest.empty() && rest.back() == '\\') rest.pop_back();
-    rest += '\\';
-    rest += titre;
-    rest += ext;
-    std::string root(driveRoot);
-    while (!root.empty() && (root.back() == '\\' || root.back() == '/')) root.pop_back();
-    const char separator = platform::nativeSeparator();
-    for (char& c : rest)
-        if (c == '\\') c = separator;
-    return root + rest;
 }
 
 } // namespace

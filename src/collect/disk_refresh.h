@@ -30,8 +30,11 @@ struct RefreshPlan {
     std::vector<Update> modified;      // same path, another size or date
     std::vector<std::size_t> added;    // lines of files the list lacks, in the scan's order
     std::size_t unchanged = 0;
-    std::size_t notCompared = 0; // the disk's rows under a folder the scan did not read to the end
+    std::size_t notCompared = 0;         // the disk's rows under a folder the scan did not read to the end
     std::size_t firstDiskRow = SIZE_MAX; // the disk's first row in the table, compared or not
+    // Rows the scan did not meet whose file is there all the same (the filters or the minimum
+    // sizes no longer take it): left as they are.
+    std::size_t stillThere = 0;
 
     bool changesNothing() const {
         return vanished.empty() && moved.empty() && modified.empty() && added.empty();
@@ -39,12 +42,12 @@ struct RefreshPlan {
 };
 
 // Compares the rows of `scan.disk` (name and serial, exactly) under the scanned folders with the
-// lines the scan found. A line is new when the list lacks its path and its key (at the input's
-// level, as the adding would make it) is not held by a row that stays; a line the user took out
-// of the found list is no new file, but it still names a file that is there. A vanished row and a
-// new file of the same size, date and extension are one file moved or renamed; when several could
-// pair, the closest paths pair first. A date one hour off with the same size is the same date: a
-// file system that keeps local time shows its files an hour apart across a change of summer time.
+// lines the scan found; a row it did not meet has vanished when its file is not on the disk. A line is new
+// when the list lacks its path and its key (at the input's level, as the adding would make it) is not held by
+// a row that stays; a line the user took out of the found list is no new file, but it still names a file that
+// is there. A vanished row and a new file of the same size, date and extension are one file moved or renamed;
+// when several could pair, the closest paths pair first. A date one hour off with the same size is the same
+// date: a file system that keeps local time shows its files an hour apart across a change of summer time.
 RefreshPlan planDiskRefresh(const GlobalList& table, const KeySet& keys, const ScannedDisk& scan,
                             const FoundList& found, const StagingInput& input);
 

@@ -198,6 +198,25 @@ TEST_F(DiskRefresh, LookAlikesPairByTheClosestPathAtIdx4) {
     refreshLookAlikes(3);
 }
 
+// The scan lists what the catalogue's filters take today: a file they no longer take is still on
+// the disk, and its row is no vanished file.
+TEST_F(DiskRefresh, AFileTheFiltersNoLongerTakeKeepsItsRow) {
+    put("films/Alien.avi", 2048);
+    put("films/Aliens.mkv", 3000);
+    scanAndAdd();
+    state.catalogue.params.media[0].extensionFilter = "avi";
+    remove("films/Alien.avi");
+    scan();
+    ui.threeChoiceAnswers = {0};
+    program->refreshDisk();
+    EXPECT_EQ(
+        ui.shown[ui.shown.size() - 2].text,
+        "  Disque FILMS : 0 nouveaux, 1 disparus, 0 déplacés ou renommés, 0 modifiés (taille ou date) \n\n  "
+        "Mettre la liste à jour ?");
+    EXPECT_EQ(filmsRows(),
+              (std::vector<std::string>{"Lost.avi :\\series 700 Mo", "Aliens.mkv :\\films 2.93 Ko"}));
+}
+
 TEST_F(DiskRefresh, NewOnlyAddsAsTheAddingDoesAndCancelChangesNothing) {
     put("films/Alien.avi", 2048);
     put("films/Brazil.avi", 5000);
