@@ -2,6 +2,7 @@
 
 #include "collect/collection_state.h"
 #include "collect/disk_refresh.h"
+#include "collect/disk_rows.h"
 #include "collect/scan.h"
 #include "collect/shared_run.h"
 #include "collect/staged_rows.h"
@@ -186,6 +187,8 @@ RefreshOutcome BitBtn_maj_disqueClick(ProgramState& program, CollectionState& st
     GlobalListState& globalList = program.globalList;
     RefreshPlan plan = [&] {
         const BusyScope busy(ui);
+        // What the scan did not read of the list while it ran.
+        if (scan.rows) scan.rows->finish();
         return planDiskRefresh(globalList.table, globalList.keys, scan, state.found, input);
     }();
     const RefreshQuestion question = refreshQuestion(globalList.table, scan, plan);

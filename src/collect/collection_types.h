@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 // state and the scan can use them without including the headers of those operations, which
 // include them back.
 namespace verdan {
+
+class DiskRows;
 
 // The entry that stands for the whole drive; its leading blank sorts it first.
 inline constexpr const char* kRootEntry = " << racine >>";
@@ -71,6 +74,8 @@ struct ScannedDisk {
     // that is there.
     std::vector<std::string> lines;
     bool stopped = false; // "stop (Esc)" ended it
+    // The disk's rows under the walked folders, gathered while the scan ran.
+    std::shared_ptr<DiskRows> rows;
     // Whether the list has rows of the disk, as last seen (stamps of the rows, names and serials).
     std::optional<std::array<std::uint64_t, 3>> listSeen;
     bool hasRows = false;

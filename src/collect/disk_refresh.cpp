@@ -1,5 +1,7 @@
 #include "collect/disk_refresh.h"
 
+#include "collect/disk_rows.h"
+
 #include "catalogue/index_keys.h"
 #include "catalogue/list_edits.h"
 #include "catalogue/word_scan.h"
@@ -26,64 +28,29 @@ namespace verdan {
 
 namespace {
 
-bool windowsPaths() {
-    static const bool windows = platform::nativeSeparator() == '\\';
-    return windows;
-}
-
-// A folder in the catalogue's form as its disk tells folders apart: letter case aside on Windows.
-std::string folderKey(std::string_view folder) {
-    return windowsPaths() ? utf8::fold(folder) : std::string(folder);
-}
-
-// The catalogue's form (":\films\2020") of a folder the scan names by its path.
-std::string catalogueFolderOf(const std::string& folder, std::string_view driveRoot) {
-    return catalogueFolder(joinPath(folder, "x"), driveRoot);
-}
-
-// Folders in the catalogue's form, and whether a folder is one of them or lies below one.
-class FolderSet {
-public:
-    void add(std::string_view folder) { m_keys.insert(folderKey(folder)); }
-    bool covers(std::string_view folder) const {
-        if (m_keys.empty()) return false;
-        std::string key = folderKey(folder);
-        for (;;) {
-            if (m_keys.count(key) > 0) return true;
-            const std::size_t cut = key.rfind('\\');
-            if (cut == std::string::npos || cut + 1 == key.size()) return false;
-            // The parent of ":\films" is the root ":\", which keeps its backslash.
-            key.resize(cut == key.find('\\') ? cut + 1 : cut);
-        }
-    }
-
-private:
-    std::unordered_set<std::string> m_keys;
-};
-
-// Whether a folder is compared: under a walked folder and not under one left unread. Rows and
-// lines of one folder come together, so the last answer is asked again and again.
+// Whether a folder is compared: under a walked folder and not under one left unread. A scan's
+// lines come in the found list's order (by date), a disk's rows in the order they were added:
+// the answer for each folder met is kept.
 class ComparedFolders {
 public:
     ComparedFolders(const FolderSet& walked, const FolderSet& unread) : m_walked(walked), m_unread(unread) {}
     enum class Answer { Outside, Unread, Compared };
     Answer of(std::string_view folder) {
-        if (folder != m_folder || !m_known) {
-            m_folder = folder;
-            m_known = true;
-            m_answer = !m_walked.covers(folder)  ? Answer::Outside
-                       : m_unread.covers(folder) ? Answer::Unread
-                                                 : Answer::Compared;
-        }
-        return m_answer;
+        m_key.assign(folder);
+        const auto known = m_answers.find(m_key);
+        if (known != m_answers.end()) return known->second;
+        const Answer answer = !m_walked.covers(folder)  ? Answer::Outside
+                              : m_unread.covers(folder) ? Answer::Unread
+                                                        : Answer::Compared;
+        m_answers.emplace(m_key, answer);
+        return answer;
     }
 
 private:
     const FolderSet& m_walked;
     const FolderSet& m_unread;
-    std::string m_folder;
-    bool m_known = false;
-    Answer m_answer = Answer::Outside;
+    std::string m_key;
+    std::unordered_map<std::string, Answer> m_answers;
 };
 
 // One compared file of either side is its catalogue path, "folder\name", told by a 64-bit hash:
@@ -97,16 +64,6 @@ std::string pathKey(std::string_view folder, std::string_view titre, std::string
     key += ext;
     return key;
 }
-std::uint64_t pathHash(std::string& buffer, std::string_view folder, std::string_view titre,
-                       std::string_view ext) {
-    buffer.clear();
-    buffer += folder;
-    buffer += '\\';
-    buffer += titre;
-    buffer += ext;
-    return std::hash<std::string_view>{}(buffer);
-}
-
 // Size texts written with either decimal separator.
 bool sameSize(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -205,21 +162,6 @@ std::string diskPath(std::string_view driveRoot, std::string_view folder, std::s
     return root + rest;
 }
 
-// Cell `col` of a row's text found from its end: the serial sits among the last cells of a row,
-// and a million rows of other disks are passed over by reading a few bytes of each.
-std::string_view cellFromEnd(std::string_view row, int col) {
-    std::size_t tabs = static_cast<std::size_t>(kListColumns - 1 - col);
-    std::size_t end = row.size();
-    while (tabs > 0 && end > 0) {
-        --end;
-        if (row[end] == '\t') --tabs;
-    }
-    if (tabs > 0) return {};
-    std::size_t start = end;
-    while (start > 0 && row[start - 1] != '\t') --start;
-    return row.substr(start, end - start);
-}
-
 // A compared row of the disk, by the hash of its path.
 struct DiskRow {
     std::uint64_t hash = 0;
@@ -280,50 +222,27 @@ private:
         return col < 0 ? std::string_view() : m_table.cell(row, col);
     }
 
-    // The disk's rows under the walked folders, those under a folder not read only counted. A
-    // million rows are read on every core: only the few cells asked are found in each.
+    // The disk's rows under the walked folders, as the scan gathered them while it ran when the
+    // list has not changed since, else all at once now; those under a folder not read are only
+    // counted.
     void collectRows() {
-        const std::size_t helpers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4) - 1;
-        struct Worker {
-            std::vector<DiskRow> rows;
-            std::size_t notCompared = 0;
-            std::size_t firstRow = SIZE_MAX;
-            std::string buffer;
-            std::optional<ComparedFolders> folders;
-        };
-        std::vector<Worker> workers(helpers + 1);
-        for (Worker& w : workers) w.folders.emplace(m_walked, m_unread);
-        const Columns& c = m_cols;
-        const int last = std::max({c.name, c.serial, c.titre, c.ext, c.folder, c.size, c.date});
-        if (c.name < 0 || c.serial < 0 || m_table.rowCount() < 2) return;
-        SharedRun run(
-            m_table.rowCount() - 1,
-            [&](std::size_t worker, std::size_t begin, std::size_t end) {
-                Worker& w = workers[worker];
-                CellStarts starts{};
-                for (std::size_t r = begin + 1; r < end + 1; ++r) {
-                    const std::string_view text = m_table.rowText(r);
-                    if (cellFromEnd(text, c.serial) != m_scan.disk.serial) continue;
-                    wordscan::cellStarts(text, last, starts);
-                    if (cellAt(text, starts, c.serial) != m_scan.disk.serial ||
-                        cellAt(text, starts, c.name) != m_scan.disk.label)
-                        continue;
-                    w.firstRow = std::min(w.firstRow, r);
-                    const std::string_view folder = cellAt(text, starts, c.folder);
-                    const ComparedFolders::Answer answer = w.folders->of(folder);
-                    if (answer == ComparedFolders::Answer::Unread) ++w.notCompared;
-                    if (answer != ComparedFolders::Answer::Compared) continue;
-                    w.rows.push_back({pathHash(w.buffer, folder, cellAt(text, starts, c.titre),
-                                               cellAt(text, starts, c.ext)),
-                                      r, cellAt(text, starts, c.size), cellAt(text, starts, c.date)});
-                }
-            },
-            helpers);
-        run.finish();
-        for (Worker& w : workers) {
-            m_rows.insert(m_rows.end(), w.rows.begin(), w.rows.end());
-            m_plan.notCompared += w.notCompared;
-            m_plan.firstDiskRow = std::min(m_plan.firstDiskRow, w.firstRow);
+        std::optional<DiskRows> local;
+        const DiskRows* gathered = m_scan.rows.get();
+        if (!gathered || &gathered->table() != &m_table || !gathered->current()) {
+            local.emplace(m_table, m_scan.disk, m_scan.driveRoot, m_scan.folders);
+            local->finish();
+            gathered = &*local;
+        }
+        m_plan.firstDiskRow = gathered->firstRow();
+        std::vector<bool> unread;
+        for (const std::string& folder : gathered->folders()) unread.push_back(m_unread.covers(folder));
+        m_rows.reserve(gathered->rows().size());
+        for (const DiskRows::Row& r : gathered->rows()) {
+            if (unread[r.folder]) {
+                ++m_plan.notCompared;
+                continue;
+            }
+            m_rows.push_back({r.hash, r.row, cell(r.row, m_cols.size), cell(r.row, m_cols.date), false});
         }
         std::sort(m_rows.begin(), m_rows.end());
     }

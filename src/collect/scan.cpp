@@ -3,6 +3,7 @@
 #include "catalogue/media_categories.h"
 #include "collect/collection_state.h"
 #include "collect/collection_types.h"
+#include "collect/disk_rows.h"
 #include "collect/found_line.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -23,6 +24,9 @@ void notifyChanged(CollectionState& state) {
     if (state.onScanChanged) state.onScanChanged();
 }
 
+// A few milliseconds of reading: a million rows are read over the hand-offs of a scan of seconds.
+constexpr std::size_t kRowsPerHandOff = 32768;
+
 bool isCurrent(const CollectionState& state, const ScanRun& run) {
     return state.scanWorkers.current().get() == &run;
 }
@@ -32,6 +36,8 @@ void deliverLines(CollectionState& state, ScanRun& run, std::vector<std::string>
     if (!isCurrent(state, run)) return; // an abandoned scan: the list now belongs to another
     addToFoundList(state, std::move(lines));
     notifyChanged(state);
+    // While the walkers wait on the disk, this thread reads a slice of the list for a refresh.
+    if (run.rows) run.rows->step(kRowsPerHandOff);
 }
 
 } // namespace
@@ -81,6 +87,12 @@ void BitBtn_lister_mediaClick(ProgramState& program, CollectionState& state, Ui&
     ui.setBusy(true);
     state.scanStatus = "Listage en cours...";
     notifyChanged(state);
+    if (disk.ok && disk.serial != "-") {
+        std::vector<std::string> folders;
+        for (const auto& name : state.folders.selected)
+            folders.push_back(folderPath(state.SelectedDrive, name));
+        run->rows = std::make_shared<DiskRows>(program.globalList.table, disk, state.SelectedDrive, folders);
+    }
     StartScans(state, ui, run);
 }
 
@@ -164,6 +176,7 @@ void summarizeScan(CollectionState& state, Ui& ui, ScanRun& run) {
     scanned.unread = run.unread();
     scanned.lines = state.found.lines();
     scanned.stopped = run.stopRequested.load();
+    scanned.rows = run.rows;
     state.scannedDisk = std::move(scanned);
     state.scanLog.push_back(toText(run.finished) + " --- Recherche terminée !!!! ---");
     const std::string duration = FormatDuree(state.tick() - run.startTick);

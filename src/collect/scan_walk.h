@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "collect/scan_rules.h"
 
 namespace verdan {
+
+class DiskRows;
 
 // One scan: its settings, its stop flag and its counters, shared by its workers only, so that the
 // workers of an earlier scan never reach a later one.
@@ -24,6 +27,8 @@ struct ScanRun {
     ScanCounters counters;
     std::uint32_t startTick = 0; // ScanStartTick
     // User-interface thread only.
+    // The disk's rows in the list, gathered a slice at each hand-off, for a refresh of the disk.
+    std::shared_ptr<DiskRows> rows;
     int workers = 0;
     int finished = 0; // FinishedScans
 

@@ -2,6 +2,7 @@
 
 #include "catalogue/index_keys.h"
 #include "collect/disk_refresh.h"
+#include "collect/disk_rows.h"
 #include "collect/found_line.h"
 #include "platform/files.h"
 #include "support/temp_folder.h"
@@ -244,4 +245,39 @@ TEST_F(RefreshPlanning, ApplyingKeepsTheKeySetAtEveryLevel) {
             EXPECT_EQ(gl.keys.countOf(cle_index(gl.table, r, level)), 1u) << r;
         EXPECT_EQ(gl.disks, (std::vector<std::string>{"FILMS-0A1B2C3D"}));
     }
+}
+
+// The disk's rows read a slice at a time while a scan runs are those read at once, and a list
+// changed meanwhile is read again from its start.
+TEST_F(RefreshPlanning, RowsGatheredInSlicesAreThoseGatheredAtOnce) {
+    row("films/a/X.avi", 4000);
+    row("series/S.avi", 4000);
+    row("films/W.avi", 4000, kDate, "FFFF0000");
+    row("films/b/Y.avi", 4000);
+    row("films/Z.avi", 4000);
+    auto rowsOf = [](const DiskRows& d) {
+        std::vector<std::pair<std::size_t, std::string>> out;
+        for (const DiskRows::Row& r : d.rows()) out.emplace_back(r.row, d.folders()[r.folder]);
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    DiskRows atOnce(gl.table, input.disk, scan.driveRoot, scan.folders);
+    atOnce.finish();
+    EXPECT_TRUE(atOnce.current());
+    EXPECT_EQ(rowsOf(atOnce), (std::vector<std::pair<std::size_t, std::string>>{
+                                  {1, ":\\films\\a"}, {4, ":\\films\\b"}, {5, ":\\films"}}));
+    EXPECT_EQ(atOnce.firstRow(), 1u);
+
+    DiskRows sliced(gl.table, input.disk, scan.driveRoot, scan.folders);
+    sliced.step(2);
+    EXPECT_FALSE(sliced.current());
+    gl.table.setCell(5, 3, "Z2"); // a title changes half-way: what was read may be stale
+    sliced.step(2);
+    sliced.step(10);
+    EXPECT_TRUE(sliced.current());
+    EXPECT_EQ(rowsOf(sliced), rowsOf(atOnce));
+    const std::vector<bool> keep{true, false, true, true, true, true};
+    gl.table.keepRows(keep);
+    EXPECT_FALSE(sliced.current()) << "rows gone since";
+    EXPECT_FALSE(atOnce.current());
 }

@@ -217,6 +217,25 @@ TEST_F(DiskRefresh, AFileTheFiltersNoLongerTakeKeepsItsRow) {
               (std::vector<std::string>{"Lost.avi :\\series 700 Mo", "Aliens.mkv :\\films 2.93 Ko"}));
 }
 
+// The scan reads the list while it runs; rows deleted after it are not the rows it read.
+TEST_F(DiskRefresh, RowsDeletedAfterTheScanAreNotCompared) {
+    put("films/Alien.avi", 2048);
+    put("films/Brazil.avi", 5000);
+    scanAndAdd();
+    remove("films/Brazil.avi");
+    scan();
+    ui.answers = {DialogButton::Yes};
+    program->deleteRows({3}, 1); // Alien, the first row the adding made
+    ui.threeChoiceAnswers = {0};
+    program->refreshDisk();
+    EXPECT_EQ(
+        ui.shown[ui.shown.size() - 2].text,
+        "  Disque FILMS : 1 nouveaux, 1 disparus, 0 déplacés ou renommés, 0 modifiés (taille ou date) \n\n  "
+        "Mettre la liste à jour ?");
+    EXPECT_EQ(filmsRows(),
+              (std::vector<std::string>{"Lost.avi :\\series 700 Mo", "Alien.avi :\\films 2.00 Ko"}));
+}
+
 TEST_F(DiskRefresh, NewOnlyAddsAsTheAddingDoesAndCancelChangesNothing) {
     put("films/Alien.avi", 2048);
     put("films/Brazil.avi", 5000);
