@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -464,6 +465,44 @@ protected:
     }
 
     std::string path(const std::string& name) const { return disk.file(name); }
+
+    // The steps that wait for the question, let `look` see it, put the pointer on the link `words`
+    // and click there once the label shows the hand it shows over a link (on it, not beside it).
+    static void clickLink(Steps& steps, const QString& words, const std::function<void(QDialog&)>& look) {
+        auto label = std::make_shared<QPointer<QLabel>>();
+        steps
+            .then("the question, the pointer on a link",
+                  [=] {
+                      QDialog* dialog = modal("ThreeChoiceDialog");
+                      if (!dialog) return false;
+                      *label = questionLabel(*dialog);
+                      const auto at = *label ? middleOfWords(**label, words) : std::nullopt;
+                      if (!at) {
+                          ADD_FAILURE() << "no link " << words.toStdString() << " in the question";
+                          dialog->reject();
+                          return true;
+                      }
+                      look(*dialog);
+                      moveTo(**label, *at);
+                      return true;
+                  })
+            .then("the pointer over the link, then a click", [=] {
+                if (!*label) return true;
+                if ((*label)->cursor().shape() != Qt::PointingHandCursor) return false;
+                xdotool("click 1");
+                return true;
+            });
+    }
+    // The steps that wait for the window of a link's files, let `look` see it and close it by its button.
+    static void closeDetail(Steps& steps, const std::function<void(QDialog&)>& look) {
+        steps.then("the window of a link's files, closed", [=] {
+            QDialog* detail = modal("ThreeChoiceDetail");
+            if (!detail) return false;
+            look(*detail);
+            clickOn(*detail->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close));
+            return true;
+        });
+    }
 };
 
 TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
@@ -476,57 +515,29 @@ TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
     scanFilms();
     ASSERT_TRUE(refreshButton()->isVisible());
     EXPECT_TRUE(refreshButton()->isEnabled());
+    EXPECT_EQ(cutOff(*form1), "") << "the button beside the adding takes room from nothing on show";
     const QString title = form1->windowTitle();
     ASSERT_EQ(wmName(*form1, title), title.toStdString());
 
     const QString question =
         u("  Disque FILMS : 1 nouveaux, 1 disparus, 2 déplacés ou renommés, 1 modifiés (taille ou date) \n\n"
           "  Mettre la liste à jour ?");
-    QLabel* label = nullptr;
     QStringList detailLines;
     QString detailTitle;
-    Steps()
-        .then("the question, the pointer on the link of the moved files",
-              [&] {
-                  QDialog* dialog = modal("ThreeChoiceDialog");
-                  if (!dialog) return false;
-                  label = questionLabel(*dialog);
-                  if (!label) {
-                      ADD_FAILURE() << "no rich-text label in the question";
-                      dialog->reject();
-                      return true;
-                  }
-                  // What the user reads: blanks and line breaks as the text has them.
-                  const QTextDocument* doc = label->findChild<QTextDocument*>();
-                  EXPECT_EQ(doc ? doc->toPlainText() : QString(), question);
-                  EXPECT_EQ(wmName(*dialog, "Confirmation"), "Confirmation");
-                  const auto at = middleOfWords(*label, u("2 déplacés ou renommés"));
-                  if (!at) {
-                      ADD_FAILURE() << "the link's words are not in the label";
-                      dialog->reject();
-                      return true;
-                  }
-                  moveTo(*label, *at);
-                  return true;
-              })
-        .then("the pointer over the link, then a click",
-              [&] {
-                  // The label shows a hand over a link: the pointer is on it, not beside it.
-                  if (!label || label->cursor().shape() != Qt::PointingHandCursor) return !label;
-                  xdotool("click 1");
-                  return true;
-              })
-        .then("the window of the moved files, closed",
-              [&] {
-                  QDialog* detail = modal("ThreeChoiceDetail");
-                  if (!detail) return false;
-                  detailTitle = detail->windowTitle();
-                  detailLines =
-                      widget<QPlainTextEdit>(detail, "ThreeChoiceDetailLines")->toPlainText().split('\n');
-                  detailLines.sort();
-                  clickOn(*detail->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close));
-                  return true;
-              })
+    Steps steps;
+    clickLink(steps, u("2 déplacés ou renommés"), [&](QDialog& dialog) {
+        // What the user reads: blanks and line breaks as the text has them.
+        const QTextDocument* doc = questionLabel(dialog)->findChild<QTextDocument*>();
+        EXPECT_EQ(doc ? doc->toPlainText() : QString(), question);
+        EXPECT_EQ(wmName(dialog, "Confirmation"), "Confirmation");
+        EXPECT_EQ(cutOff(dialog), "") << "Nouveaux seulement";
+    });
+    closeDetail(steps, [&](QDialog& detail) {
+        detailTitle = detail.windowTitle();
+        detailLines = widget<QPlainTextEdit>(&detail, "ThreeChoiceDetailLines")->toPlainText().split('\n');
+        detailLines.sort();
+    });
+    steps
         .then("the question again, answered Oui",
               [&] {
                   QDialog* dialog = modal("ThreeChoiceDialog");
@@ -557,4 +568,34 @@ TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
                                         "Heat.avi :\\films\\new 6.84 Ko", "Ran.avi :\\films 8.79 Ko"}));
     EXPECT_EQ(rowsOf("ARCHIVES"), (std::vector<std::string>{"Casino.avi :\\films 700 Mo"}));
     EXPECT_EQ(wmName(*form1, title), title.toStdString());
+}
+
+// Pictures of the whole screen, to look at: the button beside the adding, the question with its
+// links, the window of one link's files over it.
+TEST_F(X11Refresh, PicturesOfTheButtonTheQuestionAndALinksFiles) {
+    const QString dir = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set VERDAN_SCREENSHOT_DIR to write the pictures";
+    QDir().mkpath(dir);
+    const auto shoot = [&](const char* name) {
+        QTest::qWait(200); // the last paint reaches the server
+        EXPECT_TRUE(form1->screen()->grabWindow(0).save(dir + "/" + name)) << name;
+    };
+    scanFilms();
+    addFound();
+    changeTheDisk();
+    scanFilms();
+    ASSERT_TRUE(refreshButton()->isVisible());
+    shoot("refresh_button.png");
+    Steps steps;
+    clickLink(steps, u("1 modifiés (taille ou date)"), [&](QDialog&) { shoot("refresh_question.png"); });
+    closeDetail(steps, [&](QDialog&) { shoot("refresh_detail.png"); });
+    steps
+        .then("the question again, cancelled",
+              [&] {
+                  QDialog* dialog = modal("ThreeChoiceDialog");
+                  if (dialog) clickButton(*dialog, "Annuler");
+                  return dialog != nullptr;
+              })
+        .run([&] { clickOn(*refreshButton()); });
+    EXPECT_EQ(rowsOf("FILMS").size(), 4u) << "cancelled";
 }
