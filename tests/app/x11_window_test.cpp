@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableView>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -528,12 +529,12 @@ TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
     clickLink(steps, u("2 déplacés ou renommés"), [&](QDialog& dialog) {
         // What the user reads: blanks and line breaks as the text has them.
         const QTextDocument* doc = questionLabel(dialog)->findChild<QTextDocument*>();
-        EXPECT_EQ(doc ? doc->toPlainText() : QString(), question);
+        EXPECT_EQ((doc ? doc->toPlainText() : QString()).toStdString(), question.toStdString());
         EXPECT_EQ(wmName(dialog, "Confirmation"), "Confirmation");
         EXPECT_EQ(cutOff(dialog), "") << "Nouveaux seulement";
     });
     closeDetail(steps, [&](QDialog& detail) {
-        detailTitle = detail.windowTitle();
+        detailTitle = QString::fromStdString(wmName(detail, u("Déplacés ou renommés")));
         detailLines = widget<QPlainTextEdit>(&detail, "ThreeChoiceDetailLines")->toPlainText().split('\n');
         detailLines.sort();
     });
@@ -554,11 +555,11 @@ TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
               })
         .run([&] { clickOn(*refreshButton()); });
 
-    EXPECT_EQ(detailTitle, u("Déplacés ou renommés"));
-    const QString to = u("   =>   ");
-    EXPECT_EQ(detailLines,
-              (QStringList{qs(path("films/Alien.avi")) + to + qs(path("films/Alien 1979.avi")),
-                           qs(path("films/old/Heat.avi")) + to + qs(path("films/new/Heat.avi"))}));
+    EXPECT_EQ(detailTitle.toStdString(), "Déplacés ou renommés");
+    const std::string to = "   =>   ";
+    EXPECT_EQ(detailLines.join('\n').toStdString(),
+              path("films/Alien.avi") + to + path("films/Alien 1979.avi") + "\n" +
+                  path("films/old/Heat.avi") + to + path("films/new/Heat.avi"));
     ASSERT_GE(real.texts.size(), 2u);
     EXPECT_EQ(real.texts.back(),
               "  Disque FILMS mis à jour : 1 rajoutés, 1 effacés, 2 déplacés ou renommés, 1 "
@@ -568,6 +569,15 @@ TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
                                         "Heat.avi :\\films\\new 6.84 Ko", "Ran.avi :\\films 8.79 Ko"}));
     EXPECT_EQ(rowsOf("ARCHIVES"), (std::vector<std::string>{"Casino.avi :\\films 700 Mo"}));
     EXPECT_EQ(wmName(*form1, title), title.toStdString());
+    // The global-list window shows the list as the refresh left it.
+    form1->BitBtn_form2_bisClick();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form2));
+    const QAbstractItemModel* grid = widget<QTableView>(form2, "StringGrid1")->model();
+    QStringList titles;
+    for (int r = 0; r < grid->rowCount(); ++r) titles << grid->index(r, 3).data().toString();
+    titles.sort();
+    EXPECT_EQ(titles.join(", ").toStdString(), "Alien 1979, Aliens, Casino, Heat, Ran");
+    EXPECT_EQ(widget<QLabel>(form2, "Label_n")->text().toStdString(), "5 médias");
 }
 
 // Pictures of the whole screen, to look at: the button beside the adding, the question with its
