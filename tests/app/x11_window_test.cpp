@@ -525,7 +525,31 @@ TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
           "  Mettre la liste à jour ?");
     QStringList detailLines;
     QString detailTitle;
+    QStringList vanishedLines;
     Steps steps;
+    // At the keyboard: Tab goes from link to link (the label selects the one with the focus), Return
+    // opens it.
+    int tabs = 0;
+    steps.then("the question, Tab up to the link of the vanished files, then Return", [&] {
+        QDialog* dialog = modal("ThreeChoiceDialog");
+        if (!dialog) return false;
+        QLabel* label = questionLabel(*dialog);
+        if (label && label->selectedText() == u("1 disparus")) {
+            xdotool("key Return");
+            return true;
+        }
+        if (tabs++ == 0) xdotool("windowfocus --sync " + std::to_string(dialog->winId()));
+        if (!label || tabs > 8) {
+            ADD_FAILURE() << "Tab never reaches the link of the vanished files";
+            return true;
+        }
+        xdotool("key Tab");
+        return false;
+    });
+    closeDetail(steps, [&](QDialog& detail) {
+        EXPECT_EQ(detail.windowTitle().toStdString(), "Disparus");
+        vanishedLines = widget<QPlainTextEdit>(&detail, "ThreeChoiceDetailLines")->toPlainText().split('\n');
+    });
     clickLink(steps, u("2 déplacés ou renommés"), [&](QDialog& dialog) {
         // What the user reads: blanks and line breaks as the text has them.
         const QTextDocument* doc = questionLabel(dialog)->findChild<QTextDocument*>();
@@ -556,6 +580,7 @@ TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
         .run([&] { clickOn(*refreshButton()); });
 
     EXPECT_EQ(detailTitle.toStdString(), "Déplacés ou renommés");
+    EXPECT_EQ(vanishedLines.join('\n').toStdString(), path("films/Brazil.avi"));
     const std::string to = "   =>   ";
     EXPECT_EQ(detailLines.join('\n').toStdString(),
               path("films/Alien.avi") + to + path("films/Alien 1979.avi") + "\n" +
