@@ -495,12 +495,16 @@ protected:
             });
     }
     // The steps that wait for the window of a link's files, let `look` see it and close it by its button.
-    static void closeDetail(Steps& steps, const std::function<void(QDialog&)>& look) {
+    // Escape instead of the button must close that window alone, the question staying.
+    static void closeDetail(Steps& steps, const std::function<void(QDialog&)>& look, bool byEscape = false) {
         steps.then("the window of a link's files, closed", [=] {
             QDialog* detail = modal("ThreeChoiceDetail");
             if (!detail) return false;
             look(*detail);
-            clickOn(*detail->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close));
+            if (byEscape)
+                xdotool("key Escape");
+            else
+                clickOn(*detail->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close));
             return true;
         });
     }
@@ -546,10 +550,14 @@ TEST_F(X11Refresh, AskedShownAndAppliedByRealClicks) {
         xdotool("key Tab");
         return false;
     });
-    closeDetail(steps, [&](QDialog& detail) {
-        EXPECT_EQ(detail.windowTitle().toStdString(), "Disparus");
-        vanishedLines = widget<QPlainTextEdit>(&detail, "ThreeChoiceDetailLines")->toPlainText().split('\n');
-    });
+    closeDetail(
+        steps,
+        [&](QDialog& detail) {
+            EXPECT_EQ(detail.windowTitle().toStdString(), "Disparus");
+            vanishedLines =
+                widget<QPlainTextEdit>(&detail, "ThreeChoiceDetailLines")->toPlainText().split('\n');
+        },
+        true);
     clickLink(steps, u("2 déplacés ou renommés"), [&](QDialog& dialog) {
         // What the user reads: blanks and line breaks as the text has them.
         const QTextDocument* doc = questionLabel(dialog)->findChild<QTextDocument*>();
