@@ -1,5 +1,7 @@
 #include "three_choice_dialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -90,6 +92,8 @@ void ThreeChoiceDialog::showText() {
     connect(m_text, &QLabel::linkActivated, this, [this](const QString& link) {
         if (QDialog* list = showDetail(link.toInt())) list->exec();
     });
+    // The links take the keyboard too, after the answer: Space and Return still mean "Oui" first.
+    m_buttons[0]->setFocus();
 }
 
 QDialog* ThreeChoiceDialog::showDetail(int k) {
@@ -109,6 +113,8 @@ QDialog* ThreeChoiceDialog::showDetail(int k) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, list);
     connect(buttons, &QDialogButtonBox::rejected, list, &QDialog::reject);
     v->addWidget(buttons);
-    list->resize(900, 420);
+    // As tall as its lines, up to a list that scrolls.
+    const int lines = static_cast<int>(std::min<qsizetype>(d.lines.size(), 20));
+    list->resize(900, text->fontMetrics().lineSpacing() * (lines + 2) + buttons->sizeHint().height() + 40);
     return list;
 }
