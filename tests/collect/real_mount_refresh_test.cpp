@@ -47,7 +47,6 @@ struct Windows : ProgramView, StartupView {
 // The serial is the UUID's last eight digits, wherever udev runs or not: a fixed UUID makes it known.
 constexpr const char* kUuid = "5e1f0c2a-7b3d-4c5e-9f60-00000a1b2c3d";
 constexpr const char* kSerial = "0A1B2C3D";
-constexpr const char* kLabel = "FILMS_2";
 
 // The columns of a list row, as its header names them.
 constexpr std::size_t kDiskNameColumn = 1, kTitleColumn = 3, kExtColumn = 4, kDateColumn = 5,
@@ -64,6 +63,8 @@ protected:
     Windows windows;
     std::string image;
     std::string disk; // the mount point, once mounted
+    std::string label = "FILMS_2";
+    std::string listedLabel = label; // as the list keeps it, in Windows-1252
 
     void TearDown() override {
         program.reset(); // stops what still runs on the disk
@@ -76,8 +77,7 @@ protected:
         std::ofstream(image).close();
         fs::resize_file(image, 16 << 20);
         if (std::system(
-                ("mkfs.ext4 -q -F -L " + std::string(kLabel) + " -U " + kUuid + " '" + image + "' 2>&1")
-                    .c_str()) != 0)
+                ("mkfs.ext4 -q -F -L '" + label + "' -U " + kUuid + " '" + image + "' 2>&1").c_str()) != 0)
             refuse("no mkfs.ext4 (e2fsprogs)");
         fs::create_directories(dir.file("disque"));
         mount();
@@ -149,7 +149,7 @@ protected:
         std::vector<std::string> out;
         const GlobalList& t = state.globalList.table;
         for (std::size_t r = 1; r < t.rowCount(); ++r) {
-            EXPECT_EQ(t.cell(r, kDiskNameColumn), kLabel) << "row " << r;
+            EXPECT_EQ(t.cell(r, kDiskNameColumn), listedLabel) << "row " << r;
             EXPECT_EQ(t.cell(r, kSerialColumn), kSerial) << "row " << r;
             std::string size(t.cell(r, kSizeColumn));
             std::replace(size.begin(), size.end(), ',', '.'); // the system's decimal separator
@@ -173,7 +173,7 @@ protected:
 TEST_F(RealMountRefresh, EveryKindOfChangeOnAnExt4DiskIsAppliedAndASecondRefreshFindsNothing) {
     VERDAN_IN_MOUNT_NAMESPACE();
     start();
-    ASSERT_EQ(drives->queryDisk(disk).label, kLabel);
+    ASSERT_EQ(drives->queryDisk(disk).label, label);
     ASSERT_EQ(drives->queryDisk(disk).serial, kSerial) << "read from the image, not from its loop device";
 
     put("films/Alien.avi", 2048, 0);
@@ -229,4 +229,41 @@ TEST_F(RealMountRefresh, EveryKindOfChangeOnAnExt4DiskIsAppliedAndASecondRefresh
     EXPECT_FALSE(program->refreshDisk().changed);
     EXPECT_EQ(lastText(), nothing);
     EXPECT_EQ(diskRows().size(), 5u);
+}
+
+// The list keeps names in Windows-1252: a label or a name it lacks is kept with "?" in its place, and
+// must not look changed at every refresh.
+TEST_F(RealMountRefresh, NamesTheListCannotKeepLookChangedOnlyWhenTheyChange) {
+    label = "ФИЛЬМЫ";
+    listedLabel = "??????";
+    VERDAN_IN_MOUNT_NAMESPACE();
+    start();
+    put("films/Сталкер.avi", 2048, 0);
+    put("films/Le Mépris.avi", 3000, 1);
+    put("films/été/Ran.avi", 4000, 2);
+    scan({"films"});
+    ui.answers = {DialogButton::Yes};
+    ASSERT_EQ(program->addToGlobalList().added, 3u);
+    ASSERT_TRUE(program->refreshOffered());
+    ui.threeChoiceAnswers.clear();
+    EXPECT_FALSE(program->refreshDisk().changed);
+    EXPECT_EQ(lastText(), "  Disque ?????? : rien n'a changé dans les dossiers listés \n\n");
+
+    put("films/Сталкер.avi", 2500, 5);
+    move("films/Le Mépris.avi", "films/été/Le Mépris 1963.avi");
+    scan({"films"});
+    ui.threeChoiceAnswers = {0};
+    EXPECT_TRUE(program->refreshDisk().changed);
+    EXPECT_EQ(ui.shown[ui.shown.size() - 2].text,
+              "  Disque ?????? : 0 nouveaux, 0 disparus, 1 déplacés ou renommés, 1 modifiés (taille ou date) "
+              "\n\n  Mettre la liste à jour ?");
+    const std::vector<std::string> rows = diskRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1], "Le Mépris 1963.avi :\\films\\été 2.93 Ko");
+    EXPECT_EQ(rows[0].rfind("???????.avi :\\films ", 0), 0u) << rows[0] << ": its size is the adding's";
+
+    scan({"films"});
+    EXPECT_FALSE(program->refreshDisk().changed);
+    EXPECT_EQ(lastText(), "  Disque ?????? : rien n'a changé dans les dossiers listés \n\n");
+    EXPECT_EQ(diskRows(), rows);
 }
