@@ -79,8 +79,7 @@ protected:
         if (std::system(
                 ("mkfs.ext4 -q -F -L '" + label + "' -U " + kUuid + " '" + image + "' 2>&1").c_str()) != 0)
             refuse("no mkfs.ext4 (e2fsprogs)");
-        fs::create_directories(dir.file("disque"));
-        mount();
+        mount(dir.file("disque"));
 
         state.programFolder = dir.path();
         const std::string lists = dir.file("listes");
@@ -95,8 +94,8 @@ protected:
         ui.answers = {DialogButton::Yes};
         program->openingSequence(windows);
     }
-    void mount() {
-        const std::string point = dir.file("disque");
+    void mount(const std::string& point) {
+        fs::create_directories(point);
         if (std::system(("mount -o loop '" + image + "' '" + point + "' 2>&1").c_str()) != 0)
             refuse("loop mount of an ext4 image");
         disk = point;
@@ -107,11 +106,11 @@ protected:
         fs::remove_all(dir.path(), ec);
         test::refuseMounting(why);
     }
-    // The disk taken out and put back, as a user would between two scans.
-    void replug() {
+    // The disk taken out and put back between two scans, where a desktop may mount it elsewhere.
+    void replug(const std::string& point) {
         ASSERT_EQ(::umount2(disk.c_str(), 0), 0);
         disk.clear();
-        mount();
+        mount(point);
     }
 
     std::string path(const std::string& name) const { return disk + "/" + name; }
@@ -193,7 +192,7 @@ TEST_F(RealMountRefresh, EveryKindOfChangeOnAnExt4DiskIsAppliedAndASecondRefresh
     move("films/old/Heat.avi", "films/new/Heat.avi"); // moved
     put("films/Aliens.mkv", 3500, 7);                 // modified
     fs::remove(path("series/Lost.avi"));              // under a folder the next scan leaves out
-    replug();
+    replug(dir.file("FILMS_2 (2)"));
     scan({"films"});
     ASSERT_TRUE(program->refreshOffered());
 
@@ -204,6 +203,11 @@ TEST_F(RealMountRefresh, EveryKindOfChangeOnAnExt4DiskIsAppliedAndASecondRefresh
         ui.shown[ui.shown.size() - 2].text,
         "  Disque FILMS_2 : 1 nouveaux, 1 disparus, 2 déplacés ou renommés, 1 modifiés (taille ou date) "
         "\n\n  Mettre la liste à jour ?");
+    ASSERT_EQ(ui.details.size(), 1u);
+    ASSERT_EQ(ui.details[0].size(), 4u);
+    EXPECT_EQ(ui.details[0][0].lines, std::vector<std::string>{path("films/Ran.avi")});
+    EXPECT_EQ(ui.details[0][1].lines, std::vector<std::string>{path("films/Brazil.avi")})
+        << "a vanished file is named where the disk is now";
     EXPECT_EQ(lastText(), "  Disque FILMS_2 mis à jour : 1 rajoutés, 1 effacés, 2 déplacés ou renommés, 1 "
                           "modifiés \n\n  ce qui fait un total de 5");
     EXPECT_EQ(done.added, 1u);
