@@ -9,10 +9,9 @@
 #include "program/program.h"
 #include "support/child_process.h"
 #include "support/fake_shell.h"
+#include "support/program_views.h"
 #include "support/temp_folder.h"
 #include "support/ui_thread.h"
-#include "util/cp1252.h"
-#include "util/file_helpers.h"
 
 #include <sys/mount.h>
 
@@ -30,20 +29,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Windows : ProgramView, StartupView {
-    void programChanged() override {}
-    ScreenInfo screenInfo() override { return {1366, 768, {0, 0, 1366, 728}}; }
-    void currentBounds(WindowGeometry& f1, WindowGeometry& f2) override {
-        f1 = {0, 0, 1200, 700, 0};
-        f2 = f1;
-    }
-    void applyState() override {}
-    void showLoadingPanel(bool) override {}
-    void showGlobalListLoading(bool) override {}
-    void showGlobalListWindow() override {}
-    void focusGlobalListButton() override {}
-};
-
 // The serial is the UUID's last eight digits, wherever udev runs or not: a fixed UUID makes it known.
 constexpr const char* kUuid = "5e1f0c2a-7b3d-4c5e-9f60-00000a1b2c3d";
 constexpr const char* kSerial = "0A1B2C3D";
@@ -60,7 +45,7 @@ protected:
     std::unique_ptr<platform::DriveProvider> drives = platform::makeSystemDriveProvider();
     ProgramState state;
     std::unique_ptr<Program> program;
-    Windows windows;
+    test::ProgramViews windows;
     std::string image;
     std::string disk; // the mount point, once mounted
     std::string label = "FILMS_2";
@@ -81,14 +66,7 @@ protected:
             refuse("no mkfs.ext4 (e2fsprogs)");
         mount(dir.file("disque"));
 
-        state.programFolder = dir.path();
-        const std::string lists = dir.file("listes");
-        fs::create_directories(lists);
-        std::ofstream(state.settingsPath(), std::ios::binary)
-            << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(lists) << "\r\n";
-        std::ofstream(test::pathFromUtf8(joinPath(lists, "liste_globale_médias.txt")), std::ios::binary)
-            << cp1252::encode("n\tnom-disque\tmédia\ttitre\text\tdate\trépertoire\ttaille\tdrive\ttype-disque"
-                              "\tNS-disque\tlibre\ttotal\t x\r\n");
+        test::writeProgramFolder(state, dir.path(), "");
         program = std::make_unique<Program>(state, ui, shell, *drives);
         program->addView(windows);
         ui.answers = {DialogButton::Yes};
