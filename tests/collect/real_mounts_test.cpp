@@ -50,6 +50,13 @@ protected:
         for (auto it = mounted.rbegin(); it != mounted.rend(); ++it) ::umount2(it->c_str(), MNT_DETACH);
     }
 
+    // The refusal ends the child past every destructor: what the test made would stay behind.
+    [[noreturn]] void refuse(const std::string& why) {
+        for (auto it = mounted.rbegin(); it != mounted.rend(); ++it) ::umount2(it->c_str(), MNT_DETACH);
+        std::error_code ec;
+        fs::remove_all(work.path(), ec);
+        test::refuseMounting(why);
+    }
     std::string folder(const std::string& path) {
         fs::create_directories(path);
         return path;
@@ -61,8 +68,7 @@ protected:
     // tmpfs serials come from their source name: each gets its own.
     std::string mountTmpfs(const std::string& path, const std::string& source) {
         folder(path);
-        if (::mount(source.c_str(), path.c_str(), "tmpfs", 0, "size=16m") != 0)
-            test::refuseMounting("tmpfs at " + path);
+        if (::mount(source.c_str(), path.c_str(), "tmpfs", 0, "size=16m") != 0) refuse("tmpfs at " + path);
         mounted.push_back(path);
         return path;
     }
@@ -72,16 +78,15 @@ protected:
         std::ofstream(image).close();
         fs::resize_file(image, 16 << 20);
         if (std::system(("mkfs.ext4 -q -F -L '" + label + "' '" + image + "' 2>&1").c_str()) != 0)
-            test::refuseMounting("no mkfs.ext4 (e2fsprogs)");
+            refuse("no mkfs.ext4 (e2fsprogs)");
         if (std::system(("mount -o loop '" + image + "' '" + path + "' 2>&1").c_str()) != 0)
-            test::refuseMounting("loop mount of an ext4 image");
+            refuse("loop mount of an ext4 image");
         mounted.push_back(path);
         return path;
     }
     void bind(const std::string& from, const std::string& to) {
         folder(to);
-        if (::mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) != 0)
-            test::refuseMounting("bind mount at " + to);
+        if (::mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) != 0) refuse("bind mount at " + to);
         mounted.push_back(to);
     }
 

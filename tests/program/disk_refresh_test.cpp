@@ -63,6 +63,10 @@ protected:
         program->listMedia();
         if (stop) Button2Click(c, ui);
         ASSERT_TRUE(ui.pumpUntil([&] { return !c.scanWorkers.current(); }));
+        // A worker still on its way out of its last hand-off holds a reference inside the hand-off's
+        // condition variable: a child forked then (asUnprivileged) inherits it, and hangs at its
+        // first hand-off.
+        ASSERT_TRUE(ui.pumpUntil([&] { return c.scanWorkers.liveWorkers() == 0; }));
     }
     void scanAndAdd() {
         scan();
