@@ -69,22 +69,20 @@ double since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The disk's lines as a scan finds them, with the size each file has, changed or not.
+// The disk's lines as a scan finds them, changed on disk or not.
 std::vector<std::string> scannedLines(const std::string& drive, bool changed, const std::string& separator) {
     std::vector<std::string> lines;
-    auto line = [&](const std::string& path, std::uintmax_t size) {
-        lines.push_back(
-            verdan::makeFoundLine("2021-06-15 20:45", static_cast<std::int64_t>(size), path, separator));
+    auto line = [&](const std::string& path) {
+        lines.push_back(verdan::makeFoundLine("2021-06-15 20:45",
+                                              static_cast<std::int64_t>(std::filesystem::file_size(path)),
+                                              path, separator));
     };
     for (int f = 0; f < kFoundFolders; ++f) {
         for (int i = 0; i < kFilesPerFolder; ++i) {
-            const std::string path = foundPath(drive, f, i);
-            const std::uintmax_t size = std::filesystem::file_size(path);
             const Change change = changed ? changeOf(f, i) : Change::None;
             if (change == Change::Gone) continue;
-            line(change == Change::Renamed ? renamedPath(drive, f, i) : path,
-                 change == Change::Grown ? size + kGrowth : size);
-            if (change == Change::NewBeside) line(newPath(drive, f, i), 5ULL << 20);
+            line(change == Change::Renamed ? renamedPath(drive, f, i) : foundPath(drive, f, i));
+            if (change == Change::NewBeside) line(newPath(drive, f, i));
         }
     }
     return lines;
@@ -117,12 +115,13 @@ int refresh(const std::string& path, const std::string& work) {
         for (std::string& line : scannedLines(drive, false, separator)) state.found.insert(std::move(line));
         verdan::BitBtn_rajout_bdClick(program, state, drives, ui);
 
-        // What a new scan of the whole drive hands over, the new files' sizes looked up as the
-        // adding does (they are not on the disk here: "N/A", at the same cost).
+        // What a new scan of the whole drive hands over once 1 % of it changed; the disk is put
+        // back as it was afterwards.
         verdan::ScannedDisk scan;
         scan.disk = verdan::QueryDisk(drives, drive);
         scan.driveRoot = drive;
         scan.folders = {drive};
+        changeFoundTree(drive, true);
         scan.lines = scannedLines(drive, true, separator);
         state.clearFound();
         state.found.insert(scan.lines);
@@ -141,10 +140,11 @@ int refresh(const std::string& path, const std::string& work) {
         start = std::chrono::steady_clock::now();
         const verdan::RefreshOutcome outcome = verdan::BitBtn_maj_disqueClick(program, state, drives, ui);
         const double seconds = since(start);
+        changeFoundTree(drive, false);
         std::printf("seconds=%.4f compare_seconds=%.4f hwm_kb=%ld rows=%zu added=%zu removed=%zu updated=%zu "
-                    "unchanged=%zu\n",
+                    "unchanged=%zu still_there=%zu\n",
                     seconds, planSeconds, peakResidentKb(), rowsBefore, outcome.added, outcome.removed,
-                    outcome.updated, plan.unchanged);
+                    outcome.updated, plan.unchanged, plan.stillThere);
     } catch (const verdan::VerdanError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
