@@ -21,6 +21,8 @@ void BrowseFollower::listAboutToChange(const ListChange& change) {
     // Read before the rows go: a count of the marks left without reading a million rows again.
     if (change.kind == ListChange::Kind::RowsRemoved && change.keep)
         m_marksLeft = marksLeftAfterRemoval(m_program, m_browse, *change.keep);
+    // Rows appended to a list whose marks were counted add their own, and no more need be read.
+    if (change.kind == ListChange::Kind::RowsAppended) m_marksKnown = listMarksKnown(m_program, m_browse);
 }
 
 void BrowseFollower::listChanged(const ListChange& change) {
@@ -36,6 +38,10 @@ void BrowseFollower::listChanged(const ListChange& change) {
         m_marksLeft.reset();
         break;
     case ListChange::Kind::RowsAppended:
+        if (!m_replaced && m_marksKnown)
+            countMarksAfterAppend(m_program, m_browse, change.first, change.count);
+        m_marksKnown = false;
+        break;
     case ListChange::Kind::CellsChanged:
         // New rows are not in the result until the next search; a result row shows its list row's
         // cells as they are now.

@@ -32,6 +32,7 @@ private:
     ProgramState& m_program;
     BrowseState& m_browse;
     std::optional<std::size_t> m_marksLeft;
+    bool m_marksKnown = false;
     bool m_replaced = false;
 };
 

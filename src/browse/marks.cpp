@@ -51,6 +51,24 @@ void countMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::opt
     browse.markCountCaption = toText(static_cast<long long>(*left));
 }
 
+bool listMarksKnown(const ProgramState& program, const BrowseState& browse) {
+    const GlobalList& list = program.globalList.table;
+    const BrowseState::ListMarkCount& known = browse.listMarks;
+    const int column = list.indice_col_liste(kMark);
+    return known.known && column >= 0 && known.rowsStamp == list.rowsStamp() &&
+           known.columnStamp == list.columnStamp(column);
+}
+
+void countMarksAfterAppend(ProgramState& program, BrowseState& browse, std::size_t first, std::size_t count) {
+    const GlobalList& list = program.globalList.table;
+    const int column = list.indice_col_liste(kMark);
+    std::size_t marked = browse.listMarks.count;
+    for (std::size_t r = first; r < first + count && r < list.rowCount(); ++r)
+        if (list.cell(r, column) == kMark) ++marked;
+    rememberListMarks(list, browse, marked);
+    if (!browse.filterShown) browse.markCountCaption = toText(static_cast<long long>(marked));
+}
+
 namespace {
 
 // Label10 once every data row of both tables was given the same mark: the visible table's count

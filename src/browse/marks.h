@@ -23,6 +23,12 @@ std::optional<std::size_t> marksLeftAfterRemoval(const ProgramState& program, co
 // Label10 after a deletion from the list: `left` (from marksLeftAfterRemoval) when known, else counted.
 void countMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::optional<std::size_t> left);
 
+// Whether the list's mark count is the table's as it is now.
+bool listMarksKnown(const ProgramState& program, const BrowseState& browse);
+// After rows `first` to `first + count - 1` came at the end of a list whose count was known: the
+// count takes the marks they bring, reading them only.
+void countMarksAfterAppend(ProgramState& program, BrowseState& browse, std::size_t first, std::size_t count);
+
 // "tout cocher" and "tout décocher": both tables, then the count.
 void BitBtn_tout_cocherClick(ProgramState& program, BrowseState& browse);
 void BitBtn_tout_decocherClick(ProgramState& program, BrowseState& browse);

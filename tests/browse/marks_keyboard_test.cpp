@@ -6,6 +6,7 @@
 #include "browse/search.h"
 #include "browse/sort.h"
 #include "browse_fixture.h"
+#include "catalogue/list_edits.h"
 
 using namespace verdan;
 using namespace verdan::test;
@@ -51,6 +52,27 @@ TEST_F(Marking, AMixedSelectionIsMarkedWhole) {
     list().setCell(1, 13, "x");
     space({1});
     EXPECT_EQ(marks()[0], " x");
+}
+
+// Rows appended to a list whose marks were counted bring their own marks; a deletion afterwards
+// subtracts what it takes from that count, without counting the list again.
+TEST_F(Marking, AnAppendKeepsTheCountAndADeletionAfterItSubtractsFromIt) {
+    space({2, 3});
+    ASSERT_EQ(browse.markCountCaption, "2");
+    GlobalList staged;
+    staged.appendRow(
+        {"6", "FILMS", "vidéo", "nouveau", ".avi", "", ":\\films", "", "", "", "", "", "", " x"});
+    staged.appendRow({"7", "FILMS", "vidéo", "autre", ".avi", "", ":\\films", "", "", "", "", "", "", ""});
+    appendListRows(program.globalList, std::move(staged), 2, false);
+    EXPECT_EQ(browse.markCountCaption, "3");
+    EXPECT_TRUE(listMarksKnown(program, browse));
+    // A count made up from then on would stay wrong: the deletion must see the appended mark.
+    removeListRows(program.globalList, 1, {true, false, true, true, true, true, true, true});
+    EXPECT_EQ(browse.markCountCaption, "3");
+    removeListRows(program.globalList, 1, {true, true, true, true, true, false, true});
+    EXPECT_EQ(browse.markCountCaption, "2");
+    CountMarks(program, browse);
+    EXPECT_EQ(browse.markCountCaption, "2");
 }
 
 TEST_F(Marking, SpaceInBasicModeChangesNothing) {
