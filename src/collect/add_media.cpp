@@ -9,7 +9,9 @@
 #include "platform/system.h"
 #include "util/dialogs.h"
 #include "util/format.h"
+#include "util/utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -160,7 +162,14 @@ bool refreshOffered(const ProgramState& program, CollectionState& state) {
                                               table.columnStamp(table.indice_col_liste("nom-disque")),
                                               table.columnStamp(table.indice_col_liste("NS-disque"))};
     if (!scan.listSeen || *scan.listSeen != stamps) {
-        scan.hasRows = diskHasRows(table, scan.disk);
+        // The disk list, when it is the table's, answers without reading a million rows.
+        const GlobalListState& globalList = program.globalList;
+        const std::string entry = scan.disk.label + "-" + scan.disk.serial;
+        scan.hasRows =
+            disksCurrent(globalList)
+                ? std::any_of(globalList.disks.begin(), globalList.disks.end(),
+                              [&](const std::string& d) { return utf8::compareFolded(d, entry) == 0; })
+                : diskHasRows(table, scan.disk);
         scan.listSeen = stamps;
     }
     return scan.hasRows;

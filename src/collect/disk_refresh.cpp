@@ -242,7 +242,7 @@ private:
                 ++m_plan.notCompared;
                 continue;
             }
-            m_rows.push_back({r.hash, r.row, cell(r.row, m_cols.size), cell(r.row, m_cols.date), false});
+            m_rows.push_back({r.hash, r.row, r.size, r.date, false});
         }
         std::sort(m_rows.begin(), m_rows.end());
     }
@@ -535,8 +535,16 @@ RefreshApplied applyDiskRefresh(GlobalListState& globalList, const ScannedDisk& 
 bool diskHasRows(const GlobalList& table, const DiskIdentity& disk) {
     const int name = table.indice_col_liste("nom-disque"), serial = table.indice_col_liste("NS-disque");
     if (name < 0 || serial < 0) return false;
-    for (std::size_t r = 1; r < table.rowCount(); ++r)
+    // The name first, where the standard header puts it, from the row's own text.
+    const std::string_view label = disk.label;
+    for (std::size_t r = 1; r < table.rowCount(); ++r) {
+        if (name == 1) {
+            const std::string_view text = table.rowText(r);
+            const std::size_t tab = text.find('\t');
+            if (tab == std::string_view::npos || text.compare(tab + 1, label.size(), label) != 0) continue;
+        }
         if (table.cell(r, serial) == disk.serial && table.cell(r, name) == disk.label) return true;
+    }
     return false;
 }
 

@@ -74,15 +74,17 @@ DiskRows::DiskRows(const GlobalList& table, const DiskIdentity& disk, const std:
                    const std::vector<std::string>& folders)
     : m_table(table), m_disk(disk), m_name(table.indice_col_liste("nom-disque")),
       m_serial(table.indice_col_liste("NS-disque")), m_folder(table.indice_col_liste("répertoire")),
-      m_titre(table.indice_col_liste("titre")), m_ext(table.indice_col_liste("ext")) {
+      m_titre(table.indice_col_liste("titre")), m_ext(table.indice_col_liste("ext")),
+      m_size(table.indice_col_liste("taille")), m_date(table.indice_col_liste("date")) {
     for (const std::string& folder : folders) m_walked.add(catalogueFolderOf(folder, driveRoot));
     m_stamps = stampsNow();
 }
 
 DiskRows::Stamps DiskRows::stampsNow() const {
-    const GlobalList& t = m_table;
-    return {t.rowsStamp(),           t.columnStamp(m_name),  t.columnStamp(m_serial),
-            t.columnStamp(m_folder), t.columnStamp(m_titre), t.columnStamp(m_ext)};
+    Stamps stamps{};
+    stamps[0] = m_table.rowsStamp();
+    for (int c = 0; c < kListColumns; ++c) stamps[static_cast<std::size_t>(c) + 1] = m_table.columnStamp(c);
+    return stamps;
 }
 
 void DiskRows::restartIfChanged() {
@@ -116,11 +118,14 @@ bool DiskRows::read(std::size_t row, std::string& buffer, Found& found) const {
     const std::string_view text = m_table.rowText(row);
     if (!mayBeOfDisk(text)) return false;
     CellStarts starts{};
-    wordscan::cellStarts(text, std::max({m_name, m_serial, m_folder, m_titre, m_ext}), starts);
+    wordscan::cellStarts(text, std::max({m_name, m_serial, m_folder, m_titre, m_ext, m_size, m_date}),
+                         starts);
     if (cellAt(text, starts, m_serial) != m_disk.serial || cellAt(text, starts, m_name) != m_disk.label)
         return false;
     found.row = row;
     found.folder = cellAt(text, starts, m_folder);
+    found.size = cellAt(text, starts, m_size);
+    found.date = cellAt(text, starts, m_date);
     found.hash = pathHash(buffer, found.folder, cellAt(text, starts, m_titre), cellAt(text, starts, m_ext));
     return true;
 }
@@ -133,19 +138,27 @@ void DiskRows::take(const Found& found) {
         m_folders.emplace_back(found.folder);
         m_folderWalked.push_back(m_walked.covers(found.folder));
     }
-    if (m_folderWalked[at->second]) m_rows.push_back({found.hash, found.row, at->second});
+    if (m_folderWalked[at->second])
+        m_rows.push_back({found.hash, found.row, at->second, found.size, found.date});
 }
 
-void DiskRows::step(std::size_t count) {
+void DiskRows::step(std::size_t count, std::chrono::microseconds budget) {
     if (m_name < 0 || m_serial < 0) {
         m_next = m_table.rowCount();
         return;
     }
     restartIfChanged();
-    const std::size_t end = std::min(m_table.rowCount(), m_next + count);
+    const auto start = std::chrono::steady_clock::now();
+    const std::size_t rows = m_table.rowCount();
+    const std::size_t end = m_next >= rows || count >= rows - m_next ? rows : m_next + count;
     Found found;
-    for (; m_next < end; ++m_next)
-        if (read(m_next, m_buffer, found)) take(found);
+    while (m_next < end) {
+        // The clock is read every few thousand rows.
+        const std::size_t chunkEnd = std::min(end, m_next + 4096);
+        for (; m_next < chunkEnd; ++m_next)
+            if (read(m_next, m_buffer, found)) take(found);
+        if (std::chrono::steady_clock::now() - start >= budget) break;
+    }
 }
 
 void DiskRows::finish() {

@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -42,9 +44,9 @@ public:
     DiskRows(const GlobalList& table, const DiskIdentity& disk, const std::string& driveRoot,
              const std::vector<std::string>& folders);
 
-    // User-interface thread: reads up to `count` more rows. A table changed since the gathering
-    // began is gathered again from its first row.
-    void step(std::size_t count);
+    // User-interface thread: reads up to `count` more rows, or fewer when `budget` is spent. A
+    // table changed since the gathering began is gathered again from its first row.
+    void step(std::size_t count, std::chrono::microseconds budget = std::chrono::microseconds::max());
     // Gathers what is left at once, on every core.
     void finish();
     // Every row read, and none of the cells it read changed since.
@@ -53,7 +55,8 @@ public:
     struct Row {
         std::uint64_t hash = 0;
         std::size_t row = 0;
-        std::uint32_t folder = 0; // in folders()
+        std::uint32_t folder = 0;    // in folders()
+        std::string_view size, date; // the row's cells, valid while current()
     };
     const GlobalList& table() const { return m_table; }
     const std::vector<Row>& rows() const { return m_rows; }
@@ -62,10 +65,8 @@ public:
     std::size_t firstRow() const { return m_firstRow; }
 
 private:
-    struct Stamps {
-        std::uint64_t rows = 0, name = 0, serial = 0, folder = 0, titre = 0, ext = 0;
-        bool operator==(const Stamps&) const = default;
-    };
+    // The rows' stamp and every column's: a row whose memory moves changes one of them.
+    using Stamps = std::array<std::uint64_t, kListColumns + 1>;
     Stamps stampsNow() const;
     void restartIfChanged();
     // Whether `row` is the disk's, reading as few of its bytes as can tell.
@@ -74,7 +75,7 @@ private:
     struct Found {
         std::size_t row = 0;
         std::uint64_t hash = 0;
-        std::string_view folder;
+        std::string_view folder, size, date;
     };
     bool read(std::size_t row, std::string& buffer, Found& found) const;
     // Takes a row of the disk in, when it lies under a walked folder.
@@ -83,7 +84,7 @@ private:
     const GlobalList& m_table;
     DiskIdentity m_disk;
     FolderSet m_walked;
-    int m_name, m_serial, m_folder, m_titre, m_ext;
+    int m_name, m_serial, m_folder, m_titre, m_ext, m_size, m_date;
     Stamps m_stamps;
     std::size_t m_next = 1;
     std::vector<Row> m_rows;

@@ -12,6 +12,7 @@
 #include "util/text.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <system_error>
 #include <vector>
@@ -24,8 +25,9 @@ void notifyChanged(CollectionState& state) {
     if (state.onScanChanged) state.onScanChanged();
 }
 
-// A few milliseconds of reading: a million rows are read over the hand-offs of a scan of seconds.
-constexpr std::size_t kRowsPerHandOff = 32768;
+// What the list's reading takes of each hand-off, a few of every twenty a second: a million rows
+// are read over the first hand-offs of a scan of a hundred thousand files.
+constexpr std::chrono::milliseconds kRowsTimePerHandOff{16};
 
 bool isCurrent(const CollectionState& state, const ScanRun& run) {
     return state.scanWorkers.current().get() == &run;
@@ -37,7 +39,7 @@ void deliverLines(CollectionState& state, ScanRun& run, std::vector<std::string>
     addToFoundList(state, std::move(lines));
     notifyChanged(state);
     // While the walkers wait on the disk, this thread reads a slice of the list for a refresh.
-    if (run.rows) run.rows->step(kRowsPerHandOff);
+    if (run.rows) run.rows->step(SIZE_MAX, kRowsTimePerHandOff);
 }
 
 } // namespace
