@@ -74,10 +74,14 @@ namespace {
 // Label10 once every data row of both tables was given the same mark: the visible table's count
 // is known without reading it again.
 void countAllSame(ProgramState& program, BrowseState& browse, bool marked) {
-    const GridTable table = visibleTable(program, browse);
-    const std::size_t rows = table.rowCount();
-    const std::size_t count = marked && table.indice_col_liste(kMark) >= 0 && rows >= 2 ? rows - 1 : 0;
-    browse.markCountCaption = toText(static_cast<long long>(count));
+    auto sameCount = [marked](const auto& table) {
+        const std::size_t rows = table.rowCount();
+        return marked && table.indice_col_liste(kMark) >= 0 && rows >= 2 ? rows - 1 : std::size_t{0};
+    };
+    browse.markCountCaption = toText(static_cast<long long>(sameCount(visibleTable(program, browse))));
+    // The list's own count is known as well: a deletion then subtracts from it.
+    const GlobalList& list = program.globalList.table;
+    if (list.indice_col_liste(kMark) >= 0) rememberListMarks(list, browse, sameCount(list));
 }
 
 } // namespace

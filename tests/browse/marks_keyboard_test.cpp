@@ -57,6 +57,8 @@ TEST_F(Marking, AMixedSelectionIsMarkedWhole) {
 // Rows appended to a list whose marks were counted bring their own marks; a deletion afterwards
 // subtracts what it takes from that count, without counting the list again.
 TEST_F(Marking, AnAppendKeepsTheCountAndADeletionAfterItSubtractsFromIt) {
+    BitBtn_tout_decocherClick(program, browse);
+    EXPECT_TRUE(listMarksKnown(program, browse)) << "every mark taken away: the list's count is 0";
     space({2, 3});
     ASSERT_EQ(browse.markCountCaption, "2");
     GlobalList staged;
