@@ -96,12 +96,7 @@ protected:
         put("films/b/X.avi", 4000);
         move("films/c/Z.avi", "films/c/W.avi");
         scan();
-        ui.threeChoiceAnswers = {0};
-        program->refreshDisk();
-        EXPECT_EQ(
-            ui.shown[ui.shown.size() - 2].text,
-            "  Disque FILMS : 1 nouveaux, 0 disparus, 2 déplacés ou renommés, 0 modifiés (taille ou date) "
-            "\n\n  Mettre la liste à jour ?");
+        EXPECT_EQ(refreshAnsweringOui(), question(1, 0, 2, 0));
         std::vector<std::string> rows = filmsRows();
         std::sort(rows.begin(), rows.end());
         EXPECT_EQ(rows, (std::vector<std::string>{"Lost.avi :\\series 700 Mo", "W.avi :\\films\\c 3.91 Ko",
@@ -112,6 +107,19 @@ protected:
         indexer_liste(state.globalList.table, rebuilt, level, false, index);
         EXPECT_EQ(state.globalList.keys.size(), rebuilt.size());
         EXPECT_EQ(state.globalList.keys.rowCount(), rebuilt.rowCount());
+    }
+
+    // "Oui" to the refresh's question; returns the question.
+    std::string refreshAnsweringOui() {
+        ui.threeChoiceAnswers = {0};
+        program->refreshDisk();
+        return ui.shown[ui.shown.size() - 2].text;
+    }
+    static std::string question(int added, int vanished, int moved, int modified,
+                                const std::string& note = "") {
+        return "  Disque FILMS : " + std::to_string(added) + " nouveaux, " + std::to_string(vanished) +
+               " disparus, " + std::to_string(moved) + " déplacés ou renommés, " + std::to_string(modified) +
+               " modifiés (taille ou date) \n\n" + note + "  Mettre la liste à jour ?";
     }
 
     // A file of the disk as the scan names it, with the system's separators.
@@ -211,12 +219,7 @@ TEST_F(DiskRefresh, AFileTheFiltersNoLongerTakeKeepsItsRow) {
     state.catalogue.params.media[0].extensionFilter = "avi";
     remove("films/Alien.avi");
     scan();
-    ui.threeChoiceAnswers = {0};
-    program->refreshDisk();
-    EXPECT_EQ(
-        ui.shown[ui.shown.size() - 2].text,
-        "  Disque FILMS : 0 nouveaux, 1 disparus, 0 déplacés ou renommés, 0 modifiés (taille ou date) \n\n  "
-        "Mettre la liste à jour ?");
+    EXPECT_EQ(refreshAnsweringOui(), question(0, 1, 0, 0));
     EXPECT_EQ(filmsRows(),
               (std::vector<std::string>{"Lost.avi :\\series 700 Mo", "Aliens.mkv :\\films 2.93 Ko"}));
 }
@@ -230,12 +233,7 @@ TEST_F(DiskRefresh, RowsDeletedAfterTheScanAreNotCompared) {
     scan();
     ui.answers = {DialogButton::Yes};
     program->deleteRows({3}, 1); // Alien, the first row the adding made
-    ui.threeChoiceAnswers = {0};
-    program->refreshDisk();
-    EXPECT_EQ(
-        ui.shown[ui.shown.size() - 2].text,
-        "  Disque FILMS : 1 nouveaux, 1 disparus, 0 déplacés ou renommés, 0 modifiés (taille ou date) \n\n  "
-        "Mettre la liste à jour ?");
+    EXPECT_EQ(refreshAnsweringOui(), question(1, 1, 0, 0));
     EXPECT_EQ(filmsRows(),
               (std::vector<std::string>{"Lost.avi :\\series 700 Mo", "Alien.avi :\\films 2.00 Ko"}));
 }
