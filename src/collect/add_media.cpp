@@ -4,11 +4,11 @@
 #include "collect/disk_refresh.h"
 #include "collect/disk_rows.h"
 #include "collect/scan.h"
-#include "collect/shared_run.h"
 #include "collect/staged_rows.h"
 #include "platform/system.h"
 #include "util/dialogs.h"
 #include "util/format.h"
+#include "util/shared_run.h"
 #include "util/utf8.h"
 
 #include <algorithm>

@@ -6,11 +6,11 @@
 #include "catalogue/list_edits.h"
 #include "catalogue/word_scan.h"
 #include "collect/found_line.h"
-#include "collect/shared_run.h"
 #include "platform/files.h"
 #include "util/cp1252.h"
 #include "util/file_helpers.h"
 #include "util/format.h"
+#include "util/shared_run.h"
 #include "util/utf8.h"
 
 #include <algorithm>

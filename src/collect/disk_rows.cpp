@@ -3,9 +3,9 @@
 #include "catalogue/index_keys.h"
 #include "catalogue/word_scan.h"
 #include "collect/new_row.h"
-#include "collect/shared_run.h"
 #include "platform/files.h"
 #include "util/file_helpers.h"
+#include "util/shared_run.h"
 #include "util/utf8.h"
 
 #include <algorithm>

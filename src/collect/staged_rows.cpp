@@ -3,10 +3,10 @@
 #include "catalogue/index_keys.h"
 #include "catalogue/list_edits.h"
 #include "collect/new_row.h"
-#include "collect/shared_run.h"
 #include "platform/files.h"
 #include "util/cp1252.h"
 #include "util/format.h"
+#include "util/shared_run.h"
 #include "util/text.h"
 #include "util/utf8.h"
 
