@@ -196,6 +196,10 @@ void QtUi::pause(unsigned milliseconds) {
     verdan::platform::sleepMs(milliseconds);
 }
 
+void QtUi::post(std::function<void()> fn) {
+    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+}
+
 void QtUi::runOnUiThread(const std::function<void()>& fn) {
     if (QThread::currentThread() == thread()) {
         fn();

@@ -31,6 +31,7 @@ public:
     void playSound(verdan::SystemSound sound) override;
     void pause(unsigned milliseconds) override;
     void runOnUiThread(const std::function<void()>& fn) override;
+    void post(std::function<void()> fn) override;
 
 private:
     QWidget* m_parent = nullptr;

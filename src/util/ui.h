@@ -1,5 +1,8 @@
 #pragma once
+#include <cstddef>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +59,16 @@ public:
     virtual void pause(unsigned milliseconds) = 0;
     // Runs fn on the user-interface thread and returns when it has run.
     virtual void runOnUiThread(const std::function<void()>& fn) = 0;
+    // Runs fn later on the user-interface thread, once what runs there now is over; callable from
+    // any thread, returns at once. Without an event loop of its own, a Ui keeps fn until
+    // runPosted, which its user-interface thread calls.
+    virtual void post(std::function<void()> fn);
+    // Runs what post kept, in order, including what it posts meanwhile; returns how many ran.
+    std::size_t runPosted();
+
+private:
+    std::mutex m_postedMutex;
+    std::deque<std::function<void()>> m_posted;
 };
 
 // The hourglass for the span of a scope, also when what runs in it throws.

@@ -59,10 +59,11 @@ public:
             // One hand-off at a time, so that the test sees every state in between.
             while (drain(1) > 0)
                 if (condition()) return true;
+            if (runPosted() > 0 && condition()) return true;
             if (condition()) return true;
             if (std::chrono::steady_clock::now() > end) return false;
             std::unique_lock lock(m_mutex);
-            m_changed.wait_for(lock, std::chrono::milliseconds(5), [&] { return !m_queue.empty(); });
+            m_changed.wait_for(lock, std::chrono::milliseconds(1), [&] { return !m_queue.empty(); });
         }
     }
 
