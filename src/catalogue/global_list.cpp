@@ -97,7 +97,8 @@ GlobalList::GlobalList() {
 }
 
 GlobalList::GlobalList(GlobalList&& other) noexcept
-    : ListModified(other.ListModified), m_rows(std::move(other.m_rows)), m_selectedRow(other.m_selectedRow) {
+    : ListModified(other.ListModified), m_rows((other.stopReader(), std::move(other.m_rows))),
+      m_selectedRow(other.m_selectedRow) {
     rowsChanged();
     cellsChanged(-1);
     other.rowsChanged();
@@ -147,6 +148,7 @@ bool GlobalList::isEmptyRow(std::size_t row) const {
 }
 
 void GlobalList::setCell(std::size_t row, int col, std::string_view text) {
+    stopReader();
     if (row >= m_rows.size() || col < 0 || col >= kListColumns) return;
     std::string_view current = m_rows.row(row);
     auto [start, end] = cellBounds(current, col);
@@ -160,6 +162,7 @@ void GlobalList::setCell(std::size_t row, int col, std::string_view text) {
 }
 
 void GlobalList::setRow(std::size_t row, const std::vector<std::string>& cells) {
+    stopReader();
     if (row >= m_rows.size()) return;
     std::string text;
     buildRow(text, cells);
@@ -185,18 +188,21 @@ void GlobalList::notifyReset() {
 }
 
 std::size_t GlobalList::appendRow(const std::vector<std::string>& cells) {
+    stopReader();
     std::string text;
     buildRow(text, cells);
     return appendBuiltRow(text);
 }
 
 std::size_t GlobalList::appendRow(std::initializer_list<std::string_view> cells) {
+    stopReader();
     // The text keeps its capacity: appending many rows allocates nothing per row.
     buildRow(m_appendText, cells);
     return appendBuiltRow(m_appendText);
 }
 
 std::size_t GlobalList::appendBuiltRow(const std::string& text) {
+    stopReader();
     const std::size_t row = m_rows.size();
     beginInsert(row, 1);
     m_rows.push(text);
@@ -205,6 +211,7 @@ std::size_t GlobalList::appendBuiltRow(const std::string& text) {
 }
 
 void GlobalList::appendRows(const std::vector<std::vector<std::string>>& rows) {
+    stopReader();
     if (rows.empty()) return;
     const std::size_t first = m_rows.size();
     beginInsert(first, rows.size());
@@ -218,6 +225,7 @@ void GlobalList::appendRows(const std::vector<std::vector<std::string>>& rows) {
 }
 
 std::size_t GlobalList::appendBlankRow() {
+    stopReader();
     const std::size_t row = m_rows.size();
     beginInsert(row, 1);
     m_rows.push(blankRowText());
@@ -226,6 +234,8 @@ std::size_t GlobalList::appendBlankRow() {
 }
 
 void GlobalList::appendRowsFrom(GlobalList&& other, std::size_t firstRow) {
+    stopReader();
+    other.stopReader();
     if (&other == this || firstRow >= other.rowCount()) return;
     const std::size_t first = m_rows.size();
     const std::size_t count = other.rowCount() - firstRow;
@@ -235,6 +245,7 @@ void GlobalList::appendRowsFrom(GlobalList&& other, std::size_t firstRow) {
 }
 
 void GlobalList::keepRows(const std::vector<bool>& keep) {
+    stopReader();
     const std::size_t rows = m_rows.size();
     std::size_t firstRemoved = rows, lastRemoved = 0, removed = 0;
     forEachCleared(keep, 1, rows, [&](std::size_t r) {
@@ -273,6 +284,7 @@ void GlobalList::keepRows(const std::vector<bool>& keep) {
 }
 
 void GlobalList::removeRows(const std::vector<std::size_t>& sortedRows) {
+    stopReader();
     std::vector<bool> keep(m_rows.size(), true);
     for (std::size_t r : sortedRows) {
         if (r > 0 && r < keep.size()) keep[r] = false;
@@ -281,6 +293,7 @@ void GlobalList::removeRows(const std::vector<std::size_t>& sortedRows) {
 }
 
 void GlobalList::reorderDataRows(const std::vector<std::size_t>& order, bool rewrite) {
+    stopReader();
     std::vector<std::size_t> full;
     full.reserve(order.size() + 1);
     full.push_back(0);
@@ -297,6 +310,7 @@ void GlobalList::reorderDataRows(const std::vector<std::size_t>& order, bool rew
 }
 
 void GlobalList::setColumn(int col, std::string_view text, std::size_t from, std::size_t to) {
+    stopReader();
     const std::size_t rows = m_rows.size();
     if (col < 0 || col >= kListColumns || rows < 2) return;
     from = std::max<std::size_t>(from, 1);
@@ -331,6 +345,7 @@ std::size_t GlobalList::countCells(int col, std::string_view text) const {
 }
 
 void GlobalList::assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows) {
+    stopReader();
     if (&source == this) return;
     RowStore fresh(RowStore::kMarkSpare);
     fresh.reserveRows(rows.size() + 1);
@@ -349,6 +364,8 @@ void GlobalList::assignRowsFrom(const GlobalList& source, const std::vector<std:
 }
 
 void GlobalList::replaceAll(GlobalList&& other) {
+    stopReader();
+    other.stopReader();
     if (&other == this) return;
     if (m_listener) m_listener->aboutToReset();
     m_rows = std::move(other.m_rows);
@@ -357,6 +374,7 @@ void GlobalList::replaceAll(GlobalList&& other) {
 }
 
 void GlobalList::resetToEmptyList() {
+    stopReader();
     if (m_listener) m_listener->aboutToReset();
     m_rows.clear();
     m_rows.push(standardHeaderRow());
@@ -366,6 +384,7 @@ void GlobalList::resetToEmptyList() {
 }
 
 void GlobalList::init_entetes() {
+    stopReader();
     if (m_rows.empty()) {
         beginInsert(0, 1);
         m_rows.push(standardHeaderRow());

@@ -39,6 +39,16 @@ public:
     virtual void rowSelected(std::size_t /*row*/) {}
 };
 
+// Reads the rows of a table on other threads (a search as the user types). The table stops it
+// before any change of its rows, on the thread that changes them, which the reader's threads
+// could otherwise see half made.
+class ListReader {
+public:
+    virtual ~ListReader() = default;
+    // The reader's threads have stopped and will not read the table again.
+    virtual void stopReading() = 0;
+};
+
 // The catalogue in memory: row 0 the headers, then one row of 14 text cells (UTF-8) per media file.
 // Rows live in a compact store, so a million of them take about the size of their list file.
 class GlobalList {
@@ -50,8 +60,12 @@ public:
     GlobalList& operator=(GlobalList&&) = delete;
     GlobalList(const GlobalList&) = delete;
     GlobalList& operator=(const GlobalList&) = delete;
+    ~GlobalList() { stopReader(); }
 
     void setListener(GlobalListListener* listener) { m_listener = listener; }
+    // One reader at a time; stopped (and forgotten) before the next change of the rows.
+    void setReader(ListReader* reader) { m_reader = reader; }
+    ListReader* reader() const { return m_reader; }
 
     std::size_t rowCount() const { return m_rows.size(); }
     // Empty for a row or column out of range (a column lookup that found nothing gives -1).
@@ -121,14 +135,26 @@ public:
 
     // Bytes held by the rows, for the memory figures.
     std::size_t memoryUsage() const { return m_rows.memoryUsage(); }
-    void reserveRows(std::size_t rows) { m_rows.reserveRows(rows); }
+    void reserveRows(std::size_t rows) {
+        stopReader();
+        m_rows.reserveRows(rows);
+    }
 
     // The table may differ from the list file (quitting offers to save).
     bool ListModified = false;
 
 private:
     friend class ListLoader;
-    RowStore& store() { return m_rows; }
+    RowStore& store() {
+        stopReader();
+        return m_rows;
+    }
+    void stopReader() {
+        if (ListReader* reader = m_reader) {
+            m_reader = nullptr;
+            reader->stopReading();
+        }
+    }
     void notifyReset();
     // Appends a row already joined by tabs, with its listener calls.
     std::size_t appendBuiltRow(const std::string& text);
@@ -141,6 +167,7 @@ private:
     std::string m_scratch;
     std::string m_appendText;
     GlobalListListener* m_listener = nullptr;
+    ListReader* m_reader = nullptr;
     std::size_t m_selectedRow = 1;
     std::uint64_t m_rowsStamp = 0;
     std::array<std::uint64_t, kListColumns> m_columnStamps{};
