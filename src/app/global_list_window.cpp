@@ -28,6 +28,7 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -290,6 +291,10 @@ void TForm2::closeEvent(QCloseEvent* event) {
 void TForm2::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         m_program.StopRequested = true;
+        // Without a copy to stop, Escape ends the search as "X" does.
+        const bool searching = m_browse.filterShown || m_app.typedSearch().pending() ||
+                               m_typingPause->isActive() || !Edit1->text().isEmpty();
+        if (!m_program.copyRunning && searching) Button_init_filtreClick();
         return;
     }
     QMainWindow::keyPressEvent(event);

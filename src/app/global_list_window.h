@@ -25,6 +25,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
+class QTimer;
 class QTableView;
 class QToolButton;
 class QTreeWidget;
@@ -69,6 +70,8 @@ public:
     void Button_rechercherClick();
     void Button_init_filtreClick();
     void Edit1Enter();
+    // The search box's text after a pause in the typing.
+    void Edit1Typed();
     void sortOnHeader(verdan::Grid grid, int column);
     void StringGrid1DblClick(verdan::Grid grid, const QModelIndex& cell);
     void StringGrid1Click(const QModelIndex& cell);
@@ -185,6 +188,8 @@ private:
     QComboBox* ComboBox1 = nullptr;
     QLabel* Label4 = nullptr;
     QLineEdit* Edit1 = nullptr;
+    // Restarted by each key in Edit1: the text is searched once the typing pauses.
+    QTimer* m_typingPause = nullptr;
     QFrame* Bevel3 = nullptr;
     QPushButton* Button_rechercher = nullptr;
     QPushButton* Button_init_filtre = nullptr;

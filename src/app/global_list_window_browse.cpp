@@ -38,6 +38,9 @@ using namespace verdan;
 
 namespace {
 
+// Long enough that a text typed at speed is searched once, short enough to feel immediate.
+constexpr int kTypingPauseMs = 120;
+
 // The key codes the table's keyboard handling knows; 0 for any other key.
 int gridKeyOf(int qtKey) {
     switch (qtKey) {
@@ -68,6 +71,12 @@ void TForm2::connectBrowse() {
     connect(Button_rechercher, &QPushButton::clicked, this, [this] { Button_rechercherClick(); });
     connect(Button_init_filtre, &QPushButton::clicked, this, [this] { Button_init_filtreClick(); });
     connect(Edit1, &QLineEdit::returnPressed, this, [this] { Edit1Enter(); });
+    m_typingPause = new QTimer(this);
+    m_typingPause->setObjectName("typingPause");
+    m_typingPause->setSingleShot(true);
+    m_typingPause->setInterval(kTypingPauseMs);
+    connect(Edit1, &QLineEdit::textEdited, m_typingPause, qOverload<>(&QTimer::start));
+    connect(m_typingPause, &QTimer::timeout, this, [this] { Edit1Typed(); });
     for (Grid grid : {Grid::Full, Grid::Filter}) {
         QTableView* table = grid == Grid::Full ? StringGrid1 : StringGrid_filter;
         connect(table->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
@@ -102,6 +111,10 @@ void TForm2::connectBrowse() {
 }
 
 void TForm2::refreshBrowse() {
+    // The result comes up with the columns as the user left them on the full table.
+    if (m_browse.filterShown && gridStack->currentWidget() != StringGrid_filter)
+        for (int c = 0; c < kListColumns; ++c)
+            StringGrid_filter->setColumnWidth(c, StringGrid1->columnWidth(c));
     gridStack->setCurrentWidget(m_browse.filterShown ? StringGrid_filter : StringGrid1);
     Label10->setText(qs(m_browse.markCountCaption));
     Label_hd_selectionner->setText(qs(m_browse.chosenDiskCaption));
@@ -216,25 +229,29 @@ void TForm2::selectRows(QTableView* table, RowRange rows) {
 }
 
 void TForm2::Button_rechercherClick() {
+    m_typingPause->stop();
     if (!m_app.search(ss(Edit1->text()))) return;
-    for (int c = 0; c < kListColumns; ++c) StringGrid_filter->setColumnWidth(c, StringGrid1->columnWidth(c));
     refreshBrowse();
 }
 
 void TForm2::Button_init_filtreClick() {
-    verdan::Button_init_filtreClick(m_browse);
+    m_typingPause->stop();
+    m_app.clearSearch();
     Edit1->setText(qs(m_browse.searchText));
     refreshBrowse();
 }
 
 void TForm2::Edit1Enter() {
+    m_typingPause->stop();
     const bool wasShown = m_browse.filterShown;
-    verdan::Edit1Enter(m_program, m_browse, ss(Edit1->text()));
-    if (m_browse.filterShown)
-        for (int c = 0; c < kListColumns; ++c)
-            StringGrid_filter->setColumnWidth(c, StringGrid1->columnWidth(c));
+    m_app.searchEntered(ss(Edit1->text()));
     if (wasShown && !m_browse.filterShown) Edit1->setText(qs(m_browse.searchText));
     refreshBrowse();
+}
+
+void TForm2::Edit1Typed() {
+    // The result shows later, through the program's views; a blank text gives the table back now.
+    guarded(m_ui, [&] { m_app.typeSearch(ss(Edit1->text())); });
 }
 
 void TForm2::sortOnHeader(Grid grid, int column) {

@@ -98,13 +98,21 @@ struct CopyProgressPanel {
     std::string remaining; // LabelETA
 };
 
+// What a search result was made from: the list's rows and searched columns as they were.
+struct SearchStamps {
+    std::uint64_t rows = 0;
+    std::vector<std::uint64_t> columns;
+    bool operator==(const SearchStamps&) const = default;
+};
+
 // What the global-list window shows besides the global list (which ProgramState owns).
 struct BrowseState {
     // StringGrid_filter: what is chosen in it acts on the very rows of the list. Empty while the
     // full table is shown.
     SearchResult filter;
     bool filterShown = false;
-    std::string searchText; // Edit1
+    std::string searchText; // Edit1, as the result shown was searched
+    SearchStamps filterBase;
     SortState etat_tri;
     SortRuns sortRuns;
     std::string chosenDiskCaption = "-/-"; // Label_hd_selectionner

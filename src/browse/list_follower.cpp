@@ -19,8 +19,10 @@ BrowseFollower::~BrowseFollower() {
 
 void BrowseFollower::listAboutToChange(const ListChange& change) {
     // Read before the rows go: a count of the marks left without reading a million rows again.
-    if (change.kind == ListChange::Kind::RowsRemoved && change.keep)
+    if (change.kind == ListChange::Kind::RowsRemoved && change.keep) {
         m_marksLeft = marksLeftAfterRemoval(m_program, m_browse, *change.keep);
+        m_resultWhole = resultIsWhole(m_program, m_browse);
+    }
     // Rows appended to a list whose marks were counted add their own, and no more need be read.
     if (change.kind == ListChange::Kind::RowsAppended) m_marksKnown = listMarksKnown(m_program, m_browse);
 }
@@ -33,7 +35,7 @@ void BrowseFollower::listChanged(const ListChange& change) {
     case ListChange::Kind::RowsRemoved:
         // A result about to be made again need not follow.
         if (m_replaced || !change.keep) break;
-        if (m_browse.filterShown) followRemovedRows(m_browse, *change.keep);
+        if (m_browse.filterShown) followRemovedRows(m_program, m_browse, *change.keep, m_resultWhole);
         countMarksAfterRemoval(m_program, m_browse, m_marksLeft);
         m_marksLeft.reset();
         break;

@@ -33,6 +33,7 @@ private:
     BrowseState& m_browse;
     std::optional<std::size_t> m_marksLeft;
     bool m_marksKnown = false;
+    bool m_resultWhole = false;
     bool m_replaced = false;
 };
 

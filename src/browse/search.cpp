@@ -1,10 +1,17 @@
 #include "browse/search.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <thread>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "browse/marks.h"
+#include "util/shared_run.h"
 #include "util/text.h"
 
 namespace verdan {
@@ -14,41 +21,20 @@ inline unsigned char lowerAZ(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-// Start of cell `col` and end of cell `last` in a row text: the searched cells form one span.
-bool cellSpan(std::string_view row, int first, int last, std::size_t& begin, std::size_t& end) {
-    const char* data = row.data();
-    const std::size_t size = row.size();
+// Where cell `col` starts in a row text; npos when the row has fewer cells.
+std::size_t cellStart(std::string_view row, int col) {
     std::size_t at = 0;
-    for (int c = 0; c < first; ++c) {
-        const void* tab = std::memchr(data + at, '\t', size - at);
-        if (!tab) return false;
-        at = static_cast<std::size_t>(static_cast<const char*>(tab) - data) + 1;
+    for (int c = 0; c < col; ++c) {
+        const void* tab = std::memchr(row.data() + at, '\t', row.size() - at);
+        if (!tab) return std::string_view::npos;
+        at = static_cast<std::size_t>(static_cast<const char*>(tab) - row.data()) + 1;
     }
-    begin = at;
-    for (int c = first; c <= last; ++c) {
-        const void* tab = std::memchr(data + at, '\t', size - at);
-        if (!tab) {
-            end = size;
-            return true;
-        }
-        at = static_cast<std::size_t>(static_cast<const char*>(tab) - data) + 1;
-    }
-    end = at - 1;
-    return true;
+    return at;
 }
 
-std::vector<std::size_t> matchingRows(const GlobalList& source, std::string_view text) {
-    const RowMatcher matcher(source, text);
-    std::vector<std::size_t> rows;
-    for (std::size_t r = 1; r < source.rowCount(); ++r) {
-        if (matcher.matches(source, r)) rows.push_back(r);
-    }
-    return rows;
-}
-
-void runSearch(ProgramState& program, BrowseState& browse) {
-    const GlobalList& list = program.globalList.table;
-    browse.filter.assign(list, matchingRows(list, browse.searchText));
+std::size_t searchThreads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp<std::size_t>(cores, 1, 4);
 }
 
 } // namespace
@@ -58,41 +44,132 @@ RowMatcher::RowMatcher(const GlobalList& headers, std::string_view text) {
     m_last = headers.indice_col_liste("taille");
     m_needle.reserve(text.size());
     for (char c : text) m_needle.push_back(static_cast<char>(lowerAZ(static_cast<unsigned char>(c))));
-    // Horspool's shifts over the lower-cased bytes.
-    const std::size_t m = m_needle.size();
-    m_skip.fill(m);
-    for (std::size_t i = 0; i + 1 < m; ++i) m_skip[static_cast<unsigned char>(m_needle[i])] = m - 1 - i;
+    // Cells never hold a tab, so a text with one is found nowhere; without one, a match inside
+    // the tab-joined span of the searched cells lies inside one cell.
+    m_usable =
+        m_first >= 0 && m_last >= m_first && !m_needle.empty() && m_needle.find('\t') == std::string::npos;
 }
 
-bool RowMatcher::search(std::string_view haystack) const {
+bool RowMatcher::matchesAt(const unsigned char* h) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(m_needle.data());
+    for (std::size_t j = 0; j < m_needle.size(); ++j)
+        if (lowerAZ(h[j]) != p[j]) return false;
+    return true;
+}
+
+std::size_t RowMatcher::find(std::string_view haystack) const {
     const std::size_t m = m_needle.size();
     const std::size_t n = haystack.size();
-    if (m == 0 || m > n) return false;
+    if (m == 0 || m > n) return std::string_view::npos;
     const auto* h = reinterpret_cast<const unsigned char*>(haystack.data());
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    // Sixteen places at a time: those whose first and last bytes fit the needle's, letter case
+    // aside, are checked in full. A letter is compared with its 0x20 bit set, which makes upper
+    // and lower case alike and nothing else; any other byte as it is.
     const auto* p = reinterpret_cast<const unsigned char*>(m_needle.data());
-    const unsigned char lastByte = p[m - 1];
-    for (std::size_t pos = 0; pos + m <= n;) {
-        const unsigned char c = lowerAZ(h[pos + m - 1]);
-        if (c == lastByte) {
-            std::size_t j = 0;
-            while (j + 1 < m && lowerAZ(h[pos + j]) == p[j]) ++j;
-            if (j + 1 == m) return true;
+    const auto letterBit = [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? 0x20 : 0); };
+    const __m128i first = _mm_set1_epi8(static_cast<char>(p[0]));
+    const __m128i last = _mm_set1_epi8(static_cast<char>(p[m - 1]));
+    const __m128i firstBit = _mm_set1_epi8(letterBit(p[0]));
+    const __m128i lastBit = _mm_set1_epi8(letterBit(p[m - 1]));
+    for (; pos + m + 15 <= n; pos += 16) {
+        const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + pos)), firstBit);
+        const __m128i b =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + pos + m - 1)), lastBit);
+        auto bits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (bits != 0) {
+            const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(bits));
+            if (matchesAt(h + at)) return at;
+            bits &= bits - 1;
         }
-        pos += m_skip[c];
     }
-    return false;
+#endif
+    for (; pos + m <= n; ++pos)
+        if (matchesAt(h + pos)) return pos;
+    return std::string_view::npos;
 }
 
 bool RowMatcher::matches(const GlobalList& table, std::size_t row) const {
-    if (m_first < 0 || m_last < m_first || m_needle.empty() || row >= table.rowCount()) return false;
-    // Cells never hold a tab, so a text with one is found nowhere; without one, a match inside
-    // the tab-joined span of the searched cells lies inside one cell.
-    if (m_needle.find('\t') != std::string::npos) return false;
+    if (!m_usable || row >= table.rowCount()) return false;
     const std::string_view text = table.rowText(row);
-    std::size_t begin = 0, end = 0;
-    if (!cellSpan(text, m_first, m_last, begin, end)) return false;
-    return search(text.substr(begin, end - begin));
+    const std::size_t begin = cellStart(text, m_first);
+    if (begin == std::string_view::npos) return false;
+    // The leftmost match from the first searched cell on: the row matches when it lies before the
+    // end of the last one, which is looked for only then.
+    const std::size_t at = find(text.substr(begin));
+    if (at == std::string_view::npos) return false;
+    std::size_t tabs = 0;
+    for (std::size_t i = begin; i < begin + at; ++i) tabs += text[i] == '\t';
+    return tabs <= static_cast<std::size_t>(m_last - m_first);
 }
+
+std::optional<std::vector<std::uint32_t>> findRows(const GlobalList& table, const RowMatcher& matcher,
+                                                   const std::vector<std::uint32_t>* within,
+                                                   const std::atomic<bool>* cancel) {
+    const std::size_t rowCount = table.rowCount();
+    const std::size_t count = within ? within->size() : (rowCount > 0 ? rowCount - 1 : 0);
+    const std::size_t threads = searchThreads();
+    std::vector<std::vector<std::uint32_t>> found(threads);
+    {
+        SharedRun run(
+            count,
+            [&](std::size_t worker, std::size_t begin, std::size_t end) {
+                // A look at the flag every few rows: a cancelled search stops within a millisecond.
+                if (cancel && cancel->load(std::memory_order_relaxed)) return;
+                std::vector<std::uint32_t>& out = found[worker];
+                for (std::size_t i = begin; i < end; ++i) {
+                    const std::size_t row = within ? (*within)[i] : i + 1;
+                    if (matcher.matches(table, row)) out.push_back(static_cast<std::uint32_t>(row));
+                }
+            },
+            threads - 1);
+        run.finish();
+    }
+    if (cancel && cancel->load()) return std::nullopt;
+    // Each thread took its rows in ascending runs: merging keeps the list's order.
+    std::vector<std::uint32_t> rows = std::move(found[0]);
+    for (std::size_t t = 1; t < threads; ++t) {
+        if (found[t].empty()) continue;
+        std::vector<std::uint32_t> merged(rows.size() + found[t].size());
+        std::merge(rows.begin(), rows.end(), found[t].begin(), found[t].end(), merged.begin());
+        rows = std::move(merged);
+    }
+    return rows;
+}
+
+void showSearchResult(ProgramState& program, BrowseState& browse, std::string text,
+                      std::vector<std::uint32_t> rows) {
+    const GlobalList& list = program.globalList.table;
+    browse.searchText = std::move(text);
+    browse.filter.assign(list, std::move(rows));
+    browse.filterShown = true;
+    browse.filterBase = searchStampsOf(list);
+}
+
+SearchStamps searchStampsOf(const GlobalList& list) {
+    SearchStamps stamps{list.rowsStamp(), {}};
+    const int first = list.indice_col_liste("média");
+    const int last = list.indice_col_liste("taille");
+    for (int col = std::max(first, 0); first >= 0 && col <= last; ++col)
+        stamps.columns.push_back(list.columnStamp(col));
+    return stamps;
+}
+
+bool resultIsWhole(const ProgramState& program, const BrowseState& browse) {
+    return browse.filterShown && browse.filterBase == searchStampsOf(program.globalList.table);
+}
+
+namespace {
+
+void runSearch(ProgramState& program, BrowseState& browse) {
+    const GlobalList& list = program.globalList.table;
+    std::string text = browse.searchText;
+    showSearchResult(program, browse, std::move(text), *findRows(list, RowMatcher(list, browse.searchText)));
+}
+
+} // namespace
 
 bool Button_rechercherClick(ProgramState& program, BrowseState& browse, const std::string& text) {
     if (trimControl(text).empty()) return false;
@@ -119,8 +196,11 @@ void listReplaced(ProgramState& program, BrowseState& browse) {
     CountMarks(program, browse);
 }
 
-void followRemovedRows(BrowseState& browse, const std::vector<bool>& keep) {
+void followRemovedRows(ProgramState& program, BrowseState& browse, const std::vector<bool>& keep,
+                       bool wasWhole) {
     browse.filter.followRemovedListRows(keep);
+    // Rows gone from both: what is left is still every row of the list that matches.
+    if (wasWhole) browse.filterBase = searchStampsOf(program.globalList.table);
 }
 
 RowSet listRowsOf(const ProgramState& program, const BrowseState& browse, const RowSet& visibleRows) {

@@ -12,15 +12,22 @@ constexpr std::string_view kMarked = " x";
 } // namespace
 
 void SearchResult::assign(const GlobalList& list, const std::vector<std::size_t>& listRows) {
-    if (m_listener) m_listener->aboutToReset();
-    m_list = &list;
-    m_header.setRow(0, list.rowCells(0));
-    m_markCol = m_header.indice_col_liste(kMarked);
     std::vector<std::uint32_t> rows;
     rows.reserve(listRows.size());
     for (std::size_t r : listRows)
         if (r >= 1 && r < list.rowCount()) rows.push_back(static_cast<std::uint32_t>(r));
-    m_rows = std::move(rows);
+    assign(list, std::move(rows));
+}
+
+void SearchResult::assign(const GlobalList& list, std::vector<std::uint32_t>&& listRows) {
+    if (m_listener) m_listener->aboutToReset();
+    m_list = &list;
+    m_header.setRow(0, list.rowCells(0));
+    m_markCol = m_header.indice_col_liste(kMarked);
+    // The former result's rows go before the new ones settle in.
+    std::vector<std::uint32_t>().swap(m_rows);
+    std::vector<Mark>().swap(m_marks);
+    m_rows = std::move(listRows);
     m_marks.assign(m_rows.size(), AsList);
     m_selectedRow = m_rows.empty() ? 0 : 1;
     if (m_listener) m_listener->tableReset();

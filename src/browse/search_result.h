@@ -25,6 +25,8 @@ public:
 
     // The header row of `list`, then the given rows of `list` (data rows only), in that order.
     void assign(const GlobalList& list, const std::vector<std::size_t>& listRows);
+    // The same with rows known to be data rows of `list`, taken as they are.
+    void assign(const GlobalList& list, std::vector<std::uint32_t>&& listRows);
     // No rows left; the list is not referred to any more.
     void clear();
 

@@ -7,6 +7,7 @@
 #include "catalogue/shared_actions.h"
 #include "collect/index_level.h"
 #include "collect/scan.h"
+#include "util/text.h"
 
 namespace verdan {
 
@@ -79,7 +80,24 @@ RefreshOutcome Program::refreshDisk() {
 }
 
 bool Program::search(const std::string& text) {
+    // A blank text leaves what is shown, and what is being searched, as it is.
+    if (trimControl(text).empty()) return false;
+    m_typed.cancel();
     return Button_rechercherClick(m_state, m_browse, text);
+}
+
+void Program::searchEntered(const std::string& text) {
+    m_typed.cancel();
+    Edit1Enter(m_state, m_browse, text);
+}
+
+void Program::typeSearch(const std::string& text) {
+    m_typed.type(text);
+}
+
+void Program::clearSearch() {
+    m_typed.cancel();
+    Button_init_filtreClick(m_browse);
 }
 
 std::optional<GridPosition> Program::deleteRows(const RowSet& selected, std::size_t topVisibleRow) {

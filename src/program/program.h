@@ -9,6 +9,7 @@
 #include "browse/deletion.h"
 #include "browse/list_commands.h"
 #include "browse/list_follower.h"
+#include "browse/typed_search.h"
 #include "catalogue/index_keys.h"
 #include "catalogue/program_state.h"
 #include "collect/add_media.h"
@@ -73,6 +74,14 @@ public:
 
     // "Rechercher": false when the text found nothing.
     bool search(const std::string& text);
+    // Enter in the search box.
+    void searchEntered(const std::string& text);
+    // The search box's text after a pause in the typing: searched on worker threads, shown when
+    // found (the views are told then).
+    void typeSearch(const std::string& text);
+    // "X" and Escape: the full table again, and no search left under way.
+    void clearSearch();
+    TypedSearch& typedSearch() { return m_typed; }
     // "Effacer (supp)" over the rows highlighted in the table shown.
     std::optional<GridPosition> deleteRows(const RowSet& selected, std::size_t topVisibleRow);
     // The chosen disk's rows.
@@ -104,6 +113,8 @@ private:
     BrowseState m_browse;
     BrowseFollower m_follower{m_state, m_browse};
     std::vector<ProgramView*> m_views;
+    // Last, so that its threads stop before anything they read goes.
+    TypedSearch m_typed{m_state, m_browse, m_ui, [this] { changed(); }};
 };
 
 } // namespace verdan

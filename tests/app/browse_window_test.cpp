@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTest>
@@ -171,6 +172,50 @@ TEST_F(BrowseWindow, SearchShowsTheResultTableAndToutCocherMarksBothTables) {
     widget<QPushButton>(form2, "Button_init_filtre")->click();
     EXPECT_EQ(shownTable(), grid());
     EXPECT_TRUE(widget<QLineEdit>(form2, "Edit1")->text().isEmpty());
+}
+
+TEST_F(BrowseWindow, TypingSearchesAfterAPauseAndEscapeGivesTheTableBackAsTheUserLeftIt) {
+    startWithRows(400);
+    select(150, 152);
+    grid()->scrollTo(grid()->model()->index(199, 0), QAbstractItemView::PositionAtTop);
+    const int scroll = grid()->verticalScrollBar()->value();
+    auto* edit = widget<QLineEdit>(form2, "Edit1");
+    const auto shows = [&](const std::string& text) {
+        return QTest::qWaitFor([&] {
+            ui.runPosted();
+            return form2->browseState().searchText == text && shownTable() == filterGrid();
+        });
+    };
+
+    QTest::keyClicks(edit, "T15");
+    EXPECT_EQ(shownTable(), grid()) << "nothing is searched before the typing pauses";
+    ASSERT_TRUE(shows("T15"));
+    EXPECT_EQ(titles(filterGrid()), "t15,t150,t151,t152,t153,t154,t155,t156,t157,t158,t159");
+    EXPECT_EQ(filterGrid()->columnWidth(kTitle), grid()->columnWidth(kTitle));
+    QTest::keyClick(edit, Qt::Key_0);
+    ASSERT_TRUE(shows("T150"));
+    EXPECT_EQ(titles(filterGrid()), "t150");
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    ASSERT_TRUE(shows("T1"));
+    EXPECT_EQ(filterGrid()->model()->rowCount(), 111);
+
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(shownTable(), grid());
+    EXPECT_TRUE(edit->text().isEmpty());
+    EXPECT_EQ(selectedRows(), (std::vector<int>{150, 151, 152}));
+    EXPECT_EQ(grid()->verticalScrollBar()->value(), scroll);
+
+    // Escape before the pause is over: the text typed is never searched.
+    QTest::keyClicks(edit, "t2");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(QTest::qWaitFor(
+        [&] {
+            ui.runPosted();
+            return shownTable() == filterGrid();
+        },
+        400));
+    EXPECT_EQ(selectedRows(), (std::vector<int>{150, 151, 152}));
 }
 
 TEST_F(BrowseWindow, SpaceBarTogglesTheSelectionByTheMixedRule) {

@@ -7,6 +7,8 @@
 #include "catalogue/list_file.h"
 #include "support/refused_threads.h"
 
+#include <random>
+
 using namespace verdan;
 using namespace verdan::test;
 
@@ -132,6 +134,50 @@ TEST_F(Search, FindsTextAtEitherEndOfTheSpan) {
     EXPECT_TRUE(rowMatches("zzz", r));
     EXPECT_TRUE(rowMatches("12 ko", r));
     EXPECT_FALSE(rowMatches("12 ko\t", r));
+}
+
+// The scan that looks at sixteen places at a time against the plain definition: lower-cased A to Z,
+// found inside one cell from "média" to "taille". The bytes that differ only by 0x20 outside A to Z
+// ('@' and '`', '[' and '{', Windows-1252's accents in UTF-8), places near either end of a long row
+// and a needle longer than the sixteen bytes are where such a scan goes wrong.
+TEST_F(Search, TheWideScanFindsWhatThePlainDefinitionFinds) {
+    const std::string alphabet[] = {"a", "A", "b", "B", "@", "`", "[", "{",
+                                    " ", "é", "É", "z", "Z", "0", "p"};
+    std::mt19937 random(16);
+    const auto text = [&](std::size_t length) {
+        std::string t;
+        while (t.size() < length) t += alphabet[random() % std::size(alphabet)];
+        return t;
+    };
+    const auto lower = [](std::string t) {
+        for (char& c : t)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        return t;
+    };
+    for (int i = 0; i < 400; ++i) {
+        Media m;
+        m.media = text(random() % 3);
+        m.title = text(random() % 70);
+        m.folder = text(random() % 40);
+        m.size = text(random() % 20);
+        m.disk = text(5);
+        const std::size_t r = add(m);
+        const std::vector<std::string> cells = {m.media, m.title, m.ext, m.date, m.folder, m.size};
+        for (int n = 0; n < 30; ++n) {
+            // Mostly pieces of the row itself, so that matches are many and lie anywhere.
+            const std::string& cell = cells[random() % cells.size()];
+            std::string needle = text(1 + random() % 3);
+            if (random() % 4 != 0 && !cell.empty()) {
+                const std::size_t at = random() % cell.size();
+                needle = cell.substr(at, 1 + random() % 24);
+                for (char& c : needle)
+                    if (random() % 2 && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+            }
+            bool expected = false;
+            for (const std::string& c : cells) expected |= lower(c).find(lower(needle)) != std::string::npos;
+            ASSERT_EQ(rowMatches(needle, r), expected) << "row " << list().rowText(r) << " needle " << needle;
+        }
+    }
 }
 
 class Sorting : public ::testing::Test, public BrowseFixture {
