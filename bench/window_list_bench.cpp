@@ -1,11 +1,15 @@
 // The global-list window of the real program (offscreen) on a large list; prints "name=value"
 // lines for scripts/bench.
-//   verdan_window_list_bench open|browse|refresh LIST_FILE WORK_FOLDER [SEARCH_TEXT]
+//   verdan_window_list_bench open|browse|refresh|type LIST_FILE WORK_FOLDER [SEARCH_TEXT]
 // Both modes start the program in basic mode on the list and time it until the global-list table
 // is painted with its rows. "open" then times "Recharger", "Effacer (supp)" on one highlighted
 // row and the deletion of one disk; "browse" the sort by "titre", the same column again and a
 // search, then the search result's sort by "titre". Memory is the peak resident size of the
 // process (VmHWM), after the start and at the end; the result's sort gives its own peak.
+// "type" types "v", "o", "s", "t" into the search box, then Backspace, each key's text searched as
+// the pause after it would have it searched, timed until the result has painted; then keys come
+// every 10 ms while "e" is searched on the whole list, and the longest any key took to show in the
+// box is printed.
 // "refresh" scans the 100,000 files of WORK_FOLDER/drive in the collection window and adds them,
 // changes 1 % of them on disk, scans again (timed) and times "Mettre à jour ce disque" answered Oui
 // until the collection window has painted again; the files are put back as they were.
@@ -25,9 +29,12 @@
 #include <QAbstractItemModel>
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -124,6 +131,68 @@ template <class F> void step(const char* name, QTableView* table, PaintCounter& 
     std::printf("%s_seconds=%.4f\n%s_rss_kb=%ld\n", name, since(start), name, statusKb("VmRSS"));
 }
 
+// A key pressed in the search box, as the keyboard gives it: the box changes its text and starts
+// the typing pause.
+void pressKey(QLineEdit* edit, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(edit, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(edit, &release);
+}
+
+// Each key, then its text searched at once (the end of the pause), until the result has painted.
+void typeInSearchBox(TForm2& form2) {
+    auto* edit = form2.findChild<QLineEdit*>("Edit1");
+    auto* pause = form2.findChild<QTimer*>("typingPause");
+    auto* results = form2.findChild<QTableView*>("StringGrid_filter");
+    PaintCounter resultPaints;
+    results->viewport()->installEventFilter(&resultPaints);
+    struct Key {
+        const char* name;
+        int key;
+        QString text;
+    };
+    for (const Key& k : {Key{"first_char", Qt::Key_V, "v"}, Key{"second_char", Qt::Key_O, "o"},
+                         Key{"third_char", Qt::Key_S, "s"}, Key{"narrow", Qt::Key_T, "t"},
+                         Key{"widen", Qt::Key_Backspace, ""}}) {
+        pressKey(edit, k.key, k.text);
+        pause->stop();
+        step(k.name, results, resultPaints, [&] {
+            form2.Edit1Typed();
+            while (form2.browseState().searchText != edit->text().toStdString())
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        });
+        std::printf("%s_text=%s\n%s_matches=%d\n", k.name, edit->text().toUtf8().constData(), k.name,
+                    results->model()->rowCount());
+    }
+}
+
+// Keys every 10 ms into the search box while the whole list is searched for "e" and its result
+// shown: the longest a key waited to show in the box.
+void keysDuringASearch(TForm2& form2) {
+    auto* edit = form2.findChild<QLineEdit*>("Edit1");
+    form2.Button_init_filtreClick();
+    pressKey(edit, Qt::Key_E, "e");
+    form2.findChild<QTimer*>("typingPause")->stop();
+    form2.Edit1Typed();
+    double longest = 0;
+    int keys = 0;
+    const auto start = Clock::now();
+    while (since(start) < 1.0) {
+        const auto sent = Clock::now();
+        auto* press = new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+        const qsizetype before = edit->text().size();
+        QApplication::postEvent(edit, press);
+        while (edit->text().size() == before) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+        longest = std::max(longest, since(sent));
+        ++keys;
+        const auto next = sent + std::chrono::milliseconds(10);
+        while (Clock::now() < next) QApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    std::printf("keys=%d\nkey_longest_seconds=%.4f\nkeys_search_shown=%s\n", keys, longest,
+                form2.browseState().searchText == "e" ? "yes" : "no");
+}
+
 // "3- lister ..." of the whole drive, until its summary.
 double scanWholeDrive(TForm1& form1, BenchUi& ui) {
     const auto start = Clock::now();
@@ -160,15 +229,16 @@ void refreshDisk(TForm1& form1, BenchUi& ui, const std::string& drive) {
 int main(int argc, char** argv) {
     const auto programStart = Clock::now();
     if (argc < 4 || argc > 5) {
-        std::fprintf(stderr,
-                     "usage: verdan_window_list_bench open|browse LIST_FILE WORK_FOLDER [SEARCH_TEXT]\n");
+        std::fprintf(
+            stderr,
+            "usage: verdan_window_list_bench open|browse|refresh|type LIST_FILE WORK_FOLDER [SEARCH_TEXT]\n");
         return 2;
     }
     const std::string mode = argv[1];
     const std::filesystem::path list = std::filesystem::absolute(argv[2]);
     const std::filesystem::path folder = std::filesystem::absolute(argv[3]) / "window";
     const std::string searchText = argc == 5 ? argv[4] : "e";
-    if (mode != "open" && mode != "browse" && mode != "refresh") {
+    if (mode != "open" && mode != "browse" && mode != "refresh" && mode != "type") {
         std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
         return 2;
     }
@@ -211,6 +281,9 @@ int main(int argc, char** argv) {
 
     if (mode == "refresh") {
         refreshDisk(windows.collection(), ui, drive);
+    } else if (mode == "type") {
+        typeInSearchBox(form2);
+        keysDuringASearch(form2);
     } else if (mode == "open") {
         step("reload", table, counter, [&] { form2.Button_charger_bdClick(); });
         table->selectRow(table->model()->rowCount() / 2);
