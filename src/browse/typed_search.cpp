@@ -79,7 +79,7 @@ void TypedSearch::start(const std::string& text) {
         for (std::size_t r = 1; r < result.rowCount(); ++r)
             rows.push_back(static_cast<std::uint32_t>(result.listRow(r)));
         // A sorted result is searched in the list's order, which a fresh search gives.
-        std::sort(rows.begin(), rows.end());
+        if (!std::is_sorted(rows.begin(), rows.end())) std::sort(rows.begin(), rows.end());
         job->within = std::move(rows);
     }
     Job& j = *job;
