@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTextBlock>
@@ -641,4 +642,74 @@ TEST_F(X11Refresh, PicturesOfTheButtonTheQuestionAndALinksFiles) {
               })
         .run([&] { clickOn(*refreshButton()); });
     EXPECT_EQ(rowsOf("FILMS").size(), 4u) << "cancelled";
+}
+
+namespace {
+
+// The global-list window in basic mode over titles t1 ... t3000, with the real Ui, whose work
+// posted from the search's threads goes through Qt's own queue.
+class X11Search : public X11Windows {
+protected:
+    RecordingUi real;
+
+    void SetUp() override {
+        X11Windows::SetUp();
+        if (IsSkipped()) return;
+        if (!xdotoolInstalled()) GTEST_SKIP() << "xdotool is not installed";
+        std::vector<std::string> lines;
+        for (int i = 1; i <= 3000; ++i)
+            lines.push_back(row(std::to_string(i), "FILMS", "t" + std::to_string(i)));
+        writeList(lines);
+        std::ofstream(program.settingsPath(), std::ios::binary)
+            << "[GENERAL]\r\nLabel_repfic_media.caption=" << cp1252::encode(listFolder())
+            << "\r\n[Options]\r\nCheckBox_mode_avancer=0\r\n";
+        buildWindows(program, real);
+        real.setParentWindow(form1);
+        form1->show();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return form2->isVisible() && grid()->model()->rowCount() == 3000; }));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form2));
+        form2->setGeometry(form2->screen()->availableGeometry());
+        xdotool("windowfocus --sync " + std::to_string(form2->winId()));
+    }
+    ~X11Search() override { windows.reset(); }
+
+    QTableView* grid() { return widget<QTableView>(form2, "StringGrid1"); }
+    QTableView* results() { return widget<QTableView>(form2, "StringGrid_filter"); }
+    std::vector<int> selectedRows() {
+        std::vector<int> rows;
+        for (const QModelIndex& i : grid()->selectionModel()->selectedRows()) rows.push_back(i.row() + 1);
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+};
+
+} // namespace
+
+TEST_F(X11Search, KeysTypedSearchAtThePauseAndEscapeGivesBackTheTableAsTheUserLeftIt) {
+    grid()->scrollTo(grid()->model()->index(139, 0), QAbstractItemView::PositionAtTop);
+    QTest::qWait(100);
+    const QRect cell = grid()->visualRect(grid()->model()->index(149, 3));
+    moveTo(*grid()->viewport(), cell.center());
+    // In basic mode the table takes one row at a time: the click, then the arrow moves it.
+    xdotool("click 1 key Down");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return selectedRows() == std::vector<int>{151}; }));
+    const int scroll = grid()->verticalScrollBar()->value();
+
+    auto* edit = widget<QLineEdit>(form2, "Edit1");
+    clickOn(*edit);
+    xdotool("type --delay 30 T15");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return results()->isVisible() && form2->browseState().searchText == "T15"; }));
+    EXPECT_EQ(results()->model()->rowCount(), 111) << "t15, t150 ... t159, t1500 ... t1599";
+    xdotool("type --delay 30 00");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form2->browseState().searchText == "T1500"; }));
+    EXPECT_EQ(results()->model()->rowCount(), 1);
+    EXPECT_EQ(results()->model()->index(0, 3).data().toString(), "t1500");
+
+    xdotool("key Escape");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid()->isVisible(); }));
+    EXPECT_TRUE(edit->text().isEmpty());
+    EXPECT_EQ(selectedRows(), (std::vector<int>{151}));
+    EXPECT_EQ(grid()->verticalScrollBar()->value(), scroll);
 }
