@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -194,6 +195,35 @@ void QtUi::playSound(verdan::SystemSound sound) {
 
 void QtUi::pause(unsigned milliseconds) {
     verdan::platform::sleepMs(milliseconds);
+}
+
+bool QtUi::progress(const std::string& text, int permille) {
+    if (!m_progress) {
+        m_progress = new QProgressDialog(m_parent);
+        m_progress->setObjectName("LoadProgress");
+        m_progress->setWindowTitle(QString::fromUtf8(verdan::kProductTitle));
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setCancelButtonText("Annuler");
+        m_progress->setRange(0, 1000);
+        m_progress->setAutoReset(false);
+        m_progress->setAutoClose(false);
+        // A list read in less than a second shows no box at all.
+        m_progress->setMinimumDuration(1000);
+        m_progress->setMinimumWidth(420);
+        m_progressShown.start();
+    } else if (m_progressShown.elapsed() < 40) {
+        // The box is brought up to date some twenty-five times a second, not at every call.
+        return !m_progress->wasCanceled();
+    }
+    m_progressShown.restart();
+    m_progress->setLabelText(qs(text));
+    // Modal: the box and the windows behind it are painted, and Escape reaches it.
+    m_progress->setValue(permille);
+    return !m_progress->wasCanceled();
+}
+
+void QtUi::endProgress() {
+    delete m_progress;
 }
 
 void QtUi::post(std::function<void()> fn) {

@@ -1,11 +1,15 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 
 #include "util/ui.h"
 
 // The Ui port on Qt widgets: modal boxes in French, the clipboard, system sounds,
 // and a blocking hand-off from worker threads to the user-interface thread.
+class QProgressDialog;
+
 class QtUi : public QObject, public verdan::Ui {
     Q_OBJECT
 public:
@@ -32,9 +36,14 @@ public:
     void pause(unsigned milliseconds) override;
     void runOnUiThread(const std::function<void()>& fn) override;
     void post(std::function<void()> fn) override;
+    bool progress(const std::string& text, int permille) override;
+    void endProgress() override;
 
 private:
     QWidget* m_parent = nullptr;
+    // A modal box, shown once a reading lasts; its "Annuler" and Escape stop the reading.
+    QPointer<QProgressDialog> m_progress;
+    QElapsedTimer m_progressShown;
     int m_busyDepth = 0;
 };
 

@@ -91,6 +91,10 @@ bool Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& vie
     view.showLoadingPanel(true);
     try {
         reloadFromListFile(program, ui, true);
+    } catch (const LoadCancelled& e) {
+        view.showLoadingPanel(false);
+        ui.showInfo(e.text());
+        return false;
     } catch (...) {
         view.showLoadingPanel(false);
         throw;

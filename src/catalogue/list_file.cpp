@@ -31,6 +31,8 @@ namespace {
 constexpr std::size_t kWriteBlock = (1 << 20) + listcodec::quotedRoom(kMaxListLine);
 // Below this a list loads too fast for a helper thread to pay.
 constexpr std::int64_t kPrefaultFrom = 16 << 20;
+// About a hundredth of a second of reading between two looks at the window.
+constexpr std::size_t kLinesBetweenProgress = 1 << 14;
 
 // A thread joined however its scope is left.
 class JoinedThread {
@@ -185,8 +187,13 @@ public:
         m_reader.emplace(*m_input, kMaxListLine);
         openScratch(programFolder);
         const std::int64_t size = platform::entrySize(m_path);
+        m_size = size;
         makeRoom(size);
         startFollowing(size);
+        const struct EndProgress {
+            Ui& ui;
+            ~EndProgress() { ui.endProgress(); }
+        } endProgress{m_ui};
         readLines();
         finishRows();
         finishScratch();
@@ -253,6 +260,8 @@ private:
             const LineReader::Status status = m_reader->next(line);
             if (status == LineReader::Status::Failed) throw VerdanError(msg::cannotOpen(m_path));
             if (status == LineReader::Status::End) break;
+            m_readBytes += line.size() + 2;
+            if (++m_linesSinceProgress == kLinesBetweenProgress) tellProgress();
             if (trimControl(line).empty()) continue;
             copyToScratch(line);
             if (!m_headerSeen) {
@@ -262,6 +271,13 @@ private:
             }
             if (m_keepRows) takeRow(line);
         }
+    }
+    // Escape stops the reading: what was read goes, and the table stays as it was.
+    void tellProgress() {
+        m_linesSinceProgress = 0;
+        const int permille =
+            m_size > 0 ? static_cast<int>(std::min<std::int64_t>(999, m_readBytes * 1000 / m_size)) : 0;
+        if (!m_ui.progress(kLoadProgressText, permille)) throw LoadCancelled(msg::loadCancelled(m_path));
     }
     // Appended rows are kept only under the table's own headers.
     void takeHeader(std::string_view line) {
@@ -340,6 +356,9 @@ private:
     std::optional<FollowerThread> m_following;
     std::vector<std::string_view> m_batch;
     bool m_headerSeen = false;
+    std::int64_t m_size = 0;
+    std::int64_t m_readBytes = 0;
+    std::size_t m_linesSinceProgress = 0;
     bool m_keepRows = true;
     std::string m_headerQuoted;
 };

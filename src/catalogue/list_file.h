@@ -35,8 +35,11 @@ public:
     // The texts stay valid until lire_liste returns.
     virtual void follow(const std::vector<std::string_view>& rows) = 0;
 };
+// While it reads, it shows kLoadProgressText through Ui::progress; when the user stops it there it
+// throws VerdanError (msg::loadCancelled) and leaves the table as it was.
 LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
                       const std::string& programFolder, RowFollower* follower = nullptr);
+inline constexpr const char* kLoadProgressText = "  Lecture de la liste globale   (Échap : annuler)  ";
 
 // The next failure to write tmp.CSV is told again (for tests).
 void resetScratchFailureNotice();

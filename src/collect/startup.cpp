@@ -145,6 +145,11 @@ void loadAfterQuestion(ProgramState& program, Ui& ui, StartupView& view, std::in
     view.showLoadingPanel(true);
     try {
         loadCurrentList(program, ui, true);
+    } catch (const LoadCancelled& e) {
+        // As if the question had been declined: the start goes on without the list.
+        view.showLoadingPanel(false);
+        ui.showInfo(e.text());
+        return;
     } catch (...) {
         view.showLoadingPanel(false);
         throw;
@@ -159,6 +164,9 @@ void loadInGlobalListWindow(ProgramState& program, Ui& ui, StartupView& view) {
     BusyScope busy(ui);
     try {
         loadCurrentList(program, ui, true);
+    } catch (const LoadCancelled& e) {
+        // The start goes on with the empty list, which a later "Lecture de la liste" fills.
+        ui.showInfo(e.text());
     } catch (...) {
         view.showGlobalListLoading(false);
         throw;

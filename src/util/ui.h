@@ -59,6 +59,15 @@ public:
     virtual void pause(unsigned milliseconds) = 0;
     // Runs fn on the user-interface thread and returns when it has run.
     virtual void runOnUiThread(const std::function<void()>& fn) = 0;
+    // A long reading shows how far it went (permille of 1000) with `text`, and the user may stop
+    // it (Escape): false once asked to. The window stays painted between calls; endProgress takes
+    // the progress away. Without a way to show it, nothing is shown and nothing stops.
+    virtual bool progress(const std::string& text, int permille) {
+        (void)text;
+        (void)permille;
+        return true;
+    }
+    virtual void endProgress() {}
     // Runs fn later on the user-interface thread, once what runs there now is over; callable from
     // any thread, returns at once. Without an event loop of its own, a Ui keeps fn until
     // runPosted, which its user-interface thread calls.

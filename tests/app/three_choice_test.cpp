@@ -1,8 +1,12 @@
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "catalogue/list_file.h"
+#include "catalogue/program_state.h"
+#include "qt_ui.h"
 #include "three_choice_dialog.h"
 
 namespace {
@@ -50,4 +54,36 @@ TEST(ThreeChoiceDialog, EscapeAndTheButtonsGiveTheirIndex) {
         dialog.exec();
         EXPECT_EQ(dialog.choice(), k);
     }
+}
+
+// A long reading through the real Ui: its box comes up once the reading is seen to last, in French,
+// over windows it keeps from the user's hand, and Escape in it stops the reading.
+TEST(LoadProgress, ALastingReadingShowsItsBoxAndEscapeThereStopsIt) {
+    QtUi ui;
+    const std::string text = verdan::kLoadProgressText;
+    bool shown = false;
+    bool goesOn = true;
+    for (int permille = 0; goesOn && permille < 999; ++permille) {
+        goesOn = ui.progress(text, permille);
+        QTest::qSleep(5); // reading
+        QProgressDialog* box = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QProgressDialog*>(w); b && b->isVisible()) box = b;
+        if (box && !box->wasCanceled()) {
+            shown = true;
+            const QString pictures = qEnvironmentVariable("VERDAN_SCREENSHOT_DIR");
+            if (!pictures.isEmpty()) box->grab().save(pictures + "/lecture_progression.png");
+            EXPECT_EQ(box->windowTitle(), QString::fromUtf8(verdan::kProductTitle));
+            EXPECT_EQ(box->labelText(), QString::fromStdString(text));
+            EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+            // Escape is the box's shortcut: it reaches the box the user looks at.
+            box->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    }
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(goesOn) << "Escape stopped it";
+    ui.endProgress();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

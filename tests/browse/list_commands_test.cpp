@@ -53,6 +53,35 @@ TEST_F(ListCommands, ReloadAsksWithTheFileCountThenReplaces) {
     EXPECT_EQ(ui.shown.back().text, " écraser les 3 médias actuels ?");
 }
 
+TEST_F(ListCommands, AReloadStoppedWithEscapeLeavesTheListItsKeysAndItsFilesAsTheyWere) {
+    writeList({row("1", "A", "a"), row("2", "A", "b"), row("3", "B", "c")});
+    load();
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 40000; ++i) lines.push_back(row(std::to_string(i), "C", "t" + std::to_string(i)));
+    const std::string path = writeList(lines);
+    const std::string scratch = joinPath(dir.path(), "tmp.CSV");
+    const std::string fileBefore = TempFolder::read(path);
+    const std::string scratchBefore = TempFolder::read(scratch);
+    const std::size_t keys = program.globalList.keys.size();
+    ui.progressTexts.clear();
+    ui.escapeAtProgress = 2;
+    ui.answers = {DialogButton::Yes, DialogButton::Yes};
+    EXPECT_FALSE(Button_charger_bdClick(program, ui, view));
+    EXPECT_EQ(ui.shown.back().kind, "info");
+    EXPECT_EQ(ui.shown.back().text,
+              "  Lecture annulée : la liste affichée reste telle qu'elle était  \n\n  " + path);
+    EXPECT_EQ(ui.progressTexts,
+              (std::vector<std::string>{"  Lecture de la liste globale   (Échap : annuler)   405",
+                                        "  Lecture de la liste globale   (Échap : annuler)   818", "end"}));
+    EXPECT_EQ(program.globalList.table.rowCount(), 4u);
+    EXPECT_EQ(program.globalList.table.cell(3, 3), "c");
+    EXPECT_EQ(program.globalList.keys.size(), keys);
+    EXPECT_FALSE(program.globalList.table.ListModified);
+    EXPECT_EQ(view.panel, (std::vector<bool>{true, false}));
+    EXPECT_EQ(TempFolder::read(path), fileBefore);
+    EXPECT_EQ(TempFolder::read(scratch), scratchBefore) << "tmp.CSV of the list shown stays";
+}
+
 TEST_F(ListCommands, ReloadOfAnEmptyListAndWithTwoRowsAsksOnce) {
     writeList({""});
     program.globalList.table.appendRow({"2", "X"});

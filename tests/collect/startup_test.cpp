@@ -118,6 +118,28 @@ TEST_F(OpeningSequence, BasicModeLoadsWithoutAQuestionAndShowsTheGlobalList) {
                                                      "form2 panel off", "apply"}));
 }
 
+TEST_F(OpeningSequence, ALoadStoppedWithEscapeEndsTheStartWithoutTheListInEitherMode) {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 20000; ++i)
+        lines.push_back(row(std::to_string(i), "FILMS", "t" + std::to_string(i)));
+    const std::string path = writeList(lines);
+    for (const bool advanced : {false, true}) {
+        writeSettings(advanced);
+        form1.FirstActivation = true;
+        ui.shown.clear();
+        ui.progressTexts.clear();
+        ui.escapeAtProgress = 1;
+        if (advanced) ui.answers = {DialogButton::Yes};
+        openingSequence(program, form1, ui, view);
+        EXPECT_EQ(program.globalList.table.mediaCount(), 0u);
+        EXPECT_FALSE(form1.FirstActivation) << "the next activation does not read it again";
+        ASSERT_FALSE(ui.shown.empty());
+        EXPECT_EQ(ui.shown.back().text,
+                  "  Lecture annulée : la liste affichée reste telle qu'elle était  \n\n  " + path);
+        EXPECT_EQ(view.events.back(), "apply");
+    }
+}
+
 TEST_F(OpeningSequence, AHeaderOnlyFileLoadsWithoutAQuestionInAdvancedMode) {
     writeSettings(true);
     writeList({});

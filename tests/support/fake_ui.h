@@ -46,6 +46,16 @@ public:
     std::function<void()> onProcessEvents;
     // Runs while a question waits: what other events change meanwhile.
     std::function<void()> onAsk;
+    // The progress of long readings, in order; Escape comes at the call numbered `escapeAtProgress`
+    // (from 1; 0 never). Each endProgress is recorded as "end".
+    std::vector<std::string> progressTexts;
+    std::size_t escapeAtProgress = 0;
+
+    bool progress(const std::string& text, int permille) override {
+        progressTexts.push_back(text + " " + std::to_string(permille));
+        return progressTexts.size() != escapeAtProgress;
+    }
+    void endProgress() override { progressTexts.push_back("end"); }
 
     void showInfo(const std::string& text) override {
         shown.push_back({"info", text, DialogType::Information, {}});
