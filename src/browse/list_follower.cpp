@@ -19,8 +19,8 @@ BrowseFollower::~BrowseFollower() {
 
 void BrowseFollower::listAboutToChange(const ListChange& change) {
     // Read before the rows go: a count of the marks left without reading a million rows again.
-    if (change.kind == ListChange::Kind::RowsRemoved && change.keep)
-        m_marksLeft = marksLeftAfterRemoval(m_program, m_browse, *change.keep);
+    if (change.kind == ListChange::Kind::RowsRemoved && change.removed)
+        m_marksLeft = marksLeftAfterRemoval(m_program, m_browse, *change.removed);
     // Rows appended to a list whose marks were counted add their own, and no more need be read.
     if (change.kind == ListChange::Kind::RowsAppended) m_marksKnown = listMarksKnown(m_program, m_browse);
 }
@@ -32,8 +32,8 @@ void BrowseFollower::listChanged(const ListChange& change) {
         break;
     case ListChange::Kind::RowsRemoved:
         // A result about to be made again need not follow.
-        if (m_replaced || !change.keep) break;
-        if (m_browse.filterShown) followRemovedRows(m_browse, *change.keep);
+        if (m_replaced || !change.removed) break;
+        if (m_browse.filterShown) followRemovedRows(m_browse, *change.removed);
         countMarksAfterRemoval(m_program, m_browse, m_marksLeft);
         m_marksLeft.reset();
         break;

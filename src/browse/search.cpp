@@ -119,8 +119,8 @@ void listReplaced(ProgramState& program, BrowseState& browse) {
     CountMarks(program, browse);
 }
 
-void followRemovedRows(BrowseState& browse, const std::vector<bool>& keep) {
-    browse.filter.followRemovedListRows(keep);
+void followRemovedRows(BrowseState& browse, const std::vector<std::size_t>& removed) {
+    browse.filter.followRemovedListRows(removed);
 }
 
 RowSet listRowsOf(const ProgramState& program, const BrowseState& browse, const RowSet& visibleRows) {
