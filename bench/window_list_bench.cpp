@@ -3,10 +3,11 @@
 //   verdan_window_list_bench open|browse|refresh LIST_FILE WORK_FOLDER [SEARCH_TEXT]
 // Both modes start the program in basic mode on the list and time it until the global-list table
 // is painted with its rows. "open" then times "Recharger", "Effacer (supp)" on one highlighted
-// row (highlighted and painted first, untimed by the figure) and the deletion of one disk; "browse" the sort by "titre", the same column again and a
-// search, then the search result's sort by "titre". Memory is the peak resident size of the
-// process (VmHWM), after the start and at the end; the result's sort gives its own peak.
-// "refresh" scans the 100,000 files of WORK_FOLDER/drive in the collection window and adds them,
+// row (highlighted and painted first, untimed by the figure) and the deletion of one disk;
+// "browse" the sort by "titre", the same column again and a search, then the search result's sort
+// by "titre". Memory is the peak resident size of the process (VmHWM), after the start and at the
+// end; the result's sort gives its own peak. "refresh" scans the 100,000 files of
+// WORK_FOLDER/drive in the collection window and adds them,
 // changes 1 % of them on disk, scans again (timed) and times "Mettre à jour ce disque" answered Oui
 // until the collection window has painted again; the files are put back as they were.
 #include "app_setup.h"
