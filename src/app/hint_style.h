@@ -9,19 +9,26 @@
 #include "item_text_painter.h"
 
 // Hints show after 50 ms, follow each other after 50 ms and stay 15 s, in both windows. The cells
-// of the tables are painted as the style paints them, their texts laid out once.
+// of the tables and lists are painted and measured as the style does it, each text laid out once.
 class HintStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override {
-        if (element == CE_ItemViewItem && painter) {
-            if (!m_cellsLikeCommonStyle)
-                m_cellsLikeCommonStyle = ItemTextPainter::drawsLikeCommonStyle(baseStyle()->name());
+        if (element == CE_ItemViewItem && painter && cellsLikeCommonStyle()) {
             const auto* cell = qstyleoption_cast<const QStyleOptionViewItem*>(option);
-            if (*m_cellsLikeCommonStyle && cell && m_cells.paint(*proxy(), *cell, *painter, widget)) return;
+            if (cell && m_cells.paint(*proxy(), *cell, *painter, widget)) return;
         }
         QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
+                           const QWidget* widget = nullptr) const override {
+        if (type == CT_ItemViewItem && cellsLikeCommonStyle())
+            if (const auto* cell = qstyleoption_cast<const QStyleOptionViewItem*>(option))
+                return m_cells.size(*cell, contents, [&] {
+                    return QProxyStyle::sizeFromContents(type, option, contents, widget);
+                });
+        return QProxyStyle::sizeFromContents(type, option, contents, widget);
     }
     int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
                   QStyleHintReturn* returnData = nullptr) const override {
@@ -30,6 +37,11 @@ public:
     }
 
 private:
+    bool cellsLikeCommonStyle() const {
+        if (!m_cellsLikeCommonStyle)
+            m_cellsLikeCommonStyle = ItemTextPainter::drawsLikeCommonStyle(baseStyle()->name());
+        return *m_cellsLikeCommonStyle;
+    }
     mutable std::optional<bool> m_cellsLikeCommonStyle;
     mutable ItemTextPainter m_cells;
 };

@@ -51,6 +51,16 @@ bool ItemTextPainter::drawsLikeCommonStyle(const QString& styleName) {
            styleName.compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0;
 }
 
+ItemTextPainter::SizeKey ItemTextPainter::SizeKey::of(const QStyleOptionViewItem& option, QSize contents) {
+    const bool wrapped = option.features.testFlag(QStyleOptionViewItem::WrapText);
+    return {option.text, option.font, static_cast<int>(option.features),
+            static_cast<int>(option.decorationPosition), option.decorationSize,
+            static_cast<int>(option.direction),
+            // A wrapped text takes the cell's width, unless the cell has no size yet.
+            wrapped ? (option.rect.isValid() ? option.rect.width() : -2) : -1, !option.icon.isNull(),
+            contents};
+}
+
 const ItemTextPainter::Laid* ItemTextPainter::laidOut(const Key& key) {
     if (auto found = m_texts.find(key); found != m_texts.end()) return &found->second;
     const auto alignment = Qt::Alignment(key.alignment);

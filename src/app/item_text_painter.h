@@ -8,9 +8,10 @@
 #include <memory>
 #include <unordered_map>
 
+#include <QStyleOptionViewItem>
+
 class QPainter;
 class QStyle;
-class QStyleOptionViewItem;
 class QWidget;
 
 // Paints a table cell of plain text (no check box, no icon, one line, not being edited) with the
@@ -30,7 +31,18 @@ public:
     bool paint(const QStyle& style, const QStyleOptionViewItem& option, QPainter& painter,
                const QWidget* widget);
 
-    // Texts laid out and kept; at most kKeptTexts, all dropped at once past that.
+    // The size the common style gives the cell (CT_ItemViewItem), from `measure` the first time a
+    // cell like this one is asked about: a list filled again measures the same texts again.
+    template <class Measure> QSize size(const QStyleOptionViewItem& option, QSize contents, Measure measure) {
+        const SizeKey key = SizeKey::of(option, contents);
+        if (auto found = m_sizes.find(key); found != m_sizes.end()) return found->second;
+        const QSize size = measure();
+        if (m_sizes.size() >= static_cast<std::size_t>(kKeptTexts)) m_sizes.clear();
+        m_sizes.emplace(key, size);
+        return size;
+    }
+
+    // Texts laid out and kept; at most kKeptTexts, all dropped at once past that (sizes alike).
     static constexpr int kKeptTexts = 2048;
     int keptTexts() const { return static_cast<int>(m_texts.size()); }
 
@@ -58,5 +70,28 @@ private:
     };
     const Laid* laidOut(const Key& key);
 
+    // What the common style's size of a cell depends on.
+    struct SizeKey {
+        QString text;
+        QFont font;
+        int features = 0;
+        int decorationPosition = 0;
+        QSize decorationSize;
+        int direction = 0;
+        int wrapWidth = -1; // the cell's width, for a text wrapped
+        bool icon = false;
+        QSize contents;
+        static SizeKey of(const QStyleOptionViewItem& option, QSize contents);
+        bool operator==(const SizeKey&) const = default;
+    };
+    struct SizeKeyHash {
+        size_t operator()(const SizeKey& key) const noexcept {
+            return qHashMulti(0, key.text, key.font, key.features, key.decorationPosition,
+                              key.decorationSize.width(), key.decorationSize.height(), key.direction,
+                              key.wrapWidth, key.icon, key.contents.width(), key.contents.height());
+        }
+    };
+
     std::unordered_map<Key, Laid, KeyHash> m_texts;
+    std::unordered_map<SizeKey, QSize, SizeKeyHash> m_sizes;
 };

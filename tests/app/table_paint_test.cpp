@@ -160,3 +160,36 @@ TEST(UniformRowHeader, RowsStandWhereQtsOwnHeaderPutsThem) {
     model.removeRows(0, model.rowCount());
     same("every row");
 }
+
+// The sizes the program's style gives cells, asked again and again, are the style's own: for
+// every text, wrapped or not, with a check box or an icon, in both directions.
+TEST(TablePaint, CellsAreMeasuredAsTheStyleMeasuresThem) {
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(QStringLiteral("Fusion")));
+    HintStyle programs(QStringLiteral("Fusion"));
+    QTableView view;
+    QPixmap square(16, 16);
+    square.fill(Qt::red);
+    for (int round = 0; round < 2; ++round)
+        for (const QString& text : kTexts)
+            for (int shape = 0; shape < 16; ++shape) {
+                QStyleOptionViewItem option;
+                option.initFrom(&view);
+                option.text = text;
+                option.features = QStyleOptionViewItem::HasDisplay;
+                if (shape & 1) option.features |= QStyleOptionViewItem::WrapText;
+                if (shape & 2) option.features |= QStyleOptionViewItem::HasCheckIndicator;
+                if (shape & 4) {
+                    option.features |= QStyleOptionViewItem::HasDecoration;
+                    option.icon = QIcon(square);
+                    option.decorationSize = QSize(16, 16);
+                }
+                option.direction = round == 0 ? Qt::LeftToRight : Qt::RightToLeft;
+                option.rect = QRect(0, 0, shape & 8 ? 0 : 90, 15); // no size yet, or a column's
+                option.decorationPosition =
+                    shape % 3 == 0 ? QStyleOptionViewItem::Top : QStyleOptionViewItem::Left;
+                for (int again = 0; again < 2; ++again)
+                    ASSERT_EQ(programs.sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), &view),
+                              plain->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), &view))
+                        << text.toStdString() << " shape " << shape << " round " << round;
+            }
+}
