@@ -5,6 +5,7 @@
 #include "hint_style.h"
 #include "presentation.h"
 #include "qt_ui.h"
+#include "uniform_row_header.h"
 #include "widget_factory.h"
 
 #include "browse/search.h"
@@ -60,6 +61,7 @@ TForm2::TForm2(Program& app, std::function<QuitOutcome(QuitSender)> quit, QWidge
     StringGrid_filter = new QTableView(gridStack);
     StringGrid_filter->setObjectName("StringGrid_filter");
     for (QTableView* t : {StringGrid1, StringGrid_filter}) {
+        t->setVerticalHeader(new UniformRowHeader(t));
         t->verticalHeader()->hide();
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -46,15 +46,13 @@ std::optional<GridPosition> Button_delClick(ProgramState& program, BrowseState& 
                                         : " Effacer les " + count(n) + " médias sélectionnés de la liste ?";
     if (!confirm(ui, question)) return std::nullopt;
 
-    std::vector<bool> keep(list.rowCount(), true);
-    for (std::size_t r : rows) keep[r] = false;
     // The list's observers (the search result, the mark counter) follow the rows removed.
     const int level = program.catalogue.params.indexLevel;
     const bool emptied = n == 1 && list.rowCount() == 2;
     if (emptied) {
         blankOnlyListRow(program.globalList, level);
     } else {
-        removeListRows(program.globalList, level, keep);
+        removeListRows(program.globalList, level, rows);
     }
     list.ListModified = true;
     af_nb_media_bd(program);
@@ -90,19 +88,15 @@ std::size_t Button_effacer_liste_un_hdClick(ProgramState& program, BrowseState& 
     const std::string entry = browse.chosenDiskCaption;
     const int nameCol = list.indice_col_liste("nom-disque");
     const int serialCol = list.indice_col_liste("NS-disque");
-    std::vector<bool> keep(list.rowCount(), true);
-    std::size_t n = 0;
-    for (std::size_t r = 1; r < list.rowCount(); ++r) {
-        if (isEntry(entry, list.cell(r, nameCol), list.cell(r, serialCol))) {
-            keep[r] = false;
-            ++n;
-        }
-    }
+    std::vector<std::size_t> removed;
+    for (std::size_t r = 1; r < list.rowCount(); ++r)
+        if (isEntry(entry, list.cell(r, nameCol), list.cell(r, serialCol))) removed.push_back(r);
+    const std::size_t n = removed.size();
     if (!confirm(ui,
                  " Effacer les " + count(n) + " médias de la liste et relatives au disque " + entry + " ?"))
         return 0;
     if (n > 0) {
-        removeListRows(program.globalList, program.catalogue.params.indexLevel, keep);
+        removeListRows(program.globalList, program.catalogue.params.indexLevel, removed);
     } else {
         indexAfterRemoval(list, program.globalList.keys, program.catalogue.params.indexLevel, true,
                           program.globalList.index);

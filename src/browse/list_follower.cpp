@@ -19,8 +19,8 @@ BrowseFollower::~BrowseFollower() {
 
 void BrowseFollower::listAboutToChange(const ListChange& change) {
     // Read before the rows go: a count of the marks left without reading a million rows again.
-    if (change.kind == ListChange::Kind::RowsRemoved && change.keep) {
-        m_marksLeft = marksLeftAfterRemoval(m_program, m_browse, *change.keep);
+    if (change.kind == ListChange::Kind::RowsRemoved && change.removed) {
+        m_marksLeft = marksLeftAfterRemoval(m_program, m_browse, *change.removed);
         m_resultWhole = resultIsWhole(m_program, m_browse);
     }
     // Rows appended to a list whose marks were counted add their own, and no more need be read.
@@ -34,8 +34,8 @@ void BrowseFollower::listChanged(const ListChange& change) {
         break;
     case ListChange::Kind::RowsRemoved:
         // A result about to be made again need not follow.
-        if (m_replaced || !change.keep) break;
-        if (m_browse.filterShown) followRemovedRows(m_program, m_browse, *change.keep, m_resultWhole);
+        if (m_replaced || !change.removed) break;
+        if (m_browse.filterShown) followRemovedRows(m_program, m_browse, *change.removed, m_resultWhole);
         countMarksAfterRemoval(m_program, m_browse, m_marksLeft);
         m_marksLeft.reset();
         break;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "util/format.h"
-#include "util/mask.h"
 
 namespace verdan {
 std::size_t countMarkedRows(GridTable table) {
@@ -26,17 +25,16 @@ void CountMarks(ProgramState& program, BrowseState& browse) {
 }
 
 std::optional<std::size_t> marksLeftAfterRemoval(const ProgramState& program, const BrowseState& browse,
-                                                 const std::vector<bool>& keep) {
+                                                 const std::vector<std::size_t>& removed) {
     const GlobalList& list = program.globalList.table;
     const int column = list.indice_col_liste(kMark);
     const BrowseState::ListMarkCount& known = browse.listMarks;
-    if (!known.known || column < 0 || keep.size() != list.rowCount() || known.rowsStamp != list.rowsStamp() ||
-        known.columnStamp != list.columnStamp(column))
+    if (!known.known || column < 0 || (!removed.empty() && removed.back() >= list.rowCount()) ||
+        known.rowsStamp != list.rowsStamp() || known.columnStamp != list.columnStamp(column))
         return std::nullopt;
     std::size_t taken = 0;
-    forEachCleared(keep, 1, keep.size(), [&](std::size_t r) {
-        if (list.cell(r, column) == kMark) ++taken;
-    });
+    for (const std::size_t r : removed)
+        if (r >= 1 && list.cell(r, column) == kMark) ++taken;
     return taken <= known.count ? std::optional<std::size_t>(known.count - taken) : std::nullopt;
 }
 

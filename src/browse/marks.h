@@ -16,10 +16,10 @@ std::size_t countMarkedRows(GridTable table);
 // Label10 = the marked rows of the visible table.
 void CountMarks(ProgramState& program, BrowseState& browse);
 
-// The list's marked rows once rows are removed (keep[r] false removes row r), from the count kept
-// while the list has not changed since; nothing when it has, and the rows must be read again.
+// The list's marked rows once the data rows `removed` names (ascending) are removed, from the count
+// kept while the list has not changed since; nothing when it has, and the rows must be read again.
 std::optional<std::size_t> marksLeftAfterRemoval(const ProgramState& program, const BrowseState& browse,
-                                                 const std::vector<bool>& keep);
+                                                 const std::vector<std::size_t>& removed);
 // Label10 after a deletion from the list: `left` (from marksLeftAfterRemoval) when known, else counted.
 void countMarksAfterRemoval(ProgramState& program, BrowseState& browse, std::optional<std::size_t> left);
 

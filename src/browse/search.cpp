@@ -215,9 +215,9 @@ void listReplaced(ProgramState& program, BrowseState& browse) {
     CountMarks(program, browse);
 }
 
-void followRemovedRows(ProgramState& program, BrowseState& browse, const std::vector<bool>& keep,
+void followRemovedRows(ProgramState& program, BrowseState& browse, const std::vector<std::size_t>& removed,
                        bool wasWhole) {
-    browse.filter.followRemovedListRows(keep);
+    browse.filter.followRemovedListRows(removed);
     // Rows gone from both: what is left is still every row of the list that matches.
     if (wasWhole) browse.filterBase = searchStampsOf(program.globalList.table);
 }

@@ -63,10 +63,10 @@ void refreshSearch(ProgramState& program, BrowseState& browse);
 // searched again, the arrow keys go on from the list's current row and the marks are recounted.
 void listReplaced(ProgramState& program, BrowseState& browse);
 
-// After rows of the global list were removed (keep[r] false for a removed row r): they leave the
-// result, which keeps its order and marks, and the others follow their rows. `wasWhole`:
-// resultIsWhole before the removal, which it then still is.
-void followRemovedRows(ProgramState& program, BrowseState& browse, const std::vector<bool>& keep,
+// After the rows `removed` names (ascending) left the global list: they leave the result, which
+// keeps its order and marks, and the others follow their rows. `wasWhole`: resultIsWhole before
+// the removal, which it then still is.
+void followRemovedRows(ProgramState& program, BrowseState& browse, const std::vector<std::size_t>& removed,
                        bool wasWhole);
 
 // The global-list rows behind rows of the visible table (the result's rows while it is shown),

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "browse/text_order.h"
+#include "util/mask.h"
 
 namespace verdan {
 namespace {
@@ -85,20 +86,13 @@ void SearchResult::selectRow(std::size_t row) {
     if (m_listener) m_listener->rowSelected(row);
 }
 
-void SearchResult::followRemovedListRows(const std::vector<bool>& keep) {
-    // Where each kept list row now stands.
-    std::vector<std::uint32_t> newRow(keep.size(), 0);
-    std::uint32_t removed = 0;
-    for (std::size_t r = 0; r < keep.size(); ++r) {
-        if (keep[r]) {
-            newRow[r] = static_cast<std::uint32_t>(r) - removed;
-        } else {
-            ++removed;
-        }
-    }
+void SearchResult::followRemovedListRows(const std::vector<std::size_t>& removed) {
+    // A result row's list row moves up by the rows removed before it: looked up among the rows
+    // removed, so that one deletion costs the result's rows, not the list's.
+    auto isRemoved = [&](std::uint32_t r) { return std::binary_search(removed.begin(), removed.end(), r); };
     std::size_t firstGone = m_rows.size(), lastGone = 0, gone = 0;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i] < keep.size() && keep[m_rows[i]]) continue;
+        if (!isRemoved(m_rows[i])) continue;
         firstGone = std::min(firstGone, i);
         lastGone = i;
         ++gone;
@@ -114,8 +108,9 @@ void SearchResult::followRemovedListRows(const std::vector<bool>& keep) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         const std::uint32_t r = m_rows[i];
-        if (r >= keep.size() || !keep[r]) continue;
-        m_rows[kept] = newRow[r];
+        const std::size_t before = countBefore(removed, r);
+        if (before < removed.size() && removed[before] == r) continue;
+        m_rows[kept] = static_cast<std::uint32_t>(r - before);
         m_marks[kept] = m_marks[i];
         ++kept;
     }

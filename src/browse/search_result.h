@@ -46,9 +46,9 @@ public:
     std::size_t selectedRow() const { return m_selectedRow; }
     void selectRow(std::size_t row);
 
-    // The list's rows with keep[r] false are gone: their result rows go, the others keep their
-    // order and marks and follow their rows' new numbers.
-    void followRemovedListRows(const std::vector<bool>& keep);
+    // The list's rows `removed` names (ascending) are gone: their result rows go, the others keep
+    // their order and marks and follow their rows' new numbers.
+    void followRemovedListRows(const std::vector<std::size_t>& removed);
     // Orders the data rows by column `col` as trier_grille orders a table (stable). Returns the
     // new order: element i is the former row that became row i + 1.
     std::vector<std::size_t> sort(int col, bool ascending, platform::SortKeyMaker& keys);

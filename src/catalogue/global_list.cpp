@@ -246,50 +246,46 @@ void GlobalList::appendRowsFrom(GlobalList&& other, std::size_t firstRow) {
 
 void GlobalList::keepRows(const std::vector<bool>& keep) {
     stopReader();
-    const std::size_t rows = m_rows.size();
-    std::size_t firstRemoved = rows, lastRemoved = 0, removed = 0;
-    forEachCleared(keep, 1, rows, [&](std::size_t r) {
-        if (firstRemoved == rows) firstRemoved = r;
-        lastRemoved = r;
-        ++removed;
-    });
-    if (removed == 0) return;
     // The header row always stays; a mask of another length keeps the rows it does not name.
-    std::vector<bool> adjusted;
-    if (keep.size() != rows || !keep[0]) {
-        adjusted.assign(keep.begin(),
-                        keep.begin() + static_cast<std::ptrdiff_t>(std::min(rows, keep.size())));
-        adjusted.resize(rows, true);
-        adjusted[0] = true;
+    removeRows(clearedPositions(keep, 1, m_rows.size()));
+}
+
+void GlobalList::removeRows(const std::vector<std::size_t>& sortedRows) {
+    stopReader();
+    const std::size_t rows = m_rows.size();
+    // Callers name data rows in order; any other list is put in order once, the header and rows
+    // past the end left out.
+    bool clean = true;
+    for (std::size_t i = 0; i < sortedRows.size() && clean; ++i)
+        clean = sortedRows[i] > 0 && sortedRows[i] < rows && (i == 0 || sortedRows[i - 1] < sortedRows[i]);
+    std::vector<std::size_t> cleaned;
+    if (!clean) {
+        for (std::size_t r : sortedRows)
+            if (r > 0 && r < rows) cleaned.push_back(r);
+        std::sort(cleaned.begin(), cleaned.end());
+        cleaned.erase(std::unique(cleaned.begin(), cleaned.end()), cleaned.end());
     }
-    const std::vector<bool>& mask = adjusted.empty() ? keep : adjusted;
-    const bool contiguous = lastRemoved - firstRemoved + 1 == removed;
+    const std::vector<std::size_t>& removed = clean ? sortedRows : cleaned;
+    if (removed.empty()) return;
+    const std::size_t firstRemoved = removed.front();
+    const bool contiguous = removed.back() - firstRemoved + 1 == removed.size();
     if (m_listener) {
         if (contiguous) {
-            m_listener->aboutToRemoveRows(firstRemoved, removed);
+            m_listener->aboutToRemoveRows(firstRemoved, removed.size());
         } else {
             m_listener->aboutToReset();
         }
     }
-    m_rows.keep(mask);
+    m_rows.remove(removed);
     rowsChanged();
     if (m_listener) {
         if (contiguous) {
-            m_listener->rowsRemoved(firstRemoved, removed);
+            m_listener->rowsRemoved(firstRemoved, removed.size());
         } else {
             m_listener->tableReset();
         }
     }
     if (m_selectedRow >= m_rows.size()) m_selectedRow = m_rows.size() > 1 ? m_rows.size() - 1 : 0;
-}
-
-void GlobalList::removeRows(const std::vector<std::size_t>& sortedRows) {
-    stopReader();
-    std::vector<bool> keep(m_rows.size(), true);
-    for (std::size_t r : sortedRows) {
-        if (r > 0 && r < keep.size()) keep[r] = false;
-    }
-    keepRows(keep);
 }
 
 void GlobalList::reorderDataRows(const std::vector<std::size_t>& order, bool rewrite) {

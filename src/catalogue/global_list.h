@@ -95,7 +95,8 @@ public:
     // This table becomes row 0 of `source` followed by copies of the given rows of `source`.
     void assignRowsFrom(const GlobalList& source, const std::vector<std::size_t>& rows);
 
-    // Removes the rows at the given positions (ascending, no duplicates), compacting once.
+    // Removes the data rows at the given positions, compacting once; costs what it removes (and
+    // the rows after the first one move) when they are ascending, each once.
     void removeRows(const std::vector<std::size_t>& sortedRows);
     // keep[r] false removes row r; keep.size() must equal rowCount().
     void keepRows(const std::vector<bool>& keep);

@@ -171,21 +171,21 @@ void adoptKeys(KeySet&& built, KeySet& keys, int level, IndexState& state) {
     showKeyCount(keys, state);
 }
 
-bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level, const std::vector<bool>& keep) {
+bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level,
+                      const std::vector<std::size_t>& removed) {
     if (keys.level() != clampLevel(level) || keys.rowCount() + 1 != table.rowCount()) return false;
     const KeyColumns columns = KeyColumns::of(table);
     std::string key;
-    bool followed = true;
-    forEachCleared(keep, 1, table.rowCount(), [&](std::size_t r) {
-        if (!followed) return;
+    for (const std::size_t r : removed) {
+        if (r == 0 || r >= table.rowCount()) continue;
         key.clear();
         appendKey(table, columns, r, level, key);
         if (!keys.remove(key)) {
             keys.setLevel(-1);
-            followed = false;
+            return false;
         }
-    });
-    return followed;
+    }
+    return true;
 }
 
 void indexAfterRemoval(const GlobalList& table, KeySet& keys, int level, bool forgotten, IndexState& state) {
@@ -224,8 +224,8 @@ ReindexOutcome reindexer_liste(GlobalList& table, KeySet& keys, int level, Index
         BusyScope busy(ui);
         // The rows removed never hold a first spelling, so the set just built is already the set
         // of the shortened table: no second rebuild.
-        editList(observers, {ListChange::Kind::RowsRemoved, &firstOfKey},
-                 [&] { table.keepRows(firstOfKey); });
+        const std::vector<std::size_t> removed = clearedPositions(firstOfKey, 1, table.rowCount());
+        editList(observers, {ListChange::Kind::RowsRemoved, &removed}, [&] { table.removeRows(removed); });
         keys.countEachOnce();
         showKeyCount(keys, state);
         if (refreshCounts) refreshCounts();

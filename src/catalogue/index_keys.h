@@ -65,9 +65,10 @@ void indexer_liste(const GlobalList& table, KeySet& keys, int level, bool keep, 
 // set, with the labels as indexer_liste sets them.
 void adoptKeys(KeySet&& built, KeySet& keys, int level, IndexState& state);
 
-// Before the rows with keep[r] false leave the table: takes their keys out of the set when it holds
-// the key of every row at this level, and says whether it did.
-bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level, const std::vector<bool>& keep);
+// Before the data rows `removed` names (ascending) leave the table: takes their keys out of the set
+// when it holds the key of every row at this level, and says whether it did.
+bool forgetKeysOfRows(const GlobalList& table, KeySet& keys, int level,
+                      const std::vector<std::size_t>& removed);
 // Once those rows are gone: the set as indexer_liste would build it, rebuilt only when
 // forgetKeysOfRows could not follow the deletion; the labels as indexer_liste sets them.
 void indexAfterRemoval(const GlobalList& table, KeySet& keys, int level, bool forgotten, IndexState& state);

@@ -10,7 +10,8 @@ struct ListChange {
     enum class Kind {
         // Another list took the table's place (load, reload, Undo, a catalogue switch, emptying).
         Replaced,
-        // The rows with keep[r] false left the table, numbered as they were before the edit.
+        // The data rows `removed` names (ascending, each once) left the table, numbered as they
+        // were before the edit.
         RowsRemoved,
         // Rows first to first + count - 1 came at the end of the table.
         RowsAppended,
@@ -18,7 +19,7 @@ struct ListChange {
         CellsChanged,
     };
     Kind kind = Kind::Replaced;
-    const std::vector<bool>* keep = nullptr;
+    const std::vector<std::size_t>* removed = nullptr;
     std::size_t first = 0;
     std::size_t count = 0;
     int column = -1;

@@ -5,28 +5,32 @@
 #include <string>
 
 #include "catalogue/index_keys.h"
+#include "util/mask.h"
 
 namespace verdan {
 
-void removeListRows(GlobalListState& globalList, int level, const std::vector<bool>& keep) {
+void removeListRows(GlobalListState& globalList, int level, const std::vector<std::size_t>& removed) {
     GlobalList& list = globalList.table;
-    const ListChange change{ListChange::Kind::RowsRemoved, &keep};
+    const ListChange change{ListChange::Kind::RowsRemoved, &removed};
     editList(globalList.observers, change, [&] {
-        const bool forgotten = forgetKeysOfRows(list, globalList.keys, level, keep);
-        const auto kept = std::count(keep.begin() + 1, keep.end(), true);
-        if (kept == 0) {
+        const bool forgotten = forgetKeysOfRows(list, globalList.keys, level, removed);
+        if (list.rowCount() > 0 && removed.size() >= list.rowCount() - 1) {
             list.resetToEmptyList();
         } else {
-            list.keepRows(keep);
+            list.removeRows(removed);
         }
         indexAfterRemoval(list, globalList.keys, level, forgotten, globalList.index);
     });
 }
 
+void keepListRows(GlobalListState& globalList, int level, const std::vector<bool>& keep) {
+    removeListRows(globalList, level, clearedPositions(keep, 1, globalList.table.rowCount()));
+}
+
 void blankOnlyListRow(GlobalListState& globalList, int level) {
     GlobalList& list = globalList.table;
-    const std::vector<bool> keep{true, false};
-    const ListChange change{ListChange::Kind::RowsRemoved, &keep};
+    const std::vector<std::size_t> removed{1};
+    const ListChange change{ListChange::Kind::RowsRemoved, &removed};
     editList(globalList.observers, change, [&] {
         list.setRow(1, {});
         indexAfterRemoval(list, globalList.keys, level, false, globalList.index);

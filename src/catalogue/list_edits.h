@@ -12,10 +12,12 @@
 // it: a deletion, the adding, a re-indexing, a catalogue switch or a disk refresh.
 namespace verdan {
 
-// Removes the data rows with keep[r] false (keep.size() == rows of the table). Removing every data
-// row leaves the empty list with its blank row. The key set loses the keys of the rows gone, so
-// that a removal costs what it removes.
-void removeListRows(GlobalListState& globalList, int level, const std::vector<bool>& keep);
+// Removes the data rows `removed` names (ascending, each once). Removing every data row leaves the
+// empty list with its blank row. The key set loses the keys of the rows gone, so that a removal
+// costs what it removes.
+void removeListRows(GlobalListState& globalList, int level, const std::vector<std::size_t>& removed);
+// The same for the data rows with keep[r] false (keep.size() == rows of the table).
+void keepListRows(GlobalListState& globalList, int level, const std::vector<bool>& keep);
 
 // The only data row becomes the blank row of the empty list, as its removal.
 void blankOnlyListRow(GlobalListState& globalList, int level);

@@ -159,11 +159,15 @@ void RowStore::clear() {
 }
 
 void RowStore::keep(const std::vector<bool>& keep) {
+    remove(clearedPositions(keep, 0, m_refs.size()));
+}
+
+void RowStore::remove(const std::vector<std::size_t>& sortedRows) {
     // The rows before the first one removed stay where they are; the runs between removed rows
     // move in one piece each.
     std::size_t out = SIZE_MAX; // where the next kept row goes, once a row was removed
     std::size_t next = 0;       // first row not yet placed
-    forEachCleared(keep, 0, m_refs.size(), [&](std::size_t i) {
+    for (const std::size_t i : sortedRows) {
         if (out == SIZE_MAX) {
             out = i;
         } else {
@@ -174,7 +178,7 @@ void RowStore::keep(const std::vector<bool>& keep) {
         }
         m_liveBytes -= m_refs[i].length;
         next = i + 1;
-    });
+    }
     if (out == SIZE_MAX) return;
     std::copy(m_refs.begin() + static_cast<std::ptrdiff_t>(next), m_refs.end(),
               m_refs.begin() + static_cast<std::ptrdiff_t>(out));

@@ -45,6 +45,9 @@ public:
 
     // keep[i] false drops row i; one pass.
     void keep(const std::vector<bool>& keep);
+    // Drops the rows at these positions (ascending, each once, each below size()); moves only the
+    // references after the first one.
+    void remove(const std::vector<std::size_t>& sortedRows);
     // Row i of the result is row order[i] of the store; rows not named are dropped. The rows are
     // written anew in that order; when `order` names every row of a large store once, a slice of
     // the rows at a time, so that the store never holds a second copy of them all.

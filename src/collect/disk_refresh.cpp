@@ -548,7 +548,7 @@ RefreshApplied applyDiskRefresh(GlobalListState& globalList, const ScannedDisk& 
         std::vector<bool> keep(table.rowCount(), true);
         for (std::size_t r : plan.vanished) keep[r] = false;
         const bool firstRowStays = plan.firstDiskRow < keep.size() && keep[plan.firstDiskRow];
-        removeListRows(globalList, input.level, keep);
+        keepListRows(globalList, input.level, keep);
         applied.removed = plan.vanished.size();
         // The disk keeps its first row, and with it its place in the disk list: no other disk's
         // entry moves. Reading a million rows again would cost more than the whole refresh.

@@ -18,4 +18,18 @@ void forEachCleared(const std::vector<bool>& mask, std::size_t from, std::size_t
         fn(static_cast<std::size_t>(it - mask.begin()));
 }
 
+// The positions in [from, end) where mask is false, ascending.
+inline std::vector<std::size_t> clearedPositions(const std::vector<bool>& mask, std::size_t from,
+                                                 std::size_t end) {
+    std::vector<std::size_t> positions;
+    forEachCleared(mask, from, end, [&](std::size_t i) { positions.push_back(i); });
+    return positions;
+}
+
+// How many of the ascending `positions` lie before `value`.
+inline std::size_t countBefore(const std::vector<std::size_t>& positions, std::size_t value) {
+    return static_cast<std::size_t>(std::lower_bound(positions.begin(), positions.end(), value) -
+                                    positions.begin());
+}
+
 } // namespace verdan

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "browse/deletion.h"
 #include "browse/marks.h"
 #include "browse/search.h"
@@ -129,4 +132,45 @@ TEST_F(ResultByReference, TheAllButtonsCountWithoutReadingTheRows) {
     EXPECT_EQ(browse.markCountCaption, "0");
     CountMarks(program, browse);
     EXPECT_EQ(browse.markCountCaption, "0");
+}
+
+// Rows removed by their numbers, in any pattern, out of a list and of a result that holds some of
+// them in another order: exactly those leave both, and the result's other rows still read the
+// same list rows.
+TEST(ResultFollowsRemovals, AnyRowsRemovedLeaveTheListAndTheResultAlike) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 40; ++round) {
+        GlobalList list;
+        list.resetToEmptyList();
+        const std::size_t n = 1 + random() % 60;
+        list.setRow(1, {"1", "D", "vidéo", "t1"});
+        for (std::size_t i = 2; i <= n; ++i)
+            list.appendRow({std::to_string(i), "D", "vidéo", "t" + std::to_string(i)});
+        std::vector<std::size_t> found;
+        for (std::size_t r = 1; r <= n; ++r)
+            if (random() % 3 != 0) found.push_back(r);
+        std::shuffle(found.begin(), found.end(), random);
+        SearchResult result;
+        result.assign(list, found);
+
+        std::vector<std::size_t> removed;
+        for (std::size_t r = 1; r <= n; ++r)
+            if (random() % (round % 4 == 0 ? 2 : 9) == 0) removed.push_back(r);
+        if (removed.size() == n) removed.pop_back(); // the empty list is another edit
+        Texts listLeft, resultLeft;
+        for (std::size_t r = 1; r <= n; ++r)
+            if (!std::binary_search(removed.begin(), removed.end(), r))
+                listLeft.push_back("t" + std::to_string(r));
+        for (std::size_t r : found)
+            if (!std::binary_search(removed.begin(), removed.end(), r))
+                resultLeft.push_back("t" + std::to_string(r));
+
+        list.removeRows(removed);
+        result.followRemovedListRows(removed);
+        Texts listTitles, resultTitles;
+        for (std::size_t r = 1; r < list.rowCount(); ++r) listTitles.emplace_back(list.cell(r, 3));
+        for (std::size_t r = 1; r < result.rowCount(); ++r) resultTitles.emplace_back(result.cell(r, 3));
+        ASSERT_EQ(listTitles, listLeft) << round;
+        ASSERT_EQ(resultTitles, resultLeft) << round;
+    }
 }

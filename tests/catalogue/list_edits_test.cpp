@@ -44,9 +44,8 @@ struct Recorder : ListObserver {
             text = "cells";
             break;
         }
-        if (change.keep && before) {
-            for (std::size_t r = 1; r < change.keep->size(); ++r)
-                if (!(*change.keep)[r]) text += " " + std::string(globalList.table.cell(r, 3));
+        if (change.removed && before) {
+            for (std::size_t r : *change.removed) text += " " + std::string(globalList.table.cell(r, 3));
         }
         if (change.count) text += " " + std::to_string(change.first) + "+" + std::to_string(change.count);
         if (change.column >= 0) text += " col" + std::to_string(change.column);
@@ -81,14 +80,14 @@ protected:
 } // namespace
 
 TEST_F(ListEdits, ARemovalIsHeardWhileItsRowsCanStillBeReadAndTakesTheirKeys) {
-    removeListRows(gl, kLevel, {true, false, true, false, true});
+    keepListRows(gl, kLevel, {true, false, true, false, true});
     EXPECT_EQ(recorder.heard, (std::vector<std::string>{"before removed a c /4", "after removed /2"}));
     EXPECT_EQ(gl.table.cell(1, 3), "b");
     EXPECT_EQ(gl.table.cell(2, 3), "d");
     EXPECT_EQ(gl.keys.size(), 2u);
 
     // The last rows leave the empty list, its blank row holding the empty key.
-    removeListRows(gl, kLevel, {true, false, false});
+    keepListRows(gl, kLevel, {true, false, false});
     EXPECT_EQ(gl.table.rowCount(), 2u);
     EXPECT_TRUE(gl.table.isEmptyRow(1));
     EXPECT_EQ(recorder.heard.back(), "after removed /1");
