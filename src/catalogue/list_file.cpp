@@ -196,11 +196,11 @@ public:
     }
 
 private:
-    // tmp.CSV is rewritten at every load and read by nobody: replaced whole, never forced to
-    // disk, and given up when it cannot be written (a full program folder must not stop a load).
+    // tmp.CSV is rewritten at every load and read by nobody: written over in place, never forced
+    // to disk, and given up when it cannot be written (a full program folder must not stop a load).
     void openScratch(const std::string& programFolder) {
         m_csvPath = joinPath(programFolder, kTmpCsvName);
-        m_csv.emplace(m_csvPath, false, kWriteBlock, QuoteLines());
+        m_csv.emplace(m_csvPath, ChunkWriter::Target::Scratch, kWriteBlock, QuoteLines());
         scratchStep([](ChunkWriter& w) { w.open(); });
     }
     template <class Step> void scratchStep(Step&& step) {
@@ -350,7 +350,7 @@ LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode,
 }
 
 void ecrire_liste(GlobalList& table, const std::string& path, const std::string& backup) {
-    ChunkWriter out(path, true, kWriteBlock, {}, backup);
+    ChunkWriter out(path, ChunkWriter::Target::Saved, kWriteBlock, {}, backup);
     out.open();
     std::string line;
     for (std::size_t r = 0; r < table.rowCount(); ++r) {
