@@ -174,7 +174,7 @@ public:
     ListLoader(const ListLoader&) = delete;
     ListLoader& operator=(const ListLoader&) = delete;
 
-    LoadResult run(const std::string& programFolder) {
+    LoadResult run(const std::string& programFolder, std::int64_t* lineFeeds) {
         if (!platform::exists(m_path)) {
             m_ui.ask(DialogType::Error, " Le fichier " + m_path + " est introuvable \n\n",
                      {DialogButton::Yes});
@@ -188,6 +188,7 @@ public:
         makeRoom(size);
         startFollowing(size);
         readLines();
+        if (lineFeeds) *lineFeeds = static_cast<std::int64_t>(m_reader->lineFeeds());
         finishRows();
         finishScratch();
         const LoadResult result = install();
@@ -345,8 +346,8 @@ private:
 };
 
 LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                      const std::string& programFolder, RowFollower* follower) {
-    return ListLoader(table, path, mode, ui, follower).run(programFolder);
+                      const std::string& programFolder, RowFollower* follower, std::int64_t* lineFeeds) {
+    return ListLoader(table, path, mode, ui, follower).run(programFolder, lineFeeds);
 }
 
 void ecrire_liste(GlobalList& table, const std::string& path, const std::string& backup) {
@@ -376,7 +377,11 @@ void ecrire_liste(GlobalList& table, const std::string& path, const std::string&
 }
 
 std::int64_t listFileMediaCount(const std::string& path) {
-    std::int64_t count = CountLines_Binary(path) - 1;
+    return listFileMediaCount(path, CountLines_Binary(path));
+}
+
+std::int64_t listFileMediaCount(const std::string& path, std::int64_t lineFeeds) {
+    std::int64_t count = lineFeeds - 1;
     if (count > 0 && SecondLineEmpty(path)) --count;
     return std::max<std::int64_t>(count, 0);
 }

@@ -35,8 +35,11 @@ public:
     // The texts stay valid until lire_liste returns.
     virtual void follow(const std::vector<std::string_view>& rows) = 0;
 };
+// `lineFeeds`, when given, receives the file's line feeds once it was read whole (what
+// listFileMediaCount would count), so that the file need not be read again for them.
 LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                      const std::string& programFolder, RowFollower* follower = nullptr);
+                      const std::string& programFolder, RowFollower* follower = nullptr,
+                      std::int64_t* lineFeeds = nullptr);
 
 // The next failure to write tmp.CSV is told again (for tests).
 void resetScratchFailureNotice();
@@ -50,5 +53,7 @@ void ecrire_liste(GlobalList& table, const std::string& path, const std::string&
 // Media in a list file without loading it: line feeds - 1, - 1 more when the second line is
 // empty, never below 0. Throws VerdanError when the file exists but cannot be read.
 std::int64_t listFileMediaCount(const std::string& path);
+// The same for a file whose line feeds are known (lire_liste counted them).
+std::int64_t listFileMediaCount(const std::string& path, std::int64_t lineFeeds);
 
 } // namespace verdan
