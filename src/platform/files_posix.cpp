@@ -619,7 +619,11 @@ WriteResult ScratchFileWriter::open() {
     if (::lstat(m_target.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || st.st_nlink != 1))
         ::unlink(m_target.c_str());
     // Not followed: a link put in its place is refused rather than written through.
-    const int fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EACCES || errno == EPERM) && ::unlink(m_target.c_str()) == 0) {
+        // A copy made read-only is replaced, as a rename over it would have done.
+        fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    }
     if (fd < 0) return WriteResult::CannotCreate;
     m_handle = std::make_unique<Handle>();
     m_handle->fd = fd;

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/files_copy.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -113,6 +114,18 @@ TEST_F(ScratchWrite, AFailureIsToldAndAnAbandonedFileEndsWhereTheWritingStopped)
 }
 
 #ifndef _WIN32
+TEST_F(ScratchWrite, AReadOnlyCopyIsReplaced) {
+    const std::string p = dir.write("tmp.CSV", "ancienne copie");
+    test::asUnprivileged({dir.path()}, [&] {
+        std::filesystem::permissions(p, std::filesystem::perms::owner_read);
+        platform::ScratchFileWriter w(p);
+        ASSERT_EQ(w.open(), platform::WriteResult::Ok);
+        ASSERT_TRUE(w.write("nouvelle"));
+        ASSERT_EQ(w.commit(), platform::WriteResult::Ok);
+        EXPECT_EQ(TempFolder::read(p), "nouvelle");
+    });
+}
+
 TEST_F(ScratchWrite, NeverWritesThroughALinkOrASecondName) {
     const std::string other = dir.write("liste.txt", "contenu de la liste");
     const std::string p = dir.file("tmp.CSV");
