@@ -25,10 +25,21 @@ void reloadFromListFile(ProgramState& program, Ui& ui, bool rebuildDisks) {
     GlobalListState& globalList = program.globalList;
     const std::string& path = program.catalogue.paths.ListFilePath;
     const FileStamp read = stampOf(path);
+    std::int64_t lineFeeds = -1;
     if (loadIndexedList(globalList, path, program.catalogue.params.indexLevel, false, rebuildDisks, ui,
-                        program.programFolder) == LoadResult::Loaded)
-        program.catalogue.listOnDisk.remember(path, read);
+                        program.programFolder, &lineFeeds) == LoadResult::Loaded)
+        program.catalogue.listOnDisk.remember(path, read, lineFeeds);
     af_nb_media_bd(program);
+}
+
+// The media of the list file: counted at its reading when it has not changed since, so that a
+// million lines are not read once more just to ask whether to read them.
+std::int64_t listFileMedia(const ProgramState& program) {
+    const std::string& path = program.catalogue.paths.ListFilePath;
+    const FileOnDisk& read = program.catalogue.listOnDisk;
+    if (read.lineFeeds >= 0 && read.path == path && !read.changed(path))
+        return listFileMediaCount(path, read.lineFeeds);
+    return listFileMediaCount(path);
 }
 
 // The temporaries an interrupted write of this catalogue left; those of the other catalogues of
@@ -77,7 +88,7 @@ std::string saveDateLabel(const std::string& nowText) {
 
 bool Button_charger_bdClick(ProgramState& program, Ui& ui, ListCommandsView& view) {
     const ListPaths& paths = program.catalogue.paths;
-    const std::int64_t m = listFileMediaCount(paths.ListFilePath);
+    const std::int64_t m = listFileMedia(program);
     const std::string question = m == 0 ? "   charger la liste vide ? \n\n" + paths.ListName
                                         : "   charger la liste globale  " + paths.ListName +
                                               " contenant              \n\n" + "       " + toText(m) +

@@ -10,10 +10,20 @@
 
 namespace verdan {
 
-ChunkWriter::ChunkWriter(std::string path, bool flushToDisk, std::size_t blockSize, Transform transform,
+namespace {
+
+std::unique_ptr<platform::FileSink> makeSink(const std::string& path, ChunkWriter::Target target,
+                                             std::string backup) {
+    if (target == ChunkWriter::Target::Scratch) return std::make_unique<platform::ScratchFileWriter>(path);
+    return std::make_unique<platform::AtomicFileWriter>(path, true, listBackupRotation(std::move(backup)));
+}
+
+} // namespace
+
+ChunkWriter::ChunkWriter(std::string path, Target target, std::size_t blockSize, Transform transform,
                          std::string backup)
-    : m_path(std::move(path)), m_writer(m_path, flushToDisk, listBackupRotation(std::move(backup))),
-      m_blockSize(blockSize), m_transform(std::move(transform)) {}
+    : m_path(std::move(path)), m_writer(makeSink(m_path, target, std::move(backup))), m_blockSize(blockSize),
+      m_transform(std::move(transform)) {}
 
 ChunkWriter::~ChunkWriter() {
     stop();
@@ -24,7 +34,7 @@ void ChunkWriter::fail() const {
 }
 
 void ChunkWriter::open() {
-    if (m_writer.open() != platform::WriteResult::Ok) fail();
+    if (m_writer->open() != platform::WriteResult::Ok) fail();
     try {
         m_thread = platform::startThread([this] { run(); });
     } catch (const std::system_error&) {
@@ -39,7 +49,7 @@ void ChunkWriter::run() {
         if (m_pending < 0) return;
         const std::string_view bytes(m_blocks[m_pending].get(), m_pendingSize);
         lock.unlock();
-        const bool ok = m_writer.write(m_transform ? m_transform(bytes) : bytes);
+        const bool ok = m_writer->write(m_transform ? m_transform(bytes) : bytes);
         lock.lock();
         if (!ok) m_failed = true;
         m_pending = -1;
@@ -56,7 +66,7 @@ void ChunkWriter::handOver() {
     if (m_used == 0) return;
     if (!m_thread.joinable()) {
         const std::string_view bytes(m_blocks[m_current].get(), m_used);
-        if (!m_writer.write(m_transform ? m_transform(bytes) : bytes)) fail();
+        if (!m_writer->write(m_transform ? m_transform(bytes) : bytes)) fail();
         m_used = 0;
         return;
     }
@@ -88,7 +98,7 @@ void ChunkWriter::commit() {
         waitIdle(lock);
     }
     stop();
-    if (m_writer.commit() != platform::WriteResult::Ok) fail();
+    if (m_writer->commit() != platform::WriteResult::Ok) fail();
 }
 
 void ChunkWriter::stop() {

@@ -24,8 +24,12 @@ public:
     // valid until its next call.
     using Transform = std::function<std::string_view(std::string_view block)>;
 
+    // Saved: written whole to disk beside the file, then renamed over it. Scratch: a working copy
+    // nobody reads back, written over the previous one in place (see platform::ScratchFileWriter).
+    enum class Target { Saved, Scratch };
+
     // With a backup path, the file replaced at commit becomes the backup (see listBackupRotation).
-    ChunkWriter(std::string path, bool flushToDisk, std::size_t blockSize, Transform transform = {},
+    ChunkWriter(std::string path, Target target, std::size_t blockSize, Transform transform = {},
                 std::string backup = {});
     ~ChunkWriter();
     ChunkWriter(const ChunkWriter&) = delete;
@@ -45,7 +49,7 @@ private:
     [[noreturn]] void fail() const;
 
     std::string m_path;
-    platform::AtomicFileWriter m_writer;
+    std::unique_ptr<platform::FileSink> m_writer;
     std::size_t m_blockSize;
     Transform m_transform;
     std::unique_ptr<char[]> m_blocks[2];

@@ -26,14 +26,18 @@ struct FileOnDisk {
     std::string path;
     bool known = false;
     FileStamp stamp;
+    // The file's line feeds when its reading counted them, -1 otherwise: while the file is
+    // unchanged, its count needs no second reading.
+    std::int64_t lineFeeds = -1;
 
     void remember(const std::string& filePath) { remember(filePath, stampOf(filePath)); }
     // A stamp taken before the file was read: a write by another program during the reading
     // then shows as a change.
-    void remember(const std::string& filePath, const FileStamp& taken) {
+    void remember(const std::string& filePath, const FileStamp& taken, std::int64_t countedLineFeeds = -1) {
         path = filePath;
         stamp = taken;
         known = true;
+        lineFeeds = countedLineFeeds;
     }
     void forget() { *this = {}; }
     // Whether the file at `filePath` is no longer what was remembered of it. Another path than the

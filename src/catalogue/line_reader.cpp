@@ -110,6 +110,7 @@ std::size_t LineReader::findLineEnd() {
 
 void LineReader::consumeLineEnd(std::size_t at) {
     m_skipLf = m_buffer[at] == '\r';
+    m_lineFeeds += !m_skipLf;
     m_pos = at + 1;
 }
 
@@ -117,7 +118,10 @@ LineReader::Status LineReader::next(std::string_view& line) {
     for (;;) {
         if (m_pos == m_end && !m_eof && !fill()) return Status::Failed;
         if (m_skipLf && m_pos < m_end) {
-            if (m_buffer[m_pos] == '\n') ++m_pos;
+            if (m_buffer[m_pos] == '\n') {
+                ++m_pos;
+                ++m_lineFeeds;
+            }
             m_skipLf = false;
             continue;
         }

@@ -30,6 +30,9 @@ public:
     // Lines handed out so far that lost more than tabs to the cut: a row saved with its empty
     // cells' tabs after a cut head runs past `maxLine` again, and loses nothing when read back.
     std::size_t cutLines() const { return m_cutLines; }
+    // Line feeds read so far, wherever they stood (a file's line count, as a plain count of its
+    // line feeds gives it, without a second reading).
+    std::size_t lineFeeds() const { return m_lineFeeds; }
 
 private:
     // Keeps [m_pos, m_end) and puts the next block behind it; false on a read error.
@@ -57,6 +60,7 @@ private:
     bool m_skipLf = false;
     std::string m_long;
     std::size_t m_cutLines = 0;
+    std::size_t m_lineFeeds = 0;
 
     std::thread m_thread;
     std::mutex m_mutex;

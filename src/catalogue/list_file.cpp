@@ -176,7 +176,7 @@ public:
     ListLoader(const ListLoader&) = delete;
     ListLoader& operator=(const ListLoader&) = delete;
 
-    LoadResult run(const std::string& programFolder) {
+    LoadResult run(const std::string& programFolder, std::int64_t* lineFeeds) {
         if (!platform::exists(m_path)) {
             m_ui.ask(DialogType::Error, " Le fichier " + m_path + " est introuvable \n\n",
                      {DialogButton::Yes});
@@ -195,6 +195,7 @@ public:
             ~EndProgress() { ui.endProgress(); }
         } endProgress{m_ui};
         readLines();
+        if (lineFeeds) *lineFeeds = static_cast<std::int64_t>(m_reader->lineFeeds());
         finishRows();
         finishScratch();
         const LoadResult result = install();
@@ -203,11 +204,11 @@ public:
     }
 
 private:
-    // tmp.CSV is rewritten at every load and read by nobody: replaced whole, never forced to
-    // disk, and given up when it cannot be written (a full program folder must not stop a load).
+    // tmp.CSV is rewritten at every load and read by nobody: written over in place, never forced
+    // to disk, and given up when it cannot be written (a full program folder must not stop a load).
     void openScratch(const std::string& programFolder) {
         m_csvPath = joinPath(programFolder, kTmpCsvName);
-        m_csv.emplace(m_csvPath, false, kWriteBlock, QuoteLines());
+        m_csv.emplace(m_csvPath, ChunkWriter::Target::Scratch, kWriteBlock, QuoteLines());
         scratchStep([](ChunkWriter& w) { w.open(); });
     }
     template <class Step> void scratchStep(Step&& step) {
@@ -364,12 +365,12 @@ private:
 };
 
 LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                      const std::string& programFolder, RowFollower* follower) {
-    return ListLoader(table, path, mode, ui, follower).run(programFolder);
+                      const std::string& programFolder, RowFollower* follower, std::int64_t* lineFeeds) {
+    return ListLoader(table, path, mode, ui, follower).run(programFolder, lineFeeds);
 }
 
 void ecrire_liste(GlobalList& table, const std::string& path, const std::string& backup) {
-    ChunkWriter out(path, true, kWriteBlock, {}, backup);
+    ChunkWriter out(path, ChunkWriter::Target::Saved, kWriteBlock, {}, backup);
     out.open();
     std::string line;
     for (std::size_t r = 0; r < table.rowCount(); ++r) {
@@ -395,7 +396,11 @@ void ecrire_liste(GlobalList& table, const std::string& path, const std::string&
 }
 
 std::int64_t listFileMediaCount(const std::string& path) {
-    std::int64_t count = CountLines_Binary(path) - 1;
+    return listFileMediaCount(path, CountLines_Binary(path));
+}
+
+std::int64_t listFileMediaCount(const std::string& path, std::int64_t lineFeeds) {
+    std::int64_t count = lineFeeds - 1;
     if (count > 0 && SecondLineEmpty(path)) --count;
     return std::max<std::int64_t>(count, 0);
 }

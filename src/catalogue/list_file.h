@@ -36,9 +36,12 @@ public:
     virtual void follow(const std::vector<std::string_view>& rows) = 0;
 };
 // While it reads, it shows kLoadProgressText through Ui::progress; when the user stops it there it
-// throws VerdanError (msg::loadCancelled) and leaves the table as it was.
+// throws LoadCancelled (msg::loadCancelled) and leaves the table as it was. `lineFeeds`, when
+// given, receives the file's line feeds once it was read whole (what listFileMediaCount would
+// count), so that the file need not be read again for them.
 LoadResult lire_liste(GlobalList& table, const std::string& path, ListMode mode, Ui& ui,
-                      const std::string& programFolder, RowFollower* follower = nullptr);
+                      const std::string& programFolder, RowFollower* follower = nullptr,
+                      std::int64_t* lineFeeds = nullptr);
 inline constexpr const char* kLoadProgressText = "  Lecture de la liste globale   (Échap : annuler)  ";
 
 // The next failure to write tmp.CSV is told again (for tests).
@@ -53,5 +56,7 @@ void ecrire_liste(GlobalList& table, const std::string& path, const std::string&
 // Media in a list file without loading it: line feeds - 1, - 1 more when the second line is
 // empty, never below 0. Throws VerdanError when the file exists but cannot be read.
 std::int64_t listFileMediaCount(const std::string& path);
+// The same for a file whose line feeds are known (lire_liste counted them).
+std::int64_t listFileMediaCount(const std::string& path, std::int64_t lineFeeds);
 
 } // namespace verdan

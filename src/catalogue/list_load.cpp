@@ -74,7 +74,8 @@ private:
 } // namespace
 
 LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path, int level, bool keepKeys,
-                           bool rebuildDisks, Ui& ui, const std::string& programFolder) {
+                           bool rebuildDisks, Ui& ui, const std::string& programFolder,
+                           std::int64_t* lineFeeds) {
     // Whatever the load left in the table, even when it failed half-way, is another list: its
     // observers start again from it once keys and disks are made.
     struct Announce {
@@ -86,7 +87,7 @@ LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path,
     } announce{globalList};
     KeysAndDisks follower(level, rebuildDisks);
     const LoadResult result =
-        lire_liste(globalList.table, path, ListMode::Replace, ui, programFolder, &follower);
+        lire_liste(globalList.table, path, ListMode::Replace, ui, programFolder, &follower, lineFeeds);
     // The set made beside is the table's when it saw every row: not for a file without rows (the
     // table then gets its blank row), nor when keys kept from before must stay.
     if (result == LoadResult::Loaded && follower.rowsSeen() == globalList.table.rowCount() &&

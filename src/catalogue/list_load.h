@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "catalogue/list_file.h"
@@ -12,7 +13,9 @@ namespace verdan {
 // and extraire_hd_liste_globale would after it: but from the rows as they are read, on the second
 // core, so that a million rows are indexed in the time they take to be read.
 // Throws what lire_liste throws, and then leaves the table, the keys and the disks as they were.
+// `lineFeeds` as for lire_liste.
 LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path, int level, bool keepKeys,
-                           bool rebuildDisks, Ui& ui, const std::string& programFolder);
+                           bool rebuildDisks, Ui& ui, const std::string& programFolder,
+                           std::int64_t* lineFeeds = nullptr);
 
 } // namespace verdan

@@ -54,9 +54,10 @@ void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys) {
     GlobalListState& globalList = program.globalList;
     const std::string& path = program.catalogue.paths.ListFilePath;
     const FileStamp read = stampOf(path);
+    std::int64_t lineFeeds = -1;
     if (loadIndexedList(globalList, path, program.catalogue.params.indexLevel, keepKeys, true, ui,
-                        program.programFolder) == LoadResult::Loaded)
-        program.catalogue.listOnDisk.remember(path, read);
+                        program.programFolder, &lineFeeds) == LoadResult::Loaded)
+        program.catalogue.listOnDisk.remember(path, read, lineFeeds);
     af_nb_media_bd(program);
 }
 

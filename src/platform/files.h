@@ -136,9 +136,18 @@ enum class FileFailure { None, NameRefused, NoRoom, Refused, InputOutput };
 // The failure of the last file call of this thread that failed.
 FileFailure lastFileFailure();
 
+// A file written from its start in sequence, made final by commit.
+class FileSink {
+public:
+    virtual ~FileSink() = default;
+    virtual WriteResult open() = 0;
+    virtual bool write(std::string_view bytes) = 0;
+    virtual WriteResult commit() = 0;
+};
+
 // Writes to a temporary file beside the target and renames it over the target only when every
 // byte is on disk: a crash or a full disk leaves the previous file whole.
-class AtomicFileWriter {
+class AtomicFileWriter : public FileSink {
 public:
     // A step of commit between the new file being whole on disk and its move over the target,
     // given the target's path (a backup of the file about to be replaced); false fails the commit
@@ -148,19 +157,19 @@ public:
     // flushToDisk false skips forcing the bytes to the device before the rename: for an
     // intermediate file that is rewritten anyway, the replacement stays whole but may be lost in a crash.
     explicit AtomicFileWriter(std::string target, bool flushToDisk = true, BeforeReplace beforeReplace = {});
-    ~AtomicFileWriter(); // drops the temporary file unless committed
+    ~AtomicFileWriter() override; // drops the temporary file unless committed
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    WriteResult open();
-    bool write(std::string_view bytes);
+    WriteResult open() override;
+    bool write(std::string_view bytes) override;
     // Appends the next bytes of `in`, at most `size`: where the system can, without passing them
     // through the program, otherwise through `buffer`. Returns how many, 0 at the end of `in`,
     // kReadFailed or kWriteFailed.
     static constexpr long long kReadFailed = -1;
     static constexpr long long kWriteFailed = -2;
     long long writeFrom(InputFile& in, char* buffer, std::size_t size);
-    WriteResult commit();
+    WriteResult commit() override;
     void abort();
     // Why open or a write failed, when the system said (None for a failure injected by a test).
     FileFailure failure() const { return m_failure; }
@@ -181,6 +190,33 @@ private:
 };
 
 WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// Rewrites a working file that nobody reads back (a scratch copy) over its previous version, in
+// place: the pages the system caches for it are written over rather than freed and taken anew,
+// and no rename over it makes the file system force the new blocks out before it returns (a
+// list of a million rows spends more time there than in its reading). A file that is not a plain
+// one, or has other names, is removed first so that nothing else is written through it. Until
+// commit, the file holds a mixture of both versions; an abandoned one ends where the writing stopped.
+class ScratchFileWriter : public FileSink {
+public:
+    explicit ScratchFileWriter(std::string target);
+    ~ScratchFileWriter() override;
+    ScratchFileWriter(const ScratchFileWriter&) = delete;
+    ScratchFileWriter& operator=(const ScratchFileWriter&) = delete;
+
+    WriteResult open() override;
+    bool write(std::string_view bytes) override;
+    // Cuts the file where the writing stopped and closes it.
+    WriteResult commit() override;
+
+private:
+    bool cutAndClose();
+
+    struct Handle;
+    std::string m_target;
+    std::unique_ptr<Handle> m_handle;
+    bool m_failed = false;
+};
 
 // Test hook: every write past this many bytes (counted across writers) fails; -1 turns it off.
 void setWriteFailureAfter(long long bytes);

@@ -599,3 +599,59 @@ void AtomicFileWriter::abort() {
 }
 
 } // namespace verdan::platform
+
+namespace verdan::platform {
+
+struct ScratchFileWriter::Handle {
+    int fd = -1;
+    off_t written = 0;
+};
+
+ScratchFileWriter::ScratchFileWriter(std::string target) : m_target(std::move(target)) {}
+
+ScratchFileWriter::~ScratchFileWriter() {
+    if (m_handle) cutAndClose();
+}
+
+WriteResult ScratchFileWriter::open() {
+    if (!faults::allowed()) return WriteResult::CannotCreate;
+    struct stat st {};
+    if (::lstat(m_target.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || st.st_nlink != 1))
+        ::unlink(m_target.c_str());
+    // Not followed: a link put in its place is refused rather than written through.
+    int fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EACCES || errno == EPERM) && ::unlink(m_target.c_str()) == 0) {
+        // A copy made read-only is replaced, as a rename over it would have done.
+        fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    }
+    if (fd < 0) return WriteResult::CannotCreate;
+    m_handle = std::make_unique<Handle>();
+    m_handle->fd = fd;
+    m_failed = false;
+    return WriteResult::Ok;
+}
+
+bool ScratchFileWriter::write(std::string_view bytes) {
+    if (!m_handle || m_failed) return false;
+    if (!writeAllowed(bytes.size()) || !writeAll(m_handle->fd, bytes)) {
+        m_failed = true;
+        return false;
+    }
+    m_handle->written += static_cast<off_t>(bytes.size());
+    return true;
+}
+
+bool ScratchFileWriter::cutAndClose() {
+    bool ok = ::ftruncate(m_handle->fd, m_handle->written) == 0;
+    if (!closeFd(m_handle->fd)) ok = false;
+    m_handle.reset();
+    return ok;
+}
+
+WriteResult ScratchFileWriter::commit() {
+    if (!m_handle) return WriteResult::CannotCreate;
+    const bool ok = cutAndClose() && !m_failed;
+    return ok ? WriteResult::Ok : WriteResult::CannotWrite;
+}
+
+} // namespace verdan::platform

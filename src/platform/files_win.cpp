@@ -537,3 +537,58 @@ void AtomicFileWriter::abort() {
 }
 
 } // namespace verdan::platform
+
+namespace verdan::platform {
+
+struct ScratchFileWriter::Handle {
+    HANDLE h = INVALID_HANDLE_VALUE;
+};
+
+ScratchFileWriter::ScratchFileWriter(std::string target) : m_target(std::move(target)) {}
+
+ScratchFileWriter::~ScratchFileWriter() {
+    if (m_handle) cutAndClose();
+}
+
+WriteResult ScratchFileWriter::open() {
+    if (!faults::allowed()) return WriteResult::CannotCreate;
+    const std::wstring name = widen(m_target);
+    const DWORD attrs = ::GetFileAttributesW(name.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT))
+        ::DeleteFileW(name.c_str());
+    HANDLE h =
+        ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (h != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h, &info) && info.nNumberOfLinks > 1) {
+        ::CloseHandle(h);
+        ::DeleteFileW(name.c_str());
+        h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) return WriteResult::CannotCreate;
+    m_handle = std::make_unique<Handle>();
+    m_handle->h = h;
+    m_failed = false;
+    return WriteResult::Ok;
+}
+
+bool ScratchFileWriter::write(std::string_view bytes) {
+    if (!m_handle || m_failed) return false;
+    if (!writeAllowed(bytes.size()) || !writeAll(m_handle->h, bytes)) m_failed = true;
+    return !m_failed;
+}
+
+bool ScratchFileWriter::cutAndClose() {
+    bool ok = ::SetEndOfFile(m_handle->h) != 0;
+    if (!closeHandle(m_handle->h)) ok = false;
+    m_handle.reset();
+    return ok;
+}
+
+WriteResult ScratchFileWriter::commit() {
+    if (!m_handle) return WriteResult::CannotCreate;
+    const bool ok = cutAndClose() && !m_failed;
+    return ok ? WriteResult::Ok : WriteResult::CannotWrite;
+}
+
+} // namespace verdan::platform

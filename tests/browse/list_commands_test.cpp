@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "browse/list_commands.h"
 #include "catalogue/list_file.h"
 #include "platform/files.h"
@@ -59,9 +61,8 @@ TEST_F(ListCommands, AReloadStoppedWithEscapeLeavesTheListItsKeysAndItsFilesAsTh
     std::vector<std::string> lines;
     for (int i = 1; i <= 40000; ++i) lines.push_back(row(std::to_string(i), "C", "t" + std::to_string(i)));
     const std::string path = writeList(lines);
-    const std::string scratch = joinPath(dir.path(), "tmp.CSV");
     const std::string fileBefore = TempFolder::read(path);
-    const std::string scratchBefore = TempFolder::read(scratch);
+    const std::string backupBefore = TempFolder::read(backup());
     const std::size_t keys = program.globalList.keys.size();
     ui.progressTexts.clear();
     ui.escapeAtProgress = 2;
@@ -79,7 +80,7 @@ TEST_F(ListCommands, AReloadStoppedWithEscapeLeavesTheListItsKeysAndItsFilesAsTh
     EXPECT_FALSE(program.globalList.table.ListModified);
     EXPECT_EQ(view.panel, (std::vector<bool>{true, false}));
     EXPECT_EQ(TempFolder::read(path), fileBefore);
-    EXPECT_EQ(TempFolder::read(scratch), scratchBefore) << "tmp.CSV of the list shown stays";
+    EXPECT_EQ(TempFolder::read(backup()), backupBefore);
 }
 
 TEST_F(ListCommands, ReloadOfAnEmptyListAndWithTwoRowsAsksOnce) {
@@ -90,6 +91,45 @@ TEST_F(ListCommands, ReloadOfAnEmptyListAndWithTwoRowsAsksOnce) {
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "   charger la liste vide ? \n\nliste_globale_médias");
     EXPECT_EQ(program.globalList.mediaCountCaption, "aucun média");
+}
+
+// The count in the question of a second reload comes from the first reading while the file is
+// unchanged: it must be what reading the file for it gives, whatever its line ends, and follow a
+// file another program rewrote since.
+TEST_F(ListCommands, ReloadCountsTheFileAsItsReadingDidUntilItChanges) {
+    const std::string header = "n\tnom-disque\tm\xE9"
+                               "dia\ttitre";
+    const std::string path = program.catalogue.paths.ListFilePath;
+    auto askedCount = [&] {
+        ui.shown.clear();
+        ui.answers = {DialogButton::No};
+        Button_charger_bdClick(program, ui, view);
+        return ui.shown.at(0).text;
+    };
+    auto expectedQuestion = [&] {
+        const std::int64_t m = listFileMediaCount(path);
+        return m == 0 ? "   charger la liste vide ? \n\nliste_globale_médias"
+                      : "   charger la liste globale  liste_globale_médias contenant              \n\n"
+                        "       " +
+                            std::to_string(m) + " médias ?";
+    };
+    const std::vector<std::string> bodies = {"\r\n1\tA\r\n2\tB\r\n",
+                                             "1\tA\n\n2\tB\n3\tC",
+                                             "1\tA\r2\tB\r\n3\r",
+                                             "\r\n",
+                                             "",
+                                             "\n\n\n",
+                                             "1\tA\r\n\t\t\r\n2\tB\r\n" + std::string(5000, 'x') + "\r\n"};
+    for (const std::string& body : bodies) {
+        SCOPED_TRACE(body.substr(0, 40));
+        std::ofstream(test::pathFromUtf8(path), std::ios::binary) << header + "\r\n" + body;
+        ui.answers = {DialogButton::Yes, DialogButton::Yes};
+        ASSERT_TRUE(Button_charger_bdClick(program, ui, view));
+        EXPECT_EQ(askedCount(), expectedQuestion());
+        // Another program adds a line.
+        std::ofstream(test::pathFromUtf8(path), std::ios::binary | std::ios::app) << "9\tZ\r\n";
+        EXPECT_EQ(askedCount(), expectedQuestion());
+    }
 }
 
 TEST_F(ListCommands, SaveMakesTheBackupAndWritesEverything) {

@@ -31,7 +31,8 @@ private:
 };
 
 std::vector<std::string> readAll(const std::string& bytes, std::size_t maxLine, std::size_t block,
-                                 bool* failed = nullptr, std::size_t* cut = nullptr) {
+                                 bool* failed = nullptr, std::size_t* cut = nullptr,
+                                 std::size_t* lineFeeds = nullptr) {
     FailingInput input(bytes, failed ? bytes.size() / 2 : bytes.size() + 1);
     LineReader reader(input, maxLine, block);
     std::vector<std::string> lines;
@@ -46,6 +47,7 @@ std::vector<std::string> readAll(const std::string& bytes, std::size_t maxLine, 
         lines.emplace_back(line);
     }
     if (cut) *cut = reader.cutLines();
+    if (lineFeeds) *lineFeeds = reader.lineFeeds();
     return lines;
 }
 } // namespace
@@ -71,7 +73,11 @@ TEST(LineReading, AgreesWithThePlainSplitterWhateverTheReads) {
         const std::size_t maxLine = 1 + rnd() % 12;
         std::vector<std::string> expected;
         for (std::string_view line : splitLines(text)) expected.emplace_back(line.substr(0, maxLine));
-        ASSERT_EQ(readAll(text, maxLine, 1 + rnd() % 40), expected) << "round " << round;
+        // Its line feeds too, those after a CR, in a cut line's rest or across a block's end.
+        std::size_t lineFeeds = 0;
+        ASSERT_EQ(readAll(text, maxLine, 1 + rnd() % 40, nullptr, nullptr, &lineFeeds), expected)
+            << "round " << round;
+        ASSERT_EQ(lineFeeds, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'))) << round;
     }
 }
 

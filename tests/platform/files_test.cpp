@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/files_copy.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -72,6 +73,79 @@ TEST_F(AtomicWrite, AccentedAndNonLatinNames) {
         EXPECT_EQ(platform::entrySize(p), 2);
     }
 }
+
+// The scratch file is written over in place: whatever the old one held past the new end, or
+// through another name, must not survive or be touched.
+using ScratchWrite = AtomicWrite;
+
+TEST_F(ScratchWrite, EndsWhereTheNewContentEndsWhetherShorterOrLonger) {
+    const std::string p = dir.file("tmp.CSV");
+    for (const std::string& text :
+         {std::string(5000, 'a'), std::string("court"), std::string(70000, 'b'), std::string()}) {
+        platform::ScratchFileWriter w(p);
+        ASSERT_EQ(w.open(), platform::WriteResult::Ok);
+        ASSERT_TRUE(w.write(text.substr(0, text.size() / 3)));
+        ASSERT_TRUE(w.write(text.substr(text.size() / 3)));
+        ASSERT_EQ(w.commit(), platform::WriteResult::Ok);
+        EXPECT_EQ(TempFolder::read(p), text) << text.size();
+    }
+    EXPECT_EQ(filesIn(dir.path()), 1u);
+}
+
+TEST_F(ScratchWrite, AFailureIsToldAndAnAbandonedFileEndsWhereTheWritingStopped) {
+    const std::string p = dir.write("tmp.CSV", std::string(9000, 'x'));
+    {
+        platform::setWriteFailureAfter(3000);
+        platform::ScratchFileWriter w(p);
+        ASSERT_EQ(w.open(), platform::WriteResult::Ok);
+        EXPECT_TRUE(w.write(std::string(3000, 'a')));
+        EXPECT_FALSE(w.write(std::string(3000, 'b')));
+        EXPECT_EQ(w.commit(), platform::WriteResult::CannotWrite);
+    }
+    platform::setWriteFailureAfter(-1);
+    {
+        platform::ScratchFileWriter w(p);
+        ASSERT_EQ(w.open(), platform::WriteResult::Ok);
+        ASSERT_TRUE(w.write("partiel"));
+    }
+    EXPECT_EQ(TempFolder::read(p), "partiel");
+    EXPECT_EQ(platform::ScratchFileWriter(dir.file("absent/tmp.CSV")).open(),
+              platform::WriteResult::CannotCreate);
+}
+
+#ifndef _WIN32
+TEST_F(ScratchWrite, AReadOnlyCopyIsReplaced) {
+    const std::string p = dir.write("tmp.CSV", "ancienne copie");
+    test::asUnprivileged({dir.path()}, [&] {
+        std::filesystem::permissions(p, std::filesystem::perms::owner_read);
+        platform::ScratchFileWriter w(p);
+        ASSERT_EQ(w.open(), platform::WriteResult::Ok);
+        ASSERT_TRUE(w.write("nouvelle"));
+        ASSERT_EQ(w.commit(), platform::WriteResult::Ok);
+        EXPECT_EQ(TempFolder::read(p), "nouvelle");
+    });
+}
+
+TEST_F(ScratchWrite, NeverWritesThroughALinkOrASecondName) {
+    const std::string other = dir.write("liste.txt", "contenu de la liste");
+    const std::string p = dir.file("tmp.CSV");
+    for (bool symbolic : {true, false}) {
+        std::filesystem::remove(p);
+        if (symbolic) {
+            std::filesystem::create_symlink(other, p);
+        } else {
+            std::filesystem::create_hard_link(other, p);
+        }
+        platform::ScratchFileWriter w(p);
+        ASSERT_EQ(w.open(), platform::WriteResult::Ok) << symbolic;
+        ASSERT_TRUE(w.write("copie"));
+        ASSERT_EQ(w.commit(), platform::WriteResult::Ok);
+        EXPECT_EQ(TempFolder::read(other), "contenu de la liste") << symbolic;
+        EXPECT_EQ(TempFolder::read(p), "copie") << symbolic;
+        EXPECT_FALSE(std::filesystem::is_symlink(p));
+    }
+}
+#endif
 
 TEST(FileOps, NonLatinNamesThroughEveryOperation) {
     TempFolder dir;
