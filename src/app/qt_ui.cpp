@@ -227,7 +227,19 @@ void QtUi::endProgress() {
 }
 
 void QtUi::post(std::function<void()> fn) {
-    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, fn = std::move(fn)]() mutable { runWhenNoBoxIsOpen(std::move(fn)); },
+        Qt::QueuedConnection);
+}
+
+void QtUi::runWhenNoBoxIsOpen(std::function<void()> fn) {
+    // A question's own event loop: what it asks about must not change under it.
+    if (thread()->loopLevel() > 1) {
+        QTimer::singleShot(50, this,
+                           [this, fn = std::move(fn)]() mutable { runWhenNoBoxIsOpen(std::move(fn)); });
+        return;
+    }
+    fn();
 }
 
 void QtUi::runOnUiThread(const std::function<void()>& fn) {

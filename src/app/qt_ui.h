@@ -40,6 +40,8 @@ public:
     void endProgress() override;
 
 private:
+    void runWhenNoBoxIsOpen(std::function<void()> fn);
+
     QWidget* m_parent = nullptr;
     // A modal box, shown once a reading lasts; its "Annuler" and Escape stop the reading.
     QPointer<QProgressDialog> m_progress;

@@ -45,9 +45,10 @@ struct TypedSearch::Job {
     std::thread thread;
 };
 
-TypedSearch::TypedSearch(ProgramState& program, BrowseState& browse, Ui& ui, std::function<void()> shown)
+TypedSearch::TypedSearch(ProgramState& program, BrowseState& browse, Ui& ui, std::function<void()> shown,
+                         std::function<bool()> mayShow)
     : m_program(program), m_browse(browse), m_ui(ui), m_shown(std::move(shown)),
-      m_self(std::make_shared<TypedSearch*>(this)) {}
+      m_mayShow(std::move(mayShow)), m_self(std::make_shared<TypedSearch*>(this)) {}
 
 TypedSearch::~TypedSearch() {
     drop();
@@ -114,6 +115,7 @@ void TypedSearch::drop() {
     m_job->cancelled = true;
     if (m_job->thread.joinable()) m_job->thread.join();
     m_job.reset();
+    m_held = false;
     GlobalList& list = m_program.globalList.table;
     if (list.reader() == this) list.setReader(nullptr);
 }
@@ -137,9 +139,16 @@ void TypedSearch::stopReading() {
     });
 }
 
+void TypedSearch::showHeld() {
+    if (m_held && m_job) finish(m_job->id);
+}
+
 void TypedSearch::finish(std::uint64_t id) {
     if (!m_job || m_job->id != id) return;
     if (m_job->thread.joinable()) m_job->thread.join();
+    // Still registered as the list's reader: a change of the list meanwhile drops it.
+    m_held = !m_mayShow();
+    if (m_held) return;
     std::unique_ptr<Job> job = std::move(m_job);
     GlobalList& list = m_program.globalList.table;
     if (list.reader() == this) list.setReader(nullptr);

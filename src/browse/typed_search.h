@@ -17,8 +17,11 @@ namespace verdan {
 // change is over.
 class TypedSearch : public ListReader {
 public:
-    // `shown` runs on the user-interface thread after the table shown changed.
-    TypedSearch(ProgramState& program, BrowseState& browse, Ui& ui, std::function<void()> shown);
+    // `shown` runs on the user-interface thread after the table shown changed. A result found
+    // while `mayShow` says no is held until showHeld.
+    TypedSearch(
+        ProgramState& program, BrowseState& browse, Ui& ui, std::function<void()> shown,
+        std::function<bool()> mayShow = [] { return true; });
     ~TypedSearch() override;
     TypedSearch(const TypedSearch&) = delete;
     TypedSearch& operator=(const TypedSearch&) = delete;
@@ -33,6 +36,9 @@ public:
     // The last search started looked only in the result shown.
     bool lastNarrowed() const { return m_lastNarrowed; }
 
+    // Shows a result held back, if any.
+    void showHeld();
+
     void stopReading() override;
 
 private:
@@ -45,6 +51,8 @@ private:
     BrowseState& m_browse;
     Ui& m_ui;
     std::function<void()> m_shown;
+    std::function<bool()> m_mayShow;
+    bool m_held = false;
     std::unique_ptr<Job> m_job;
     std::uint64_t m_nextId = 1;
     // The text last typed and not cancelled: searched again after a change of the list.

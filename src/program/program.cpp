@@ -23,6 +23,8 @@ void Program::removeView(ProgramView& view) {
 }
 
 void Program::changed(const ProgramView* current) {
+    // A typed search found while a command ran shows now that the command is over.
+    if (typedResultMayShow()) m_typed.showHeld();
     for (ProgramView* view : m_views)
         if (view != current) view->programChanged();
 }
@@ -32,10 +34,12 @@ template <class Command> auto Program::change(Command&& command, bool replaced) 
         Program& program;
         bool replaced;
         ~Settle() {
+            --program.m_commands;
             program.m_follower.settle(replaced);
             program.changed();
         }
     } settle{*this, replaced};
+    ++m_commands;
     return command();
 }
 
@@ -89,6 +93,12 @@ bool Program::search(const std::string& text) {
 void Program::searchEntered(const std::string& text) {
     m_typed.cancel();
     Edit1Enter(m_state, m_browse, text);
+}
+
+bool Program::typedResultMayShow() const {
+    // A command that asks a question, or a copy that lets events through, acts on the rows the
+    // user saw when it began: the result under it must not change.
+    return m_commands == 0 && !m_state.copyRunning;
 }
 
 void Program::typeSearch(const std::string& text) {

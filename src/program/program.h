@@ -104,6 +104,7 @@ private:
     // on the list follows and the views are told. `replaced`: the command may have put another
     // list in place without loading it (a catalogue switch that was cancelled half-way).
     template <class Command> auto change(Command&& command, bool replaced = false);
+    bool typedResultMayShow() const;
 
     ProgramState& m_state;
     Ui& m_ui;
@@ -113,8 +114,10 @@ private:
     BrowseState m_browse;
     BrowseFollower m_follower{m_state, m_browse};
     std::vector<ProgramView*> m_views;
+    int m_commands = 0; // commands under way (a question's event loop may run others' events)
     // Last, so that its threads stop before anything they read goes.
-    TypedSearch m_typed{m_state, m_browse, m_ui, [this] { changed(); }};
+    TypedSearch m_typed{m_state, m_browse, m_ui, [this] { changed(); },
+                        [this] { return typedResultMayShow(); }};
 };
 
 } // namespace verdan

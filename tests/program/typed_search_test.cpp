@@ -5,6 +5,7 @@
 #include "support/program_fixture.h"
 #include "support/program_views.h"
 
+#include <algorithm>
 #include <random>
 
 using namespace verdan;
@@ -128,4 +129,28 @@ TEST_F(TypedSearching, AChangeOfTheListStopsTheSearchWhichIsMadeAgainOnTheListAs
     EXPECT_FALSE(program->typedSearch().lastNarrowed());
     expectShows("vostfr");
     EXPECT_EQ(shownRows().back(), state.globalList.table.rowCount() - 1);
+}
+
+TEST_F(TypedSearching, AResultFoundWhileAQuestionWaitsShowsOnlyOnceTheCommandIsOver) {
+    type("vos");
+    const std::vector<std::size_t> seen = shownRows();
+    const GlobalList& list = state.globalList.table;
+    const std::size_t rows = list.rowCount();
+    const std::string first(list.cell(seen[0], 0)), second(list.cell(seen[1], 0));
+    program->typeSearch("vost");
+    // The question's own event loop runs what was posted meanwhile: the search's result among it.
+    bool unchanged = true;
+    ui.onAsk = [&] {
+        ui.pumpUntil([] { return false; }, std::chrono::milliseconds(300));
+        unchanged = unchanged && program->browse().searchText == "vos" && shownRows() == seen;
+    };
+    ui.answers = {DialogButton::Yes};
+    program->deleteRows({1, 2}, 1);
+    ui.onAsk = nullptr;
+    EXPECT_TRUE(unchanged) << "the rows the user highlighted stayed under the question";
+    ASSERT_EQ(list.rowCount(), rows - 2);
+    ASSERT_TRUE(ui.pumpUntil([&] { return !program->typedSearch().pending(); }));
+    expectShows("vost");
+    for (std::size_t r = 1; r < list.rowCount(); ++r)
+        ASSERT_TRUE(list.cell(r, 0) != first && list.cell(r, 0) != second) << "row " << r << " stayed";
 }
