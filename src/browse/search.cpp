@@ -13,6 +13,7 @@
 #include "browse/marks.h"
 #include "util/shared_run.h"
 #include "util/text.h"
+#include "util/utf8.h"
 
 namespace verdan {
 namespace {
@@ -53,8 +54,7 @@ std::size_t searchThreads() {
 RowMatcher::RowMatcher(const GlobalList& headers, std::string_view text) {
     m_first = headers.indice_col_liste("média");
     m_last = headers.indice_col_liste("taille");
-    m_needle.reserve(text.size());
-    for (char c : text) m_needle.push_back(static_cast<char>(lowerAZ(static_cast<unsigned char>(c))));
+    m_needle = utf8::asciiLower(text);
     // Cells never hold a tab, so a text with one is found nowhere; without one, a match inside
     // the tab-joined span of the searched cells lies inside one cell.
     m_usable =

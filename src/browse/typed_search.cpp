@@ -14,20 +14,16 @@
 #include "util/dialogs.h"
 #include "util/error.h"
 #include "util/text.h"
+#include "util/utf8.h"
 
 namespace verdan {
 namespace {
-
-char lowerAZ(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
 
 // `longer` is `shorter` with characters added at its end, letter case aside as the search has it:
 // every row it finds, `shorter` finds too.
 bool lengthens(const std::string& shorter, const std::string& longer) {
     if (shorter.empty() || longer.size() <= shorter.size()) return false;
-    return std::equal(shorter.begin(), shorter.end(), longer.begin(),
-                      [](char a, char b) { return lowerAZ(a) == lowerAZ(b); });
+    return utf8::asciiLower(longer).starts_with(utf8::asciiLower(shorter));
 }
 
 } // namespace
