@@ -136,8 +136,10 @@ std::optional<std::vector<std::uint32_t>> findRows(const GlobalList& table, cons
                     return;
                 }
                 // Rows picked here and there wait on memory, not on the test: the rows a few
-                // places ahead are asked for while this one is tested.
+                // places ahead are asked for while this one is tested, and the references of
+                // those further ahead, without which their rows cannot be asked for.
                 for (std::size_t i = begin; i < end; ++i) {
+                    if (i + 2 * kRowsAhead < count) table.prefetchRowRef((*within)[i + 2 * kRowsAhead]);
                     if (i + kRowsAhead < count) prefetchRow(table.rowText((*within)[i + kRowsAhead]));
                     const std::size_t row = (*within)[i];
                     if (matcher.matches(table, row)) out.push_back(static_cast<std::uint32_t>(row));

@@ -73,6 +73,7 @@ public:
     std::vector<std::string> rowCells(std::size_t row) const;
     // The 14 cells joined by tabs.
     std::string_view rowText(std::size_t row) const { return m_rows.row(row); }
+    void prefetchRowRef(std::size_t row) const { m_rows.prefetchRef(row); }
     bool isEmptyRow(std::size_t row) const; // every cell empty
 
     // Tabs and line breaks cannot be stored in a cell (nor in a list file): they become '?'.

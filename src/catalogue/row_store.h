@@ -33,6 +33,16 @@ public:
         return {m_blocks[r.block].data.get() + r.offset, r.length};
     }
 
+    // Asks for row i's reference ahead of its use, for rows read here and there: its text can only
+    // be asked for once the reference is there.
+    void prefetchRef(std::size_t i) const {
+#if defined(__GNUC__)
+        __builtin_prefetch(m_refs.data() + i);
+#else
+        (void)i;
+#endif
+    }
+
     void push(std::string_view text);
     // Room for a row of at most `maxBytes` at the end of the store; finish it with commitRow.
     char* beginRow(std::size_t maxBytes);
@@ -62,7 +72,9 @@ public:
     // Moves rows [first, end) of other to the end, taking its blocks over.
     void appendFrom(RowStore&& other, std::size_t first);
 
-    void reserveRows(std::size_t rows) { m_refs.reserve(rows); }
+    void reserveRows(std::size_t rows) {
+        m_refs.reserve(rows);
+    }
     // Blocks for about `bytes` more of rows, made now so that their pages can be asked for ahead
     // of the rows (prefault), on another thread; returns where they lie. What is left unfilled
     // goes at releaseSpare.
