@@ -123,6 +123,18 @@ TForm2::~TForm2() {
     delete m_filterModel;
 }
 
+// Rebuilt only when the disks differ: a rebuild repaints the list and loses the disk the user
+// highlighted there, which most changes of the rows (a row deleted, a mark) leave as they were.
+void TForm2::refreshDiskList() {
+    const std::vector<std::string>& disks = m_program.globalList.disks;
+    bool same = static_cast<std::size_t>(ListBox_hd_referencer->count()) == disks.size();
+    for (std::size_t i = 0; same && i < disks.size(); ++i)
+        same = ListBox_hd_referencer->item(static_cast<int>(i))->text() == qs(disks[i]);
+    if (same) return;
+    ListBox_hd_referencer->clear();
+    for (const std::string& d : disks) ListBox_hd_referencer->addItem(qs(d));
+}
+
 void TForm2::refreshView() {
     const GlobalListState& globalList = m_program.globalList;
     const CatalogueParams& p = m_program.catalogue.params;
@@ -139,8 +151,7 @@ void TForm2::refreshView() {
     StringGrid1->setToolTip(Label6->text());
     Label_idx->setText(qs(globalList.index.levelCaption));
     Label_n_idx->setText(qs(globalList.index.keyCountCaption));
-    ListBox_hd_referencer->clear();
-    for (const std::string& d : globalList.disks) ListBox_hd_referencer->addItem(qs(d));
+    refreshDiskList();
     if (CheckBox_mode_avancer->isChecked() != m_program.settings.advancedMode) {
         CheckBox_mode_avancer->setChecked(m_program.settings.advancedMode);
         ApplyModeAvance(m_program.settings.advancedMode);

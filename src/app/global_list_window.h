@@ -123,6 +123,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void refreshDiskList();
     void buildTopBand(QWidget* band);
     void buildSidePanel(QWidget* side);
     void buildDiskControls(QWidget* side, QBoxLayout* v);

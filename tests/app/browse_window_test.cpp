@@ -358,16 +358,22 @@ TEST_F(BrowseWindow, DeleteTheRowsOfTheChosenDiskThenEverything) {
     ASSERT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->count(), 2);
     widget<QListWidget>(form2, "ListBox_hd_referencer")->setCurrentRow(1);
     EXPECT_EQ(widget<QLabel>(form2, "Label_hd_selectionner")->text(), "SERIES-0A1B");
+    // A row deleted that leaves both disks in the list leaves the highlighted disk as it was.
+    select(3, 3);
+    ui.answers = {DialogButton::Yes};
+    widget<QPushButton>(form2, "Button_del")->click();
+    EXPECT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->currentRow(), 1);
     ui.answers = {DialogButton::Yes};
     widget<QPushButton>(form2, "Button_effacer_liste_un_hd")->click();
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{
+                              " Effacer le média sélectionné  ?",
                               " Effacer les 1 médias de la liste et relatives au disque SERIES-0A1B ?",
                               "1 médias effacés de la liste et relatives au disque SERIES-0A1B"}));
-    EXPECT_EQ(titles(grid()), "a,c,d");
+    EXPECT_EQ(titles(grid()), "a,d");
 
     ui.answers = {DialogButton::Yes};
     widget<QPushButton>(form2, "Button_vider_bd")->click();
-    EXPECT_EQ(ui.texts().back(), " Effacer tous les 3 médias de la liste ?            ");
+    EXPECT_EQ(ui.texts().back(), " Effacer tous les 2 médias de la liste ?            ");
     EXPECT_EQ(rows(), 1);
     EXPECT_EQ(widget<QListWidget>(form2, "ListBox_hd_referencer")->count(), 0);
     EXPECT_EQ(widget<QLabel>(form2, "Label_n")->text(), QString::fromUtf8("aucun média"));
