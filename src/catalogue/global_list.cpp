@@ -290,17 +290,23 @@ void GlobalList::removeRows(const std::vector<std::size_t>& sortedRows) {
 
 void GlobalList::reorderDataRows(const std::vector<std::size_t>& order, bool rewrite) {
     stopReader();
-    std::vector<std::size_t> full;
-    full.reserve(order.size() + 1);
-    full.push_back(0);
-    for (std::size_t r : order) {
-        if (r > 0 && r < m_rows.size()) full.push_back(r);
+    // The header row stays in front of the order; a copy of the order with it (8 bytes a row) is
+    // made only to leave out the rows the table does not have.
+    const std::size_t rows = m_rows.size();
+    const bool inRange =
+        std::all_of(order.begin(), order.end(), [rows](std::size_t r) { return r > 0 && r < rows; });
+    std::vector<std::size_t> named;
+    if (!inRange) {
+        for (std::size_t r : order) {
+            if (r > 0 && r < rows) named.push_back(r);
+        }
     }
+    const std::vector<std::size_t>& dataOrder = inRange ? order : named;
     if (m_listener) m_listener->aboutToReset();
     if (rewrite) {
-        m_rows.reorder(full);
+        m_rows.reorder(dataOrder, 1);
     } else {
-        m_rows.permute(full);
+        m_rows.permute(dataOrder, 1);
     }
     notifyReset();
 }

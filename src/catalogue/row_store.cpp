@@ -17,8 +17,9 @@ constexpr std::size_t kLargestBlock = 4 * 1024 * 1024;
 constexpr std::size_t kTolerableWaste = 1024 * 1024;
 // A reorder of a store this large goes by slices of about kSliceBytes, in blocks of kSliceBlock.
 constexpr std::size_t kSlicedReorder = 8 * 1024 * 1024;
-constexpr std::size_t kSliceBytes = 16 * 1024 * 1024;
-constexpr std::size_t kSliceBlock = 1024 * 1024;
+// What the reorder holds beyond the rows is about a slice and a block per slice.
+constexpr std::size_t kSliceBytes = 6 * 1024 * 1024;
+constexpr std::size_t kSliceBlock = 256 * 1024;
 constexpr std::size_t kMostSlices = 256;
 
 void prefetchLine(const char* p) {
@@ -187,20 +188,21 @@ void RowStore::remove(const std::vector<std::size_t>& sortedRows) {
     compactIfWasteful();
 }
 
-void RowStore::reorder(const std::vector<std::size_t>& order) {
-    if (m_usedBytes >= kSlicedReorder && namesEachRowOnce(order)) {
-        reorderInSlices(order, kSliceBytes, kSliceBlock);
+void RowStore::reorder(const std::vector<std::size_t>& order, std::size_t kept) {
+    if (m_usedBytes >= kSlicedReorder) {
+        reorderInSlices(order, kSliceBytes, kSliceBlock, kept);
     } else {
-        copyInOrder(order);
+        copyInOrder({order, std::min(kept, m_refs.size())});
     }
 }
 
-void RowStore::copyInOrder(const std::vector<std::size_t>& order) {
+void RowStore::copyInOrder(const Order& order) {
     // The rows are rewritten in their new order, so that every later pass over the table (a
     // search, a count, a save) reads memory in sequence rather than jumping at every row.
     RowStore fresh(m_spare);
     fresh.reserveRows(order.size());
-    for (std::size_t i : order) {
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::size_t i = order[k];
         fresh.beginRow(m_refs.at(i).length);
         fresh.commitRow(m_refs[i].length);
     }
@@ -227,7 +229,7 @@ void RowStore::copyInOrder(const std::vector<std::size_t>& order) {
     *this = std::move(fresh);
 }
 
-bool RowStore::namesEachRowOnce(const std::vector<std::size_t>& order) const {
+bool RowStore::namesEachRowOnce(const Order& order) const {
     std::vector<bool> named(m_refs.size(), false);
     bool once = order.size() == m_refs.size();
     for (std::size_t k = 0; k < order.size() && once; ++k) {
@@ -237,15 +239,36 @@ bool RowStore::namesEachRowOnce(const std::vector<std::size_t>& order) const {
     return once;
 }
 
-void RowStore::permute(const std::vector<std::size_t>& order) {
+void RowStore::permute(const std::vector<std::size_t>& rows, std::size_t kept) {
+    const Order order{rows, std::min(kept, m_refs.size())};
     // Two references to the same bytes would let an edit of one row change the other.
     if (!namesEachRowOnce(order)) {
         copyInOrder(order);
         return;
     }
-    std::vector<Ref> refs(order.size());
-    for (std::size_t k = 0; k < order.size(); ++k) refs[k] = m_refs[order[k]];
-    m_refs.swap(refs);
+    permuteReferences(order);
+}
+
+void RowStore::permuteReferences(const Order& order) {
+    // A second vector of references would cost 8 bytes a row at the moment the order's own
+    // vectors are there too; one bit a row tells the places already filled. The orders that
+    // come here keep neighbours together, so that the cycles read memory close by.
+    std::vector<bool> placed(m_refs.size(), false);
+    for (std::size_t start = order.kept; start < m_refs.size(); ++start) {
+        if (placed[start]) continue;
+        const Ref first = m_refs[start];
+        std::size_t at = start;
+        for (;;) {
+            placed[at] = true;
+            const std::size_t from = order[at];
+            if (from == start) {
+                m_refs[at] = first;
+                break;
+            }
+            m_refs[at] = m_refs[from];
+            at = from;
+        }
+    }
 }
 
 // Copying every row at once to its new place would hold all of them twice. Instead the rows are
@@ -370,8 +393,9 @@ private:
     std::vector<std::unique_ptr<char[]>> m_pool;
 };
 
-void RowStore::reorderInSlices(const std::vector<std::size_t>& order, std::size_t sliceBytes,
-                               std::size_t blockBytes) {
+void RowStore::reorderInSlices(const std::vector<std::size_t>& rows, std::size_t sliceBytes,
+                               std::size_t blockBytes, std::size_t kept) {
+    const Order order{rows, std::min(kept, m_refs.size())};
     // A reference names a place inside a block of at most kLargestBlock, among kMostBlocks: blocks
     // so small that the old, the gathered and the final ones could outnumber them are not used.
     blockBytes = std::clamp<std::size_t>(blockBytes, 1, kLargestBlock);
@@ -383,6 +407,8 @@ void RowStore::reorderInSlices(const std::vector<std::size_t>& order, std::size_
         return;
     }
     {
+        // Gathered into a second vector rather than permuted in place: the loads are independent
+        // of each other, where following the cycles waits on each one in turn.
         std::vector<Ref> refs(order.size());
         for (std::size_t k = 0; k < order.size(); ++k) refs[k] = m_refs[order[k]];
         m_refs.swap(refs);

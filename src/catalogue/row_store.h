@@ -58,17 +58,18 @@ public:
     // Drops the rows at these positions (ascending, each once, each below size()); moves only the
     // references after the first one.
     void remove(const std::vector<std::size_t>& sortedRows);
-    // Row i of the result is row order[i] of the store; rows not named are dropped. The rows are
-    // written anew in that order; when `order` names every row of a large store once, a slice of
-    // the rows at a time, so that the store never holds a second copy of them all.
-    void reorder(const std::vector<std::size_t>& order);
-    // The same when `order` names every row once, moving only the references: for an order that
+    // The first `kept` rows stay; row kept + i of the result is row order[i] of the store; rows
+    // not named are dropped. The rows are written anew in that order; when the order names every
+    // row of a large store once, a slice of the rows at a time, so that the store never holds a
+    // second copy of them all.
+    void reorder(const std::vector<std::size_t>& order, std::size_t kept = 0);
+    // The same when the order names every row once, moving only the references: for an order that
     // keeps neighbours together (a reversal), where writing the rows anew costs more than it saves.
-    void permute(const std::vector<std::size_t>& order);
+    void permute(const std::vector<std::size_t>& order, std::size_t kept = 0);
     // reorder by slices of about `sliceBytes` of rows, in blocks of `blockBytes`, whatever the
     // store's size.
     void reorderInSlices(const std::vector<std::size_t>& order, std::size_t sliceBytes,
-                         std::size_t blockBytes);
+                         std::size_t blockBytes, std::size_t kept = 0);
     // Moves rows [first, end) of other to the end, taking its blocks over.
     void appendFrom(RowStore&& other, std::size_t first);
 
@@ -107,10 +108,19 @@ private:
     };
 
     class SlicedReorder;
+    // The rows [0, kept) followed by `rows`, without a copy of them.
+    struct Order {
+        const std::vector<std::size_t>& rows;
+        std::size_t kept;
+        std::size_t size() const { return kept + rows.size(); }
+        std::size_t operator[](std::size_t k) const { return k < kept ? k : rows[k - kept]; }
+    };
 
     char* reserveTail(std::size_t bytes);
-    bool namesEachRowOnce(const std::vector<std::size_t>& order) const;
-    void copyInOrder(const std::vector<std::size_t>& order);
+    bool namesEachRowOnce(const Order& order) const;
+    void copyInOrder(const Order& order);
+    // Puts the references in the new order where they are, a cycle of the permutation at a time.
+    void permuteReferences(const Order& order);
     void compactIfWasteful();
     // After a sliced reorder: the blocks it freed go, the others are numbered anew.
     void dropFreedBlocks();

@@ -339,8 +339,8 @@ TEST_F(Sorting, WithoutASecondThreadBothHalvesAreSortedHere) {
     }
     std::vector<bool> same;
     const std::vector<std::string> expected = referenceOrder(texts, ids, true, keys, &same);
-    // The keys, the sort and the merge each ask for a thread.
-    for (long long after = 0; after < 3; ++after) {
+    // The keys, the sort, the merge and the groups each ask for a thread.
+    for (long long after = 0; after < 4; ++after) {
         for (long long count : {1LL, kEveryStart}) {
             SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
             GlobalList copy;
@@ -354,6 +354,57 @@ TEST_F(Sorting, WithoutASecondThreadBothHalvesAreSortedHere) {
             }
             EXPECT_EQ(column(copy, "taille"), expected);
             EXPECT_EQ(runs.sameKeyAsAbove, same);
+        }
+    }
+}
+
+// Most titles unlike the others, a few alike far past the keys' first bytes, in small groups that
+// end in every way (later letters, an accent, case alone, one the start of another, a repeat): the
+// large sort orders those groups from their whole keys, wherever the halves and the threads cut.
+TEST_F(Sorting, SmallGroupsOfLongAlikeTitlesSortByTheirWholeKeys) {
+    const char* ends[] = {"", "Tintin", "tintin", "Tintín", "Tintin au Tibet", "é", "e", "A"};
+    const std::vector<std::string> letters = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k",
+                                              "l", "m", "n", "o", "p", "q", "r", "s", "t", "u", "v",
+                                              "w", "x", "y", "z", "é", "è", "à", "ç", " ", "E", "-"};
+    std::mt19937 random(27);
+    std::vector<std::string> texts, ids;
+    for (int i = 0; i < 24000; ++i) {
+        Media m;
+        if (i % 20 == 0) {
+            m.title = "Les aventures extraordinaires, tome " + std::to_string(i / 80 % 150) + ", " +
+                      ends[random() % std::size(ends)];
+        } else {
+            for (std::size_t c = 0, n = 12 + random() % 40; c < n; ++c)
+                m.title += letters[random() % letters.size()];
+        }
+        m.size = std::to_string(i);
+        add(m);
+        texts.push_back(m.title);
+        ids.push_back(m.size);
+    }
+    for (bool ascending : {true, false}) {
+        std::vector<bool> same;
+        const std::vector<std::string> expected = referenceOrder(texts, ids, ascending, keys, &same);
+        const auto sortedCopy = [&](long long refusals, long long after) {
+            GlobalList copy;
+            std::vector<std::size_t> all;
+            for (std::size_t r = 1; r < list().rowCount(); ++r) all.push_back(r);
+            copy.assignRowsFrom(list(), all);
+            SortRuns runs;
+            {
+                RefusedThreads refused(refusals, after);
+                trier_grille(copy, 3, ascending, keys, &runs);
+            }
+            EXPECT_EQ(column(copy, "taille"), expected);
+            EXPECT_EQ(runs.sameKeyAsAbove, same);
+        };
+        sortedCopy(0, 0);
+        // The keys, the sort, the merge and the groups each ask for a thread.
+        for (long long after = 0; after < 4; ++after) {
+            for (long long count : {1LL, kEveryStart}) {
+                SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
+                sortedCopy(count, after);
+            }
         }
     }
 }

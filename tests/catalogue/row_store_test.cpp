@@ -96,6 +96,39 @@ TEST(RowStoreSlices, AnOrderThatRepeatsOrLeavesOutRowsIsCopied) {
     EXPECT_TRUE(m.store.empty());
 }
 
+// The header row of a table stays in front of an order of its other rows, without a copy of the
+// order; an order that names a row kept in front again is copied, each place its own row.
+TEST(RowStoreSlices, TheFirstRowsStayInFrontOfTheOrder) {
+    MixedStore m;
+    const std::size_t kept = 3;
+    std::vector<std::size_t> order(m.rows.size() - kept);
+    std::iota(order.begin(), order.end(), kept);
+    std::shuffle(order.begin(), order.end(), std::mt19937(5));
+    std::vector<std::string> expected(m.rows.begin(), m.rows.begin() + kept);
+    for (std::size_t i : order) expected.push_back(m.rows[i]);
+    m.store.reorderInSlices(order, 16 * 1024, 1024, kept);
+    ASSERT_EQ(rowsOf(m.store), expected);
+
+    // Moving only the references, by cycles: a reversal, then a rotation by one.
+    std::vector<std::size_t> reversed(order.size());
+    std::iota(reversed.rbegin(), reversed.rend(), kept);
+    m.store.permute(reversed, kept);
+    std::reverse(expected.begin() + kept, expected.end());
+    ASSERT_EQ(rowsOf(m.store), expected);
+    std::vector<std::size_t> rotated(order.size());
+    std::iota(rotated.begin(), rotated.end(), kept + 1);
+    rotated.back() = kept;
+    m.store.permute(rotated, kept);
+    std::rotate(expected.begin() + kept, expected.begin() + kept + 1, expected.end());
+    ASSERT_EQ(rowsOf(m.store), expected);
+
+    m.store.reorder({0, 4}, kept);
+    ASSERT_EQ(rowsOf(m.store),
+              (std::vector<std::string>{expected[0], expected[1], expected[2], expected[0], expected[4]}));
+    m.store.set(3, "changed");
+    EXPECT_EQ(m.store.row(0), expected[0]);
+}
+
 namespace {
 
 TEST(RowStoreKeep, ExactlyTheClearedRowsGoAndTheOthersKeepTheirOrder) {
