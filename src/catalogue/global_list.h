@@ -66,6 +66,10 @@ public:
     // One reader at a time; stopped (and forgotten) before the next change of the rows.
     void setReader(ListReader* reader) { m_reader = reader; }
     ListReader* reader() const { return m_reader; }
+    // The maker of the key set after a load (catalogue/list_load.h), a reader apart from the
+    // search's, stopped with it.
+    void setKeysReader(ListReader* reader) { m_keysReader = reader; }
+    ListReader* keysReader() const { return m_keysReader; }
 
     std::size_t rowCount() const { return m_rows.size(); }
     // Empty for a row or column out of range (a column lookup that found nothing gives -1).
@@ -155,6 +159,10 @@ private:
             m_reader = nullptr;
             reader->stopReading();
         }
+        if (ListReader* reader = m_keysReader) {
+            m_keysReader = nullptr;
+            reader->stopReading();
+        }
     }
     void notifyReset();
     // Appends a row already joined by tabs, with its listener calls.
@@ -169,6 +177,7 @@ private:
     std::string m_appendText;
     GlobalListListener* m_listener = nullptr;
     ListReader* m_reader = nullptr;
+    ListReader* m_keysReader = nullptr;
     std::size_t m_selectedRow = 1;
     std::uint64_t m_rowsStamp = 0;
     std::array<std::uint64_t, kListColumns> m_columnStamps{};

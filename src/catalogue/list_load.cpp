@@ -1,21 +1,33 @@
 #include "catalogue/list_load.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <memory>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "catalogue/list_edits.h"
 #include "catalogue/list_file.h"
+#include "platform/threads.h"
 #include "util/beside.h"
 
 namespace verdan {
 namespace {
 
-// Keys and disks of the rows read, the header row first.
+// The header of the marks' column, and the mark itself.
+constexpr std::string_view kMarkText = " x";
+
+// Keys and disks of the rows read, the header row first; the marks are counted as well, and are
+// all that is followed without `keys`.
 class KeysAndDisks : public RowFollower {
 public:
-    KeysAndDisks(int level, bool disks) : m_level(level), m_withDisks(disks) {}
+    KeysAndDisks(int level, bool disks, bool keys = true)
+        : m_level(level), m_withDisks(disks), m_withKeys(keys) {}
 
     void begin(std::uint64_t fileBytes) override { m_fileBytes = fileBytes; }
 
@@ -25,8 +37,14 @@ public:
             m_columns = KeyColumns::ofHeader(rows[0]);
             m_nameColumn = GlobalList::columnOfHeader(rows[0], "nom-disque");
             m_serialColumn = GlobalList::columnOfHeader(rows[0], "NS-disque");
-            reserveFor(rows);
+            m_markColumn = GlobalList::columnOfHeader(rows[0], kMarkText);
+            if (m_withKeys) reserveFor(rows);
             i = 1;
+        }
+        countMarks(rows, i);
+        if (!m_withKeys) {
+            m_rowsSeen += rows.size();
+            return;
         }
         for (std::size_t first = i; first < rows.size(); first += kKeyBatch) {
             const std::size_t count = std::min(kKeyBatch, rows.size() - first);
@@ -46,11 +64,25 @@ public:
     }
 
     std::size_t rowsSeen() const { return m_rowsSeen; }
+    std::size_t marks() const { return m_marks; }
+    int level() const { return m_level; }
+    bool withDisks() const { return m_withDisks; }
 
     KeySet keys;
     std::vector<std::string> disks;
 
 private:
+    void countMarks(const std::vector<std::string_view>& rows, std::size_t first) {
+        if (m_markColumn < 0) return;
+        // In the standard layout the marks are the last cells: a row that does not end with the
+        // mark holds none, and is settled without cutting it.
+        const bool last = m_markColumn == kListColumns - 1;
+        for (std::size_t r = first; r < rows.size(); ++r) {
+            if (last && !rows[r].ends_with(kMarkText)) continue;
+            if (GlobalList::cellOfRow(rows[r], m_markColumn) == kMarkText) ++m_marks;
+        }
+    }
+
     // Room for as many keys as the file holds rows of the first batch's length, and a tenth more:
     // a set grown step by step holds the old table and the new one at once at every step.
     void reserveFor(const std::vector<std::string_view>& rows) {
@@ -63,19 +95,261 @@ private:
 
     int m_level;
     bool m_withDisks;
+    bool m_withKeys;
     std::uint64_t m_fileBytes = 0;
     KeyColumns m_columns;
     int m_nameColumn = -1;
     int m_serialColumn = -1;
+    int m_markColumn = -1;
     DiskListBuilder m_diskList{disks};
     std::size_t m_rowsSeen = 0;
+    std::size_t m_marks = 0;
 };
 
+void installKeys(GlobalListState& globalList, KeysAndDisks&& made) {
+    adoptKeys(std::move(made.keys), globalList.keys, made.level(), globalList.index);
+    if (made.withDisks()) {
+        globalList.disks = std::move(made.disks);
+        markDisksCurrent(globalList);
+    }
+}
+
+// The keys and disks of the table as indexer_liste and extraire_hd_liste_globale make them.
+void indexTable(GlobalListState& globalList, int level, bool keepKeys, bool rebuildDisks) {
+    runBeside(
+        [&] {
+            if (rebuildDisks) extraire_hd_liste_globale(globalList);
+        },
+        [&] { indexer_liste(globalList.table, globalList.keys, level, keepKeys, globalList.index); });
+}
+
 } // namespace
+
+// Makes the keys and disks of the table's rows on a thread of its own while the table is shown:
+// the disks first, then the keys, each from where it stands. It reads the rows as a reader of
+// the table: a change of the rows waits for it and puts what it made in place first, unless the
+// change is one the making follows where it stands (paused, the marks changed or rows removed,
+// then resumed).
+class KeysInMaking : public ListReader {
+public:
+    KeysInMaking(GlobalListState& globalList, int level, bool disks, Ui& ui)
+        : m_globalList(globalList), m_level(level), m_withDisks(disks), m_ui(ui), m_diskList(m_disks) {}
+    ~KeysInMaking() override { pause(); }
+    KeysInMaking(const KeysInMaking&) = delete;
+    KeysInMaking& operator=(const KeysInMaking&) = delete;
+
+    void start(const std::weak_ptr<KeysInMaking>& self) {
+        m_self = self;
+        const GlobalList& table = m_globalList.table;
+        m_columns = KeyColumns::of(table);
+        m_nameColumn = table.indice_col_liste("nom-disque");
+        m_serialColumn = table.indice_col_liste("NS-disque");
+        m_keys.reserve(table.rowCount());
+        resume();
+    }
+    void stopReading() override { finishKeys(m_globalList); }
+
+    // Stops the thread where it stands; the rows may then change as resume allows.
+    void pause() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+        m_stop = false;
+        if (m_globalList.table.keysReader() == this) m_globalList.table.setKeysReader(nullptr);
+    }
+    void resume() {
+        m_globalList.table.setKeysReader(this);
+        try {
+            m_thread = platform::startThread([this] {
+                make();
+                if (!m_stop) tellMade();
+            });
+        } catch (const std::system_error&) {
+            make(); // no thread to be had: made here
+            tellMade();
+        }
+    }
+    // Paused: the disks made whole here and put in place, as they are before any change.
+    void finishDisks() {
+        if (m_disksInstalled) return;
+        makeDisks();
+        if (m_failure) return;
+        m_disksInstalled = true;
+        if (!m_withDisks) return;
+        m_globalList.disks = std::move(m_disks);
+        markDisksCurrent(m_globalList);
+    }
+    // Paused, the disks in place: the rows `removed` (ascending) are about to go.
+    void forgetRows(const std::vector<std::size_t>& removed) {
+        const GlobalList& table = m_globalList.table;
+        std::string key;
+        std::size_t made = 0;
+        for (const std::size_t r : removed) {
+            if (r == 0 || r >= m_keyRow) continue;
+            key.clear();
+            appendKey(table, m_columns, r, m_level, key);
+            m_keys.remove(key);
+            ++made;
+        }
+        m_keyRow -= made;
+    }
+    // Paused: made whole here and put in place, with the labels.
+    void install() {
+        make();
+        if (m_failure) {
+            // Memory short on the thread: made the usual way, whose failure is the user's to see.
+            indexTable(m_globalList, m_level, false, m_withDisks && !m_disksInstalled);
+            return;
+        }
+        finishDisks();
+        adoptKeys(std::move(m_keys), m_globalList.keys, m_level, m_globalList.index);
+    }
+    int level() const { return m_level; }
+    bool withDisks() const { return m_withDisks; }
+
+private:
+    void make() {
+        makeDisks();
+        try {
+            const GlobalList& table = m_globalList.table;
+            const std::size_t rows = table.rowCount();
+            std::array<std::string_view, kKeyBatch> texts;
+            while (m_keyRow < rows && !m_stop && !m_failure) {
+                const std::size_t count = std::min(kKeyBatch, rows - m_keyRow);
+                for (std::size_t j = 0; j < count; ++j) texts[j] = table.rowText(m_keyRow + j);
+                addRowKeys(texts.data(), count, m_columns, m_level, m_keys);
+                m_keyRow += count;
+            }
+        } catch (...) {
+            m_failure = std::current_exception();
+        }
+    }
+    // As extraire_hd_liste_globale makes them.
+    void makeDisks() {
+        if (!m_withDisks || m_disksInstalled) return;
+        try {
+            const GlobalList& table = m_globalList.table;
+            const std::size_t rows = table.rowCount();
+            while (m_diskRow < rows && !m_stop && !m_failure) {
+                const std::size_t end = std::min(rows, m_diskRow + kKeyBatch);
+                for (; m_diskRow < end; ++m_diskRow)
+                    m_diskList.add(table.cell(m_diskRow, m_nameColumn),
+                                   table.cell(m_diskRow, m_serialColumn));
+            }
+        } catch (...) {
+            m_failure = std::current_exception();
+        }
+    }
+    void tellMade() {
+        // Told on the user-interface thread; the program may have waited for them already by then.
+        m_ui.post([self = m_self] {
+            const std::shared_ptr<KeysInMaking> making = self.lock();
+            if (!making || making->m_globalList.keysInMaking != making) return;
+            finishKeys(making->m_globalList);
+            if (making->m_globalList.keysMade) making->m_globalList.keysMade();
+        });
+    }
+
+    GlobalListState& m_globalList;
+    const int m_level;
+    const bool m_withDisks;
+    Ui& m_ui;
+    std::weak_ptr<KeysInMaking> m_self;
+    KeyColumns m_columns;
+    int m_nameColumn = -1;
+    int m_serialColumn = -1;
+    KeySet m_keys;
+    std::vector<std::string> m_disks;
+    DiskListBuilder m_diskList;
+    std::size_t m_diskRow = 1;
+    std::size_t m_keyRow = 1;
+    bool m_disksInstalled = false;
+    std::atomic<bool> m_stop{false};
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
+namespace {
+
+void startKeys(GlobalListState& globalList, int level, bool disks, Ui& ui) {
+    globalList.index.levelCaption = labelIdxText(level);
+    auto making = std::make_shared<KeysInMaking>(globalList, level, disks, ui);
+    globalList.keysInMaking = making;
+    making->start(making);
+}
+
+} // namespace
+
+void finishKeys(GlobalListState& globalList) {
+    const std::shared_ptr<KeysInMaking> making = std::move(globalList.keysInMaking);
+    globalList.keysInMaking.reset();
+    if (!making) return;
+    making->pause();
+    making->install();
+}
+
+void pauseKeys(GlobalListState& globalList) {
+    if (globalList.keysInMaking) globalList.keysInMaking->pause();
+}
+
+void resumeKeys(GlobalListState& globalList) {
+    if (globalList.keysInMaking) globalList.keysInMaking->resume();
+}
+
+void finishDisks(GlobalListState& globalList) {
+    if (!globalList.keysInMaking) return;
+    globalList.keysInMaking->pause();
+    globalList.keysInMaking->finishDisks();
+    globalList.keysInMaking->resume();
+}
+
+bool keysFollowRemoval(GlobalListState& globalList, int level, const std::vector<std::size_t>& removed) {
+    KeysInMaking* making = globalList.keysInMaking.get();
+    if (!making) return false;
+    if (std::clamp(making->level(), 0, kIndexLevels - 1) != std::clamp(level, 0, kIndexLevels - 1)) {
+        finishKeys(globalList);
+        return false;
+    }
+    making->pause();
+    making->finishDisks();
+    making->forgetRows(removed);
+    return true;
+}
+
+bool keysInMaking(const GlobalListState& globalList) {
+    return globalList.keysInMaking != nullptr;
+}
 
 LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path, int level, bool keepKeys,
                            bool rebuildDisks, Ui& ui, const std::string& programFolder,
                            std::int64_t* lineFeeds) {
+    // Keys in the making for the rows this load replaces are dropped, and made again should the
+    // reading fail; keys to be kept are waited for.
+    struct Dropped {
+        GlobalListState& globalList;
+        Ui& ui;
+        bool dropped = false;
+        int level = 0;
+        bool disks = false;
+        std::uint64_t stamp = globalList.table.rowsStamp();
+        ~Dropped() {
+            if (!dropped || globalList.table.rowsStamp() != stamp || globalList.keysInMaking) return;
+            try {
+                startKeys(globalList, level, disks, ui);
+            } catch (...) {
+                // Not even room to start: the keys of another table must not stay.
+                globalList.keys.clear();
+                globalList.keys.setLevel(-1);
+            }
+        }
+    } dropped{globalList, ui};
+    if (globalList.keysInMaking && keepKeys) finishKeys(globalList);
+    if (const std::shared_ptr<KeysInMaking> making = std::move(globalList.keysInMaking)) {
+        globalList.keysInMaking.reset();
+        making->pause();
+        dropped.dropped = true;
+        dropped.level = making->level();
+        dropped.disks = making->withDisks();
+    }
     // Whatever the load left in the table, even when it failed half-way, is another list: its
     // observers start again from it once keys and disks are made.
     struct Announce {
@@ -85,25 +359,28 @@ LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path,
             if (globalList.table.rowsStamp() != stamp) announceListReplaced(globalList);
         }
     } announce{globalList};
-    KeysAndDisks follower(level, rebuildDisks);
+    const bool later = globalList.keysAfterRows && (!keepKeys || globalList.keys.size() == 0);
+    KeysAndDisks follower(level, rebuildDisks, !later);
     const LoadResult result =
         lire_liste(globalList.table, path, ListMode::Replace, ui, programFolder, &follower, lineFeeds);
-    // The set made beside is the table's when it saw every row: not for a file without rows (the
-    // table then gets its blank row), nor when keys kept from before must stay.
-    if (result == LoadResult::Loaded && follower.rowsSeen() == globalList.table.rowCount() &&
-        (!keepKeys || globalList.keys.size() == 0)) {
-        adoptKeys(std::move(follower.keys), globalList.keys, level, globalList.index);
-        if (rebuildDisks) {
-            globalList.disks = std::move(follower.disks);
-            markDisksCurrent(globalList);
-        }
+    dropped.dropped = false;
+    GlobalList& table = globalList.table;
+    // The follower saw every row: not for a file without rows (the table then gets its blank row).
+    const bool seenAll = result == LoadResult::Loaded && follower.rowsSeen() == table.rowCount();
+    const int markColumn = table.indice_col_liste(kMarkText);
+    globalList.marksRead = {seenAll && markColumn >= 0, table.rowsStamp(), table.columnStamp(markColumn),
+                            follower.marks()};
+    if (later && table.mediaCount() > 0) {
+        startKeys(globalList, level, rebuildDisks, ui);
         return result;
     }
-    runBeside(
-        [&] {
-            if (rebuildDisks) extraire_hd_liste_globale(globalList);
-        },
-        [&] { indexer_liste(globalList.table, globalList.keys, level, keepKeys, globalList.index); });
+    // The set made beside is the table's when it saw every row, unless keys kept from before
+    // must stay.
+    if (!later && seenAll && (!keepKeys || globalList.keys.size() == 0)) {
+        installKeys(globalList, std::move(follower));
+        return result;
+    }
+    indexTable(globalList, level, keepKeys, rebuildDisks);
     return result;
 }
 

@@ -202,8 +202,16 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     form1.FirstActivation = false;
 }
 
-std::string activate(ProgramState& program) {
-    SetAllMarks(program.globalList.table, "");
+std::string activate(ProgramState& program, bool marked) {
+    if (marked) {
+        // The marks are neither keys nor disks: keys in the making go on from where they stand.
+        struct Paused {
+            GlobalListState& globalList;
+            ~Paused() { resumeKeys(globalList); }
+        } paused{program.globalList};
+        pauseKeys(program.globalList);
+        SetAllMarks(program.globalList.table, "");
+    }
     const std::string access = accessCaption(program);
     return CollectionState::windowTitle(program.collectionListFileCaption +
                                         (access.empty() ? std::string() : "      " + access));
