@@ -26,10 +26,14 @@ constexpr std::string_view kMarkText = " x";
 // all that is followed without `keys`.
 class KeysAndDisks : public RowFollower {
 public:
-    KeysAndDisks(int level, bool disks, bool keys = true)
-        : m_level(level), m_withDisks(disks), m_withKeys(keys) {}
+    // Keys made beside unless the file has `keysLaterFrom` bytes or more.
+    KeysAndDisks(int level, bool disks, std::uint64_t keysLaterFrom = UINT64_MAX)
+        : m_level(level), m_withDisks(disks), m_keysLaterFrom(keysLaterFrom) {}
 
-    void begin(std::uint64_t fileBytes) override { m_fileBytes = fileBytes; }
+    void begin(std::uint64_t fileBytes) override {
+        m_fileBytes = fileBytes;
+        m_withKeys = fileBytes < m_keysLaterFrom;
+    }
 
     void follow(const std::vector<std::string_view>& rows) override {
         std::size_t i = 0;
@@ -67,6 +71,7 @@ public:
     std::size_t marks() const { return m_marks; }
     int level() const { return m_level; }
     bool withDisks() const { return m_withDisks; }
+    bool withKeys() const { return m_withKeys; }
 
     KeySet keys;
     std::vector<std::string> disks;
@@ -95,7 +100,8 @@ private:
 
     int m_level;
     bool m_withDisks;
-    bool m_withKeys;
+    std::uint64_t m_keysLaterFrom;
+    bool m_withKeys = true;
     std::uint64_t m_fileBytes = 0;
     KeyColumns m_columns;
     int m_nameColumn = -1;
@@ -359,8 +365,9 @@ LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path,
             if (globalList.table.rowsStamp() != stamp) announceListReplaced(globalList);
         }
     } announce{globalList};
-    const bool later = globalList.keysAfterRows && (!keepKeys || globalList.keys.size() == 0);
-    KeysAndDisks follower(level, rebuildDisks, !later);
+    // Keys kept from before are added to at once.
+    const bool fresh = !keepKeys || globalList.keys.size() == 0;
+    KeysAndDisks follower(level, rebuildDisks, fresh ? globalList.keysAfterBytesFrom : UINT64_MAX);
     const LoadResult result =
         lire_liste(globalList.table, path, ListMode::Replace, ui, programFolder, &follower, lineFeeds);
     dropped.dropped = false;
@@ -370,13 +377,13 @@ LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path,
     const int markColumn = table.indice_col_liste(kMarkText);
     globalList.marksRead = {seenAll && markColumn >= 0, table.rowsStamp(), table.columnStamp(markColumn),
                             follower.marks()};
-    if (later && table.mediaCount() > 0) {
+    if (!follower.withKeys() && table.mediaCount() > 0) {
         startKeys(globalList, level, rebuildDisks, ui);
         return result;
     }
     // The set made beside is the table's when it saw every row, unless keys kept from before
     // must stay.
-    if (!later && seenAll && (!keepKeys || globalList.keys.size() == 0)) {
+    if (seenAll && fresh && follower.withKeys()) {
         installKeys(globalList, std::move(follower));
         return result;
     }

@@ -50,10 +50,11 @@ struct GlobalListState {
         std::uint64_t rowsStamp = 0, columnStamp = 0;
         std::size_t count = 0;
     } marksRead;
-    // When set (the program with its windows), a load puts its rows in place and the table is
-    // shown before their keys and disks are made: a thread makes them then, and finishKeys
-    // (catalogue/list_load.h) waits for them; keysMade runs once they are in place.
-    bool keysAfterRows = false;
+    // From a list file of this size (the program with its windows sets it), a load puts its rows
+    // in place and the table is shown before their keys and disks are made: a thread makes them
+    // then, and finishKeys (catalogue/list_load.h) waits for them; keysMade runs once they are in
+    // place.
+    std::uint64_t keysAfterBytesFrom = UINT64_MAX;
     std::function<void()> keysMade;
     // Declared last, so that its thread stops before the rest goes.
     std::shared_ptr<KeysInMaking> keysInMaking;

@@ -14,9 +14,9 @@ namespace verdan {
 
 Program::Program(ProgramState& state, Ui& ui, Shell& shell, platform::DriveProvider& drives)
     : m_state(state), m_ui(ui), m_shell(shell), m_drives(drives), m_collection(state.drives) {
-    // The table is shown as soon as its rows are read; the views show the keys' count and the
-    // disks once they are made.
-    m_state.globalList.keysAfterRows = true;
+    // A large table is shown as soon as its rows are read; the views show the keys' count and
+    // the disks once they are made. Below, the keys cost less than the hand-over.
+    m_state.globalList.keysAfterBytesFrom = kKeysAfterBytesFrom;
     m_state.globalList.keysMade = [this] { changed(); };
 }
 

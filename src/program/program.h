@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ public:
 // display it and forward the user's actions, so that a whole user path runs without a window.
 class Program {
 public:
+    // The size of list file (about 50,000 rows) from which its keys are made after its table shows.
+    static constexpr std::uint64_t kKeysAfterBytesFrom = 8 << 20;
+
     // `state` outlives the program: the settings and the catalogue stay when the windows are made
     // anew.
     Program(ProgramState& state, Ui& ui, Shell& shell, platform::DriveProvider& drives);
