@@ -183,10 +183,14 @@ public:
         if (!m_withDisks) return;
         m_globalList.disks = std::move(m_disks);
         markDisksCurrent(m_globalList);
+        // Made from the rows as they were before some went: as a removal leaves them, not current.
+        if (m_rowsRemoved) m_globalList.disksSource.known = false;
     }
-    // Paused, the disks in place: the rows `removed` (ascending) are about to go.
+    // Paused: the rows `removed` (ascending) are about to go.
     void forgetRows(const std::vector<std::size_t>& removed) {
         const GlobalList& table = m_globalList.table;
+        m_rowsRemoved = true;
+        if (m_withDisks && !m_disksInstalled) keepDisksOf(removed);
         std::string key;
         std::size_t made = 0;
         for (const std::size_t r : removed) {
@@ -229,7 +233,8 @@ private:
             m_failure = std::current_exception();
         }
     }
-    // As extraire_hd_liste_globale makes them.
+    // As extraire_hd_liste_globale makes them from the rows before any removal: the rows removed
+    // before the disks reached them are taken in where they stood.
     void makeDisks() {
         if (!m_withDisks || m_disksInstalled) return;
         try {
@@ -237,13 +242,48 @@ private:
             const std::size_t rows = table.rowCount();
             while (m_diskRow < rows && !m_stop && !m_failure) {
                 const std::size_t end = std::min(rows, m_diskRow + kKeyBatch);
-                for (; m_diskRow < end; ++m_diskRow)
+                for (; m_diskRow < end; ++m_diskRow) {
+                    takeGoneRows(m_diskRow);
                     m_diskList.add(table.cell(m_diskRow, m_nameColumn),
                                    table.cell(m_diskRow, m_serialColumn));
+                }
             }
+            if (m_diskRow >= rows) takeGoneRows(SIZE_MAX);
         } catch (...) {
             m_failure = std::current_exception();
         }
+    }
+    void takeGoneRows(std::size_t upTo) {
+        for (; m_goneTaken < m_gone.size() && m_gone[m_goneTaken].before <= upTo; ++m_goneTaken)
+            m_diskList.add(m_gone[m_goneTaken].name, m_gone[m_goneTaken].serial);
+    }
+    // The disk cells of the rows removed that the disks have not reached, each to be taken just
+    // before the row that then stands where it stood.
+    void keepDisksOf(const std::vector<std::size_t>& removed) {
+        const GlobalList& table = m_globalList.table;
+        m_gone.erase(m_gone.begin(), m_gone.begin() + static_cast<std::ptrdiff_t>(m_goneTaken));
+        m_goneTaken = 0;
+        // In the order of the rows before the removal: one kept earlier stands before row `before`,
+        // one removed now at its own place, after those.
+        std::vector<GoneRow> merged;
+        merged.reserve(m_gone.size() + removed.size());
+        std::size_t g = 0;
+        for (const std::size_t r : removed) {
+            if (r < m_diskRow || r >= table.rowCount()) continue;
+            for (; g < m_gone.size() && m_gone[g].before <= r; ++g) merged.push_back(std::move(m_gone[g]));
+            merged.push_back({r + 1, std::string(table.cell(r, m_nameColumn)),
+                              std::string(table.cell(r, m_serialColumn))});
+        }
+        for (; g < m_gone.size(); ++g) merged.push_back(std::move(m_gone[g]));
+        // Then counted among the rows that stay.
+        std::size_t gone = 0;
+        const auto shifted = [&](std::size_t row) {
+            while (gone < removed.size() && removed[gone] < row) ++gone;
+            return row - gone;
+        };
+        m_diskRow = shifted(m_diskRow);
+        for (GoneRow& row : merged) row.before = shifted(row.before);
+        m_gone = std::move(merged);
     }
     void tellMade() {
         // Told on the user-interface thread; the program may have waited for them already by then.
@@ -267,6 +307,13 @@ private:
     std::vector<std::string> m_disks;
     DiskListBuilder m_diskList;
     std::size_t m_diskRow = 1;
+    struct GoneRow {
+        std::size_t before;
+        std::string name, serial;
+    };
+    std::vector<GoneRow> m_gone;
+    std::size_t m_goneTaken = 0;
+    bool m_rowsRemoved = false;
     std::size_t m_keyRow = 1;
     bool m_disksInstalled = false;
     std::atomic<bool> m_stop{false};
@@ -316,7 +363,6 @@ bool keysFollowRemoval(GlobalListState& globalList, int level, const std::vector
         return false;
     }
     making->pause();
-    making->finishDisks();
     making->forgetRows(removed);
     return true;
 }
