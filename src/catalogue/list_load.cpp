@@ -150,7 +150,6 @@ public:
         m_columns = KeyColumns::of(table);
         m_nameColumn = table.indice_col_liste("nom-disque");
         m_serialColumn = table.indice_col_liste("NS-disque");
-        m_keys.reserve(table.rowCount());
         resume();
     }
     void stopReading() override { finishKeys(m_globalList); }
@@ -218,6 +217,15 @@ public:
 
 private:
     void make() {
+        // The room for every key is made here: 18 MB to clear for a million rows.
+        if (!m_reserved) {
+            m_reserved = true;
+            try {
+                m_keys.reserve(m_globalList.table.rowCount());
+            } catch (...) {
+                m_failure = std::current_exception();
+            }
+        }
         makeDisks();
         try {
             const GlobalList& table = m_globalList.table;
@@ -314,6 +322,7 @@ private:
     std::vector<GoneRow> m_gone;
     std::size_t m_goneTaken = 0;
     bool m_rowsRemoved = false;
+    bool m_reserved = false;
     std::size_t m_keyRow = 1;
     bool m_disksInstalled = false;
     std::atomic<bool> m_stop{false};
