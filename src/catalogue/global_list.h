@@ -94,6 +94,9 @@ public:
     // with one notification; a mark fits in each row's spare bytes, so marking a million rows
     // moves none of them.
     void setColumn(int col, std::string_view text, std::size_t first = 1, std::size_t last = SIZE_MAX);
+    // The same for the data rows named (ascending), when they are known to be the only ones whose
+    // cell differs: the others are not read.
+    void setColumnOfRows(int col, std::string_view text, const std::vector<std::size_t>& rows);
     // Data rows whose cell in column `col` equals `text`.
     std::size_t countCells(int col, std::string_view text) const;
     // This table becomes row 0 of `source` followed by copies of the given rows of `source`.

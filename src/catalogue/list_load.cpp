@@ -75,16 +75,21 @@ public:
 
     KeySet keys;
     std::vector<std::string> disks;
+    // The data rows whose mark cell is not empty.
+    std::vector<std::size_t> markedRows;
 
 private:
     void countMarks(const std::vector<std::string_view>& rows, std::size_t first) {
         if (m_markColumn < 0) return;
-        // In the standard layout the marks are the last cells: a row that does not end with the
-        // mark holds none, and is settled without cutting it.
+        // In the standard layout the marks are the last cells: a row that ends with a tab holds
+        // none, and is settled without cutting it.
         const bool last = m_markColumn == kListColumns - 1;
         for (std::size_t r = first; r < rows.size(); ++r) {
-            if (last && !rows[r].ends_with(kMarkText)) continue;
-            if (GlobalList::cellOfRow(rows[r], m_markColumn) == kMarkText) ++m_marks;
+            if (last && (rows[r].empty() || rows[r].back() == '\t')) continue;
+            const std::string_view cell = GlobalList::cellOfRow(rows[r], m_markColumn);
+            if (cell.empty()) continue;
+            markedRows.push_back(m_rowsSeen + r);
+            if (cell == kMarkText) ++m_marks;
         }
     }
 
@@ -376,6 +381,21 @@ bool keysFollowRemoval(GlobalListState& globalList, int level, const std::vector
     return true;
 }
 
+void clearListMarks(GlobalListState& globalList) {
+    GlobalList& table = globalList.table;
+    GlobalListState::MarksRead& read = globalList.marksRead;
+    const int column = table.indice_col_liste(kMarkText);
+    // Rows and marks as the load read them: only the rows it found marked are written.
+    if (read.known && column >= 0 && read.rowsStamp == table.rowsStamp() &&
+        read.columnStamp == table.columnStamp(column)) {
+        table.setColumnOfRows(column, "", read.rows);
+    } else {
+        SetAllMarks(table, "");
+    }
+    // Every mark cell is empty now: the next clearing reads nothing while nothing changes.
+    read = {column >= 0, table.rowsStamp(), table.columnStamp(column), 0, {}};
+}
+
 bool keysInMaking(const GlobalListState& globalList) {
     return globalList.keysInMaking != nullptr;
 }
@@ -431,7 +451,7 @@ LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path,
     const bool seenAll = result == LoadResult::Loaded && follower.rowsSeen() == table.rowCount();
     const int markColumn = table.indice_col_liste(kMarkText);
     globalList.marksRead = {seenAll && markColumn >= 0, table.rowsStamp(), table.columnStamp(markColumn),
-                            follower.marks()};
+                            follower.marks(), std::move(follower.markedRows)};
     if (!follower.withKeys() && table.mediaCount() > 0) {
         startKeys(globalList, level, rebuildDisks, ui);
         return result;

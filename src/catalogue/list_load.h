@@ -24,6 +24,9 @@ LoadResult loadIndexedList(GlobalListState& globalList, const std::string& path,
 // labels, as the load would have; nothing when none are. On the user-interface thread, before
 // anything reads the keys or the disks. A change of the rows meanwhile waits for them first.
 void finishKeys(GlobalListState& globalList);
+// Every mark of the list cleared (SetAllMarks), reading only the rows a load found marked when
+// nothing changed since.
+void clearListMarks(GlobalListState& globalList);
 // Whether keys are in the making (they are then those of the table's data rows, at least one).
 bool keysInMaking(const GlobalListState& globalList);
 // For a change of the rows that leaves every key and disk as it is (the marks): the making stops

@@ -49,6 +49,7 @@ struct GlobalListState {
         bool known = false;
         std::uint64_t rowsStamp = 0, columnStamp = 0;
         std::size_t count = 0;
+        std::vector<std::size_t> rows; // those holding a mark
     } marksRead;
     // From a list file of this size (the program with its windows sets it), a load puts its rows
     // in place and the table is shown before their keys and disks are made: a thread makes them

@@ -202,15 +202,15 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
     form1.FirstActivation = false;
 }
 
-std::string activate(ProgramState& program, bool marked) {
-    if (marked) {
+std::string activate(ProgramState& program) {
+    {
         // The marks are neither keys nor disks: keys in the making go on from where they stand.
         struct Paused {
             GlobalListState& globalList;
             ~Paused() { resumeKeys(globalList); }
         } paused{program.globalList};
         pauseKeys(program.globalList);
-        SetAllMarks(program.globalList.table, "");
+        clearListMarks(program.globalList);
     }
     const std::string access = accessCaption(program);
     return CollectionState::windowTitle(program.collectionListFileCaption +

@@ -40,8 +40,7 @@ void loadCurrentList(ProgramState& program, Ui& ui, bool keepKeys);
 // cannot be read: FirstActivation then stays set and the next activation tries again.
 void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, StartupView& view);
 
-// Every activation, after the opening sequence: the title, and every mark cleared (`marked`
-// false: the list is known to hold none).
-std::string activate(ProgramState& program, bool marked = true);
+// Every activation, after the opening sequence: the title, and every mark cleared.
+std::string activate(ProgramState& program);
 
 } // namespace verdan

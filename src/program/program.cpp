@@ -59,9 +59,7 @@ void Program::openingSequence(StartupView& view) {
 }
 
 std::string Program::activate() {
-    // A list known to hold no mark is not read through to clear them.
-    const bool marked = !listMarksKnown(m_state, m_browse) || m_browse.listMarks.count != 0;
-    std::string title = verdan::activate(m_state, marked);
+    std::string title = verdan::activate(m_state);
     // The list's marks are cleared at every activation: the search result's go too.
     listMarksCleared(m_state, m_browse);
     return title;

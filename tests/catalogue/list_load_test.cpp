@@ -192,14 +192,14 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ASSERT_GE(counting.posts, posts);
     }
-    // Marks on every seventh row.
+    // Marks on every seventh row, and other texts in that column on every thirteenth.
     std::string markedFile(int rows) {
         std::string text = listFile(rows);
         std::size_t at = text.find("\r\n") + 2;
         for (int r = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2, ++r) {
-            if (r % 7 != 0) continue;
-            text.insert(at, " x");
-            at += 2;
+            const std::string cell = r % 7 == 0 ? " x" : r % 13 == 0 ? (r % 2 ? "x" : "oui") : "";
+            text.insert(at, cell);
+            at += cell.size();
         }
         return text;
     }
@@ -286,22 +286,42 @@ TEST_F(KeysAfterRows, RowsRemovedMeanwhileLeaveTheKeysAndDisksARemovalLeaves) {
 
 TEST_F(KeysAfterRows, TheMarksReadAreCountedAndClearedWithoutWaitingForTheKeys) {
     const std::string path = folder.write("liste.txt", markedFile(9001));
-    GlobalListState state;
-    later(state);
-    loadIndexedList(state, path, 3, false, true, counting, program());
-    const int marks = state.table.indice_col_liste(" x");
-    EXPECT_TRUE(state.marksRead.known);
-    EXPECT_EQ(state.marksRead.count, state.table.countCells(marks, " x"));
-    EXPECT_EQ(state.marksRead.count, 1286u);
-    EXPECT_EQ(state.marksRead.columnStamp, state.table.columnStamp(marks));
+    const auto markCells = [](const GlobalList& table) {
+        std::string cells;
+        for (std::size_t r = 1; r < table.rowCount(); ++r)
+            cells += std::string(table.cell(r, table.indice_col_liste(" x"))) + "|";
+        return cells;
+    };
+    for (const bool changedSince : {false, true}) {
+        SCOPED_TRACE(changedSince);
+        GlobalListState state;
+        later(state);
+        loadIndexedList(state, path, 3, false, true, counting, program());
+        const int marks = state.table.indice_col_liste(" x");
+        EXPECT_TRUE(state.marksRead.known);
+        EXPECT_EQ(state.marksRead.count, state.table.countCells(marks, " x"));
+        EXPECT_EQ(state.marksRead.count, 1286u);
+        EXPECT_EQ(state.marksRead.columnStamp, state.table.columnStamp(marks));
 
-    pauseKeys(state);
-    SetAllMarks(state.table, "");
-    EXPECT_TRUE(keysInMaking(state));
-    resumeKeys(state);
-    EXPECT_EQ(state.table.countCells(marks, " x"), 0u);
-    finishKeys(state);
-    expectSameIndex(state, oneAfterTheOther(path, 3), 3);
+        // What clearing every mark of the rows as they are leaves.
+        pauseKeys(state);
+        if (changedSince) state.table.setCell(2, marks, "oui");
+        GlobalListState expected;
+        lire_liste(expected.table, path, ListMode::Replace, ui, program());
+        if (changedSince) expected.table.setCell(2, marks, "oui");
+        SetAllMarks(expected.table, "");
+
+        clearListMarks(state);
+        EXPECT_TRUE(keysInMaking(state));
+        resumeKeys(state);
+        EXPECT_EQ(markCells(state.table), markCells(expected.table));
+        // Known empty since: cleared again without a change.
+        const std::uint64_t stamp = state.table.columnStamp(marks);
+        clearListMarks(state);
+        EXPECT_EQ(state.table.columnStamp(marks), stamp);
+        finishKeys(state);
+        expectSameIndex(state, oneAfterTheOther(path, 3), 3);
+    }
 }
 
 TEST_F(KeysAfterRows, AnyOtherChangeOfTheRowsWaitsForTheKeysOfTheRowsBeforeIt) {
