@@ -14,7 +14,7 @@
 #include "browse/opening.h"
 #include "browse/search.h"
 #include "catalogue/drive_lookup.h"
-#include "catalogue/list_load.h"
+#include "catalogue/keys_in_making.h"
 #include "catalogue/shared_actions.h"
 #include "platform/system.h"
 

@@ -5,7 +5,7 @@
 
 #include "browse/sort.h"
 #include "catalogue/contained_paths.h"
-#include "catalogue/list_load.h"
+#include "catalogue/keys_in_making.h"
 #include "catalogue/media_categories.h"
 #include "platform/files.h"
 #include "util/dialogs.h"

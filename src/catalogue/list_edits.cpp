@@ -5,7 +5,7 @@
 #include <string>
 
 #include "catalogue/index_keys.h"
-#include "catalogue/list_load.h"
+#include "catalogue/keys_in_making.h"
 #include "util/mask.h"
 
 namespace verdan {

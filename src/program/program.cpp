@@ -4,7 +4,7 @@
 
 #include "browse/marks.h"
 #include "browse/search.h"
-#include "catalogue/list_load.h"
+#include "catalogue/keys_in_making.h"
 #include "catalogue/shared_actions.h"
 #include "collect/index_level.h"
 #include "collect/scan.h"
