@@ -2,6 +2,7 @@
 // handler calls the core and shows the state it leaves.
 #include "global_list_model.h"
 #include "global_list_window.h"
+
 #include "handler_guard.h"
 #include "presentation.h"
 #include "qt_ui.h"
@@ -13,6 +14,7 @@
 #include "browse/opening.h"
 #include "browse/search.h"
 #include "catalogue/drive_lookup.h"
+#include "catalogue/keys_in_making.h"
 #include "catalogue/shared_actions.h"
 #include "platform/system.h"
 
@@ -369,6 +371,8 @@ void TForm2::Button_vider_bdClick() {
 }
 
 void TForm2::ListBox_hd_referencerClick(int index) {
+    // The disk chosen is one of the disks as made, even while the keys are still in the making.
+    verdan::finishDisks(m_program.globalList);
     verdan::ListBox_hd_referencerClick(m_program, m_browse, static_cast<std::size_t>(index));
     refreshBrowse();
 }

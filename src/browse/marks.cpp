@@ -17,9 +17,25 @@ void rememberListMarks(const GlobalList& list, BrowseState& browse, std::size_t 
 
 } // namespace
 
+namespace {
+
+// The marks of the list: those its load counted, while its rows and marks are as they were read.
+std::size_t countListMarks(const GlobalListState& globalList) {
+    const GlobalList& list = globalList.table;
+    const GlobalListState::MarksRead& read = globalList.marksRead;
+    const int column = list.indice_col_liste(kMark);
+    if (read.known && column >= 0 && read.rowsStamp == list.rowsStamp() &&
+        read.columnStamp == list.columnStamp(column))
+        return read.count;
+    return list.countCells(column, kMark);
+}
+
+} // namespace
+
 void CountMarks(ProgramState& program, BrowseState& browse) {
     const GridTable table = visibleTable(program, browse);
-    const std::size_t count = countMarkedRows(table);
+    const std::size_t count =
+        browse.filterShown ? countMarkedRows(table) : countListMarks(program.globalList);
     if (!browse.filterShown) rememberListMarks(program.globalList.table, browse, count);
     browse.markCountCaption = toText(static_cast<long long>(count));
 }

@@ -5,6 +5,7 @@
 
 #include "browse/sort.h"
 #include "catalogue/contained_paths.h"
+#include "catalogue/keys_in_making.h"
 #include "catalogue/media_categories.h"
 #include "platform/files.h"
 #include "util/dialogs.h"
@@ -59,8 +60,10 @@ std::string RowFilePath(GridTable table, std::size_t row, const DriveRows& drive
 
 void openRowFile(const ProgramState& program, Ui& ui, Shell& shell, const DriveRows& drives, GridTable table,
                  std::size_t row) {
-    // Only "Vider la liste" leaves the key set empty; the window then opens nothing.
-    if (program.globalList.keys.size() == 0 || !isDataRow(table, row)) return;
+    // Only "Vider la liste" leaves the key set empty; the window then opens nothing. Keys still in
+    // the making are those of a list with rows.
+    if ((program.globalList.keys.size() == 0 && !keysInMaking(program.globalList)) || !isDataRow(table, row))
+        return;
     const ResolvedRow r = resolveRow(table, row, drives);
     if (reportUnresolved(ui, r,
                          " Disque <" + r.name + ">   " + r.serial + "   introuvable, veuillez le brancher "))

@@ -334,6 +334,25 @@ void GlobalList::setColumn(int col, std::string_view text, std::size_t from, std
     if (first < rows && m_listener) m_listener->columnChanged(col, first, last);
 }
 
+void GlobalList::setColumnOfRows(int col, std::string_view text, const std::vector<std::size_t>& rows) {
+    stopReader();
+    if (col < 0 || col >= kListColumns) return;
+    std::string clean;
+    appendCellText(clean, text);
+    std::size_t first = m_rows.size(), last = 0;
+    for (const std::size_t r : rows) {
+        if (r == 0 || r >= m_rows.size()) continue;
+        const std::string_view current = m_rows.row(r);
+        const auto [start, end] = cellBounds(current, col);
+        if (current.substr(start, end - start) == clean) continue;
+        m_rows.splice(r, start, end, clean);
+        first = std::min(first, r);
+        last = std::max(last, r);
+    }
+    if (first < m_rows.size()) cellsChanged(col);
+    if (first < m_rows.size() && m_listener) m_listener->columnChanged(col, first, last);
+}
+
 std::size_t GlobalList::countCells(int col, std::string_view text) const {
     const std::size_t rows = m_rows.size();
     if (col < 0 || col >= kListColumns || rows < 2) return 0;

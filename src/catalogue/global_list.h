@@ -66,6 +66,10 @@ public:
     // One reader at a time; stopped (and forgotten) before the next change of the rows.
     void setReader(ListReader* reader) { m_reader = reader; }
     ListReader* reader() const { return m_reader; }
+    // The maker of the key set after a load (catalogue/list_load.h), a reader apart from the
+    // search's, stopped with it.
+    void setKeysReader(ListReader* reader) { m_keysReader = reader; }
+    ListReader* keysReader() const { return m_keysReader; }
 
     std::size_t rowCount() const { return m_rows.size(); }
     // Empty for a row or column out of range (a column lookup that found nothing gives -1).
@@ -91,6 +95,9 @@ public:
     // with one notification; a mark fits in each row's spare bytes, so marking a million rows
     // moves none of them.
     void setColumn(int col, std::string_view text, std::size_t first = 1, std::size_t last = SIZE_MAX);
+    // The same for the data rows named (ascending), when they are known to be the only ones whose
+    // cell differs: the others are not read.
+    void setColumnOfRows(int col, std::string_view text, const std::vector<std::size_t>& rows);
     // Data rows whose cell in column `col` equals `text`.
     std::size_t countCells(int col, std::string_view text) const;
     // This table becomes row 0 of `source` followed by copies of the given rows of `source`.
@@ -156,6 +163,10 @@ private:
             m_reader = nullptr;
             reader->stopReading();
         }
+        if (ListReader* reader = m_keysReader) {
+            m_keysReader = nullptr;
+            reader->stopReading();
+        }
     }
     void notifyReset();
     // Appends a row already joined by tabs, with its listener calls.
@@ -170,6 +181,7 @@ private:
     std::string m_appendText;
     GlobalListListener* m_listener = nullptr;
     ListReader* m_reader = nullptr;
+    ListReader* m_keysReader = nullptr;
     std::size_t m_selectedRow = 1;
     std::uint64_t m_rowsStamp = 0;
     std::array<std::uint64_t, kListColumns> m_columnStamps{};

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalogue/index_keys.h"
+#include "catalogue/keys_in_making.h"
 #include "util/mask.h"
 
 namespace verdan {
@@ -13,8 +14,16 @@ void removeListRows(GlobalListState& globalList, int level, const std::vector<st
     GlobalList& list = globalList.table;
     const ListChange change{ListChange::Kind::RowsRemoved, &removed};
     editList(globalList.observers, change, [&] {
+        const bool emptied = list.rowCount() > 0 && removed.size() >= list.rowCount() - 1;
+        // Keys still in the making follow the rows removed where they stand, rather than be
+        // waited for.
+        if (!emptied && keysFollowRemoval(globalList, level, removed)) {
+            list.removeRows(removed);
+            resumeKeys(globalList);
+            return;
+        }
         const bool forgotten = forgetKeysOfRows(list, globalList.keys, level, removed);
-        if (list.rowCount() > 0 && removed.size() >= list.rowCount() - 1) {
+        if (emptied) {
             list.resetToEmptyList();
         } else {
             list.removeRows(removed);

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -19,6 +20,8 @@
 namespace verdan {
 
 inline constexpr const char* kProductTitle = VERDAN_PRODUCT_TITLE;
+
+class KeysInMaking;
 
 // What the global-list window shows besides the parameters of the catalogue.
 struct GlobalListState {
@@ -40,6 +43,22 @@ struct GlobalListState {
         int nameCol = -1, serialCol = -1;
         std::vector<std::string> disks;
     } disksSource;
+    // The marks of the rows as the load read them (" x" cells equal to the mark), valid while the
+    // stamps are the table's: the counter needs no pass over a million rows just loaded.
+    struct MarksRead {
+        bool known = false;
+        std::uint64_t rowsStamp = 0, columnStamp = 0;
+        std::size_t count = 0;
+        std::vector<std::size_t> rows; // those holding a mark
+    } marksRead;
+    // From a list file of this size (the program with its windows sets it), a load puts its rows
+    // in place and the table is shown before their keys and disks are made: a thread makes them
+    // then, and finishKeys (catalogue/list_load.h) waits for them; keysMade runs once they are in
+    // place.
+    std::uint64_t keysAfterBytesFrom = UINT64_MAX;
+    std::function<void()> keysMade;
+    // Declared last, so that its thread stops before the rest goes.
+    std::shared_ptr<KeysInMaking> keysInMaking;
 };
 
 // The program-wide state both windows share; the windows display it.

@@ -203,7 +203,15 @@ void openingSequence(ProgramState& program, CollectionState& form1, Ui& ui, Star
 }
 
 std::string activate(ProgramState& program) {
-    SetAllMarks(program.globalList.table, "");
+    {
+        // The marks are neither keys nor disks: keys in the making go on from where they stand.
+        struct Paused {
+            GlobalListState& globalList;
+            ~Paused() { resumeKeys(globalList); }
+        } paused{program.globalList};
+        pauseKeys(program.globalList);
+        clearListMarks(program.globalList);
+    }
     const std::string access = accessCaption(program);
     return CollectionState::windowTitle(program.collectionListFileCaption +
                                         (access.empty() ? std::string() : "      " + access));

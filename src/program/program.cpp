@@ -4,6 +4,7 @@
 
 #include "browse/marks.h"
 #include "browse/search.h"
+#include "catalogue/keys_in_making.h"
 #include "catalogue/shared_actions.h"
 #include "collect/index_level.h"
 #include "collect/scan.h"
@@ -12,7 +13,16 @@
 namespace verdan {
 
 Program::Program(ProgramState& state, Ui& ui, Shell& shell, platform::DriveProvider& drives)
-    : m_state(state), m_ui(ui), m_shell(shell), m_drives(drives), m_collection(state.drives) {}
+    : m_state(state), m_ui(ui), m_shell(shell), m_drives(drives), m_collection(state.drives) {
+    // A large table is shown as soon as its rows are read; the views show the keys' count and
+    // the disks once they are made. Below, the keys cost less than the hand-over.
+    m_state.globalList.keysAfterBytesFrom = kKeysAfterBytesFrom;
+    m_state.globalList.keysMade = [this] { changed(); };
+}
+
+Program::~Program() {
+    m_state.globalList.keysMade = nullptr;
+}
 
 void Program::addView(ProgramView& view) {
     m_views.push_back(&view);
@@ -29,7 +39,7 @@ void Program::changed(const ProgramView* current) {
         if (view != current) view->programChanged();
 }
 
-template <class Command> auto Program::change(Command&& command, bool replaced) {
+template <class Command> auto Program::change(Command&& command, bool replaced, bool needsKeys) {
     struct Settle {
         Program& program;
         bool replaced;
@@ -40,6 +50,7 @@ template <class Command> auto Program::change(Command&& command, bool replaced) 
         }
     } settle{*this, replaced};
     ++m_commands;
+    if (needsKeys) finishKeys(m_state.globalList);
     return command();
 }
 
@@ -76,6 +87,7 @@ ReindexOutcome Program::reindex() {
 }
 
 bool Program::refreshOffered() {
+    finishKeys(m_state.globalList);
     return verdan::refreshOffered(m_state, m_collection);
 }
 
@@ -110,12 +122,14 @@ void Program::clearSearch() {
     Button_init_filtreClick(m_browse);
 }
 
+// A deletion needs no keys in the making: they follow the rows it removes (list_edits.h).
 std::optional<GridPosition> Program::deleteRows(const RowSet& selected, std::size_t topVisibleRow) {
-    return change([&] { return Button_delClick(m_state, m_browse, m_ui, selected, topVisibleRow); });
+    return change([&] { return Button_delClick(m_state, m_browse, m_ui, selected, topVisibleRow); }, false,
+                  false);
 }
 
 std::size_t Program::deleteDisk() {
-    return change([&] { return Button_effacer_liste_un_hdClick(m_state, m_browse, m_ui); });
+    return change([&] { return Button_effacer_liste_un_hdClick(m_state, m_browse, m_ui); }, false, false);
 }
 
 bool Program::emptyList() {
@@ -123,7 +137,7 @@ bool Program::emptyList() {
 }
 
 bool Program::loadList(ListCommandsView& view) {
-    return change([&] { return Button_charger_bdClick(m_state, m_ui, view); });
+    return change([&] { return Button_charger_bdClick(m_state, m_ui, view); }, false, false);
 }
 
 bool Program::saveList() {
@@ -132,7 +146,7 @@ bool Program::saveList() {
 }
 
 void Program::undo() {
-    change([&] { Button_undoClick(m_state, m_ui); });
+    change([&] { Button_undoClick(m_state, m_ui); }, false, false);
 }
 
 QuitOutcome Program::quit(QuitSender sender) {

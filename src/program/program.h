@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,9 +36,13 @@ public:
 // display it and forward the user's actions, so that a whole user path runs without a window.
 class Program {
 public:
+    // The size of list file (about 50,000 rows) from which its keys are made after its table shows.
+    static constexpr std::uint64_t kKeysAfterBytesFrom = 8 << 20;
+
     // `state` outlives the program: the settings and the catalogue stay when the windows are made
     // anew.
     Program(ProgramState& state, Ui& ui, Shell& shell, platform::DriveProvider& drives);
+    ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
@@ -103,7 +108,9 @@ private:
     // Runs a command that may change the list; whatever it did, even when it threw, what depends
     // on the list follows and the views are told. `replaced`: the command may have put another
     // list in place without loading it (a catalogue switch that was cancelled half-way).
-    template <class Command> auto change(Command&& command, bool replaced = false);
+    // `needsKeys`: the keys and disks a load left in the making are waited for first; a command
+    // that only loads another list in place of this one drops them instead.
+    template <class Command> auto change(Command&& command, bool replaced = false, bool needsKeys = true);
     bool typedResultMayShow() const;
 
     ProgramState& m_state;
