@@ -187,6 +187,32 @@ protected:
         sortOnHeader(program, browse, ui, grid, gridTable(program, browse, grid).indice_col_liste(header),
                      keys);
     }
+    // A copy of the list sorted by "titre" gives `expected` (the "taille" cells) and `same`, with
+    // every thread asked for given, then with the keys', the sort's, the merge's or the groups'
+    // thread refused, once or from there on.
+    void expectSortedWhateverThreadsAreRefused(bool ascending, const std::vector<std::string>& expected,
+                                               const std::vector<bool>& same) {
+        const auto sortedCopy = [&](long long refusals, long long after) {
+            GlobalList copy;
+            std::vector<std::size_t> all;
+            for (std::size_t r = 1; r < list().rowCount(); ++r) all.push_back(r);
+            copy.assignRowsFrom(list(), all);
+            SortRuns runs;
+            {
+                RefusedThreads refused(refusals, after);
+                trier_grille(copy, 3, ascending, keys, &runs);
+            }
+            EXPECT_EQ(column(copy, "taille"), expected);
+            EXPECT_EQ(runs.sameKeyAsAbove, same);
+        };
+        sortedCopy(0, 0);
+        for (long long after = 0; after < 4; ++after) {
+            for (long long count : {1LL, kEveryStart}) {
+                SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
+                sortedCopy(count, after);
+            }
+        }
+    }
 };
 
 TEST_F(Sorting, OrdersAsTheLocaleWithoutRegardToCase) {
@@ -339,23 +365,7 @@ TEST_F(Sorting, WithoutASecondThreadBothHalvesAreSortedHere) {
     }
     std::vector<bool> same;
     const std::vector<std::string> expected = referenceOrder(texts, ids, true, keys, &same);
-    // The keys, the sort, the merge and the groups each ask for a thread.
-    for (long long after = 0; after < 4; ++after) {
-        for (long long count : {1LL, kEveryStart}) {
-            SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
-            GlobalList copy;
-            std::vector<std::size_t> all;
-            for (std::size_t r = 1; r < list().rowCount(); ++r) all.push_back(r);
-            copy.assignRowsFrom(list(), all);
-            SortRuns runs;
-            {
-                RefusedThreads refused(count, after);
-                trier_grille(copy, 3, true, keys, &runs);
-            }
-            EXPECT_EQ(column(copy, "taille"), expected);
-            EXPECT_EQ(runs.sameKeyAsAbove, same);
-        }
-    }
+    expectSortedWhateverThreadsAreRefused(true, expected, same);
 }
 
 // Most titles unlike the others, a few alike far past the keys' first bytes, in small groups that
@@ -385,27 +395,7 @@ TEST_F(Sorting, SmallGroupsOfLongAlikeTitlesSortByTheirWholeKeys) {
     for (bool ascending : {true, false}) {
         std::vector<bool> same;
         const std::vector<std::string> expected = referenceOrder(texts, ids, ascending, keys, &same);
-        const auto sortedCopy = [&](long long refusals, long long after) {
-            GlobalList copy;
-            std::vector<std::size_t> all;
-            for (std::size_t r = 1; r < list().rowCount(); ++r) all.push_back(r);
-            copy.assignRowsFrom(list(), all);
-            SortRuns runs;
-            {
-                RefusedThreads refused(refusals, after);
-                trier_grille(copy, 3, ascending, keys, &runs);
-            }
-            EXPECT_EQ(column(copy, "taille"), expected);
-            EXPECT_EQ(runs.sameKeyAsAbove, same);
-        };
-        sortedCopy(0, 0);
-        // The keys, the sort, the merge and the groups each ask for a thread.
-        for (long long after = 0; after < 4; ++after) {
-            for (long long count : {1LL, kEveryStart}) {
-                SCOPED_TRACE("refused after " + std::to_string(after) + " starts: " + std::to_string(count));
-                sortedCopy(count, after);
-            }
-        }
+        expectSortedWhateverThreadsAreRefused(ascending, expected, same);
     }
 }
 
